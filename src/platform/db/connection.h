@@ -1,0 +1,79 @@
+#pragma once
+
+#include "statement.h"
+
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+namespace velmora::db {
+
+enum class OpenMode {
+    ReadWrite,   // the file must exist and be a database
+    Create,      // a missing file is created
+    ReadOnly,
+};
+
+// One connection to a database file, closed by its destructor. Every
+// connection the program opens carries the same text semantics: NOCASE and
+// LIKE fold case for Cyrillic as for Latin, Int() floors to a REAL, First()
+// takes a group's first value, Now() and Date() give day numbers.
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(const QString& path, OpenMode mode = OpenMode::ReadWrite);
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    Connection(Connection&& other) noexcept;
+    Connection& operator=(Connection&& other) noexcept;
+    ~Connection();
+
+    // Opens the file; throws DbError when it is missing (unless Create),
+    // locked, or not a database. An open connection is closed first.
+    void open(const QString& path, OpenMode mode = OpenMode::ReadWrite);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+    QString path() const { return path_; }
+
+    // Runs one or more native statements that return no rows.
+    void exec(const QString& sql);
+    // Prepares one native statement.
+    Statement prepare(const QString& sql) const;
+    // Runs a query and returns the first column of its first row (invalid
+    // when there is no row).
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
+
+    qint64 lastInsertRowId() const;
+    int changes() const;
+
+    bool tableExists(const QString& table) const;
+    bool columnExists(const QString& table, const QString& column) const;
+    QStringList columnNames(const QString& table) const;
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    void requireOpen() const;
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+};
+
+// A transaction with an explicit commit; the destructor rolls back an
+// uncommitted one, so an exception leaves the old data whole.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction();
+
+    void commit();
+
+private:
+    Connection& connection_;
+    bool done_ = false;
+};
+
+} // namespace velmora::db

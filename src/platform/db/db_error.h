@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace velmora::db {
+
+// Every engine failure surfaces as this exception; what() carries the
+// engine's own message, followed by the statement when there is one.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString& message, int code = 0)
+        : std::runtime_error(message.toStdString()), code_(code) {}
+
+    QString message() const { return QString::fromStdString(what()); }
+    // The SQLite result code, or 0 when the error is the layer's own.
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+} // namespace velmora::db

@@ -1,0 +1,163 @@
+#include "jet_dialect.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace velmora::db {
+namespace {
+
+using Re = QRegularExpression;
+constexpr auto kCi = Re::CaseInsensitiveOption;
+constexpr auto kCiDot = Re::CaseInsensitiveOption | Re::DotMatchesEverythingOption;
+
+// Splits a text at top-level commas (outside brackets and quotes).
+QStringList splitTopLevel(const QString& text)
+{
+    QStringList parts;
+    int depth = 0;
+    QChar quote;
+    int start = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            --depth;
+        } else if (c == u',' && depth == 0) {
+            parts << text.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    parts << text.mid(start);
+    return parts;
+}
+
+// "UPDATE A, B SET A.x=B.y WHERE A.k=B.k" becomes
+// "UPDATE A SET x=B.y FROM B WHERE A.k=B.k"; the updated table is the one
+// whose columns the SET targets name.
+QString translateTwoTableUpdate(const QString& sql)
+{
+    static const Re pattern(QStringLiteral(R"(^\s*UPDATE\s+(\w+)\s*,\s*(\w+)\s+SET\s+(.*?)\s+WHERE\s+(.*)$)"), kCiDot);
+    const auto match = pattern.match(sql);
+    if (!match.hasMatch())
+        return sql;
+    const QString first = match.captured(1);
+    const QString second = match.captured(2);
+    QStringList assignments = splitTopLevel(match.captured(3));
+    QString target = first;
+    static const Re qualified(QStringLiteral(R"(^\s*\[?(\w+)\]?\.\[?(\w+)\]?\s*=)"));
+    for (QString& assignment : assignments) {
+        const auto m = qualified.match(assignment);
+        if (m.hasMatch()) {
+            target = m.captured(1);
+            assignment = m.captured(2) + QStringLiteral(" =") + assignment.mid(m.capturedEnd(0));
+        }
+    }
+    const QString other = target.compare(first, Qt::CaseInsensitive) == 0 ? second : first;
+    return QStringLiteral("UPDATE %1 SET %2 FROM %3 WHERE %4")
+        .arg(target, assignments.join(u','), other, match.captured(4));
+}
+
+QString translateDdl(QString sql)
+{
+    static const Re counter(QStringLiteral(R"(\bCOUNTER(\s+CONSTRAINT\s+\w+)?(\s+PRIMARY\s+KEY)?)"), kCi);
+    sql.replace(counter, QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"));
+    static const Re yesNo(QStringLiteral(R"(\b(YESNO|BIT)\b)"), kCi);
+    sql.replace(yesNo, QStringLiteral("INTEGER"));
+    static const Re defaultNo(QStringLiteral(R"(\bdefault\s+(NO|FALSE)\b)"), kCi);
+    sql.replace(defaultNo, QStringLiteral("DEFAULT 0"));
+    static const Re defaultYes(QStringLiteral(R"(\bdefault\s+(YES|TRUE)\b)"), kCi);
+    sql.replace(defaultYes, QStringLiteral("DEFAULT 1"));
+    static const Re defaultNow(QStringLiteral(R"(\bdefault\s+now(\(\))?)"), kCi);
+    sql.replace(defaultNow, QStringLiteral("DEFAULT (julianday('now','localtime')-2415018.5)"));
+    static const Re real(QStringLiteral(R"(\b(CURRENCY|DATETIME|DATE|FLOAT|DOUBLE|SINGLE)\b(?!\s*\())"), kCi);
+    sql.replace(real, QStringLiteral("REAL"));
+    static const Re longInt(QStringLiteral(R"(\bLONG\b)"), kCi);
+    sql.replace(longInt, QStringLiteral("INTEGER"));
+    static const Re text(QStringLiteral(R"(\b(VARCHAR\s*\(\s*\d+\s*\)|TEXT\s*\(\s*\d+\s*\)|MEMO|TEXT)\b(?!\s*\()(?!\s+COLLATE))"), kCi);
+    sql.replace(text, QStringLiteral("\\1 COLLATE NOCASE"));
+    sql.replace(Re(QStringLiteral(R"(\bMEMO COLLATE)"), kCi), QStringLiteral("TEXT COLLATE"));
+    return sql;
+}
+
+QString translateIndexStatement(const QString& sql)
+{
+    static const Re create(QStringLiteral(R"(^\s*CREATE\s+(UNIQUE\s+)?INDEX\s+\[?(\w+)\]?\s+ON\s+\[?(\w+)\]?)"), kCi);
+    auto m = create.match(sql);
+    if (m.hasMatch()) {
+        return QStringLiteral("CREATE %1INDEX IF NOT EXISTS \"%2\" ON %3")
+                   .arg(m.captured(1).toUpper(), uniqueIndexName(m.captured(3), m.captured(2)), m.captured(3))
+            + sql.mid(m.capturedEnd(0));
+    }
+    static const Re drop(QStringLiteral(R"(^\s*DROP\s+INDEX\s+\[?(\w+)\]?\s+ON\s+\[?(\w+)\]?\s*;?\s*$)"), kCi);
+    m = drop.match(sql);
+    if (m.hasMatch())
+        return QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(uniqueIndexName(m.captured(2), m.captured(1)));
+    return sql;
+}
+
+// "+" next to a quoted text joins strings in Jet: '%'+x+'%'.
+QString translateStringPlus(const QString& sql)
+{
+    if (!sql.contains(u'+') || !sql.contains(u'\''))
+        return sql;
+    QString out;
+    out.reserve(sql.size() + 8);
+    bool inQuote = false;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'') {
+            inQuote = !inQuote;
+            out += c;
+            continue;
+        }
+        if (!inQuote && c == u'+') {
+            int before = out.size() - 1;
+            while (before >= 0 && out[before].isSpace())
+                --before;
+            int after = i + 1;
+            while (after < sql.size() && sql[after].isSpace())
+                ++after;
+            const bool textBefore = before >= 0 && out[before] == u'\'';
+            const bool textAfter = after < sql.size() && sql[after] == u'\'';
+            out += (textBefore || textAfter) ? QStringLiteral("||") : QStringLiteral("+");
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QString uniqueIndexName(const QString& table, const QString& index)
+{
+    return table + u'_' + index;
+}
+
+QString translateJetSql(const QString& input)
+{
+    QString sql = input;
+    static const Re deleteStar(QStringLiteral(R"(\bDELETE\s+\*\s+FROM\b)"), kCi);
+    sql.replace(deleteStar, QStringLiteral("DELETE FROM"));
+    static const Re notAll(QStringLiteral(R"(<>\s*ALL\s*\()"), kCi);
+    sql.replace(notAll, QStringLiteral("NOT IN ("));
+
+    static const Re ddl(QStringLiteral(R"(^\s*(CREATE\s+TABLE|ALTER\s+TABLE))"), kCi);
+    static const Re index(QStringLiteral(R"(^\s*(CREATE\s+(UNIQUE\s+)?INDEX|DROP\s+INDEX))"), kCi);
+    static const Re update(QStringLiteral(R"(^\s*UPDATE\s+\w+\s*,)"), kCi);
+    if (ddl.match(sql).hasMatch())
+        return translateDdl(sql);
+    if (index.match(sql).hasMatch())
+        return translateIndexStatement(sql);
+    if (update.match(sql).hasMatch())
+        sql = translateTwoTableUpdate(sql);
+    return translateStringPlus(sql);
+}
+
+} // namespace velmora::db
