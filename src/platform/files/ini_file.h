@@ -1,6 +1,6 @@
 #pragma once
 
-#include "message_sink.h"
+#include "platform/files/message_sink.h"
 
 #include <QString>
 

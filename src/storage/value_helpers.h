@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/db/connection.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace velmora {
+
+// Rounds x half up to n decimal places; a negative n rounds to tens,
+// hundreds... Exact decimal halves round up whatever the binary
+// representation (1.005 gives 1.01).
+double RoundValue(int n, double x);
+
+// Rounds a whole price column of a table in one UPDATE on the price
+// database; false when the statement failed.
+bool RoundPriceColumn(db::Connection& priceDb, const QString& table, const QString& column, int n);
+
+// Column letters: 1 "A" ... 26 "Z", 27 "AA", 52 "AZ", 53 "BA".
+QString ColumnToLetters(int column);
+
+// The column-spec number: up to four columns as two-digit groups (first
+// chosen column highest), 100000000 + column for a hyperlink column, 0 none.
+int ColumnSpecGroupCount(qint64 spec);
+int ColumnSpecGroup(qint64 spec, int index); // index 1 = lowest group
+QString ColumnSpecToText(qint64 spec);       // "C+E", "C (Hiper)", "Нет"
+qint64 TextToColumnSpec(const QString& text);
+
+// "dd.MM.yyyy" of the date part.
+QString DateToDottedText(const QDateTime& dateTime);
+
+// "hh:mm:ss" since the start mark; reset sets the mark to now first. The
+// mark belongs to the caller (the load thread keeps one).
+class ElapsedTimer {
+public:
+    QString ElapsedTimeText(bool reset, const QDateTime& now = QDateTime::currentDateTime());
+
+private:
+    QDateTime start_ = QDateTime::currentDateTime();
+};
+
+} // namespace velmora
