@@ -8,6 +8,7 @@ function(velmora_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_options(${name} PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/common/qt_gtest_printers.h)
   target_compile_definitions(${name} PRIVATE
     VELMORA_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     VELMORA_PROGRAM_DIR="${VELMORA_PROGRAM_DIR}")
