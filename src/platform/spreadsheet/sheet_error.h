@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace velmora::sheet {
+
+// Every failure of the spreadsheet layer (missing or unreadable file, bad
+// address, sheet not found, failed save) surfaces as this exception; what()
+// carries a message that names the file or the address concerned.
+class SheetError : public std::runtime_error {
+public:
+    explicit SheetError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+} // namespace velmora::sheet

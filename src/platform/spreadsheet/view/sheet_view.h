@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/spreadsheet/cell_value.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class QTableView;
+class QTabBar;
+class QLabel;
+
+namespace velmora::sheet {
+
+class SheetGridModel;
+
+// The cell the user picked in a SheetView.
+struct PickedCell {
+    int row = 0;    // from 1; 0 when no cell is current
+    int column = 0; // from 1
+    CellValue value;
+    QString formula;   // "=..." or ""
+    QString hyperlink; // address of the cell's first hyperlink, or ""
+    bool isValid() const { return row > 0 && column > 0; }
+};
+
+// A window that shows one workbook read through WorkbookReader: the first
+// rows of a sheet in a grid with column letters and row numbers, and the
+// sheet tabs below. It stays on top of the program's other windows. The
+// column-picking settings windows open the supplier's file here and take
+// the current cell's column (or hyperlink) when their "..." button is
+// pressed; clicking a cell also reports it by cellClicked.
+class SheetView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SheetView(QWidget* parent = nullptr);
+    ~SheetView() override;
+
+    // Reads the workbook's sheet names and shows its first sheet (at most
+    // maxRows rows). Throws SheetError when the file cannot be read; the view
+    // then keeps what it showed.
+    void openWorkbook(const QString& path, int maxRows = 1000);
+    void closeWorkbook();
+    bool hasWorkbook() const;
+    QString path() const;
+    QStringList sheetNames() const;
+    int currentSheet() const; // 1-based, 0 without workbook
+    // Shows sheet `index` (1-based) or the one named so; false when none.
+    bool showSheet(int index);
+    bool showSheet(const QString& name);
+    // The current (selected) cell; invalid when there is none.
+    PickedCell currentCell() const;
+
+signals:
+    void cellClicked(const velmora::sheet::PickedCell& cell);
+    void sheetShown(int index, const QString& name);
+
+private:
+    void onClicked(const QModelIndex& index);
+    PickedCell cellAt(const QModelIndex& index) const;
+    struct State;
+    std::unique_ptr<State> state_;
+    QTableView* grid_;
+    QTabBar* tabs_;
+    QLabel* status_;
+};
+
+} // namespace velmora::sheet
