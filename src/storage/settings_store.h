@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <stdexcept>
+
 namespace velmora {
 
 // The typed settings store over a database's `settings` table: one row per
@@ -39,6 +41,17 @@ public:
 private:
     db::Connection& connection_;
 };
+
+// A value or default text that does not convert to its setting's type.
+class SettingsError : public std::runtime_error {
+public:
+    explicit SettingsError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+// Converts a value text to the stored value of a type ("TypeDate" gives its
+// REAL day number); throws SettingsError on bad text or an unknown type.
+QVariant convertSettingValue(const QString& typeName, const QString& value);
 
 // The spec's routine names, for the two databases.
 void WriteSetting(db::Connection& orderDb, const QString& name, const QString& typeName, const QString& value);

@@ -1,0 +1,233 @@
+#include "schema.h"
+
+namespace velmora {
+namespace {
+
+using namespace column;
+
+// The `settings` table of both databases.
+TableDef settingsTable()
+{
+    return {QStringLiteral("settings"),
+            {{"ParName", text(50)},
+             {"TypeText", text(255)},
+             {"TypeInteger", integer()},
+             {"TypeDouble", real()},
+             {"TypeCurrency", currency()},
+             {"TypeDate", dateTime()},
+             {"TypeBoolean", yesNo()}},
+            {{"ParName", {"ParName"}, true}}};
+}
+
+QList<TableDef> makePriceTables()
+{
+    QList<TableDef> tables;
+    tables << settingsTable();
+
+    // Supplier price lists and their sheets.
+    tables << TableDef{"AllPostavSetup",
+                       {{"Id", integer()},
+                        {"Postavshik", text(50)},
+                        {"Path", text(255)},
+                        {"SheetCount", integer()},
+                        {"Obrab", text(5)},
+                        {"PostavVisible", yesNo()},
+                        {"Dates", integer()},
+                        {"PriceConversion", real()},
+                        {"Valuta", integer()}},
+                       {{"ID_Postav", {"Id"}}, {"Postav", {"Postavshik"}}}};
+    tables << TableDef{"AllPostavPage",
+                       {{"Postavshik", text(50)},
+                        {"SheetName", text(50)},
+                        {"Column_art", integer()},
+                        {"Column_Tovar", integer()},
+                        {"Column_Price", integer()},
+                        {"Column_Pricemax", integer()},
+                        {"Column_Sklad", integer()},
+                        {"Column_Garant", integer()},
+                        {"Column_Description", integer()},
+                        {"Column_TextNoName", integer()},
+                        {"Obrab", text(5)},
+                        {"Nacen", integer()},
+                        {"Valuta", integer()},
+                        {"PriceSet", integer()},
+                        {"TovarPrefiks", text(255)}},
+                       {{"Postav", {"Postavshik"}}}};
+
+    // Supplier offers, their quoted prices and price history.
+    tables << TableDef{"AllTovarPostav",
+                       {{"Number", counter()},
+                        {"Art", text(50)},
+                        {"Tovar", text(200)},
+                        {"Price", real()},
+                        {"Pricemax", real()},
+                        {"Postavshik", text(100)},
+                        {"Check_sootv", text(5)},
+                        {"Check_obrab", text(5)},
+                        {"Dates", integer()},
+                        {"Garant", text(50)},
+                        {"Sklad", text(50)},
+                        {"Description", memo()},
+                        {"TextNoName", text(255)},
+                        {"PriceOut", real()}},
+                       {{"Art", {"Art"}}, {"Tovar", {"Tovar"}}, {"Postav", {"Postavshik"}}}};
+    tables << TableDef{"AllTovarValuta",
+                       {{"ID_Tovar", integerNotNull(0)},
+                        {"Price", realNotNull(0)},
+                        {"Pricemax", realNotNull(0)},
+                        {"Valuta", textNotNull(5)},
+                        {"PriceConversion", realNotNull(0)},
+                        {"Nacen", integerNotNull(0)},
+                        {"Dates", dateTimeNow()}},
+                       {{"ID_Tovar", {"ID_Tovar"}}, {"Valuta", {"Valuta"}}}};
+    tables << TableDef{"AllPriceHistory",
+                       {{"ID", counter()},
+                        {"Postavshik", textNotNull(100)},
+                        {"Art", textNotNull(50)},
+                        {"Tovar", textNotNull(200)},
+                        {"Price", realNotNull(0)},
+                        {"Pricemax", realNotNull(0)},
+                        {"PriceOut", realNotNull(0)},
+                        {"Dates", dateTimeNow()}},
+                       {{"ID_Tovar", {"ID"}},
+                        {"Postav", {"Postavshik"}},
+                        {"Postav_Art", {"Postavshik", "Art"}},
+                        {"Postav_Tovar", {"Postavshik", "Tovar"}}}};
+    tables << TableDef{"postav_info",
+                       {{"Postavshik", text(50)},
+                        {"Name_full", text(250)},
+                        {"Address", text(250)},
+                        {"Person", text(100)},
+                        {"Phones", text(100)},
+                        {"Mail", text(100)}},
+                       {{"Postav", {"Postavshik"}}}};
+
+    // Supplier brands, article conversions and priority brands.
+    tables << TableDef{"BrandNamePostav",
+                       {{"Postavshik", text(100)}, {"BrandNamePostav", text(255)}, {"BrandNameEtalon", text(255)}},
+                       {{"Postav", {"Postavshik"}}}};
+    tables << TableDef{"ArtOldtoNew", {{"ArtOld", text(50)}, {"ArtNew", text(50)}, {"TypeArt", integer()}},
+                       {{"ArtOld", {"ArtOld"}}}};
+    tables << TableDef{"BrendPriory", {{"ID", counter()}, {"BrendName", textNotNull(255)}}};
+
+    // The order list of the distribution window and the order import.
+    tables << TableDef{"Zakaz",
+                       {{"Id", counter()},
+                        {"Code", integer()},
+                        {"Art", text(30)},
+                        {"Tovar", text(200)},
+                        {"Price_1", currency()},
+                        {"PriceOut", currency()},
+                        {"Quantity", integer()},
+                        {"Obrab", text(5)},
+                        {"Postav", text(100)}}};
+
+    // The shop's own catalogue.
+    tables << TableDef{"price_main",
+                       {{"Code", integer()},
+                        {"Art", text(15)},
+                        {"Kategor", text(50)},
+                        {"Tovar", text(200)},
+                        {"PriceBase", real()},
+                        {"Nacen", integer()},
+                        {"Price_1", real()},
+                        {"Dates", integer()},
+                        {"Garant", text(50)},
+                        {"Sale", yesNo()},
+                        {"SuperPrice", yesNo()}},
+                       {{"Code", {"Code"}}, {"Kategor", {"Kategor"}}}};
+    tables << TableDef{"Tovar_tree",
+                       {{"Code", integer()},
+                        {"Parent", integer()},
+                        {"Pos", integer()},
+                        {"HCh_T", integer()},
+                        {"Picture", integer()},
+                        {"Comment", text(135)},
+                        {"Nacen", integer()},
+                        {"Garant", text(50)}},
+                       {{"Code", {"Code"}}, {"Parent_Pos", {"Parent", "Pos"}}}};
+    tables << TableDef{"Price_Tovar_Info",
+                       {{"Code", integer()},
+                        {"Art", text(15)},
+                        {"URL", text(255)},
+                        {"pictures", text(255)},
+                        {"Comment", text(255)}},
+                       {{"Code", {"Code"}}}};
+
+    // Matching: the combined price and the loading windows' suppliers.
+    tables << TableDef{"svod",
+                       {{"Art", text(30)},
+                        {"Tovar", text(200)},
+                        {"Price", real()},
+                        {"Pricemax", real()},
+                        {"Postavshik", text(50)},
+                        {"Code_sootv", integer()},
+                        {"Obrab", text(5)},
+                        {"Dates", integer()},
+                        {"Garant", text(50)},
+                        {"Sklad", text(50)}},
+                       {{"Code_sootv_Postav", {"Code_sootv", "Postavshik"}}, {"Postav", {"Postavshik"}}}};
+    tables << TableDef{"postavshik",
+                       {{"Postavshik", text(50)},
+                        {"Path", text(250)},
+                        {"Column_art", integer()},
+                        {"Column_Tovar", integer()},
+                        {"Column_Price", integer()},
+                        {"Column_Pricemax", integer()},
+                        {"Column_Garant", integer()},
+                        {"Column_Sklad", integer()},
+                        {"Sheet", integer()},
+                        {"Art_obrab", text(5)},
+                        {"Obrab", text(5)},
+                        {"Dates", integer()},
+                        {"Obrab_Def", text(5)}},
+                       {{"Postav", {"Postavshik"}}}};
+    tables << TableDef{"Price_Sklad", {{"ID", counter()}, {"Sklad", text(5)}, {"Text", text(50)}}};
+
+    // Pricing and output.
+    tables << TableDef{"MinPrice_Nacen",
+                       {{"Kategor", integer()},
+                        {"Price1", integer()},
+                        {"Price2", integer()},
+                        {"Price3", integer()},
+                        {"Price4", integer()},
+                        {"Price5", integer()},
+                        {"Nacen1", integer()},
+                        {"Nacen2", integer()},
+                        {"Nacen3", integer()},
+                        {"Nacen4", integer()},
+                        {"Nacen5", integer()}},
+                       {{"Kategor", {"Kategor"}}}};
+    tables << TableDef{"MinPrice_Group",
+                       {{"Kategor", integer()}, {"Postavshik", text(50)}, {"Obrab", text(5)}, {"Dates", integer()}},
+                       {{"Kategor", {"Kategor"}}}};
+
+    // The four output price columns and the export targets, rows 1 to 6;
+    // a new database holds them blank, as the parameters window makes them.
+    TableDef parametr{"parametr",
+                      {{"Id", integer()},
+                       {"Name_out", text(50)},
+                       {"Nacen_out", integer()},
+                       {"Path", text(250)},
+                       {"FileName", text(50)},
+                       {"SheetName", text(50)},
+                       {"Dates", integer()}},
+                      {{"Id", {"Id"}, true}}};
+    for (int id = 1; id <= 6; ++id)
+        parametr.seedRows << QVariantList{id, QStringLiteral(" "), 0, QStringLiteral(" "), QStringLiteral(" "),
+                                          QStringLiteral(" "), 0};
+    tables << parametr;
+    return tables;
+}
+
+} // namespace
+
+const QList<TableDef>& priceTables()
+{
+    static const QList<TableDef> tables = makePriceTables();
+    return tables;
+}
+
+TableDef settingsTableDef() { return settingsTable(); }
+
+} // namespace velmora

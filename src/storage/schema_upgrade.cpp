@@ -1,0 +1,107 @@
+#include "schema.h"
+
+#include "platform/db/db_error.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace velmora {
+namespace {
+
+// One database's side of the upgrade: its changes run in one transaction,
+// begun only when the first change is due, so a database that needs nothing
+// (even a read-only one) is never written.
+class UpgradeSession {
+public:
+    explicit UpgradeSession(db::Connection& connection) : connection_(connection) {}
+
+    bool hasTable(const QString& table) const
+    {
+        try {
+            return connection_.tableExists(table);
+        } catch (const db::DbError& e) {
+            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
+                                  .arg(connection_.path(), e.message()));
+        }
+    }
+
+    bool hasColumn(const QString& table, const QString& column) const
+    {
+        try {
+            return connection_.columnExists(table, column);
+        } catch (const db::DbError& e) {
+            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
+                                  .arg(connection_.path(), e.message()));
+        }
+    }
+
+    void change(const QString& what, const std::function<void(db::Connection&)>& action)
+    {
+        try {
+            if (!transaction_)
+                transaction_.emplace(connection_);
+            action(connection_);
+        } catch (const db::DbError& e) {
+            transaction_.reset(); // rolls back what this database got so far
+            throw SchemaError(QStringLiteral("Не удалось обновить структуру базы данных %1 (%2):\n%3")
+                                  .arg(connection_.path(), what, e.message()));
+        }
+    }
+
+    void commit()
+    {
+        if (!transaction_)
+            return;
+        try {
+            transaction_->commit();
+            transaction_.reset();
+        } catch (const db::DbError& e) {
+            transaction_.reset();
+            throw SchemaError(
+                QStringLiteral("Не удалось обновить структуру базы данных %1:\n%2").arg(connection_.path(), e.message()));
+        }
+    }
+
+private:
+    db::Connection& connection_;
+    std::optional<db::Transaction> transaction_;
+};
+
+void ensureTable(UpgradeSession& session, const TableDef& table)
+{
+    if (!session.hasTable(table.name))
+        session.change(QStringLiteral("таблица ") + table.name,
+                       [&table](db::Connection& c) { createTable(c, table); });
+}
+
+} // namespace
+
+void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendPrioryOn)
+{
+    UpgradeSession price(priceDb);
+    UpgradeSession order(orderDb);
+
+    // The order tables belong to the order database, with every column the
+    // order operations use.
+    ensureTable(order, orderTable(QStringLiteral("AllZakazFull")));
+    ensureTable(order, orderTable(QStringLiteral("AllClientZakaz")));
+
+    ensureTable(price, priceTable(QStringLiteral("AllPriceHistory")));
+    ensureTable(price, priceTable(QStringLiteral("AllTovarValuta")));
+    if (brendPrioryOn)
+        ensureTable(price, priceTable(QStringLiteral("BrendPriory")));
+
+    // Order databases from before offer references lack this column; their
+    // existing lines keep it empty.
+    if (!order.hasColumn(QStringLiteral("AllZakazFull"), QStringLiteral("TovarNumber")))
+        order.change(QStringLiteral("столбец AllZakazFull.TovarNumber"), [](db::Connection& c) {
+            c.exec(QStringLiteral("ALTER TABLE \"AllZakazFull\" ADD COLUMN \"TovarNumber\" ") + column::integer());
+        });
+    ensureTable(order, orderTable(QStringLiteral("SelectTempPostav")));
+
+    order.commit();
+    price.commit();
+}
+
+} // namespace velmora
