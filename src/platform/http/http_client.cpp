@@ -1,0 +1,114 @@
+#include "http_client.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace velmora::http {
+namespace {
+
+void initialiseCurlOnce()
+{
+    // curl_global_init is not thread-safe on older libcurl builds; one call
+    // for the process, never undone (the process ends with it).
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+QString defaultUserAgent()
+{
+    if (QCoreApplication::instance()) {
+        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        if (!name.isEmpty())
+            return name;
+    }
+    return QStringLiteral("velmora");
+}
+
+struct Sink {
+    QByteArray body;
+    qsizetype limit = 0;
+    bool overflow = false;
+};
+
+size_t appendBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* sink = static_cast<Sink*>(user);
+    const size_t bytes = size * count;
+    if (sink->body.size() + qsizetype(bytes) > sink->limit) {
+        sink->overflow = true;
+        return 0; // makes curl stop with a write error
+    }
+    sink->body.append(data, qsizetype(bytes));
+    return bytes;
+}
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+
+HttpResult failure(const QString& error, long status = 0)
+{
+    HttpResult result;
+    result.error = error;
+    result.status = status;
+    return result;
+}
+
+} // namespace
+
+HttpResult HttpGetText(const QString& url, const HttpOptions& options)
+{
+    initialiseCurlOnce();
+    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    if (!curl)
+        return failure(QStringLiteral("libcurl could not be initialised"));
+
+    const QByteArray urlBytes = url.toUtf8();
+    const QByteArray agent = (options.userAgent.isEmpty() ? defaultUserAgent() : options.userAgent).toUtf8();
+    Sink sink;
+    sink.limit = options.maxBodyBytes;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, urlBytes.constData());
+    curl_easy_setopt(h, CURLOPT_USERAGENT, agent.constData());
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(options.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(options.totalTimeout.count()));
+    // No signals: timeouts must work on worker threads too.
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
+
+    const CURLcode code = curl_easy_perform(h);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+
+    if (sink.overflow)
+        return failure(QStringLiteral("%1: the answer is larger than %2 bytes").arg(url).arg(options.maxBodyBytes),
+                       status);
+    if (code != CURLE_OK) {
+        const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer)
+                                              : QString::fromUtf8(curl_easy_strerror(code));
+        return failure(QStringLiteral("%1: %2").arg(url, detail), status);
+    }
+    if (status >= 400)
+        return failure(QStringLiteral("%1: HTTP %2").arg(url).arg(status), status);
+
+    HttpResult result;
+    result.body = std::move(sink.body);
+    result.status = status;
+    return result;
+}
+
+} // namespace velmora::http

@@ -1,0 +1,35 @@
+#include "currency_table.h"
+
+#include <cmath>
+
+namespace velmora {
+
+QString CurrencyCode(int index)
+{
+    static const std::array<QString, kCurrencyCount> codes{
+        QStringLiteral("USD"), QStringLiteral("EUR"), QStringLiteral("RUB"),
+        QStringLiteral("BYN"), QStringLiteral("UAH")};
+    return CurrencyTable::isCurrencyIndex(index) ? codes[size_t(index)] : QString();
+}
+
+int CurrencyIndexOfCode(const QString& code)
+{
+    const QString wanted = code.trimmed();
+    for (int i = 0; i < kCurrencyCount; ++i)
+        if (wanted.compare(CurrencyCode(i), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+double CurrencyTable::factor(int index) const
+{
+    if (!isCurrencyIndex(index))
+        return 1.0;
+    const double from = rate(index);
+    const double to = rate(displayIndex);
+    if (!(from > 0) || !(to > 0) || !std::isfinite(from) || !std::isfinite(to))
+        return 1.0;
+    return from / to;
+}
+
+} // namespace velmora

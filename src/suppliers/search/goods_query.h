@@ -1,0 +1,88 @@
+#pragma once
+
+#include "search_conditions.h"
+
+#include "platform/db/connection.h"
+
+#include <QVariant>
+#include <QVector>
+
+#include <optional>
+
+namespace velmora::search {
+
+// A sort on one grid field ("PriceOut", "PricePostav", "Opisanie" ...).
+struct SortOrder {
+    QString field;
+    bool descending = false;
+};
+
+enum class IndexUse {
+    Auto,   // the trigram index serves the words it can, when it exists
+    Never,  // the plain statement, every row tested
+};
+
+struct SearchOptions {
+    SearchField field = SearchField::Name;
+    std::optional<SortOrder> sort;  // none: by PriceOut
+    bool brendPriory = false;       // joins BrendPriory for its column
+    IndexUse index = IndexUse::Auto;
+};
+
+// Where a chunk starts: after the row with this sort value and Number.
+struct RowKey {
+    QVariant sortValue;
+    qint64 number = 0;
+};
+
+using GoodsRow = QVector<QVariant>;
+
+struct GoodsChunk {
+    QVector<GoodsRow> rows;
+    bool atEnd = false;  // fewer rows than asked for: the result ends here
+};
+
+// The SQL expression a grid field sorts by; empty for a field the grid
+// does not have.
+QString sortExpression(const QString& gridField);
+
+// One search's statement. It holds no engine statement between calls: each
+// chunk is a fresh statement that starts after the key of the previous
+// chunk's last row, in the order of the sort field and then Number.
+class GoodsQuery {
+public:
+    // Throws DbError when the statement does not compile.
+    GoodsQuery(const db::Connection& priceDb, const WordConditions& words,
+               const QStringList& visibleSuppliers, const SearchOptions& options);
+
+    // Field names of a row, as the statement gives them.
+    const QStringList& columns() const { return columns_; }
+    int columnIndex(const QString& field) const { return columns_.indexOf(field); }
+
+    GoodsChunk fetch(const std::optional<RowKey>& after, int limit) const;
+    RowKey keyOf(const GoodsRow& row) const;
+    // True when the offer with this Number is among the rows.
+    bool contains(qint64 number) const;
+
+    bool usesIndex() const { return !indexQuery_.isEmpty(); }
+    QString statementText() const { return sql(std::nullopt, false); }
+
+private:
+    QString sql(const std::optional<RowKey>& after, bool limited) const;
+    void bindCommon(db::Statement& statement) const;
+
+    const db::Connection* db_;
+    QString head_;
+    QString from_;
+    QString where_;
+    QString indexQuery_;
+    QStringList patterns_;
+    QStringList suppliers_;
+    QString sortExpr_;
+    bool descending_ = false;
+    QStringList columns_;
+    int keyColumn_ = -1;
+    int numberColumn_ = -1;
+};
+
+} // namespace velmora::search

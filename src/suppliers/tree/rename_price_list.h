@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/db/connection.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace velmora {
+
+enum class RenameResult {
+    Renamed,
+    Unchanged,   // the new name equals the current one: nothing is touched
+    EmptyName,   // refused: a price list needs a name
+    NameTaken,   // refused: another price list has that name (case ignored)
+    NoSuchList,  // no price list has that Id
+};
+
+// The message a window shows for a refused rename; empty for the others.
+QString RenameRefusalText(RenameResult result, const QString& newName);
+
+// The setting names that belong to one price list: its name followed by
+// one of these (order database).
+QStringList PerPriceListSettingSuffixes();
+
+// Renames the price list with this Id to `newName` (surrounding blanks
+// dropped) everywhere its name is the key: AllPostavSetup, AllPostavPage,
+// AllTovarPostav, BrandNamePostav, AllPriceHistory and postav_info in the
+// price database, in one transaction; then its per-list settings in the
+// order database, in one transaction there. An empty name and a name that
+// another list has already (compared without case) are refused and change
+// nothing. A name that differs from the old one only in case is a rename.
+RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, qint64 id, const QString& newName);
+
+} // namespace velmora
