@@ -79,7 +79,7 @@ QString translateDdl(QString sql)
     sql.replace(real, QStringLiteral("REAL"));
     static const Re longInt(QStringLiteral(R"(\bLONG\b)"), kCi);
     sql.replace(longInt, QStringLiteral("INTEGER"));
-    static const Re text(QStringLiteral(R"(\b(VARCHAR\s*\(\s*\d+\s*\)|TEXT\s*\(\s*\d+\s*\)|MEMO|TEXT)\b(?!\s*\()(?!\s+COLLATE))"), kCi);
+    static const Re text(QStringLiteral(R"(\b(VARCHAR\s*\(\s*\d+\s*\)|TEXT\s*\(\s*\d+\s*\)|MEMO\b|TEXT\b)(?!\s*\()(?!\s+COLLATE))"), kCi);
     sql.replace(text, QStringLiteral("\\1 COLLATE NOCASE"));
     sql.replace(Re(QStringLiteral(R"(\bMEMO COLLATE)"), kCi), QStringLiteral("TEXT COLLATE"));
     return sql;

@@ -1,0 +1,163 @@
+// Text comparison, arithmetic and counters behave as the program's queries
+// expect of the engine.
+
+#include "db_test_support.h"
+
+#include "platform/db/day_numbers.h"
+#include "platform/db/query.h"
+#include "platform/db/sql_functions.h"
+
+#include <QDate>
+
+using namespace velmora::db;
+
+namespace {
+
+struct TextCase {
+    const char* expression; // a SQL expression over ?1 and ?2
+    const char* left;
+    const char* right;
+    bool expected;
+};
+
+class TextComparison : public DbTest, public ::testing::WithParamInterface<TextCase> {};
+
+TEST_P(TextComparison, FoldsCaseForCyrillicAsForLatin)
+{
+    const TextCase& c = GetParam();
+    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE NOCASE)"));
+    Statement insert = db().prepare(QStringLiteral("INSERT INTO t (a) VALUES (?1)"));
+    insert.bindText(1, QString::fromUtf8(c.left)).execute();
+    const QVariant found =
+        db().scalar(QStringLiteral("SELECT count(*) FROM t WHERE ") + QString::fromUtf8(c.expression),
+                    {QString::fromUtf8(c.right)});
+    EXPECT_EQ(found.toInt() == 1, c.expected) << c.left << " " << c.expression << " " << c.right;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextComparison,
+    ::testing::Values(TextCase{"a = ?1", "ПОСТАВЩИК", "поставщик", true},
+                      TextCase{"a = ?1", "Ёлка", "ёЛКА", true},
+                      TextCase{"a = ?1", "Ёлка", "Елка", false},
+                      TextCase{"a = ?1", "Samsung", "SAMSUNG", true},
+                      TextCase{"a = ?1", "поставщик", "поставщики", false},
+                      TextCase{"a LIKE ?1", "Монитор Samsung", "%мониТОР%", true},
+                      TextCase{"a LIKE ?1", "Монитор Samsung", "%samsung", true},
+                      TextCase{"a LIKE ?1", "Монитор Samsung", "мон_тор%", true},
+                      TextCase{"a LIKE ?1", "Монитор Samsung", "%Телевизор%", false},
+                      TextCase{"a LIKE ?1", "O'Neil", "O_Neil", true},
+                      // The text flags hold true/false in either capitalisation.
+                      TextCase{"a = ?1", "True", "true", true},
+                      TextCase{"a = ?1", "TRUE", "true", true},
+                      TextCase{"a = ?1", "false", "true", false}));
+
+TEST_F(DbTest, TextFlagColumnMatchesEitherCapitalisationThroughQuery)
+{
+    db().exec(QStringLiteral("CREATE TABLE AllTovarPostav (Number INTEGER PRIMARY KEY AUTOINCREMENT,"
+                             " Check_obrab VARCHAR(5) COLLATE NOCASE)"));
+    db().exec(QStringLiteral("INSERT INTO AllTovarPostav (Check_obrab) VALUES ('True'), ('true'), ('False')"));
+    Query q(db());
+    q.setSql(QStringLiteral("select * from AllTovarPostav where Check_obrab='true'"));
+    q.open();
+    EXPECT_EQ(q.rowCount(), 2);
+}
+
+TEST(FoldingFunctions, CompareAndLikeWithoutDatabase)
+{
+    EXPECT_EQ(compareNoCase("ПОСТАВЩИК", "поставщик"), 0);
+    EXPECT_LT(compareNoCase("Абрикос", "банан"), 0);
+    EXPECT_GT(compareNoCase("яблоко", "Банан"), 0);
+    EXPECT_TRUE(likeNoCase("%мониТОР%", "Монитор Samsung"));
+    EXPECT_FALSE(likeNoCase("%монитор", "Монитор Samsung"));
+}
+
+struct NumberCase {
+    const char* expression;
+    double expected;
+};
+
+class Arithmetic : public DbTest, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(Arithmetic, IntFloorsToARealSoDivisionKeepsDecimals)
+{
+    const QVariant v = db().scalar(QStringLiteral("SELECT ") + QString::fromUtf8(GetParam().expression));
+    EXPECT_EQ(v.typeId(), QMetaType::Double) << GetParam().expression;
+    EXPECT_DOUBLE_EQ(v.toDouble(), GetParam().expected) << GetParam().expression;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Arithmetic,
+                         ::testing::Values(NumberCase{"Int((1.234*100)+0.5)/100", 1.23},
+                                           NumberCase{"Int((2.5*1)+0.5)/1", 3},
+                                           NumberCase{"Int(-1.5)", -2},
+                                           NumberCase{"Int(1.999)", 1},
+                                           NumberCase{"Int((1234*0.01)+0.5)/0.01", 1200},
+                                           NumberCase{"Int(7)/2", 3.5}));
+
+TEST_F(DbTest, RoundingUpdateOverAPriceColumnKeepsDecimals)
+{
+    db().exec(QStringLiteral("CREATE TABLE p (Price REAL)"));
+    db().exec(QStringLiteral("INSERT INTO p VALUES (1.234), (1234), (2.5)"));
+    Query q(db());
+    q.setSql(QStringLiteral("update p set Price=Int((Price*100)+0.5)/100"));
+    q.execute();
+    Statement s = db().prepare(QStringLiteral("SELECT Price FROM p ORDER BY rowid"));
+    QList<double> prices;
+    while (s.step())
+        prices << s.number(0);
+    EXPECT_EQ(prices, (QList<double>{1.23, 1234, 2.5}));
+}
+
+TEST_F(DbTest, IntOfNullIsNull)
+{
+    EXPECT_TRUE(db().scalar(QStringLiteral("SELECT Int(NULL)")).isNull());
+}
+
+TEST_F(DbTest, CounterNeverReusesADeletedNumber)
+{
+    db().exec(QStringLiteral("CREATE TABLE t (Number INTEGER PRIMARY KEY AUTOINCREMENT, a TEXT)"));
+    db().exec(QStringLiteral("INSERT INTO t (a) VALUES ('x'), ('y'), ('z')"));
+    db().exec(QStringLiteral("DELETE FROM t WHERE Number = 3"));
+    db().exec(QStringLiteral("INSERT INTO t (a) VALUES ('w')"));
+    EXPECT_EQ(db().lastInsertRowId(), 4);
+}
+
+TEST_F(DbTest, ApostropheAndCyrillicRoundTripThroughParameters)
+{
+    const QString value = QStringLiteral("O'Neil Ёлка");
+    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE NOCASE)"));
+    Query insert(db());
+    insert.setSql(QStringLiteral("insert into t (a) values (:a)"));
+    insert.setParam(QStringLiteral(":a"), value);
+    insert.execute();
+
+    Query select(db());
+    select.setSql(QStringLiteral("select a from t where a=:a"));
+    select.setParam(QStringLiteral("a"), QStringLiteral("o'neil ёлка"));
+    select.open();
+    ASSERT_EQ(select.rowCount(), 1);
+    EXPECT_EQ(select.text(QStringLiteral("a")), value);
+}
+
+TEST_F(DbTest, FirstTakesEachGroupsFirstValueInScanOrder)
+{
+    db().exec(QStringLiteral("CREATE TABLE t (g INTEGER, v REAL)"));
+    db().exec(QStringLiteral("INSERT INTO t VALUES (1, 30), (2, 5), (1, 10), (2, 7), (1, 20)"));
+    Statement s = db().prepare(QStringLiteral("SELECT g, First(v) FROM t GROUP BY g ORDER BY g"));
+    ASSERT_TRUE(s.step());
+    EXPECT_EQ(s.number(1), 30);
+    ASSERT_TRUE(s.step());
+    EXPECT_EQ(s.number(1), 5);
+    EXPECT_FALSE(s.step());
+    EXPECT_TRUE(db().scalar(QStringLiteral("SELECT First(v) FROM t WHERE g = 9")).isNull());
+}
+
+TEST_F(DbTest, NowAndDateAreDayNumbers)
+{
+    const double today = double(dayNumber(QDate::currentDate()));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT Date()")).toDouble(), today);
+    const double now = db().scalar(QStringLiteral("SELECT Now()")).toDouble();
+    EXPECT_GE(now, today);
+    EXPECT_LT(now, today + 1);
+}
+
+} // namespace
