@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/db/connection.h"
+#include "suppliers/setup/sheet_settings.h"
+#include "suppliers/tree/rename_price_list.h"
+#include "suppliers/tree/supplier_commands.h"
+
+#include <QColor>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace velmora {
+
+// Label_Dates: navy while the list was loaded less than 11 days ago, red after.
+QColor DatesLabelColor(qint64 datesDayNumber, qint64 todayDayNumber);
+
+// StaticText_InfoPrice: name, date of the first goods row (empty without
+// goods), number of sheet rows, number of goods.
+QString PriceListInfoText(const QString& name, const GoodsSummary& goods, int sheetCount);
+
+// Edit_PriceConversion: an empty field means 1; a decimal with "," or ".";
+// none for a text that is no number.
+std::optional<double> ParseConversionFactor(const QString& text);
+
+// Writes PriceConversion of a list; false (nothing written) for a text
+// that is no number.
+bool SetPriceConversion(db::Connection& priceDb, const QString& name, const QString& text);
+// Writes Path of a list.
+void SetPriceListPath(db::Connection& priceDb, const QString& name, const QString& path);
+
+// What "Сохранить" stores: the list's name, path and conversion factor and
+// the current sheet's eight selector texts.
+struct PriceListSettingsInput {
+    qint64 id = 0;
+    QString name;
+    QString path;
+    QString conversionText;
+    QString sheet;                                 // "" when the list has no sheet rows
+    std::array<QString, kSheetFieldCount> columnTexts; // "Нет", "C", "C+E", "C (Hiper)" ...
+};
+
+struct SaveOutcome {
+    RenameResult rename = RenameResult::Unchanged;
+    bool saved = false;
+    QString message; // for the user; empty when all went well
+};
+
+// BitBtn_SaveSheetClick: renames the list when its name changed (with the
+// rename's refusals: then nothing else is stored), then writes Path,
+// PostavVisible = true, PriceConversion (empty = 1) and the sheet's eight
+// column specs in one transaction. A conversion text that is no number
+// keeps the stored factor and is reported.
+SaveOutcome SavePriceListSettings(db::Connection& priceDb, db::Connection& orderDb, const PriceListSettingsInput& input);
+
+} // namespace velmora
