@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace velmora {
+
+// The calls the main window makes into subsystems that live elsewhere.
+// Whoever wires a subsystem into the program sets its entries; an entry
+// left empty does nothing, so the window works before every subsystem is
+// there. All of them run on the main thread.
+struct MainHooks {
+    // Currency rates: refreshes the rates and clears RatesRefreshRunning.
+    std::function<void()> RefreshCurrencyRates;
+    // Supplier goods grid: user column titles, columns, sort marks.
+    std::function<void()> LoadColumnTitles;
+    std::function<void()> LoadTovarColumns;
+    std::function<void()> ClearTovarSortMarks;
+    // Supplier tree.
+    std::function<void()> BuildSupplierTree;
+    // Orders: the order-number list (0 = no number to select), the current
+    // order, the client list (empty name = none to select).
+    std::function<void(int orderNumber)> FillOrderNumbers;
+    std::function<void()> RefreshOrder;
+    std::function<void(const QString& clientName)> FillOrderClients;
+    // Supplier goods search.
+    std::function<void()> SearchSupplierGoods;
+    // Lays out one page (0 to 6) of PageControl_Sootv.
+    std::function<void(int pageIndex)> LayoutSootvPage;
+    // Timer_PostavNew: offers updated price lists for loading (administrator).
+    std::function<void()> CheckUpdatedPriceLists;
+    // Writes all price-list settings to PriceListIniPath.
+    std::function<void()> SavePriceListSettingsToIni;
+    // Releases the spreadsheet instance of the price-list settings page.
+    std::function<void()> ReleasePriceExcelApp;
+    // Turns a chosen database name into the file itself (unpacks archives);
+    // empty: the name is used as it is.
+    std::function<QString(const QString& name)> ResolveArchiveFile;
+};
+
+// Runs a hook when it is set.
+template <typename Hook, typename... Args>
+void runHook(const Hook& hook, Args&&... args)
+{
+    if (hook)
+        hook(std::forward<Args>(args)...);
+}
+
+} // namespace velmora

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/files/message_sink.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace velmora {
+
+// The dialogs the start-up and the main window put to the user. Windows use
+// message boxes; tests and scripted runs replace them.
+struct UserDialogs {
+    // A notice or error with one OK button.
+    MessageSink message;
+    // A question with Yes and No; true for Yes.
+    std::function<bool(const QString& text)> confirm;
+    // An open-file dialog; an empty name when cancelled.
+    std::function<QString(QWidget* parent, const QString& filter)> openFileName;
+};
+
+// Message boxes over the active window.
+UserDialogs messageBoxDialogs();
+
+// No window at all: texts go to standard error, questions are answered No,
+// file choices are cancelled.
+UserDialogs scriptedDialogs();
+
+// A stored text as a message window shows it: CR becomes a line break.
+QString displayText(const QString& storedText);
+
+} // namespace velmora

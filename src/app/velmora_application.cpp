@@ -1,0 +1,46 @@
+#include "velmora_application.h"
+
+#include "user_dialogs.h"
+
+#include <QMessageBox>
+
+#include <cstdio>
+#include <exception>
+
+namespace velmora {
+
+VelmoraApplication::VelmoraApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The application title: the product name followed by one blank.
+    setApplicationName(QStringLiteral("Velmora "));
+}
+
+bool VelmoraApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        reportError(QString::fromUtf8(error.what()));
+    } catch (...) {
+        reportError(QStringLiteral("Неизвестная ошибка"));
+    }
+    return false;
+}
+
+void VelmoraApplication::reportError(const QString& text)
+{
+    // An error raised while the previous one is on screen goes to the
+    // console rather than stacking message boxes.
+    if (reporting_) {
+        std::fprintf(stderr, "%s\n", displayText(text).toLocal8Bit().constData());
+        return;
+    }
+    reporting_ = true;
+    if (errorSink_)
+        errorSink_(text);
+    else
+        QMessageBox::critical(activeWindow(), applicationName(), displayText(text));
+    reporting_ = false;
+}
+
+} // namespace velmora
