@@ -5,8 +5,10 @@
 #include "storage/schema.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
+#include <stdexcept>
 
 int main(int argc, char** argv)
 {
@@ -20,8 +22,14 @@ int main(int argc, char** argv)
         return 1;
     }
     try {
-        velmora::createPriceDatabase(folder.filePath(QStringLiteral("PRICE.vdb")));
-        velmora::createOrderDatabase(folder.filePath(QStringLiteral("BaseZakaz.vdb")));
+        // The files are build products: the schema code makes them anew.
+        const QString price = folder.filePath(QStringLiteral("PRICE.vdb"));
+        const QString order = folder.filePath(QStringLiteral("BaseZakaz.vdb"));
+        for (const QString& file : {price, order})
+            if (QFile::exists(file) && !QFile::remove(file))
+                throw std::runtime_error("cannot replace " + file.toStdString());
+        velmora::createPriceDatabase(price);
+        velmora::createOrderDatabase(order);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_default_databases: %s\n", e.what());
         return 1;

@@ -73,6 +73,8 @@ void insertSeedRows(db::Connection& connection, const TableDef& table)
 
 void createDatabase(const QString& path, const QList<TableDef>& tables)
 {
+    if (QFileInfo::exists(path))
+        throw db::DbError(QStringLiteral("Файл уже существует: ") + path);
     const QString temporary = path + QStringLiteral(".part");
     QFile::remove(temporary);
     try {
@@ -93,10 +95,6 @@ void createDatabase(const QString& path, const QList<TableDef>& tables)
         QFile::remove(temporary + QStringLiteral("-wal"));
         QFile::remove(temporary + QStringLiteral("-shm"));
         throw;
-    }
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
-        QFile::remove(temporary);
-        throw db::DbError(QStringLiteral("Не удалось заменить файл ") + path);
     }
     if (!QFile::rename(temporary, path)) {
         QFile::remove(temporary);

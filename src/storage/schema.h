@@ -75,8 +75,8 @@ void createTable(db::Connection& connection, const TableDef& table);
 
 // Makes a complete new database file holding every table of its kind (and
 // its seed rows), left in journal mode DELETE as one self-contained file.
-// The file is written under a temporary name and then replaces the path.
-// Throws db::DbError.
+// The file is written under a temporary name and renamed when complete; an
+// existing file is never replaced. Throws db::DbError.
 void createPriceDatabase(const QString& path);
 void createOrderDatabase(const QString& path);
 

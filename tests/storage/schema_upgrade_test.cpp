@@ -1,0 +1,230 @@
+// The start-up upgrade from databases in the state before it.
+
+#include "storage_test_support.h"
+
+#include "platform/db/db_error.h"
+#include "storage/schema.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+using namespace velmora;
+
+namespace {
+
+QStringList columnNamesOf(const TableDef& table)
+{
+    QStringList names;
+    for (const ColumnDef& c : table.columns)
+        names << c.name;
+    return names;
+}
+
+class SchemaUpgradeTest : public StorageTest {
+protected:
+    // A price database from before price histories, holding one offer.
+    void makeOldPriceDatabase()
+    {
+        createPriceDatabase(pricePath());
+        db::Connection c(pricePath());
+        c.exec(QStringLiteral("DROP TABLE AllPriceHistory; DROP TABLE AllTovarValuta; DROP TABLE BrendPriory;"
+                              "INSERT INTO AllTovarPostav (Postavshik, Tovar, Price) VALUES ('Поставщик', 'Монитор', 99.5)"));
+    }
+
+    // An order database from before offer references: two order lines, no
+    // TovarNumber, no selection templates.
+    void makeOldOrderDatabase()
+    {
+        db::Connection c(orderPath(), db::OpenMode::Create);
+        const TableDef& settings = settingsTableDef();
+        createTable(c, settings);
+        c.exec(QStringLiteral(
+            "CREATE TABLE AllZakazFull (ID INTEGER PRIMARY KEY AUTOINCREMENT, ZakazNumber INTEGER, ClientName TEXT,"
+            " Art TEXT NOT NULL DEFAULT '', Tovar TEXT NOT NULL DEFAULT '', Quantity REAL NOT NULL DEFAULT 1);"
+            "CREATE TABLE AllClientZakaz (ID INTEGER PRIMARY KEY AUTOINCREMENT, ClientName TEXT NOT NULL DEFAULT '');"
+            "INSERT INTO AllZakazFull (ZakazNumber, ClientName, Tovar) VALUES (1, 'Иванов', 'Монитор'), (1, 'Иванов', 'Мышь');"));
+    }
+
+    QString pricePath() const { return path(QStringLiteral("PRICE.vdb")); }
+    QString orderPath() const { return path(QStringLiteral("BaseZakaz.vdb")); }
+
+    void upgrade(bool brendPrioryOn)
+    {
+        db::Connection price(pricePath());
+        db::Connection order(orderPath());
+        UpgradeSchema(price, order, brendPrioryOn);
+    }
+};
+
+TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsPriceHistoryAndQuotedPrices)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    upgrade(false);
+
+    db::Connection price(pricePath());
+    EXPECT_EQ(price.columnNames(QStringLiteral("AllPriceHistory")), columnNamesOf(priceTable("AllPriceHistory")));
+    EXPECT_EQ(price.columnNames(QStringLiteral("AllTovarValuta")), columnNamesOf(priceTable("AllTovarValuta")));
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name='AllTovarValuta_ID_Tovar'")).toInt(), 1);
+
+    price.exec(QStringLiteral("INSERT INTO AllTovarValuta (ID_Tovar) VALUES (7)"));
+    db::Statement s = price.prepare(QStringLiteral("SELECT Price, Valuta, Nacen, Dates FROM AllTovarValuta"));
+    ASSERT_TRUE(s.step());
+    EXPECT_EQ(s.number(0), 0);
+    EXPECT_EQ(s.text(1), QString());
+    EXPECT_EQ(s.integer(2), 0);
+    EXPECT_NEAR(s.number(3), price.scalar(QStringLiteral("SELECT Now()")).toDouble(), 1.0 / 24 / 60);
+
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT Tovar FROM AllTovarPostav WHERE Postavshik='ПОСТАВЩИК'")).toString(),
+              QStringLiteral("Монитор"));
+}
+
+TEST_F(SchemaUpgradeTest, OrderLinesGainAnEmptyTovarNumber)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    upgrade(false);
+
+    db::Connection order(orderPath());
+    EXPECT_TRUE(order.columnExists(QStringLiteral("AllZakazFull"), QStringLiteral("TovarNumber")));
+    EXPECT_EQ(order.scalar(QStringLiteral("SELECT count(*) FROM AllZakazFull")).toInt(), 2);
+    EXPECT_EQ(order.scalar(QStringLiteral("SELECT count(*) FROM AllZakazFull WHERE TovarNumber IS NULL")).toInt(), 2);
+    EXPECT_EQ(order.scalar(QStringLiteral("SELECT type FROM pragma_table_info('AllZakazFull') WHERE name='TovarNumber'"))
+                  .toString(),
+              QStringLiteral("INTEGER"));
+}
+
+TEST_F(SchemaUpgradeTest, SelectionTemplatesGoToTheOrderDatabaseOnly)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    upgrade(false);
+
+    db::Connection price(pricePath());
+    db::Connection order(orderPath());
+    EXPECT_TRUE(order.tableExists(QStringLiteral("SelectTempPostav")));
+    EXPECT_EQ(order.columnNames(QStringLiteral("SelectTempPostav")), columnNamesOf(orderTable("SelectTempPostav")));
+    for (const char* table : {"SelectTempPostav", "AllZakazFull", "AllClientZakaz"})
+        EXPECT_FALSE(price.tableExists(QString::fromUtf8(table))) << table;
+}
+
+TEST_F(SchemaUpgradeTest, OrderDatabaseWithoutOrderTablesGetsThemWithEveryColumn)
+{
+    makeOldPriceDatabase();
+    {
+        db::Connection c(orderPath(), db::OpenMode::Create);
+        createTable(c, settingsTableDef());
+    }
+    upgrade(false);
+
+    db::Connection order(orderPath());
+    for (const char* table : {"AllZakazFull", "AllClientZakaz", "SelectTempPostav"})
+        EXPECT_EQ(order.columnNames(QString::fromUtf8(table)), columnNamesOf(orderTable(QString::fromUtf8(table))))
+            << table;
+    EXPECT_FALSE(db::Connection(pricePath()).tableExists(QStringLiteral("AllZakazFull")));
+}
+
+TEST_F(SchemaUpgradeTest, BrandPrioritiesOnlyWithTheirSwitch)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    upgrade(false);
+    EXPECT_FALSE(db::Connection(pricePath()).tableExists(QStringLiteral("BrendPriory")));
+    upgrade(true);
+    db::Connection price(pricePath());
+    EXPECT_EQ(price.columnNames(QStringLiteral("BrendPriory")), (QStringList{"ID", "BrendName"}));
+}
+
+TEST_F(SchemaUpgradeTest, SecondRunChangesNothing)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    upgrade(true);
+    QStringList schemaBefore, dataBefore;
+    {
+        db::Connection price(pricePath());
+        db::Connection order(orderPath());
+        schemaBefore = schemaOf(price) + schemaOf(order);
+        dataBefore = dataOf(price) + dataOf(order);
+    }
+    upgrade(true);
+    db::Connection price(pricePath());
+    db::Connection order(orderPath());
+    EXPECT_EQ(schemaOf(price) + schemaOf(order), schemaBefore);
+    EXPECT_EQ(dataOf(price) + dataOf(order), dataBefore);
+}
+
+TEST_F(SchemaUpgradeTest, CurrentDatabasesAreLeftAsTheyAre)
+{
+    createPriceDatabase(pricePath());
+    createOrderDatabase(orderPath());
+    QStringList before;
+    {
+        db::Connection price(pricePath());
+        db::Connection order(orderPath());
+        before = schemaOf(price) + schemaOf(order);
+    }
+    upgrade(true);
+    db::Connection price(pricePath());
+    db::Connection order(orderPath());
+    EXPECT_EQ(schemaOf(price) + schemaOf(order), before);
+}
+
+TEST_F(SchemaUpgradeTest, ReadOnlyDatabaseReportsTheFailure)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    db::Connection price(pricePath(), db::OpenMode::ReadOnly);
+    db::Connection order(orderPath());
+    try {
+        UpgradeSchema(price, order, false);
+        FAIL() << "the upgrade reported success";
+    } catch (const SchemaError& e) {
+        EXPECT_TRUE(e.message().contains(pricePath())) << e.what();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("AllPriceHistory"))) << e.what();
+    }
+    EXPECT_FALSE(price.tableExists(QStringLiteral("AllPriceHistory")));
+}
+
+TEST_F(SchemaUpgradeTest, WriteProtectedFileReportsTheFailure)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind root";
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    QFile::setPermissions(pricePath(), QFile::ReadOwner);
+    EXPECT_THROW(upgrade(false), SchemaError);
+    QFile::setPermissions(pricePath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(SchemaUpgradeTest, FailedStatementRollsBackThatDatabasesChanges)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    {
+        // An index of another table already holds the name the new table's index needs.
+        db::Connection c(pricePath());
+        c.exec(QStringLiteral("CREATE INDEX AllTovarValuta_ID_Tovar ON AllTovarPostav (Number)"));
+    }
+    try {
+        upgrade(false);
+        FAIL() << "the upgrade reported success";
+    } catch (const SchemaError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("AllTovarValuta"))) << e.what();
+    }
+    db::Connection price(pricePath());
+    EXPECT_FALSE(price.tableExists(QStringLiteral("AllPriceHistory")));
+    EXPECT_FALSE(price.tableExists(QStringLiteral("AllTovarValuta")));
+}
+
+TEST_F(SchemaUpgradeTest, UnreadableCatalogueIsReportedNotTakenForMissing)
+{
+    makeOldOrderDatabase();
+    db::Connection closed;
+    db::Connection order(orderPath());
+    EXPECT_THROW(UpgradeSchema(closed, order, false), SchemaError);
+    EXPECT_FALSE(order.tableExists(QStringLiteral("SelectTempPostav"))) << "nothing is half done";
+}
+
+} // namespace

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/db/connection.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Tests work on files in a temporary folder, removed with the fixture.
+class StorageTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    QTemporaryDir dir_;
+};
+
+// The schema catalogue of a database, one entry per object with its SQL.
+inline QStringList schemaOf(const velmora::db::Connection& c)
+{
+    QStringList out;
+    velmora::db::Statement s =
+        c.prepare(QStringLiteral("SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_master ORDER BY name"));
+    while (s.step())
+        out << s.text(0);
+    return out;
+}
+
+// Every row of every table, as text.
+inline QStringList dataOf(const velmora::db::Connection& c)
+{
+    QStringList tables;
+    {
+        velmora::db::Statement s =
+            c.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+        while (s.step())
+            tables << s.text(0);
+    }
+    QStringList out;
+    for (const QString& table : tables) {
+        velmora::db::Statement s = c.prepare(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+        while (s.step()) {
+            QStringList row{table};
+            for (int i = 0; i < s.columnCount(); ++i)
+                row << s.value(i).toString();
+            out << row.join(u'|');
+        }
+    }
+    return out;
+}
