@@ -167,7 +167,7 @@ void CurrencyPanel::showRates()
     for (int row = 0; row < RowCount; ++row) {
         const int currency = currencyOfRow(row);
         labels_[size_t(row)]->setText(CurrencyCode(currency));
-        edits_[size_t(row)]->setText(locale_.toString(table_.rate(currency), 'g', QLocale::FloatingPointShortest));
+        edits_[size_t(row)]->setText(locale_.toString(table_.rate(currency), 'g', 10));
     }
 }
 

@@ -59,8 +59,8 @@ struct Frame {
 
 bool isValidUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes); // decoding is lazy: it runs here
     return !decoder.hasError();
 }
 
