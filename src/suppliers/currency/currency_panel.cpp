@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,6 +26,11 @@ const char* const kLabelNames[] = {"Label29", "Label_Evro", "Label_UAH", "Label_
 const char* const kExtraSettings[] = {"", "", "KursValuta_Grivna", "KursValuta_BYR"};
 
 } // namespace
+
+CurrencyPanel::CurrencyPanel(db::Connection& priceDb, QWidget* parent)
+    : CurrencyPanel(priceDb, RateFeedOptions::fromEnvironment(), parent)
+{
+}
 
 CurrencyPanel::CurrencyPanel(db::Connection& priceDb, RateFeedOptions options, QWidget* parent)
     : QWidget(parent)
@@ -128,21 +132,18 @@ int CurrencyPanel::currencyOfRow(int row) const
 
 void CurrencyPanel::RefreshCurrencyRates()
 {
+    // Set while the controls are refilled, so their change handlers and the
+    // re-pricing timer leave them alone.
     refreshRunning_ = true;
-    auto done = qScopeGuard([this] { refreshRunning_ = false; });
-
     RateRefreshResult result;
-    QString failure;
     try {
         result = velmora::RefreshCurrencyRates(priceDb_, QDateTime::currentDateTime(), fetch_, options_.baseUrl);
         valutaKurs_->setChecked(rate_settings::downloadEnabled(priceDb_));
         const int site = rate_settings::sourceSetting(priceDb_);
         valutaSite_->setCurrentIndex(site >= 0 && site < valutaSite_->count() ? site : -1);
     } catch (const std::exception& error) {
-        failure = QStringLiteral("Курсы валют не обновлены: %1").arg(QString::fromUtf8(error.what()));
-    }
-    if (!failure.isEmpty()) {
-        emit statusMessage(failure);
+        refreshRunning_ = false;
+        emit statusMessage(QStringLiteral("Курсы валют не обновлены: %1").arg(QString::fromUtf8(error.what())));
         return;
     }
 
@@ -151,7 +152,6 @@ void CurrencyPanel::RefreshCurrencyRates()
     lastFeedText_ = result.feedText;
     valutaName_->setCurrentIndex(table_.displayIndex);
     showRates();
-    done.dismiss();
     refreshRunning_ = false;
 
     if (result.ratesChanged)

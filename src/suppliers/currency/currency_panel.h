@@ -31,6 +31,8 @@ namespace velmora {
 class CurrencyPanel : public QWidget {
     Q_OBJECT
 public:
+    // Feeds as RateFeedOptions::fromEnvironment() gives them.
+    explicit CurrencyPanel(db::Connection& priceDb, QWidget* parent = nullptr);
     CurrencyPanel(db::Connection& priceDb, RateFeedOptions options, QWidget* parent = nullptr);
     ~CurrencyPanel() override;
 
