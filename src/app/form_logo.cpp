@@ -13,7 +13,8 @@ Form_Logo::Form_Logo(QWidget* parent, int waitMs)
       Timer1(new QTimer(this))
 {
     ui->setupUi(this);
-    setAutoFillBackground(true);
+    // Without a window frame the splash draws its own edge.
+    setStyleSheet(QStringLiteral("QDialog#Form_Logo { border: 1px solid palette(dark); }"));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
     Timer1->setInterval(waitMs);

@@ -57,8 +57,19 @@ bool Form_main::placeWidget(const QString& containerName, QWidget* widget)
 
 void Form_main::setControlVisible(const QString& name, bool visible)
 {
-    if (auto* control = findChild<QWidget*>(name))
-        control->setVisible(visible);
+    auto* control = findChild<QWidget*>(name);
+    if (!control)
+        return;
+    // A tool bar shows its widgets through their actions.
+    if (auto* toolBar = qobject_cast<QToolBar*>(control->parentWidget())) {
+        for (QAction* action : toolBar->actions()) {
+            if (toolBar->widgetForAction(action) == control) {
+                action->setVisible(visible);
+                return;
+            }
+        }
+    }
+    control->setVisible(visible);
 }
 
 void Form_main::setControlEnabled(const QString& name, bool enabled)
