@@ -27,14 +27,23 @@ using namespace velmora::testing;
 
 namespace {
 
-VelmoraApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "test_app_window";
-    static char* argv[] = {name, nullptr};
-    static VelmoraApplication instance(argc, argv);
-    return instance;
-}
+// One application object for the whole test program, gone before exit so
+// that Qt's own statics outlive it.
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { instance = std::make_unique<VelmoraApplication>(argc, argv); }
+    void TearDown() override { instance.reset(); }
+
+    static inline std::unique_ptr<VelmoraApplication> instance;
+
+private:
+    int argc = 1;
+    char name[16] = "test_app_window";
+    char* argv[2] = {name, nullptr};
+};
+const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+VelmoraApplication& app() { return *ApplicationEnvironment::instance; }
 
 void processEventsFor(int ms)
 {
