@@ -1,0 +1,161 @@
+#include "suppliers/loader/price_list_load_thread.h"
+
+#include "platform/db/connection.h"
+#include "platform/files/ini_file.h"
+#include "platform/spreadsheet/templates.h"
+#include "platform/spreadsheet/workbook.h"
+#include "storage/settings_store.h"
+#include "suppliers/loader/price_list_loader.h"
+#include "suppliers/loader/price_list_setup.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+
+namespace velmora::loader {
+namespace {
+
+constexpr qint64 kStatusEveryMs = 100;
+
+bool iniSwitch(const QString& ini, const char* key)
+{
+    return ReadIniString(ini, QStringLiteral("SetupUsers"), QStringLiteral("0"), QLatin1String(key)).trimmed() == u"1";
+}
+
+class ThreadHost : public QueueRunHost, public LoadProgress {
+public:
+    ThreadHost(TPriceListLoadSave& thread, const LoadRunSettings& settings, db::Connection& priceDb,
+               db::Connection& orderDb, QString& lastStatus)
+        : thread_(thread), settings_(settings), priceDb_(priceDb), orderDb_(orderDb), lastStatus_(lastStatus),
+          switches_(LoaderSwitches::fromIni(settings.userIniPath, settings.ormita))
+    {
+    }
+
+    void report(const QString& statusText, const QString& buttonCaption) override
+    {
+        lastStatus_ = statusText;
+        emit thread_.statusReported(statusText, buttonCaption);
+    }
+    bool stopRequested() const override { return thread_.stopRequested(); }
+    void pause(int milliseconds) override
+    {
+        // Sliced, so an abort does not wait out a long pause.
+        for (int waited = 0; waited < milliseconds && !thread_.abortRequested(); waited += 20)
+            QThread::msleep(std::min(20, milliseconds - waited));
+    }
+
+    QString loadPriceList(const QString& name, const QString& statusText) override
+    {
+        name_ = name;
+        statusText_ = statusText;
+        sinceStatus_.start();
+        LoadRequest request;
+        request.name = name;
+        request.switches = switches_;
+        request.rates = settings_.rates;
+        request.progress = this;
+        const LoadResult result = LoadPriceList(priceDb_, orderDb_, request);
+        if (result.loaded)
+            report(loadedText(result.offerCount), kStopLoadCaption);
+        return result.errorText;
+    }
+
+    bool step(LoadStage stage, int count) override
+    {
+        if (stage == LoadStage::Storing && sinceStatus_.elapsed() >= kStatusEveryMs) {
+            sinceStatus_.restart();
+            report(loadedText(count), kStopLoadCaption);
+        }
+        return !thread_.abortRequested();
+    }
+
+    void exportCsv(const QString& name) override
+    {
+        exports::ExportPriceListCsv(priceDb_, name, exportFolder(name));
+    }
+
+    void exportWorkbook(const QString& name) override
+    {
+        QString templateFile;
+        try {
+            templateFile = sheet::templatePath(settings_.programFolder, QStringLiteral("PriceExcel.xls"));
+        } catch (const std::exception& error) {
+            throw exports::ExportError(QString::fromUtf8(error.what()));
+        }
+        const QString output = exportFolder(name) + sheet::xlsxNameFor(exports::SafeFileName(name) + QStringLiteral(".xls"));
+        exports::ExportPriceListWorkbook(priceDb_, name, templateFile, output, settings_.titles,
+                                         settings_.rates.displayCode());
+    }
+
+    void startCombinedExport(const QString& ownStockName) override
+    {
+        QStringList others;
+        db::Statement select = priceDb_.prepare(QStringLiteral("SELECT Postavshik FROM AllPostavSetup ORDER BY Id"));
+        while (select.step()) {
+            if (select.text(0) != ownStockName)
+                others << select.text(0);
+        }
+        emit thread_.combinedExportRequested(ownStockName, others);
+    }
+
+    void armRepricing() override { emit thread_.repricingRequested(); }
+
+private:
+    QString loadedText(int count) const
+    {
+        return statusText_ + QStringLiteral("   ") + name_ + QStringLiteral(" загружено ") + QString::number(count) +
+               QStringLiteral(" товаров.");
+    }
+
+    QString exportFolder(const QString& name)
+    {
+        const std::optional<PriceListSetup> setup = ReadPriceListSetup(priceDb_, name);
+        if (!setup)
+            throw exports::ExportError(MissingFileText(name));
+        return exports::ExportFolderFor(setup->path);
+    }
+
+    TPriceListLoadSave& thread_;
+    const LoadRunSettings& settings_;
+    db::Connection& priceDb_;
+    db::Connection& orderDb_;
+    QString& lastStatus_;
+    LoaderSwitches switches_;
+    QString name_;
+    QString statusText_;
+    QElapsedTimer sinceStatus_;
+};
+
+} // namespace
+
+TPriceListLoadSave::TPriceListLoadSave(LoadRunSettings settings, QObject* parent)
+    : QThread(parent), settings_(std::move(settings))
+{
+}
+
+TPriceListLoadSave::~TPriceListLoadSave()
+{
+    requestAbort();
+    wait();
+}
+
+void TPriceListLoadSave::run()
+{
+    QString lastStatus;
+    try {
+        db::Connection priceDb(settings_.pricePath);
+        db::Connection orderDb(settings_.orderPath);
+        QueueSwitches switches;
+        switches.brevikMoto = iniSwitch(settings_.userIniPath, "Brevik-Moto");
+        switches.exportCsv = iniSwitch(settings_.userIniPath, "Export_CSV");
+        switches.ormita = settings_.ormita;
+        switches.autoExport = SettingsStore(orderDb).readBoolean(QStringLiteral("AutoExportPrice"), QStringLiteral("-1"));
+        ThreadHost host(*this, settings_, priceDb, orderDb, lastStatus);
+        outcome_ = RunLoadQueue(settings_.names, host, switches, settings_.pauses);
+    } catch (const std::exception& error) {
+        outcome_.statusText = lastStatus + QStringLiteral("  #####  ") + QString::fromUtf8(error.what()) +
+                              QStringLiteral("  #####  ");
+        emit statusReported(outcome_.statusText, kStartLoadCaption);
+    }
+}
+
+} // namespace velmora::loader

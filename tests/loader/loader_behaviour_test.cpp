@@ -1,0 +1,236 @@
+// What a load replaces and what a failed load leaves alone.
+#include "loader_test_support.h"
+
+#include "platform/db/day_numbers.h"
+#include "storage/settings_store.h"
+#include "suppliers/loader/file_stamp.h"
+#include "suppliers/loader/price_list_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <functional>
+
+namespace velmora::loader::test {
+namespace {
+
+const QString kName = QStringLiteral("Д'Арт");
+const QString kOther = QStringLiteral("Другой");
+
+SheetSetup UsdSheet(const QString& sheetName = QStringLiteral("usd"))
+{
+    SheetSetup sheet;
+    sheet.sheetName = sheetName;
+    sheet.columnArt = 1;
+    sheet.columnTovar = 2;
+    sheet.columnPrice = 3;
+    sheet.columnPricemax = 4;
+    sheet.valuta = CurrencyUSD;
+    return sheet;
+}
+
+LoadResult Load(TestDatabases& dbs, const QString& name, bool ormita = false)
+{
+    LoadRequest request;
+    request.name = name;
+    request.rates = TestRates();
+    request.switches.ormita = ormita;
+    return LoadPriceList(dbs.price, dbs.order, request);
+}
+
+struct Snapshot {
+    std::vector<StoredOffer> offers;
+    qint64 rateRows = 0;
+    qint64 dates = 0;
+    qint64 dataLoad = 0;
+};
+
+Snapshot Take(TestDatabases& dbs, const QString& name)
+{
+    Snapshot s;
+    s.offers = ReadOffers(dbs.price, name);
+    s.rateRows = CountRows(dbs.price, QStringLiteral("SELECT COUNT(*) FROM AllTovarValuta"));
+    s.dates = dbs.price.scalar(QStringLiteral("SELECT Dates FROM AllPostavSetup WHERE Postavshik = ?1"), {name}).toLongLong();
+    s.dataLoad = SettingsStore(dbs.order).readInteger(name + QStringLiteral("_DataLoad"));
+    return s;
+}
+
+// Two lists loaded, each from the xlsx fixture; returns the fixture path.
+QString LoadTwoLists(TestDatabases& dbs)
+{
+    const QString file = TestDataPath(QStringLiteral("loader_cases.xlsx"));
+    AddPriceList(dbs.price, kName, file);
+    AddSheet(dbs.price, kName, UsdSheet());
+    AddSheet(dbs.price, kName, UsdSheet(QStringLiteral("round")));
+    AddPriceList(dbs.price, kOther, file);
+    AddSheet(dbs.price, kOther, UsdSheet(QStringLiteral("eur")));
+    EXPECT_TRUE(Load(dbs, kName).loaded);
+    EXPECT_TRUE(Load(dbs, kOther).loaded);
+    return file;
+}
+
+TEST(LoaderReplace, ReloadReplacesOffersWithFreshNumbersAndOneRateEach)
+{
+    TestDatabases dbs;
+    const QString file = LoadTwoLists(dbs);
+    const Snapshot first = Take(dbs, kName);
+    ASSERT_EQ(first.offers.size(), 4u); // 1 from "usd", 3 from "round"
+    const Snapshot other = Take(dbs, kOther);
+
+    ASSERT_TRUE(Load(dbs, kName).loaded);
+    const Snapshot second = Take(dbs, kName);
+    ASSERT_EQ(second.offers.size(), first.offers.size());
+    for (const StoredOffer& offer : second.offers) {
+        EXPECT_GT(offer.number, first.offers.back().number) << "numbers are never reused";
+        EXPECT_EQ(offer.rateRows, 1);
+    }
+    EXPECT_EQ(second.rateRows, qint64(second.offers.size() + other.offers.size()));
+    EXPECT_EQ(ReadOffers(dbs.price, kOther).size(), other.offers.size());
+
+    const qint64 today = db::dayNumber(QDate::currentDate());
+    EXPECT_EQ(second.dates, today);
+    EXPECT_EQ(second.offers.front().dates, today);
+    EXPECT_EQ(second.dataLoad, FileDosStamp(file));
+    EXPECT_GT(second.dataLoad, 0);
+}
+
+TEST(LoaderReplace, HistoryCopyOnlyWhenSwitchedOn)
+{
+    TestDatabases dbs;
+    LoadTwoLists(dbs);
+    EXPECT_EQ(CountRows(dbs.price, QStringLiteral("SELECT COUNT(*) FROM AllPriceHistory")), 0);
+    WriteSetting(dbs.order, kName + QStringLiteral("_PriceHistoryLoad"), QStringLiteral("TypeBoolean"), QStringLiteral("True"));
+    ASSERT_TRUE(Load(dbs, kName).loaded);
+    EXPECT_EQ(CountRows(dbs.price, QStringLiteral("SELECT COUNT(*) FROM AllPriceHistory WHERE Postavshik = 'Д''Арт'")), 4);
+}
+
+TEST(LoaderReplace, EachWorksheetIsReadOnce)
+{
+    TestDatabases dbs;
+    AddPriceList(dbs.price, kName, TestDataPath(QStringLiteral("loader_cases.xlsx")));
+    AddSheet(dbs.price, kName, UsdSheet());
+    AddSheet(dbs.price, kName, UsdSheet(QStringLiteral("[US]")));
+    ASSERT_TRUE(Load(dbs, kName).loaded);
+    EXPECT_EQ(ReadOffers(dbs.price, kName).size(), 1u);
+}
+
+TEST(LoaderReplace, OrmitaStoresEveryRowAndCopiesArticlesOfThisListOnly)
+{
+    TestDatabases dbs;
+    LoadTwoLists(dbs);
+    dbs.price.exec(QStringLiteral("UPDATE AllPostavPage SET SheetName = 'null', Valuta = 2 WHERE Postavshik = 'Д''Арт'"));
+    ASSERT_TRUE(Load(dbs, kName, true).loaded);
+    const std::vector<StoredOffer> offers = ReadOffers(dbs.price, kName);
+    ASSERT_EQ(offers.size(), 4u); // the row without a name too
+    EXPECT_EQ(offers[3].tovar, QStringLiteral(" "));
+    for (const StoredOffer& offer : offers)
+        EXPECT_EQ(offer.description, offer.art);
+    for (const StoredOffer& offer : ReadOffers(dbs.price, kOther))
+        EXPECT_TRUE(offer.description.isEmpty());
+}
+
+struct FailureCase {
+    const char* label;
+    std::function<void(TestDatabases&)> breakIt;
+    QString errorPart;
+};
+
+TEST(LoaderFailure, LeavesOffersRatesAndDatesAlone)
+{
+    const std::vector<FailureCase> cases = {
+        {"disabled list",
+         [](TestDatabases& dbs) {
+             WriteSetting(dbs.order, kName + QStringLiteral("_PostavDisable"), QStringLiteral("TypeBoolean"), QStringLiteral("True"));
+         },
+         DisabledText(kName)},
+        {"missing file",
+         [](TestDatabases& dbs) {
+             dbs.price.exec(QStringLiteral("UPDATE AllPostavSetup SET Path = '/nowhere/x.xlsx'"));
+         },
+         MissingFileText(kName)},
+        {"unreadable file",
+         [](TestDatabases& dbs) {
+             const QString broken = dbs.dir.filePath(QStringLiteral("broken.xlsx"));
+             QFile f(broken);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write("PK\x03\x04 this is no workbook");
+             f.close();
+             db::Statement update = dbs.price.prepare(QStringLiteral("UPDATE AllPostavSetup SET Path = ?1 WHERE Postavshik = ?2"));
+             update.bindText(1, broken).bindText(2, kName);
+             update.execute();
+         },
+         QStringLiteral("Не удалось прочитать прайс-лист ") + kName},
+        {"no configured sheet in the workbook",
+         [](TestDatabases& dbs) {
+             dbs.price.exec(QStringLiteral("UPDATE AllPostavPage SET SheetName = 'Нет такого' WHERE Postavshik = 'Д''Арт'"));
+         },
+         QStringLiteral("нет ни одного листа")},
+        {"no offers in the file",
+         [](TestDatabases& dbs) {
+             dbs.price.exec(QStringLiteral("UPDATE AllPostavPage SET Column_Tovar = 20 WHERE Postavshik = 'Д''Арт'"));
+         },
+         QStringLiteral("не найдено ни одного товара")},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestDatabases dbs;
+        LoadTwoLists(dbs);
+        dbs.price.exec(QStringLiteral("UPDATE AllPostavSetup SET Dates = 100"));
+        const Snapshot before = Take(dbs, kName);
+        c.breakIt(dbs);
+
+        const LoadResult result = Load(dbs, kName);
+        EXPECT_FALSE(result.loaded);
+        EXPECT_TRUE(result.errorText.contains(c.errorPart)) << result.errorText.toStdString();
+
+        const Snapshot after = Take(dbs, kName);
+        ASSERT_EQ(after.offers.size(), before.offers.size());
+        for (size_t i = 0; i < after.offers.size(); ++i) {
+            EXPECT_EQ(after.offers[i].number, before.offers[i].number);
+            EXPECT_EQ(after.offers[i].rateRows, 1);
+        }
+        EXPECT_EQ(after.rateRows, before.rateRows);
+        EXPECT_EQ(after.dates, 100);
+        EXPECT_EQ(after.dataLoad, before.dataLoad);
+    }
+}
+
+// A stop asked for while offers are written rolls the whole list back.
+class StopWhileStoring : public LoadProgress {
+public:
+    bool step(LoadStage stage, int) override { return stage != LoadStage::Storing; }
+};
+
+TEST(LoaderFailure, StopDuringWriteRollsBack)
+{
+    TestDatabases dbs;
+    LoadTwoLists(dbs);
+    // "low" has 98 rows; a stop is polled every few thousand, so give more.
+    QString big = dbs.dir.filePath(QStringLiteral("big.csv"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 5000; ++i)
+            f.write(QStringLiteral("A%1;Item %1;%1\r\n").arg(i).toLatin1());
+    }
+    db::Statement update = dbs.price.prepare(QStringLiteral("UPDATE AllPostavSetup SET Path = ?1 WHERE Postavshik = ?2"));
+    update.bindText(1, big).bindText(2, kName);
+    update.execute();
+    const Snapshot before = Take(dbs, kName);
+
+    StopWhileStoring stop;
+    LoadRequest request;
+    request.name = kName;
+    request.rates = TestRates();
+    request.progress = &stop;
+    const LoadResult result = LoadPriceList(dbs.price, dbs.order, request);
+    EXPECT_FALSE(result.loaded);
+    EXPECT_TRUE(result.errorText.contains(QStringLiteral("прервана"))) << result.errorText.toStdString();
+    const Snapshot after = Take(dbs, kName);
+    EXPECT_EQ(after.offers.size(), before.offers.size());
+    EXPECT_EQ(after.rateRows, before.rateRows);
+}
+
+} // namespace
+} // namespace velmora::loader::test

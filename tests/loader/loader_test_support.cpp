@@ -1,0 +1,104 @@
+#include "loader_test_support.h"
+
+#include "storage/schema.h"
+
+#include <stdexcept>
+
+namespace velmora::loader::test {
+
+TestDatabases::TestDatabases()
+{
+    if (!dir.isValid())
+        throw std::runtime_error("no temporary folder");
+    pricePath = dir.filePath(QStringLiteral("PRICE.vdb"));
+    orderPath = dir.filePath(QStringLiteral("BaseZakaz.vdb"));
+    createPriceDatabase(pricePath);
+    createOrderDatabase(orderPath);
+    price.open(pricePath);
+    order.open(orderPath);
+}
+
+void AddPriceList(db::Connection& priceDb, const QString& name, const QString& path, double conversion, qint64 dates)
+{
+    db::Statement insert = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion, Valuta)"
+        " VALUES ((SELECT IFNULL(MAX(Id), 0) + 1 FROM AllPostavSetup), ?1, ?2, 0, '', 1, ?3, ?4, 0)"));
+    insert.bindText(1, name).bindText(2, path).bindInt(3, dates).bindDouble(4, conversion);
+    insert.execute();
+}
+
+void AddSheet(db::Connection& priceDb, const QString& name, const SheetSetup& sheet)
+{
+    db::Statement insert = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavPage (Postavshik, SheetName, Column_art, Column_Tovar, Column_Price, Column_Pricemax,"
+        " Column_Sklad, Column_Garant, Column_Description, Column_TextNoName, Obrab, Nacen, Valuta, PriceSet, TovarPrefiks)"
+        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, '', ?11, ?12, 0, ?13)"));
+    insert.bindText(1, name).bindText(2, sheet.sheetName);
+    insert.bindInt(3, sheet.columnArt).bindInt(4, sheet.columnTovar).bindInt(5, sheet.columnPrice);
+    insert.bindInt(6, sheet.columnPricemax).bindInt(7, sheet.columnSklad).bindInt(8, sheet.columnGarant);
+    insert.bindInt(9, sheet.columnDescription).bindInt(10, sheet.columnTextNoName);
+    insert.bindInt(11, sheet.nacen).bindInt(12, sheet.valuta).bindText(13, sheet.tovarPrefiks);
+    insert.execute();
+    db::Statement count = priceDb.prepare(QStringLiteral(
+        "UPDATE AllPostavSetup SET SheetCount = (SELECT COUNT(*) FROM AllPostavPage WHERE Postavshik = ?1)"
+        " WHERE Postavshik = ?1"));
+    count.bindText(1, name);
+    count.execute();
+}
+
+std::vector<StoredOffer> ReadOffers(db::Connection& priceDb, const QString& name)
+{
+    db::Statement select = priceDb.prepare(QStringLiteral(
+        "SELECT p.Number, p.Art, p.Tovar, p.Price, p.Pricemax, p.PriceOut, p.Garant, p.Sklad, p.Description,"
+        " p.TextNoName, p.Dates,"
+        " Check_sootv || '/' || Check_obrab,"
+        " (SELECT COUNT(*) FROM AllTovarValuta v WHERE v.ID_Tovar = p.Number),"
+        " v.Price, v.Pricemax, v.Valuta, v.PriceConversion, v.Nacen"
+        " FROM AllTovarPostav p LEFT JOIN AllTovarValuta v ON v.ID_Tovar = p.Number"
+        " WHERE p.Postavshik = ?1 ORDER BY p.Number"));
+    select.bindText(1, name);
+    std::vector<StoredOffer> offers;
+    while (select.step()) {
+        StoredOffer o;
+        o.number = select.integer(0);
+        o.art = select.text(1);
+        o.tovar = select.text(2);
+        o.price = select.number(3);
+        o.pricemax = select.number(4);
+        o.priceOut = select.number(5);
+        o.garant = select.text(6);
+        o.sklad = select.text(7);
+        o.description = select.text(8);
+        o.textNoName = select.text(9);
+        o.dates = select.integer(10);
+        o.check = select.text(11);
+        o.rateRows = int(select.integer(12));
+        o.ratePrice = select.number(13);
+        o.ratePricemax = select.number(14);
+        o.rateCode = select.text(15);
+        o.rateConversion = select.number(16);
+        o.rateNacen = int(select.integer(17));
+        offers.push_back(o);
+    }
+    return offers;
+}
+
+qint64 CountRows(db::Connection& db, const QString& sql)
+{
+    return db.scalar(sql).toLongLong();
+}
+
+CurrencyTable TestRates(int displayIndex)
+{
+    CurrencyTable table;
+    table.rates = {90, 100, 1, 30, 2.5};
+    table.displayIndex = displayIndex;
+    return table;
+}
+
+QString TestDataPath(const QString& relative)
+{
+    return QStringLiteral(VELMORA_TEST_DATA "/loader/") + relative;
+}
+
+} // namespace velmora::loader::test
