@@ -1,4 +1,5 @@
 #include "currency_test_support.h"
+#include "local_http_server.h"
 
 #include "suppliers/currency/currency_panel.h"
 #include "suppliers/currency/rate_feed.h"
@@ -225,6 +226,22 @@ TEST_F(PanelTest, OnlyTheAdministratorReprices)
     panel->setAdministrator(true);
     panel->RepriceForeignGoods();
     EXPECT_DOUBLE_EQ(storedOfferPrice(), 734.57);
+}
+
+TEST(CurrencyPanelFeeds, EnvironmentPointsEveryFeedElsewhere)
+{
+    velmora::testing::LocalHttpServer server;
+    server.setRoute(QStringLiteral("/Services/XmlExRates.aspx"), {200, currencyFixture(QStringLiteral("nbrb_exrates.xml"))});
+    PriceDatabase prices;
+    rate_settings::setSourceSetting(prices.db, 3);
+    qputenv("VELMORA_RATES_BASE_URL", server.baseUrl().toUtf8());
+    CurrencyPanel panel(prices.db);
+    qunsetenv("VELMORA_RATES_BASE_URL");
+    panel.RefreshCurrencyRates();
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(server.requests()[0].startsWith(QStringLiteral("/Services/XmlExRates.aspx?ondate=")));
+    EXPECT_DOUBLE_EQ(panel.currencyTable().rate(CurrencyUSD), 3.2551);
+    EXPECT_FALSE(panel.lastFeedText().isEmpty());
 }
 
 } // namespace
