@@ -316,6 +316,29 @@ TEST(MainWindowRun, StartupFailureEndsBeforeAnyOtherWindow)
     EXPECT_TRUE(recorder.messages[0].startsWith("Отсутствует файл базы данных:\r" + inst.program + "BaseZakaz.vdb"));
 }
 
+TEST(MainWindowRun, FailingSchemaUpgradeIsShownAndEndsTheProgram)
+{
+    app();
+    Installation inst;
+    QDir().mkpath(inst.data);
+    QFile::copy(inst.program + "BaseZakaz.vdb", inst.data + "BaseZakaz.vdb");
+    QFile::setPermissions(inst.data + "BaseZakaz.vdb", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        // A view where the order lines table should be: its column cannot be added.
+        db::Connection orderDb(inst.data + "BaseZakaz.vdb");
+        orderDb.exec("DROP TABLE AllZakazFull; CREATE VIEW AllZakazFull AS SELECT 1 AS ID");
+    }
+    AppGlobals globals;
+    Recorder recorder;
+    Form_main form(globals, {inst.program, inst.data, "anna"}, recorder.dialogs());
+    recorder.hookAll(form.hooks());
+    EXPECT_FALSE(form.FormCreate());
+    EXPECT_TRUE(form.endRequested());
+    ASSERT_EQ(recorder.messages.size(), 2); // S6 for the price database, then the error
+    EXPECT_TRUE(recorder.messages[1].contains("AllZakazFull")) << recorder.messages[1].toStdString();
+    EXPECT_TRUE(recorder.calls.isEmpty());
+}
+
 TEST(WaitWindow, StepsItsBarAndReturnsToItsDefaultText)
 {
     app();
