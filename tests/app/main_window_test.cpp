@@ -350,8 +350,23 @@ TEST(WaitWindow, StepsItsBarAndReturnsToItsDefaultText)
     progress.begin("          Сохранение параметров", 3);
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.Label_Wait()->text(), "          Сохранение параметров");
+    // Each step paints at once, without a return to the event loop.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    progress.ProgressBar_Out()->installEventFilter(&counter);
     progress.stepIt();
+    const int afterFirst = counter.paints;
     progress.stepIt();
+    EXPECT_GT(afterFirst, 0);
+    EXPECT_GT(counter.paints, afterFirst);
+    progress.ProgressBar_Out()->removeEventFilter(&counter);
     EXPECT_EQ(progress.ProgressBar_Out()->value(), 2);
     EXPECT_EQ(progress.ProgressBar_Out()->maximum(), 3);
     progress.finish();
