@@ -320,7 +320,7 @@ TEST(CachedSettings, StoredValuesAndColoursAreRead)
 
 TEST(SecondStart, ChangesNothingInTheDatabases)
 {
-    for (const QString user : {QStringLiteral("anna"), QStringLiteral("boris")}) {
+    for (const QString& user : {QStringLiteral("anna"), QStringLiteral("boris")}) {
         SCOPED_TRACE(user.toStdString());
         Installation inst;
         arrangeSecondUser(inst);
@@ -394,8 +394,9 @@ TEST(ChooseDatabase, AFailedOrCancelledChoiceKeepsThePreviousDatabase)
         EXPECT_EQ(priceDb.scalar("SELECT TypeText FROM settings WHERE ParName = 'Marker'").toString(), c.markerAfter);
         const bool remembered = QFileInfo::exists(inst.data + "Path.dat");
         EXPECT_EQ(remembered, c.outcome == ChooseOutcome::Connected);
-        if (remembered)
+        if (remembered) {
             EXPECT_EQ(ReadPathDat(inst.data + "Path.dat"), chosen);
+        }
     }
 }
 
