@@ -226,6 +226,22 @@ struct SwitchCase {
     bool on;
 };
 
+TEST(SharedDatabase, ACopyOpenElsewhereArrivesWhole)
+{
+    Installation inst;
+    arrangeSecondUser(inst);
+    // The administrator's program holds the shared file open; its latest
+    // change still sits in the write-ahead log, not in the file itself.
+    db::Connection administrator(inst.shared + "PRICE.vdb");
+    WritePriceDbSetting(administrator, "Marker", "TypeText", "latest");
+    ASSERT_TRUE(QFileInfo(inst.shared + "PRICE.vdb-wal").size() > 0);
+
+    StartupRun run;
+    run.run(inst, QStringLiteral("boris"));
+    ASSERT_TRUE(run.completed);
+    EXPECT_EQ(run.workingMarker(), "latest");
+}
+
 TEST(ClientSwitches, OnlyTheExactTextOneTurnsASwitchOn)
 {
     const std::vector<SwitchCase> cases = {
