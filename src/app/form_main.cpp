@@ -1,9 +1,9 @@
 #include "form_main.h"
 
+#include "choose_database.h"
 #include "form_logo.h"
 #include "shutdown.h"
 #include "startup_messages.h"
-#include "choose_database.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -167,11 +167,13 @@ void Form_main::showAdminRole(bool autoExportPrice)
         setControlChecked(QStringLiteral("CheckBox_AutoSaveIniFile"), false);
         setControlEnabled(QStringLiteral("CheckBox_AutoSaveIniFile"), false);
     }
-    setControlVisible(QStringLiteral("ToolButton_Base"), admin);
-    setControlHint(QStringLiteral("ToolButton_Base"), QStringLiteral("Сохранить базу данных с прайс-листами"));
-    setControlVisible(QStringLiteral("ToolButton_BaseLoad"), admin);
-    setControlHint(QStringLiteral("ToolButton_BaseLoad"), QStringLiteral("Загрузить базу данных из архива"));
-    setControlVisible(QStringLiteral("CheckBox_AutoExportPrice"), admin);
+    showAdminControls(autoExportPrice);
+}
+
+void Form_main::showAdminControls(bool autoExportPrice)
+{
+    for (const char* name : {"ToolButton_Base", "ToolButton_BaseLoad", "CheckBox_AutoExportPrice"})
+        setControlVisible(QLatin1String(name), globals_.IsLoadAdmin);
     setControlChecked(QStringLiteral("CheckBox_AutoExportPrice"), autoExportPrice);
 }
 
@@ -179,11 +181,7 @@ void Form_main::ApplyAdminRole()
 {
     if (auto* box = findChild<QAbstractButton*>(QStringLiteral("CheckBox_LoadBasePostav")))
         globals_.IsLoadAdmin = box->isChecked();
-    const bool autoExportPrice = applyAdminRoleSettings(ADOConnection_Zakaz, globals_.IsLoadAdmin);
-    setControlVisible(QStringLiteral("ToolButton_Base"), globals_.IsLoadAdmin);
-    setControlVisible(QStringLiteral("ToolButton_BaseLoad"), globals_.IsLoadAdmin);
-    setControlVisible(QStringLiteral("CheckBox_AutoExportPrice"), globals_.IsLoadAdmin);
-    setControlChecked(QStringLiteral("CheckBox_AutoExportPrice"), autoExportPrice);
+    showAdminControls(applyAdminRoleSettings(ADOConnection_Zakaz, globals_.IsLoadAdmin));
 }
 
 void Form_main::applyClientModes()

@@ -79,6 +79,7 @@ private:
     void buildFrame();
     void requestProgramEnd();
     void showAdminRole(bool autoExportPrice);
+    void showAdminControls(bool autoExportPrice);
     void applyClientModes();
     void applySearchOptions(const StartupSettings& settings);
     void Timer_PostavNewTimer();

@@ -1,6 +1,5 @@
 #include "startup_databases.h"
 
-#include "app_folders.h"
 #include "platform/db/backup.h"
 #include "platform/files/file_helpers.h"
 #include "platform/files/ini_file.h"

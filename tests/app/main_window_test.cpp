@@ -205,6 +205,30 @@ TEST(MainWindowStart, RoleShowsHidesAndDisablesTheNamedControls)
     }
 }
 
+TEST(MainWindowStart, ApplyAdminRoleFollowsTheRoleCheckBox)
+{
+    app();
+    Installation inst;
+    AppGlobals globals;
+    Recorder recorder;
+    Form_main form(globals, {inst.program, inst.data, "anna"}, recorder.dialogs());
+    placeSubsystemControls(form);
+    ASSERT_TRUE(form.FormCreate());
+    ASSERT_FALSE(isHiddenControl(form, "ToolButton_Base"));
+
+    form.findChild<QCheckBox*>("CheckBox_LoadBasePostav")->setChecked(false);
+    form.ApplyAdminRole();
+    EXPECT_FALSE(globals.IsLoadAdmin);
+    EXPECT_FALSE(SettingsStore(form.ADOConnection_Zakaz).readBoolean("LoadBasePostav", "-1"));
+    for (const char* name : {"ToolButton_Base", "ToolButton_BaseLoad", "CheckBox_AutoExportPrice"})
+        EXPECT_TRUE(isHiddenControl(form, name)) << name;
+
+    form.findChild<QCheckBox*>("CheckBox_LoadBasePostav")->setChecked(true);
+    form.ApplyAdminRole();
+    EXPECT_TRUE(SettingsStore(form.ADOConnection_Zakaz).readBoolean("LoadBasePostav", "0"));
+    EXPECT_FALSE(isHiddenControl(form, "ToolButton_BaseLoad"));
+}
+
 TEST(MainWindowStart, ClientModesCaptionAndShowTheirControls)
 {
     app();
