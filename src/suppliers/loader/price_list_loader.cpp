@@ -41,6 +41,28 @@ void bindUtf8(db::Statement& statement, int index, std::string_view text)
         throw db::DbError(QStringLiteral("bind failed: ") + QString::fromUtf8(sqlite3_errstr(rc)), rc);
 }
 
+class CacheSizeForLoad {
+public:
+    explicit CacheSizeForLoad(db::Connection& priceDb) : priceDb_(priceDb)
+    {
+        previous_ = priceDb_.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
+        priceDb_.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+    }
+    ~CacheSizeForLoad()
+    {
+        try {
+            priceDb_.exec(QStringLiteral("PRAGMA cache_size = %1").arg(previous_));
+        } catch (...) {
+        }
+    }
+    CacheSizeForLoad(const CacheSizeForLoad&) = delete;
+    CacheSizeForLoad& operator=(const CacheSizeForLoad&) = delete;
+
+private:
+    db::Connection& priceDb_;
+    qint64 previous_ = -2000;
+};
+
 struct StoreInput {
     const QString& name;
     const OfferStore& offers;
@@ -56,6 +78,9 @@ void storeOffers(db::Connection& priceDb, const StoreInput& input, const LoadReq
     const qint64 today = db::dayNumber(request.startTime.date());
     const double loadTime = db::dayNumberTime(request.startTime);
 
+    // The supplier's index pages stay in memory for the whole write instead
+    // of being spilled and re-read; the cache returns to its size after.
+    CacheSizeForLoad cache(priceDb);
     db::Transaction transaction(priceDb);
 
     db::Statement deleteRates = priceDb.prepare(QStringLiteral(

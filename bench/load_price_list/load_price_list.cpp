@@ -1,0 +1,189 @@
+// Loads a supplier price list through LoadPriceList into a fresh price
+// database and prints offers per second and peak memory.
+//
+//   load_price_list FILE                  load FILE (.xlsx, .xls or .csv)
+//   load_price_list --generate N OUT      write N rows to OUT (.xlsx or .csv)
+//
+// The supplier's sheet maps columns A-H: article, name, price, second price,
+// stock, warranty, description, link.
+#include "platform/db/connection.h"
+#include "platform/files/cp1251.h"
+#include "storage/schema.h"
+#include "suppliers/loader/price_list_loader.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <xlsxwriter.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+using namespace velmora;
+
+namespace {
+
+const char* kSheetName = "Прайс";
+
+long peakMemoryKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+struct Row {
+    std::string art, name, stock, warranty, description, link;
+    double price, price2;
+};
+
+Row makeRow(long i)
+{
+    Row r;
+    r.art = "A" + std::to_string(1000000 + i);
+    r.name = "Товар номер " + std::to_string(i) + ", модель X-" + std::to_string(i % 977);
+    r.price = double((i * 7919) % 100000) / 100.0 + 1;
+    r.price2 = r.price * 1.2;
+    r.stock = (i % 3) ? std::to_string(i % 50) : "есть";
+    r.warranty = std::to_string(6 + i % 4 * 6) + " мес";
+    r.description = "Описание товара " + std::to_string(i);
+    r.link = "http://example.com/item/" + std::to_string(i);
+    return r;
+}
+
+std::string commaDecimal(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", value);
+    std::string text(buffer);
+    for (char& c : text)
+        if (c == '.')
+            c = ',';
+    return text;
+}
+
+int generate(long rows, const QString& out)
+{
+    if (out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        QFile file(out);
+        if (!file.open(QIODevice::WriteOnly))
+            return std::fprintf(stderr, "cannot write %s\n", qPrintable(out)), 1;
+        QString chunk;
+        for (long i = 1; i <= rows; ++i) {
+            const Row r = makeRow(i);
+            chunk += QString::fromStdString(r.art + ";" + r.name + ";" + commaDecimal(r.price) + ";" +
+                                            commaDecimal(r.price2) + ";" + r.stock + ";" + r.warranty + ";" +
+                                            r.description + ";" + r.link + "\r\n");
+            if (chunk.size() > 1 << 20) {
+                file.write(encodeCp1251(chunk));
+                chunk.clear();
+            }
+        }
+        file.write(encodeCp1251(chunk));
+        return 0;
+    }
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(out.toUtf8().constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, kSheetName);
+    for (long i = 1; i <= rows; ++i) {
+        const Row r = makeRow(i);
+        const lxw_row_t row = lxw_row_t(i - 1);
+        worksheet_write_string(sheet, row, 0, r.art.c_str(), nullptr);
+        worksheet_write_string(sheet, row, 1, r.name.c_str(), nullptr);
+        worksheet_write_number(sheet, row, 2, r.price, nullptr);
+        worksheet_write_number(sheet, row, 3, r.price2, nullptr);
+        worksheet_write_string(sheet, row, 4, r.stock.c_str(), nullptr);
+        worksheet_write_string(sheet, row, 5, r.warranty.c_str(), nullptr);
+        worksheet_write_string(sheet, row, 6, r.description.c_str(), nullptr);
+        worksheet_write_string(sheet, row, 7, r.link.c_str(), nullptr);
+    }
+    return workbook_close(book) == LXW_NO_ERROR ? 0 : 1;
+}
+
+// Notes when reading ends, to split the time between reader and writer.
+class StageClock : public loader::LoadProgress {
+public:
+    explicit StageClock(const QElapsedTimer& timer) : timer_(timer) {}
+    bool step(loader::LoadStage stage, int) override
+    {
+        if (stage == loader::LoadStage::Reading)
+            readDone_ = timer_.nsecsElapsed();
+        return true;
+    }
+    qint64 readDone() const { return readDone_; }
+
+private:
+    const QElapsedTimer& timer_;
+    qint64 readDone_ = 0;
+};
+
+int load(const QString& file)
+{
+    QTemporaryDir dir;
+    const QString pricePath = dir.filePath(QStringLiteral("PRICE.vdb"));
+    const QString orderPath = dir.filePath(QStringLiteral("BaseZakaz.vdb"));
+    createPriceDatabase(pricePath);
+    createOrderDatabase(orderPath);
+    db::Connection priceDb(pricePath);
+    db::Connection orderDb(orderPath);
+
+    const QString name = QStringLiteral("Бенчмарк");
+    db::Statement list = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion, Valuta)"
+        " VALUES (1, ?1, ?2, 1, '', 1, 0, 1, 2)"));
+    list.bindText(1, name).bindText(2, QFileInfo(file).absoluteFilePath());
+    list.execute();
+    db::Statement sheet = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavPage (Postavshik, SheetName, Column_art, Column_Tovar, Column_Price, Column_Pricemax,"
+        " Column_Sklad, Column_Garant, Column_Description, Column_TextNoName, Obrab, Nacen, Valuta, PriceSet, TovarPrefiks)"
+        " VALUES (?1, ?2, 1, 2, 3, 4, 5, 6, 7, 8, '', 10, 0, 0, '')"));
+    sheet.bindText(1, name).bindText(2, QString::fromUtf8(kSheetName));
+    sheet.execute();
+
+    loader::LoadRequest request;
+    request.name = name;
+    request.rates.rates = {90, 100, 1, 30, 2.5};
+    request.rates.displayIndex = CurrencyRUB;
+
+    QElapsedTimer timer;
+    StageClock clock(timer);
+    request.progress = &clock;
+    timer.start();
+    const loader::LoadResult result = loader::LoadPriceList(priceDb, orderDb, request);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (!result.loaded) {
+        std::fprintf(stderr, "load failed: %s\n", qPrintable(result.errorText));
+        return 1;
+    }
+    std::printf("file           %s (%.1f MB)\n", qPrintable(file), double(QFileInfo(file).size()) / 1e6);
+    std::printf("offers         %d\n", result.offerCount);
+    std::printf("seconds        %.3f\n", seconds);
+    std::printf("offers/second  %.0f\n", result.offerCount / seconds);
+    std::printf("  reading and parsing  %.3f s\n", double(clock.readDone()) / 1e9);
+    std::printf("  writing              %.3f s\n", seconds - double(clock.readDone()) / 1e9);
+    std::printf("peak memory    %.1f MB (VmHWM)\n", double(peakMemoryKb()) / 1024.0);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == u"--generate")
+        return generate(args[2].toLong(), args[3]);
+    if (args.size() == 2)
+        return load(args[1]);
+    std::fprintf(stderr, "usage: load_price_list FILE | load_price_list --generate N OUT.xlsx|OUT.csv\n");
+    return 2;
+}
