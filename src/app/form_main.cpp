@@ -234,6 +234,10 @@ bool Form_main::ChooseDatabaseFile()
     }
     setControlHint(QStringLiteral("BitBtn1"), result.path);
     if (dialogs_.confirm && dialogs_.confirm(msg::chosenDatabaseRestart())) {
+        // The new run copies the chosen database over the working copy;
+        // this run must not hold the files open while it does.
+        ADOConnection.close();
+        ADOConnection_Zakaz.close();
         QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
         requestProgramEnd();
         return true;

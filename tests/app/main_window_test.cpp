@@ -229,6 +229,41 @@ TEST(MainWindowStart, ApplyAdminRoleFollowsTheRoleCheckBox)
     EXPECT_FALSE(isHiddenControl(form, "ToolButton_BaseLoad"));
 }
 
+TEST(MainWindowStart, ChooseDatabaseFileReportsAndAsksForTheRestart)
+{
+    app();
+    Installation inst;
+    inst.makePriceDatabase(inst.shared + "PRICE.vdb", "shared");
+    AppGlobals globals;
+    Recorder recorder;
+    QString chosen;
+    QStringList questions;
+    UserDialogs dialogs = recorder.dialogs();
+    dialogs.openFileName = [&](QWidget*, const QString&) { return chosen; };
+    dialogs.confirm = [&](const QString& text) {
+        questions << text;
+        return false;
+    };
+    Form_main form(globals, {inst.program, inst.data, "anna"}, dialogs);
+    place<QPushButton>(form, "Panel_Setup", "BitBtn1");
+    ASSERT_TRUE(form.FormCreate());
+    recorder.messages.clear();
+
+    chosen = inst.shared + "gone.vdb";
+    EXPECT_FALSE(form.ChooseDatabaseFile());
+    EXPECT_EQ(recorder.messages, QStringList{"  Путь к базе данных не найден"});
+    EXPECT_EQ(form.ADOConnection.path(), inst.data + "PRICE.vdb");
+
+    recorder.messages.clear();
+    chosen = inst.shared + "PRICE.vdb";
+    EXPECT_FALSE(form.ChooseDatabaseFile());
+    EXPECT_TRUE(recorder.messages.isEmpty());
+    EXPECT_EQ(questions, QStringList{"База с товарами найдена\r\rПерезапустить программу для её подключения?"});
+    EXPECT_EQ(form.ADOConnection.path(), chosen);
+    EXPECT_EQ(form.findChild<QPushButton*>("BitBtn1")->toolTip(), chosen);
+    EXPECT_FALSE(form.endRequested());
+}
+
 TEST(MainWindowStart, ClientModesCaptionAndShowTheirControls)
 {
     app();
