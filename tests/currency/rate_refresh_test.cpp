@@ -77,6 +77,7 @@ void expectRates(const Rates& got, const Rates& want, const char* what)
 
 struct SourceCase {
     int settingValue;
+    const char* fixture;
     const char* requestStart;
     Rates rates;
     std::array<int, 2> lowerRows;
@@ -85,11 +86,11 @@ struct SourceCase {
 TEST_F(RefreshTest, EachSourceGivesItsRatesAndStoresThem)
 {
     const SourceCase cases[] = {
-        {1, "/scripts/XML_daily.asp?date_req=05/03/2024", {73.4567, 80.1234, 1, 28.1234, 2.51234}, {CurrencyBYN, CurrencyUAH}},
-        {2, "/export/currrate.xml", {37.9512, 41.2345, 0.41234, 11.6543, 1}, {CurrencyBYN, CurrencyRUB}},
-        {3, "/Services/XmlExRates.aspx?ondate=03/05/2024", {3.2551, 3.5234, 0.035123, 1, 0.085432}, {CurrencyRUB, CurrencyUAH}},
+        {1, "cbr_daily.xml", "/scripts/XML_daily.asp?date_req=05/03/2024", {73.4567, 80.1234, 1, 28.1234, 2.51234}, {CurrencyBYN, CurrencyUAH}},
+        {2, "bankua_currrate.xml", "/export/currrate.xml", {37.9512, 41.2345, 0.41234, 11.6543, 1}, {CurrencyBYN, CurrencyRUB}},
+        {3, "nbrb_exrates.xml", "/Services/XmlExRates.aspx?ondate=03/05/2024", {3.2551, 3.5234, 0.035123, 1, 0.085432}, {CurrencyRUB, CurrencyUAH}},
         // Kazakhstan: the home currency is not in the table, all five come from the feed.
-        {4, "/rss/rates_all.xml", {450.12, 488.70, 4.95, 138.5, 11.85}, {CurrencyBYN, CurrencyUAH}},
+        {4, "nbk_rates_all.xml", "/rss/rates_all.xml", {450.12, 488.70, 4.95, 138.5, 11.85}, {CurrencyBYN, CurrencyUAH}},
     };
     for (const SourceCase& c : cases) {
         storeRates({5, 5, 5, 5, 5});
@@ -98,6 +99,7 @@ TEST_F(RefreshTest, EachSourceGivesItsRatesAndStoresThem)
         EXPECT_TRUE(result.downloaded) << c.requestStart << " " << result.statusText.toStdString();
         EXPECT_FALSE(result.downloadFailed);
         EXPECT_TRUE(result.ratesChanged);
+        EXPECT_EQ(result.feedText, currencyFixture(QString::fromLatin1(c.fixture))); // exactly as served
         EXPECT_EQ(result.source, c.settingValue - 1);
         EXPECT_EQ(result.lowerRows, c.lowerRows) << c.requestStart;
         EXPECT_EQ(result.table.displayIndex, CurrencyEUR);
