@@ -42,7 +42,8 @@ const FeedLayout* layoutOf(int source)
 // thin ones) ignored. NaN when the text is no number.
 double feedNumber(QString text)
 {
-    text.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}\\x{2009}\\x{202F}]")));
+    static const QRegularExpression blanks(QStringLiteral("[\\s\\x{00A0}\\x{2009}\\x{202F}]"));
+    text.remove(blanks);
     text.replace(u',', u'.');
     bool ok = false;
     const double value = QLocale::c().toDouble(text, &ok);
