@@ -11,6 +11,29 @@ namespace {
 
 const QString kKeyColumn = QStringLiteral("SortKey_");
 
+// True when an index of AllTovarPostav starts with the column the sort
+// expression names, so that the engine can walk the rows in order.
+bool sortOrderIndexed(const db::Connection& db, const QString& sortExpr)
+{
+    const QString prefix = QStringLiteral("AllTovarPostav.");
+    if (!sortExpr.startsWith(prefix))
+        return false;
+    return db.scalar(QStringLiteral("SELECT count(*) FROM pragma_index_list('AllTovarPostav') AS l, "
+                                    "pragma_index_info(l.name) AS i WHERE i.seqno = 0 AND i.name = ? COLLATE NOCASE"),
+                     {sortExpr.mid(prefix.size())})
+               .toInt()
+        > 0;
+}
+
+// Counts the index's candidates, stopping at `cap`.
+int candidateCount(const db::Connection& db, const QString& indexQuery, qint64 cap)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %1 MATCH ? LIMIT ?)")
+                         .arg(QString::fromLatin1(kGoodsTextIndex)),
+                     {indexQuery, cap})
+        .toInt();
+}
+
 } // namespace
 
 QString sortExpression(const QString& gridField)
@@ -46,8 +69,15 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
     else
         descending_ = options.sort->descending;
 
-    if (options.index == IndexUse::Auto && !words.indexQuery.isEmpty() && supplierGoodsIndexExists(priceDb))
+    if (options.index == IndexUse::Auto && !words.indexQuery.isEmpty() && supplierGoodsIndexExists(priceDb)) {
         indexQuery_ = words.indexQuery;
+        // The window pays only when the candidates are so many that a chunk's
+        // worth of them lies within it: one row in kWindowRowsPerRow.
+        const qint64 rows = priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong();
+        const qint64 dense = rows / kWindowRowsPerRow;
+        windowed_ = dense >= 1000 && sortOrderIndexed(priceDb, sortExpr_)
+            && candidateCount(priceDb, indexQuery_, dense) >= dense;
+    }
 
     head_ = QStringLiteral("SELECT AllTovarPostav.*, AllTovarValuta.Price AS PricePostav, "
                            "AllTovarValuta.Pricemax AS PriceMaxPostav, AllTovarValuta.Valuta AS ValutaPostav");
@@ -55,19 +85,11 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
         head_ += QStringLiteral(", BrendPriory.BrendName AS BrendPriory");
     head_ += QStringLiteral(", %1 AS %2").arg(sortExpr_, kKeyColumn);
 
-    // With the index the candidate rows come first and are then tested in
-    // full; CROSS JOIN keeps the engine from walking the whole table instead.
-    from_ = indexQuery_.isEmpty()
-        ? QStringLiteral("AllTovarPostav")
-        : QStringLiteral("%1 CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=%1.rowid)")
-              .arg(QString::fromLatin1(kGoodsTextIndex));
-    from_ += QStringLiteral(" LEFT OUTER JOIN AllTovarValuta ON (AllTovarValuta.ID_Tovar=AllTovarPostav.Number)");
+    from_ = QStringLiteral(" LEFT OUTER JOIN AllTovarValuta ON (AllTovarValuta.ID_Tovar=AllTovarPostav.Number)");
     if (options.brendPriory)
         from_ += QStringLiteral(" LEFT OUTER JOIN BrendPriory ON (BrendPriory.BrendName=AllTovarPostav.TextNoName)");
 
     where_ = QStringLiteral("(") + words.sql + QStringLiteral(")");
-    if (!indexQuery_.isEmpty())
-        where_ += QStringLiteral(" AND %1 MATCH :fts").arg(QString::fromLatin1(kGoodsTextIndex));
     if (suppliers_.isEmpty()) {
         where_ += QStringLiteral(" AND (AllTovarPostav.Number < 0)");
     } else {
@@ -78,7 +100,7 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
         where_ += QStringLiteral(" AND (+AllTovarPostav.Postavshik IN (%1))").arg(params.join(u','));
     }
 
-    db::Statement probe = db_->prepare(sql(std::nullopt, true));
+    db::Statement probe = db_->prepare(sql(std::nullopt, true, usesIndex() ? Source::Trigram : Source::Table));
     for (int i = 0; i < probe.columnCount(); ++i)
         columns_ << probe.columnName(i);
     keyColumn_ = columns_.lastIndexOf(kKeyColumn);
@@ -87,28 +109,58 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
         throw db::DbError(QStringLiteral("AllTovarPostav has no Number column"));
 }
 
-QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited) const
+QString GoodsQuery::keysetCondition(const std::optional<RowKey>& after) const
 {
-    QString where = where_;
-    if (after) {
-        const QString s = sortExpr_;
-        const QString n = QStringLiteral("AllTovarPostav.Number");
-        // The engine sorts NULL first ascending and last descending.
-        if (after->sortValue.isNull()) {
-            where += descending_ ? QStringLiteral(" AND (%1 IS NULL AND %2 > :kn)").arg(s, n)
-                                 : QStringLiteral(" AND (%1 IS NOT NULL OR %2 > :kn)").arg(s, n);
-        } else {
-            where += descending_
-                ? QStringLiteral(" AND (%1 < :kv OR %1 IS NULL OR (%1 = :kv AND %2 > :kn))").arg(s, n)
-                : QStringLiteral(" AND (%1 > :kv OR (%1 = :kv AND %2 > :kn))").arg(s, n);
-        }
+    if (!after)
+        return QString();
+    const QString& s = sortExpr_;
+    const QString n = QStringLiteral("AllTovarPostav.Number");
+    // The engine sorts NULL first ascending and last descending.
+    if (after->sortValue.isNull()) {
+        return descending_ ? QStringLiteral(" AND (%1 IS NULL AND %2 > :kn)").arg(s, n)
+                           : QStringLiteral(" AND (%1 IS NOT NULL OR %2 > :kn)").arg(s, n);
     }
-    QString text = head_ + QStringLiteral(" FROM ") + from_ + QStringLiteral(" WHERE ") + where
-        + QStringLiteral(" ORDER BY ") + sortExpr_ + (descending_ ? QStringLiteral(" DESC") : QString())
+    if (!descending_) {
+        // The redundant bound lets the engine start its walk at the key.
+        return QStringLiteral(" AND %1 >= :kv AND (%1 > :kv OR %2 > :kn)").arg(s, n);
+    }
+    return QStringLiteral(" AND (%1 < :kv OR %1 IS NULL OR (%1 = :kv AND %2 > :kn))").arg(s, n);
+}
+
+QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source source) const
+{
+    const QString order = QStringLiteral(" ORDER BY ") + sortExpr_ + (descending_ ? QStringLiteral(" DESC") : QString())
         + QStringLiteral(", AllTovarPostav.Number");
+    const QString fts = QString::fromLatin1(kGoodsTextIndex);
+    QString from;
+    QString where = where_;
+    switch (source) {
+    case Source::Table:
+        from = QStringLiteral("AllTovarPostav");
+        where += keysetCondition(after);
+        break;
+    case Source::Trigram:
+        // The candidates come first and are then tested in full; CROSS JOIN
+        // keeps the engine from walking the whole table instead.
+        from = QStringLiteral("%1 CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=%1.rowid)").arg(fts);
+        where += QStringLiteral(" AND %1 MATCH :fts").arg(fts) + keysetCondition(after);
+        break;
+    case Source::Window:
+        // The next rows of the sort order, read from its index alone.
+        from = QStringLiteral("(SELECT AllTovarPostav.Number AS WindowNumber FROM AllTovarPostav WHERE 1%1%2 LIMIT :window) "
+                              "AS SortWindow CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=SortWindow.WindowNumber)")
+                   .arg(keysetCondition(after), order);
+        break;
+    }
+    QString text = head_ + QStringLiteral(" FROM ") + from + from_ + QStringLiteral(" WHERE ") + where + order;
     if (limited)
         text += QStringLiteral(" LIMIT :limit");
     return text;
+}
+
+QString GoodsQuery::statementText() const
+{
+    return sql(std::nullopt, false, usesIndex() ? Source::Trigram : Source::Table);
 }
 
 void GoodsQuery::bindCommon(db::Statement& statement) const
@@ -117,19 +169,46 @@ void GoodsQuery::bindCommon(db::Statement& statement) const
         statement.bind(QStringLiteral(":w%1").arg(i + 1), patterns_.at(i));
     for (int i = 0; i < suppliers_.size(); ++i)
         statement.bind(QStringLiteral(":s%1").arg(i + 1), suppliers_.at(i));
-    if (!indexQuery_.isEmpty())
+    if (!indexQuery_.isEmpty() && statement.hasParameter(QStringLiteral(":fts")))
         statement.bind(QStringLiteral(":fts"), indexQuery_);
 }
 
 GoodsChunk GoodsQuery::fetch(const std::optional<RowKey>& after, int limit) const
 {
-    db::Statement statement = db_->prepare(sql(after, true));
+    if (!usesIndex())
+        return run(after, limit, Source::Table);
+    if (windowed_) {
+        // Every match in the window sorts before every match beyond it, so a
+        // full chunk from the window is the chunk. When the first window
+        // holds some matches, a wider one sized by their share usually
+        // holds the chunk.
+        const qint64 first = qint64(limit) * kWindowRowsPerRow;
+        GoodsChunk chunk = run(after, limit, Source::Window, first);
+        if (chunk.rows.size() >= limit)
+            return chunk;
+        if (!chunk.rows.isEmpty()) {
+            const qint64 wider = first * limit * 3 / (2 * chunk.rows.size());
+            if (wider <= first * kWidestWindowFactor) {
+                chunk = run(after, limit, Source::Window, wider);
+                if (chunk.rows.size() >= limit)
+                    return chunk;
+            }
+        }
+    }
+    return run(after, limit, Source::Trigram);
+}
+
+GoodsChunk GoodsQuery::run(const std::optional<RowKey>& after, int limit, Source source, qint64 window) const
+{
+    db::Statement statement = db_->prepare(sql(after, true, source));
     bindCommon(statement);
     if (after) {
         if (statement.hasParameter(QStringLiteral(":kv")))
             statement.bind(QStringLiteral(":kv"), after->sortValue);
         statement.bind(QStringLiteral(":kn"), after->number);
     }
+    if (source == Source::Window)
+        statement.bind(QStringLiteral(":window"), window);
     statement.bind(QStringLiteral(":limit"), limit);
     GoodsChunk chunk;
     chunk.rows.reserve(limit);
@@ -154,9 +233,7 @@ bool GoodsQuery::contains(qint64 number) const
     // Checked on the plain statement: one row by its key needs no index.
     QString from = QStringLiteral("AllTovarPostav LEFT OUTER JOIN AllTovarValuta ON "
                                   "(AllTovarValuta.ID_Tovar=AllTovarPostav.Number)");
-    QString where = where_;
-    if (!indexQuery_.isEmpty())
-        where.replace(QStringLiteral(" AND %1 MATCH :fts").arg(QString::fromLatin1(kGoodsTextIndex)), QString());
+    const QString& where = where_;
     db::Statement statement = db_->prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND AllTovarPostav.Number = :n LIMIT 1")
                                                .arg(from, where));
     for (int i = 0; i < patterns_.size(); ++i)

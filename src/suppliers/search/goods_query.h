@@ -64,11 +64,22 @@ public:
     // True when the offer with this Number is among the rows.
     bool contains(qint64 number) const;
 
+    // True when the trigram index gives the candidate rows.
     bool usesIndex() const { return !indexQuery_.isEmpty(); }
-    QString statementText() const { return sql(std::nullopt, false); }
+
+    // With the index, a chunk is first looked for among this many rows per
+    // chunk row at the top of the sort order: a word that most rows hold is
+    // found there at once, where sorting all its candidates would cost more.
+    static constexpr int kWindowRowsPerRow = 20;
+    // The widest second window, in first windows.
+    static constexpr int kWidestWindowFactor = 25;
+    QString statementText() const;
 
 private:
-    QString sql(const std::optional<RowKey>& after, bool limited) const;
+    enum class Source { Table, Trigram, Window };
+    QString sql(const std::optional<RowKey>& after, bool limited, Source source) const;
+    QString keysetCondition(const std::optional<RowKey>& after) const;
+    GoodsChunk run(const std::optional<RowKey>& after, int limit, Source source, qint64 window = 0) const;
     void bindCommon(db::Statement& statement) const;
 
     const db::Connection* db_;
@@ -80,6 +91,7 @@ private:
     QStringList suppliers_;
     QString sortExpr_;
     bool descending_ = false;
+    bool windowed_ = false;  // the sort order has an index to walk
     QStringList columns_;
     int keyColumn_ = -1;
     int numberColumn_ = -1;

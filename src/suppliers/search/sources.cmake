@@ -1,11 +1,16 @@
 # The supplier goods search, its grid and goods card, supplier selection.
-set(search_dir ${CMAKE_CURRENT_LIST_DIR})
+set(velmora_search_dir ${CMAKE_CURRENT_LIST_DIR})
 target_sources(velmora_suppliers PRIVATE
-    ${search_dir}/search_conditions.cpp ${search_dir}/search_conditions.h
-    ${search_dir}/goods_index.cpp ${search_dir}/goods_index.h
-    ${search_dir}/goods_query.cpp ${search_dir}/goods_query.h
-    ${search_dir}/supplier_goods_search.cpp ${search_dir}/supplier_goods_search.h
-    ${search_dir}/row_cache.cpp ${search_dir}/row_cache.h
-    ${search_dir}/goods_columns.cpp ${search_dir}/goods_columns.h
-    ${search_dir}/supplier_goods_model.cpp ${search_dir}/supplier_goods_model.h
+    ${velmora_search_dir}/search_conditions.cpp ${velmora_search_dir}/search_conditions.h
+    ${velmora_search_dir}/goods_index.cpp ${velmora_search_dir}/goods_index.h
+    ${velmora_search_dir}/goods_query.cpp ${velmora_search_dir}/goods_query.h
+    ${velmora_search_dir}/supplier_goods_search.cpp ${velmora_search_dir}/supplier_goods_search.h
+    ${velmora_search_dir}/row_cache.cpp ${velmora_search_dir}/row_cache.h
+    ${velmora_search_dir}/goods_columns.cpp ${velmora_search_dir}/goods_columns.h
+    ${velmora_search_dir}/supplier_goods_model.cpp ${velmora_search_dir}/supplier_goods_model.h
+    ${velmora_search_dir}/goods_search_controller.cpp ${velmora_search_dir}/goods_search_controller.h
+    ${velmora_search_dir}/goods_card_data.cpp ${velmora_search_dir}/goods_card_data.h
+    ${velmora_search_dir}/supplier_selection.cpp ${velmora_search_dir}/supplier_selection.h
+    ${velmora_search_dir}/supplier_search_bar.cpp ${velmora_search_dir}/supplier_search_bar.h
 )
+target_link_libraries(velmora_suppliers PUBLIC Qt6::Charts)

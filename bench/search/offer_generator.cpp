@@ -1,0 +1,109 @@
+#include "offer_generator.h"
+
+#include <random>
+
+namespace velmora::search::bench {
+namespace {
+
+const QStringList kTypes = {
+    "Болт", "Гайка", "Шайба", "Винт", "Саморез", "Шуруп", "Дюбель", "Анкер", "Кабель", "Провод",
+    "Розетка", "Выключатель", "Лампа", "Светильник", "Подшипник", "Ремень", "Фильтр", "Насос", "Дрель",
+    "Перфоратор", "Шуруповерт", "Болгарка", "Пила", "Сверло", "Бита", "Ключ", "Отвертка", "Молоток", "Клей",
+    "Герметик", "Краска", "Грунтовка", "Труба", "Фитинг", "Кран", "Смеситель", "Хомут", "Изолента", "Автомат",
+    "Щиток", "Удлинитель", "Трансформатор", "Реле", "Датчик", "Термостат", "Радиатор", "Вентилятор",
+    "Лента светодиодная", "Блок питания", "Аккумулятор", "Bearing", "Cable", "Switch", "Filter", "Drill bit",
+};
+const QStringList kAttributes = {
+    "оцинкованный", "нержавеющий", "латунный", "стальной", "медный", "алюминиевый", "белый", "черный",
+    "красный", "ударная", "аккумуляторная", "влагозащищенный", "усиленный", "DIN 933", "DIN 934", "ГОСТ 7798",
+    "220В", "12В", "IP44", "IP65", "с потайной головкой", "шестигранный", "самоклеящаяся", "угловой",
+    "прямой", "двойной", "наружный", "внутренний", "professional", "heavy duty", "компактный", "ВВГнг-LS",
+    "ПВС", "NYM", "2RS", "ZZ", "с заземлением", "без заземления", "матовый", "глянцевый",
+};
+const QStringList kSizes = {
+    "М6x20", "М8x30", "М10x40", "М12x50", "М5x16", "4,2x16", "3,5x25", "4,8x50", "6x40", "8x60", "3x1,5",
+    "2x2,5", "3x2,5", "5x6", "6205", "6204", "6305", "6001", "10 м", "50 м", "100 м", "E27", "E14", "GU10",
+    "1/2\"", "3/4\"", "16А", "25А", "32А", "100 Вт", "650 Вт", "800 Вт", "18V", "12V", "d10", "d20", "d32",
+    "0,5 л", "1 л", "2,5 кг",
+};
+const QStringList kBrands = {
+    "Bosch", "Makita", "DeWalt", "Metabo", "Hilti", "Fischer", "Sormat", "SKF", "FAG", "NSK", "Legrand",
+    "Schneider", "ABB", "IEK", "Philips", "Osram", "Gauss", "Navigator", "Knauf", "Ceresit", "Tikkurila",
+    "Valtec", "Rehau", "Grohe", "Hansgrohe", "Kraftool", "Stayer", "Зубр", "Интерскол", "Калибр", "Элитех",
+    "Энкор", "Ресанта", "Era", "Feron", "Camelion", "Tesla", "Gardena", "Wurth", "Hitachi",
+};
+const QStringList kCountries = {"Китай", "Германия", "Россия", "Польша", "Италия", "Япония", "Турция", "Беларусь",
+                                "Чехия", "Тайвань", ""};
+const QStringList kStock = {"есть", "под заказ", "мало", "много", "2-3 дня", "нет", "10", "25", "100", ""};
+const QStringList kSupplierStems = {
+    "Крепеж", "Электромир", "ТехноТрейд", "Инструмент", "СтройДвор", "Метиз", "Энергия", "Свет", "Монтаж",
+    "Профи", "Мастер", "Опт", "Снаб", "Деталь", "Сантех", "Импорт", "Комплект", "Север", "Юг", "Восток",
+    "TechnoTrade", "BuildMarket", "ToolHouse", "ElectroPro", "O'Neil",
+};
+
+} // namespace
+
+QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    auto pick = [&](const QStringList& list) -> const QString& {
+        return list.at(std::uniform_int_distribution<int>(0, int(list.size()) - 1)(rng));
+    };
+    auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
+
+    QStringList names;
+    for (int i = 0; i < suppliers; ++i) {
+        const QString stem = kSupplierStems.at(i % kSupplierStems.size());
+        names << (i < kSupplierStems.size() ? QStringLiteral("ООО %1").arg(stem)
+                                            : QStringLiteral("%1-%2").arg(stem).arg(i));
+    }
+
+    db::Transaction transaction(priceDb);
+    db::Statement supplier = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion, "
+        "Valuta) VALUES (?, ?, '-', 1, '', ?, 45000, 1, 0)"));
+    for (int i = 0; i < suppliers; ++i) {
+        supplier.bindInt(1, i + 1).bindText(2, names.at(i)).bindInt(3, i % 10 == 9 ? 0 : 1);  // a few hidden
+        supplier.execute();
+        supplier.reset();
+    }
+
+    db::Statement offer = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllTovarPostav (Number, Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates, "
+        "Garant, Sklad, Description, TextNoName, PriceOut) VALUES (?, ?, ?, ?, ?, ?, 'false', 'false', 45000, ?, ?, ?, ?, ?)"));
+    db::Statement valuta = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen, Dates) "
+        "VALUES (?, ?, ?, ?, 1, 20, 45000.5)"));
+    const QStringList currencies = {"USD", "EUR", "RUB", "RUB", "RUB"};
+    std::lognormal_distribution<double> priceDist(5.0, 1.5);
+    for (int n = 1; n <= offers; ++n) {
+        const QString& brand = pick(kBrands);
+        QString tovar = pick(kTypes) + u' ' + pick(kAttributes) + u' ' + pick(kSizes);
+        if (chance(50))
+            tovar += u' ' + pick(kAttributes);
+        if (chance(60))
+            tovar += u' ' + brand;
+        const QString art = brand.left(2).toUpper() + u'-'
+            + QString::number(std::uniform_int_distribution<int>(1000, 999999)(rng))
+            + (chance(30) ? QStringLiteral("-2RS") : QString());
+        const double quoted = std::round(priceDist(rng) * 100) / 100;
+        const double price = std::round(quoted * 1.1 * 100) / 100;
+        offer.bindInt(1, n).bindText(2, art).bindText(3, tovar).bindDouble(4, price).bindDouble(5, price * 1.3);
+        offer.bindText(6, names.at(std::uniform_int_distribution<int>(0, suppliers - 1)(rng)));
+        offer.bindText(7, pick(kCountries)).bindText(8, pick(kStock));
+        if (chance(20))
+            offer.bindText(9, QStringLiteral("Подробнее: www.example.com/item/") + QString::number(n));
+        else
+            offer.bindNull(9);
+        offer.bindText(10, brand).bindDouble(11, std::round(price * 1.2 * 100) / 100);
+        offer.execute();
+        offer.reset();
+        valuta.bindInt(1, n).bindDouble(2, quoted).bindDouble(3, quoted * 1.3).bindText(4, pick(currencies));
+        valuta.execute();
+        valuta.reset();
+    }
+    transaction.commit();
+    return names;
+}
+
+} // namespace velmora::search::bench
