@@ -83,4 +83,19 @@ TEST_F(BackupTest, FailedCopyLeavesTheTargetUntouched)
     EXPECT_EQ(f.readAll(), QByteArray("old copy"));
 }
 
+TEST_F(BackupTest, CopyOverADatabaseThatAnotherConnectionHoldsOpen)
+{
+    const QString target = path(QStringLiteral("working.vdb"));
+    Connection working(target, OpenMode::Create);
+    working.exec(QStringLiteral("CREATE TABLE old (x)"));
+    working.exec(QStringLiteral("INSERT INTO old VALUES (1)"));
+
+    copyDatabase(path(QStringLiteral("test.db")), target);
+
+    // The open connection sees the new database whole, not a torn file.
+    EXPECT_EQ(working.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt(), 500);
+    EXPECT_FALSE(working.tableExists(QStringLiteral("old")));
+    EXPECT_EQ(working.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+}
+
 } // namespace

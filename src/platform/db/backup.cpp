@@ -6,37 +6,45 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <sqlite3.h>
 
 namespace velmora::db {
 
-void copyDatabase(const QString& source, const QString& destination)
+namespace {
+
+// Copies every page of `from` into `to` in one write transaction of `to`;
+// readers of the destination see the old database or the new one whole.
+void runBackup(Connection& from, Connection& to, const QString& source)
 {
-    Connection from(source, OpenMode::ReadOnly);
+    sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+    if (!backup)
+        throw DbError(QString::fromUtf8(sqlite3_errmsg(to.handle())) + QStringLiteral(": ") + to.path());
+    int rc;
+    do {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            sqlite3_sleep(20);
+    } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw DbError(QString::fromUtf8(sqlite3_errstr(rc)) + QStringLiteral(": ") + source, rc);
+}
+
+// A destination that is missing or is no database is built aside and
+// renamed into place.
+void copyToNewFile(Connection& from, const QString& source, const QString& destination)
+{
     const QString temporary = destination + QStringLiteral(".part");
     QFile::remove(temporary);
-    {
+    try {
         Connection to(temporary, OpenMode::Create);
-        sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
-        if (!backup)
-            throw DbError(QString::fromUtf8(sqlite3_errmsg(to.handle())) + QStringLiteral(": ") + destination);
-        int rc;
-        do {
-            rc = sqlite3_backup_step(backup, 4096);
-            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-                sqlite3_sleep(20);
-        } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE) {
-            const QString message = QString::fromUtf8(sqlite3_errstr(rc));
-            to.close();
-            QFile::remove(temporary);
-            throw DbError(message + QStringLiteral(": ") + source, rc);
-        }
+        runBackup(from, to, source);
         // Leave the copy as one self-contained file.
         to.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
     }
     QFile::remove(destination + QStringLiteral("-wal"));
     QFile::remove(destination + QStringLiteral("-shm"));
@@ -48,6 +56,27 @@ void copyDatabase(const QString& source, const QString& destination)
         QFile::remove(temporary);
         throw DbError(QStringLiteral("Не удалось записать файл ") + destination);
     }
+}
+
+} // namespace
+
+void copyDatabase(const QString& source, const QString& destination)
+{
+    Connection from(source, OpenMode::ReadOnly);
+    if (QFileInfo::exists(destination)) {
+        // An existing database is overwritten through SQLite itself, under
+        // its locks, so a program that has it open sees a consistent file.
+        Connection to;
+        try {
+            to.open(destination, OpenMode::ReadWrite);
+        } catch (const DbError&) {
+            copyToNewFile(from, source, destination);
+            return;
+        }
+        runBackup(from, to, source);
+        return;
+    }
+    copyToNewFile(from, source, destination);
 }
 
 void compactDatabase(const QString& source, const QString& destination)
