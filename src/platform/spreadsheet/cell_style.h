@@ -59,9 +59,10 @@ struct Border {
     bool operator==(const Border&) const = default;
 };
 
+// The default is the writer's default font (Calibri 11).
 struct Font {
-    QString name = QStringLiteral("Arial");
-    double size = 10;
+    QString name = QStringLiteral("Calibri");
+    double size = 11;
     bool bold = false;
     bool italic = false;
     bool underline = false;

@@ -2,6 +2,8 @@
 
 #include "platform/spreadsheet/sheet_error.h"
 
+#include <algorithm>
+
 namespace velmora::sheet {
 
 StringPool::Span StringPool::add(const QChar* chars, std::size_t length)
@@ -29,7 +31,8 @@ const ValueBlock::Slot* ValueBlock::slotAt(int row, int column) const
 {
     if (row < 1 || column < 1 || row > rows_ || column > columns_)
         return nullptr;
-    return &slots_[std::size_t(row - 1) * std::size_t(columns_) + std::size_t(column - 1)];
+    const std::size_t r = std::size_t(row - 1);
+    return &chunks_[r / kChunkRows][(r % kChunkRows) * std::size_t(columns_) + std::size_t(column - 1)];
 }
 
 ValueBlock::Slot& ValueBlock::slotFor(int row, int column)
@@ -40,7 +43,8 @@ ValueBlock::Slot& ValueBlock::slotFor(int row, int column)
                              .arg(column)
                              .arg(rows_)
                              .arg(columns_));
-    return slots_[std::size_t(row - 1) * std::size_t(columns_) + std::size_t(column - 1)];
+    const std::size_t r = std::size_t(row - 1);
+    return chunks_[r / kChunkRows][(r % kChunkRows) * std::size_t(columns_) + std::size_t(column - 1)];
 }
 
 StringPool& ValueBlock::ownPool()
@@ -145,20 +149,30 @@ void ValueBlock::resize(int rows, int columns)
 {
     if (rows < 0 || columns < 0)
         throw SheetError(QStringLiteral("Неверный размер блока %1 x %2").arg(rows).arg(columns));
-    if (rows == 0 || columns == 0) {
+    if (rows == 0 || columns == 0)
         rows = columns = 0;
+    const std::size_t chunkCount = (std::size_t(rows) + kChunkRows - 1) / kChunkRows;
+    if (columns != columns_) {
+        // Re-lay each kept chunk at the new width, one chunk at a time.
+        const std::size_t keep = std::min(chunkCount, chunks_.size());
+        const std::size_t keepColumns = std::size_t(std::min(columns, columns_));
+        for (std::size_t k = 0; k < keep; ++k) {
+            std::vector<Slot> wide(std::size_t(kChunkRows) * std::size_t(columns));
+            for (std::size_t r = 0; r < std::size_t(kChunkRows); ++r)
+                for (std::size_t c = 0; c < keepColumns; ++c)
+                    wide[r * std::size_t(columns) + c] = chunks_[k][r * std::size_t(columns_) + c];
+            chunks_[k].swap(wide);
+        }
     }
-    if (columns == columns_) {
-        slots_.resize(std::size_t(rows) * std::size_t(columns));
-    } else {
-        std::vector<Slot> grown(std::size_t(rows) * std::size_t(columns));
-        const int keepRows = std::min(rows, rows_);
-        const int keepColumns = std::min(columns, columns_);
-        for (int r = 0; r < keepRows; ++r)
-            for (int c = 0; c < keepColumns; ++c)
-                grown[std::size_t(r) * std::size_t(columns) + std::size_t(c)] =
-                    slots_[std::size_t(r) * std::size_t(columns_) + std::size_t(c)];
-        slots_.swap(grown);
+    chunks_.resize(chunkCount);
+    for (auto& chunk : chunks_)
+        if (chunk.size() != std::size_t(kChunkRows) * std::size_t(columns))
+            chunk.assign(std::size_t(kChunkRows) * std::size_t(columns), Slot());
+    // Rows cut off and grown back later must read empty.
+    if (rows < rows_ && rows > 0) {
+        const std::size_t last = std::size_t(rows) % kChunkRows;
+        if (last != 0)
+            std::fill(chunks_.back().begin() + std::ptrdiff_t(last * std::size_t(columns)), chunks_.back().end(), Slot());
     }
     rows_ = rows;
     columns_ = columns;

@@ -76,9 +76,12 @@ private:
     Slot& slotFor(int row, int column);
     StringPool& ownPool();
 
+    // Rows are kept in chunks of kChunkRows so a growing block never copies
+    // all its cells at once (a reader does not know a sheet's size ahead).
+    static constexpr int kChunkRows = 4096;
     int rows_ = 0;
     int columns_ = 0;
-    std::vector<Slot> slots_; // row-major
+    std::vector<std::vector<Slot>> chunks_; // row-major within a chunk
     // The pools the slots' texts live in: the block's own one (made on the
     // first text set) and those readers share.
     std::vector<std::shared_ptr<const StringPool>> pools_;

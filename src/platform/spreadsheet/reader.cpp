@@ -1,0 +1,252 @@
+#include "platform/spreadsheet/reader.h"
+
+#include "platform/spreadsheet/reader_backend.h"
+#include "platform/spreadsheet/sheet_error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace velmora::sheet {
+
+FileFormat detectFormat(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        throw SheetError(QStringLiteral("Файл \"%1\" не найден").arg(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw SheetError(QStringLiteral("Файл \"%1\" не открывается: %2").arg(path, file.errorString()));
+    const QByteArray head = file.read(8);
+    if (head.isEmpty())
+        throw SheetError(QStringLiteral("Файл \"%1\" пуст").arg(path));
+    if (head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06"))
+        return FileFormat::Xlsx;
+    if (head == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return FileFormat::Xls;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv") || suffix == QLatin1String("txt"))
+        return FileFormat::Csv;
+    throw SheetError(QStringLiteral("Файл \"%1\" не является книгой Excel (xls, xlsx) или файлом CSV").arg(path));
+}
+
+QString SheetData::formula(int row, int column) const
+{
+    auto it = formulas.find(CellRef{row, column});
+    return it == formulas.end() ? QString() : it->second;
+}
+
+const Hyperlink* SheetData::hyperlinkAt(int row, int column) const
+{
+    for (const Hyperlink& link : info.hyperlinks)
+        if (link.range.contains(CellRef{row, column}))
+            return &link;
+    return nullptr;
+}
+
+QString SheetData::hyperlink(int row, int column) const
+{
+    const Hyperlink* link = hyperlinkAt(row, column);
+    return link ? link->address : QString();
+}
+
+WorkbookReader::WorkbookReader(const QString& path) : path_(path), format_(detectFormat(path))
+{
+    switch (format_) {
+    case FileFormat::Xlsx:
+        backend_ = makeXlsxBackend(path);
+        break;
+    case FileFormat::Xls:
+        backend_ = makeXlsBackend(path);
+        break;
+    case FileFormat::Csv:
+        backend_ = makeCsvBackend(path);
+        break;
+    }
+}
+
+WorkbookReader::~WorkbookReader() = default;
+WorkbookReader::WorkbookReader(WorkbookReader&&) noexcept = default;
+WorkbookReader& WorkbookReader::operator=(WorkbookReader&&) noexcept = default;
+
+int WorkbookReader::sheetCount() const
+{
+    return int(backend_->sheetNames().size());
+}
+
+QStringList WorkbookReader::sheetNames() const
+{
+    return backend_->sheetNames();
+}
+
+int WorkbookReader::sheetIndex(const QString& name) const
+{
+    const QStringList names = backend_->sheetNames();
+    const qsizetype i = names.indexOf(name);
+    return i < 0 ? 0 : int(i + 1);
+}
+
+namespace {
+
+void checkIndex(const QString& path, int index, int count)
+{
+    if (index < 1 || index > count)
+        throw SheetError(
+            QStringLiteral("В книге \"%1\" нет листа с номером %2 (листов: %3)").arg(path).arg(index).arg(count));
+}
+
+// Keeps the bottom-right corner of the cells with a value or formula.
+struct LastCellTracker {
+    CellRef last{0, 0};
+    void see(const CellEvent& e)
+    {
+        if (e.type == CellType::Empty && e.formula.isEmpty())
+            return;
+        last.row = std::max(last.row, e.row);
+        last.column = std::max(last.column, e.column);
+    }
+};
+
+class RowStreamSink : public CellSink {
+public:
+    RowStreamSink(const std::function<bool(const RowData&)>& onRow) : onRow_(onRow) {}
+    bool cell(const CellEvent& e) override
+    {
+        tracker.see(e);
+        if (e.type == CellType::Empty && e.formula.isEmpty())
+            return true;
+        if (e.row != current_.row) {
+            if (!flush())
+                return false;
+            current_.row = e.row;
+        }
+        current_.cells.push_back(RowCell{e.column, e.value(), e.formula});
+        return true;
+    }
+    bool flush()
+    {
+        if (current_.cells.empty())
+            return true;
+        std::sort(current_.cells.begin(), current_.cells.end(),
+                  [](const RowCell& a, const RowCell& b) { return a.column < b.column; });
+        const bool goOn = onRow_(current_);
+        current_.cells.clear();
+        stopped = !goOn;
+        return goOn;
+    }
+    LastCellTracker tracker;
+    bool stopped = false;
+
+private:
+    const std::function<bool(const RowData&)>& onRow_;
+    RowData current_;
+};
+
+class BlockSink : public CellSink {
+public:
+    BlockSink(SheetData& data, const ReadOptions& options, std::shared_ptr<const StringPool> pool)
+        : data_(data), options_(options)
+    {
+        if (pool) {
+            poolIndex_ = data_.values.sharePool(pool);
+            pool_ = pool.get();
+        }
+    }
+    void dimension(CellRef last) override
+    {
+        // Reserve what the file says, within the limits asked for.
+        int rows = std::min(last.row, kMaxRows);
+        int columns = std::min(last.column, kMaxColumns);
+        if (options_.maxRows > 0)
+            rows = std::min(rows, options_.maxRows);
+        if (options_.maxColumns > 0)
+            columns = std::min(columns, options_.maxColumns);
+        if (rows > 0 && columns > 0 && data_.values.isEmpty())
+            data_.values.resize(rows, columns);
+    }
+    bool cell(const CellEvent& e) override
+    {
+        if (options_.maxRows > 0 && e.row > options_.maxRows)
+            return false;
+        if (options_.maxColumns > 0 && e.column > options_.maxColumns)
+            return true;
+        tracker.see(e);
+        if (e.type == CellType::Empty && e.formula.isEmpty())
+            return true;
+        ValueBlock& block = data_.values;
+        if (e.row > block.rows() || e.column > block.columns()) {
+            int columns = block.columns();
+            if (e.column > columns) {
+                columns = std::max(e.column, columns * 2);
+                if (options_.maxColumns > 0)
+                    columns = std::min(columns, options_.maxColumns);
+                columns = std::min(columns, kMaxColumns);
+            }
+            block.resize(std::max(block.rows(), e.row), std::max(columns, 1));
+        }
+        if (!e.formula.isEmpty())
+            data_.formulas.emplace(CellRef{e.row, e.column}, e.formula);
+        switch (e.type) {
+        case CellType::Empty:
+            break;
+        case CellType::Number:
+            block.setNumber(e.row, e.column, e.number);
+            break;
+        case CellType::Text:
+            if (e.pool && e.pool == pool_) {
+                block.setPooledText(e.row, e.column, poolIndex_, e.span);
+                break;
+            }
+            [[fallthrough]];
+        default:
+            block.set(e.row, e.column, e.value());
+        }
+        return true;
+    }
+    LastCellTracker tracker;
+
+private:
+    SheetData& data_;
+    const ReadOptions& options_;
+    const StringPool* pool_ = nullptr;
+    int poolIndex_ = 0;
+};
+
+} // namespace
+
+SheetInfo WorkbookReader::streamSheet(int index, const std::function<bool(const RowData&)>& onRow)
+{
+    checkIndex(path_, index, sheetCount());
+    RowStreamSink sink(onRow);
+    SheetInfo info = backend_->read(index, sink);
+    if (!sink.stopped)
+        sink.flush();
+    info.lastUsedCell = sink.tracker.last;
+    return info;
+}
+
+SheetData WorkbookReader::readSheet(int index, const ReadOptions& options)
+{
+    checkIndex(path_, index, sheetCount());
+    SheetData data;
+    BlockSink sink(data, options, backend_->sharedPool());
+    data.info = backend_->read(index, sink);
+    data.info.lastUsedCell = sink.tracker.last;
+    // The block ends at the last used cell (within the limits asked for).
+    data.values.resize(sink.tracker.last.row, sink.tracker.last.column);
+    return data;
+}
+
+SheetData WorkbookReader::readSheet(const QString& name, const ReadOptions& options)
+{
+    const int index = sheetIndex(name);
+    if (index == 0)
+        throw SheetError(QStringLiteral("В книге \"%1\" нет листа \"%2\"").arg(path_, name));
+    return readSheet(index, options);
+}
+
+QStringList listSheetNames(const QString& path)
+{
+    return WorkbookReader(path).sheetNames();
+}
+
+} // namespace velmora::sheet

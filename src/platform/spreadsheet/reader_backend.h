@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/spreadsheet/reader.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace velmora::sheet {
+
+// One cell as a format reader meets it. Pooled texts (an xlsx file's shared
+// strings) come as pool + span, others as `text`.
+struct CellEvent {
+    int row = 0;
+    int column = 0;
+    CellType type = CellType::Empty;
+    double number = 0;
+    QString text;
+    const StringPool* pool = nullptr;
+    StringPool::Span span;
+    QString formula;
+    std::uint32_t xf = 0; // the file's style index (xlsx), 0 otherwise
+
+    QString textValue() const { return pool ? pool->text(span) : text; }
+    CellValue value() const
+    {
+        switch (type) {
+        case CellType::Empty:
+            return {};
+        case CellType::Number:
+            return CellValue::number(number);
+        case CellType::Date:
+            return CellValue::date(number);
+        case CellType::Boolean:
+            return CellValue::boolean(number != 0);
+        case CellType::Text:
+            return CellValue::text(textValue());
+        case CellType::Error:
+            return CellValue::error(textValue());
+        }
+        return {};
+    }
+};
+
+struct RowEvent {
+    int row = 0;
+    double height = 0; // 0: default
+    std::uint8_t outlineLevel = 0;
+    bool hidden = false;
+    bool collapsed = false;
+    std::optional<std::uint32_t> xf; // the row's own format
+};
+
+// Receives a sheet's cells in row order. Returning false stops the read.
+class CellSink {
+public:
+    virtual ~CellSink() = default;
+    // The sheet's stated size, when the file gives one: a hint only.
+    virtual void dimension(CellRef last) {}
+    virtual bool row(const RowEvent& row) { return true; }
+    virtual bool cell(const CellEvent& cell) = 0;
+};
+
+class WorkbookReader::Backend {
+public:
+    virtual ~Backend() = default;
+    virtual QStringList sheetNames() const = 0;
+    // Reads sheet `index` (1-based, checked by the caller) into the sink;
+    // the info's lastUsedCell is filled by the caller.
+    virtual SheetInfo read(int index, CellSink& sink) = 0;
+    // The pool that CellEvent::pool points into, if the format has one.
+    virtual std::shared_ptr<const StringPool> sharedPool() const { return nullptr; }
+};
+
+std::unique_ptr<WorkbookReader::Backend> makeXlsxBackend(const QString& path);
+std::unique_ptr<WorkbookReader::Backend> makeXlsBackend(const QString& path);
+std::unique_ptr<WorkbookReader::Backend> makeCsvBackend(const QString& path);
+
+} // namespace velmora::sheet

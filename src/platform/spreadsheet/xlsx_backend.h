@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/spreadsheet/cell_style.h"
+#include "platform/spreadsheet/reader_backend.h"
+#include "platform/spreadsheet/sheet_store.h"
+#include "platform/spreadsheet/zip_archive.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmora::sheet {
+
+// What an xlsx sheet says about its layout beyond cells: taken only when a
+// workbook is loaded as a model (templates).
+struct SheetLayout {
+    std::map<int, StoredColumn> columns; // style holds the file's xf index
+    std::optional<CellRange> autoFilter;
+    bool summaryAbove = false;
+    bool summaryLeft = false;
+    CellRef activeCell{1, 1};
+    double defaultRowHeight = 15;
+    double defaultColumnWidth = 8.43;
+    CellRef freezeAt{0, 0};
+};
+
+// Reads .xlsx: the workbook part and relationships at opening, the shared
+// strings and styles on the first sheet read, each sheet streamed (SAX).
+class XlsxBackend : public WorkbookReader::Backend {
+public:
+    explicit XlsxBackend(const QString& path);
+    QStringList sheetNames() const override;
+    SheetInfo read(int index, CellSink& sink) override { return read(index, sink, nullptr); }
+    SheetInfo read(int index, CellSink& sink, SheetLayout* layout);
+    std::shared_ptr<const StringPool> sharedPool() const override;
+    // The styles of the file's cell formats (xf), index = the cells' xf.
+    const std::vector<CellStyle>& cellStyles();
+
+    struct SheetEntry {
+        QString name;
+        std::string part; // "xl/worksheets/sheet1.xml"
+    };
+    struct Styles {
+        std::vector<bool> isDate; // per xf
+        std::vector<CellStyle> cells; // per xf
+    };
+
+private:
+    void loadShared();
+    QString path_;
+    std::unique_ptr<ZipArchive> zip_;
+    std::vector<SheetEntry> sheets_;
+    std::string sharedStringsPart_;
+    std::string stylesPart_;
+    bool date1904_ = false;
+    bool sharedLoaded_ = false;
+    std::shared_ptr<StringPool> pool_;
+    std::vector<StringPool::Span> strings_;
+    Styles styles_;
+};
+
+} // namespace velmora::sheet
