@@ -4,6 +4,7 @@
 #include "db_test_support.h"
 
 #include "platform/db/day_numbers.h"
+#include "platform/db/db_error.h"
 #include "platform/db/query.h"
 #include "platform/db/sql_functions.h"
 
@@ -62,13 +63,73 @@ TEST_F(DbTest, TextFlagColumnMatchesEitherCapitalisationThroughQuery)
     EXPECT_EQ(q.rowCount(), 2);
 }
 
-TEST(FoldingFunctions, CompareAndLikeWithoutDatabase)
+struct CompareCase {
+    const char* a;
+    const char* b;
+    int sign;
+};
+
+class CompareNoCase : public ::testing::TestWithParam<CompareCase> {};
+
+TEST_P(CompareNoCase, OrdersByFoldedCodePoints)
 {
-    EXPECT_EQ(compareNoCase("ПОСТАВЩИК", "поставщик"), 0);
-    EXPECT_LT(compareNoCase("Абрикос", "банан"), 0);
-    EXPECT_GT(compareNoCase("яблоко", "Банан"), 0);
+    const CompareCase& c = GetParam();
+    const int result = compareNoCase(c.a, c.b);
+    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
+    const int reverse = compareNoCase(c.b, c.a);
+    EXPECT_EQ((reverse > 0) - (reverse < 0), -c.sign) << c.b << " vs " << c.a;
+}
+
+// Pairs that share a byte prefix, also one ending inside a two-byte letter
+// ("Б" D0 91 and "б" D0 B1 share their first byte).
+INSTANTIATE_TEST_SUITE_P(Cases, CompareNoCase,
+                         ::testing::Values(CompareCase{"ПОСТАВЩИК", "поставщик", 0},
+                                           CompareCase{"Поставщик", "Поставщик", 0},
+                                           CompareCase{"Б", "б", 0},
+                                           CompareCase{"ООО Б", "ООО б", 0},
+                                           CompareCase{"Ёлка", "ёлкА", 0},
+                                           CompareCase{"Ёлка", "Ёлки", -1},
+                                           CompareCase{"Пост", "Поставщик", -1},
+                                           CompareCase{"", "а", -1},
+                                           CompareCase{"Абрикос", "банан", -1},
+                                           CompareCase{"яблоко", "Банан", 1},
+                                           CompareCase{"Samsung A", "SAMSUNG b", -1},
+                                           CompareCase{"Монитор LG", "Монитор Lg", 0},
+                                           CompareCase{"Монитор Б", "Монитор а", 1}));
+
+TEST(FoldingFunctions, LikeWithoutDatabase)
+{
     EXPECT_TRUE(likeNoCase("%мониТОР%", "Монитор Samsung"));
     EXPECT_FALSE(likeNoCase("%монитор", "Монитор Samsung"));
+}
+
+TEST_F(DbTest, ReboundTextParametersKeepEachRowsValue)
+{
+    // One prepared insert, bound again per row with texts that grow and shrink.
+    db().exec(QStringLiteral("CREATE TABLE t (n INTEGER, a TEXT, b TEXT)"));
+    const QStringList texts = {QStringLiteral("Ёлка"), QStringLiteral("Монитор Samsung 27\" чёрный"), QString(),
+                               QStringLiteral("x"), QString(QStringLiteral("длинный ")).repeated(40), QStringLiteral("€😀")};
+    {
+        Transaction transaction(db());
+        Statement insert = db().prepare(QStringLiteral("INSERT INTO t VALUES (?1, ?2, ?3)"));
+        for (int i = 0; i < texts.size(); ++i) {
+            insert.bindInt(1, i).bindText(2, texts[i]).bindText(3, texts[texts.size() - 1 - i]);
+            insert.execute();
+            insert.reset();
+        }
+        transaction.commit();
+    }
+    Statement s = db().prepare(QStringLiteral("SELECT n, a, b, typeof(a) FROM t ORDER BY n"));
+    int row = 0;
+    while (s.step()) {
+        EXPECT_EQ(s.text(1), texts[row]);
+        EXPECT_EQ(s.text(2), texts[texts.size() - 1 - row]);
+        EXPECT_EQ(s.text(3), QStringLiteral("text")) << "an empty text is not NULL";
+        ++row;
+    }
+    EXPECT_EQ(row, texts.size());
+    Statement bad = db().prepare(QStringLiteral("SELECT ?1"));
+    EXPECT_THROW(bad.bindText(2, QStringLiteral("x")), DbError);
 }
 
 struct NumberCase {

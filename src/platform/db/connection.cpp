@@ -60,6 +60,9 @@ void Connection::open(const QString& path, OpenMode mode)
             // main window reads; NORMAL sync is still safe against a crash.
             scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
             exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            // A load of a price list touches far more pages than the 2 MB
+            // default cache holds; spilling them costs more than the memory.
+            exec(QStringLiteral("PRAGMA cache_size=-65536"));
         }
     } catch (...) {
         close();

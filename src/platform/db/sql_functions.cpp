@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <memory>
@@ -201,7 +202,17 @@ void dateFunction(sqlite3_context* context, int, sqlite3_value**)
 
 int compareNoCase(std::string_view a, std::string_view b)
 {
-    size_t ia = 0, ib = 0;
+    // Identical bytes are equal in any case: skip the common prefix (back to
+    // the start of its last code point) before folding. Index keys share long
+    // prefixes, and equal keys are the rule in a supplier-name index.
+    const auto mismatch = std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin());
+    size_t common = size_t(mismatch.first - a.begin());
+    if (common == a.size() && common == b.size())
+        return 0;
+    while (common > 0 && ((common < a.size() && (static_cast<unsigned char>(a[common]) & 0xC0) == 0x80)
+                          || (common < b.size() && (static_cast<unsigned char>(b[common]) & 0xC0) == 0x80)))
+        --common;
+    size_t ia = common, ib = common;
     while (ia < a.size() && ib < b.size()) {
         const auto ca = static_cast<unsigned char>(a[ia]);
         const auto cb = static_cast<unsigned char>(b[ib]);

@@ -3,6 +3,8 @@
 #include "day_numbers.h"
 #include "db_error.h"
 
+#include <QStringEncoder>
+
 #include <sqlite3.h>
 
 namespace velmora::db {
@@ -18,7 +20,7 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db), sql_(sql)
 }
 
 Statement::Statement(Statement&& other) noexcept
-    : db_(other.db_), stmt_(other.stmt_), sql_(std::move(other.sql_))
+    : db_(other.db_), stmt_(other.stmt_), sql_(std::move(other.sql_)), textBuffers_(std::move(other.textBuffers_))
 {
     other.stmt_ = nullptr;
 }
@@ -30,6 +32,7 @@ Statement& Statement::operator=(Statement&& other) noexcept
         db_ = other.db_;
         stmt_ = other.stmt_;
         sql_ = std::move(other.sql_);
+        textBuffers_ = std::move(other.textBuffers_);
         other.stmt_ = nullptr;
     }
     return *this;
@@ -102,8 +105,27 @@ Statement& Statement::bind(int index, const QVariant& value)
 
 Statement& Statement::bindText(int index, const QString& value)
 {
-    const QByteArray utf8 = value.toUtf8();
-    const int rc = sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    if (index < 1 || index > sqlite3_bind_parameter_count(stmt_))
+        throw DbError(QStringLiteral("Нет параметра с номером %1\n%2").arg(index).arg(sql_), SQLITE_RANGE);
+    if (value.isEmpty()) {
+        // An empty text, never NULL.
+        const int rc = sqlite3_bind_text(stmt_, index, "", 0, SQLITE_STATIC);
+        if (rc != SQLITE_OK)
+            fail(rc);
+        return *this;
+    }
+    if (textBuffers_.size() < size_t(index))
+        textBuffers_.resize(size_t(index));
+    // The engine reads the buffer in place (SQLITE_STATIC) until the
+    // parameter is bound again or the statement is finalised; the buffer is
+    // only rewritten by the next bind of the same parameter.
+    QByteArray& buffer = textBuffers_[size_t(index - 1)];
+    QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype space = encoder.requiredSpace(value.size());
+    if (buffer.size() < space)
+        buffer.resize(space);
+    const char* end = encoder.appendToBuffer(buffer.data(), value);
+    const int rc = sqlite3_bind_text(stmt_, index, buffer.constData(), int(end - buffer.constData()), SQLITE_STATIC);
     if (rc != SQLITE_OK)
         fail(rc);
     return *this;

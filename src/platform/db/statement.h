@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
+
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -56,6 +59,9 @@ private:
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
     QString sql_;
+    // UTF-8 text of each bound parameter, kept while it is bound so that a
+    // bulk insert converts each value once and allocates nothing per row.
+    std::vector<QByteArray> textBuffers_;
 };
 
 } // namespace velmora::db
