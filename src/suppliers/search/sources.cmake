@@ -12,5 +12,10 @@ target_sources(velmora_suppliers PRIVATE
     ${velmora_search_dir}/goods_card_data.cpp ${velmora_search_dir}/goods_card_data.h
     ${velmora_search_dir}/supplier_selection.cpp ${velmora_search_dir}/supplier_selection.h
     ${velmora_search_dir}/supplier_search_bar.cpp ${velmora_search_dir}/supplier_search_bar.h
+    ${velmora_search_dir}/goods_grid.cpp ${velmora_search_dir}/goods_grid.h
+    ${velmora_search_dir}/goods_card.cpp ${velmora_search_dir}/goods_card.h
+    ${velmora_search_dir}/supplier_price_chart.cpp ${velmora_search_dir}/supplier_price_chart.h
+    ${velmora_search_dir}/supplier_selection_panel.cpp ${velmora_search_dir}/supplier_selection_panel.h
+    ${velmora_search_dir}/supplier_goods_panel.cpp ${velmora_search_dir}/supplier_goods_panel.h
 )
 target_link_libraries(velmora_suppliers PUBLIC Qt6::Charts)

@@ -1,0 +1,127 @@
+#include "goods_card.h"
+
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QToolButton>
+
+namespace velmora::search {
+
+GoodsCard::GoodsCard(ContactsSource contacts, QWidget* parent)
+    : QWidget(parent), contacts_(std::move(contacts))
+{
+    setObjectName(QStringLiteral("Panel_TovarViews"));
+    setAutoFillBackground(true);
+    openLink_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    reportError_ = [this](const QString& message) { QMessageBox::critical(this, QString(), message); };
+
+    auto* grid = new QGridLayout(this);
+    Edit_ViewsArt = addField(QStringLiteral("Edit_ViewsArt"), QStringLiteral("Артикул"), 0, 0);
+    Edit_ViewsTovar = addField(QStringLiteral("Edit_ViewsTovar"), QStringLiteral("Товар"), 1, 0);
+    Edit_ViewsDescription = addField(QStringLiteral("Edit_ViewsDescription"), QStringLiteral("Описание"), 2, 0);
+    Edit_Garant = addField(QStringLiteral("Edit_Garant"), QStringLiteral("Страна"), 3, 0);
+    Edit_Sklad2 = addField(QStringLiteral("Edit_Sklad2"), QStringLiteral("Производит."), 4, 0);
+    Edit_Price = addField(QStringLiteral("Edit_Price"), QStringLiteral("Цена"), 0, 2);
+    Edit_PostavPrice = addField(QStringLiteral("Edit_PostavPrice"), QStringLiteral("Цена (пост.)"), 1, 2);
+    Edit_PostavPriceMax = addField(QStringLiteral("Edit_PostavPriceMax"), QStringLiteral("Цена (розн.)"), 2, 2);
+    Edit_Number = addField(QStringLiteral("Edit_Number"), QStringLiteral("Номер"), 3, 2);
+    Edit_PostavSklad = addField(QStringLiteral("Edit_PostavSklad"), QStringLiteral("Склад"), 4, 2);
+    Edit_PostavName = addField(QStringLiteral("Edit_PostavName"), QStringLiteral("Поставщик"), 0, 4);
+    Edit_tel2 = addField(QStringLiteral("Edit_tel2"), QStringLiteral("тел.:"), 3, 4);
+    Edit_mail2 = addField(QStringLiteral("Edit_mail2"), QStringLiteral("e-mail:"), 4, 4);
+    Edit_info2 = addField(QStringLiteral("Edit_info2"), QStringLiteral("info:"), 5, 4);
+    grid->addWidget(new QLabel(QStringLiteral("сайт:"), this), 1, 4);
+    Label_site = new QLabel(this);
+    Label_site->setObjectName(QStringLiteral("Label_site"));
+    grid->addWidget(Label_site, 1, 5);
+    grid->addWidget(new QLabel(QStringLiteral("web:"), this), 2, 4);
+    Label_web = new QLabel(this);
+    Label_web->setObjectName(QStringLiteral("Label_web"));
+    grid->addWidget(Label_web, 2, 5);
+
+    auto* descLink = new QToolButton(this);
+    descLink->setObjectName(QStringLiteral("SpeedButton_DescHyperLink"));
+    descLink->setText(QStringLiteral("..."));
+    grid->addWidget(descLink, 2, 6);
+    auto* makerLink = new QToolButton(this);
+    makerLink->setObjectName(QStringLiteral("SpeedButton_StranaHyperLink"));
+    makerLink->setText(QStringLiteral("..."));
+    grid->addWidget(makerLink, 4, 6);
+    auto* close = new QToolButton(this);
+    close->setObjectName(QStringLiteral("Button5"));
+    close->setText(QStringLiteral("X"));
+    grid->addWidget(close, 0, 6);
+    connect(descLink, &QToolButton::clicked, this, &GoodsCard::SpeedButton_DescHyperLinkClick);
+    connect(makerLink, &QToolButton::clicked, this, &GoodsCard::SpeedButton_StranaHyperLinkClick);
+    connect(close, &QToolButton::clicked, this, &GoodsCard::Button5Click);
+    hide();
+}
+
+QLineEdit* GoodsCard::addField(const QString& name, const QString& caption, int row, int column)
+{
+    auto* grid = static_cast<QGridLayout*>(layout());
+    grid->addWidget(new QLabel(caption, this), row, column);
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    grid->addWidget(edit, row, column + 1);
+    return edit;
+}
+
+void GoodsCard::showOffer(const OfferCard& offer)
+{
+    offer_ = offer;
+    Edit_ViewsArt->setText(offer.art);
+    Edit_ViewsTovar->setText(offer.tovar);
+    Edit_ViewsDescription->setText(offer.description);
+    Edit_Price->setText(offer.priceOut);
+    Edit_PostavPrice->setText(offer.price);
+    Edit_PostavPriceMax->setText(offer.pricemax);
+    Edit_Garant->setText(offer.garant);
+    Edit_Sklad2->setText(offer.textNoName);
+    Edit_Number->setText(offer.number);
+    Edit_PostavName->setText(offer.supplier);
+    Edit_PostavSklad->setText(offer.sklad);
+    ShowTovarDetails();
+}
+
+void GoodsCard::ShowTovarDetails()
+{
+    Label_site->clear();
+    Label_web->clear();
+    Edit_tel2->clear();
+    Edit_mail2->clear();
+    Edit_info2->clear();
+    if (!isVisible() || !contacts_ || offer_.supplier.isEmpty())
+        return;
+    std::optional<SupplierContacts> found;
+    try {
+        found = contacts_(offer_.supplier);
+    } catch (const std::exception&) {
+        return;  // contacts are a courtesy: a failure leaves them empty
+    }
+    if (!found)
+        return;
+    Label_site->setText(found->address);
+    Label_web->setText(found->person);
+    Edit_tel2->setText(found->phones);
+    Edit_mail2->setText(found->mail);
+    Edit_info2->setText(found->nameFull);
+}
+
+void GoodsCard::SpeedButton_DescHyperLinkClick() { openText(Edit_ViewsDescription->text()); }
+
+void GoodsCard::SpeedButton_StranaHyperLinkClick() { openText(Edit_Sklad2->text()); }
+
+void GoodsCard::openText(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    const std::optional<QUrl> url = linkTarget(text);
+    if (!url || !openLink_(*url))
+        reportError_(kLinkFailedMessage + text);
+}
+
+} // namespace velmora::search

@@ -1,0 +1,102 @@
+#include "supplier_goods_panel.h"
+
+#include "goods_card.h"
+#include "goods_grid.h"
+#include "goods_search_controller.h"
+#include "supplier_goods_model.h"
+#include "supplier_price_chart.h"
+#include "supplier_search_bar.h"
+
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QResizeEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velmora::search {
+
+SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* parent)
+    : QWidget(parent), priceDb_(priceDb)
+{
+    report_ = [this](const QString& message) { QMessageBox::warning(this, QString(), message); };
+    model_ = new SupplierGoodsModel(this);
+    controller_ = new GoodsSearchController(priceDb_, *model_, this);
+    searchBar_ = new SupplierSearchBar(*controller_, this);
+    grid_ = new GoodsGrid(this);
+    grid_->setGoodsModel(model_);
+    card_ = new GoodsCard([this](const QString& supplier) { return readSupplierContacts(priceDb_, supplier); }, this);
+    chart_ = new SupplierPriceChart(this);
+    chart_->setMinimumWidth(260);
+    Button_SortClear = new QToolButton(this);
+    Button_SortClear->setObjectName(QStringLiteral("Button_SortClear"));
+    Button_SortClear->setText(QStringLiteral("==="));
+    Button_SortClear->setToolTip(QStringLiteral("Сортировка \"по умолчанию\""));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Button_SortClear);
+    top->addWidget(searchBar_, 1);
+    auto* body = new QHBoxLayout;
+    body->addWidget(grid_, 3);
+    body->addWidget(chart_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(body, 1);
+
+    connect(controller_, &GoodsSearchController::searched, this, [this](int row) {
+        grid_->showRow(row);
+        showCurrentRow(row);
+        Button_SortClear->show();
+        chart_->DrawSupplierPriceChart(*model_);
+    });
+    connect(controller_, &GoodsSearchController::searchFailed, this, [this](const QString& m) { report_(m); });
+    connect(grid_, &GoodsGrid::titleClicked, this,
+            [this](int column) { controller_->sortByColumn(column, searchBar_->findText()); });
+    connect(grid_, &GoodsGrid::currentRowChanged, this, &SupplierGoodsPanel::showCurrentRow);
+    connect(grid_, &GoodsGrid::cardRequested, this, [this] {
+        card_->show();
+        card_->raise();
+        placeCard();
+        card_->ShowTovarDetails();
+        emit cardShown();
+    });
+    connect(searchBar_, &SupplierSearchBar::hideCardRequested, card_, &QWidget::hide);
+    connect(searchBar_, &SupplierSearchBar::focusGridRequested, grid_, [this] { grid_->setFocus(); });
+    connect(Button_SortClear, &QToolButton::clicked, this, &SupplierGoodsPanel::Button_SortClearClick);
+}
+
+SupplierGoodsPanel::~SupplierGoodsPanel() = default;
+
+void SupplierGoodsPanel::setColumnTitles(const ColumnTitles& titles, const QString& currencyCode)
+{
+    model_->setTitles(gridTitles(titles, currencyCode));
+}
+
+void SupplierGoodsPanel::searchAgain() { controller_->searchAgain(searchBar_->findText()); }
+
+void SupplierGoodsPanel::Button_SortClearClick() { controller_->clearSort(searchBar_->findText()); }
+
+void SupplierGoodsPanel::showCurrentRow(int row)
+{
+    // Row changes while a statement is being opened are not the user's.
+    if (controller_->state().searchRunning)
+        return;
+    controller_->setCurrentRow(row);
+    if (row >= 0 && row < model_->rowCount())
+        card_->showOffer(offerCardOf(*model_, row));
+    else
+        card_->showOffer(OfferCard{});
+}
+
+void SupplierGoodsPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeCard();
+}
+
+void SupplierGoodsPanel::placeCard()
+{
+    const QSize size = card_->sizeHint();
+    card_->setGeometry(5, height() - size.height() - 5, std::min(size.width(), width() - 10), size.height());
+}
+
+} // namespace velmora::search

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "goods_columns.h"
+
+#include "platform/db/connection.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QToolButton;
+
+namespace velmora::search {
+
+class GoodsCard;
+class GoodsGrid;
+class GoodsSearchController;
+class SupplierGoodsModel;
+class SupplierPriceChart;
+class SupplierSearchBar;
+
+// The supplier goods search as the main window shows it: the find bar, the
+// goods grid DBGrid_Tovar with Button_SortClear, the goods card
+// Panel_TovarViews over the grid's lower left corner and the price chart
+// Chart_Postav. The main window may take the pieces apart.
+class SupplierGoodsPanel : public QWidget {
+    Q_OBJECT
+public:
+    using Reporter = std::function<void(const QString& message)>;
+
+    explicit SupplierGoodsPanel(const db::Connection& priceDb, QWidget* parent = nullptr);
+    ~SupplierGoodsPanel() override;
+
+    SupplierGoodsModel* model() const { return model_; }
+    GoodsSearchController* controller() const { return controller_; }
+    SupplierSearchBar* searchBar() const { return searchBar_; }
+    GoodsGrid* grid() const { return grid_; }
+    GoodsCard* card() const { return card_; }
+    SupplierPriceChart* chart() const { return chart_; }
+
+    // Where the failed-search message goes; a message box by default.
+    void setReporter(Reporter reporter) { report_ = std::move(reporter); }
+    // The grid titles: the user's column titles and the display currency.
+    void setColumnTitles(const ColumnTitles& titles, const QString& currencyCode);
+
+    // Searches again after the supplier selection or the prices changed.
+    void searchAgain();
+
+signals:
+    // The card was asked for: the order page's quantity box takes the focus.
+    void cardShown();
+
+public slots:
+    void Button_SortClearClick();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showCurrentRow(int row);
+    void placeCard();
+
+    const db::Connection& priceDb_;
+    Reporter report_;
+    SupplierGoodsModel* model_;
+    GoodsSearchController* controller_;
+    SupplierSearchBar* searchBar_;
+    GoodsGrid* grid_;
+    GoodsCard* card_;
+    SupplierPriceChart* chart_;
+    QToolButton* Button_SortClear;
+};
+
+} // namespace velmora::search
