@@ -102,3 +102,59 @@ QString TestDataPath(const QString& relative)
 }
 
 } // namespace velmora::loader::test
+
+#include <QProcess>
+
+#include <xlsxwriter.h>
+
+namespace velmora::loader::test {
+
+void WriteLargeXlsx(const QString& path, int rows, const QString& sheetName)
+{
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(path.toUtf8().constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName.toUtf8().constData());
+    for (int i = 1; i <= rows; ++i) {
+        const QByteArray art = QByteArray("A") + QByteArray::number(i);
+        const QByteArray name = QStringLiteral("Товар %1").arg(i).toUtf8();
+        worksheet_write_string(sheet, lxw_row_t(i - 1), 0, art.constData(), nullptr);
+        worksheet_write_string(sheet, lxw_row_t(i - 1), 1, name.constData(), nullptr);
+        worksheet_write_number(sheet, lxw_row_t(i - 1), 2, i, nullptr);
+        worksheet_write_number(sheet, lxw_row_t(i - 1), 3, i * 1.5, nullptr);
+    }
+    if (workbook_close(book) != LXW_NO_ERROR)
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QString RunPython(const QString& script, const QStringList& arguments)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + arguments);
+    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
+        throw std::runtime_error("python failed: " + python.readAllStandardError().toStdString());
+    return QString::fromUtf8(python.readAllStandardOutput());
+}
+
+void InsertOffers(db::Connection& priceDb, const QString& name, int count)
+{
+    db::Transaction transaction(priceDb);
+    db::Statement offer = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates, Garant,"
+        " Sklad, Description, TextNoName, PriceOut) VALUES (?1, ?2, ?3, 0, ?4, 'True', 'True', 1, '', '', '', '', ?3)"));
+    db::Statement rate = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen, Dates)"
+        " VALUES (?1, ?2, 0, 'RUB', 1, 0, 1)"));
+    for (int i = 1; i <= count; ++i) {
+        offer.bindText(1, QStringLiteral("OLD-%1").arg(i)).bindText(2, QStringLiteral("Старый %1").arg(i));
+        offer.bindDouble(3, i).bindText(4, name);
+        offer.execute();
+        offer.reset();
+        rate.bindInt(1, priceDb.lastInsertRowId()).bindDouble(2, i);
+        rate.execute();
+        rate.reset();
+    }
+    transaction.commit();
+}
+
+} // namespace velmora::loader::test

@@ -45,3 +45,18 @@ CurrencyTable TestRates(int displayIndex = CurrencyRUB);
 QString TestDataPath(const QString& relative);
 
 } // namespace velmora::loader::test
+
+namespace velmora::loader::test {
+
+// A workbook of `rows` offers on one sheet: A article "A<n>", B name
+// "Товар <n>", C price n, D second price.
+void WriteLargeXlsx(const QString& path, int rows, const QString& sheetName = QStringLiteral("Прайс"));
+
+// Runs /usr/bin/python3 with a script and arguments; returns its standard
+// output (UTF-8), or throws with its error output.
+QString RunPython(const QString& script, const QStringList& arguments);
+
+// Offers of a supplier inserted directly, each with one currency row.
+void InsertOffers(db::Connection& priceDb, const QString& name, int count);
+
+} // namespace velmora::loader::test
