@@ -120,11 +120,12 @@ QString Workbook::uniqueSheetName(const QString& base) const
 
 Worksheet& Workbook::addSheet(const QString& name)
 {
+    const QString newName = name.isEmpty() ? uniqueSheetName({}) : name;
     auto sheet = std::unique_ptr<Worksheet>(new Worksheet(*this, QStringLiteral("\x01")));
     sheets_.push_back(std::move(sheet));
     Worksheet& added = *sheets_.back();
     try {
-        added.setName(name.isEmpty() ? uniqueSheetName({}) : name);
+        added.setName(newName);
     } catch (...) {
         sheets_.pop_back();
         throw;

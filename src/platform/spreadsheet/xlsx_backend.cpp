@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -547,6 +548,18 @@ double isoToDayNumber(const std::string& text)
     return dt.isValid() ? toDayNumber(dt) : 0;
 }
 
+// The file stores a column's width with the cell padding included; the
+// spreadsheet's ColumnWidth (and the writer's input) is in characters of
+// the default font's digit width, 7 pixels plus 5 pixels padding.
+double userWidth(double fileWidth)
+{
+    if (fileWidth <= 0)
+        return fileWidth;
+    const int pixels = int(fileWidth * 7 + 0.5);
+    const double characters = pixels >= 12 ? (pixels - 5) / 7.0 : pixels / 12.0;
+    return std::round(characters * 100) / 100;
+}
+
 class SheetParser : public XmlStream {
 public:
     SheetParser(const QString& path, const std::string& part, CellSink& sink, const std::vector<StringPool::Span>& sst,
@@ -786,7 +799,7 @@ private:
             const int last = std::min(kMaxColumns, toInt(attribute(a, "max"), first));
             StoredColumn column;
             if (const char* width = attribute(a, "width"))
-                column.width = toDouble(width, -1);
+                column.width = userWidth(toDouble(width, -1));
             if (const char* style = attribute(a, "style"))
                 column.style = std::uint32_t(std::max(0, toInt(style)));
             column.hidden = toBool(attribute(a, "hidden"));

@@ -1,0 +1,9 @@
+#include "platform/spreadsheet/view/sheet_view.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
