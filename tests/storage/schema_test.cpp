@@ -194,6 +194,36 @@ TEST_F(StorageTest, PriceDatabaseIndexesTheJoinAndFilterKeys)
     }
 }
 
+TEST_F(StorageTest, IndexedLookupsFindEveryCaseOfACyrillicName)
+{
+    createPriceDatabase(path(QStringLiteral("PRICE.vdb")));
+    db::Connection c(path(QStringLiteral("PRICE.vdb")));
+    const QStringList names = {"Альфа", "альфа", "Бета", "АЛЬФА", "ёлка", "Ёлка", "ООО Б", "ООО а", "Zeta", "zeta"};
+    {
+        db::Transaction t(c);
+        db::Statement insert =
+            c.prepare(QStringLiteral("INSERT INTO AllTovarPostav (Postavshik, Art, Tovar) VALUES (?1, ?1, ?1)"));
+        for (int round = 0; round < 30; ++round)
+            for (const QString& name : names) {
+                insert.bindText(1, name).execute();
+                insert.reset();
+            }
+        t.commit();
+    }
+    EXPECT_EQ(c.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    struct Lookup {
+        const char* name;
+        int rows;
+    };
+    for (const Lookup& l : {Lookup{"альфа", 90}, Lookup{"ЁЛКА", 60}, Lookup{"ооо б", 30}, Lookup{"ZETA", 60}})
+        for (const char* column : {"Postavshik", "Art", "Tovar"})
+            EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav WHERE %1 = ?1").arg(QLatin1String(column)),
+                               {QString::fromUtf8(l.name)})
+                          .toInt(),
+                      l.rows)
+                << l.name << " in " << column;
+}
+
 TEST_F(StorageTest, SettingNamesAreUniqueWithoutCase)
 {
     createOrderDatabase(path(QStringLiteral("BaseZakaz.vdb")));
