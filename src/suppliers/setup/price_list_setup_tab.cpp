@@ -1,0 +1,808 @@
+#include "suppliers/setup/price_list_setup_tab.h"
+
+#include "platform/db/day_numbers.h"
+#include "platform/files/file_helpers.h"
+#include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/view/sheet_view.h"
+#include "storage/settings_store.h"
+#include "storage/value_helpers.h"
+#include "suppliers/currency/rate_settings.h"
+#include "suppliers/loader/sheet_columns.h"
+#include "suppliers/setup/column_picking.h"
+#include "suppliers/setup/price_list_settings.h"
+#include "suppliers/setup/workbook_sheets.h"
+#include "suppliers/tree/contact_card.h"
+#include "suppliers/tree/price_lists.h"
+#include "suppliers/tree/rename_price_list.h"
+#include "suppliers/tree/supplier_commands.h"
+#include "suppliers/tree/supplier_tree.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QToolButton* toolButton(const char* name, const QString& text)
+{
+    auto* b = named(new QToolButton, name);
+    b->setText(text);
+    return b;
+}
+
+const QString kHistorySuffix = QStringLiteral("_PriceHistoryLoad");
+
+} // namespace
+
+PriceListSetupTab::PriceListSetupTab(db::Connection& priceDb, db::Connection& orderDb, QWidget* parent)
+    : QWidget(parent), priceDb_(priceDb), orderDb_(orderDb)
+{
+    setObjectName(QStringLiteral("TabSheet_PostavSetup"));
+    messages_ = [this](const QString& text) {
+        QMessageBox::information(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'));
+    };
+    ask_ = [this](const QString& text) {
+        return QMessageBox::question(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    chooseFile_ = [this](const QString& current) {
+        return QFileDialog::getOpenFileName(this, QString(), QFileInfo(current).absolutePath(), PriceFileFilter());
+    };
+    displayCurrency_ = [this] { return rate_settings::displayIndex(priceDb_); };
+    ratesRefreshRunning_ = [] { return false; };
+    buildUi();
+    connectUi();
+    clearPriceList();
+}
+
+PriceListSetupTab::~PriceListSetupTab() = default;
+
+PriceListSetupTab::ColumnSelector PriceListSetupTab::makeSelector(SheetField field, const char* combo, const char* pick,
+                                                                  const char* join, bool link)
+{
+    ColumnSelector s;
+    s.field = field;
+    s.combo = named(new QComboBox, combo);
+    s.combo->addItems(ColumnSelectorItems());
+    s.pick = toolButton(pick, QStringLiteral("..."));
+    if (join)
+        s.join = toolButton(join, QStringLiteral("+"));
+    s.mayHoldLink = link;
+    return s;
+}
+
+void PriceListSetupTab::buildUi()
+{
+    auto* top = new QVBoxLayout(this);
+
+    // The price list: name, number, file, factor, date and information.
+    auto* listBox = new QGroupBox(QStringLiteral("Прайс-лист"));
+    auto* listForm = new QGridLayout(listBox);
+    Edit_PriceList = named(new QLineEdit, "Edit_PriceList");
+    Edit_idPostav = named(new QLineEdit, "Edit_idPostav");
+    Edit_idPostav->setReadOnly(true);
+    Edit_idPostav->setMaximumWidth(50);
+    Edit_Path = named(new QLineEdit, "Edit_Path");
+    SpeedButton_Path = toolButton("SpeedButton_Path", QStringLiteral("..."));
+    Edit_PriceConversion = named(new QLineEdit, "Edit_PriceConversion");
+    Label_Dates = named(new QLabel, "Label_Dates");
+    StaticText_InfoPrice = named(new QLabel, "StaticText_InfoPrice");
+    CheckBox_PostavDisable = named(new QCheckBox(QStringLiteral("\"Отключить\" поставщика")), "CheckBox_PostavDisable");
+    CheckBox_PriceHistory =
+        named(new QCheckBox(QStringLiteral("Хранить историю загруженных прайсов")), "CheckBox_PriceHistory");
+    BitBtn2 = named(new QPushButton(QStringLiteral("Открыть файл")), "BitBtn2");
+    Button3 = named(new QPushButton(QStringLiteral("Закрыть файл")), "Button3");
+    BitBtn_SaveSheet = named(new QPushButton(QStringLiteral("Сохранить")), "BitBtn_SaveSheet");
+    listForm->addWidget(new QLabel(QStringLiteral("Название:")), 0, 0);
+    listForm->addWidget(Edit_PriceList, 0, 1, 1, 2);
+    listForm->addWidget(Edit_idPostav, 0, 3);
+    listForm->addWidget(new QLabel(QStringLiteral("Файл:")), 1, 0);
+    listForm->addWidget(Edit_Path, 1, 1, 1, 2);
+    listForm->addWidget(SpeedButton_Path, 1, 3);
+    listForm->addWidget(new QLabel(QStringLiteral("Коэффициент пересчета:")), 2, 0);
+    listForm->addWidget(Edit_PriceConversion, 2, 1);
+    listForm->addWidget(Label_Dates, 2, 2);
+    listForm->addWidget(CheckBox_PostavDisable, 3, 0, 1, 2);
+    listForm->addWidget(CheckBox_PriceHistory, 3, 2, 1, 2);
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->addWidget(BitBtn2);
+    fileButtons->addWidget(Button3);
+    fileButtons->addStretch();
+    fileButtons->addWidget(BitBtn_SaveSheet);
+    listForm->addLayout(fileButtons, 4, 0, 1, 4);
+    listForm->addWidget(StaticText_InfoPrice, 5, 0, 1, 4);
+    top->addWidget(listBox);
+
+    // The contact card, or in its place the naming panel of a new list.
+    Panel_PostavInfo = named(new QFrame, "Panel_PostavInfo");
+    auto* card = new QFormLayout(Panel_PostavInfo);
+    Edit_info = named(new QLineEdit, "Edit_info");
+    Edit_site = named(new QLineEdit, "Edit_site");
+    Edit_web = named(new QLineEdit, "Edit_web");
+    Edit_tel = named(new QLineEdit, "Edit_tel");
+    Edit_mail = named(new QLineEdit, "Edit_mail");
+    card->addRow(QStringLiteral("info:"), Edit_info);
+    card->addRow(QStringLiteral("Сайт:"), Edit_site);
+    card->addRow(QStringLiteral("Web:"), Edit_web);
+    card->addRow(QStringLiteral("Тел.:"), Edit_tel);
+    card->addRow(QStringLiteral("e-mail:"), Edit_mail);
+    top->addWidget(Panel_PostavInfo);
+    Panel4 = named(new QFrame, "Panel4");
+    auto* naming = new QHBoxLayout(Panel4);
+    naming->addWidget(new QLabel(QStringLiteral("Введите название нового прайс-листа в поле \"Название\"")));
+    top->addWidget(Panel4);
+
+    // Sheets and their settings.
+    auto* sheetBox = new QGroupBox(QStringLiteral("Листы"));
+    auto* sheetGrid = new QGridLayout(sheetBox);
+    DBGrid_PostavPage = named(new QListWidget, "DBGrid_PostavPage");
+    DBGrid_PostavPage->setMaximumWidth(180);
+    sheetGrid->addWidget(DBGrid_PostavPage, 0, 0, 12, 1);
+    Edit_Sheet = named(new QLineEdit, "Edit_Sheet");
+    Edit_Sheet->setReadOnly(true);
+    Edit_Sheet->installEventFilter(this);
+    sheetGrid->addWidget(new QLabel(QStringLiteral("Лист:")), 0, 1);
+    sheetGrid->addWidget(Edit_Sheet, 0, 2, 1, 3);
+    Panel_SheetEdit = named(new QFrame, "Panel_SheetEdit");
+    auto* sheetEdit = new QHBoxLayout(Panel_SheetEdit);
+    Edit_SheetEdit = named(new QLineEdit, "Edit_SheetEdit");
+    Button_SheetEdit = named(new QPushButton(QStringLiteral("Поменять название")), "Button_SheetEdit");
+    sheetEdit->addWidget(Edit_SheetEdit);
+    sheetEdit->addWidget(Button_SheetEdit);
+    sheetGrid->addWidget(Panel_SheetEdit, 1, 1, 1, 4);
+
+    selectors_ = {
+        makeSelector(SheetField::Art, "ComboBox_Art", "Button_SelArt", "Button_SelArtAdd", false),
+        makeSelector(SheetField::Tovar, "ComboBox_Tov", "Button_SelName", "Button_SelNameAdd", false),
+        makeSelector(SheetField::Price, "ComboBox_Price", "Button_SelMinPrice", nullptr, false),
+        makeSelector(SheetField::Pricemax, "ComboBox_PriceMax", "Button_SelMaxPrice", nullptr, false),
+        makeSelector(SheetField::Sklad, "ComboBox_sklad", "Button_SelSklad", "Button_SelSkladAdd", false),
+        makeSelector(SheetField::Garant, "ComboBox_garant", "Button_SelGarant", "Button_SelGarantAdd", false),
+        makeSelector(SheetField::Description, "ComboBox_Description", "Button_Description", "Button_DescriptionAdd", true),
+        makeSelector(SheetField::TextNoName, "ComboBox_TextNoName", "Button_TextNoName", "Button_TextNoNameAdd", true),
+    };
+    const QStringList captions = {QStringLiteral("Артикул:"), QStringLiteral("Наименование:"),
+                                  QStringLiteral("Цена:"), QStringLiteral("Цена 2:"),
+                                  QStringLiteral("Склад:"), QStringLiteral("Страна/гарантия:"),
+                                  QStringLiteral("Описание:"), QStringLiteral("Доп. текст:")};
+    int row = 2;
+    for (size_t i = 0; i < selectors_.size(); ++i, ++row) {
+        sheetGrid->addWidget(new QLabel(captions[int(i)]), row, 1);
+        sheetGrid->addWidget(selectors_[i].combo, row, 2);
+        sheetGrid->addWidget(selectors_[i].pick, row, 3);
+        if (selectors_[i].join)
+            sheetGrid->addWidget(selectors_[i].join, row, 4);
+    }
+    ComboBox_ValutaPostav = named(new QComboBox, "ComboBox_ValutaPostav");
+    ComboBox_ValutaPostav->addItems(CurrencySelectorItems());
+    Button_SelValuta = toolButton("Button_SelValuta", QStringLiteral("..."));
+    sheetGrid->addWidget(new QLabel(QStringLiteral("Валюта:")), row, 1);
+    sheetGrid->addWidget(ComboBox_ValutaPostav, row, 2);
+    sheetGrid->addWidget(Button_SelValuta, row, 3);
+    ++row;
+    SpinEdit_Nacen = named(new QSpinBox, "SpinEdit_Nacen");
+    SpinEdit_Nacen->setRange(-100, 10000);
+    sheetGrid->addWidget(new QLabel(QStringLiteral("Наценка, %:")), row, 1);
+    sheetGrid->addWidget(SpinEdit_Nacen, row, 2);
+    ++row;
+    // Kit-price column and name prefix: kept, shown, and exchanged with the
+    // settings file; the box stays hidden as in the original layout.
+    auto* hidden = named(new QGroupBox, "GroupBox_PriceSet");
+    auto* hiddenForm = new QGridLayout(hidden);
+    ComboBox_PriceSet = named(new QComboBox, "ComboBox_PriceSet");
+    ComboBox_PriceSet->addItems(ColumnSelectorItems());
+    Button_PriceSet = toolButton("Button_PriceSet", QStringLiteral("..."));
+    Edit_TovarPrefiks = named(new QLineEdit, "Edit_TovarPrefiks");
+    hiddenForm->addWidget(new QLabel(QStringLiteral("Колонка с ценой комплекта:")), 0, 0);
+    hiddenForm->addWidget(ComboBox_PriceSet, 0, 1);
+    hiddenForm->addWidget(Button_PriceSet, 0, 2);
+    hiddenForm->addWidget(new QLabel(QStringLiteral("Префикс названия:")), 1, 0);
+    hiddenForm->addWidget(Edit_TovarPrefiks, 1, 1, 1, 2);
+    hidden->setVisible(false);
+    sheetGrid->addWidget(hidden, row, 1, 1, 4);
+    top->addWidget(sheetBox);
+    top->addStretch();
+}
+
+void PriceListSetupTab::connectUi()
+{
+    connect(Edit_PriceList, &QLineEdit::editingFinished, this, &PriceListSetupTab::commitName);
+    connect(Edit_Path, &QLineEdit::editingFinished, this, [this] {
+        if (filling_ || currentName_.isEmpty())
+            return;
+        SetPriceListPath(priceDb_, currentName_, Edit_Path->text());
+        changed();
+    });
+    connect(Edit_PriceConversion, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!currentName_.isEmpty() && SetPriceConversion(priceDb_, currentName_, text))
+            changed();
+    });
+    connect(SpeedButton_Path, &QToolButton::clicked, this, &PriceListSetupTab::SpeedButton_PathClick);
+    connect(BitBtn2, &QPushButton::clicked, this, &PriceListSetupTab::BitBtn2Click);
+    connect(Button3, &QPushButton::clicked, this, &PriceListSetupTab::Button3Click);
+    connect(BitBtn_SaveSheet, &QPushButton::clicked, this, &PriceListSetupTab::BitBtn_SaveSheetClick);
+    connect(CheckBox_PostavDisable, &QCheckBox::clicked, this, &PriceListSetupTab::CheckBox_PostavDisableClick);
+    connect(CheckBox_PriceHistory, &QCheckBox::clicked, this, &PriceListSetupTab::CheckBox_PriceHistoryClick);
+    for (QLineEdit* field : {Edit_info, Edit_site, Edit_web, Edit_tel, Edit_mail})
+        connect(field, &QLineEdit::editingFinished, this, &PriceListSetupTab::Edit_siteExit);
+    connect(DBGrid_PostavPage, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (filling_)
+            return;
+        currentSheet_ = row >= 0 ? DBGrid_PostavPage->item(row)->text() : QString();
+        ShowSheetSettings();
+    });
+    connect(Button_SheetEdit, &QPushButton::clicked, this, &PriceListSetupTab::Button_SheetEditClick);
+    for (const ColumnSelector& s : selectors_) {
+        connect(s.combo, &QComboBox::activated, this, [this, s] { storeSelector(s); });
+        connect(s.pick, &QToolButton::clicked, this, [this, s] { pickColumn(s); });
+        if (s.join)
+            connect(s.join, &QToolButton::clicked, this, [this, s] { joinColumn(s); });
+    }
+    connect(ComboBox_ValutaPostav, &QComboBox::activated, this, [this](int index) {
+        if (ratesRefreshRunning_() || currentSheet_.isEmpty() || index >= kCurrencyColumnItem)
+            return;
+        const std::optional<SheetSettings> row = ReadSheet(priceDb_, currentName_, currentSheet_);
+        if (row && row->Valuta != index && SetSheetValuta(priceDb_, currentName_, currentSheet_, index))
+            changed();
+    });
+    connect(Button_SelValuta, &QToolButton::clicked, this, &PriceListSetupTab::Button_SelValutaClick);
+    connect(SpinEdit_Nacen, &QSpinBox::valueChanged, this, [this](int value) {
+        if (filling_ || currentSheet_.isEmpty())
+            return;
+        const std::optional<SheetSettings> row = ReadSheet(priceDb_, currentName_, currentSheet_);
+        if (row && row->Nacen != value && SetSheetNacen(priceDb_, currentName_, currentSheet_, value))
+            changed();
+    });
+    connect(ComboBox_PriceSet, &QComboBox::activated, this, [this](int index) {
+        if (!currentSheet_.isEmpty() && SetSheetPriceSet(priceDb_, currentName_, currentSheet_, index))
+            changed();
+    });
+    connect(Button_PriceSet, &QToolButton::clicked, this, &PriceListSetupTab::Button_PriceSetClick);
+    connect(Edit_TovarPrefiks, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!currentSheet_.isEmpty() && SetSheetPrefix(priceDb_, currentName_, currentSheet_, text))
+            changed();
+    });
+}
+
+void PriceListSetupTab::say(const QString& text) const
+{
+    if (messages_)
+        messages_(text);
+}
+
+bool PriceListSetupTab::ask(const QString& text) const { return ask_ ? ask_(text) : false; }
+
+void PriceListSetupTab::changed() { emit priceListSettingsChanged(); }
+
+bool PriceListSetupTab::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit_Sheet && event->type() == QEvent::MouseButtonDblClick)
+        Edit_SheetDblClick();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PriceListSetupTab::setNameColor(bool known)
+{
+    QPalette pal = Edit_PriceList->palette();
+    pal.setColor(QPalette::Text, known ? QColor(0, 0, 128) : QColor(255, 0, 0));
+    Edit_PriceList->setPalette(pal);
+}
+
+void PriceListSetupTab::showNamingPanel(bool naming)
+{
+    Panel4->setVisible(naming);
+    Panel_PostavInfo->setVisible(!naming);
+}
+
+void PriceListSetupTab::clearPriceList()
+{
+    filling_ = true;
+    currentName_.clear();
+    currentId_ = 0;
+    currentSheet_.clear();
+    Edit_PriceList->clear();
+    Edit_idPostav->clear();
+    Edit_Path->clear();
+    Edit_PriceConversion->setText(QStringLiteral("0"));
+    Label_Dates->clear();
+    StaticText_InfoPrice->clear();
+    for (QLineEdit* field : {Edit_info, Edit_site, Edit_web, Edit_tel, Edit_mail})
+        field->clear();
+    DBGrid_PostavPage->clear();
+    Panel_SheetEdit->hide();
+    filling_ = false;
+    ShowSheetSettings();
+}
+
+// ---- Showing a price list ------------------------------------------------
+
+void PriceListSetupTab::ShowSelectedPriceList(const QString& name, qint64 id)
+{
+    Panel_SheetEdit->hide();
+    emit setupPageRequested();
+    if (name.isEmpty()) {
+        clearPriceList();
+        showNamingPanel(false);
+        return;
+    }
+    const std::optional<PriceListRow> row = FindPriceList(priceDb_, name);
+    if (!row) {
+        clearPriceList();
+        Edit_PriceList->setText(name);
+        setNameColor(false);
+        showNamingPanel(true);
+    } else {
+        setNameColor(true);
+        showNamingPanel(false);
+        ShowPriceListSettings(name);
+        if (row->Postavshik == kNewPriceListName) {
+            setNameColor(false);
+            showNamingPanel(true);
+        }
+    }
+    Edit_idPostav->setText(id > 0 ? QString::number(id) : QString());
+}
+
+void PriceListSetupTab::ShowPriceListSettings(const QString& name)
+{
+    if (!priceDb_.isOpen())
+        return;
+    if (name != kNewPriceListName)
+        setNameColor(true);
+    const std::optional<PriceListRow> row = FindPriceList(priceDb_, name);
+    if (!row) {
+        clearPriceList();
+        return;
+    }
+    filling_ = true;
+    currentName_ = row->Postavshik;
+    currentId_ = row->Id;
+    Edit_PriceList->setText(row->Postavshik);
+    Edit_idPostav->setText(QString::number(row->Id));
+    Edit_Path->setText(row->Path);
+    Edit_PriceConversion->setText(QString::number(row->PriceConversion, 'g', 15));
+    const qint64 today = db::dayNumber(QDate::currentDate());
+    Label_Dates->setText(db::dateFromDayNumber(double(row->Dates)).toString(QStringLiteral("dd.MM.yyyy")));
+    QPalette pal = Label_Dates->palette();
+    pal.setColor(QPalette::WindowText, DatesLabelColor(row->Dates, today));
+    Label_Dates->setPalette(pal);
+
+    const ContactCard card = ReadContactCard(priceDb_, currentName_);
+    Edit_info->setText(card.Name_full);
+    Edit_site->setText(card.Address);
+    Edit_web->setText(card.Person);
+    Edit_tel->setText(card.Phones);
+    Edit_mail->setText(card.Mail);
+
+    const bool history = SettingsStore(orderDb_).readBoolean(currentName_ + kHistorySuffix, QStringLiteral("0"));
+    CheckBox_PriceHistory->setChecked(history);
+    const bool disabled = IsPriceListDisabled(orderDb_, currentName_);
+    CheckBox_PostavDisable->setChecked(disabled);
+    filling_ = false;
+
+    reloadSheets();
+    refreshInfoText();
+    emit priceHistorySwitched(currentName_, history);
+    emit priceListDisabledChanged(currentName_, disabled);
+}
+
+void PriceListSetupTab::refreshInfoText()
+{
+    if (currentName_.isEmpty()) {
+        StaticText_InfoPrice->clear();
+        return;
+    }
+    StaticText_InfoPrice->setText(
+        PriceListInfoText(currentName_, ReadGoodsSummary(priceDb_, currentName_), DBGrid_PostavPage->count()));
+}
+
+void PriceListSetupTab::reloadSheets(const QString& select)
+{
+    filling_ = true;
+    DBGrid_PostavPage->clear();
+    int chosen = 0;
+    const std::vector<SheetSettings> sheets = currentName_.isEmpty() ? std::vector<SheetSettings>{}
+                                                                     : ReadSheets(priceDb_, currentName_);
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        DBGrid_PostavPage->addItem(sheets[i].SheetName);
+        if (sheets[i].SheetName == select)
+            chosen = int(i);
+    }
+    if (!sheets.empty())
+        DBGrid_PostavPage->setCurrentRow(chosen);
+    currentSheet_ = sheets.empty() ? QString() : sheets[size_t(chosen)].SheetName;
+    filling_ = false;
+    ShowSheetSettings();
+}
+
+void PriceListSetupTab::setSelectorSpec(QComboBox* combo, qint64 spec)
+{
+    const SelectorChoice choice = SelectorChoiceForSpec(spec);
+    if (choice.index == kSpecSelectorExtraItem) {
+        if (combo->count() <= kSpecSelectorExtraItem)
+            combo->addItem(choice.extraText);
+        else
+            combo->setItemText(kSpecSelectorExtraItem, choice.extraText);
+    }
+    combo->setCurrentIndex(choice.index);
+}
+
+void PriceListSetupTab::setCurrencyChoice(int valuta)
+{
+    const SelectorChoice choice = SelectorChoiceForValuta(valuta);
+    if (choice.index == kCurrencyColumnItem) {
+        if (ComboBox_ValutaPostav->count() <= kCurrencyColumnItem)
+            ComboBox_ValutaPostav->addItem(choice.extraText);
+        else
+            ComboBox_ValutaPostav->setItemText(kCurrencyColumnItem, choice.extraText);
+    }
+    ComboBox_ValutaPostav->setCurrentIndex(choice.index);
+}
+
+void PriceListSetupTab::ShowSheetSettings()
+{
+    Panel_SheetEdit->hide();
+    const std::optional<SheetSettings> row =
+        currentSheet_.isEmpty() ? std::nullopt : ReadSheet(priceDb_, currentName_, currentSheet_);
+    filling_ = true;
+    if (!row) {
+        Edit_Sheet->clear();
+        SpinEdit_Nacen->setValue(0);
+        Edit_TovarPrefiks->clear();
+        for (const ColumnSelector& s : selectors_)
+            setSelectorSpec(s.combo, 0);
+        ComboBox_PriceSet->setCurrentIndex(0);
+        filling_ = false;
+        return;
+    }
+    SpinEdit_Nacen->setValue(row->Nacen);
+    Edit_TovarPrefiks->setText(row->TovarPrefiks);
+    Edit_Sheet->setText(row->SheetName);
+    setCurrencyChoice(row->Valuta);
+    for (const ColumnSelector& s : selectors_)
+        setSelectorSpec(s.combo, row->spec(s.field));
+    ComboBox_PriceSet->setCurrentIndex(row->PriceSet >= 0 && row->PriceSet <= 26 ? row->PriceSet : 0);
+    filling_ = false;
+    activateSheetInView();
+}
+
+// ---- The workbook ----------------------------------------------------------
+
+QString PriceListSetupTab::newestMatchingFile() const
+{
+    const QFileInfo info(Edit_Path->text().trimmed());
+    if (Edit_Path->text().trimmed().isEmpty())
+        return QString();
+    return NewestFileInFolder(info.absolutePath(), info.fileName());
+}
+
+void PriceListSetupTab::activateSheetInView()
+{
+    if (!view_ || !view_->hasWorkbook() || currentSheet_.isEmpty())
+        return;
+    const int index = loader::ChooseWorksheet(view_->sheetNames(), currentSheet_);
+    if (index > 0)
+        view_->showSheet(index);
+    else
+        say(MissingSheetText(currentSheet_, view_->path()));
+}
+
+bool PriceListSetupTab::OpenPriceFileInExcel(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        say(MissingPriceFileText(path));
+        return false;
+    }
+    if (!view_) {
+        view_ = new sheet::SheetView(this);
+        view_->setWindowFlag(Qt::Window, true);
+        view_->setObjectName(QStringLiteral("PriceExcelApp"));
+        view_->setWindowTitle(QStringLiteral("Прайс-лист"));
+    }
+    try {
+        view_->openWorkbook(path);
+    } catch (const sheet::SheetError& e) {
+        say(QStringLiteral("Не удалось открыть файл прайс-листа:\r%1\r\r%2").arg(path, e.message()));
+        return false;
+    }
+    view_->setWindowTitle(QFileInfo(path).fileName());
+    view_->show();
+    view_->raise();
+    activateSheetInView();
+    return true;
+}
+
+void PriceListSetupTab::BitBtn2Click()
+{
+    OpenPriceFileInExcel(newestMatchingFile());
+}
+
+void PriceListSetupTab::Button3Click()
+{
+    if (!view_)
+        return;
+    view_->closeWorkbook();
+    view_->hide();
+}
+
+void PriceListSetupTab::SpeedButton_PathClick()
+{
+    const QString stored = Edit_Path->text();
+    const QString chosen = chooseFile_ ? chooseFile_(stored) : QString();
+    if (chosen.isEmpty())
+        return;
+    if (currentName_.isEmpty() || Edit_PriceList->text().trimmed().isEmpty()) {
+        say(EmptyPriceListNameText());
+        return;
+    }
+    const WorkbookSheets sheets = ReadWorkbookSheets(chosen);
+    if (!sheets.ok) {
+        // The list keeps its file and sheet rows.
+        say(sheets.message);
+        return;
+    }
+    const int display = displayCurrency_ ? displayCurrency_() : 0;
+    ComboBox_ValutaPostav->setCurrentIndex(display);
+    SyncSheetsWithWorkbook(priceDb_, currentName_, chosen, sheets.names, display);
+    filling_ = true;
+    Edit_Path->setText(chosen);
+    filling_ = false;
+    reloadSheets();
+    refreshInfoText();
+    changed();
+    OpenPriceFileInExcel(newestMatchingFile());
+}
+
+// ---- Name, save, sheets, card, flags -------------------------------------
+
+void PriceListSetupTab::commitName()
+{
+    if (filling_ || currentId_ == 0)
+        return;
+    const QString wanted = Edit_PriceList->text().trimmed();
+    if (wanted == currentName_)
+        return;
+    const RenameResult result = RenamePriceList(priceDb_, orderDb_, currentId_, wanted);
+    const QString refusal = RenameRefusalText(result, wanted);
+    if (!refusal.isEmpty()) {
+        filling_ = true;
+        Edit_PriceList->setText(currentName_);
+        filling_ = false;
+        say(refusal);
+        return;
+    }
+    if (result != RenameResult::Renamed)
+        return;
+    const QString oldName = currentName_;
+    currentName_ = wanted;
+    filling_ = true;
+    Edit_PriceList->setText(wanted);
+    filling_ = false;
+    setNameColor(true);
+    showNamingPanel(false);
+    emit priceListRenamed(currentId_, oldName, wanted);
+    changed();
+    refreshInfoText();
+}
+
+void PriceListSetupTab::BitBtn_SaveSheetClick()
+{
+    if (currentId_ == 0)
+        return;
+    PriceListSettingsInput input;
+    input.id = currentId_;
+    input.name = Edit_PriceList->text();
+    input.path = Edit_Path->text();
+    input.conversionText = Edit_PriceConversion->text();
+    input.sheet = currentSheet_;
+    for (size_t i = 0; i < selectors_.size(); ++i)
+        input.columnTexts[i] = selectors_[i].combo->currentText();
+    const QString oldName = currentName_;
+    const SaveOutcome outcome = SavePriceListSettings(priceDb_, orderDb_, input);
+    if (outcome.rename == RenameResult::Renamed) {
+        currentName_ = input.name.trimmed();
+        emit priceListRenamed(currentId_, oldName, currentName_);
+    }
+    if (!outcome.message.isEmpty())
+        say(outcome.message);
+    if (!outcome.saved) {
+        filling_ = true;
+        Edit_PriceList->setText(currentName_);
+        filling_ = false;
+        return;
+    }
+    changed();
+    const QString sheet = currentSheet_;
+    ShowPriceListSettings(currentName_);
+    reloadSheets(sheet);
+}
+
+void PriceListSetupTab::Edit_SheetDblClick()
+{
+    if (currentSheet_.isEmpty())
+        return;
+    Edit_SheetEdit->setText(currentSheet_);
+    Panel_SheetEdit->show();
+}
+
+void PriceListSetupTab::Button_SheetEditClick()
+{
+    const QString wanted = Edit_SheetEdit->text();
+    Panel_SheetEdit->hide();
+    if (currentSheet_.isEmpty() || wanted == currentSheet_)
+        return;
+    if (!IsSheetNamePattern(wanted) && !ask(SheetRenameQuestion()))
+        return;
+    switch (RenameSheet(priceDb_, currentName_, currentSheet_, wanted)) {
+    case SheetRenameResult::Renamed:
+        reloadSheets(wanted);
+        changed();
+        break;
+    case SheetRenameResult::EmptyName:
+        say(QStringLiteral("Название листа пустое!"));
+        break;
+    case SheetRenameResult::NameTaken:
+        say(QStringLiteral("Лист \"%1\" уже есть в настройках этого прайс-листа!").arg(wanted));
+        break;
+    case SheetRenameResult::Unchanged:
+    case SheetRenameResult::NoSuchSheet:
+        break;
+    }
+}
+
+void PriceListSetupTab::Edit_siteExit()
+{
+    if (filling_ || currentName_.isEmpty())
+        return;
+    SaveContactCard(priceDb_, currentName_,
+                    ContactCard{Edit_info->text(), Edit_site->text(), Edit_web->text(), Edit_tel->text(),
+                                Edit_mail->text()});
+}
+
+void PriceListSetupTab::CheckBox_PostavDisableClick()
+{
+    if (!priceDb_.isOpen() || currentName_.isEmpty()) {
+        CheckBox_PostavDisable->setChecked(false);
+        return;
+    }
+    const bool disabled = SetPriceListDisabled(priceDb_, orderDb_, currentName_, CheckBox_PostavDisable->isChecked());
+    CheckBox_PostavDisable->setChecked(disabled);
+    refreshInfoText();
+    emit priceListDisabledChanged(currentName_, disabled);
+    changed();
+}
+
+void PriceListSetupTab::CheckBox_PriceHistoryClick()
+{
+    if (currentName_.isEmpty())
+        return;
+    const bool on = CheckBox_PriceHistory->isChecked();
+    SettingsStore(orderDb_).write(currentName_ + kHistorySuffix, QStringLiteral("TypeBoolean"),
+                                  on ? QStringLiteral("-1") : QStringLiteral("0"));
+    emit priceHistorySwitched(currentName_, on);
+}
+
+// ---- Picking columns -------------------------------------------------------
+
+std::optional<int> PriceListSetupTab::pickedColumn(QString* link)
+{
+    if (!view_ || !view_->hasWorkbook()) {
+        if (ask(NoWorkbookOpenQuestion()))
+            OpenPriceFileInExcel(newestMatchingFile());
+        return std::nullopt;
+    }
+    if (currentSheet_.isEmpty())
+        return std::nullopt;
+    const sheet::PickedCell cell = view_->currentCell();
+    if (!cell.isValid()) {
+        say(QStringLiteral("Выберите ячейку в окне прайс-листа."));
+        return std::nullopt;
+    }
+    if (cell.column > kMaxSpecColumn) {
+        say(ColumnTooFarText(cell.column));
+        return std::nullopt;
+    }
+    if (link)
+        *link = PickedCellLink(cell.hyperlink, cell.formula);
+    return cell.column;
+}
+
+void PriceListSetupTab::storeSelector(const ColumnSelector& s)
+{
+    if (filling_ || currentSheet_.isEmpty())
+        return;
+    if (SetSheetColumnSpec(priceDb_, currentName_, currentSheet_, s.field, TextToColumnSpec(s.combo->currentText().trimmed())))
+        changed();
+}
+
+void PriceListSetupTab::pickColumn(const ColumnSelector& s)
+{
+    const std::optional<int> column = pickedColumn();
+    if (!column)
+        return;
+    setSelectorSpec(s.combo, *column);
+    if (SetSheetColumnSpec(priceDb_, currentName_, currentSheet_, s.field, *column))
+        changed();
+}
+
+void PriceListSetupTab::joinColumn(const ColumnSelector& s)
+{
+    QString link;
+    const std::optional<int> column = pickedColumn(&link);
+    if (!column)
+        return;
+    qint64 spec = 0;
+    if (s.mayHoldLink && !link.isEmpty() && ask(HyperlinkQuestion())) {
+        spec = kHyperlinkSpecBase + *column;
+    } else {
+        const JoinResult joined = JoinColumnSpec(TextToColumnSpec(s.combo->currentText().trimmed()), *column);
+        if (joined.refused) {
+            say(JoinRefusedText());
+            return;
+        }
+        spec = joined.spec;
+    }
+    setSelectorSpec(s.combo, spec);
+    if (SetSheetColumnSpec(priceDb_, currentName_, currentSheet_, s.field, spec))
+        changed();
+}
+
+void PriceListSetupTab::Button_SelValutaClick()
+{
+    const std::optional<int> column = pickedColumn();
+    if (!column)
+        return;
+    const int valuta = *column + kCurrencyColumnOffset;
+    setCurrencyChoice(valuta);
+    if (SetSheetValuta(priceDb_, currentName_, currentSheet_, valuta))
+        changed();
+}
+
+void PriceListSetupTab::Button_PriceSetClick()
+{
+    const std::optional<int> column = pickedColumn();
+    if (!column)
+        return;
+    if (*column > 26) {
+        say(QStringLiteral("Колонка с ценой комплекта может быть от A до Z."));
+        return;
+    }
+    ComboBox_PriceSet->setCurrentIndex(*column);
+    if (SetSheetPriceSet(priceDb_, currentName_, currentSheet_, *column))
+        changed();
+}
+
+void ConnectSupplierTreeAndSetupTab(SupplierTree* tree, PriceListSetupTab* tab)
+{
+    QObject::connect(tree, &SupplierTree::priceListChosen, tab, &PriceListSetupTab::ShowSelectedPriceList);
+    QObject::connect(tab, &PriceListSetupTab::priceListRenamed, tree, &SupplierTree::onPriceListRenamed);
+    QObject::connect(tab, &PriceListSetupTab::priceListDisabledChanged, tree, &SupplierTree::onPriceListDisabledChanged);
+}
+
+} // namespace velmora

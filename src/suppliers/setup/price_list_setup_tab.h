@@ -1,0 +1,181 @@
+#pragma once
+
+#include "platform/db/connection.h"
+#include "platform/files/message_sink.h"
+#include "suppliers/setup/sheet_settings.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+
+namespace velmora::sheet {
+class SheetView;
+}
+
+namespace velmora {
+
+// The tab "Настройки прайс-листов" (TabSheet_PostavSetup): one price list's
+// name, file, conversion factor and contact card, its sheet rows, and per
+// sheet the column of each goods field, currency, markup and name prefix.
+// Every control carries its spec name as objectName. Columns are picked in
+// the program's sheet view: the supplier's workbook opens there, the user
+// clicks a cell, and a "..." button takes that cell's column (or "+" joins
+// it, or takes its hyperlink for the description and extra-text fields).
+//
+// All data work goes through the plain calls of sheet_settings.h,
+// price_list_settings.h and the tree's commands; the tab only gathers
+// input and shows results.
+class PriceListSetupTab : public QWidget {
+    Q_OBJECT
+public:
+    PriceListSetupTab(db::Connection& priceDb, db::Connection& orderDb, QWidget* parent = nullptr);
+    ~PriceListSetupTab() override;
+
+    // Replaceable services (message boxes, Yes/No questions and the open
+    // dialog by default); tests pass their own.
+    void setMessageSink(MessageSink sink) { messages_ = std::move(sink); }
+    void setQuestionHandler(std::function<bool(const QString&)> ask) { ask_ = std::move(ask); }
+    // Returns the chosen file, "" when the user cancelled.
+    void setFileChooser(std::function<QString(const QString& currentPath)> choose) { chooseFile_ = std::move(choose); }
+    // DisplayCurrencyIndex (read from the price database by default).
+    void setDisplayCurrencyIndexProvider(std::function<int()> provider) { displayCurrency_ = std::move(provider); }
+    // RatesRefreshRunning: the currency box stores nothing while it is set.
+    void setRatesRefreshRunningProvider(std::function<bool()> provider) { ratesRefreshRunning_ = std::move(provider); }
+
+    // The price list shown ("" when none) and its current sheet row.
+    QString currentName() const { return currentName_; }
+    qint64 currentId() const { return currentId_; }
+    QString currentSheet() const { return currentSheet_; }
+    // The sheet view window, once a workbook was opened (else null).
+    sheet::SheetView* sheetView() const { return view_; }
+
+public slots:
+    // TreeView1Click's part on this tab: shows the chosen list, or the
+    // naming panel when it has no row or is still unnamed.
+    void ShowSelectedPriceList(const QString& name, qint64 id);
+    void ShowPriceListSettings(const QString& name);
+    void ShowSheetSettings();
+    void SpeedButton_PathClick();
+    // Opens a workbook in the sheet view; false (with the message) when it
+    // cannot be read.
+    bool OpenPriceFileInExcel(const QString& path);
+    void BitBtn_SaveSheetClick();
+    void BitBtn2Click(); // "Открыть файл": the newest file matching Edit_Path
+    void Button3Click(); // "Закрыть файл"
+    void Button_SheetEditClick();
+    void Edit_SheetDblClick();
+    void Edit_siteExit();
+    void CheckBox_PostavDisableClick();
+    void CheckBox_PriceHistoryClick();
+    void Button_SelValutaClick();
+    void Button_PriceSetClick();
+
+signals:
+    void priceListRenamed(qint64 id, const QString& oldName, const QString& newName);
+    void priceListDisabledChanged(const QString& name, bool disabled);
+    void priceHistorySwitched(const QString& name, bool on);
+    // Set PriceListSettingsChanged.
+    void priceListSettingsChanged();
+    // Switch the page control to this tab.
+    void setupPageRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct ColumnSelector {
+        SheetField field;
+        QComboBox* combo = nullptr;
+        QToolButton* pick = nullptr;
+        QToolButton* join = nullptr; // none for the two prices
+        bool mayHoldLink = false;
+    };
+
+    void buildUi();
+    void connectUi();
+    ColumnSelector makeSelector(SheetField field, const char* combo, const char* pick, const char* join, bool link);
+    void setSelectorSpec(QComboBox* combo, qint64 spec);
+    void setCurrencyChoice(int valuta);
+    void commitName();
+    void storeSelector(const ColumnSelector& s);
+    void pickColumn(const ColumnSelector& s);
+    void joinColumn(const ColumnSelector& s);
+    // The clicked cell of the sheet view, or none (after asking to open the
+    // workbook when none is open, or explaining why the cell cannot serve).
+    std::optional<int> pickedColumn(QString* link = nullptr);
+    void reloadSheets(const QString& select = QString());
+    void refreshInfoText();
+    void activateSheetInView();
+    void clearPriceList();
+    void setNameColor(bool known);
+    void showNamingPanel(bool naming);
+    QString newestMatchingFile() const;
+    void say(const QString& text) const;
+    bool ask(const QString& text) const;
+    void changed();
+
+    db::Connection& priceDb_;
+    db::Connection& orderDb_;
+    MessageSink messages_;
+    std::function<bool(const QString&)> ask_;
+    std::function<QString(const QString&)> chooseFile_;
+    std::function<int()> displayCurrency_;
+    std::function<bool()> ratesRefreshRunning_;
+
+    QString currentName_;
+    qint64 currentId_ = 0;
+    QString currentSheet_;
+    bool filling_ = false;
+    sheet::SheetView* view_ = nullptr;
+
+    QLineEdit* Edit_PriceList = nullptr;
+    QLineEdit* Edit_idPostav = nullptr;
+    QLineEdit* Edit_Path = nullptr;
+    QToolButton* SpeedButton_Path = nullptr;
+    QLineEdit* Edit_PriceConversion = nullptr;
+    QLabel* Label_Dates = nullptr;
+    QLabel* StaticText_InfoPrice = nullptr;
+    QCheckBox* CheckBox_PostavDisable = nullptr;
+    QCheckBox* CheckBox_PriceHistory = nullptr;
+    QFrame* Panel_PostavInfo = nullptr;
+    QFrame* Panel4 = nullptr;
+    QLineEdit* Edit_info = nullptr;
+    QLineEdit* Edit_site = nullptr;
+    QLineEdit* Edit_web = nullptr;
+    QLineEdit* Edit_tel = nullptr;
+    QLineEdit* Edit_mail = nullptr;
+    QListWidget* DBGrid_PostavPage = nullptr;
+    QLineEdit* Edit_Sheet = nullptr;
+    QFrame* Panel_SheetEdit = nullptr;
+    QLineEdit* Edit_SheetEdit = nullptr;
+    QPushButton* Button_SheetEdit = nullptr;
+    QComboBox* ComboBox_ValutaPostav = nullptr;
+    QToolButton* Button_SelValuta = nullptr;
+    QSpinBox* SpinEdit_Nacen = nullptr;
+    QComboBox* ComboBox_PriceSet = nullptr;
+    QToolButton* Button_PriceSet = nullptr;
+    QLineEdit* Edit_TovarPrefiks = nullptr;
+    QPushButton* BitBtn_SaveSheet = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    std::array<ColumnSelector, kSheetFieldCount> selectors_{};
+};
+
+// Puts the tree and the tab in step: a chosen node is shown on the tab, a
+// rename or a disabled flag on the tab changes the node.
+class SupplierTree;
+void ConnectSupplierTreeAndSetupTab(SupplierTree* tree, PriceListSetupTab* tab);
+
+} // namespace velmora

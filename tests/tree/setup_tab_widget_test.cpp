@@ -1,0 +1,225 @@
+#include "tree_test_support.h"
+#include "widget_test_support.h"
+
+#include "platform/spreadsheet/view/sheet_view.h"
+#include "suppliers/setup/price_list_setup_tab.h"
+#include "suppliers/setup/sheet_settings.h"
+#include "suppliers/tree/price_lists.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using velmora::testing::SupplierDatabases;
+
+namespace {
+
+const QString kName = QStringLiteral("O'Neil \"Ёлка\"");
+
+// The tab on a supplier with one old sheet row, its services replaced by
+// recorders; the fixture workbook (sheets "Прайс", "Склад") is copied into
+// the temporary folder so the file choice has a real file to take.
+struct SetupTabTest : ::testing::Test {
+    SupplierDatabases d;
+    std::unique_ptr<PriceListSetupTab> tab;
+    QStringList messages;
+    QStringList questions;
+    bool answer = true;
+    QString chosenFile;
+    QString workbook;
+
+    void SetUp() override
+    {
+        velmora::testing::ensureApplication();
+        workbook = d.dir.filePath(QStringLiteral("price.xlsx"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_TEST_DATA "/tree/price.xlsx"), workbook));
+        d.addList(1, kName);
+        d.addSheet(kName, QStringLiteral("Старый"), 305);
+        tab = std::make_unique<PriceListSetupTab>(d.priceDb, d.orderDb);
+        tab->setMessageSink([this](const QString& t) { messages << t; });
+        tab->setQuestionHandler([this](const QString& t) { questions << t; return answer; });
+        tab->setFileChooser([this](const QString&) { return chosenFile; });
+        tab->setDisplayCurrencyIndexProvider([] { return 2; });
+        tab->ShowSelectedPriceList(kName, 1);
+    }
+
+    void TearDown() override
+    {
+        if (tab && tab->sheetView())
+            tab->sheetView()->close();
+    }
+
+    template <typename W>
+    W* child(const char* name) const
+    {
+        W* w = tab->findChild<W*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void press(const char* button) { child<QToolButton>(button)->click(); }
+
+    // A real mouse click on a cell of the sheet view (row and column from 1).
+    void clickCell(int row, int column)
+    {
+        sheet::SheetView* view = tab->sheetView();
+        ASSERT_NE(view, nullptr);
+        QTableView* grid = view->findChild<QTableView*>();
+        ASSERT_NE(grid, nullptr);
+        const QModelIndex index = grid->model()->index(row - 1, column - 1);
+        ASSERT_TRUE(index.isValid());
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+        ASSERT_EQ(view->currentCell().row, row);
+        ASSERT_EQ(view->currentCell().column, column);
+    }
+
+    void chooseWorkbook()
+    {
+        chosenFile = workbook;
+        tab->SpeedButton_PathClick();
+        ASSERT_NE(tab->sheetView(), nullptr);
+        ASSERT_TRUE(tab->sheetView()->hasWorkbook());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(tab->sheetView()));
+    }
+
+    SheetSettings sheetRow(const QString& sheet) { return *ReadSheet(d.priceDb, kName, sheet); }
+};
+
+TEST_F(SetupTabTest, ChoosingTheWorkbookSyncsTheSheetsAndOpensTheView)
+{
+    chooseWorkbook();
+    const std::vector<SheetSettings> rows = ReadSheets(d.priceDb, kName);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].SheetName, "Прайс");
+    EXPECT_EQ(rows[1].SheetName, "Склад");
+    EXPECT_EQ(rows[0].Valuta, 2);
+    EXPECT_EQ(FindPriceList(d.priceDb, kName)->Path, workbook);
+    EXPECT_EQ(child<QLineEdit>("Edit_Sheet")->text(), "Прайс");
+    EXPECT_EQ(tab->sheetView()->sheetNames(), QStringList({"Прайс", "Склад"}));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+}
+
+TEST_F(SetupTabTest, PickingAndJoiningColumnsByClickingCells)
+{
+    chooseWorkbook();
+    clickCell(2, 3);
+    press("Button_SelMinPrice");
+    EXPECT_EQ(sheetRow("Прайс").spec(SheetField::Price), 3);
+    EXPECT_EQ(child<QComboBox>("ComboBox_Price")->currentText(), "C");
+
+    clickCell(2, 1);
+    press("Button_SelArt");
+    clickCell(3, 2);
+    press("Button_SelArtAdd");
+    EXPECT_EQ(sheetRow("Прайс").spec(SheetField::Art), 102);
+    EXPECT_EQ(child<QComboBox>("ComboBox_Art")->currentText(), "A+B");
+    clickCell(2, 5);
+    press("Button_SelArtAdd");
+    clickCell(2, 3);
+    press("Button_SelArtAdd");
+    EXPECT_EQ(messages.last(), "Можно объединить только 3 колонки!");
+    EXPECT_EQ(sheetRow("Прайс").spec(SheetField::Art), 10205);
+
+    // A cell with a hyperlink: answered Yes, the link column is stored.
+    clickCell(2, 4);
+    press("Button_DescriptionAdd");
+    ASSERT_FALSE(questions.isEmpty());
+    EXPECT_TRUE(questions.last().contains("гиперссылку"));
+    EXPECT_EQ(sheetRow("Прайс").spec(SheetField::Description), 100000004);
+    EXPECT_EQ(child<QComboBox>("ComboBox_Description")->currentText(), "D (Hiper)");
+    // A HYPERLINK formula counts as a link too; answered No, the column joins.
+    answer = false;
+    clickCell(2, 5);
+    press("Button_TextNoNameAdd");
+    EXPECT_EQ(sheetRow("Прайс").spec(SheetField::TextNoName), 5);
+
+    // The per-row currency column.
+    clickCell(2, 2);
+    press("Button_SelValuta");
+    EXPECT_EQ(sheetRow("Прайс").Valuta, 7);
+    EXPECT_EQ(child<QComboBox>("ComboBox_ValutaPostav")->currentText(), "B");
+
+    // The other sheet keeps its own settings.
+    EXPECT_EQ(sheetRow("Склад").spec(SheetField::Price), 0);
+}
+
+TEST_F(SetupTabTest, PickWithoutAnOpenWorkbookAsksToOpenAndStoresNothing)
+{
+    d.exec(d.priceDb, QStringLiteral("UPDATE AllPostavSetup SET Path = ?1"), {workbook});
+    tab->ShowSelectedPriceList(kName, 1);
+    answer = true;
+    press("Button_SelArt");
+    ASSERT_FALSE(questions.isEmpty());
+    EXPECT_EQ(questions.last(), "У вас не открыт файл Excel\r\r               Открыть?");
+    EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
+    ASSERT_NE(tab->sheetView(), nullptr);
+    EXPECT_TRUE(tab->sheetView()->hasWorkbook());
+}
+
+TEST_F(SetupTabTest, BadFilesLoseNoSetting)
+{
+    const QString notBook = d.dir.filePath(QStringLiteral("list.xlsx"));
+    QFile f(notBook);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("just text");
+    f.close();
+    const struct {
+        QString path;
+        QString messageStart; // "" = no message
+    } cases[] = {
+        {QString(), QString()}, // the dialog was cancelled
+        {d.dir.filePath(QStringLiteral("нет.xlsx")), "прайс-лист " + d.dir.filePath(QStringLiteral("нет.xlsx")) + " отсутствует"},
+        {notBook, "Не удалось открыть файл прайс-листа:\r" + notBook},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        chosenFile = c.path;
+        tab->SpeedButton_PathClick();
+        if (c.messageStart.isEmpty()) {
+            EXPECT_TRUE(messages.isEmpty());
+        } else {
+            ASSERT_EQ(messages.size(), 1) << c.path.toStdString();
+            EXPECT_TRUE(messages.first().startsWith(c.messageStart)) << messages.first().toStdString();
+        }
+        EXPECT_EQ(FindPriceList(d.priceDb, kName)->Path, "/p/x.xlsx");
+        EXPECT_EQ(child<QLineEdit>("Edit_Path")->text(), "/p/x.xlsx");
+        ASSERT_EQ(ReadSheets(d.priceDb, kName).size(), 1u);
+        EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
+    }
+}
+
+TEST_F(SetupTabTest, ASheetGoneFromTheFileIsReportedAndKept)
+{
+    // The file changed since the sheet was set up: "Старый" is not in it.
+    d.exec(d.priceDb, QStringLiteral("UPDATE AllPostavSetup SET Path = ?1"), {workbook});
+    tab->ShowSelectedPriceList(kName, 1);
+    tab->BitBtn2Click();
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_EQ(messages.last(), "Лист \"Старый\" не найден в файле\r" + workbook + "\r\rНастройки листа сохранены.");
+    EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
+    EXPECT_EQ(child<QComboBox>("ComboBox_Art")->currentText(), "C+E");
+}
+
+TEST_F(SetupTabTest, SaveStoresSelectorTextsAndAnEmptyFactorAsOne)
+{
+    child<QLineEdit>("Edit_PriceConversion")->setText(QString());
+    QComboBox* art = child<QComboBox>("ComboBox_Art");
+    art->setCurrentIndex(4);
+    child<QLineEdit>("Edit_PriceList")->setText(QStringLiteral("Новое имя"));
+    tab->BitBtn_SaveSheetClick();
+    EXPECT_EQ(tab->currentName(), "Новое имя");
+    const PriceListRow row = *FindPriceList(d.priceDb, QStringLiteral("Новое имя"));
+    EXPECT_EQ(row.PriceConversion, 1.0);
+    EXPECT_EQ(ReadSheet(d.priceDb, QStringLiteral("Новое имя"), QStringLiteral("Старый"))->spec(SheetField::Art), 4);
+}
+
+} // namespace
