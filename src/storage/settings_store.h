@@ -53,7 +53,7 @@ public:
 // REAL day number); throws SettingsError on bad text or an unknown type.
 QVariant convertSettingValue(const QString& typeName, const QString& value);
 
-// The spec's routine names, for the two databases.
+// The routines the windows call, one pair per database.
 void WriteSetting(db::Connection& orderDb, const QString& name, const QString& typeName, const QString& value);
 QVariant ReadSetting(db::Connection& orderDb, const QString& name, const QString& typeName, const QString& defaultText);
 void WritePriceDbSetting(db::Connection& priceDb, const QString& name, const QString& typeName, const QString& value);
