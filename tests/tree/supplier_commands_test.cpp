@@ -192,4 +192,21 @@ TEST(SupplierAddress, OnlyWebAndMailAddressesOpen)
     EXPECT_EQ(SupplierAddressFailureText("x.ru"), "Не получается открыть сайт:\rx.ru");
 }
 
+TEST(SupplierAddress, RefusedOrFailedOpensShowTheMessage)
+{
+    QStringList messages;
+    QList<QUrl> opened;
+    bool succeeds = true;
+    const MessageSink sink = [&](const QString& t) { messages << t; };
+    const auto opener = [&](const QUrl& url) { opened << url; return succeeds; };
+    OpenSupplierAddress("", sink, opener);
+    OpenSupplierAddress("site.ru", sink, opener);
+    OpenSupplierAddress("file:///etc/passwd", sink, opener);
+    succeeds = false;
+    OpenSupplierAddress("https://down.ru", sink, opener);
+    EXPECT_EQ(opened, QList<QUrl>({QUrl("http://site.ru"), QUrl("https://down.ru")}));
+    EXPECT_EQ(messages, QStringList({"Не получается открыть сайт:\rfile:///etc/passwd",
+                                     "Не получается открыть сайт:\rhttps://down.ru"}));
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/spreadsheet/view/sheet_view.h"
 #include "storage/settings_store.h"
 #include "storage/value_helpers.h"
+#include "suppliers/currency/currency_table.h"
 #include "suppliers/currency/rate_settings.h"
 #include "suppliers/loader/sheet_columns.h"
 #include "suppliers/setup/column_picking.h"
@@ -74,7 +75,13 @@ PriceListSetupTab::PriceListSetupTab(db::Connection& priceDb, db::Connection& or
     chooseFile_ = [this](const QString& current) {
         return QFileDialog::getOpenFileName(this, QString(), QFileInfo(current).absolutePath(), PriceFileFilter());
     };
-    displayCurrency_ = [this] { return rate_settings::displayIndex(priceDb_); };
+    displayCurrency_ = [this] {
+        try {
+            return priceDb_.isOpen() ? rate_settings::displayIndex(priceDb_) : int(CurrencyRUB);
+        } catch (const std::exception&) {
+            return int(CurrencyRUB);
+        }
+    };
     ratesRefreshRunning_ = [] { return false; };
     buildUi();
     connectUi();
@@ -478,6 +485,7 @@ void PriceListSetupTab::ShowSheetSettings()
         for (const ColumnSelector& s : selectors_)
             setSelectorSpec(s.combo, 0);
         ComboBox_PriceSet->setCurrentIndex(0);
+        ComboBox_ValutaPostav->setCurrentIndex(displayCurrency_ ? displayCurrency_() : 0);
         filling_ = false;
         return;
     }

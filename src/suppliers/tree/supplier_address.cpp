@@ -1,5 +1,6 @@
 #include "suppliers/tree/supplier_address.h"
 
+#include <QDesktopServices>
 #include <QRegularExpression>
 
 namespace velmora {
@@ -35,6 +36,17 @@ QUrl SupplierAddressUrl(const QString& labelText)
     if ((s == u"http" || s == u"https") && !url.host().isEmpty())
         return url;
     return {};
+}
+
+void OpenSupplierAddress(const QString& labelText, const MessageSink& messages,
+                         const std::function<bool(const QUrl&)>& open)
+{
+    if (labelText.trimmed().isEmpty())
+        return;
+    const QUrl url = SupplierAddressUrl(labelText);
+    const bool opened = url.isValid() && (open ? open(url) : QDesktopServices::openUrl(url));
+    if (!opened && messages)
+        messages(SupplierAddressFailureText(labelText));
 }
 
 QString SupplierAddressFailureText(const QString& labelText)

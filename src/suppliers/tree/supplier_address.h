@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/files/message_sink.h"
+
 #include <QString>
 #include <QUrl>
+
+#include <functional>
 
 namespace velmora {
 
@@ -13,5 +17,11 @@ QUrl SupplierAddressUrl(const QString& labelText);
 
 // The message shown when the address cannot be opened.
 QString SupplierAddressFailureText(const QString& labelText);
+
+// Label_siteClick / Label_webClick: an empty label does nothing; an address
+// that may be opened goes to `open` (the desktop's handler when none is
+// given); a refused address or a failed open shows the failure message.
+void OpenSupplierAddress(const QString& labelText, const MessageSink& messages,
+                         const std::function<bool(const QUrl&)>& open = {});
 
 } // namespace velmora

@@ -43,6 +43,8 @@ public:
     qint64 selectedId() const;
     QTreeWidgetItem* nodeOfId(qint64 id) const;
     bool selectByName(const QString& name);
+    // A dragged node carries its name as plain text for the load queue.
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
 
 public slots:
     // Rebuilds the tree, LoadQueueNames and the queue box from
@@ -69,8 +71,6 @@ signals:
     // A price-list setting was changed (PriceListSettingsChanged is set).
     void priceListSettingsChanged();
 
-protected:
-    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
 
 private:
     void rebuildNodes();
