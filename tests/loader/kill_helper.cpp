@@ -14,9 +14,9 @@ namespace {
 
 class AnnounceWrite : public loader::LoadProgress {
 public:
-    bool step(loader::LoadStage stage, int) override
+    bool offersStored(int) override
     {
-        if (stage == loader::LoadStage::Storing && !announced_) {
+        if (!announced_) {
             announced_ = true;
             std::printf("storing\n");
             std::fflush(stdout);

@@ -199,7 +199,7 @@ TEST(LoaderFailure, LeavesOffersRatesAndDatesAlone)
 // A stop asked for while offers are written rolls the whole list back.
 class StopWhileStoring : public LoadProgress {
 public:
-    bool step(LoadStage stage, int) override { return stage != LoadStage::Storing; }
+    bool offersStored(int) override { return false; }
 };
 
 TEST(LoaderFailure, StopDuringWriteRollsBack)

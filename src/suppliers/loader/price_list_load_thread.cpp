@@ -59,9 +59,9 @@ public:
         return result.errorText;
     }
 
-    bool step(LoadStage stage, int count) override
+    bool offersStored(int count) override
     {
-        if (stage == LoadStage::Storing && sinceStatus_.elapsed() >= kStatusEveryMs) {
+        if (sinceStatus_.elapsed() >= kStatusEveryMs) {
             sinceStatus_.restart();
             report(loadedText(count), kStopLoadCaption);
         }

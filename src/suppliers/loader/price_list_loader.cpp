@@ -7,6 +7,7 @@
 #include "platform/spreadsheet/sheet_error.h"
 #include "storage/settings_store.h"
 #include "suppliers/loader/file_stamp.h"
+#include "suppliers/loader/offer_pipe.h"
 #include "suppliers/loader/offer_store.h"
 #include "suppliers/loader/price_list_setup.h"
 #include "suppliers/loader/sheet_columns.h"
@@ -17,14 +18,11 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+#include <thread>
+
 namespace velmora::loader {
 namespace {
-
-constexpr int kProgressEveryOffers = 2048;
-
-// Thrown inside the write when the progress asks to stop; the transaction
-// then rolls back.
-struct StopRequested {};
 
 // The newest file in the folder of `path` whose name matches the file name
 // of `path` (which may hold wildcards).
@@ -63,108 +61,201 @@ private:
     qint64 previous_ = -2000;
 };
 
-struct StoreInput {
-    const QString& name;
-    const OfferStore& offers;
-    double conversion;
-    bool ormita;
-    bool historyOn;
+// Writes one list's offers: the transaction starts with the first chunk, so
+// a file that yields nothing never takes the write lock; the destructor
+// rolls back whatever was not committed.
+class OfferWriter {
+public:
+    OfferWriter(db::Connection& priceDb, const QString& name, double conversion, const LoadRequest& request)
+        : priceDb_(priceDb), name_(name), request_(request), cache_(priceDb), transaction_(priceDb),
+          insertOffer_(priceDb.prepare(QStringLiteral(
+              "INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates,"
+              " Garant, Sklad, Description, TextNoName, PriceOut)"
+              " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"))),
+          insertRate_(priceDb.prepare(QStringLiteral(
+              "INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen, Dates)"
+              " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")))
+    {
+        today_ = db::dayNumber(request.startTime.date());
+        loadTime_ = db::dayNumberTime(request.startTime);
+
+        db::Statement deleteRates = priceDb.prepare(QStringLiteral(
+            "DELETE FROM AllTovarValuta WHERE ID_Tovar IN (SELECT Number FROM AllTovarPostav WHERE Postavshik = ?1)"));
+        deleteRates.bindText(1, name);
+        deleteRates.execute();
+        db::Statement deleteOffers = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
+        deleteOffers.bindText(1, name);
+        deleteOffers.execute();
+
+        insertOffer_.bindText(5, name);
+        insertOffer_.bindText(6, QStringLiteral("True"));
+        insertOffer_.bindInt(7, today_);
+        insertRate_.bindDouble(5, conversion);
+        insertRate_.bindDouble(7, loadTime_);
+        for (int i = 0; i < kCurrencyCount; ++i)
+            codes_[i] = CurrencyCode(i).toStdString();
+    }
+
+    int stored() const { return stored_; }
+
+    // Inserts a chunk; false when the progress asked to stop.
+    bool insert(const OfferStore& offers)
+    {
+        for (std::size_t i = 0; i < offers.size(); ++i) {
+            const OfferRecord& offer = offers.at(i);
+            bindUtf8(insertOffer_, 1, offers.text(i, TextArt));
+            bindUtf8(insertOffer_, 2, offers.text(i, TextTovar));
+            insertOffer_.bindDouble(3, offer.prices.price);
+            insertOffer_.bindDouble(4, offer.prices.priceMax);
+            bindUtf8(insertOffer_, 8, offers.text(i, TextGarant));
+            bindUtf8(insertOffer_, 9, offers.text(i, TextSklad));
+            bindUtf8(insertOffer_, 10, offers.text(i, TextDescription));
+            bindUtf8(insertOffer_, 11, offers.text(i, TextNoName));
+            insertOffer_.bindDouble(12, offer.prices.priceOut);
+            insertOffer_.execute();
+            insertOffer_.reset();
+
+            // The currency row points at the number the offer really got.
+            insertRate_.bindInt(1, priceDb_.lastInsertRowId());
+            insertRate_.bindDouble(2, offer.quotedPrice);
+            insertRate_.bindDouble(3, offer.quotedPricemax);
+            const int currency = offer.currencyIndex >= 0 ? offer.currencyIndex : request_.rates.displayIndex;
+            bindUtf8(insertRate_, 4, codes_[currency]);
+            insertRate_.bindInt(6, offer.nacen);
+            insertRate_.execute();
+            insertRate_.reset();
+            ++stored_;
+        }
+        return !request_.progress || request_.progress->offersStored(stored_);
+    }
+
+    // The load date, the client-mode description and the history copy;
+    // then the whole list becomes visible at once.
+    void commit(bool ormita, bool historyOn)
+    {
+        if (ormita) {
+            db::Statement description = priceDb_.prepare(
+                QStringLiteral("UPDATE AllTovarPostav SET Description = Art WHERE Postavshik = ?1"));
+            description.bindText(1, name_);
+            description.execute();
+        }
+        db::Statement dates =
+            priceDb_.prepare(QStringLiteral("UPDATE AllPostavSetup SET Dates = ?1 WHERE Postavshik = ?2"));
+        dates.bindInt(1, today_);
+        dates.bindText(2, name_);
+        dates.execute();
+        if (historyOn) {
+            // A failed history copy must not cost the load itself.
+            try {
+                db::Statement history = priceDb_.prepare(QStringLiteral(
+                    "INSERT INTO AllPriceHistory (Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Dates)"
+                    " SELECT Postavshik, Art, Tovar, Price, Pricemax, PriceOut, ?1 FROM AllTovarPostav"
+                    " WHERE Postavshik = ?2"));
+                history.bindDouble(1, loadTime_);
+                history.bindText(2, name_);
+                history.execute();
+            } catch (const db::DbError&) {
+            }
+        }
+        transaction_.commit();
+    }
+
+private:
+    db::Connection& priceDb_;
+    const QString& name_;
+    const LoadRequest& request_;
+    CacheSizeForLoad cache_;
+    db::Transaction transaction_;
+    db::Statement insertOffer_;
+    db::Statement insertRate_;
+    std::string codes_[kCurrencyCount];
+    qint64 today_ = 0;
+    double loadTime_ = 0;
+    int stored_ = 0;
 };
 
-// Replaces the supplier's offers and currency rows by the parsed ones, in
-// one transaction with the load date and the history copy.
-void storeOffers(db::Connection& priceDb, const StoreInput& input, const LoadRequest& request, int* stored)
+// What reading the file found, beyond the offers it handed over.
+struct ParseOutcome {
+    int matchedSheets = 0;
+    int skippedRows = 0;
+    bool stopped = false;       // the writer cancelled
+    QString readError;          // the reader's message
+    std::exception_ptr failure; // anything else
+};
+
+// The reading side of a load, run on its own thread: every configured sheet
+// once, chunk by chunk into the pipe.
+void ParseFile(const QString& file, const std::vector<SheetSetup>& sheets, const ListContext& list, OfferPipe& pipe,
+               ParseOutcome& outcome) noexcept
 {
-    const qint64 today = db::dayNumber(request.startTime.date());
-    const double loadTime = db::dayNumberTime(request.startTime);
-
-    // The supplier's index pages stay in memory for the whole write instead
-    // of being spilled and re-read; the cache returns to its size after.
-    CacheSizeForLoad cache(priceDb);
-    db::Transaction transaction(priceDb);
-
-    db::Statement deleteRates = priceDb.prepare(QStringLiteral(
-        "DELETE FROM AllTovarValuta WHERE ID_Tovar IN (SELECT Number FROM AllTovarPostav WHERE Postavshik = ?1)"));
-    deleteRates.bindText(1, input.name);
-    deleteRates.execute();
-    db::Statement deleteOffers = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
-    deleteOffers.bindText(1, input.name);
-    deleteOffers.execute();
-
-    db::Statement insertOffer = priceDb.prepare(QStringLiteral(
-        "INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates,"
-        " Garant, Sklad, Description, TextNoName, PriceOut)"
-        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"));
-    insertOffer.bindText(5, input.name);
-    insertOffer.bindText(6, QStringLiteral("True"));
-    insertOffer.bindInt(7, today);
-    db::Statement insertRate = priceDb.prepare(QStringLiteral(
-        "INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen, Dates)"
-        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
-    insertRate.bindDouble(5, input.conversion);
-    insertRate.bindDouble(7, loadTime);
-
-    std::string codes[kCurrencyCount];
-    for (int i = 0; i < kCurrencyCount; ++i)
-        codes[i] = CurrencyCode(i).toStdString();
-
-    const OfferStore& offers = input.offers;
-    for (std::size_t i = 0; i < offers.size(); ++i) {
-        const OfferRecord& offer = offers.at(i);
-        bindUtf8(insertOffer, 1, offers.text(i, TextArt));
-        bindUtf8(insertOffer, 2, offers.text(i, TextTovar));
-        insertOffer.bindDouble(3, offer.prices.price);
-        insertOffer.bindDouble(4, offer.prices.priceMax);
-        bindUtf8(insertOffer, 8, offers.text(i, TextGarant));
-        bindUtf8(insertOffer, 9, offers.text(i, TextSklad));
-        bindUtf8(insertOffer, 10, offers.text(i, TextDescription));
-        bindUtf8(insertOffer, 11, offers.text(i, TextNoName));
-        insertOffer.bindDouble(12, offer.prices.priceOut);
-        insertOffer.execute();
-        insertOffer.reset();
-
-        // The currency row points at the number the offer really got.
-        insertRate.bindInt(1, priceDb.lastInsertRowId());
-        insertRate.bindDouble(2, offer.quotedPrice);
-        insertRate.bindDouble(3, offer.quotedPricemax);
-        const int currency = offer.currencyIndex >= 0 ? offer.currencyIndex : request.rates.displayIndex;
-        bindUtf8(insertRate, 4, codes[currency]);
-        insertRate.bindInt(6, offer.nacen);
-        insertRate.execute();
-        insertRate.reset();
-
-        *stored = int(i + 1);
-        if (request.progress && *stored % kProgressEveryOffers == 0 &&
-            !request.progress->step(LoadStage::Storing, *stored))
-            throw StopRequested{};
-    }
-
-    if (input.ormita) {
-        db::Statement description = priceDb.prepare(
-            QStringLiteral("UPDATE AllTovarPostav SET Description = Art WHERE Postavshik = ?1"));
-        description.bindText(1, input.name);
-        description.execute();
-    }
-
-    db::Statement dates = priceDb.prepare(QStringLiteral("UPDATE AllPostavSetup SET Dates = ?1 WHERE Postavshik = ?2"));
-    dates.bindInt(1, today);
-    dates.bindText(2, input.name);
-    dates.execute();
-
-    if (input.historyOn) {
-        // A failed history copy must not cost the load itself.
-        try {
-            db::Statement history = priceDb.prepare(QStringLiteral(
-                "INSERT INTO AllPriceHistory (Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Dates)"
-                " SELECT Postavshik, Art, Tovar, Price, Pricemax, PriceOut, ?1 FROM AllTovarPostav"
-                " WHERE Postavshik = ?2"));
-            history.bindDouble(1, loadTime);
-            history.bindText(2, input.name);
-            history.execute();
-        } catch (const db::DbError&) {
+    try {
+        sheet::WorkbookReader reader(file);
+        const QStringList worksheetNames = reader.sheetNames();
+        QSet<int> readSheets;
+        int carriedCurrency = list.rates.displayIndex;
+        OfferStore store;
+        const OfferSink handOver = [&](OfferStore& chunk) { return pipe.push(std::exchange(chunk, OfferStore{})); };
+        for (const SheetSetup& sheet : sheets) {
+            // Each worksheet is read once, by the first sheet row that chooses it.
+            const int index = ChooseWorksheet(worksheetNames, sheet.sheetName);
+            if (index <= 0 || readSheets.contains(index))
+                continue;
+            readSheets.insert(index);
+            ++outcome.matchedSheets;
+            SheetRowParser parser(sheet, list, &carriedCurrency);
+            SheetParseStats stats;
+            if (!ParseWorksheet(reader, index, parser, store, handOver, stats)) {
+                outcome.stopped = true;
+                break;
+            }
+            outcome.skippedRows += stats.skipped;
+            if (parser.hasHyperlinkColumns() && !store.empty() && !handOver(store)) {
+                outcome.stopped = true;
+                break;
+            }
         }
+        if (!outcome.stopped && !store.empty() && !handOver(store))
+            outcome.stopped = true;
+    } catch (const sheet::SheetError& error) {
+        outcome.readError = error.message();
+    } catch (...) {
+        outcome.failure = std::current_exception();
     }
-    transaction.commit();
+    pipe.finish();
+}
+
+// Runs ParseFile on a thread of its own and joins it however the write ends.
+class ParseThread {
+public:
+    ParseThread(const QString& file, const std::vector<SheetSetup>& sheets, const ListContext& list)
+        : pipe_(kChunksAhead), thread_([&, file] { ParseFile(file, sheets, list, pipe_, outcome_); })
+    {
+    }
+    ~ParseThread() { join(); }
+    ParseThread(const ParseThread&) = delete;
+    ParseThread& operator=(const ParseThread&) = delete;
+
+    OfferPipe& pipe() { return pipe_; }
+    // Stops the reading when it is still going, and waits for it.
+    const ParseOutcome& join()
+    {
+        if (thread_.joinable()) {
+            pipe_.cancel();
+            thread_.join();
+        }
+        return outcome_;
+    }
+
+private:
+    static constexpr std::size_t kChunksAhead = 8;
+    OfferPipe pipe_;
+    ParseOutcome outcome_;
+    std::thread thread_;
+};
+
+QString StoppedText(const QString& name)
+{
+    return QStringLiteral("Загрузка прайс-листа ") + name + QStringLiteral(" прервана");
 }
 
 } // namespace
@@ -225,58 +316,49 @@ LoadResult LoadPriceList(db::Connection& priceDb, db::Connection& settingsDb, co
     list.ormita = request.switches.ormita;
 
     const std::vector<SheetSetup> sheets = ReadSheetSetups(priceDb, name);
-    OfferStore offers;
-    int matchedSheets = 0;
-    try {
-        sheet::WorkbookReader reader(file);
-        const QStringList worksheetNames = reader.sheetNames();
-        // Each worksheet is read once, by the first sheet row that chooses it.
-        QSet<int> readSheets;
-        int carriedCurrency = request.rates.displayIndex;
-        for (const SheetSetup& sheet : sheets) {
-            const int index = ChooseWorksheet(worksheetNames, sheet.sheetName);
-            if (index <= 0 || readSheets.contains(index))
-                continue;
-            readSheets.insert(index);
-            ++matchedSheets;
-            SheetRowParser parser(sheet, list, &carriedCurrency);
-            SheetParseStats stats;
-            if (!ParseWorksheet(reader, index, parser, offers, request.progress, stats)) {
-                result.errorText = QStringLiteral("Загрузка прайс-листа ") + name + QStringLiteral(" прервана");
-                return result;
+
+    // The file is read on a second thread while this one writes, inside one
+    // transaction: any failure of either side rolls the list back whole.
+    std::optional<OfferWriter> writer;
+    bool stopped = false;
+    {
+        ParseThread parsing(file, sheets, list);
+        OfferStore chunk;
+        while (parsing.pipe().pop(chunk)) {
+            if (!writer)
+                writer.emplace(priceDb, name, setup->conversion, request);
+            if (!writer->insert(chunk)) {
+                stopped = true;
+                break;
             }
-            result.skippedRows += stats.skipped;
         }
-    } catch (const sheet::SheetError& error) {
-        result.errorText = QStringLiteral("Не удалось прочитать прайс-лист ") + name + QStringLiteral(": ") +
-                           error.message();
-        return result;
+        const ParseOutcome& parsed = parsing.join();
+        result.skippedRows = parsed.skippedRows;
+        if (parsed.failure)
+            std::rethrow_exception(parsed.failure);
+        if (stopped || parsed.stopped) {
+            result.errorText = StoppedText(name);
+            return result;
+        }
+        if (!parsed.readError.isEmpty()) {
+            result.errorText = QStringLiteral("Не удалось прочитать прайс-лист ") + name + QStringLiteral(": ") +
+                               parsed.readError;
+            return result;
+        }
+        if (parsed.matchedSheets == 0) {
+            result.errorText = QStringLiteral("В файле прайс-листа ") + name +
+                               QStringLiteral(" нет ни одного листа из настроек");
+            return result;
+        }
     }
-    if (matchedSheets == 0) {
-        result.errorText = QStringLiteral("В файле прайс-листа ") + name +
-                           QStringLiteral(" нет ни одного листа из настроек");
-        return result;
-    }
-    if (offers.empty()) {
+    if (!writer || writer->stored() == 0) {
         result.errorText = QStringLiteral("В прайс-листе ") + name + QStringLiteral(" не найдено ни одного товара");
         return result;
     }
-    if (request.progress && !request.progress->step(LoadStage::Reading, int(offers.size()))) {
-        result.errorText = QStringLiteral("Загрузка прайс-листа ") + name + QStringLiteral(" прервана");
-        return result;
-    }
-
-    int stored = 0;
-    try {
-        storeOffers(priceDb, {name, offers, setup->conversion, request.switches.ormita, historyOn}, request, &stored);
-    } catch (const StopRequested&) {
-        result.errorText = QStringLiteral("Загрузка прайс-листа ") + name + QStringLiteral(" прервана");
-        return result;
-    }
+    writer->commit(request.switches.ormita, historyOn);
     result.loaded = true;
-    result.offerCount = stored;
-    if (request.progress)
-        request.progress->step(LoadStage::Storing, stored);
+    result.offerCount = writer->stored();
+    writer.reset();
 
     if (stamp > 0)
         settings.write(name + QStringLiteral("_DataLoad"), QStringLiteral("TypeInteger"), QString::number(stamp));

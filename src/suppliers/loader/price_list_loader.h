@@ -39,11 +39,13 @@ struct LoadResult {
 // Replaces the goods of one price list with the offers of its newest file.
 //
 // The file (the newest one in the folder of the list's Path that matches
-// its name) is read and parsed completely first, with the list's sheet
-// settings; only then are the supplier's offers and their currency rows
-// replaced, in one transaction on `priceDb`, together with the load date
-// and, when switched on, the price-history copy. A disabled list, a missing
-// or unreadable file, a workbook without a configured sheet or a file
+// its name) is read and parsed with the list's sheet settings on a second
+// thread, chunk by chunk, while this thread writes the offers and their
+// currency rows; the old offers and currency rows are replaced in one
+// transaction on `priceDb`, together with the load date and, when switched
+// on, the price-history copy, which commits only after the whole file has
+// been read. A disabled list, a missing or unreadable file (also one that
+// breaks off half-way), a workbook without a configured sheet or a file
 // without offers leaves everything as it was and returns the reason in
 // errorText, as does a stop asked for through the progress. The file's time
 // stamp goes to the setting "<name>_DataLoad" of `settingsDb` (the order

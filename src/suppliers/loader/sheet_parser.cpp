@@ -13,7 +13,6 @@ constexpr int kTovarLength = 200;
 constexpr int kGarantLength = 50;
 constexpr int kSkladLength = 50;
 constexpr int kTextNoNameLength = 255;
-constexpr int kProgressEveryRows = 2048;
 
 } // namespace
 
@@ -179,7 +178,7 @@ void SheetRowParser::applyHyperlinks(const std::vector<sheet::Hyperlink>& hyperl
 }
 
 bool ParseWorksheet(sheet::WorkbookReader& reader, int index, const SheetRowParser& parser, OfferStore& store,
-                    LoadProgress* progress, SheetParseStats& stats)
+                    const OfferSink& handOver, SheetParseStats& stats)
 {
     const int lastColumn = parser.lastColumn();
     const bool withLinks = parser.hasHyperlinkColumns();
@@ -202,7 +201,8 @@ bool ParseWorksheet(sheet::WorkbookReader& reader, int index, const SheetRowPars
         } else {
             ++stats.skipped;
         }
-        if (progress && stats.rows % kProgressEveryRows == 0 && !progress->step(LoadStage::Reading, stats.rows)) {
+        // A sheet with link columns keeps its offers until its links are known.
+        if (!withLinks && store.size() >= kOffersPerChunk && !handOver(store)) {
             stopped = true;
             return false;
         }

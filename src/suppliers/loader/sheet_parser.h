@@ -2,11 +2,12 @@
 
 #include "platform/spreadsheet/reader.h"
 #include "suppliers/currency/currency_table.h"
-#include "suppliers/loader/load_progress.h"
 #include "suppliers/loader/offer_store.h"
 #include "suppliers/loader/sheet_columns.h"
 #include "suppliers/loader/price_list_setup.h"
 #include "suppliers/pricing.h"
+
+#include <functional>
 
 namespace velmora::loader {
 
@@ -63,9 +64,16 @@ private:
     int lastColumn_ = 1;
 };
 
-// Streams worksheet `index` through the parser into `store`. Returns false
-// when the progress asked to stop.
+// Takes a chunk of parsed offers (and leaves `store` empty); false stops
+// the reading.
+using OfferSink = std::function<bool(OfferStore& store)>;
+inline constexpr std::size_t kOffersPerChunk = 4096;
+
+// Streams worksheet `index` through the parser into `store`, handing each
+// full chunk to `handOver`; offers of a sheet with hyperlink columns are
+// handed over only after its last row, with their links. The caller hands
+// over what is left. Returns false when `handOver` asked to stop.
 bool ParseWorksheet(sheet::WorkbookReader& reader, int index, const SheetRowParser& parser, OfferStore& store,
-                    LoadProgress* progress, SheetParseStats& stats);
+                    const OfferSink& handOver, SheetParseStats& stats);
 
 } // namespace velmora::loader

@@ -4,6 +4,7 @@ target_sources(velmora_suppliers PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/load_progress.h
     ${CMAKE_CURRENT_LIST_DIR}/load_queue_panel.cpp ${CMAKE_CURRENT_LIST_DIR}/load_queue_panel.h
     ${CMAKE_CURRENT_LIST_DIR}/load_queue_run.cpp ${CMAKE_CURRENT_LIST_DIR}/load_queue_run.h
+    ${CMAKE_CURRENT_LIST_DIR}/offer_pipe.h
     ${CMAKE_CURRENT_LIST_DIR}/offer_store.h
     ${CMAKE_CURRENT_LIST_DIR}/price_list_load_thread.cpp ${CMAKE_CURRENT_LIST_DIR}/price_list_load_thread.h
     ${CMAKE_CURRENT_LIST_DIR}/price_list_loader.cpp ${CMAKE_CURRENT_LIST_DIR}/price_list_loader.h
