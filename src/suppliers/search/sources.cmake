@@ -17,5 +17,6 @@ target_sources(velmora_suppliers PRIVATE
     ${velmora_search_dir}/supplier_price_chart.cpp ${velmora_search_dir}/supplier_price_chart.h
     ${velmora_search_dir}/supplier_selection_panel.cpp ${velmora_search_dir}/supplier_selection_panel.h
     ${velmora_search_dir}/supplier_goods_panel.cpp ${velmora_search_dir}/supplier_goods_panel.h
+    ${velmora_search_dir}/column_widths.cpp ${velmora_search_dir}/column_widths.h
 )
 target_link_libraries(velmora_suppliers PUBLIC Qt6::Charts)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/db/connection.h"
+
+#include <QString>
+#include <QVector>
+
+namespace velmora {
+class SettingsStore;
+}
+
+namespace velmora::search {
+
+// One column's slot of the width table: its width and whether the user
+// fixed it (a hidden column is a fixed column of width 0).
+struct ColumnSlot {
+    int width = 100;
+    bool fixed = false;
+    bool operator==(const ColumnSlot&) const = default;
+};
+using WidthTable = QVector<ColumnSlot>;
+
+// Fits the columns to the client width W: fixed columns keep their width,
+// the others share the rest in proportion (never narrower than 5), and the
+// widest column takes the remainder so that the widths plus `lineWidth` per
+// column fill W exactly. The table takes the new widths. Nothing changes
+// for W <= 0 or fewer than two columns.
+void fitColumns(WidthTable& table, int clientWidth, int lineWidth);
+
+// After the user resized a column: `current` holds the widths as the grid
+// shows them, the table those before. The resized column keeps its new
+// width where there is room, the columns after it share what is left, the
+// last column takes the remainder. The table takes the new widths.
+void saveColumns(WidthTable& table, const QVector<int>& current, int clientWidth, int lineWidth);
+
+// The column commands of the grid's pop-up menu.
+void hideColumn(WidthTable& table, int column);
+void fixColumn(WidthTable& table, int column);
+// Clears every fixed flag and gives hidden and narrow columns 30 pixels;
+// returns how many were hidden.
+int showAllColumns(WidthTable& table);
+
+QString fixedColumnMessage(const QString& title);
+QString shownColumnsMessage(int shown);
+
+// Settings "<grid>_Columns_<i>": width as TypeInteger (default "100"), the
+// fixed flag as TypeBoolean (default false), in the order database.
+WidthTable loadColumnWidths(SettingsStore& orderSettings, const QString& gridName, int columns);
+// Stores every column in one transaction.
+void storeColumnWidths(db::Connection& orderDb, SettingsStore& orderSettings, const QString& gridName,
+                       const WidthTable& table);
+
+} // namespace velmora::search

@@ -1,0 +1,154 @@
+#include "suppliers/search/column_widths.h"
+#include "suppliers/search/goods_columns.h"
+
+#include "storage/schema.h"
+#include "storage/settings_store.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace velmora::search {
+namespace {
+
+WidthTable designTable()
+{
+    WidthTable table;
+    for (const GoodsColumn& c : goodsColumns())
+        table.push_back({c.designWidth, false});
+    return table;
+}
+
+int total(const WidthTable& t, int line)
+{
+    int sum = int(t.size()) * line;
+    for (const ColumnSlot& c : t)
+        sum += c.width;
+    return sum;
+}
+
+TEST(ColumnWidths, FittingFillsTheClientWidth)
+{
+    for (int line : {0, 1}) {
+        for (int width : {1000, 1600, 300, 40}) {
+            SCOPED_TRACE(testing::Message() << "line " << line << " width " << width);
+            WidthTable table = designTable();
+            table[2] = {70, true};   // fixed
+            table[6] = {0, true};    // hidden
+            fitColumns(table, width, line);
+            if (width >= 300) {
+                EXPECT_EQ(total(table, line), width);
+                EXPECT_EQ(table[2].width, 70);
+            }
+            EXPECT_EQ(table[6].width, 0);
+            for (int i = 0; i < table.size(); ++i) {
+                if (!table[i].fixed)
+                    EXPECT_GE(table[i].width, 5) << i;
+            }
+        }
+    }
+}
+
+TEST(ColumnWidths, TheWidestColumnTakesTheRemainder)
+{
+    WidthTable table = {{100, false}, {100, false}, {50, false}};
+    fitColumns(table, 301, 0);
+    // 120.4, 120.4, 60.2 round to 120, 120, 60: the first widest takes the pixel.
+    EXPECT_EQ(table, (WidthTable{{121, false}, {120, false}, {60, false}}));
+    WidthTable one = {{100, false}};
+    fitColumns(one, 500, 0);
+    EXPECT_EQ(one[0].width, 100);  // a single column is left alone
+}
+
+TEST(ColumnWidths, AResizedColumnKeepsItsWidthWhenThereIsRoom)
+{
+    WidthTable table = designTable();
+    fitColumns(table, 1000, 0);
+    QVector<int> current;
+    for (const ColumnSlot& c : table)
+        current << c.width;
+    current[1] += 60;  // the user widened Tovar
+    const int wanted = current[1];
+    saveColumns(table, current, 1000, 0);
+    EXPECT_EQ(table[1].width, wanted);
+    EXPECT_EQ(total(table, 0), 1000);
+    for (const ColumnSlot& c : table)
+        EXPECT_GE(c.width, 0);
+    // Widened beyond the room: cut so the rest get 5 pixels each.
+    current = {};
+    for (const ColumnSlot& c : table)
+        current << c.width;
+    current[0] = 2000;
+    saveColumns(table, current, 1000, 0);
+    EXPECT_LE(table[0].width, 1000 - 5 * 11 + 5);
+    EXPECT_EQ(total(table, 0), 1000);
+}
+
+TEST(ColumnWidths, ResizingTheLastColumnScalesTheOthers)
+{
+    WidthTable table = {{100, false}, {100, false}, {200, false}};
+    saveColumns(table, {100, 100, 300}, 400, 0);
+    // The others had 200 of 400 and now share 100.
+    EXPECT_EQ(table, (WidthTable{{50, false}, {50, false}, {300, false}}));
+}
+
+TEST(ColumnWidths, MenuCommands)
+{
+    WidthTable table = designTable();
+    hideColumn(table, 4);
+    EXPECT_EQ(table[4], (ColumnSlot{0, true}));
+    fixColumn(table, 1);
+    EXPECT_TRUE(table[1].fixed);
+    fitColumns(table, 1000, 0);
+    EXPECT_EQ(table[4].width, 0);
+    EXPECT_EQ(showAllColumns(table), 1);
+    EXPECT_EQ(table[4], (ColumnSlot{30, false}));
+    for (const ColumnSlot& c : table)
+        EXPECT_FALSE(c.fixed);
+    EXPECT_EQ(showAllColumns(table), 0);
+    EXPECT_EQ(shownColumnsMessage(1), QStringLiteral("Показано 1 скрытых колонок.\r\rФиксация ширины с колонок снята!"));
+    EXPECT_EQ(shownColumnsMessage(0), QStringLiteral("Нет ни одной скрытой колонки!\r\rФиксация ширины с колонок снята!"));
+    EXPECT_EQ(fixedColumnMessage(QStringLiteral("Товар")), QStringLiteral("Ширина колонки \"Товар\" зафиксирована!"));
+}
+
+TEST(ColumnWidths, StoredWidthsComeBackAfterARestart)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("BaseZakaz.vdb"));
+    createOrderDatabase(path);
+    WidthTable table = designTable();
+    table[3] = {0, true};
+    fitColumns(table, 1200, 0);
+    {
+        db::Connection orders(path);
+        SettingsStore settings(orders);
+        EXPECT_EQ(loadColumnWidths(settings, QStringLiteral("DBGrid_Tovar"), 11), WidthTable(11, ColumnSlot{100, false}));
+        storeColumnWidths(orders, settings, QStringLiteral("DBGrid_Tovar"), table);
+    }
+    db::Connection orders(path);
+    SettingsStore settings(orders);
+    EXPECT_EQ(loadColumnWidths(settings, QStringLiteral("DBGrid_Tovar"), 11), table);
+    EXPECT_EQ(settings.readInteger(QStringLiteral("DBGrid_Tovar_Columns_1")), table[1].width);
+}
+
+TEST(ColumnTitles, LoadedFromTheSettingsWithTheirDefaults)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("BaseZakaz.vdb"));
+    createOrderDatabase(path);
+    db::Connection orders(path);
+    SettingsStore settings(orders);
+    settings.write(QStringLiteral("Column_art_Name"), QStringLiteral("TypeText"), QStringLiteral("Код"));
+    const ColumnTitles titles = LoadColumnTitles(settings);
+    EXPECT_EQ(titles.ColumnTitleArt, QStringLiteral("Код"));
+    EXPECT_EQ(titles.ColumnTitleGarant, QStringLiteral("Страна"));
+    EXPECT_EQ(titles.ColumnTitleTextNoName, QStringLiteral("Производит."));
+    const QVector<QString> grid = gridTitles(titles, QStringLiteral("RUB"));
+    EXPECT_EQ(grid, (QVector<QString>{"Код", "Товар", "Поставщик", "Цена (RUB)", "Цена (розн.)", "Цена (пост.)",
+                                       "Валюта (пост.)", "Склад", "Страна", "Производит.", "Описание"}));
+}
+
+} // namespace
+} // namespace velmora::search

@@ -1,0 +1,254 @@
+// The search as the user works it, offscreen: type, see the rows, sort by
+// price, open the card; the card's contacts and links; hiding a supplier.
+#include "search_fixture.h"
+
+#include "storage/schema.h"
+#include "suppliers/search/goods_card.h"
+#include "suppliers/search/goods_grid.h"
+#include "suppliers/search/goods_search_controller.h"
+#include "suppliers/search/supplier_goods_model.h"
+#include "suppliers/search/supplier_goods_panel.h"
+#include "suppliers/search/supplier_price_chart.h"
+#include "suppliers/search/supplier_search_bar.h"
+#include "suppliers/search/supplier_selection_panel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace velmora::search {
+namespace {
+
+using test::PriceDbFixture;
+
+QApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "goods_widgets_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication instance(argc, argv);
+    return instance;
+}
+
+template <typename T>
+T* find(QWidget& root, const char* name)
+{
+    T* w = root.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+class GoodsWidgetsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app();
+        fixture.addStandardOffers();
+        fixture.db().exec(QStringLiteral(
+            "INSERT INTO postav_info VALUES ('Бета', 'ООО Бета-Снаб', 'beta.example.com', 'Иван', '+7 495 000', 'b@example.com')"));
+        panel = std::make_unique<SupplierGoodsPanel>(fixture.db());
+        panel->setReporter([this](const QString& m) { messages << m; });
+        panel->resize(1200, 700);
+        panel->show();
+        panel->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+        grid = find<QTableView>(*panel, "DBGrid_Tovar");
+        edit = find<QLineEdit>(*panel, "Edit_Find");
+    }
+
+    QString cell(int row, int column) { return grid->model()->index(row, column).data().toString(); }
+
+    void clickTitle(int column)
+    {
+        QHeaderView* header = grid->horizontalHeader();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+
+    PriceDbFixture fixture;
+    std::unique_ptr<SupplierGoodsPanel> panel;
+    QTableView* grid = nullptr;
+    QLineEdit* edit = nullptr;
+    QStringList messages;
+};
+
+TEST_F(GoodsWidgetsTest, TypeSearchSortAndOpenTheCard)
+{
+    EXPECT_EQ(edit->placeholderText(), kFindPlaceholder);
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("steel"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(cell(0, 1), QStringLiteral("bolt steel"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("Bolt nut steel"));
+    EXPECT_EQ(cell(0, 2), QStringLiteral("Альфа"));
+    EXPECT_TRUE(grid->hasFocus());  // Enter moves on to the grid
+
+    // Price title: ascending, then descending.
+    clickTitle(3);
+    clickTitle(3);
+    EXPECT_EQ(cell(0, 1), QStringLiteral("Bolt nut steel"));
+    EXPECT_TRUE(grid->model()->headerData(3, Qt::Horizontal).toString().startsWith(u'v'));
+    EXPECT_EQ(panel->chart()->bars().size(), 2);
+    EXPECT_EQ(panel->chart()->bars().at(0).label, QStringLiteral("1 Бета"));
+
+    // The card of the first offer, with its supplier's contacts.
+    auto* card = find<QWidget>(*panel, "Panel_TovarViews");
+    EXPECT_FALSE(card->isVisible());
+    // The row that was current before the sort stays current: go to the first.
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    const QRect first = grid->visualRect(grid->model()->index(0, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(find<QLineEdit>(*card, "Edit_ViewsArt")->text(), QStringLiteral("bolt12"));
+    EXPECT_EQ(find<QLineEdit>(*card, "Edit_Price")->text(), QStringLiteral("40"));
+    EXPECT_EQ(find<QLineEdit>(*card, "Edit_PostavName")->text(), QStringLiteral("Бета"));
+    EXPECT_EQ(find<QLineEdit>(*card, "Edit_tel2")->text(), QStringLiteral("+7 495 000"));
+    EXPECT_EQ(find<QLabel>(*card, "Label_site")->text(), QStringLiteral("beta.example.com"));
+    EXPECT_EQ(find<QLineEdit>(*card, "Edit_info2")->text(), QStringLiteral("ООО Бета-Снаб"));
+
+    // The next row belongs to a supplier without contacts.
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(find<QLineEdit>(*card, "Edit_ViewsArt")->text(), QStringLiteral("Z9"));
+    EXPECT_TRUE(find<QLineEdit>(*card, "Edit_tel2")->text().isEmpty());
+
+    // Clicking into the find box hides the card.
+    QTest::mouseClick(edit, Qt::LeftButton);
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(GoodsWidgetsTest, TypingSearchesAfterAPauseAndTheFieldChoiceSearchesAgain)
+{
+    QTest::keyClicks(edit, QStringLiteral("M6"));
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    QTest::qWait(SupplierSearchBar::kTypingPauseMs + 200);
+    EXPECT_EQ(grid->model()->rowCount(), 0);  // the name holds a Cyrillic М
+    find<QRadioButton>(*panel, "RadioButton_TovarArt")->click();
+    EXPECT_EQ(panel->controller()->options().field, SearchField::Article);
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), QStringLiteral("M6-01"));
+    edit->setText(QStringLiteral("china"));
+    QTest::qWait(SupplierSearchBar::kTypingPauseMs + 200);
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+}
+
+TEST_F(GoodsWidgetsTest, BadCharactersShowTheMessageAndThePreviousRows)
+{
+    edit->setText(QStringLiteral("steel"));
+    find<QToolButton>(*panel, "ToolButton_Find")->click();
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    edit->setText(QStringLiteral("[!steel]"));
+    find<QToolButton>(*panel, "ToolButton_Find")->click();
+    EXPECT_EQ(messages, QStringList{kSearchFailedMessage});
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+}
+
+TEST_F(GoodsWidgetsTest, HidingASupplierRefreshesTheGrid)
+{
+    createOrderDatabase(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    db::Connection orders(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    SupplierSelectionPanel selection(fixture.db(), orders);
+    QObject::connect(&selection, &SupplierSelectionPanel::selectionChanged, panel.get(), &SupplierGoodsPanel::searchAgain);
+    edit->setText(QStringLiteral("steel"));
+    find<QToolButton>(*panel, "ToolButton_Find")->click();
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    auto* list = find<QListWidget>(selection, "List_SelPostav");
+    ASSERT_EQ(list->item(0)->text(), QStringLiteral("Альфа"));
+    list->item(0)->setCheckState(Qt::Unchecked);
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 2), QStringLiteral("Бета"));
+}
+
+TEST(GoodsCardTest, ContactsAreReadOnlyWhileTheCardIsShown)
+{
+    app();
+    int reads = 0;
+    GoodsCard card([&](const QString& supplier) -> std::optional<SupplierContacts> {
+        ++reads;
+        return SupplierContacts{"site", "web", "tel " + supplier, "mail", "info"};
+    });
+    OfferCard offer;
+    offer.supplier = QStringLiteral("Бета");
+    card.showOffer(offer);  // hidden: nothing read
+    EXPECT_EQ(reads, 0);
+    EXPECT_TRUE(find<QLineEdit>(card, "Edit_tel2")->text().isEmpty());
+    card.show();
+    card.ShowTovarDetails();
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(find<QLineEdit>(card, "Edit_tel2")->text(), QStringLiteral("tel Бета"));
+    card.Button5Click();
+    card.showOffer(offer);
+    EXPECT_EQ(reads, 1);
+    EXPECT_TRUE(find<QLineEdit>(card, "Edit_tel2")->text().isEmpty());
+}
+
+TEST(GoodsCardTest, LinkButtonsOpenOnlyWebAndMailAddresses)
+{
+    app();
+    GoodsCard card({});
+    QList<QUrl> opened;
+    QStringList errors;
+    card.setLinkOpener([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    card.setErrorReporter([&](const QString& m) { errors << m; });
+    OfferCard offer;
+    offer.description = QStringLiteral("www.example.com/m6");
+    offer.textNoName = QStringLiteral("/usr/bin/xterm");
+    card.showOffer(offer);
+    card.SpeedButton_DescHyperLinkClick();
+    card.SpeedButton_StranaHyperLinkClick();
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("http://www.example.com/m6"))});
+    EXPECT_EQ(errors, QStringList{kLinkFailedMessage + QStringLiteral("/usr/bin/xterm")});
+}
+
+TEST(GoodsCardData, LinkTargets)
+{
+    struct Case {
+        const char* text;
+        const char* url;  // empty: refused
+    };
+    for (const Case& c : {Case{"http://example.com/a", "http://example.com/a"},
+                          Case{"HTTPS://example.com", "https://example.com"}, Case{"ftp://files.example.com/x", "ftp://files.example.com/x"},
+                          Case{"mailto:a@example.com", "mailto:a@example.com"}, Case{"www.example.com", "http://www.example.com"},
+                          Case{"file:///etc/passwd", ""}, Case{"/usr/bin/xterm", ""}, Case{"C:\\Windows\\calc.exe", ""},
+                          Case{"javascript:alert(1)", ""}, Case{"", ""}, Case{"Китай", ""}}) {
+        SCOPED_TRACE(c.text);
+        const std::optional<QUrl> url = linkTarget(QString::fromUtf8(c.text));
+        EXPECT_EQ(url ? url->toString() : QString(), QString::fromUtf8(c.url));
+    }
+}
+
+TEST(GoodsCardData, PricesAsFixedPointWithUpToFourDecimals)
+{
+    struct Case {
+        QVariant value;
+        const char* text;
+    };
+    for (const Case& c : {Case{12.5, "12,5"}, Case{3.0, "3"}, Case{0.12345, "0,1235"}, Case{1234567.1, "1234567,1"},
+                          Case{QVariant(), ""}, Case{-0.00001, "0"}}) {
+        EXPECT_EQ(cardPriceText(c.value), QString::fromUtf8(c.text)) << c.text;
+    }
+}
+
+TEST_F(GoodsWidgetsTest, ContactsComeFromPostavInfo)
+{
+    const auto found = readSupplierContacts(fixture.db(), QStringLiteral("Бета"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->mail, QStringLiteral("b@example.com"));
+    EXPECT_FALSE(readSupplierContacts(fixture.db(), QStringLiteral("O'Neil")));
+}
+
+} // namespace
+} // namespace velmora::search
