@@ -232,5 +232,39 @@ TEST(LoaderFailure, StopDuringWriteRollsBack)
     EXPECT_EQ(after.rateRows, before.rateRows);
 }
 
+// A workbook whose sheet breaks off after thousands of rows: offers already
+// written are rolled back with the rest.
+TEST(LoaderFailure, FileBreakingOffHalfWayRollsBack)
+{
+    TestDatabases dbs;
+    LoadTwoLists(dbs);
+    const QString good = dbs.dir.filePath(QStringLiteral("good.xlsx"));
+    const QString broken = dbs.dir.filePath(QStringLiteral("broken.xlsx"));
+    WriteLargeXlsx(good, 20000, QStringLiteral("usd"));
+    RunPython(QStringLiteral(R"(
+import sys, zipfile
+source, target = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED)
+for item in source.infolist():
+    data = source.read(item.filename)
+    if item.filename.startswith("xl/worksheets/sheet"):
+        data = data[: len(data) * 3 // 4] + b"<row r=\"x\"><c <<<"
+    target.writestr(item, data)
+target.close()
+)"), {good, broken});
+    db::Statement update = dbs.price.prepare(QStringLiteral("UPDATE AllPostavSetup SET Path = ?1 WHERE Postavshik = ?2"));
+    update.bindText(1, broken).bindText(2, kName);
+    update.execute();
+    const Snapshot before = Take(dbs, kName);
+
+    const LoadResult result = Load(dbs, kName);
+    EXPECT_FALSE(result.loaded);
+    EXPECT_TRUE(result.errorText.startsWith(QStringLiteral("Не удалось прочитать прайс-лист"))) << result.errorText.toStdString();
+    const Snapshot after = Take(dbs, kName);
+    ASSERT_EQ(after.offers.size(), before.offers.size());
+    EXPECT_EQ(after.offers.front().number, before.offers.front().number);
+    EXPECT_EQ(after.rateRows, before.rateRows);
+    EXPECT_EQ(after.dataLoad, before.dataLoad);
+}
+
 } // namespace
 } // namespace velmora::loader::test
