@@ -9,12 +9,7 @@ target_sources(velmora_suppliers PRIVATE
 )
 if(EXISTS ${setup_dir}/price_list_setup_tab.cpp)
   target_sources(velmora_suppliers PRIVATE
-      ${setup_dir}/price_list_setup_tab.cpp ${setup_dir}/price_list_setup_tab.h)
-endif()
-# The sheet choice follows the loader's worksheet rule; until the loader's
-# folder plugs in, its column helpers come in from here.
-if(NOT EXISTS ${setup_dir}/../loader/sources.cmake)
-  target_sources(velmora_suppliers PRIVATE
-      ${setup_dir}/../loader/sheet_columns.cpp ${setup_dir}/../loader/sheet_columns.h)
+      ${setup_dir}/price_list_setup_tab.cpp ${setup_dir}/price_list_setup_tab.h
+      ${setup_dir}/setup_panel.cpp ${setup_dir}/setup_panel.h)
 endif()
 target_link_libraries(velmora_suppliers PUBLIC velmora_spreadsheet velmora_sheetview)
