@@ -29,14 +29,24 @@ namespace {
 
 using test::PriceDbFixture;
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "goods_widgets_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
-}
+// One application for the whole run, gone before the program's statics.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "goods_widgets_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+void app() {}
 
 template <typename T>
 T* find(QWidget& root, const char* name)
