@@ -90,6 +90,10 @@ struct TreeWidgetTest : ::testing::Test {
 
 TEST_F(TreeWidgetTest, BuildShowsEveryListWithItsPictureAndFillsTheQueue)
 {
+    QSignalSpy rebuilt(tree.get(), &SupplierTree::loadQueueRebuilt);
+    tree->BuildSupplierTree();
+    ASSERT_EQ(rebuilt.count(), 1);
+    EXPECT_EQ(rebuilt.first().first().toStringList(), QStringList({"Бета", "Альфа", "O'Neil \"Ёлка\""}));
     EXPECT_EQ(tree->objectName(), "TreeView1");
     EXPECT_EQ(nodes(), QStringList({"1:Бета:1", "2:Альфа:5", "4:O'Neil \"Ёлка\":1"}));
     EXPECT_EQ(queue.size(), 5);
@@ -119,7 +123,10 @@ TEST_F(TreeWidgetTest, DeleteAsksThenDropsTheListFromTreeAndQueue)
     EXPECT_TRUE(messages.last().contains("Альфа"));
 
     answer = true;
+    QSignalSpy deleted(tree.get(), &SupplierTree::priceListDeleted);
     tree->DelPriceClick();
+    ASSERT_EQ(deleted.count(), 1);
+    EXPECT_EQ(deleted.first().first().toString(), "Альфа");
     EXPECT_EQ(nodes(), QStringList({"1:Бета:1", "2:O'Neil \"Ёлка\":1"}));
     EXPECT_EQ(queueBoxNames(), QStringList({"Бета", "O'Neil \"Ёлка\""}));
     EXPECT_FALSE(queue.contains(QStringLiteral("Альфа")));

@@ -17,7 +17,13 @@ struct PriceListRow;
 //
 // The queue list box always shows names(): the non-empty entries in index
 // order. A price list that is deleted leaves the queue (remove()). The tree
-// drags a node to the queue as plain text holding the list's name.
+// drags a node to the queue as plain text holding the list's name, from a
+// widget named "TreeView1".
+//
+// A queue widget that keeps its own list of names follows the tree through
+// SupplierTree's signals: loadQueueRebuilt(names) after BuildSupplierTree
+// (every list in Id order), priceListDeleted(name) (drop it), and
+// PriceListSetupTab::priceListRenamed(id, old, new) (rename the entry).
 class LoadQueueNames {
 public:
     LoadQueueNames() = default;

@@ -165,6 +165,7 @@ void SupplierTree::BuildSupplierTree()
     emit goodsSearchRequested();
     selectFirstAndShow();
     refillQueueBox();
+    emit loadQueueRebuilt(LoadQueueNames::fromPriceLists(rows).names());
 }
 
 void SupplierTree::TreeView1Click()
@@ -214,6 +215,7 @@ void SupplierTree::DelPriceClick()
                 delete queueBox_->takeItem(i);
         }
     }
+    emit priceListDeleted(name);
     rebuildNodes();
     if (topLevelItemCount() > 0) {
         QTreeWidgetItem* next = topLevelItem(std::min(row, topLevelItemCount() - 1));

@@ -70,6 +70,11 @@ signals:
     void goodsSearchRequested();
     // A price-list setting was changed (PriceListSettingsChanged is set).
     void priceListSettingsChanged();
+    // The load queue's names after BuildSupplierTree: every list in Id order.
+    void loadQueueRebuilt(const QStringList& names);
+    // A list was deleted: it leaves the load queue (LoadQueueNames and the
+    // box given to setLoadQueue are updated here already).
+    void priceListDeleted(const QString& name);
 
 
 private:
