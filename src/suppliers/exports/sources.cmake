@@ -1,6 +1,8 @@
 # Supplier price-list exports: workbooks from the PriceExcel template, CSV.
 target_sources(velmora_suppliers PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/panel_export.cpp ${CMAKE_CURRENT_LIST_DIR}/panel_export.h
     ${CMAKE_CURRENT_LIST_DIR}/price_list_export.cpp ${CMAKE_CURRENT_LIST_DIR}/price_list_export.h
+    ${CMAKE_CURRENT_LIST_DIR}/price_save_panel.cpp ${CMAKE_CURRENT_LIST_DIR}/price_save_panel.h
 )
 if(TARGET velmora_spreadsheet)
   target_link_libraries(velmora_suppliers PUBLIC velmora_spreadsheet)
