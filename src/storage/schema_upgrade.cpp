@@ -3,7 +3,6 @@
 #include "platform/db/db_error.h"
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 namespace velmora {
