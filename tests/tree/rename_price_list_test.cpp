@@ -1,5 +1,6 @@
 #include "tree_test_support.h"
 
+#include "platform/db/db_error.h"
 #include "storage/settings_store.h"
 #include "suppliers/tree/contact_card.h"
 #include "suppliers/tree/price_lists.h"
@@ -78,6 +79,18 @@ TEST_F(RenameTest, RefusalsAndNoOpsTouchNothing)
     EXPECT_FALSE(RenameRefusalText(RenameResult::NameTaken, "Бета").isEmpty());
     EXPECT_TRUE(RenameRefusalText(RenameResult::Renamed, "x").isEmpty());
     EXPECT_EQ(RenamePriceList(d.priceDb, d.orderDb, 99, QStringLiteral("Гамма")), RenameResult::NoSuchList);
+}
+
+TEST_F(RenameTest, AFailureHalfWayLeavesBothDatabasesAsTheyWere)
+{
+    d.priceDb.exec(QStringLiteral("CREATE TRIGGER no_history_rename BEFORE UPDATE ON AllPriceHistory "
+                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    EXPECT_THROW(RenamePriceList(d.priceDb, d.orderDb, 1, QStringLiteral("Гамма")), db::DbError);
+    EXPECT_EQ(d.namesInIdOrder(), QStringList({"1=Альфа", "2=Бета"}));
+    EXPECT_EQ(d.rowsOf(QStringLiteral("AllTovarPostav"), QStringLiteral("Альфа")), 2);
+    EXPECT_EQ(d.rowsOf(QStringLiteral("AllPostavPage"), QStringLiteral("Альфа")), 1);
+    EXPECT_EQ(settingRows(QStringLiteral("Альфа_PostavDisable")), 1);
+    EXPECT_EQ(settingRows(QStringLiteral("Гамма_PostavDisable")), 0);
 }
 
 TEST_F(RenameTest, ChangingOnlyTheCaseIsARename)

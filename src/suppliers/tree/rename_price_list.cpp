@@ -3,6 +3,8 @@
 #include "platform/db/statement.h"
 #include "suppliers/tree/price_lists.h"
 
+#include <optional>
+
 namespace velmora {
 
 QString RenameRefusalText(RenameResult result, const QString& newName)
@@ -42,11 +44,9 @@ void renameIn(db::Connection& db, const QString& table, const QString& column, c
     st.execute();
 }
 
+// Runs in the caller's transaction on the order database.
 void renameSettings(db::Connection& orderDb, const QString& oldName, const QString& newName)
 {
-    if (!orderDb.tableExists(QStringLiteral("settings")))
-        return;
-    db::Transaction tx(orderDb);
     // Binary comparison: a case-only rename must not delete its own rows.
     db::Statement dropStale = orderDb.prepare(QStringLiteral("DELETE FROM settings WHERE ParName = ?1 COLLATE BINARY"));
     db::Statement move = orderDb.prepare(
@@ -70,7 +70,6 @@ void renameSettings(db::Connection& orderDb, const QString& oldName, const QStri
         move.bind(1, to).bind(2, from);
         move.execute();
     }
-    tx.commit();
 }
 
 } // namespace
@@ -89,6 +88,14 @@ RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, q
     if (PriceListNameTaken(priceDb, name, id))
         return RenameResult::NameTaken;
 
+    // The settings live in the other database: its transaction opens first
+    // and commits last, so a failure in either leaves both as they were.
+    const bool separateSettings = &orderDb != &priceDb && orderDb.tableExists(QStringLiteral("settings"));
+    std::optional<db::Transaction> settingsTx;
+    if (separateSettings) {
+        settingsTx.emplace(orderDb);
+        renameSettings(orderDb, oldName, name);
+    }
     {
         db::Transaction tx(priceDb);
         db::Statement setup = priceDb.prepare(QStringLiteral("UPDATE AllPostavSetup SET Postavshik = ?1 WHERE Id = ?2"));
@@ -108,9 +115,12 @@ RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, q
             }
             renameIn(priceDb, QStringLiteral("postav_info"), QStringLiteral("Postavshik"), oldName, name);
         }
+        if (!separateSettings && priceDb.tableExists(QStringLiteral("settings")))
+            renameSettings(priceDb, oldName, name);
         tx.commit();
     }
-    renameSettings(orderDb, oldName, name);
+    if (settingsTx)
+        settingsTx->commit();
     return RenameResult::Renamed;
 }
 

@@ -25,8 +25,9 @@ QStringList PerPriceListSettingSuffixes();
 // Renames the price list with this Id to `newName` (surrounding blanks
 // dropped) everywhere its name is the key: AllPostavSetup, AllPostavPage,
 // AllTovarPostav, BrandNamePostav, AllPriceHistory and postav_info in the
-// price database, in one transaction; then its per-list settings in the
-// order database, in one transaction there. An empty name and a name that
+// price database, and its per-list settings in the order database; the
+// two transactions commit together (settings last), so a failure leaves
+// both databases as they were and throws db::DbError. An empty name and a name that
 // another list has already (compared without case) are refused and change
 // nothing. A name that differs from the old one only in case is a rename.
 RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, qint64 id, const QString& newName);
