@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -217,6 +219,56 @@ TEST_F(ThreeLists, NewFileCheckOffersChangedFilesOnly)
     questions.clear();
     checking.CheckUpdatedPriceLists();
     EXPECT_TRUE(questions.isEmpty());
+}
+
+TEST_F(ThreeLists, SingleListLoadsOnTheThreadWithoutExportAndRefusesASecond)
+{
+    LoadQueuePanel panel(Environment());
+    QSignalSpy single(&panel, &LoadQueuePanel::singleLoadFinished);
+    ASSERT_TRUE(panel.startSingleLoad(first));
+    EXPECT_FALSE(panel.startSingleLoad(third)) << "one run at a time";
+    ASSERT_TRUE(single.wait(60000));
+    EXPECT_EQ(single.at(0).at(0).toString(), first);
+    EXPECT_EQ(single.at(0).at(1).toString(), QString());
+    EXPECT_EQ(ReadOffers(dbs.price, first).size(), 3u);
+    EXPECT_EQ(ReadOffers(dbs.price, third).size(), 0u);
+    EXPECT_FALSE(QDir(dbs.dir.filePath(QStringLiteral("prices/Export"))).exists());
+
+    ASSERT_TRUE(panel.startSingleLoad(second));
+    ASSERT_TRUE(single.wait(60000));
+    EXPECT_TRUE(single.at(1).at(1).toString().startsWith(QStringLiteral("Не удалось прочитать прайс-лист")));
+    EXPECT_EQ(Button(panel)->text(), kStartLoadCaption);
+}
+
+TEST_F(ThreeLists, HandOverOfTheLoadingRole)
+{
+    LoadQueueEnvironment env = Environment();
+    env.userName = QStringLiteral("ivanov");
+    bool answer = true;
+    QStringList told;
+    env.ask = [&](const QString&) { return answer; };
+    env.inform = [&](const QString& text) { told << text; };
+    LoadQueuePanel panel(env);
+    QSignalSpy role(&panel, &LoadQueuePanel::loadAdminChanged);
+    auto* box = panel.findChild<QCheckBox*>(QStringLiteral("CheckBox_LoadBasePostav"));
+    ASSERT_TRUE(box);
+
+    answer = false; // unticked, then "No": this user stays
+    box->setChecked(false);
+    panel.CheckBox_LoadBasePostavClick(false);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(ReadIniString(ini, QStringLiteral("SetupUsers"), QString(), QStringLiteral("UserAdminName")),
+              QStringLiteral("ivanov"));
+    EXPECT_EQ(role.count(), 0);
+
+    answer = true;
+    box->setChecked(false);
+    panel.CheckBox_LoadBasePostavClick(false);
+    EXPECT_EQ(ReadIniString(ini, QStringLiteral("SetupUsers"), QStringLiteral("x"), QStringLiteral("UserAdminName")), QString());
+    ASSERT_EQ(role.count(), 1);
+    EXPECT_FALSE(role.at(0).at(0).toBool());
+    EXPECT_EQ(told, QStringList(QStringLiteral(
+                        "Запустите программу под другим пользователем,\rчтобы передать ему управление загрузкой прайс-листов!")));
 }
 
 TEST_F(ThreeLists, DroppingAQueuedNameSelectsIt)

@@ -1,5 +1,6 @@
 #include "suppliers/loader/load_queue_panel.h"
 
+#include "platform/files/ini_file.h"
 #include "storage/settings_store.h"
 #include "suppliers/exports/price_list_export.h"
 #include "suppliers/loader/price_list_load_thread.h"
@@ -46,6 +47,12 @@ LoadQueuePanel::LoadQueuePanel(LoadQueueEnvironment environment, QWidget* parent
     list_->viewport()->installEventFilter(this);
     autoExport_ = new QCheckBox(QStringLiteral("Автосохранять после загрузки"), this);
     autoExport_->setObjectName(QStringLiteral("CheckBox_AutoExportPrice"));
+    loadBase_ = new QCheckBox(QStringLiteral("Загружать прайс-листы в базу"), this);
+    loadBase_->setObjectName(QStringLiteral("CheckBox_LoadBasePostav"));
+    loadBase_->setChecked(environment_.isLoadAdmin);
+    loadBase_->setToolTip(QStringLiteral("Убрав галочку Вы передадите управление загрузкой прайс-листов другому пользователю"));
+    autoSaveIni_ = new QCheckBox(QStringLiteral("при закрытии программы"), this);
+    autoSaveIni_->setObjectName(QStringLiteral("CheckBox_AutoSaveIniFile"));
     button_ = new QPushButton(kStartLoadCaption, this);
     button_->setObjectName(QStringLiteral("Button_LoadPrice"));
 
@@ -57,6 +64,8 @@ LoadQueuePanel::LoadQueuePanel(LoadQueueEnvironment environment, QWidget* parent
     layout->addLayout(top);
     layout->addWidget(list_, 1);
     layout->addWidget(autoExport_);
+    layout->addWidget(loadBase_);
+    layout->addWidget(autoSaveIni_);
     layout->addWidget(button_);
 
     newFileTimer_ = new QTimer(this);
@@ -64,8 +73,11 @@ LoadQueuePanel::LoadQueuePanel(LoadQueueEnvironment environment, QWidget* parent
     newFileTimer_->setSingleShot(true);
     newFileTimer_->setInterval(1000);
 
-    if (environment_.orderDb)
-        autoExport_->setChecked(SettingsStore(*environment_.orderDb).readBoolean(QStringLiteral("AutoExportPrice"), QStringLiteral("-1")));
+    if (environment_.orderDb) {
+        SettingsStore settings(*environment_.orderDb);
+        autoExport_->setChecked(settings.readBoolean(QStringLiteral("AutoExportPrice"), QStringLiteral("-1")));
+        autoSaveIni_->setChecked(settings.readBoolean(QStringLiteral("CheckBox_AutoSaveIniFile"), QStringLiteral("-1")));
+    }
 
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     connect(button_, &QPushButton::clicked, this, &LoadQueuePanel::Button_LoadPriceClick);
@@ -78,6 +90,12 @@ LoadQueuePanel::LoadQueuePanel(LoadQueueEnvironment environment, QWidget* parent
             WriteSetting(*environment_.orderDb, QStringLiteral("AutoExportPrice"), QStringLiteral("TypeBoolean"),
                          on ? QStringLiteral("True") : QStringLiteral("False"));
     });
+    connect(autoSaveIni_, &QCheckBox::clicked, this, [this](bool on) {
+        if (environment_.orderDb)
+            WriteSetting(*environment_.orderDb, QStringLiteral("CheckBox_AutoSaveIniFile"), QStringLiteral("TypeBoolean"),
+                         on ? QStringLiteral("True") : QStringLiteral("False"));
+    });
+    connect(loadBase_, &QCheckBox::clicked, this, &LoadQueuePanel::CheckBox_LoadBasePostavClick);
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { emit queueEntryClicked(item->text()); });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] {
         const int row = list_->currentRow();
@@ -147,6 +165,17 @@ void LoadQueuePanel::startNewFileTimer()
     newFileTimer_->start();
 }
 
+void LoadQueuePanel::inform(const QString& text)
+{
+    if (environment_.inform) {
+        environment_.inform(text);
+        return;
+    }
+    QString shown = text;
+    shown.replace(u'\r', u'\n');
+    QMessageBox::information(this, QString(), shown);
+}
+
 bool LoadQueuePanel::ask(const QString& text)
 {
     if (environment_.ask)
@@ -168,11 +197,6 @@ void LoadQueuePanel::Button_LoadPriceClick()
         }
         return;
     }
-    startRun();
-}
-
-void LoadQueuePanel::startRun()
-{
     const int count = list_->count();
     int start = list_->currentRow();
     if (start < 0 || start >= count) {
@@ -180,6 +204,20 @@ void LoadQueuePanel::startRun()
         if (count > 0)
             list_->setCurrentRow(0);
     }
+    startRun(queueNames().mid(start), false);
+}
+
+bool LoadQueuePanel::startSingleLoad(const QString& name)
+{
+    if (loadThread_)
+        return false;
+    startRun({name}, true);
+    singleName_ = name;
+    return true;
+}
+
+void LoadQueuePanel::startRun(const QStringList& names, bool singleList)
+{
     LoadRunSettings settings;
     settings.pricePath = environment_.pricePath;
     settings.orderPath = environment_.orderPath;
@@ -191,8 +229,9 @@ void LoadQueuePanel::startRun()
         settings.rates = environment_.rates();
     if (environment_.orderDb)
         settings.titles = exports::ExportColumnTitles::fromSettings(*environment_.orderDb);
-    const QStringList names = queueNames();
-    settings.names = names.mid(start);
+    settings.names = names;
+    settings.singleList = singleList;
+    singleName_.clear();
 
     elapsed_.ElapsedTimeText(true);
     stopping_ = false;
@@ -219,15 +258,45 @@ void LoadQueuePanel::SyncLoadStatus(const QString& statusText, const QString& bu
 
 void LoadQueuePanel::threadEnded()
 {
+    QString firstError;
     if (TPriceListLoadSave* thread = loadThread_) {
         loadThread_ = nullptr;
         thread->wait();
+        firstError = thread->firstError();
         thread->deleteLater();
     }
     stopping_ = false;
     button_->setText(kStartLoadCaption);
     button_->setEnabled(true);
+    const QString single = std::exchange(singleName_, QString());
+    if (!single.isEmpty())
+        emit singleLoadFinished(single, firstError);
     emit loadRunFinished();
+}
+
+void LoadQueuePanel::CheckBox_LoadBasePostavClick(bool checked)
+{
+    const QString section = QStringLiteral("SetupUsers");
+    const QString key = QStringLiteral("UserAdminName");
+    const QString user = environment_.userName.isEmpty() ? QStringLiteral("Unknown") : environment_.userName.left(255);
+    if (!checked &&
+        ask(QStringLiteral("Уверены что хотите передать управление\rзагрузкой прайс-листов другому пользователю?"))) {
+        environment_.isLoadAdmin = false;
+        loadBase_->setToolTip(QStringLiteral("Запустите программу под другим пользователем, чтобы передать ему управление!"));
+        WriteIniString(environment_.userIniPath, section, QString(), key);
+        emit loadAdminChanged(false);
+        inform(QStringLiteral("Запустите программу под другим пользователем,\rчтобы передать ему управление загрузкой прайс-листов!"));
+        return;
+    }
+    // Kept, or taken over: this user loads the price lists.
+    loadBase_->setToolTip(QStringLiteral("Убрав галочку Вы передадите управление загрузкой прайс-листов другому пользователю"));
+    WriteIniString(environment_.userIniPath, section, user, key);
+    loadBase_->setChecked(true);
+    autoExport_->show();
+    if (!environment_.isLoadAdmin) {
+        environment_.isLoadAdmin = true;
+        emit loadAdminChanged(true);
+    }
 }
 
 void LoadQueuePanel::CheckUpdatedPriceLists()
@@ -248,7 +317,7 @@ void LoadQueuePanel::CheckUpdatedPriceLists()
         return;
     list_->setCurrentRow(0);
     if (!isLoadRunning())
-        startRun();
+        startRun(queueNames(), false);
 }
 
 bool LoadQueuePanel::eventFilter(QObject* watched, QEvent* event)

@@ -33,8 +33,11 @@ struct LoadQueueEnvironment {
     db::Connection* orderDb = nullptr;
     // The current currency rates, copied at each start.
     std::function<CurrencyTable()> rates;
-    // A Yes/No question; the default shows a message box.
+    // A Yes/No question and an information message; the defaults show
+    // message boxes.
     std::function<bool(const QString& text)> ask;
+    std::function<void(const QString& text)> inform;
+    QString userName;       // the login name written as UserAdminName
     QueuePauses pauses;
 };
 
@@ -63,11 +66,18 @@ public:
     // Arms Timer_PostavNewTimer: the new-file check 1000 ms later, once.
     void startNewFileTimer();
 
+    // Loads one list on the load thread, without the after-queue step, so
+    // the window stays usable; false (nothing started) while a run goes on.
+    bool startSingleLoad(const QString& name);
+
 public slots:
     void Button_LoadPriceClick();
     void CheckUpdatedPriceLists();
     // Runs on the main thread for every report of the load thread.
     void SyncLoadStatus(const QString& statusText, const QString& buttonCaption);
+    // "Загружать прайс-листы в базу": hands the administrator role over,
+    // or takes it.
+    void CheckBox_LoadBasePostavClick(bool checked);
 
 signals:
     // Status bar panel 1 and panel 2 (elapsed "hh:mm:ss").
@@ -77,22 +87,30 @@ signals:
     void combinedExportRequested(const QString& ownStockName, const QStringList& supplierNames);
     void repricingRequested();
     void loadRunFinished();
+    // A single-list load ended; errorText is "" when the list was loaded.
+    void singleLoadFinished(const QString& name, const QString& errorText);
+    // The role changed by the hand-over box (start-up applies it).
+    void loadAdminChanged(bool isLoadAdmin);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void startRun();
+    void startRun(const QStringList& names, bool singleList);
     void threadEnded();
     bool ask(const QString& text);
+    void inform(const QString& text);
 
     LoadQueueEnvironment environment_;
     QListWidget* list_ = nullptr;
     QPushButton* button_ = nullptr;
     QCheckBox* autoExport_ = nullptr;
+    QCheckBox* loadBase_ = nullptr;
+    QCheckBox* autoSaveIni_ = nullptr;
     QTimer* newFileTimer_ = nullptr;
     QPointer<TPriceListLoadSave> loadThread_;
     bool stopping_ = false;
+    QString singleName_; // the list of a single-list run
     ElapsedTimer elapsed_;
 };
 

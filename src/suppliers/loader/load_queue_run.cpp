@@ -63,6 +63,11 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
     }
 
     outcome.statusText = QStringLiteral("Загрузка файлов ЗАВЕРШЕНА!");
+    if (switches.singleList) {
+        if (outcome.failed == 0)
+            host.report(outcome.statusText, kStartLoadCaption);
+        return outcome;
+    }
     host.report(outcome.statusText, kStopLoadCaption);
     host.pause(pauses.afterQueue);
 

@@ -33,6 +33,7 @@ struct QueueSwitches {
     bool ormita = false;     // ClientModeOrmita
     bool exportCsv = false;  // SetupUser.ini Export_CSV = "1"
     bool autoExport = true;  // setting AutoExportPrice
+    bool singleList = false; // one list loaded on request: no after-queue step
 };
 
 struct QueuePauses {

@@ -24,8 +24,9 @@ bool iniSwitch(const QString& ini, const char* key)
 class ThreadHost : public QueueRunHost, public LoadProgress {
 public:
     ThreadHost(TPriceListLoadSave& thread, const LoadRunSettings& settings, db::Connection& priceDb,
-               db::Connection& orderDb, QString& lastStatus)
+               db::Connection& orderDb, QString& lastStatus, QString& firstError)
         : thread_(thread), settings_(settings), priceDb_(priceDb), orderDb_(orderDb), lastStatus_(lastStatus),
+          firstError_(firstError),
           switches_(LoaderSwitches::fromIni(settings.userIniPath, settings.ormita))
     {
     }
@@ -56,6 +57,8 @@ public:
         const LoadResult result = LoadPriceList(priceDb_, orderDb_, request);
         if (result.loaded)
             report(loadedText(result.offerCount), kStopLoadCaption);
+        if (!result.errorText.isEmpty() && firstError_.isEmpty())
+            firstError_ = result.errorText;
         return result.errorText;
     }
 
@@ -119,6 +122,7 @@ private:
     db::Connection& priceDb_;
     db::Connection& orderDb_;
     QString& lastStatus_;
+    QString& firstError_;
     LoaderSwitches switches_;
     QString name_;
     QString statusText_;
@@ -149,11 +153,14 @@ void TPriceListLoadSave::run()
         switches.exportCsv = iniSwitch(settings_.userIniPath, "Export_CSV");
         switches.ormita = settings_.ormita;
         switches.autoExport = SettingsStore(orderDb).readBoolean(QStringLiteral("AutoExportPrice"), QStringLiteral("-1"));
-        ThreadHost host(*this, settings_, priceDb, orderDb, lastStatus);
+        switches.singleList = settings_.singleList;
+        ThreadHost host(*this, settings_, priceDb, orderDb, lastStatus, firstError_);
         outcome_ = RunLoadQueue(settings_.names, host, switches, settings_.pauses);
     } catch (const std::exception& error) {
         outcome_.statusText = lastStatus + QStringLiteral("  #####  ") + QString::fromUtf8(error.what()) +
                               QStringLiteral("  #####  ");
+        if (firstError_.isEmpty())
+            firstError_ = QString::fromUtf8(error.what());
         emit statusReported(outcome_.statusText, kStartLoadCaption);
     }
 }

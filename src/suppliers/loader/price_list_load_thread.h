@@ -21,6 +21,7 @@ struct LoadRunSettings {
     CurrencyTable rates;
     bool ormita = false;
     QStringList names;     // the queue from the selected entry on
+    bool singleList = false; // no after-queue step
     exports::ExportColumnTitles titles;
     QueuePauses pauses;
 };
@@ -45,8 +46,10 @@ public:
     bool stopRequested() const { return stop_; }
     bool abortRequested() const { return abort_; }
 
-    // The outcome once the thread has finished.
+    // The outcome once the thread has finished; firstError is the error text
+    // of the first list that failed.
     const QueueRunOutcome& outcome() const { return outcome_; }
+    const QString& firstError() const { return firstError_; }
 
 signals:
     // StatusText and ButtonCaptionText; the receiver runs SyncLoadStatus.
@@ -62,6 +65,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> abort_{false};
     QueueRunOutcome outcome_;
+    QString firstError_;
 };
 
 } // namespace velmora::loader
