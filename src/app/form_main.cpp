@@ -141,6 +141,7 @@ bool Form_main::FormCreate()
             pages->setCurrentIndex(6);
         applySearchOptions(settings);
 
+        runHook(hooks_.StartupSettled);
         runHook(hooks_.RefreshCurrencyRates);
         runHook(hooks_.LoadColumnTitles);
         runHook(hooks_.BuildSupplierTree);

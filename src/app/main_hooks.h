@@ -11,6 +11,10 @@ namespace velmora {
 // left empty does nothing, so the window works before every subsystem is
 // there. All of them run on the main thread.
 struct MainHooks {
+    // Both databases are open and the role, client switches and cached
+    // settings are settled: subsystems that need them finish their set-up
+    // here, before the refreshes of the end of start-up.
+    std::function<void()> StartupSettled;
     // Currency rates: refreshes the rates and clears RatesRefreshRunning.
     std::function<void()> RefreshCurrencyRates;
     // Supplier goods grid: user column titles, columns, sort marks.

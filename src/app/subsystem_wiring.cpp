@@ -1,12 +1,31 @@
+#include "main_wiring.h"
 #include "program.h"
+
+#include <QVBoxLayout>
 
 namespace velmora {
 
 void wireSubsystems(Program& program)
 {
-    // Each subsystem that joins the main window places its widgets here
-    // (Form_main::placeWidget) and sets the hooks it serves.
-    (void)program;
+    Form_main& form = *program.Form_main();
+    auto* wiring = new MainWiring(form, program.globals());
+
+    wireSettingsPanel(*wiring);
+    wireCurrency(*wiring);
+    wireLoadQueue(*wiring);
+    wireMainMenu(*wiring);
+
+    // The settings panel's groups stand at its top.
+    if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))
+        if (auto* layout = qobject_cast<QVBoxLayout*>(panel->layout()))
+            layout->addStretch(1);
+
+    form.hooks().StartupSettled = [wiring] {
+        for (const auto& step : wiring->onStartupSettled)
+            step();
+        // Again now that every piece's controls are there.
+        wiring->form.ApplyAdminRole();
+    };
 }
 
 } // namespace velmora

@@ -1,0 +1,49 @@
+#include "main_wiring.h"
+
+#include "main_status_bar.h"
+
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace velmora {
+
+MainWiring::MainWiring(Form_main& form, AppGlobals& globals) : QObject(&form), form(form), globals(globals)
+{
+    setObjectName(QStringLiteral("MainWiring"));
+}
+
+MainWiring* MainWiring::of(Form_main& form)
+{
+    return form.findChild<MainWiring*>(QStringLiteral("MainWiring"), Qt::FindDirectChildrenOnly);
+}
+
+void MainWiring::showStatus(const QString& text)
+{
+    setMainStatusText(form, 1, text);
+}
+
+void MainWiring::searchGoodsAgain()
+{
+    globals.LastFindText.clear();
+    runHook(form.hooks().SearchSupplierGoods);
+}
+
+void MainWiring::showSootvPage(int index)
+{
+    if (auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv")))
+        pages->setCurrentIndex(index);
+}
+
+QToolButton* MainWiring::addToolButton(const QString& name, const QString& hint, const QIcon& icon)
+{
+    auto* button = new QToolButton;
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    button->setToolTip(hint);
+    form.placeWidget(QStringLiteral("ToolBar1"), button);
+    return button;
+}
+
+} // namespace velmora

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app_globals.h"
+#include "form_main.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <vector>
+
+class QToolButton;
+
+namespace velmora {
+
+class CurrencyPanel;
+namespace loader {
+class LoadQueuePanel;
+}
+
+// The subsystem pieces placed into the main window and what they share:
+// one instance per main window (its child), built by wireSubsystems. The
+// pieces never know each other; the connections between them are made
+// here, through the pointers below (null while a piece is not there).
+class MainWiring : public QObject {
+    Q_OBJECT
+public:
+    MainWiring(Form_main& form, AppGlobals& globals);
+
+    Form_main& form;
+    AppGlobals& globals;
+
+    QPointer<CurrencyPanel> currency;
+    QPointer<loader::LoadQueuePanel> loadQueue;
+
+    // Set-up steps that need the open databases and the settled role; run
+    // in order by the StartupSettled hook.
+    std::vector<std::function<void()>> onStartupSettled;
+
+    // The wiring of one main window, once it is there.
+    static MainWiring* of(Form_main& form);
+
+    // Status bar panel 1 (texts) and 2 (elapsed time).
+    void showStatus(const QString& text);
+    // Runs the supplier goods search again with the same find text (after
+    // prices or the shown suppliers changed).
+    void searchGoodsAgain();
+    // Shows the page of PageControl_Sootv with this index.
+    void showSootvPage(int index);
+    // Marks the price-list settings as changed (written at close).
+    void markPriceListSettingsChanged() { globals.PriceListSettingsChanged = true; }
+
+    // A button of the main tool bar, added after the frame's own buttons.
+    QToolButton* addToolButton(const QString& name, const QString& hint, const QIcon& icon);
+};
+
+// An item of the main menu, in the named menu (made on first use).
+QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString& menuTitle, const QString& name,
+                         const QString& caption);
+
+// One piece each; a piece whose folder is not part of the build has no
+// function here.
+void wireCurrency(MainWiring& wiring);
+void wireLoadQueue(MainWiring& wiring);
+void wireSettingsPanel(MainWiring& wiring);
+void wireMainMenu(MainWiring& wiring);
+
+} // namespace velmora

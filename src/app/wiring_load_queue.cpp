@@ -1,0 +1,83 @@
+// The load queue: its panel under the supplier tree, opened by the tool
+// button "Очередь загрузки" and by the new-file check after the first
+// showing; the thread's status in the status bar; a finished run shows the
+// new goods.
+#include "main_wiring.h"
+
+#include "main_status_bar.h"
+#include "suppliers/currency/currency_panel.h"
+#include "suppliers/loader/load_queue_panel.h"
+
+#include <QStyle>
+#include <QToolButton>
+
+namespace velmora {
+
+namespace {
+
+const QString kOptionLocked = QStringLiteral("Опция заблокирована!\rПроверьте настройки.");
+
+// The panel needs the open databases and the settled role, so it is made
+// at the end of start-up.
+void createLoadQueuePanel(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    AppGlobals& globals = wiring.globals;
+
+    loader::LoadQueueEnvironment environment;
+    environment.pricePath = form.ADOConnection.path();
+    environment.orderPath = form.ADOConnection_Zakaz.path();
+    environment.userIniPath = globals.UserIniPath;
+    environment.programFolder = form.folders().programFolder;
+    environment.ormita = globals.ClientModeOrmita;
+    environment.isLoadAdmin = globals.IsLoadAdmin;
+    environment.priceDb = &form.ADOConnection;
+    environment.orderDb = &form.ADOConnection_Zakaz;
+    QPointer<CurrencyPanel> currency = wiring.currency;
+    environment.rates = [currency] { return currency ? currency->currencyTable() : CurrencyTable{}; };
+    if (form.dialogs().confirm)
+        environment.ask = form.dialogs().confirm;
+
+    auto* panel = new loader::LoadQueuePanel(std::move(environment));
+    panel->hide();
+    form.placeWidget(QStringLiteral("Panel_AllTovar"), panel);
+    wiring.loadQueue = panel;
+
+    QObject::connect(panel, &loader::LoadQueuePanel::statusChanged, &wiring,
+                     [&form](const QString& status, const QString& elapsed) {
+                         setMainStatusText(form, 1, status);
+                         setMainStatusText(form, 2, elapsed);
+                     });
+    QObject::connect(panel, &loader::LoadQueuePanel::repricingRequested, &wiring, [&wiring] {
+        if (wiring.currency)
+            wiring.currency->RepriceForeignGoods();
+    });
+    QObject::connect(panel, &loader::LoadQueuePanel::loadRunFinished, &wiring, &MainWiring::searchGoodsAgain);
+    QObject::connect(panel, &loader::LoadQueuePanel::queueChanged, &wiring, &MainWiring::markPriceListSettingsChanged);
+
+    form.hooks().CheckUpdatedPriceLists = [panel] { panel->CheckUpdatedPriceLists(); };
+}
+
+} // namespace
+
+void wireLoadQueue(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    wiring.onStartupSettled.push_back([&wiring] { createLoadQueuePanel(wiring); });
+
+    QToolButton* queue = wiring.addToolButton(QStringLiteral("ToolButton8"), QStringLiteral("Очередь загрузки"),
+                                              form.style()->standardIcon(QStyle::SP_BrowserReload));
+    QObject::connect(queue, &QToolButton::clicked, &wiring, [&wiring] {
+        if (!wiring.globals.IsLoadAdmin) {
+            if (wiring.form.dialogs().message)
+                wiring.form.dialogs().message(kOptionLocked);
+            return;
+        }
+        if (!wiring.loadQueue)
+            return;
+        wiring.loadQueue->show();
+        wiring.loadQueue->CheckUpdatedPriceLists();
+    });
+}
+
+} // namespace velmora

@@ -1,0 +1,48 @@
+// The main window's menu: the windows and commands that no control of the
+// window reaches, under their own captions.
+#include "main_wiring.h"
+
+#include <QMenu>
+#include <QMenuBar>
+
+namespace velmora {
+
+namespace {
+
+QMenu* namedMenu(QMenuBar* bar, const QString& name, const QString& title)
+{
+    if (auto* menu = bar->findChild<QMenu*>(name))
+        return menu;
+    QMenu* menu = bar->addMenu(title);
+    menu->setObjectName(name);
+    return menu;
+}
+
+} // namespace
+
+QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString& menuTitle, const QString& name,
+                         const QString& caption)
+{
+    QMenuBar* bar = form.menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QAction* action = namedMenu(bar, menuName, menuTitle)->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void wireMainMenu(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    QAction* exit = addMainMenuItem(form, QStringLiteral("Menu_File"), QStringLiteral("Файл"),
+                                    QStringLiteral("ProgramExit"), QStringLiteral("Выход"));
+    QObject::connect(exit, &QAction::triggered, &form, [&form] {
+        // Closing first, so the close-time settings are stored.
+        form.close();
+        form.ProgramExitClick();
+    });
+    QAction* about = addMainMenuItem(form, QStringLiteral("Menu_Help"), QStringLiteral("Справка"),
+                                     QStringLiteral("About"), QStringLiteral("О программе"));
+    QObject::connect(about, &QAction::triggered, &form, &Form_main::AboutClick);
+}
+
+} // namespace velmora

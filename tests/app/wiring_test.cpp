@@ -1,0 +1,268 @@
+// The program with its subsystem pieces wired into the main window: each
+// piece in its place, and one path across pieces per piece on a small
+// database.
+#include "app/main_status_bar.h"
+#include "app/program.h"
+#include "app/velmora_application.h"
+#include "app_test_support.h"
+#include "suppliers/currency/rate_settings.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        // Rate downloads go to a closed local port: they fail at once.
+        qputenv("VELMORA_RATES_BASE_URL", "http://127.0.0.1:9");
+        instance = std::make_unique<VelmoraApplication>(argc, argv);
+    }
+    void TearDown() override { instance.reset(); }
+
+    static inline std::unique_ptr<VelmoraApplication> instance;
+
+private:
+    int argc = 1;
+    char name[16] = "test_app_wiring";
+    char* argv[2] = {name, nullptr};
+};
+const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+// Processes events until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, int ms = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void processEventsFor(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+// An installation whose default price database already holds what a case
+// needs; the program copies it into the fresh data folder at its start.
+struct WiredInstallation : Installation {
+    QStringList messages;
+    QStringList questions;
+    bool answer = false;
+
+    db::Connection priceDefaults() { return db::Connection(program + QStringLiteral("PRICE.vdb")); }
+
+    ProgramOptions options(const QString& user = QStringLiteral("anna"))
+    {
+        ProgramOptions o;
+        o.folders = {program, data, user};
+        o.dialogs.message = [this](const QString& text) { messages << text; };
+        o.dialogs.confirm = [this](const QString& text) {
+            questions << text;
+            return answer;
+        };
+        o.dialogs.openFileName = [](QWidget*, const QString&) { return QString(); };
+        o.interactive = false;
+        return o;
+    }
+};
+
+// Rates fixed in the database, no download: USD 90 roubles.
+void fixRatesWithoutDownload(db::Connection& priceDb)
+{
+    rate_settings::setDownloadEnabled(priceDb, false);
+    rate_settings::setSourceSetting(priceDb, 1); // Russia: RUB is the home currency
+    rate_settings::setDisplayIndex(priceDb, 2);  // prices shown in RUB
+    rate_settings::storeRate(priceDb, 0, 90.0);
+}
+
+void addPriceList(db::Connection& priceDb, int id, const QString& name, const QString& path)
+{
+    db::Statement insert = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion,"
+        " Valuta) VALUES (?1, ?2, ?3, 1, '', 1, 0, 1, 0)"));
+    insert.bindInt(1, id).bindText(2, name).bindText(3, path);
+    insert.execute();
+}
+
+// One offer quoted in USD, stored at 90 roubles per dollar.
+void addUsdOffer(db::Connection& priceDb, const QString& supplier, const QString& name, double usd)
+{
+    db::Statement offer = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllTovarPostav (Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Sklad, Garant, Description,"
+        " TextNoName, Dates, Check_obrab, Check_sootv) VALUES (?1, 'A1', ?2, ?3, ?3, ?3, '', '', '', '', 0, '', '')"));
+    offer.bindText(1, supplier).bindText(2, name).bindDouble(3, usd * 90);
+    offer.execute();
+    db::Statement rate = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen, Dates)"
+        " VALUES (last_insert_rowid(), ?1, ?1, 'USD', 1, 0, 0)"));
+    rate.bindDouble(1, usd);
+    rate.execute();
+}
+
+double storedPrice(const QString& path, const QString& name)
+{
+    db::Connection connection(path, db::OpenMode::ReadOnly);
+    db::Statement select = connection.prepare(QStringLiteral("SELECT Price FROM AllTovarPostav WHERE Tovar = ?1"));
+    select.bindText(1, name);
+    return select.step() ? select.value(0).toDouble() : -1;
+}
+
+bool isInside(const QWidget* widget, const QWidget* container)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w == container)
+            return true;
+    return false;
+}
+
+TEST(WiredProgram, RunsFromAFreshDataFolderWithEveryPieceInItsPlace)
+{
+    WiredInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(300);
+
+    struct Placed {
+        const char* name;
+        const char* container;
+    };
+    const Placed pieces[] = {
+        {"Panel_Valuta", "Panel_Setup"},       {"ComboBox_ValutaName", "Panel_Setup"},
+        {"ComboBox_ValutaSite", "Panel_Setup"}, {"Edit_Dollar", "Panel_Setup"},
+        {"Panel_LoadPrice", "Panel_AllTovar"},  {"ListBox_LoadPrice", "Panel_AllTovar"},
+        {"Button_LoadPrice", "Panel_AllTovar"}, {"CheckBox_AutoExportPrice", "Panel_AllTovar"},
+        {"ToolButton_Setup", "ToolBar1"},       {"ToolButton8", "ToolBar1"},
+    };
+    for (const Placed& piece : pieces) {
+        auto* widget = form.findChild<QWidget*>(QLatin1String(piece.name));
+        ASSERT_NE(widget, nullptr) << piece.name;
+        EXPECT_TRUE(isInside(widget, form.findChild<QWidget*>(QLatin1String(piece.container)))) << piece.name;
+    }
+    EXPECT_NE(form.findChild<QTimer*>("Timer_ValutaKursUpdate"), nullptr);
+    // The administrator's currency controls are enabled.
+    EXPECT_TRUE(form.findChild<QWidget*>("ComboBox_ValutaName")->isEnabled());
+    EXPECT_NE(form.findChild<QAction*>("About"), nullptr);
+
+    // The settings panel opens from its tool button and closes with its X.
+    auto* setup = form.findChild<QWidget*>("Panel_Setup");
+    EXPECT_TRUE(setup->isHidden());
+    form.findChild<QToolButton*>("ToolButton_Setup")->click();
+    EXPECT_FALSE(setup->isHidden());
+    form.findChild<QPushButton*>("Button4")->click();
+    EXPECT_TRUE(setup->isHidden());
+
+    form.close();
+    EXPECT_EQ(inst.messages, QStringList{"Скопирована база \"по-умолчанию\"!"});
+    EXPECT_TRUE(inst.questions.isEmpty()) << inst.questions.join(" | ").toStdString();
+}
+
+TEST(WiredProgram, OtherUsersFindTheLoadQueueLocked)
+{
+    WiredInstallation inst;
+    inst.setUserKey("UserAdminName", "boris");
+    Program program(inst.options("anna"));
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    EXPECT_FALSE(form.findChild<QWidget*>("ComboBox_ValutaName")->isEnabled());
+    inst.messages.clear();
+    form.findChild<QToolButton*>("ToolButton8")->click();
+    EXPECT_EQ(inst.messages, QStringList{"Опция заблокирована!\rПроверьте настройки."});
+    EXPECT_TRUE(form.findChild<QWidget*>("Panel_LoadPrice")->isHidden());
+    form.close();
+}
+
+TEST(WiredCurrency, ATypedRateRepricesTheGoods)
+{
+    WiredInstallation inst;
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        addPriceList(priceDb, 1, "Альфа", "-");
+        addUsdOffer(priceDb, "Альфа", "Болт", 10);
+    }
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    const QString priceDb = inst.data + "PRICE.vdb";
+    ASSERT_DOUBLE_EQ(storedPrice(priceDb, "Болт"), 900);
+
+    auto* dollar = form.findChild<QLineEdit*>("Edit_Dollar");
+    ASSERT_NE(dollar, nullptr);
+    dollar->setText("100");
+    // The re-pricing timer fires 1500 ms after the change.
+    ASSERT_TRUE(waitFor([&] { return storedPrice(priceDb, "Болт") == 1000; }, 5000))
+        << storedPrice(priceDb, "Болт");
+    EXPECT_TRUE(mainStatusText(form, 1).startsWith("Цены пересчитаны")) << mainStatusText(form, 1).toStdString();
+    form.close();
+}
+
+TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
+{
+    WiredInstallation inst;
+    const QString file = inst.root.filePath("prices/Бета.csv");
+    QDir().mkpath(QFileInfo(file).path());
+    {
+        QFile csv(file);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        csv.write("B1;Гайка;12\r\nB2;Шайба;3\r\n");
+    }
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        addPriceList(priceDb, 1, "Бета", file);
+        db::Statement sheet = priceDb.prepare(QStringLiteral(
+            "INSERT INTO AllPostavPage (Postavshik, SheetName, Column_art, Column_Tovar, Column_Price,"
+            " Column_Pricemax, Column_Sklad, Column_Garant, Column_Description, Column_TextNoName, Obrab, Nacen,"
+            " Valuta, PriceSet, TovarPrefiks) VALUES ('Бета', 'Бета', 1, 2, 3, 0, 0, 0, 0, 0, '', 0, 2, 0, '')"));
+        sheet.execute();
+    }
+    {
+        // No export after the run.
+        db::Connection orderDb(inst.program + "BaseZakaz.vdb");
+        WriteSetting(orderDb, "AutoExportPrice", "TypeBoolean", "False");
+    }
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    // The new-file check after the first showing offers the never-loaded list.
+    ASSERT_TRUE(waitFor([&] { return !inst.questions.isEmpty(); }, 5000));
+    EXPECT_EQ(inst.questions.first(), "Обновились некоторые прайс-листы.\rДобавить их в очередь загрузки?");
+
+    auto* queue = form.findChild<QListWidget*>("ListBox_LoadPrice");
+    auto* button = form.findChild<QPushButton*>("Button_LoadPrice");
+    ASSERT_NE(queue, nullptr);
+    queue->clear();
+    queue->addItem("Бета");
+    button->click();
+    EXPECT_EQ(button->text(), "Остановить загрузку");
+    ASSERT_TRUE(waitFor([&] { return button->text() == "Загрузить прайс-листы" && button->isEnabled(); }));
+    EXPECT_TRUE(mainStatusText(form, 1).contains("Загрузка и экспорт в Excel успешно завершен!"))
+        << mainStatusText(form, 1).toStdString();
+    EXPECT_FALSE(mainStatusText(form, 2).isEmpty());
+    EXPECT_DOUBLE_EQ(storedPrice(inst.data + "PRICE.vdb", "Гайка"), 12);
+    form.close();
+}
+
+} // namespace
