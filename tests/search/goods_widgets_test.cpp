@@ -6,6 +6,8 @@
 #include "suppliers/search/goods_card.h"
 #include "suppliers/search/goods_grid.h"
 #include "suppliers/search/goods_search_controller.h"
+#include "suppliers/search/price_history_popup.h"
+#include "storage/settings_store.h"
 #include "suppliers/search/supplier_goods_model.h"
 #include "suppliers/search/supplier_goods_panel.h"
 #include "suppliers/search/supplier_price_chart.h"
@@ -258,6 +260,105 @@ TEST_F(GoodsWidgetsTest, ContactsComeFromPostavInfo)
     ASSERT_TRUE(found);
     EXPECT_EQ(found->mail, QStringLiteral("b@example.com"));
     EXPECT_FALSE(readSupplierContacts(fixture.db(), QStringLiteral("O'Neil")));
+}
+
+TEST_F(GoodsWidgetsTest, PriceColumnShowsTheOffersEarlierPrices)
+{
+    // Two loads at the same time with the same price count once.
+    for (const char* row : {"(45001.5, 9.5)", "(45001.5, 9.5)", "(45003.25, 11)", "(45002.0, 10)"}) {
+        fixture.db().exec(QStringLiteral("INSERT INTO AllPriceHistory (Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Dates) "
+                                         "SELECT 'Бета', 'bolt12', 'Bolt nut steel', 1, 1, p, d FROM (SELECT %1 AS d, %2 AS p)")
+                              .arg(QString::fromLatin1(row).section(u',', 0, 0).mid(1),
+                                   QString::fromLatin1(row).section(u',', 1, 1).chopped(1)));
+    }
+    const auto prices = offerPriceHistory(fixture.db(), QStringLiteral("Бета"), QStringLiteral("bolt12"),
+                                          QStringLiteral("Bolt nut steel"));
+    ASSERT_EQ(prices.size(), 3);
+    EXPECT_EQ(prices.at(0).priceOut, 11);
+    EXPECT_EQ(prices.at(0).date, QDateTime(QDate(2023, 3, 18), QTime(6, 0)));
+    EXPECT_EQ(prices.at(2).priceOut, 9.5);
+
+    edit->setText(QStringLiteral("steel"));
+    find<QToolButton>(*panel, "ToolButton_Find")->click();
+    auto* popup = find<QTableWidget>(*panel, "DBGrid_HistoryOneTovar");
+    auto clickPrice = [&](int row) {
+        const QRect r = grid->visualRect(grid->model()->index(row, 3));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+    };
+    clickPrice(1);  // Bolt nut steel
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->rowCount(), 3);
+    EXPECT_EQ(popup->item(0, 0)->text(), QStringLiteral("11"));
+    clickPrice(0);  // bolt steel has no history
+    EXPECT_FALSE(popup->isVisible());
+}
+
+TEST_F(GoodsWidgetsTest, ColumnCommandsKeepTheGridFilledAndAreStored)
+{
+    createOrderDatabase(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    db::Connection orders(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    SettingsStore settings(orders);
+    auto* goods = static_cast<GoodsGrid*>(grid);
+    goods->setWidthSettings(&orders, &settings);
+    goods->LoadTovarColumns();
+    goods->FitTovarColumns();
+    auto visibleSum = [&] {
+        int sum = 0;
+        for (int i = 0; i < 11; ++i)
+            sum += goods->isColumnHidden(i) ? 0 : goods->columnWidth(i);
+        return sum;
+    };
+    const int client = goods->viewport()->width();
+    EXPECT_EQ(visibleSum(), client);
+
+    goods->TovarColumnFixedClick();  // no column under the mouse yet: nothing
+    EXPECT_TRUE(messages.isEmpty());
+    goods->setMenuColumn(4);
+    goods->TovarColumnNotVisibleClick();
+    EXPECT_TRUE(goods->isColumnHidden(4));
+    EXPECT_EQ(visibleSum(), client);
+    EXPECT_EQ(loadColumnWidths(settings, QStringLiteral("DBGrid_Tovar"), 11), goods->widthTable());
+
+    goods->TovarColumnVisibleAllClick();
+    EXPECT_FALSE(goods->isColumnHidden(4));
+    EXPECT_EQ(messages.value(0), shownColumnsMessage(1));
+    EXPECT_EQ(visibleSum(), client);
+    goods->TovarColumnVisibleAllClick();
+    EXPECT_EQ(messages.value(1), shownColumnsMessage(0));
+
+    goods->setMenuColumn(1);
+    goods->TovarColumnFixedClick();
+    EXPECT_EQ(messages.value(2), fixedColumnMessage(QStringLiteral("Товар")));
+    EXPECT_TRUE(goods->widthTable().at(1).fixed);
+
+    // Restored after a restart.
+    SupplierGoodsPanel again(fixture.db());
+    auto* restored = static_cast<GoodsGrid*>(find<QTableView>(again, "DBGrid_Tovar"));
+    restored->setWidthSettings(&orders, &settings);
+    restored->LoadTovarColumns();
+    EXPECT_EQ(restored->widthTable(), goods->widthTable());
+}
+
+TEST_F(GoodsWidgetsTest, SearchSettingsAreStoredAndTheLastTrueOneWins)
+{
+    createOrderDatabase(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    db::Connection orders(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    SettingsStore settings(orders);
+    SupplierSearchBar* bar = panel->searchBar();
+    bar->setSettingsStore(&settings);
+    bar->restoreSettings();  // nothing stored: every radio setting defaults to true
+    EXPECT_EQ(bar->field(), SearchField::All);
+    EXPECT_FALSE(find<QCheckBox>(*panel, "CheckBox_FindUp")->isChecked());
+    find<QRadioButton>(*panel, "RadioButton_TovarArt")->click();
+    find<QCheckBox>(*panel, "CheckBox_FindUp")->click();
+    EXPECT_TRUE(settings.readBoolean(QStringLiteral("RadioButton_TovarArt")));
+    EXPECT_FALSE(settings.readBoolean(QStringLiteral("RadioButton_TovarAll")));
+    EXPECT_TRUE(settings.readBoolean(QStringLiteral("CheckBox_FindUp")));
+    SupplierGoodsPanel again(fixture.db());
+    again.searchBar()->setSettingsStore(&settings);
+    again.searchBar()->restoreSettings();
+    EXPECT_EQ(again.searchBar()->field(), SearchField::Article);
+    EXPECT_EQ(again.controller()->options().field, SearchField::Article);
 }
 
 } // namespace

@@ -3,8 +3,15 @@
 #include "goods_columns.h"
 #include "supplier_goods_model.h"
 
+#include "storage/settings_store.h"
+
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
 
 namespace velmora::search {
 
@@ -21,14 +28,146 @@ GoodsGrid::GoodsGrid(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setHighlightSections(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &GoodsGrid::titleClicked);
     connect(this, &QTableView::doubleClicked, this, [this] { emit cardRequested(); });
+
+    report_ = [this](const QString& message) { QMessageBox::information(this, QString(), message); };
+    for (const GoodsColumn& c : goodsColumns())
+        widths_.push_back({c.designWidth, false});
+    PopupMenu_Tovar = new QMenu(this);
+    PopupMenu_Tovar->setObjectName(QStringLiteral("PopupMenu_Tovar"));
+    auto addItem = [this](const char* name, const QString& caption, void (GoodsGrid::*slot)()) {
+        QAction* action = PopupMenu_Tovar->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    addItem("TovarColumnFixed", QStringLiteral("Зафиксировать ширину колонки"), &GoodsGrid::TovarColumnFixedClick);
+    addItem("TovarColumnNotVisible", QStringLiteral("Скрыть выбранную колонку"), &GoodsGrid::TovarColumnNotVisibleClick);
+    addItem("TovarColumnVisibleAll", QStringLiteral("Отобразить все скрытые колонки"),
+            &GoodsGrid::TovarColumnVisibleAllClick);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    viewport()->installEventFilter(this);
+    viewport()->setMouseTracking(true);
+    connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (index.column() == goodsColumnOf(QStringLiteral("PriceOut")))
+            emit priceCellClicked(index.row(), viewport()->mapTo(this, viewport()->mapFromGlobal(QCursor::pos())));
+    });
+}
+
+void GoodsGrid::setWidthSettings(db::Connection* orderDb, SettingsStore* orderSettings)
+{
+    orderDb_ = orderDb;
+    settings_ = orderSettings;
+}
+
+void GoodsGrid::LoadTovarColumns()
+{
+    if (settings_)
+        widths_ = loadColumnWidths(*settings_, objectName(), int(goodsColumns().size()));
+    applyWidths();
+}
+
+void GoodsGrid::FitTovarColumns()
+{
+    fitColumns(widths_, viewport()->width(), kLineWidth);
+    applyWidths();
+}
+
+void GoodsGrid::SaveTovarColumns()
+{
+    QVector<int> current;
+    for (int i = 0; i < widths_.size(); ++i)
+        current << (isColumnHidden(i) ? 0 : columnWidth(i));
+    saveColumns(widths_, current, viewport()->width(), kLineWidth);
+    applyWidths();
+    storeWidths();
+}
+
+void GoodsGrid::applyWidths()
+{
+    for (int i = 0; i < widths_.size(); ++i) {
+        setColumnHidden(i, widths_.at(i).width == 0);
+        if (widths_.at(i).width > 0)
+            setColumnWidth(i, widths_.at(i).width);
+    }
+}
+
+void GoodsGrid::storeWidths()
+{
+    if (orderDb_ && settings_)
+        storeColumnWidths(*orderDb_, *settings_, objectName(), widths_);
+}
+
+void GoodsGrid::TovarColumnFixedClick()
+{
+    if (menuColumn_ < 0 || menuColumn_ >= widths_.size())
+        return;
+    fixColumn(widths_, menuColumn_);
+    FitTovarColumns();
+    SaveTovarColumns();
+    report_(fixedColumnMessage(model() ? model()->headerData(menuColumn_, Qt::Horizontal).toString() : QString()));
+}
+
+void GoodsGrid::TovarColumnNotVisibleClick()
+{
+    if (menuColumn_ < 0 || menuColumn_ >= widths_.size())
+        return;
+    search::hideColumn(widths_, menuColumn_);
+    FitTovarColumns();
+    SaveTovarColumns();
+}
+
+void GoodsGrid::TovarColumnVisibleAllClick()
+{
+    if (menuColumn_ < 0)
+        return;
+    const int shown = showAllColumns(widths_);
+    applyWidths();
+    if (shown > 0)
+        FitTovarColumns();
+    report_(shownColumnsMessage(shown));
+    SaveTovarColumns();
+}
+
+bool GoodsGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool header = watched == horizontalHeader()->viewport();
+    if ((header || watched == viewport()) && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        menuColumn_ = columnAt(int(mouse->position().x()));
+        // A release in the title row ends a resize: keep it.
+        if (header) {
+            bool changed = false;
+            for (int i = 0; i < widths_.size(); ++i)
+                changed |= !isColumnHidden(i) && columnWidth(i) != widths_.at(i).width;
+            if (changed)
+                SaveTovarColumns();
+        }
+    }
+    if (watched == viewport() && event->type() == QEvent::MouseMove) {
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QRect inner = viewport()->rect().adjusted(10, 10, -10, -10);
+        if (columnAt(p.x()) != goodsColumnOf(QStringLiteral("PriceOut")) || !inner.contains(p))
+            emit priceAreaLeft();
+    }
+    if ((header || watched == viewport()) && event->type() == QEvent::ContextMenu) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        menuColumn_ = columnAt(menu->pos().x());
+        if (menuColumn_ >= 0)
+            PopupMenu_Tovar->popup(menu->globalPos());
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void GoodsGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FitTovarColumns();
 }
 
 void GoodsGrid::setGoodsModel(SupplierGoodsModel* model)
 {
     setModel(model);
-    const auto& columns = goodsColumns();
-    for (int i = 0; i < columns.size(); ++i)
-        setColumnWidth(i, columns.at(i).designWidth);
+    applyWidths();
 }
 
 void GoodsGrid::showRow(int row)

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "column_widths.h"
+
 #include <QTableView>
+
+#include <functional>
+
+class QMenu;
 
 namespace velmora::search {
 
@@ -12,7 +18,32 @@ class GoodsGrid : public QTableView {
 public:
     explicit GoodsGrid(QWidget* parent = nullptr);
 
+    using Reporter = std::function<void(const QString& message)>;
+
     void setGoodsModel(SupplierGoodsModel* model);
+
+    // Where the widths are kept (order database); without it they live in
+    // the window only.
+    void setWidthSettings(db::Connection* orderDb, SettingsStore* orderSettings);
+    void setReporter(Reporter reporter) { report_ = std::move(reporter); }
+
+    // The column-width manager: restore from the settings, fit to the
+    // client width, keep a user's resize.
+    void LoadTovarColumns();
+    void FitTovarColumns();
+    void SaveTovarColumns();
+    const WidthTable& widthTable() const { return widths_; }
+    // The column under the mouse at the last mouse-up (-1: none), which
+    // the pop-up menu's commands act on.
+    int menuColumn() const { return menuColumn_; }
+    void setMenuColumn(int column) { menuColumn_ = column; }
+
+    static constexpr int kLineWidth = 0;  // Qt sections have no grid-line pixel
+
+public slots:
+    void TovarColumnFixedClick();
+    void TovarColumnNotVisibleClick();
+    void TovarColumnVisibleAllClick();
     // Makes the row current and selected (after a search).
     void showRow(int row);
     int currentRowIndex() const;
@@ -22,10 +53,27 @@ signals:
     void currentRowChanged(int row);
     // Double-click or Enter: show the goods card.
     void cardRequested();
+    // A click in the price column; `pointer` in grid coordinates.
+    void priceCellClicked(int row, const QPoint& pointer);
+    // The pointer left the price column or neared the grid's border.
+    void priceAreaLeft();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void applyWidths();
+    void storeWidths();
+
+    WidthTable widths_;
+    db::Connection* orderDb_ = nullptr;
+    SettingsStore* settings_ = nullptr;
+    Reporter report_;
+    QMenu* PopupMenu_Tovar;
+    int menuColumn_ = -1;
 };
 
 } // namespace velmora::search

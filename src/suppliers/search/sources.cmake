@@ -18,5 +18,6 @@ target_sources(velmora_suppliers PRIVATE
     ${velmora_search_dir}/supplier_selection_panel.cpp ${velmora_search_dir}/supplier_selection_panel.h
     ${velmora_search_dir}/supplier_goods_panel.cpp ${velmora_search_dir}/supplier_goods_panel.h
     ${velmora_search_dir}/column_widths.cpp ${velmora_search_dir}/column_widths.h
+    ${velmora_search_dir}/price_history_popup.cpp ${velmora_search_dir}/price_history_popup.h
 )
 target_link_libraries(velmora_suppliers PUBLIC Qt6::Charts)

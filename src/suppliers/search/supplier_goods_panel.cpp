@@ -3,6 +3,7 @@
 #include "goods_card.h"
 #include "goods_grid.h"
 #include "goods_search_controller.h"
+#include "price_history_popup.h"
 #include "supplier_goods_model.h"
 #include "supplier_price_chart.h"
 #include "supplier_search_bar.h"
@@ -19,14 +20,17 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     : QWidget(parent), priceDb_(priceDb)
 {
     report_ = [this](const QString& message) { QMessageBox::warning(this, QString(), message); };
+    // The grid's own messages go the same way.
     model_ = new SupplierGoodsModel(this);
     controller_ = new GoodsSearchController(priceDb_, *model_, this);
     searchBar_ = new SupplierSearchBar(*controller_, this);
     grid_ = new GoodsGrid(this);
     grid_->setGoodsModel(model_);
+    grid_->setReporter([this](const QString& message) { report_(message); });
     card_ = new GoodsCard([this](const QString& supplier) { return readSupplierContacts(priceDb_, supplier); }, this);
     chart_ = new SupplierPriceChart(this);
     chart_->setMinimumWidth(260);
+    history_ = new PriceHistoryPopup(this);
     Button_SortClear = new QToolButton(this);
     Button_SortClear->setObjectName(QStringLiteral("Button_SortClear"));
     Button_SortClear->setText(QStringLiteral("==="));
@@ -44,6 +48,7 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
 
     connect(controller_, &GoodsSearchController::searched, this, [this](int row) {
         grid_->showRow(row);
+        grid_->FitTovarColumns();
         showCurrentRow(row);
         Button_SortClear->show();
         chart_->DrawSupplierPriceChart(*model_);
@@ -59,6 +64,19 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
         card_->ShowTovarDetails();
         emit cardShown();
     });
+    connect(grid_, &GoodsGrid::priceCellClicked, this, [this](int row, const QPoint& pointer) {
+        try {
+            const auto prices = offerPriceHistory(priceDb_, model_->field(row, QStringLiteral("Postavshik")).toString(),
+                                                  model_->field(row, QStringLiteral("Art")).toString(),
+                                                  model_->field(row, QStringLiteral("Tovar")).toString());
+            const int priceColumn = goodsColumnOf(QStringLiteral("PriceOut"));
+            const int left = grid_->columnViewportPosition(priceColumn) + grid_->columnWidth(priceColumn) + 8;
+            history_->showHistory(prices, grid_->mapTo(this, QPoint(left, pointer.y())));
+        } catch (const std::exception&) {
+            history_->hide();  // the pop-up is a courtesy: failures stay silent
+        }
+    });
+    connect(grid_, &GoodsGrid::priceAreaLeft, history_, &QWidget::hide);
     connect(searchBar_, &SupplierSearchBar::hideCardRequested, card_, &QWidget::hide);
     connect(searchBar_, &SupplierSearchBar::focusGridRequested, grid_, [this] { grid_->setFocus(); });
     connect(Button_SortClear, &QToolButton::clicked, this, &SupplierGoodsPanel::Button_SortClearClick);

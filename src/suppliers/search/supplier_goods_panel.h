@@ -18,6 +18,7 @@ class GoodsSearchController;
 class SupplierGoodsModel;
 class SupplierPriceChart;
 class SupplierSearchBar;
+class PriceHistoryPopup;
 
 // The supplier goods search as the main window shows it: the find bar, the
 // goods grid DBGrid_Tovar with Button_SortClear, the goods card
@@ -37,6 +38,7 @@ public:
     GoodsGrid* grid() const { return grid_; }
     GoodsCard* card() const { return card_; }
     SupplierPriceChart* chart() const { return chart_; }
+    PriceHistoryPopup* priceHistory() const { return history_; }
 
     // Where the failed-search message goes; a message box by default.
     void setReporter(Reporter reporter) { report_ = std::move(reporter); }
@@ -68,6 +70,7 @@ private:
     GoodsGrid* grid_;
     GoodsCard* card_;
     SupplierPriceChart* chart_;
+    PriceHistoryPopup* history_;
     QToolButton* Button_SortClear;
 };
 
