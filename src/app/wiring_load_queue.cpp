@@ -8,6 +8,7 @@
 #include "suppliers/currency/currency_panel.h"
 #include "suppliers/loader/load_queue_panel.h"
 
+#include <QCheckBox>
 #include <QStyle>
 #include <QToolButton>
 
@@ -37,11 +38,23 @@ void createLoadQueuePanel(MainWiring& wiring)
     environment.rates = [currency] { return currency ? currency->currencyTable() : CurrencyTable{}; };
     if (form.dialogs().confirm)
         environment.ask = form.dialogs().confirm;
+    if (form.dialogs().message)
+        environment.inform = form.dialogs().message;
+    environment.userName = form.folders().userName;
 
     auto* panel = new loader::LoadQueuePanel(std::move(environment));
     panel->hide();
     form.placeWidget(QStringLiteral("Panel_AllTovar"), panel);
     wiring.loadQueue = panel;
+    if (!globals.IsLoadAdmin) {
+        // As start-up leaves them for any user but the administrator.
+        if (auto* loadBase = panel->findChild<QCheckBox*>(QStringLiteral("CheckBox_LoadBasePostav")))
+            loadBase->setEnabled(false);
+        if (auto* autoSave = panel->findChild<QCheckBox*>(QStringLiteral("CheckBox_AutoSaveIniFile"))) {
+            autoSave->setChecked(false);
+            autoSave->setEnabled(false);
+        }
+    }
 
     QObject::connect(panel, &loader::LoadQueuePanel::statusChanged, &wiring,
                      [&form](const QString& status, const QString& elapsed) {
@@ -53,6 +66,11 @@ void createLoadQueuePanel(MainWiring& wiring)
             wiring.currency->RepriceForeignGoods();
     });
     QObject::connect(panel, &loader::LoadQueuePanel::loadRunFinished, &wiring, &MainWiring::searchGoodsAgain);
+    QObject::connect(panel, &loader::LoadQueuePanel::loadAdminChanged, &wiring, [&wiring] {
+        wiring.form.ApplyAdminRole();
+        if (wiring.currency)
+            wiring.currency->setAdministrator(wiring.globals.IsLoadAdmin);
+    });
     QObject::connect(panel, &loader::LoadQueuePanel::queueChanged, &wiring, &MainWiring::markPriceListSettingsChanged);
 
     form.hooks().CheckUpdatedPriceLists = [panel] { panel->CheckUpdatedPriceLists(); };

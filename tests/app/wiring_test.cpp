@@ -8,6 +8,7 @@
 #include "suppliers/currency/rate_settings.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
@@ -189,6 +190,26 @@ TEST(WiredProgram, OtherUsersFindTheLoadQueueLocked)
     form.findChild<QToolButton*>("ToolButton8")->click();
     EXPECT_EQ(inst.messages, QStringList{"Опция заблокирована!\rПроверьте настройки."});
     EXPECT_TRUE(form.findChild<QWidget*>("Panel_LoadPrice")->isHidden());
+    form.close();
+}
+
+TEST(WiredProgram, HandingTheRoleOverLocksTheAdministratorsControls)
+{
+    WiredInstallation inst;
+    Program program(inst.options("anna"));
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    ASSERT_TRUE(program.globals().IsLoadAdmin);
+
+    inst.answer = true;
+    auto* loadBase = form.findChild<QCheckBox*>("CheckBox_LoadBasePostav");
+    ASSERT_NE(loadBase, nullptr);
+    loadBase->click();
+    EXPECT_FALSE(program.globals().IsLoadAdmin);
+    EXPECT_FALSE(form.findChild<QWidget*>("ComboBox_ValutaName")->isEnabled());
+    EXPECT_EQ(ReadSetting(form.ADOConnection_Zakaz, "LoadBasePostav", "TypeBoolean", "0").toBool(), false);
+    EXPECT_EQ(readBytesAsCp1251(inst.userIni()).contains("UserAdminName=anna"), false);
     form.close();
 }
 
