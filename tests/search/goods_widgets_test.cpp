@@ -3,6 +3,7 @@
 #include "search_fixture.h"
 
 #include "storage/schema.h"
+#include "suppliers/search/column_name_dialog.h"
 #include "suppliers/search/goods_card.h"
 #include "suppliers/search/goods_grid.h"
 #include "suppliers/search/goods_search_controller.h"
@@ -359,6 +360,48 @@ TEST_F(GoodsWidgetsTest, SearchSettingsAreStoredAndTheLastTrueOneWins)
     again.searchBar()->restoreSettings();
     EXPECT_EQ(again.searchBar()->field(), SearchField::Article);
     EXPECT_EQ(again.controller()->options().field, SearchField::Article);
+}
+
+TEST(ColumnRename, OnlyTheEightBaseLabelsNameASetting)
+{
+    struct Case {
+        const char* label;
+        const char* setting;
+    };
+    for (const Case& c : {Case{"Label_art", "Column_art_Name"}, Case{"Label_Description", "Column_Description_Name"},
+                          Case{"Label_Price", "Column_Price_Name"}, Case{"Label_art2", ""}, Case{"Label_site", ""},
+                          Case{"Edit_art", ""}}) {
+        EXPECT_EQ(columnTitleSettingOf(QString::fromLatin1(c.label)), QString::fromLatin1(c.setting)) << c.label;
+    }
+}
+
+TEST_F(GoodsWidgetsTest, ARenamedTitleReachesTheGridAtOnce)
+{
+    createOrderDatabase(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    db::Connection orders(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
+    SettingsStore settings(orders);
+    Form_Column_Name dialog(settings);
+    dialog.prepare(QStringLiteral("Артикул"), columnTitleSettingOf(QStringLiteral("Label_art")));
+    find<QLineEdit>(dialog, "Edit_Column_Name")->setText(QStringLiteral("Код товара"));
+    dialog.Button_Column_NameClick();
+    EXPECT_EQ(settings.readText(QStringLiteral("Column_art_Name")), QStringLiteral("Код товара"));
+    panel->setColumnTitles(LoadColumnTitles(settings), QStringLiteral("USD"));
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Код товара"));
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Цена (USD)"));
+}
+
+TEST_F(GoodsWidgetsTest, TheProgramsLastFindTextIsShared)
+{
+    QString lastFindText;
+    panel->controller()->shareLastFindText(&lastFindText);
+    edit->setText(QStringLiteral("steel"));
+    find<QToolButton>(*panel, "ToolButton_Find")->click();
+    EXPECT_EQ(lastFindText, QStringLiteral("steel"));
+    fixture.setVisible(QStringLiteral("Альфа"), false);
+    EXPECT_EQ(panel->controller()->search(edit->text()), SearchStatus::NotRun);
+    lastFindText.clear();  // as re-pricing does
+    EXPECT_EQ(panel->controller()->search(edit->text()), SearchStatus::Opened);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
 }
 
 } // namespace

@@ -15,7 +15,11 @@ SearchStatus GoodsSearchController::search(const QString& findText)
             state_.previousNumber = number;
     }
     options_.sort = sortOrderOf(model_.sortMark());
+    if (sharedLastFindText_)
+        state_.lastFindText = *sharedLastFindText_;
     SearchOutcome outcome = SearchSupplierGoods(priceDb_, options_, findText, state_, model_.cache().chunkSize());
+    if (sharedLastFindText_)
+        *sharedLastFindText_ = state_.lastFindText;
     switch (outcome.status) {
     case SearchStatus::NotRun:
     case SearchStatus::Rejected:
@@ -44,6 +48,8 @@ SearchStatus GoodsSearchController::search(const QString& findText)
 SearchStatus GoodsSearchController::searchAgain(const QString& findText)
 {
     state_.lastFindText.clear();
+    if (sharedLastFindText_)
+        sharedLastFindText_->clear();
     return search(findText);
 }
 

@@ -22,6 +22,10 @@ public:
     void setBrendPriory(bool on) { options_.brendPriory = on; }
     void setIndexUse(IndexUse use) { options_.index = use; }
 
+    // Shares the last search text with the rest of the program (the main
+    // window's LastFindText, which re-pricing and other Parts clear).
+    void shareLastFindText(QString* lastFindText) { sharedLastFindText_ = lastFindText; }
+
     // The grid's current row, remembered before each search.
     void setCurrentRow(int row) { currentRow_ = row; }
 
@@ -50,6 +54,7 @@ private:
     SearchState state_;
     SearchOptions options_;
     int currentRow_ = -1;
+    QString* sharedLastFindText_ = nullptr;
 };
 
 } // namespace velmora::search

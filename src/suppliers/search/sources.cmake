@@ -19,5 +19,6 @@ target_sources(velmora_suppliers PRIVATE
     ${velmora_search_dir}/supplier_goods_panel.cpp ${velmora_search_dir}/supplier_goods_panel.h
     ${velmora_search_dir}/column_widths.cpp ${velmora_search_dir}/column_widths.h
     ${velmora_search_dir}/price_history_popup.cpp ${velmora_search_dir}/price_history_popup.h
+    ${velmora_search_dir}/column_name_dialog.cpp ${velmora_search_dir}/column_name_dialog.h
 )
 target_link_libraries(velmora_suppliers PUBLIC Qt6::Charts)

@@ -9,6 +9,7 @@
 #include "supplier_search_bar.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QToolButton>
@@ -82,7 +83,12 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     connect(Button_SortClear, &QToolButton::clicked, this, &SupplierGoodsPanel::Button_SortClearClick);
 }
 
-SupplierGoodsPanel::~SupplierGoodsPanel() = default;
+SupplierGoodsPanel::~SupplierGoodsPanel()
+{
+    // The children go one by one: nothing may search into a half-gone panel.
+    searchBar_->findEdit()->removeEventFilter(searchBar_);
+    controller_->disconnect(this);
+}
 
 void SupplierGoodsPanel::setColumnTitles(const ColumnTitles& titles, const QString& currencyCode)
 {

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -136,8 +137,13 @@ bool SupplierSearchBar::eventFilter(QObject* watched, QEvent* event)
     if (watched == Edit_Find) {
         if (event->type() == QEvent::MouseButtonPress)
             Edit_FindClick();
-        else if (event->type() == QEvent::FocusOut)
-            Edit_FindExit();
+        else if (event->type() == QEvent::FocusOut) {
+            // Leaving the box for another control, not the window losing
+            // the focus (or closing).
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Edit_FindExit();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
