@@ -39,35 +39,13 @@ void bindUtf8(db::Statement& statement, int index, std::string_view text)
         throw db::DbError(QStringLiteral("bind failed: ") + QString::fromUtf8(sqlite3_errstr(rc)), rc);
 }
 
-class CacheSizeForLoad {
-public:
-    explicit CacheSizeForLoad(db::Connection& priceDb) : priceDb_(priceDb)
-    {
-        previous_ = priceDb_.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
-        priceDb_.exec(QStringLiteral("PRAGMA cache_size = -131072"));
-    }
-    ~CacheSizeForLoad()
-    {
-        try {
-            priceDb_.exec(QStringLiteral("PRAGMA cache_size = %1").arg(previous_));
-        } catch (...) {
-        }
-    }
-    CacheSizeForLoad(const CacheSizeForLoad&) = delete;
-    CacheSizeForLoad& operator=(const CacheSizeForLoad&) = delete;
-
-private:
-    db::Connection& priceDb_;
-    qint64 previous_ = -2000;
-};
-
 // Writes one list's offers: the transaction starts with the first chunk, so
 // a file that yields nothing never takes the write lock; the destructor
 // rolls back whatever was not committed.
 class OfferWriter {
 public:
     OfferWriter(db::Connection& priceDb, const QString& name, double conversion, const LoadRequest& request)
-        : priceDb_(priceDb), name_(name), request_(request), cache_(priceDb), transaction_(priceDb),
+        : priceDb_(priceDb), name_(name), request_(request), transaction_(priceDb),
           insertOffer_(priceDb.prepare(QStringLiteral(
               "INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates,"
               " Garant, Sklad, Description, TextNoName, PriceOut)"
@@ -164,7 +142,6 @@ private:
     db::Connection& priceDb_;
     const QString& name_;
     const LoadRequest& request_;
-    CacheSizeForLoad cache_;
     db::Transaction transaction_;
     db::Statement insertOffer_;
     db::Statement insertRate_;
