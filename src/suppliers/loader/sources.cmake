@@ -17,3 +17,6 @@ target_sources(velmora_suppliers PRIVATE
 if(TARGET velmora_spreadsheet)
   target_link_libraries(velmora_suppliers PUBLIC velmora_spreadsheet)
 endif()
+
+# Tests and the benchmark of the loader build only when this folder does.
+set_property(GLOBAL PROPERTY VELMORA_SUPPLIERS_HAS_LOADER ON)
