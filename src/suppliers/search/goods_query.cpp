@@ -175,8 +175,10 @@ void GoodsQuery::bindCommon(db::Statement& statement) const
 
 GoodsChunk GoodsQuery::fetch(const std::optional<RowKey>& after, int limit) const
 {
-    if (!usesIndex())
+    if (!usesIndex()) {
+        ++counts_.table;
         return run(after, limit, Source::Table);
+    }
     if (windowed_) {
         // Every match in the window sorts before every match beyond it, so a
         // full chunk from the window is the chunk. When the first window
@@ -184,17 +186,22 @@ GoodsChunk GoodsQuery::fetch(const std::optional<RowKey>& after, int limit) cons
         // holds the chunk.
         const qint64 first = qint64(limit) * kWindowRowsPerRow;
         GoodsChunk chunk = run(after, limit, Source::Window, first);
-        if (chunk.rows.size() >= limit)
+        if (chunk.rows.size() >= limit) {
+            ++counts_.window;
             return chunk;
+        }
         if (!chunk.rows.isEmpty()) {
             const qint64 wider = first * limit * 3 / (2 * chunk.rows.size());
             if (wider <= first * kWidestWindowFactor) {
                 chunk = run(after, limit, Source::Window, wider);
-                if (chunk.rows.size() >= limit)
+                if (chunk.rows.size() >= limit) {
+                    ++counts_.window;
                     return chunk;
+                }
             }
         }
     }
+    ++counts_.trigram;
     return run(after, limit, Source::Trigram);
 }
 

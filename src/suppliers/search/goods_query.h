@@ -75,6 +75,14 @@ public:
     static constexpr int kWidestWindowFactor = 25;
     QString statementText() const;
 
+    // Chunks read so far, by where their rows came from.
+    struct FetchCounts {
+        int table = 0;
+        int trigram = 0;
+        int window = 0;  // served by a window of the sort order
+    };
+    FetchCounts fetchCounts() const { return counts_; }
+
 private:
     enum class Source { Table, Trigram, Window };
     QString sql(const std::optional<RowKey>& after, bool limited, Source source) const;
@@ -92,6 +100,7 @@ private:
     QString sortExpr_;
     bool descending_ = false;
     bool windowed_ = false;  // the sort order has an index to walk
+    mutable FetchCounts counts_;
     QStringList columns_;
     int keyColumn_ = -1;
     int numberColumn_ = -1;

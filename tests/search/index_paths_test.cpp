@@ -1,0 +1,135 @@
+// On a set large enough for every plan of the indexed search (trigram
+// candidates, a window of the sort order, a wider window, the fall-back),
+// the rows equal those of the plain statement, chunk after chunk.
+#include "search_fixture.h"
+
+#include "suppliers/search/goods_index.h"
+#include "suppliers/search/supplier_goods_search.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::search {
+namespace {
+
+using test::PriceDbFixture;
+
+constexpr int kOffers = 24000;
+
+class IndexPathsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        fixture = new PriceDbFixture;
+        fixture->addSupplier({QStringLiteral("Альфа"), 1});
+        fixture->addSupplier({QStringLiteral("Бета"), 1});
+        fixture->addSupplier({QStringLiteral("Скрытый"), 0});
+        const QStringList kinds = {QStringLiteral("Болт"), QStringLiteral("Гайка"), QStringLiteral("Шайба"),
+                                   QStringLiteral("Винт")};
+        db::Transaction transaction(fixture->db());
+        db::Statement s = fixture->db().prepare(QStringLiteral(
+            "INSERT INTO AllTovarPostav (Number, Art, Tovar, Postavshik, Description, PriceOut) VALUES (?, ?, ?, ?, ?, ?)"));
+        db::Statement v = fixture->db().prepare(QStringLiteral(
+            "INSERT INTO AllTovarValuta (ID_Tovar, Price, Valuta) VALUES (?, ?, 'RUB')"));
+        for (int n = 1; n <= kOffers; ++n) {
+            // Half the names hold "стальной" (dense); one in 60 "латунный"
+            // (sparse); a description on every third row, with item numbers
+            // so that "item%77" is rare among them.
+            QString tovar = kinds.at(n % 4) + (n % 2 ? QStringLiteral(" стальной") : QStringLiteral(" черный"));
+            if (n % 60 == 0)
+                tovar += QStringLiteral(" латунный");
+            s.bindInt(1, n).bindText(2, QStringLiteral("A-%1").arg(n)).bindText(3, tovar);
+            s.bindText(4, n % 7 == 0 ? QStringLiteral("Скрытый") : n % 2 ? QStringLiteral("Альфа") : QStringLiteral("Бета"));
+            if (n % 3 == 0)
+                s.bindText(5, QStringLiteral("www.example.com/item/%1").arg(n));
+            else
+                s.bindNull(5);
+            if (n % 97 == 0)
+                s.bindNull(6);  // a few offers without a price
+            else
+                s.bindDouble(6, double((n * 7919) % 5000) / 10);
+            s.execute();
+            s.reset();
+            v.bindInt(1, n).bindDouble(2, double(n % 300));
+            v.execute();
+            v.reset();
+        }
+        transaction.commit();
+        ensureSupplierGoodsIndex(fixture->db());
+    }
+    static void TearDownTestSuite()
+    {
+        delete fixture;
+        fixture = nullptr;
+    }
+
+    struct Rows {
+        std::vector<qint64> numbers;
+        GoodsQuery::FetchCounts counts;
+    };
+
+    static Rows all(const QString& text, SearchField field, IndexUse index, std::optional<SortOrder> sort,
+                    int chunk = 400)
+    {
+        SearchState state;
+        SearchOptions options;
+        options.field = field;
+        options.index = index;
+        options.sort = sort;
+        SearchOutcome outcome = SearchSupplierGoods(fixture->db(), options, text, state, chunk);
+        EXPECT_EQ(outcome.status, SearchStatus::Opened) << outcome.error.toStdString();
+        Rows rows;
+        if (!outcome.query)
+            return rows;
+        const GoodsQuery& q = *outcome.query;
+        const int number = q.columnIndex(QStringLiteral("Number"));
+        GoodsChunk part = outcome.firstChunk;
+        while (true) {
+            for (const GoodsRow& row : part.rows)
+                rows.numbers.push_back(row.at(number).toLongLong());
+            if (part.atEnd || part.rows.isEmpty())
+                break;
+            part = q.fetch(q.keyOf(part.rows.constLast()), chunk);
+        }
+        rows.counts = q.fetchCounts();
+        return rows;
+    }
+
+    static PriceDbFixture* fixture;
+};
+
+PriceDbFixture* IndexPathsTest::fixture = nullptr;
+
+TEST_F(IndexPathsTest, EveryPlanGivesThePlainRows)
+{
+    struct Case {
+        const char* text;
+        SearchField field;
+        int windowed;  // some chunk came from a window of the sort order: 1 yes, 0 no, -1 as the data fall
+    };
+    const std::vector<std::optional<SortOrder>> sorts = {
+        std::nullopt, SortOrder{"PriceOut", true}, SortOrder{"Tovar", false}, SortOrder{"PricePostav", false}};
+    for (const Case& c : {Case{"стальной", SearchField::Name, 1}, Case{"латунный", SearchField::Name, 0},
+                          Case{"гайка стальной", SearchField::Name, 1},
+                          Case{"www.example.com/item/77", SearchField::All, -1},
+                          Case{"[стальной]&![гайка]", SearchField::Name, 1}, Case{"example", SearchField::All, 1}}) {
+        for (const auto& sort : sorts) {
+            SCOPED_TRACE(testing::Message() << c.text << " / " << (sort ? sort->field.toStdString() : "default")
+                                            << (sort && sort->descending ? " desc" : ""));
+            // Chunk sizes differ on purpose: the rows do not depend on them.
+            const Rows plain = all(QString::fromUtf8(c.text), c.field, IndexUse::Never, sort, 5000);
+            const Rows indexed = all(QString::fromUtf8(c.text), c.field, IndexUse::Auto, sort);
+            EXPECT_FALSE(plain.numbers.empty());
+            EXPECT_EQ(indexed.numbers, plain.numbers);
+            EXPECT_EQ(indexed.counts.table, 0);
+            // Only an indexed sort order can be walked in windows.
+            if (!sort || sort->field != "PricePostav") {
+                if (c.windowed >= 0)
+                    EXPECT_EQ(indexed.counts.window > 0, c.windowed == 1);
+            } else
+                EXPECT_EQ(indexed.counts.window, 0);
+        }
+    }
+}
+
+} // namespace
+} // namespace velmora::search
