@@ -1,6 +1,7 @@
 #include "sheet_test_support.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <map>
 
@@ -143,8 +144,9 @@ TEST(Reader, FixturesReadBackToTheExpectedBlock)
                 EXPECT_EQ(data.values.type(r, col), it->second->type);
                 EXPECT_EQ(data.values.text(r, col), QString::fromUtf8(it->second->text));
                 // LibreOffice writes a boolean as the formula TRUE().
-                if (!(it->second->type == CellType::Boolean))
+                if (!(it->second->type == CellType::Boolean)) {
                     EXPECT_EQ(data.formula(r, col), QString::fromUtf8(it->second->formula));
+                }
             }
         EXPECT_EQ(data.values.value(2, 3).toNumber(), 123.45);
         EXPECT_EQ(data.values.value(2, 4).toDateTime().date(), QDate(2024, 3, 15));
@@ -241,6 +243,58 @@ TEST(Reader, CsvEncodingsSeparatorsAndQuotes)
             for (std::size_t col = 0; col < c.rows[r].size(); ++col)
                 EXPECT_EQ(data.values.text(int(r + 1), int(col + 1)), QString::fromUtf8(c.rows[r][col]))
                     << "row " << r + 1 << " column " << col + 1;
+    }
+}
+
+} // namespace
+} // namespace velmora::sheet
+
+namespace velmora::sheet {
+namespace {
+
+// A sheet large enough to be parsed in parallel chunks reads exactly as a
+// small one would: row numbers, columns, shared formulas and texts intact.
+TEST(Reader, LargeSheetsReadTheSameInParallelChunks)
+{
+    const int rows = 40000;
+    QTemporaryDir dir;
+    for (const char* variant : {"plain", "prefix"}) {
+        SCOPED_TRACE(variant);
+        const QString path = dir.filePath(QStringLiteral("large.xlsx"));
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(VELMORA_TEST_DATA "/../spreadsheet/make_large_xlsx.py"), path,
+                      QString::number(rows), QString::fromLatin1(variant)});
+        ASSERT_TRUE(python.waitForFinished(120000));
+        ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+
+        WorkbookReader reader(path);
+        const SheetData data = reader.readSheet(1);
+        ASSERT_EQ(data.info.lastUsedCell, (CellRef{rows, 5}));
+        EXPECT_EQ(data.info.merges.size(), 1u);
+        int bad = 0;
+        for (int r = 1; r <= rows && bad < 5; ++r) {
+            const bool ok = data.values.text(r, 1) == QStringLiteral("Товар № %1").arg(r) + (r % 1000 == 0 ? QStringLiteral("</row>") : QString()) &&
+                            data.values.number(r, 2) == r + 0.5 &&
+                            data.values.text(r, 3) == QStringLiteral("Строка %1").arg(r % 100) &&
+                            data.formula(r, 4) == QStringLiteral("=B%1*2").arg(r) && data.values.number(r, 5) == r;
+            if (!ok) {
+                ++bad;
+                ADD_FAILURE() << "row " << r << ": " << data.values.text(r, 1).toStdString() << " | "
+                              << data.values.text(r, 2).toStdString() << " | " << data.values.text(r, 3).toStdString()
+                              << " | " << data.formula(r, 4).toStdString() << " | " << data.values.text(r, 5).toStdString();
+            }
+        }
+        // Streaming sees the same rows, and can stop in the middle.
+        int seen = 0;
+        int last = 0;
+        reader.streamSheet(1, [&](const RowData& row) {
+            EXPECT_EQ(row.row, last + 1);
+            last = row.row;
+            EXPECT_EQ(row.cells.size(), 5u);
+            return ++seen < rows / 2;
+        });
+        EXPECT_EQ(seen, rows / 2);
     }
 }
 

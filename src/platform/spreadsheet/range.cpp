@@ -395,26 +395,26 @@ void Range::setBorder(BorderEdge edge, LineStyle style, BorderWeight weight, Col
     const Border border{style, weight, color};
     const Border none{};
     const CellRange a = area_;
-    if (edge == BorderEdge::InsideVertical || edge == BorderEdge::InsideHorizontal) {
-        // Inside lines belong to the cells on either side of each line.
-        for (int r = a.first.row; r <= a.last.row; ++r)
-            for (int c = a.first.column; c <= a.last.column; ++c) {
-                Range cell(*sheet_, CellRange{{r, c}, {r, c}});
-                if (edge == BorderEdge::InsideVertical) {
-                    if (c > a.first.column)
-                        cell.changeStyle([&](CellStyle& s) { s.left = style == LineStyle::None ? none : border; });
-                    if (c < a.last.column)
-                        cell.changeStyle([&](CellStyle& s) { s.right = style == LineStyle::None ? none : border; });
-                } else {
-                    if (r > a.first.row)
-                        cell.changeStyle([&](CellStyle& s) { s.top = style == LineStyle::None ? none : border; });
-                    if (r < a.last.row)
-                        cell.changeStyle([&](CellStyle& s) { s.bottom = style == LineStyle::None ? none : border; });
-                }
-            }
+    const Border value = style == LineStyle::None ? none : border;
+    // Inside lines belong to the cells on either side of each line.
+    if (edge == BorderEdge::InsideVertical) {
+        if (a.first.column < a.last.column) {
+            Range(*sheet_, CellRange{a.first, {a.last.row, a.last.column - 1}})
+                .changeStyle([&](CellStyle& s) { s.right = value; });
+            Range(*sheet_, CellRange{{a.first.row, a.first.column + 1}, a.last})
+                .changeStyle([&](CellStyle& s) { s.left = value; });
+        }
         return;
     }
-    const Border value = style == LineStyle::None ? none : border;
+    if (edge == BorderEdge::InsideHorizontal) {
+        if (a.first.row < a.last.row) {
+            Range(*sheet_, CellRange{a.first, {a.last.row - 1, a.last.column}})
+                .changeStyle([&](CellStyle& s) { s.bottom = value; });
+            Range(*sheet_, CellRange{{a.first.row + 1, a.first.column}, a.last})
+                .changeStyle([&](CellStyle& s) { s.top = value; });
+        }
+        return;
+    }
     auto side = [&](CellRange part, auto apply) { Range(*sheet_, part).changeStyle(apply); };
     switch (edge) {
     case BorderEdge::Left:

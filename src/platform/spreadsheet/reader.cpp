@@ -143,13 +143,17 @@ private:
 
 class BlockSink : public CellSink {
 public:
-    BlockSink(SheetData& data, const ReadOptions& options, std::shared_ptr<const StringPool> pool)
-        : data_(data), options_(options)
+    BlockSink(SheetData& data, const ReadOptions& options) : data_(data), options_(options)
     {
-        if (pool) {
-            poolIndex_ = data_.values.sharePool(pool);
-            pool_ = pool.get();
-        }
+        // Shared strings arrive as indices, kept in a placeholder pool until
+        // the table is known.
+        placeholder_ = data_.values.sharePool(std::make_shared<StringPool>());
+    }
+    bool wantsSharedIndices() const override { return true; }
+    void resolveShared(std::shared_ptr<const StringPool> pool, const std::vector<StringPool::Span>& spans) override
+    {
+        if (!data_.values.resolvePooledIndices(placeholder_, std::move(pool), spans))
+            throw SheetError(QStringLiteral("Книга повреждена: ячейка ссылается на несуществующую общую строку"));
     }
     void dimension(CellRef last) override
     {
@@ -192,8 +196,13 @@ public:
             block.setNumber(e.row, e.column, e.number);
             break;
         case CellType::Text:
-            if (e.pool && e.pool == pool_) {
-                block.setPooledText(e.row, e.column, poolIndex_, e.span);
+            if (e.sharedIndex >= 0) {
+                block.setPooledText(e.row, e.column, placeholder_,
+                                    StringPool::Span{std::uint32_t(e.sharedIndex), 0});
+                break;
+            }
+            if (e.pool) {
+                block.setTextUtf8(e.row, e.column, e.pool->bytes(e.span), e.span.length);
                 break;
             }
             [[fallthrough]];
@@ -207,8 +216,7 @@ public:
 private:
     SheetData& data_;
     const ReadOptions& options_;
-    const StringPool* pool_ = nullptr;
-    int poolIndex_ = 0;
+    int placeholder_ = 0;
 };
 
 } // namespace
@@ -228,7 +236,7 @@ SheetData WorkbookReader::readSheet(int index, const ReadOptions& options)
 {
     checkIndex(path_, index, sheetCount());
     SheetData data;
-    BlockSink sink(data, options, backend_->sharedPool());
+    BlockSink sink(data, options);
     data.info = backend_->read(index, sink);
     data.info.lastUsedCell = sink.tracker.last;
     // The block ends at the last used cell (within the limits asked for).

@@ -20,6 +20,9 @@ struct CellEvent {
     StringPool::Span span;
     QString formula;
     std::uint32_t xf = 0; // the file's style index (xlsx), 0 otherwise
+    // For sinks that take shared strings by index (wantsSharedIndices): the
+    // index of a Text cell's string, -1 otherwise.
+    int sharedIndex = -1;
 
     QString textValue() const { return pool ? pool->text(span) : text; }
     CellValue value() const
@@ -59,6 +62,10 @@ public:
     virtual void dimension(CellRef last) {}
     virtual bool row(const RowEvent& row) { return true; }
     virtual bool cell(const CellEvent& cell) = 0;
+    // A sink that answers true gets shared strings as CellEvent::sharedIndex
+    // and, after the sheet, the table through resolveShared.
+    virtual bool wantsSharedIndices() const { return false; }
+    virtual void resolveShared(std::shared_ptr<const StringPool> pool, const std::vector<StringPool::Span>& spans) {}
 };
 
 class WorkbookReader::Backend {
@@ -68,8 +75,6 @@ public:
     // Reads sheet `index` (1-based, checked by the caller) into the sink;
     // the info's lastUsedCell is filled by the caller.
     virtual SheetInfo read(int index, CellSink& sink) = 0;
-    // The pool that CellEvent::pool points into, if the format has one.
-    virtual std::shared_ptr<const StringPool> sharedPool() const { return nullptr; }
 };
 
 std::unique_ptr<WorkbookReader::Backend> makeXlsxBackend(const QString& path);

@@ -3,23 +3,89 @@
 #include "platform/spreadsheet/sheet_error.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace velmora::sheet {
 
+char* StringPool::reserve(std::size_t length, Span& span)
+{
+    // A new chunk when this one is full, or when the text would start past
+    // the positions a span can name (only a text longer than a chunk, alone
+    // in a chunk of its own, goes beyond).
+    if (chunks_.empty() || used_.back() + length > capacity_.back() ||
+        (used_.back() > 0 && used_.back() + length > kChunkBytes)) {
+        if (chunks_.size() >= (std::size_t(1) << (32 - kChunkBits)))
+            throw SheetError(QStringLiteral("Слишком много текста в одном листе"));
+        const std::size_t capacity = std::max(kChunkBytes, length);
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(capacity));
+        used_.push_back(0);
+        capacity_.push_back(capacity);
+    }
+    const std::size_t position = used_.back();
+    span.offset = std::uint32_t(((chunks_.size() - 1) << kChunkBits) | position);
+    span.length = std::uint32_t(length);
+    used_.back() += length;
+    count_ += length;
+    return chunks_.back().get() + position;
+}
+
+StringPool::Span StringPool::addUtf8(const char* bytes, std::size_t size)
+{
+    Span span;
+    if (size == 0)
+        return span;
+    std::memcpy(reserve(size, span), bytes, size);
+    return span;
+}
+
 StringPool::Span StringPool::add(const QChar* chars, std::size_t length)
 {
-    if (chars_.size() + length > 0xFFFFFFFFu)
-        throw SheetError(QStringLiteral("Слишком много текста в одном листе"));
-    Span span{std::uint32_t(chars_.size()), std::uint32_t(length)};
-    chars_.insert(chars_.end(), chars, chars + length);
+    Span span;
+    if (length == 0)
+        return span;
+    // At most three bytes for each UTF-16 unit; what is not used goes back.
+    char* out = reserve(length * 3, span);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        char32_t c = chars[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < length && chars[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(char16_t(c), chars[i + 1].unicode());
+            ++i;
+        }
+        if (c < 0x80) {
+            out[n++] = char(c);
+        } else if (c < 0x800) {
+            out[n++] = char(0xC0 | (c >> 6));
+            out[n++] = char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out[n++] = char(0xE0 | (c >> 12));
+            out[n++] = char(0x80 | ((c >> 6) & 0x3F));
+            out[n++] = char(0x80 | (c & 0x3F));
+        } else {
+            out[n++] = char(0xF0 | (c >> 18));
+            out[n++] = char(0x80 | ((c >> 12) & 0x3F));
+            out[n++] = char(0x80 | ((c >> 6) & 0x3F));
+            out[n++] = char(0x80 | (c & 0x3F));
+        }
+    }
+    used_.back() -= length * 3 - n;
+    count_ -= length * 3 - n;
+    span.length = std::uint32_t(n);
     return span;
+}
+
+const char* StringPool::bytes(Span span) const
+{
+    if (span.length == 0)
+        return nullptr;
+    return chunks_[span.offset >> kChunkBits].get() + (span.offset & (kChunkBytes - 1));
 }
 
 QString StringPool::text(Span span) const
 {
     if (span.length == 0)
         return QString();
-    return QString(chars_.data() + span.offset, qsizetype(span.length));
+    return QString::fromUtf8(bytes(span), qsizetype(span.length));
 }
 
 ValueBlock::ValueBlock(int rows, int columns)
@@ -138,6 +204,15 @@ void ValueBlock::setText(int row, int column, const QString& value)
     set(row, column, CellValue::text(value));
 }
 
+void ValueBlock::setTextUtf8(int row, int column, const char* bytes, std::size_t size)
+{
+    Slot& slot = slotFor(row, column);
+    StringPool& pool = ownPool();
+    slot.span = pool.addUtf8(bytes, size);
+    slot.pool = std::uint8_t(ownIndex_);
+    slot.type = CellType::Text;
+}
+
 void ValueBlock::clear(int row, int column)
 {
     Slot& slot = slotFor(row, column);
@@ -195,6 +270,31 @@ int ValueBlock::sharePool(std::shared_ptr<const StringPool> pool)
         throw SheetError(QStringLiteral("Слишком много источников текста в одном блоке"));
     pools_.push_back(std::move(pool));
     return int(pools_.size() - 1);
+}
+
+} // namespace velmora::sheet
+
+namespace velmora::sheet {
+
+bool ValueBlock::resolvePooledIndices(int placeholder, std::shared_ptr<const StringPool> pool,
+                                      const std::vector<StringPool::Span>& spans)
+{
+    if (placeholder < 0 || std::size_t(placeholder) >= pools_.size())
+        return false;
+    bool ok = true;
+    for (auto& chunk : chunks_)
+        for (Slot& slot : chunk) {
+            if (slot.type != CellType::Text || slot.pool != placeholder)
+                continue;
+            if (slot.span.offset < spans.size()) {
+                slot.span = spans[slot.span.offset];
+            } else {
+                slot.span = StringPool::Span{};
+                ok = false;
+            }
+        }
+    pools_[std::size_t(placeholder)] = std::move(pool);
+    return ok;
 }
 
 } // namespace velmora::sheet

@@ -7,7 +7,14 @@
 #include "platform/spreadsheet/xml_stream.h"
 
 #include <QDateTime>
+#include <cctype>
 #include <charconv>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <exception>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
@@ -232,8 +239,10 @@ protected:
         } else if (is(name, "rPh")) {
             --phonetic_;
         } else if (is(name, "si")) {
-            const QString value = decodeXlsxString(current_);
-            spans_.push_back(pool_.add(value));
+            if (current_.find("_x") == std::string::npos)
+                spans_.push_back(pool_.addUtf8(current_.data(), current_.size()));
+            else
+                spans_.push_back(pool_.add(decodeXlsxString(current_)));
             inItem_ = false;
         }
     }
@@ -560,16 +569,98 @@ double userWidth(double fileWidth)
     return std::round(characters * 100) / 100;
 }
 
+// A row or cell as the sheet parser met it, before its row number and
+// shared formula are settled: that needs the rows in order, while chunks of
+// a large sheet are parsed on several threads.
+struct RawItem {
+    bool isRow = false;
+    bool hasRef = false; // the element had its own r attribute
+    RowEvent row;
+    CellEvent cell;
+    int sharedSi = -1;
+    bool sharedMaster = false;
+};
+
+// Numbers rows and cells that carry no address, expands shared formulas
+// and hands each item to the sink, in sheet order.
+class Delivery {
+public:
+    Delivery(CellSink& sink, const QString& path, bool keepStyledBlanks)
+        : sink_(sink), path_(path), keepStyledBlanks_(keepStyledBlanks)
+    {
+    }
+    // false when the sink asked to stop.
+    bool deliver(RawItem& item)
+    {
+        if (item.isRow) {
+            row_ = item.hasRef ? item.row.row : row_ + 1;
+            column_ = 0;
+            if (row_ < 1 || row_ > kMaxRows)
+                throw SheetError(
+                    QStringLiteral("Книга \"%1\" повреждена: номер строки %2 вне листа").arg(path_).arg(row_));
+            item.row.row = row_;
+            return sink_.row(item.row);
+        }
+        CellEvent& e = item.cell;
+        if (!item.hasRef) {
+            e.row = row_ > 0 ? row_ : 1;
+            e.column = column_ + 1;
+        } else if (e.row == 0) {
+            e.row = row_ > 0 ? row_ : 1;
+        }
+        if (!CellRef{e.row, e.column}.isValid())
+            throw SheetError(QStringLiteral("Книга \"%1\" повреждена: ячейка (%2, %3) вне листа")
+                                 .arg(path_)
+                                 .arg(e.row)
+                                 .arg(e.column));
+        row_ = e.row;
+        column_ = e.column;
+        if (!e.formula.isEmpty()) {
+            if (item.sharedSi >= 0 && item.sharedMaster)
+                shared_[item.sharedSi] = SharedFormula{e.formula, CellRef{row_, column_}};
+        } else if (item.sharedSi >= 0) {
+            auto it = shared_.find(item.sharedSi);
+            if (it != shared_.end())
+                e.formula =
+                    moveA1Formula(it->second.text, row_ - it->second.origin.row, column_ - it->second.origin.column);
+        }
+        if (e.type == CellType::Empty && e.formula.isEmpty() && (!keepStyledBlanks_ || e.xf == 0))
+            return true;
+        return sink_.cell(e);
+    }
+
+private:
+    struct SharedFormula {
+        QString text;
+        CellRef origin;
+    };
+    CellSink& sink_;
+    QString path_;
+    bool keepStyledBlanks_;
+    int row_ = 0;
+    int column_ = 0;
+    std::unordered_map<int, SharedFormula> shared_;
+};
+
 class SheetParser : public XmlStream {
 public:
-    SheetParser(const QString& path, const std::string& part, CellSink& sink, const std::vector<StringPool::Span>& sst,
+    SheetParser(const QString& path, const std::string& part, CellSink& sink, const std::vector<StringPool::Span>* sst,
                 const StringPool* pool, const std::vector<bool>& isDate, bool date1904, SheetInfo& info,
                 SheetLayout* layout)
         : XmlStream(path, part), sink_(sink), sst_(sst), pool_(pool), isDate_(isDate), date1904_(date1904),
-          info_(info), layout_(layout), path_(path)
+          info_(info), layout_(layout), path_(path), delivery_(sink, path, layout != nullptr)
     {
     }
     std::vector<std::pair<CellRange, std::string>> linkIds; // hyperlinks waiting for their targets
+
+    // Rows and cells go to `items` instead of the sink (a chunk parsed on a
+    // worker thread); deliver() hands them over later, in order.
+    void recordInto(std::vector<RawItem>* items, StringPool* texts)
+    {
+        record_ = items;
+        texts_ = texts;
+    }
+    bool deliver(RawItem& item) { return delivery_.deliver(item); }
 
 protected:
     void startElement(const char* name, const char** a) override
@@ -645,21 +736,53 @@ protected:
 private:
     void startRow(const char** a)
     {
-        const int r = toInt(attribute(a, "r"));
-        row_ = r > 0 ? r : row_ + 1;
-        column_ = 0;
-        if (row_ > kMaxRows)
-            throw SheetError(QStringLiteral("Книга \"%1\" повреждена: номер строки %2 вне листа").arg(path_).arg(row_));
-        RowEvent e;
-        e.row = row_;
-        if (toBool(attribute(a, "customHeight")) || layout_)
-            e.height = toDouble(attribute(a, "ht"));
-        e.outlineLevel = std::uint8_t(std::clamp(toInt(attribute(a, "outlineLevel")), 0, 7));
-        e.hidden = toBool(attribute(a, "hidden"));
-        e.collapsed = toBool(attribute(a, "collapsed"));
-        if (toBool(attribute(a, "customFormat")))
-            e.xf = std::uint32_t(std::max(0, toInt(attribute(a, "s"))));
-        if (!sink_.row(e))
+        RawItem item;
+        item.isRow = true;
+        RowEvent& e = item.row;
+        const char* ref = nullptr;
+        const char* height = nullptr;
+        const char* customHeight = nullptr;
+        const char* level = nullptr;
+        const char* hidden = nullptr;
+        const char* collapsed = nullptr;
+        const char* style = nullptr;
+        const char* customFormat = nullptr;
+        for (const char** p = a; *p; p += 2) {
+            const char* n = localName(p[0]);
+            if (is(n, "r"))
+                ref = p[1];
+            else if (is(n, "ht"))
+                height = p[1];
+            else if (is(n, "customHeight"))
+                customHeight = p[1];
+            else if (is(n, "outlineLevel"))
+                level = p[1];
+            else if (is(n, "hidden"))
+                hidden = p[1];
+            else if (is(n, "collapsed"))
+                collapsed = p[1];
+            else if (is(n, "s"))
+                style = p[1];
+            else if (is(n, "customFormat"))
+                customFormat = p[1];
+        }
+        item.hasRef = ref != nullptr;
+        e.row = toInt(ref);
+        if (toBool(customHeight) || layout_)
+            e.height = toDouble(height);
+        e.outlineLevel = std::uint8_t(std::clamp(toInt(level), 0, 7));
+        e.hidden = toBool(hidden);
+        e.collapsed = toBool(collapsed);
+        if (toBool(customFormat))
+            e.xf = std::uint32_t(std::max(0, toInt(style)));
+        put(item);
+    }
+
+    void put(RawItem& item)
+    {
+        if (record_)
+            record_->push_back(std::move(item));
+        else if (!delivery_.deliver(item))
             stop();
     }
 
@@ -672,17 +795,27 @@ private:
         formulaText_.clear();
         sharedIndex_ = -1;
         sharedMaster_ = false;
-        const char* ref = attribute(a, "r");
-        CellRef cell = ref ? parseRef(ref) : CellRef{row_, column_ + 1};
-        if (cell.row == 0)
-            cell.row = row_ > 0 ? row_ : 1;
-        if (!cell.isValid())
-            throw SheetError(QStringLiteral("Книга \"%1\" повреждена: неверный адрес ячейки \"%2\"")
-                                 .arg(path_, QString::fromUtf8(ref ? ref : "")));
-        row_ = cell.row;
-        column_ = cell.column;
-        xf_ = std::uint32_t(std::max(0, toInt(attribute(a, "s"))));
-        const char* t = attribute(a, "t");
+        const char* ref = nullptr;
+        const char* style = nullptr;
+        const char* t = nullptr;
+        for (const char** p = a; *p; p += 2) {
+            const char* n = localName(p[0]);
+            if (n[0] == 'r' && n[1] == 0)
+                ref = p[1];
+            else if (n[0] == 's' && n[1] == 0)
+                style = p[1];
+            else if (n[0] == 't' && n[1] == 0)
+                t = p[1];
+        }
+        hasRef_ = ref != nullptr;
+        ref_ = CellRef{};
+        if (ref) {
+            ref_ = parseRef(ref);
+            if (ref_.column == 0)
+                throw SheetError(QStringLiteral("Книга \"%1\" повреждена: неверный адрес ячейки \"%2\"")
+                                     .arg(path_, QString::fromUtf8(ref)));
+        }
+        xf_ = std::uint32_t(std::max(0, toInt(style)));
         type_ = !t                            ? Type::Number
                 : std::strcmp(t, "s") == 0    ? Type::Shared
                 : std::strcmp(t, "str") == 0  ? Type::String
@@ -696,11 +829,14 @@ private:
     void endCell()
     {
         inCell_ = false;
-        CellEvent& e = event_;
-        e.row = row_;
-        e.column = column_;
+        RawItem item;
+        item.hasRef = hasRef_;
+        CellEvent& e = item.cell;
+        e.row = ref_.row;
+        e.column = ref_.column;
         e.xf = xf_;
         e.pool = nullptr;
+        e.sharedIndex = -1;
         e.text.clear();
         e.type = CellType::Empty;
         e.number = 0;
@@ -720,25 +856,30 @@ private:
         case Type::Shared:
             if (hasValue_) {
                 const int index = std::atoi(value_.c_str());
-                if (index < 0 || std::size_t(index) >= sst_.size())
+                if (!sst_) {
+                    e.sharedIndex = index;
+                    e.type = CellType::Text;
+                    break;
+                }
+                if (index < 0 || std::size_t(index) >= sst_->size())
                     throw SheetError(QStringLiteral("Книга \"%1\" повреждена: нет общей строки %2 (ячейка %3)")
                                          .arg(path_)
                                          .arg(index)
-                                         .arg(toA1(CellRef{row_, column_})));
+                                         .arg(hasRef_ ? toA1(ref_) : QString()));
                 e.pool = pool_;
-                e.span = sst_[std::size_t(index)];
+                e.span = (*sst_)[std::size_t(index)];
                 e.type = CellType::Text;
             }
             break;
         case Type::String:
             if (hasValue_) {
-                e.text = decodeXlsxString(value_);
+                setText(e, value_);
                 e.type = CellType::Text;
             }
             break;
         case Type::Inline:
             if (hasInline_) {
-                e.text = decodeXlsxString(inline_);
+                setText(e, inline_);
                 e.type = CellType::Text;
             }
             break;
@@ -761,21 +902,25 @@ private:
             }
             break;
         }
-        e.formula.clear();
-        if (!formulaText_.empty()) {
+        if (!formulaText_.empty())
             e.formula = u'=' + QString::fromUtf8(formulaText_.data(), qsizetype(formulaText_.size()));
-            if (sharedIndex_ >= 0 && sharedMaster_)
-                shared_[sharedIndex_] = SharedFormula{e.formula, CellRef{row_, column_}};
-        } else if (sharedIndex_ >= 0) {
-            auto it = shared_.find(sharedIndex_);
-            if (it != shared_.end())
-                e.formula = moveA1Formula(it->second.text, row_ - it->second.origin.row,
-                                          column_ - it->second.origin.column);
-        }
-        if (e.type == CellType::Empty && e.formula.isEmpty() && (!layout_ || xf_ == 0))
+        item.sharedSi = sharedIndex_;
+        item.sharedMaster = sharedMaster_;
+        if (e.type == CellType::Empty && e.formula.isEmpty() && sharedIndex_ < 0 && (!layout_ || xf_ == 0))
             return;
-        if (!sink_.cell(e))
-            stop();
+        put(item);
+    }
+
+    // A recorded chunk keeps its texts in its own pool: no allocation per
+    // cell on the worker, none to free on the reading thread.
+    void setText(CellEvent& e, const std::string& utf8)
+    {
+        if (texts_ && utf8.find("_x") == std::string::npos) {
+            e.pool = texts_;
+            e.span = texts_->addUtf8(utf8.data(), utf8.size());
+        } else {
+            e.text = decodeXlsxString(utf8);
+        }
     }
 
     void hyperlink(const char** a)
@@ -830,13 +975,9 @@ private:
     }
 
     enum class Type { Number, Shared, String, Inline, Bool, Error, IsoDate };
-    struct SharedFormula {
-        QString text;
-        CellRef origin;
-    };
 
     CellSink& sink_;
-    const std::vector<StringPool::Span>& sst_;
+    const std::vector<StringPool::Span>* sst_; // nullptr: shared strings go by index
     const StringPool* pool_;
     const std::vector<bool>& isDate_;
     bool date1904_;
@@ -844,8 +985,11 @@ private:
     SheetLayout* layout_;
     QString path_;
 
-    int row_ = 0;
-    int column_ = 0;
+    Delivery delivery_;
+    std::vector<RawItem>* record_ = nullptr;
+    StringPool* texts_ = nullptr; // where recorded texts are kept
+    bool hasRef_ = false;
+    CellRef ref_;
     bool inCell_ = false;
     bool inFormula_ = false;
     bool inInline_ = false;
@@ -859,9 +1003,241 @@ private:
     std::string inline_;
     int sharedIndex_ = -1;
     bool sharedMaster_ = false;
-    std::unordered_map<int, SharedFormula> shared_;
-    CellEvent event_;
 };
+
+// ---- parallel parsing of large sheets
+//
+// expat reads about 150 MB of XML a second; a sheet of a million rows is
+// several hundred MB. Its rows are cut into chunks at row ends, each parsed
+// by its own expat parser on a worker thread, and the results are handed to
+// the sink in order on the calling thread. The part before the rows and the
+// part after them (merges, hyperlinks) go through the main parser.
+
+bool isXmlNameChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+}
+
+// Whether the name at `at` in b is directly preceded by `opener` ("<" or
+// "</"), allowing a namespace prefix in between.
+bool tagStartsBefore(const std::string& b, std::size_t at, const char* opener)
+{
+    std::size_t k = at;
+    if (k >= 1 && b[k - 1] == ':') {
+        --k;
+        while (k > 0 && isXmlNameChar(b[k - 1]))
+            --k;
+    }
+    const std::size_t n = std::strlen(opener);
+    return k >= n && b.compare(k - n, n, opener) == 0;
+}
+
+// Just past the sheetData start tag, or npos when it is not (yet) there.
+std::size_t sheetDataStart(const std::string& b, bool& selfClosing)
+{
+    std::size_t p = 0;
+    while ((p = b.find("sheetData", p)) != std::string::npos) {
+        const std::size_t after = p + 9;
+        if (tagStartsBefore(b, p, "<") && after < b.size() &&
+            (b[after] == '>' || b[after] == '/' || std::isspace(static_cast<unsigned char>(b[after])))) {
+            const std::size_t close = b.find('>', after);
+            if (close == std::string::npos)
+                return std::string::npos;
+            selfClosing = b[close - 1] == '/';
+            return close + 1;
+        }
+        p = after;
+    }
+    return std::string::npos;
+}
+
+// Where the sheetData end tag begins, at or after `from`; npos when none.
+std::size_t sheetDataEnd(const std::string& b, std::size_t from)
+{
+    std::size_t p = from;
+    while ((p = b.find("sheetData>", p)) != std::string::npos) {
+        if (tagStartsBefore(b, p, "</")) {
+            std::size_t k = p;
+            if (b[k - 1] == ':') {
+                --k;
+                while (k > 0 && isXmlNameChar(b[k - 1]))
+                    --k;
+            }
+            return k - 2;
+        }
+        p += 10;
+    }
+    return std::string::npos;
+}
+
+// The end of the last complete row in b, outside comments and CDATA; 0
+// when there is none.
+std::size_t lastRowEnd(const std::string& b)
+{
+    if (b.size() < 6)
+        return 0;
+    std::size_t from = b.size() - 4;
+    for (;;) {
+        const std::size_t r = b.rfind("row>", from);
+        if (r == std::string::npos)
+            return 0;
+        if (tagStartsBefore(b, r, "</")) {
+            const std::size_t end = r + 4;
+            const std::size_t open = b.rfind("<!", r);
+            if (open != std::string::npos) {
+                const bool cdata = b.compare(open, 9, "<![CDATA[") == 0;
+                const std::size_t closing = b.find(cdata ? "]]>" : "-->", open);
+                if (closing == std::string::npos || closing + 3 > end) {
+                    if (open == 0)
+                        return 0;
+                    from = open - 1; // the cut would fall inside it
+                    continue;
+                }
+            }
+            return end;
+        }
+        if (r == 0)
+            return 0;
+        from = r - 1;
+    }
+}
+
+class NullSink : public CellSink {
+public:
+    bool cell(const CellEvent&) override { return true; }
+};
+
+class ParallelRows {
+public:
+    using MakeParser = std::function<std::unique_ptr<SheetParser>()>;
+    ParallelRows(SheetParser& main, MakeParser make, int workers) : main_(main), make_(std::move(make))
+    {
+        for (int i = 0; i < workers; ++i)
+            threads_.emplace_back([this] { work(); });
+        maxInFlight_ = std::size_t(workers) + 1;
+    }
+    ~ParallelRows() { shutdown(); }
+
+    // Queues a chunk of whole rows; hands finished chunks to the sink.
+    // false once the sink asked to stop.
+    bool dispatch(std::string xml)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            jobs_.push_back(std::make_unique<Job>());
+            jobs_.back()->xml = std::move(xml);
+            pending_.push_back(jobs_.back().get());
+        }
+        work_.notify_one();
+        return drain(false);
+    }
+    // Waits for every chunk and hands it on.
+    bool finish() { return drain(true); }
+    bool stopped() const { return stopped_; }
+
+private:
+    struct Job {
+        std::string xml;
+        std::vector<RawItem> items;
+        StringPool texts;
+        std::exception_ptr error;
+        bool done = false;
+    };
+
+    void work()
+    {
+        for (;;) {
+            Job* job = nullptr;
+            {
+                std::unique_lock lock(mutex_);
+                work_.wait(lock, [&] { return quit_ || !pending_.empty(); });
+                if (quit_)
+                    return;
+                job = pending_.front();
+                pending_.pop_front();
+            }
+            try {
+                job->items.reserve(job->xml.size() / 24);
+                std::unique_ptr<SheetParser> parser = make_();
+                parser->recordInto(&job->items, &job->texts);
+                static const char open[] = "<sheetData>";
+                static const char close[] = "</sheetData>";
+                parser->feed(open, sizeof open - 1, false);
+                parser->feed(job->xml.data(), job->xml.size(), false);
+                parser->feed(close, sizeof close - 1, true);
+            } catch (...) {
+                job->error = std::current_exception();
+            }
+            {
+                std::lock_guard lock(mutex_);
+                job->xml.clear();
+                job->xml.shrink_to_fit();
+                job->done = true;
+            }
+            done_.notify_all();
+        }
+    }
+
+    bool drain(bool all)
+    {
+        while (!stopped_) {
+            std::unique_ptr<Job> job;
+            {
+                std::unique_lock lock(mutex_);
+                if (jobs_.empty())
+                    break;
+                if (!jobs_.front()->done) {
+                    if (!all && jobs_.size() < maxInFlight_)
+                        break;
+                    done_.wait(lock, [&] { return jobs_.front()->done; });
+                }
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            if (job->error)
+                std::rethrow_exception(job->error);
+            for (RawItem& item : job->items)
+                if (!main_.deliver(item)) {
+                    stopped_ = true;
+                    break;
+                }
+        }
+        return !stopped_;
+    }
+
+    void shutdown()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        work_.notify_all();
+        for (auto& t : threads_)
+            if (t.joinable())
+                t.join();
+    }
+
+    SheetParser& main_;
+    MakeParser make_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable work_, done_;
+    std::deque<std::unique_ptr<Job>> jobs_;
+    std::deque<Job*> pending_;
+    std::size_t maxInFlight_ = 6;
+    bool quit_ = false;
+    bool stopped_ = false;
+};
+
+constexpr std::uint64_t kParallelSheetSize = 8u << 20;
+constexpr std::size_t kChunkSize = 512u << 10;
+
+int parallelWorkers()
+{
+    const int cores = int(std::thread::hardware_concurrency());
+    if (qEnvironmentVariableIsSet("SHEET_SEQ")) return 0;
+    return std::clamp(cores - 2, 0, 4);
+}
 
 } // namespace
 
@@ -909,19 +1285,10 @@ QStringList XlsxBackend::sheetNames() const
     return names;
 }
 
-void XlsxBackend::loadShared()
+void XlsxBackend::loadStyles()
 {
-    if (sharedLoaded_)
+    if (stylesLoaded_)
         return;
-    pool_ = std::make_shared<StringPool>();
-    if (!sharedStringsPart_.empty() && zip_->contains(sharedStringsPart_)) {
-        SharedStringsParser parser(path_, sharedStringsPart_, *pool_, strings_);
-        zip_->stream(sharedStringsPart_, [&](const char* bytes, std::size_t size) {
-            parser.feed(bytes, size, false);
-            return true;
-        });
-        parser.feed("", 0, true);
-    }
     if (!stylesPart_.empty() && zip_->contains(stylesPart_)) {
         StylesParser parser(path_, stylesPart_);
         const std::string data = zip_->read(stylesPart_);
@@ -931,34 +1298,150 @@ void XlsxBackend::loadShared()
         styles_.cells.emplace_back();
         styles_.isDate.push_back(false);
     }
-    sharedLoaded_ = true;
+    stylesLoaded_ = true;
 }
 
-std::shared_ptr<const StringPool> XlsxBackend::sharedPool() const
+void XlsxBackend::loadStrings(ZipArchive& zip)
 {
-    const_cast<XlsxBackend*>(this)->loadShared();
-    return pool_;
+    auto pool = std::make_shared<StringPool>();
+    std::vector<StringPool::Span> spans;
+    if (!sharedStringsPart_.empty() && zip.contains(sharedStringsPart_)) {
+        SharedStringsParser parser(path_, sharedStringsPart_, *pool, spans);
+        zip.stream(sharedStringsPart_, [&](const char* bytes, std::size_t size) {
+            parser.feed(bytes, size, false);
+            return true;
+        });
+        parser.feed("", 0, true);
+    }
+    pool_ = std::move(pool);
+    strings_ = std::move(spans);
+    stringsLoaded_ = true;
 }
 
 const std::vector<CellStyle>& XlsxBackend::cellStyles()
 {
-    loadShared();
+    loadStyles();
     return styles_.cells;
 }
 
 SheetInfo XlsxBackend::read(int index, CellSink& sink, SheetLayout* layout)
 {
-    loadShared();
+    loadStyles();
+    const bool indices = sink.wantsSharedIndices();
+    // A block reader takes shared strings by index, so the string table can
+    // be read on a second thread while this one reads the sheet.
+    std::thread strings;
+    std::exception_ptr stringsError;
+    if (!stringsLoaded_) {
+        if (indices && !sharedStringsPart_.empty()) {
+            strings = std::thread([this, &stringsError] {
+                try {
+                    ZipArchive own(path_);
+                    loadStrings(own);
+                } catch (...) {
+                    stringsError = std::current_exception();
+                }
+            });
+        } else {
+            loadStrings(*zip_);
+        }
+    }
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+    } joiner{strings};
+
     const SheetEntry& entry = sheets_[std::size_t(index - 1)];
     SheetInfo info;
     info.name = entry.name;
-    SheetParser parser(path_, entry.part, sink, strings_, pool_.get(), styles_.isDate, date1904_, info, layout);
-    zip_->stream(entry.part, [&](const char* bytes, std::size_t size) {
-        parser.feed(bytes, size, false);
-        return !parser.stopped();
-    });
-    if (!parser.stopped())
-        parser.feed("", 0, true);
+    const std::vector<StringPool::Span>* sst = indices ? nullptr : &strings_;
+    const StringPool* pool = indices ? nullptr : pool_.get();
+    SheetParser parser(path_, entry.part, sink, sst, pool, styles_.isDate, date1904_, info, layout);
+    const int workers = parallelWorkers();
+    if (workers < 1 || zip_->entrySize(entry.part) < kParallelSheetSize) {
+        zip_->stream(entry.part, [&](const char* bytes, std::size_t size) {
+            parser.feed(bytes, size, false);
+            return !parser.stopped();
+        });
+        if (!parser.stopped())
+            parser.feed("", 0, true);
+    } else {
+        NullSink nullSink;
+        SheetInfo chunkInfo;
+        SheetLayout chunkLayout;
+        ParallelRows rows(
+            parser,
+            [&] {
+                return std::make_unique<SheetParser>(path_, entry.part, nullSink, sst, pool, styles_.isDate, date1904_,
+                                                     chunkInfo, layout ? &chunkLayout : nullptr);
+            },
+            workers);
+        enum class Mode { Prefix, Rows, Sequential } mode = Mode::Prefix;
+        std::string pending;
+        auto process = [&](bool final) {
+            if (mode == Mode::Prefix) {
+                bool selfClosing = false;
+                const std::size_t start = sheetDataStart(pending, selfClosing);
+                if (start != std::string::npos) {
+                    parser.feed(pending.data(), start, false);
+                    pending.erase(0, start);
+                    mode = selfClosing ? Mode::Sequential : Mode::Rows;
+                } else if (final || pending.size() > (64u << 20)) {
+                    mode = Mode::Sequential;
+                }
+            }
+            if (mode == Mode::Rows) {
+                const std::size_t end = sheetDataEnd(pending, 0);
+                if (end != std::string::npos) {
+                    if (end > 0 && !rows.dispatch(pending.substr(0, end)))
+                        return false;
+                    pending.erase(0, end);
+                    mode = Mode::Sequential;
+                    if (!rows.finish())
+                        return false;
+                } else {
+                    while (pending.size() >= kChunkSize) {
+                        const std::size_t cut = lastRowEnd(pending);
+                        if (cut == 0)
+                            break;
+                        if (!rows.dispatch(pending.substr(0, cut)))
+                            return false;
+                        pending.erase(0, cut);
+                    }
+                    if (final) {
+                        if (!rows.finish())
+                            return false;
+                        mode = Mode::Sequential;
+                    }
+                }
+            }
+            if (mode == Mode::Sequential && !pending.empty()) {
+                parser.feed(pending.data(), pending.size(), false);
+                pending.clear();
+            }
+            return !parser.stopped();
+        };
+        bool goOn = true;
+        zip_->stream(entry.part, [&](const char* bytes, std::size_t size) {
+            pending.append(bytes, size);
+            goOn = process(false);
+            return goOn;
+        });
+        if (goOn)
+            goOn = process(true);
+        if (goOn && !rows.stopped() && !parser.stopped())
+            parser.feed("", 0, true);
+    }
+    if (strings.joinable())
+        strings.join();
+    if (stringsError)
+        std::rethrow_exception(stringsError);
+    if (indices)
+        sink.resolveShared(pool_, strings_);
     if (!parser.linkIds.empty()) {
         const auto rels = readRels(*zip_, path_, entry.part);
         for (const auto& [range, id] : parser.linkIds) {

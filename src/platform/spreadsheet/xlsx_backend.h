@@ -33,7 +33,6 @@ public:
     QStringList sheetNames() const override;
     SheetInfo read(int index, CellSink& sink) override { return read(index, sink, nullptr); }
     SheetInfo read(int index, CellSink& sink, SheetLayout* layout);
-    std::shared_ptr<const StringPool> sharedPool() const override;
     // The styles of the file's cell formats (xf), index = the cells' xf.
     const std::vector<CellStyle>& cellStyles();
 
@@ -47,14 +46,18 @@ public:
     };
 
 private:
-    void loadShared();
+    void loadStyles();
+    // Reads the shared-string table through `zip` (the backend's own, or
+    // another opened on the same file by a second thread).
+    void loadStrings(ZipArchive& zip);
     QString path_;
     std::unique_ptr<ZipArchive> zip_;
     std::vector<SheetEntry> sheets_;
     std::string sharedStringsPart_;
     std::string stylesPart_;
     bool date1904_ = false;
-    bool sharedLoaded_ = false;
+    bool stylesLoaded_ = false;
+    bool stringsLoaded_ = false;
     std::shared_ptr<StringPool> pool_;
     std::vector<StringPool::Span> strings_;
     Styles styles_;

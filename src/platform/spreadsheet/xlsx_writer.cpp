@@ -123,7 +123,12 @@ public:
     Writer(const Workbook& book, const QString& file) : book_(book), file_(file)
     {
         lxw_workbook_options options{};
-        options.constant_memory = LXW_FALSE;
+        // Row-by-row output is much lighter for large sheets, but cannot
+        // merge cells: only a workbook without merges uses it.
+        bool merges = false;
+        for (int i = 1; i <= book.sheetCount(); ++i)
+            merges = merges || !book.sheet(i).merges().empty();
+        options.constant_memory = merges ? LXW_FALSE : LXW_TRUE;
         options.use_zip64 = LXW_TRUE;
         const QByteArray name = QFile::encodeName(file);
         wb_ = workbook_new_opt(name.constData(), &options);
@@ -260,16 +265,17 @@ private:
         if (s.defaultRowHeight != 15 && s.defaultRowHeight > 0)
             worksheet_set_default_row(ws, s.defaultRowHeight, LXW_FALSE);
 
+        // Links go out with their row: row-by-row output cannot go back.
         std::map<CellRef, const Hyperlink*> links;
         for (const Hyperlink& l : s.hyperlinks)
             links.emplace(l.range.first, &l);
-        std::map<CellRef, const CellRange*> mergeAt;
-        for (const CellRange& m : s.merges)
-            mergeAt.emplace(m.first, &m);
+        auto link = links.begin();
+        const int lastRow = std::max(int(s.rows.size()), links.empty() ? 0 : links.rbegin()->first.row);
 
-        for (std::size_t r = 0; r < s.rows.size(); ++r) {
-            const StoredRow& row = s.rows[r];
-            const auto row0 = lxw_row_t(r);
+        for (int rowNumber = 1; rowNumber <= lastRow; ++rowNumber) {
+            const auto row0 = lxw_row_t(rowNumber - 1);
+            static const StoredRow kEmptyRow;
+            const StoredRow& row = std::size_t(rowNumber) <= s.rows.size() ? s.rows[row0] : kEmptyRow;
             if (row.height > 0 || row.style || row.outlineLevel || row.hidden || row.collapsed) {
                 lxw_row_col_options opt{};
                 opt.hidden = row.hidden;
@@ -279,10 +285,23 @@ private:
                 worksheet_set_row_opt(ws, row0, height, row.style ? format(*row.style) : nullptr, &opt);
             }
             for (std::size_t c = 0; c < row.cells.size(); ++c) {
-                const StoredCell& cell = row.cells[c];
-                if (cell.isBlank())
+                const int column = int(c + 1);
+                while (link != links.end() && link->first < CellRef{rowNumber, column}) {
+                    writeLink(ws, s, *link->second);
+                    ++link;
+                }
+                if (link != links.end() && link->first == CellRef{rowNumber, column}) {
+                    writeLink(ws, s, *link->second);
+                    ++link;
                     continue;
-                writeCell(ws, s, int(r + 1), int(c + 1), cell);
+                }
+                const StoredCell& cell = row.cells[c];
+                if (!cell.isBlank())
+                    writeCell(ws, s, rowNumber, column, cell);
+            }
+            while (link != links.end() && link->first.row == rowNumber) {
+                writeLink(ws, s, *link->second);
+                ++link;
             }
         }
         for (const CellRange& m : s.merges) {
@@ -305,8 +324,6 @@ private:
                         worksheet_write_blank(ws, lxw_row_t(r - 1), lxw_col_t(c - 1), format(other->style));
                 }
         }
-        for (const Hyperlink& link : s.hyperlinks)
-            writeLink(ws, s, link);
         if (s.autoFilter)
             check(worksheet_autofilter(ws, lxw_row_t(s.autoFilter->first.row - 1),
                                        lxw_col_t(s.autoFilter->first.column - 1),

@@ -4,6 +4,11 @@
 
 #include <QFile>
 #include <minizip/unzip.h>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace velmora::sheet {
@@ -26,6 +31,16 @@ bool ZipArchive::contains(const std::string& entry)
     return unzLocateFile(zip_, entry.c_str(), 1) == UNZ_OK;
 }
 
+std::uint64_t ZipArchive::entrySize(const std::string& entry)
+{
+    if (unzLocateFile(zip_, entry.c_str(), 1) != UNZ_OK)
+        return 0;
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return 0;
+    return info.uncompressed_size;
+}
+
 void ZipArchive::open(const std::string& entry)
 {
     if (unzLocateFile(zip_, entry.c_str(), 1) != UNZ_OK)
@@ -45,27 +60,128 @@ std::string ZipArchive::read(const std::string& entry)
     return data;
 }
 
+namespace {
+
+// Inflated pieces handed from the inflating thread to the parsing one; at
+// most kDepth pieces wait, so memory stays bounded.
+class PieceQueue {
+public:
+    static constexpr std::size_t kDepth = 4;
+    struct Piece {
+        std::vector<char> bytes;
+        bool last = false;
+    };
+    bool push(Piece piece)
+    {
+        std::unique_lock lock(mutex_);
+        space_.wait(lock, [&] { return pieces_.size() < kDepth || cancelled_; });
+        if (cancelled_)
+            return false;
+        pieces_.push_back(std::move(piece));
+        ready_.notify_one();
+        return true;
+    }
+    Piece pop()
+    {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return !pieces_.empty(); });
+        Piece piece = std::move(pieces_.front());
+        pieces_.pop_front();
+        space_.notify_one();
+        return piece;
+    }
+    void cancel()
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        space_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_, space_;
+    std::deque<Piece> pieces_;
+    bool cancelled_ = false;
+};
+
+constexpr std::size_t kPieceSize = 1 << 20;
+constexpr unsigned long kThreadedSize = 4u << 20; // smaller entries inflate inline
+
+} // namespace
+
 void ZipArchive::stream(const std::string& entry, const std::function<bool(const char*, std::size_t)>& chunk)
 {
     open(entry);
-    std::vector<char> buffer(256 * 1024);
-    for (;;) {
-        const int got = unzReadCurrentFile(zip_, buffer.data(), unsigned(buffer.size()));
-        if (got < 0) {
-            unzCloseCurrentFile(zip_);
-            throw SheetError(QStringLiteral("Книга \"%1\" повреждена: часть %2 не распаковывается")
-                                 .arg(path_, QString::fromStdString(entry)));
+    unz_file_info64 info{};
+    unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+    const QString part = QString::fromStdString(entry);
+    auto damaged = [&] {
+        return SheetError(QStringLiteral("Книга \"%1\" повреждена: часть %2 не распаковывается").arg(path_, part));
+    };
+    bool complete = true;
+    if (info.uncompressed_size < kThreadedSize) {
+        std::vector<char> buffer(256 * 1024);
+        for (;;) {
+            const int got = unzReadCurrentFile(zip_, buffer.data(), unsigned(buffer.size()));
+            if (got < 0) {
+                unzCloseCurrentFile(zip_);
+                throw damaged();
+            }
+            if (got == 0)
+                break;
+            if (!chunk(buffer.data(), std::size_t(got))) {
+                complete = false;
+                break;
+            }
         }
-        if (got == 0)
-            break;
-        if (!chunk(buffer.data(), std::size_t(got)))
-            break;
+    } else {
+        // Large parts (sheets, string tables) inflate on a second thread
+        // while this one parses.
+        PieceQueue queue;
+        std::atomic<bool> failed{false};
+        std::thread inflater([&] {
+            for (;;) {
+                PieceQueue::Piece piece;
+                piece.bytes.resize(kPieceSize);
+                const int got = unzReadCurrentFile(zip_, piece.bytes.data(), unsigned(piece.bytes.size()));
+                if (got < 0)
+                    failed = true;
+                piece.bytes.resize(got > 0 ? std::size_t(got) : 0);
+                piece.last = got <= 0;
+                if (!queue.push(std::move(piece)) || got <= 0)
+                    return;
+            }
+        });
+        struct Stop {
+            PieceQueue& queue;
+            std::thread& thread;
+            ~Stop()
+            {
+                queue.cancel();
+                if (thread.joinable())
+                    thread.join();
+            }
+        } stop{queue, inflater};
+        for (;;) {
+            PieceQueue::Piece piece = queue.pop();
+            if (piece.last)
+                break;
+            if (!chunk(piece.bytes.data(), piece.bytes.size())) {
+                complete = false;
+                break;
+            }
+        }
+        queue.cancel();
+        inflater.join();
+        if (failed) {
+            unzCloseCurrentFile(zip_);
+            throw damaged();
+        }
     }
     // A CRC error shows up only at close, after the whole entry was read.
     const int rc = unzCloseCurrentFile(zip_);
-    if (rc == UNZ_CRCERROR)
-        throw SheetError(QStringLiteral("Книга \"%1\" повреждена: ошибка контрольной суммы в части %2")
-                             .arg(path_, QString::fromStdString(entry)));
+    if (complete && rc == UNZ_CRCERROR)
+        throw SheetError(QStringLiteral("Книга \"%1\" повреждена: ошибка контрольной суммы в части %2").arg(path_, part));
 }
 
 } // namespace velmora::sheet

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,8 @@ public:
     ZipArchive& operator=(const ZipArchive&) = delete;
 
     bool contains(const std::string& entry);
+    // The entry's inflated size as the archive states it; 0 when missing.
+    std::uint64_t entrySize(const std::string& entry);
     // The whole entry; throws SheetError when it is missing or damaged.
     std::string read(const std::string& entry);
     // Hands the entry to `chunk` piece by piece (inflated); `chunk` returns
