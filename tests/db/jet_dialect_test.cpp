@@ -45,7 +45,18 @@ INSTANTIATE_TEST_SUITE_P(
                     "CREATE INDEX IF NOT EXISTS \"AllTovarPostav_Postav\" ON AllTovarPostav(Postavshik);"},
         Translation{"DROP INDEX Postav ON AllPostavPage;", "DROP INDEX IF EXISTS \"AllPostavPage_Postav\""},
         Translation{"select * from settings where ParName=:ParName",
-                    "select * from settings where ParName=:ParName"}));
+                    "select * from settings where ParName=:ParName"},
+        Translation{"select a/b, 'x/y' from t", "select a*1.0/b, 'x/y' from t"}));
+
+TEST_F(DbTest, DivisionOfWholeNumbersKeepsItsFraction)
+{
+    db().exec(QStringLiteral("CREATE TABLE t (a INTEGER, b INTEGER); INSERT INTO t VALUES (7, 2);"));
+    Query q(db());
+    q.setSql(QStringLiteral("select a/b as r, (a+1)/b*2 as s from t"));
+    q.open();
+    EXPECT_DOUBLE_EQ(q.number(QStringLiteral("r")), 3.5);
+    EXPECT_DOUBLE_EQ(q.number(QStringLiteral("s")), 8);
+}
 
 TEST_F(DbTest, TwoTableUpdateRunsForReal)
 {

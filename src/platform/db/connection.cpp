@@ -34,7 +34,9 @@ void Connection::open(const QString& path, OpenMode mode)
     if (mode != OpenMode::Create && !QFileInfo(path).isFile())
         throw DbError(QStringLiteral("Файл базы данных не найден: ") + path, SQLITE_CANTOPEN);
 
-    int flags = SQLITE_OPEN_FULLMUTEX;
+    // A connection belongs to one thread (the load thread opens its own), so
+    // the engine needs no lock of its own per call.
+    int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
     case OpenMode::ReadWrite: flags |= SQLITE_OPEN_READWRITE; break;
     case OpenMode::Create: flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE; break;

@@ -133,6 +133,30 @@ QString translateStringPlus(const QString& sql)
     return out;
 }
 
+// Jet's "/" always divides as reals; SQLite's divides two integers as
+// integers (7/2 is 3), so the left operand is made real first.
+QString translateRealDivision(const QString& sql)
+{
+    if (!sql.contains(u'/'))
+        return sql;
+    QString out;
+    out.reserve(sql.size() + 16);
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'/') {
+            out += QStringLiteral("*1.0/");
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 } // namespace
 
 QString uniqueIndexName(const QString& table, const QString& index)
@@ -157,7 +181,7 @@ QString translateJetSql(const QString& input)
         return translateIndexStatement(sql);
     if (update.match(sql).hasMatch())
         sql = translateTwoTableUpdate(sql);
-    return translateStringPlus(sql);
+    return translateRealDivision(translateStringPlus(sql));
 }
 
 } // namespace velmora::db
