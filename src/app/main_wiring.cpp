@@ -1,6 +1,9 @@
 #include "main_wiring.h"
 
 #include "main_status_bar.h"
+#include "storage/settings_store.h"
+#include "suppliers/currency/currency_panel.h"
+#include "suppliers/search/supplier_goods_panel.h"
 
 #include <QTabWidget>
 #include <QToolBar>
@@ -11,6 +14,16 @@ namespace velmora {
 MainWiring::MainWiring(Form_main& form, AppGlobals& globals) : QObject(&form), form(form), globals(globals)
 {
     setObjectName(QStringLiteral("MainWiring"));
+}
+
+MainWiring::~MainWiring() = default;
+
+void MainWiring::applyColumnTitles()
+{
+    if (!goods)
+        return;
+    const QString code = currency ? currency->currencyTable().displayCode() : QStringLiteral("RUB");
+    goods->setColumnTitles(columnTitles, code);
 }
 
 MainWiring* MainWiring::of(Form_main& form)

@@ -6,7 +6,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include "suppliers/search/goods_columns.h"
+
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QToolButton;
@@ -14,8 +17,18 @@ class QToolButton;
 namespace velmora {
 
 class CurrencyPanel;
+class PriceListSetupTab;
+class SettingsStore;
+class SupplierTree;
+namespace exports {
+class PriceSavePanel;
+}
 namespace loader {
 class LoadQueuePanel;
+}
+namespace search {
+class SupplierGoodsPanel;
+class SupplierSelectionPanel;
 }
 
 // The subsystem pieces placed into the main window and what they share:
@@ -26,12 +39,23 @@ class MainWiring : public QObject {
     Q_OBJECT
 public:
     MainWiring(Form_main& form, AppGlobals& globals);
+    ~MainWiring() override;
 
     Form_main& form;
     AppGlobals& globals;
 
     QPointer<CurrencyPanel> currency;
     QPointer<loader::LoadQueuePanel> loadQueue;
+    QPointer<search::SupplierGoodsPanel> goods;
+    QPointer<search::SupplierSelectionPanel> supplierSelection;
+    QPointer<SupplierTree> tree;
+    QPointer<PriceListSetupTab> setupTab;
+    QPointer<exports::PriceSavePanel> priceSave;
+
+    // The order database's settings for the pieces that keep theirs there.
+    std::unique_ptr<SettingsStore> orderSettings;
+    // The user's grid column titles (LoadColumnTitles).
+    search::ColumnTitles columnTitles;
 
     // Set-up steps that need the open databases and the settled role; run
     // in order by the StartupSettled hook.
@@ -47,6 +71,8 @@ public:
     void searchGoodsAgain();
     // Shows the page of PageControl_Sootv with this index.
     void showSootvPage(int index);
+    // The goods grid's titles from columnTitles and the display currency.
+    void applyColumnTitles();
     // Marks the price-list settings as changed (written at close).
     void markPriceListSettingsChanged() { globals.PriceListSettingsChanged = true; }
 
@@ -62,6 +88,9 @@ QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString
 // function here.
 void wireCurrency(MainWiring& wiring);
 void wireLoadQueue(MainWiring& wiring);
+void wireGoodsSearch(MainWiring& wiring);
+void wireSupplierTree(MainWiring& wiring);
+void wirePriceSave(MainWiring& wiring);
 void wireSettingsPanel(MainWiring& wiring);
 void wireMainMenu(MainWiring& wiring);
 

@@ -10,9 +10,14 @@ void wireSubsystems(Program& program)
     Form_main& form = *program.Form_main();
     auto* wiring = new MainWiring(form, program.globals());
 
+    // Panels fill in this order; the load queue and the save panel are made
+    // at the end of start-up, once the databases are open.
     wireSettingsPanel(*wiring);
     wireCurrency(*wiring);
     wireLoadQueue(*wiring);
+    wireSupplierTree(*wiring);
+    wireGoodsSearch(*wiring);
+    wirePriceSave(*wiring);
     wireMainMenu(*wiring);
 
     // The settings panel's groups stand at its top.

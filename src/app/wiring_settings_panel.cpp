@@ -28,9 +28,10 @@ void wireSettingsPanel(MainWiring& wiring)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    auto* close = new QPushButton(QStringLiteral("X"), header);
-    close->setObjectName(QStringLiteral("Button4"));
-    close->setFixedWidth(24);
+    auto* close = new QToolButton(header);
+    close->setObjectName(QStringLiteral("Button_SetupClose"));
+    close->setText(QStringLiteral("X"));
+    close->setAutoRaise(true);
     headerLayout->addWidget(title, 1);
     headerLayout->addWidget(close);
     form.placeWidget(QStringLiteral("Panel_Setup"), header);
@@ -46,7 +47,7 @@ void wireSettingsPanel(MainWiring& wiring)
         panel->setFixedWidth(245);
         panel->show();
     });
-    QObject::connect(close, &QPushButton::clicked, panel, &QWidget::hide);
+    QObject::connect(close, &QToolButton::clicked, panel, &QWidget::hide);
 }
 
 } // namespace velmora

@@ -14,6 +14,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -126,6 +129,29 @@ double storedPrice(const QString& path, const QString& name)
     return select.step() ? select.value(0).toDouble() : -1;
 }
 
+// The goods grid's rows as "name|shown price".
+QStringList gridRows(Form_main& form)
+{
+    auto* grid = form.findChild<QTableView*>("DBGrid_Tovar");
+    EXPECT_NE(grid, nullptr);
+    QStringList rows;
+    if (!grid || !grid->model())
+        return rows;
+    QAbstractItemModel* model = grid->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows << model->index(row, 1).data().toString() + u'|' + QString::number(model->index(row, 3).data().toDouble());
+    return rows;
+}
+
+// Types a find text and presses Enter, as a user searches.
+void searchFor(Form_main& form, const QString& text)
+{
+    auto* find = form.findChild<QLineEdit*>("Edit_Find");
+    ASSERT_NE(find, nullptr);
+    find->setText(text);
+    QTest::keyClick(find, Qt::Key_Return);
+}
+
 bool isInside(const QWidget* widget, const QWidget* container)
 {
     for (const QWidget* w = widget; w; w = w->parentWidget())
@@ -152,6 +178,12 @@ TEST(WiredProgram, RunsFromAFreshDataFolderWithEveryPieceInItsPlace)
         {"Panel_LoadPrice", "Panel_AllTovar"},  {"ListBox_LoadPrice", "Panel_AllTovar"},
         {"Button_LoadPrice", "Panel_AllTovar"}, {"CheckBox_AutoExportPrice", "Panel_AllTovar"},
         {"ToolButton_Setup", "ToolBar1"},       {"ToolButton8", "ToolBar1"},
+        {"ToolButton_Load", "ToolBar1"},        {"TreeView1", "Panel_AllTovar"},
+        {"Panel_SelPostav", "Panel_AllTovar"},  {"DBGrid_Tovar", "Panel_Tovar"},
+        {"Edit_Find", "Panel_Tovar"},           {"RadioButton_TovarAll", "Panel_Tovar"},
+        {"SpeedButton_AllPostav", "Panel_Tovar"}, {"Panel_TovarViews", "Panel_Tovar"},
+        {"Edit_PriceList", "TabSheet_PostavSetup"}, {"Panel_PriceSaveAll", "TabSheet_PostavSetup"},
+        {"BitBtn3", "Panel_Setup"},             {"BitBtn1", "Panel_Setup"},
     };
     for (const Placed& piece : pieces) {
         auto* widget = form.findChild<QWidget*>(QLatin1String(piece.name));
@@ -162,6 +194,10 @@ TEST(WiredProgram, RunsFromAFreshDataFolderWithEveryPieceInItsPlace)
     // The administrator's currency controls are enabled.
     EXPECT_TRUE(form.findChild<QWidget*>("ComboBox_ValutaName")->isEnabled());
     EXPECT_NE(form.findChild<QAction*>("About"), nullptr);
+    // Start-up hides the goods card and the save panel, and shows the order page.
+    EXPECT_TRUE(form.findChild<QWidget*>("Panel_TovarViews")->isHidden());
+    EXPECT_TRUE(form.findChild<QWidget*>("Panel_PriceSaveAll")->isHidden());
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 6);
 
     // The settings panel opens from its tool button and closes with its X.
     auto* setup = form.findChild<QWidget*>("Panel_Setup");
@@ -228,6 +264,8 @@ TEST(WiredCurrency, ATypedRateRepricesTheGoods)
     processEventsFor(100);
     const QString priceDb = inst.data + "PRICE.vdb";
     ASSERT_DOUBLE_EQ(storedPrice(priceDb, "Болт"), 900);
+    searchFor(form, "Болт");
+    ASSERT_EQ(gridRows(form), QStringList{"Болт|900"});
 
     auto* dollar = form.findChild<QLineEdit*>("Edit_Dollar");
     ASSERT_NE(dollar, nullptr);
@@ -236,6 +274,10 @@ TEST(WiredCurrency, ATypedRateRepricesTheGoods)
     ASSERT_TRUE(waitFor([&] { return storedPrice(priceDb, "Болт") == 1000; }, 5000))
         << storedPrice(priceDb, "Болт");
     EXPECT_TRUE(mainStatusText(form, 1).startsWith("Цены пересчитаны")) << mainStatusText(form, 1).toStdString();
+    // The same find text is searched again: the grid shows the new price.
+    EXPECT_EQ(gridRows(form), QStringList{"Болт|1000"});
+    EXPECT_EQ(form.findChild<QTableView*>("DBGrid_Tovar")->model()->headerData(3, Qt::Horizontal).toString(),
+              "Цена (RUB)");
     form.close();
 }
 
@@ -271,11 +313,14 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
     ASSERT_TRUE(waitFor([&] { return !inst.questions.isEmpty(); }, 5000));
     EXPECT_EQ(inst.questions.first(), "Обновились некоторые прайс-листы.\rДобавить их в очередь загрузки?");
 
+    // The tree filled the queue with every list.
     auto* queue = form.findChild<QListWidget*>("ListBox_LoadPrice");
     auto* button = form.findChild<QPushButton*>("Button_LoadPrice");
     ASSERT_NE(queue, nullptr);
-    queue->clear();
-    queue->addItem("Бета");
+    ASSERT_EQ(queue->count(), 1);
+    EXPECT_EQ(queue->item(0)->text(), "Бета");
+    searchFor(form, "Гайка");
+    EXPECT_TRUE(gridRows(form).isEmpty());
     button->click();
     EXPECT_EQ(button->text(), "Остановить загрузку");
     ASSERT_TRUE(waitFor([&] { return button->text() == "Загрузить прайс-листы" && button->isEnabled(); }));
@@ -283,6 +328,51 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
         << mainStatusText(form, 1).toStdString();
     EXPECT_FALSE(mainStatusText(form, 2).isEmpty());
     EXPECT_DOUBLE_EQ(storedPrice(inst.data + "PRICE.vdb", "Гайка"), 12);
+    // The grid shows the new goods without another search by the user.
+    EXPECT_EQ(gridRows(form), QStringList{"Гайка|12"});
+    form.close();
+}
+
+TEST(WiredSupplierTree, ChoosingAPriceListShowsItsSettingsAndSearchesFollowTheSelection)
+{
+    WiredInstallation inst;
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        addPriceList(priceDb, 1, "Альфа", "-");
+        addPriceList(priceDb, 2, "Гамма", "-");
+        addUsdOffer(priceDb, "Альфа", "Болт стальной", 1);
+        addUsdOffer(priceDb, "Гамма", "Болт медный", 2);
+    }
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    auto* tree = form.findChild<QTreeWidget*>("TreeView1");
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    auto* pages = form.findChild<QTabWidget*>("PageControl_Sootv");
+    auto* name = form.findChild<QLineEdit*>("Edit_PriceList");
+    EXPECT_EQ(name->text(), "Альфа"); // the first list is shown at start
+
+    // A search shows the order page; a click on a node brings its settings.
+    searchFor(form, "Болт");
+    EXPECT_EQ(gridRows(form).size(), 2);
+    EXPECT_EQ(pages->currentIndex(), 6);
+    QTreeWidgetItem* gamma = tree->topLevelItem(1);
+    const QRect node = tree->visualItemRect(gamma);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, node.center());
+    EXPECT_EQ(name->text(), "Гамма");
+    EXPECT_EQ(pages->currentIndex(), 7);
+    EXPECT_EQ(form.findChild<QLineEdit*>("Edit_idPostav")->text(), "2");
+
+    // Disabling the list on its settings tab drops its goods from the grid.
+    auto* disable = form.findChild<QCheckBox*>("CheckBox_PostavDisable");
+    ASSERT_NE(disable, nullptr);
+    disable->click();
+    EXPECT_EQ(gridRows(form), QStringList{"Болт стальной|90"});
+    EXPECT_TRUE(program.globals().PriceListSettingsChanged);
     form.close();
 }
 

@@ -1,0 +1,119 @@
+// The supplier goods search: the find bar and goods grid in the centre
+// panel, the supplier selection panel under the supplier tree with its "*"
+// button, the grid titles from the user's column titles and the display
+// currency.
+#include "main_wiring.h"
+
+#include "storage/settings_store.h"
+#include "suppliers/currency/currency_panel.h"
+#include "suppliers/search/goods_grid.h"
+#include "suppliers/search/goods_search_controller.h"
+#include "suppliers/search/supplier_goods_model.h"
+#include "suppliers/search/supplier_goods_panel.h"
+#include "suppliers/search/supplier_search_bar.h"
+#include "suppliers/search/supplier_selection_panel.h"
+
+#include <QBoxLayout>
+#include <QToolButton>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kOrderPage = 6;
+
+// The goods panel's first row holds the sort reset and the find bar; the
+// button goes between them.
+bool placeBesideFindBar(search::SupplierGoodsPanel* goods, QWidget* button)
+{
+    if (!goods || !goods->layout() || goods->layout()->count() == 0)
+        return false;
+    auto* top = qobject_cast<QBoxLayout*>(goods->layout()->itemAt(0)->layout());
+    if (!top)
+        return false;
+    top->insertWidget(1, button);
+    return true;
+}
+
+// The selection panel reads the supplier list when made: after the
+// databases are open.
+void createSupplierSelection(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    auto* selection = new search::SupplierSelectionPanel(form.ADOConnection, form.ADOConnection_Zakaz);
+    selection->setObjectName(QStringLiteral("SupplierSelectionPanel"));
+    if (form.dialogs().confirm)
+        selection->setQuestion(form.dialogs().confirm);
+    selection->selectionPanel()->hide();
+    selection->templatePanel()->hide();
+    form.placeWidget(QStringLiteral("Panel_AllTovar"), selection);
+    wiring.supplierSelection = selection;
+    QObject::connect(selection, &search::SupplierSelectionPanel::selectionChanged, &wiring,
+                     &MainWiring::searchGoodsAgain);
+}
+
+void wireSupplierSelection(MainWiring& wiring)
+{
+    wiring.onStartupSettled.push_back([&wiring] { createSupplierSelection(wiring); });
+
+    // "*" beside the find bar opens and closes the supplier list.
+    auto* button = new QToolButton;
+    button->setObjectName(QStringLiteral("SpeedButton_AllPostav"));
+    button->setText(QStringLiteral("*"));
+    button->setToolTip(QStringLiteral("Выбор поставщиков"));
+    if (!placeBesideFindBar(wiring.goods, button))
+        wiring.form.placeWidget(QStringLiteral("Panel_Tovar"), button);
+    QObject::connect(button, &QToolButton::clicked, &wiring, [&wiring] {
+        if (wiring.supplierSelection)
+            wiring.supplierSelection->SpeedButton_AllPostavClick();
+    });
+}
+
+} // namespace
+
+void wireGoodsSearch(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    AppGlobals& globals = wiring.globals;
+
+    auto* goods = new search::SupplierGoodsPanel(form.ADOConnection);
+    goods->setObjectName(QStringLiteral("Panel_SupplierGoods"));
+    form.placeWidget(QStringLiteral("Panel_Tovar"), goods);
+    wiring.goods = goods;
+    wiring.orderSettings = std::make_unique<SettingsStore>(form.ADOConnection_Zakaz);
+    goods->searchBar()->setSettingsStore(wiring.orderSettings.get());
+    goods->grid()->setWidthSettings(&form.ADOConnection_Zakaz, wiring.orderSettings.get());
+    if (form.dialogs().message)
+        goods->setReporter(form.dialogs().message);
+    goods->controller()->setBrendPriory(false);
+
+    // Re-pricing and the other pieces clear LastFindText to have the same
+    // text searched again.
+    goods->controller()->shareLastFindText(&globals.LastFindText);
+    QObject::connect(goods->controller(), &search::GoodsSearchController::searched, &wiring,
+                     [&wiring] { wiring.showSootvPage(kOrderPage); });
+
+    auto& hooks = form.hooks();
+    hooks.SearchSupplierGoods = [&wiring, &globals] {
+        search::SupplierGoodsPanel* goods = wiring.goods;
+        search::GoodsSearchController* controller = goods->controller();
+        // Start-up sets the field choice on the buttons without a click.
+        controller->setField(goods->searchBar()->field());
+        controller->setBrendPriory(globals.BrendPrioryOn);
+        controller->search(goods->searchBar()->findText());
+    };
+    hooks.LoadColumnTitles = [&wiring] {
+        wiring.columnTitles = search::LoadColumnTitles(*wiring.orderSettings);
+        wiring.applyColumnTitles();
+    };
+    hooks.LoadTovarColumns = [goods] { goods->grid()->LoadTovarColumns(); };
+    hooks.ClearTovarSortMarks = [goods] { goods->model()->setSortMark(search::SortMark{}); };
+
+    if (wiring.currency)
+        QObject::connect(wiring.currency, &CurrencyPanel::currencyTableChanged, &wiring,
+                         &MainWiring::applyColumnTitles);
+
+    wireSupplierSelection(wiring);
+}
+
+} // namespace velmora

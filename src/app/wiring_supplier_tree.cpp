@@ -1,0 +1,192 @@
+// The supplier tree in the left panel and the price-list settings tab on
+// page 7: a chosen node shows its settings, changes there reach the tree,
+// the load queue and the goods search; the settings panel's price-list
+// buttons; the single-list load of the tool bar.
+#include "main_wiring.h"
+
+#include "suppliers/currency/currency_panel.h"
+#include "suppliers/loader/load_queue_panel.h"
+#include "suppliers/setup/price_list_setup_tab.h"
+#include "suppliers/setup/setup_panel.h"
+#include "suppliers/tree/supplier_tree.h"
+
+#include <QCheckBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kSetupPage = 7;
+const QString kOptionLocked = QStringLiteral("Опция заблокирована!\rПроверьте настройки.");
+
+// A queue entry clicked: the first node whose name holds the entry's text
+// (without case) is selected and shown.
+void showQueueEntry(MainWiring& wiring, const QString& entry)
+{
+    SupplierTree* tree = wiring.tree;
+    if (!tree)
+        return;
+    const QString wanted = entry.toUpper();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = tree->topLevelItem(i);
+        if (item->text(0).toUpper().contains(wanted)) {
+            tree->setCurrentItem(item);
+            tree->setFocus();
+            tree->TreeView1Click();
+            return;
+        }
+    }
+    wiring.showSootvPage(kSetupPage);
+}
+
+void replaceInQueue(MainWiring& wiring, const QString& oldName, const QString& newName)
+{
+    if (!wiring.loadQueue)
+        return;
+    QStringList names = wiring.loadQueue->queueNames();
+    const int at = names.indexOf(oldName);
+    if (at < 0)
+        return;
+    if (newName.isEmpty())
+        names.removeAt(at);
+    else
+        names[at] = newName;
+    wiring.loadQueue->setQueueNames(names);
+}
+
+void wireSetupPanel(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    PriceListSetupPanel::Actions actions;
+    actions.chooseDatabase = [&form] { form.ChooseDatabaseFile(); };
+    actions.isLoadAdmin = [&wiring] { return wiring.globals.IsLoadAdmin; };
+    auto* panel = new PriceListSetupPanel(form.ADOConnection_Zakaz, std::move(actions));
+    if (form.dialogs().message)
+        panel->setMessageSink(form.dialogs().message);
+    form.placeWidget(QStringLiteral("Panel_Setup"), panel);
+    QObject::connect(panel, &PriceListSetupPanel::settingsImported, &wiring, [&wiring] {
+        runHook(wiring.form.hooks().RefreshCurrencyRates);
+        wiring.searchGoodsAgain();
+    });
+}
+
+void wireSingleLoad(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    QToolButton* load = wiring.addToolButton(QStringLiteral("ToolButton_Load"), QStringLiteral("Загрузить прайс-лист"),
+                                             form.style()->standardIcon(QStyle::SP_ArrowDown));
+    QObject::connect(load, &QToolButton::clicked, &wiring, [&wiring] {
+        const UserDialogs& dialogs = wiring.form.dialogs();
+        if (!wiring.globals.IsLoadAdmin) {
+            if (dialogs.message)
+                dialogs.message(kOptionLocked);
+            return;
+        }
+        if (!wiring.tree || !wiring.loadQueue)
+            return;
+        const QString name = wiring.tree->selectedName();
+        if (name.isEmpty())
+            return;
+        wiring.showSootvPage(kSetupPage);
+        wiring.loadQueue->startSingleLoad(name);
+    });
+}
+
+// The load queue is made at the end of start-up; its links to the tree
+// then.
+void connectTreeAndLoadQueue(MainWiring& wiring)
+{
+    loader::LoadQueuePanel* queue = wiring.loadQueue;
+    SupplierTree* tree = wiring.tree;
+    if (!queue || !tree)
+        return;
+    QObject::connect(tree, &SupplierTree::loadQueueRebuilt, queue, &loader::LoadQueuePanel::setQueueNames);
+    QObject::connect(tree, &SupplierTree::priceListDeleted, &wiring,
+                     [&wiring](const QString& name) { replaceInQueue(wiring, name, QString()); });
+    QObject::connect(queue, &loader::LoadQueuePanel::queueEntryClicked, &wiring,
+                     [&wiring](const QString& name) { showQueueEntry(wiring, name); });
+    QObject::connect(queue, &loader::LoadQueuePanel::singleLoadFinished, &wiring,
+                     [&wiring](const QString& name, const QString& errorText) {
+                         if (!errorText.isEmpty() && wiring.form.dialogs().message)
+                             wiring.form.dialogs().message(errorText);
+                         if (wiring.setupTab && wiring.setupTab->currentName() == name)
+                             wiring.setupTab->ShowPriceListSettings(name);
+                     });
+    // A finished run changed the lists' dates and goods counts.
+    QObject::connect(queue, &loader::LoadQueuePanel::loadRunFinished, &wiring, [&wiring] {
+        if (wiring.setupTab && !wiring.setupTab->currentName().isEmpty())
+            wiring.setupTab->ShowPriceListSettings(wiring.setupTab->currentName());
+    });
+    if (wiring.setupTab)
+        QObject::connect(wiring.setupTab, &PriceListSetupTab::priceListRenamed, &wiring,
+                         [&wiring](qint64, const QString& oldName, const QString& newName) {
+                             replaceInQueue(wiring, oldName, newName);
+                         });
+}
+
+} // namespace
+
+void wireSupplierTree(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    const UserDialogs& dialogs = form.dialogs();
+
+    auto* tree = new SupplierTree(form.ADOConnection, form.ADOConnection_Zakaz);
+    tree->setObjectName(QStringLiteral("TreeView1"));
+    auto* tab = new PriceListSetupTab(form.ADOConnection, form.ADOConnection_Zakaz);
+    // The page itself carries the page's name.
+    tab->setObjectName(QStringLiteral("PriceListSetupTab"));
+    if (dialogs.message) {
+        tree->setMessageSink(dialogs.message);
+        tab->setMessageSink(dialogs.message);
+    }
+    if (dialogs.confirm) {
+        tree->setQuestionHandler(dialogs.confirm);
+        tab->setQuestionHandler(dialogs.confirm);
+    }
+    QPointer<CurrencyPanel> currency = wiring.currency;
+    AppGlobals& globals = wiring.globals;
+    tab->setRatesRefreshRunningProvider(
+        [currency, &globals] { return currency ? currency->ratesRefreshRunning() : globals.RatesRefreshRunning; });
+    if (currency)
+        tab->setDisplayCurrencyIndexProvider([currency] { return currency ? currency->currencyTable().displayIndex : 2; });
+
+    form.placeWidget(QStringLiteral("Panel_AllTovar"), tree);
+    form.placeWidget(QStringLiteral("TabSheet_PostavSetup"), tab);
+    wiring.tree = tree;
+    wiring.setupTab = tab;
+    ConnectSupplierTreeAndSetupTab(tree, tab);
+
+    QObject::connect(tab, &PriceListSetupTab::setupPageRequested, &wiring, [&wiring] { wiring.showSootvPage(kSetupPage); });
+    QObject::connect(tab, &PriceListSetupTab::priceListSettingsChanged, &wiring,
+                     &MainWiring::markPriceListSettingsChanged);
+    QObject::connect(tree, &SupplierTree::priceListSettingsChanged, &wiring, &MainWiring::markPriceListSettingsChanged);
+    QObject::connect(tree, &SupplierTree::goodsSearchRequested, &wiring, &MainWiring::searchGoodsAgain);
+    // A list the user disabled lost its goods, a renamed one shows its new
+    // name: the grid follows. (Showing a list also reports its disabled
+    // flag, for the node's picture; that changes no goods.)
+    if (auto* disable = tab->findChild<QCheckBox*>(QStringLiteral("CheckBox_PostavDisable")))
+        QObject::connect(disable, &QCheckBox::clicked, &wiring, &MainWiring::searchGoodsAgain);
+    QObject::connect(tab, &PriceListSetupTab::priceListRenamed, &wiring, &MainWiring::searchGoodsAgain);
+
+    auto& hooks = form.hooks();
+    hooks.BuildSupplierTree = [tree, &form] {
+        // Rebuilding shows the first list's settings but leaves the page
+        // that is in front (start-up has just chosen the order page).
+        auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv"));
+        const int page = pages ? pages->currentIndex() : -1;
+        tree->BuildSupplierTree();
+        if (pages)
+            pages->setCurrentIndex(page);
+    };
+    hooks.ReleasePriceExcelApp = [tab] { tab->Button3Click(); };
+
+    wiring.onStartupSettled.push_back([&wiring] { connectTreeAndLoadQueue(wiring); });
+    wireSetupPanel(wiring);
+    wireSingleLoad(wiring);
+}
+
+} // namespace velmora
