@@ -67,6 +67,7 @@ struct Timing {
     double ms = 0;
     int rows = 0;
     bool indexed = false;
+    GoodsQuery::FetchCounts counts;
 };
 
 // One search as the main window runs it: build and open, hand the first
@@ -91,6 +92,7 @@ Timing timeSearch(const db::Connection& db, const QString& text, SearchField fie
                 model.data(model.index(r, c));
         }
         t.rows = model.rowCount();
+        t.counts = model.query()->fetchCounts();
     } else {
         model.clear();
     }
@@ -163,7 +165,9 @@ int main(int argc, char** argv)
         const QByteArray text = QString::fromUtf8(kSearches[i].text).leftJustified(28).toUtf8();
         std::printf("%s %-5s %8d %12.1f %12.1f %7.1fx%s\n", text.constData(), field, indexed[i].rows,
                     plain[i].ms, indexed[i].ms, plain[i].ms / std::max(indexed[i].ms, 0.001),
-                    indexed[i].indexed ? "" : "  (words too short for the index)");
+                    !indexed[i].indexed          ? "  plain (words too short for the index)"
+                        : indexed[i].counts.window ? "  window of the price order"
+                                                   : "  trigram candidates");
     }
     std::printf("\n");
     printSummary("plain statement, no extra index:", plain);

@@ -71,11 +71,12 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
 
     if (options.index == IndexUse::Auto && !words.indexQuery.isEmpty() && supplierGoodsIndexExists(priceDb)) {
         indexQuery_ = words.indexQuery;
-        // The window pays only when the candidates are so many that a chunk's
-        // worth of them lies within it: one row in kWindowRowsPerRow.
+        // Sorting the candidates costs about what walking a hundred times as
+        // many rows of the sort order does, so the window pays once the
+        // candidates pass about one row in a hundred.
         const qint64 rows = priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong();
-        const qint64 dense = rows / kWindowRowsPerRow;
-        windowed_ = dense >= 1000 && sortOrderIndexed(priceDb, sortExpr_)
+        const qint64 dense = rows / kDenseShare;
+        windowed_ = dense >= 200 && sortOrderIndexed(priceDb, sortExpr_)
             && candidateCount(priceDb, indexQuery_, dense) >= dense;
     }
 

@@ -71,6 +71,8 @@ public:
     // chunk row at the top of the sort order: a word that most rows hold is
     // found there at once, where sorting all its candidates would cost more.
     static constexpr int kWindowRowsPerRow = 20;
+    // Candidates (one row in this many) from which the window is tried.
+    static constexpr int kDenseShare = 100;
     // The widest second window, in first windows.
     static constexpr int kWidestWindowFactor = 25;
     QString statementText() const;
