@@ -141,6 +141,7 @@ TEST_F(SetupTabTest, PickingAndJoiningColumnsByClickingCells)
     answer = false;
     ASSERT_NO_FATAL_FAILURE(clickCell(2, 5));
     press("Button_TextNoNameAdd");
+    EXPECT_EQ(questions.size(), 2);
     EXPECT_EQ(sheetRow("Прайс").spec(SheetField::TextNoName), 5);
 
     // The per-row currency column.
