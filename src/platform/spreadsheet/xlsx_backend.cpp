@@ -1235,7 +1235,6 @@ constexpr std::size_t kChunkSize = 512u << 10;
 int parallelWorkers()
 {
     const int cores = int(std::thread::hardware_concurrency());
-    if (qEnvironmentVariableIsSet("SHEET_SEQ")) return 0;
     return std::clamp(cores - 2, 0, 4);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/spreadsheet/cell_value.h"
+#include "platform/spreadsheet/reader.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,7 +31,8 @@ struct PickedCell {
 // sheet tabs below. It stays on top of the program's other windows. The
 // column-picking settings windows open the supplier's file here and take
 // the current cell's column (or hyperlink) when their "..." button is
-// pressed; clicking a cell also reports it by cellClicked.
+// pressed; clicking a cell also reports it by cellClicked. Merged blocks
+// show as one cell; the whole sheet is read when maxRows is 0.
 class SheetView : public QWidget {
     Q_OBJECT
 public:
@@ -57,6 +59,7 @@ signals:
     void sheetShown(int index, const QString& name);
 
 private:
+    void display(int index, SheetData data);
     void onClicked(const QModelIndex& index);
     PickedCell cellAt(const QModelIndex& index) const;
     struct State;
@@ -67,3 +70,5 @@ private:
 };
 
 } // namespace velmora::sheet
+
+Q_DECLARE_METATYPE(velmora::sheet::PickedCell)
