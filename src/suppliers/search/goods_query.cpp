@@ -10,6 +10,8 @@ namespace velmora::search {
 namespace {
 
 const QString kKeyColumn = QStringLiteral("SortKey_");
+const QString kValutaJoin =
+    QStringLiteral(" LEFT OUTER JOIN AllTovarValuta ON (AllTovarValuta.ID_Tovar=AllTovarPostav.Number)");
 
 // True when an index of AllTovarPostav starts with the column the sort
 // expression names, so that the engine can walk the rows in order.
@@ -86,7 +88,7 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
         head_ += QStringLiteral(", BrendPriory.BrendName AS BrendPriory");
     head_ += QStringLiteral(", %1 AS %2").arg(sortExpr_, kKeyColumn);
 
-    from_ = QStringLiteral(" LEFT OUTER JOIN AllTovarValuta ON (AllTovarValuta.ID_Tovar=AllTovarPostav.Number)");
+    from_ = kValutaJoin;
     if (options.brendPriory)
         from_ += QStringLiteral(" LEFT OUTER JOIN BrendPriory ON (BrendPriory.BrendName=AllTovarPostav.TextNoName)");
 
@@ -153,10 +155,17 @@ QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source
                    .arg(keysetCondition(after), order);
         break;
     }
-    QString text = head_ + QStringLiteral(" FROM ") + from + from_ + QStringLiteral(" WHERE ") + where + order;
-    if (limited)
-        text += QStringLiteral(" LIMIT :limit");
-    return text;
+    const QString limit = limited ? QStringLiteral(" LIMIT :limit") : QString();
+    if (source == Source::Table)
+        return head_ + QStringLiteral(" FROM ") + from + from_ + QStringLiteral(" WHERE ") + where + order + limit;
+    // The chunk's offers are picked first and only they are joined to their
+    // currency rows and read whole.
+    const bool sortNeedsValuta = sortExpr_.startsWith(QStringLiteral("AllTovarValuta."));
+    const QString picked = QStringLiteral("SELECT AllTovarPostav.Number AS PickedNumber FROM ") + from
+        + (sortNeedsValuta ? kValutaJoin : QString()) + QStringLiteral(" WHERE ") + where + order + limit;
+    return head_ + QStringLiteral(" FROM (") + picked
+        + QStringLiteral(") AS Picked CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=Picked.PickedNumber)") + from_
+        + order;
 }
 
 QString GoodsQuery::statementText() const
