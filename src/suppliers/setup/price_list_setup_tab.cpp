@@ -35,6 +35,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -106,7 +107,19 @@ PriceListSetupTab::ColumnSelector PriceListSetupTab::makeSelector(SheetField fie
 
 void PriceListSetupTab::buildUi()
 {
-    auto* top = new QVBoxLayout(this);
+    // The page control gives the tab little height: its content scrolls.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = named(new QScrollArea, "ScrollBox_PostavSetup");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget;
+    scroll->setWidget(content);
+    outer->addWidget(scroll);
+    auto* top = new QVBoxLayout(content);
+    auto* upper = new QHBoxLayout;
+    auto* right = new QVBoxLayout;
+    top->addLayout(upper);
 
     // The price list: name, number, file, factor, date and information.
     auto* listBox = new QGroupBox(QStringLiteral("Прайс-лист"));
@@ -143,8 +156,8 @@ void PriceListSetupTab::buildUi()
     fileButtons->addStretch();
     fileButtons->addWidget(BitBtn_SaveSheet);
     listForm->addLayout(fileButtons, 4, 0, 1, 4);
-    listForm->addWidget(StaticText_InfoPrice, 5, 0, 1, 4);
-    top->addWidget(listBox);
+    upper->addWidget(listBox, 3);
+    upper->addLayout(right, 2);
 
     // The contact card, or in its place the naming panel of a new list.
     Panel_PostavInfo = named(new QFrame, "Panel_PostavInfo");
@@ -159,30 +172,32 @@ void PriceListSetupTab::buildUi()
     card->addRow(QStringLiteral("Web:"), Edit_web);
     card->addRow(QStringLiteral("Тел.:"), Edit_tel);
     card->addRow(QStringLiteral("e-mail:"), Edit_mail);
-    top->addWidget(Panel_PostavInfo);
+    right->addWidget(Panel_PostavInfo);
     Panel4 = named(new QFrame, "Panel4");
     auto* naming = new QHBoxLayout(Panel4);
     naming->addWidget(new QLabel(QStringLiteral("Введите название нового прайс-листа в поле \"Название\"")));
-    top->addWidget(Panel4);
+    right->addWidget(Panel4);
+    right->addWidget(StaticText_InfoPrice);
+    right->addStretch();
 
     // Sheets and their settings.
     auto* sheetBox = new QGroupBox(QStringLiteral("Листы"));
     auto* sheetGrid = new QGridLayout(sheetBox);
     DBGrid_PostavPage = named(new QListWidget, "DBGrid_PostavPage");
     DBGrid_PostavPage->setMaximumWidth(180);
-    sheetGrid->addWidget(DBGrid_PostavPage, 0, 0, 12, 1);
+    sheetGrid->addWidget(DBGrid_PostavPage, 0, 0, 8, 1);
     Edit_Sheet = named(new QLineEdit, "Edit_Sheet");
     Edit_Sheet->setReadOnly(true);
     Edit_Sheet->installEventFilter(this);
     sheetGrid->addWidget(new QLabel(QStringLiteral("Лист:")), 0, 1);
-    sheetGrid->addWidget(Edit_Sheet, 0, 2, 1, 3);
+    sheetGrid->addWidget(Edit_Sheet, 0, 2, 1, 7);
     Panel_SheetEdit = named(new QFrame, "Panel_SheetEdit");
     auto* sheetEdit = new QHBoxLayout(Panel_SheetEdit);
     Edit_SheetEdit = named(new QLineEdit, "Edit_SheetEdit");
     Button_SheetEdit = named(new QPushButton(QStringLiteral("Поменять название")), "Button_SheetEdit");
     sheetEdit->addWidget(Edit_SheetEdit);
     sheetEdit->addWidget(Button_SheetEdit);
-    sheetGrid->addWidget(Panel_SheetEdit, 1, 1, 1, 4);
+    sheetGrid->addWidget(Panel_SheetEdit, 1, 1, 1, 8);
 
     selectors_ = {
         makeSelector(SheetField::Art, "ComboBox_Art", "Button_SelArt", "Button_SelArtAdd", false),
@@ -198,14 +213,17 @@ void PriceListSetupTab::buildUi()
                                   QStringLiteral("Цена:"), QStringLiteral("Цена 2:"),
                                   QStringLiteral("Склад:"), QStringLiteral("Страна/гарантия:"),
                                   QStringLiteral("Описание:"), QStringLiteral("Доп. текст:")};
-    int row = 2;
-    for (size_t i = 0; i < selectors_.size(); ++i, ++row) {
-        sheetGrid->addWidget(new QLabel(captions[int(i)]), row, 1);
-        sheetGrid->addWidget(selectors_[i].combo, row, 2);
-        sheetGrid->addWidget(selectors_[i].pick, row, 3);
+    // Two columns of four selectors: label, box, "...", "+".
+    for (size_t i = 0; i < selectors_.size(); ++i) {
+        const int r = 2 + int(i % 4);
+        const int c = i < 4 ? 1 : 5;
+        sheetGrid->addWidget(new QLabel(captions[int(i)]), r, c);
+        sheetGrid->addWidget(selectors_[i].combo, r, c + 1);
+        sheetGrid->addWidget(selectors_[i].pick, r, c + 2);
         if (selectors_[i].join)
-            sheetGrid->addWidget(selectors_[i].join, row, 4);
+            sheetGrid->addWidget(selectors_[i].join, r, c + 3);
     }
+    int row = 6;
     ComboBox_ValutaPostav = named(new QComboBox, "ComboBox_ValutaPostav");
     ComboBox_ValutaPostav->addItems(CurrencySelectorItems());
     Button_SelValuta = toolButton("Button_SelValuta", QStringLiteral("..."));
@@ -215,8 +233,8 @@ void PriceListSetupTab::buildUi()
     ++row;
     SpinEdit_Nacen = named(new QSpinBox, "SpinEdit_Nacen");
     SpinEdit_Nacen->setRange(-100, 10000);
-    sheetGrid->addWidget(new QLabel(QStringLiteral("Наценка, %:")), row, 1);
-    sheetGrid->addWidget(SpinEdit_Nacen, row, 2);
+    sheetGrid->addWidget(new QLabel(QStringLiteral("Наценка, %:")), row, 5);
+    sheetGrid->addWidget(SpinEdit_Nacen, row, 6);
     ++row;
     // Kit-price column and name prefix: kept, shown, and exchanged with the
     // settings file; the box stays hidden as in the original layout.
@@ -232,7 +250,7 @@ void PriceListSetupTab::buildUi()
     hiddenForm->addWidget(new QLabel(QStringLiteral("Префикс названия:")), 1, 0);
     hiddenForm->addWidget(Edit_TovarPrefiks, 1, 1, 1, 2);
     hidden->setVisible(false);
-    sheetGrid->addWidget(hidden, row, 1, 1, 4);
+    sheetGrid->addWidget(hidden, row, 1, 1, 8);
     top->addWidget(sheetBox);
     top->addStretch();
 }
