@@ -35,7 +35,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -107,16 +106,8 @@ PriceListSetupTab::ColumnSelector PriceListSetupTab::makeSelector(SheetField fie
 
 void PriceListSetupTab::buildUi()
 {
-    // The page control gives the tab little height: its content scrolls.
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = named(new QScrollArea, "ScrollBox_PostavSetup");
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* content = new QWidget;
-    scroll->setWidget(content);
-    outer->addWidget(scroll);
-    auto* top = new QVBoxLayout(content);
+    // The page that holds the tab lets it scroll; the layout is kept low.
+    auto* top = new QVBoxLayout(this);
     auto* upper = new QHBoxLayout;
     auto* right = new QVBoxLayout;
     top->addLayout(upper);
