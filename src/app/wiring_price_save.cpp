@@ -7,7 +7,9 @@
 #include "suppliers/tree/price_lists.h"
 #include "suppliers/tree/supplier_tree.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QScrollArea>
 #include <QToolButton>
 
 namespace velmora {
@@ -30,7 +32,12 @@ void createPriceSavePanel(MainWiring& wiring)
     };
     auto* panel = new exports::PriceSavePanel(std::move(environment));
     panel->hide();
-    form.placeWidget(QStringLiteral("TabSheet_PostavSetup"), panel);
+    // Above the settings tab, in its scrolled content.
+    auto* content = form.findChild<QWidget*>(QStringLiteral("Panel_PostavSetupContent"));
+    if (auto* layout = content ? qobject_cast<QBoxLayout*>(content->layout()) : nullptr)
+        layout->insertWidget(0, panel);
+    else
+        form.placeWidget(QStringLiteral("TabSheet_PostavSetup"), panel);
     wiring.priceSave = panel;
     QObject::connect(panel, &exports::PriceSavePanel::exportFinished, &wiring,
                      [&wiring](const QStringList& files, const QString& errorText) {
@@ -60,6 +67,8 @@ void ToolButton_ExportClick(MainWiring& wiring)
         combo->setCurrentIndex(selected >= 0 ? selected : (names.isEmpty() ? -1 : 0));
     }
     panel->show();
+    if (auto* scroll = wiring.form.findChild<QScrollArea*>(QStringLiteral("ScrollBox_PostavSetup")))
+        scroll->ensureWidgetVisible(panel);
 }
 
 } // namespace

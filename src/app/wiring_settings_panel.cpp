@@ -3,6 +3,7 @@
 // controls and the switches of the other pieces that live there.
 #include "main_wiring.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,55 @@
 #include <QVBoxLayout>
 
 namespace velmora {
+
+namespace {
+
+// Keeps the panel over the right edge of its parent, full height, above
+// the panels it covers, so that opening it squeezes nothing.
+class RightEdgeOverlay : public QObject {
+public:
+    RightEdgeOverlay(QWidget* panel, QWidget* parent) : QObject(panel), panel_(panel), parent_(parent)
+    {
+        parent_->installEventFilter(this);
+        panel_->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool parentResized = watched == parent_ && event->type() == QEvent::Resize;
+        const bool panelShown = watched == panel_ && event->type() == QEvent::Show;
+        if (parentResized || panelShown)
+            place();
+        return false;
+    }
+
+    void place()
+    {
+        const int width = panel_->width();
+        panel_->setGeometry(parent_->width() - width, 0, width, parent_->height());
+        panel_->raise();
+    }
+
+private:
+    QWidget* panel_;
+    QWidget* parent_;
+};
+
+// Panel_Setup leaves the frame's row of panels and floats over its right end.
+void floatOverRightEdge(QWidget* panel)
+{
+    QWidget* parent = panel->parentWidget();
+    if (!parent)
+        return;
+    if (QLayout* layout = parent->layout())
+        layout->removeWidget(panel);
+    panel->setAutoFillBackground(true);
+    if (auto* frame = qobject_cast<QFrame*>(panel))
+        frame->setFrameShape(QFrame::StyledPanel);
+    new RightEdgeOverlay(panel, parent);
+}
+
+} // namespace
 
 void wireSettingsPanel(MainWiring& wiring)
 {
@@ -48,6 +98,7 @@ void wireSettingsPanel(MainWiring& wiring)
         panel->show();
     });
     QObject::connect(close, &QToolButton::clicked, panel, &QWidget::hide);
+    floatOverRightEdge(panel);
 }
 
 } // namespace velmora

@@ -11,6 +11,8 @@
 #include "suppliers/tree/supplier_tree.h"
 
 #include <QCheckBox>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -55,6 +57,24 @@ void replaceInQueue(MainWiring& wiring, const QString& oldName, const QString& n
     else
         names[at] = newName;
     wiring.loadQueue->setQueueNames(names);
+}
+
+// The settings tab holds far more than the page control's height: it
+// scrolls inside its page. Other panels of the page go into the same
+// scrolled content (Panel_PostavSetupContent).
+QWidget* scrolledPage(QWidget* content)
+{
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("ScrollBox_PostavSetup"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* inner = new QWidget;
+    inner->setObjectName(QStringLiteral("Panel_PostavSetupContent"));
+    auto* layout = new QVBoxLayout(inner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    scroll->setWidget(inner);
+    return scroll;
 }
 
 void wireSetupPanel(MainWiring& wiring)
@@ -155,7 +175,7 @@ void wireSupplierTree(MainWiring& wiring)
         tab->setDisplayCurrencyIndexProvider([currency] { return currency ? currency->currencyTable().displayIndex : 2; });
 
     form.placeWidget(QStringLiteral("Panel_AllTovar"), tree);
-    form.placeWidget(QStringLiteral("TabSheet_PostavSetup"), tab);
+    form.placeWidget(QStringLiteral("TabSheet_PostavSetup"), scrolledPage(tab));
     wiring.tree = tree;
     wiring.setupTab = tab;
     ConnectSupplierTreeAndSetupTab(tree, tab);
