@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -209,6 +210,39 @@ TEST_F(SetupTabTest, ASheetGoneFromTheFileIsReportedAndKept)
     EXPECT_EQ(messages.last(), "Лист \"Старый\" не найден в файле\r" + workbook + "\r\rНастройки листа сохранены.");
     EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
     EXPECT_EQ(child<QComboBox>("ComboBox_Art")->currentText(), "C+E");
+}
+
+TEST_F(SetupTabTest, SheetControlsStoreWhatTheUserChanges)
+{
+    bool refreshing = true;
+    tab->setRatesRefreshRunningProvider([&] { return refreshing; });
+    QComboBox* valuta = child<QComboBox>("ComboBox_ValutaPostav");
+    emit valuta->activated(0);
+    EXPECT_EQ(sheetRow("Старый").Valuta, 1); // not while the rates refresh
+    refreshing = false;
+    emit valuta->activated(0);
+    EXPECT_EQ(sheetRow("Старый").Valuta, 0);
+
+    child<QSpinBox>("SpinEdit_Nacen")->setValue(-15);
+    EXPECT_EQ(sheetRow("Старый").Nacen, -15);
+    QComboBox* art = child<QComboBox>("ComboBox_Art");
+    art->setCurrentIndex(2);
+    emit art->activated(2);
+    EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 2);
+
+    // Renaming a sheet: a plain name asks first, a "[...]" pattern does not.
+    tab->Edit_SheetDblClick();
+    child<QLineEdit>("Edit_SheetEdit")->setText(QStringLiteral("Новый"));
+    answer = false;
+    tab->Button_SheetEditClick();
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_TRUE(ReadSheet(d.priceDb, kName, QStringLiteral("Старый")));
+    tab->Edit_SheetDblClick();
+    child<QLineEdit>("Edit_SheetEdit")->setText(QStringLiteral("[прайс]"));
+    tab->Button_SheetEditClick();
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_EQ(tab->currentSheet(), "[прайс]");
+    EXPECT_EQ(sheetRow("[прайс]").Nacen, -15);
 }
 
 TEST_F(SetupTabTest, SaveStoresSelectorTextsAndAnEmptyFactorAsOne)
