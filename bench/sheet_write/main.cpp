@@ -1,6 +1,10 @@
-// sheet_write [--rows N] [OUT]: writes a formatted price-list workbook of N
-// rows (default 100000) by 8 columns with Cyrillic text and prints the time
-// taken. The file also serves as input for sheet_read.
+// sheet_write [--rows N] [--title] [OUT]: writes a formatted price-list
+// workbook of N rows (default 100000) by 8 columns with Cyrillic text and
+// prints the time taken. The file also serves as input for sheet_read.
+// --title adds a merged title row above the header; a workbook with merges
+// is written in full at the end, with a shared-string table, as the
+// spreadsheet program's own files are (without it, rows stream out and
+// texts are stored inline).
 #include "platform/spreadsheet/spreadsheet.h"
 
 #include <QDir>
@@ -36,17 +40,24 @@ ValueBlock makeRows(int rows)
 }
 
 // A formatted price-list sheet around the rows.
-void fill(Workbook& book, const ValueBlock& block)
+void fill(Workbook& book, const ValueBlock& block, bool title)
 {
     const int rows = block.rows();
     Worksheet& ws = book.sheet(1);
     ws.setName(QStringLiteral("Прайс-лист"));
+    if (title) {
+        ws.insertRows(1);
+        ws.setText(1, 1, QStringLiteral("Прайс-лист от 15.03.2024"));
+        ws.range(QStringLiteral("A1:H1")).merge();
+        ws.range(QStringLiteral("A1:H1")).setFontSize(14);
+    }
+    const int top = title ? 2 : 1;
     const QStringList header{QStringLiteral("Артикул"), QStringLiteral("Наименование"), QStringLiteral("Цена"),
                              QStringLiteral("Цена опт"), QStringLiteral("Склад"), QStringLiteral("Страна"),
                              QStringLiteral("Дата"), QStringLiteral("Описание")};
     for (int c = 0; c < header.size(); ++c)
-        ws.setText(1, c + 1, header[c]);
-    Range head = ws.range(QStringLiteral("A1:H1"));
+        ws.setText(top, c + 1, header[c]);
+    Range head = ws.range(CellRef{top, 1}, CellRef{top, 8});
     head.setBold(true);
     head.setFillColorIndex(33);
     head.setHorizontalAlignment(HAlign::Center);
@@ -56,10 +67,10 @@ void fill(Workbook& book, const ValueBlock& block)
     const double widths[] = {14, 45, 10, 10, 10, 12, 11, 50};
     for (int c = 0; c < 8; ++c)
         ws.setColumnWidth(c + 1, widths[c]);
-    ws.setValues(CellRef{2, 1}, block);
-    ws.range(CellRef{2, 1}, CellRef{rows + 1, 8}).setBorder(BorderEdge::InsideHorizontal, LineStyle::Continuous,
-                                                            BorderWeight::Hairline);
-    ws.setAutoFilter(CellRange{{1, 1}, {rows + 1, 8}});
+    ws.setValues(CellRef{top + 1, 1}, block);
+    ws.range(CellRef{top + 1, 1}, CellRef{top + rows, 8})
+        .setBorder(BorderEdge::InsideHorizontal, LineStyle::Continuous, BorderWeight::Hairline);
+    ws.setAutoFilter(CellRange{{top, 1}, {top + rows, 8}});
 }
 
 } // namespace
@@ -67,15 +78,18 @@ void fill(Workbook& book, const ValueBlock& block)
 int main(int argc, char** argv)
 {
     int rows = 100000;
+    bool title = false;
     QString out = QDir::temp().filePath(QStringLiteral("sheet_write.xlsx"));
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc)
             rows = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--title") == 0)
+            title = true;
         else
             out = QString::fromLocal8Bit(argv[i]);
     }
     if (rows < 1 || rows > kMaxRows - 1) {
-        std::fprintf(stderr, "usage: sheet_write [--rows N] [OUT]\n");
+        std::fprintf(stderr, "usage: sheet_write [--rows N] [--title] [OUT]\n");
         return 2;
     }
     try {
@@ -83,7 +97,7 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         Workbook book;
-        fill(book, block);
+        fill(book, block, title);
         const double built = timer.nsecsElapsed() / 1e9;
         book.saveAs(out);
         const double total = timer.nsecsElapsed() / 1e9;

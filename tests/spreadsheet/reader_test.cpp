@@ -126,6 +126,7 @@ TEST(Reader, FixturesReadBackToTheExpectedBlock)
         const SheetData data = reader.readSheet(1);
         EXPECT_EQ(data.info.name, c.sheets[0]);
         EXPECT_EQ(data.info.lastUsedCell, c.lastUsed);
+        EXPECT_EQ(data.info.usedRange, (CellRange{{1, 1}, c.lastUsed}));
         ASSERT_EQ(data.values.rows(), c.lastUsed.row);
         ASSERT_EQ(data.values.columns(), c.lastUsed.column);
         std::map<CellRef, const ExpectedCell*> expected;
@@ -209,6 +210,21 @@ TEST(Reader, ReadOptionsLimitTheBlock)
     EXPECT_EQ(data.values.columns(), 3);
     EXPECT_EQ(data.values.text(2, 3), QStringLiteral("123.45"));
     EXPECT_EQ(data.values.text(2, 4), QString());
+}
+
+TEST(Reader, UsedRangeStartsAtTheFirstUsedCell)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("offset.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(";;\n;;\n;a;b\n;c;\n");
+    file.close();
+    const SheetData data = WorkbookReader(path).readSheet(1);
+    EXPECT_EQ(data.info.usedRange, (CellRange{{3, 2}, {4, 3}}));
+    EXPECT_EQ(data.info.lastUsedCell, (CellRef{4, 3}));
+    EXPECT_EQ(data.values.rows(), 4); // the block still starts at A1
+    EXPECT_EQ(data.values.text(4, 2), QStringLiteral("c"));
 }
 
 struct CsvCase {

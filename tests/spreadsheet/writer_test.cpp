@@ -41,14 +41,17 @@ QJsonObject cell(const QJsonObject& sheet, const char* address)
     return sheet.value(QStringLiteral("cells")).toObject().value(QString::fromLatin1(address)).toObject();
 }
 
-// A workbook with every feature the layer writes.
-Workbook makeSample()
+// A workbook with every feature the layer writes. Without the merged title
+// the writer streams rows out (inline texts); with it, it writes the whole
+// sheet at the end (shared strings): both paths are checked.
+Workbook makeSample(bool mergedTitle = true)
 {
     Workbook book;
     Worksheet& ws = book.sheet(1);
     ws.setName(QStringLiteral("Прайс-лист"));
     ws.setText(1, 1, QStringLiteral("Каталог от 15.03.2024"));
-    ws.range(QStringLiteral("A1:D1")).merge();
+    if (mergedTitle)
+        ws.range(QStringLiteral("A1:D1")).merge();
     Range title = ws.range(QStringLiteral("A1:D1"));
     title.setBold(true);
     title.setFontSize(14);
@@ -89,13 +92,18 @@ Workbook makeSample()
 
 TEST(Writer, IndependentReaderSeesValuesFormulasMergesOutlineAndFonts)
 {
+    for (const bool merged : {true, false}) {
+    SCOPED_TRACE(merged ? "with a merge" : "without merges");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("проба.xlsx"));
-    makeSample().saveAs(path);
+    makeSample(merged).saveAs(path);
     const QJsonObject dump = readWithOpenpyxl(path);
     const QJsonObject ws = sheetNamed(dump, QStringLiteral("Прайс-лист"));
     EXPECT_EQ(cell(ws, "A1").value(QStringLiteral("value")).toString(), QStringLiteral("Каталог от 15.03.2024"));
-    EXPECT_EQ(ws.value(QStringLiteral("merges")).toArray().first().toString(), QStringLiteral("A1:D1"));
+    if (merged)
+        EXPECT_EQ(ws.value(QStringLiteral("merges")).toArray().first().toString(), QStringLiteral("A1:D1"));
+    else
+        EXPECT_TRUE(ws.value(QStringLiteral("merges")).toArray().isEmpty());
     const QJsonObject titleFont = cell(ws, "A1").value(QStringLiteral("font")).toObject();
     EXPECT_TRUE(titleFont.value(QStringLiteral("bold")).toBool());
     EXPECT_EQ(titleFont.value(QStringLiteral("size")).toDouble(), 14);
@@ -133,6 +141,9 @@ TEST(Writer, IndependentReaderSeesValuesFormulasMergesOutlineAndFonts)
     const QJsonObject copy = sheetNamed(dump, QStringLiteral("Копия"));
     EXPECT_EQ(cell(copy, "A1").value(QStringLiteral("value")).toString(), QStringLiteral("второй лист"));
     EXPECT_TRUE(cell(copy, "A2").value(QStringLiteral("value")).toBool());
+    // Partial bold survives as rich text: our reader joins the runs.
+    EXPECT_EQ(WorkbookReader(path).readSheet(1).values.text(11, 1), QStringLiteral("Итого: 100 руб."));
+    }
 }
 
 TEST(Writer, OwnReaderReadsBackWithCachedResults)

@@ -96,13 +96,21 @@ void checkIndex(const QString& path, int index, int count)
 
 // Keeps the bottom-right corner of the cells with a value or formula.
 struct LastCellTracker {
+    CellRef first{0, 0};
     CellRef last{0, 0};
     void see(const CellEvent& e)
     {
         if (e.type == CellType::Empty && e.formula.isEmpty())
             return;
+        first.row = first.row == 0 ? e.row : std::min(first.row, e.row);
+        first.column = first.column == 0 ? e.column : std::min(first.column, e.column);
         last.row = std::max(last.row, e.row);
         last.column = std::max(last.column, e.column);
+    }
+    void fill(SheetInfo& info) const
+    {
+        info.lastUsedCell = last;
+        info.usedRange = CellRange{first, last};
     }
 };
 
@@ -228,7 +236,7 @@ SheetInfo WorkbookReader::streamSheet(int index, const std::function<bool(const 
     SheetInfo info = backend_->read(index, sink);
     if (!sink.stopped)
         sink.flush();
-    info.lastUsedCell = sink.tracker.last;
+    sink.tracker.fill(info);
     return info;
 }
 
@@ -238,7 +246,7 @@ SheetData WorkbookReader::readSheet(int index, const ReadOptions& options)
     SheetData data;
     BlockSink sink(data, options);
     data.info = backend_->read(index, sink);
-    data.info.lastUsedCell = sink.tracker.last;
+    sink.tracker.fill(data.info);
     // The block ends at the last used cell (within the limits asked for).
     data.values.resize(sink.tracker.last.row, sink.tracker.last.column);
     return data;

@@ -53,6 +53,10 @@ struct SheetInfo {
     // cells themselves and not from the file's stated dimension; {0, 0} for
     // a sheet without values.
     CellRef lastUsedCell;
+    // The used range as the spreadsheet names it: from the first row and
+    // first column holding a value or formula to lastUsedCell. Its row
+    // count is lastUsedCell.row only when row 1 is used.
+    CellRange usedRange;
     std::vector<CellRange> merges;
     std::vector<Hyperlink> hyperlinks;
 };
@@ -60,7 +64,8 @@ struct SheetInfo {
 // A whole sheet read at once.
 struct SheetData {
     SheetInfo info;
-    // Cells (1, 1) to lastUsedCell, clipped by ReadOptions.
+    // Cells (1, 1) to lastUsedCell, clipped by ReadOptions (with a limit,
+    // lastUsedCell and usedRange are those of the part read).
     ValueBlock values;
     std::map<CellRef, QString> formulas;
 

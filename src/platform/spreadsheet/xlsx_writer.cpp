@@ -265,6 +265,13 @@ private:
         if (s.defaultRowHeight != 15 && s.defaultRowHeight > 0)
             worksheet_set_default_row(ws, s.defaultRowHeight, LXW_FALSE);
 
+        // Before any row: row-by-row output refuses ranges above its row.
+        if (s.autoFilter)
+            check(worksheet_autofilter(ws, lxw_row_t(s.autoFilter->first.row - 1),
+                                       lxw_col_t(s.autoFilter->first.column - 1),
+                                       lxw_row_t(s.autoFilter->last.row - 1), lxw_col_t(s.autoFilter->last.column - 1)),
+                  s, s.autoFilter->first.row, s.autoFilter->first.column);
+
         // Links go out with their row: row-by-row output cannot go back.
         std::map<CellRef, const Hyperlink*> links;
         for (const Hyperlink& l : s.hyperlinks)
@@ -324,11 +331,6 @@ private:
                         worksheet_write_blank(ws, lxw_row_t(r - 1), lxw_col_t(c - 1), format(other->style));
                 }
         }
-        if (s.autoFilter)
-            check(worksheet_autofilter(ws, lxw_row_t(s.autoFilter->first.row - 1),
-                                       lxw_col_t(s.autoFilter->first.column - 1),
-                                       lxw_row_t(s.autoFilter->last.row - 1), lxw_col_t(s.autoFilter->last.column - 1)),
-                  s, s.autoFilter->first.row, s.autoFilter->first.column);
         worksheet_outline_settings(ws, LXW_TRUE, s.summaryAbove ? LXW_FALSE : LXW_TRUE,
                                    s.summaryLeft ? LXW_FALSE : LXW_TRUE, LXW_FALSE);
         if (s.freezeAt.row > 1 || s.freezeAt.column > 1)
