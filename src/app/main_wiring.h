@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QMenu;
 class QToolButton;
 
 namespace velmora {
@@ -80,6 +81,9 @@ public:
     QToolButton* addToolButton(const QString& name, const QString& hint, const QIcon& icon);
 };
 
+// A submenu of a menu of the main menu (both made on first use).
+QMenu* addMainMenu(Form_main& form, const QString& name, const QString& title, const QString& parentName,
+                   const QString& parentTitle);
 // An item of the main menu, in the named menu (made on first use).
 QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString& menuTitle, const QString& name,
                          const QString& caption);

@@ -12,13 +12,13 @@ void wireSubsystems(Program& program)
 
     // Panels fill in this order; the load queue and the save panel are made
     // at the end of start-up, once the databases are open.
+    wireMainMenu(*wiring);
     wireSettingsPanel(*wiring);
     wireCurrency(*wiring);
     wireLoadQueue(*wiring);
     wireSupplierTree(*wiring);
     wireGoodsSearch(*wiring);
     wirePriceSave(*wiring);
-    wireMainMenu(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

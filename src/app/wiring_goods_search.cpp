@@ -6,6 +6,7 @@
 
 #include "storage/settings_store.h"
 #include "suppliers/currency/currency_panel.h"
+#include "suppliers/search/column_name_dialog.h"
 #include "suppliers/search/goods_grid.h"
 #include "suppliers/search/goods_search_controller.h"
 #include "suppliers/search/supplier_goods_model.h"
@@ -13,7 +14,9 @@
 #include "suppliers/search/supplier_search_bar.h"
 #include "suppliers/search/supplier_selection_panel.h"
 
+#include <QAction>
 #include <QBoxLayout>
+#include <QMenu>
 #include <QToolButton>
 
 namespace velmora {
@@ -69,6 +72,32 @@ void wireSupplierSelection(MainWiring& wiring)
     });
 }
 
+// The column rename window is opened by the title labels of the order
+// page, which this program does not have yet: the menu reaches it, one
+// item per renamable title.
+void wireColumnTitleMenu(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    auto* rename = new search::Form_Column_Name(*wiring.orderSettings, &form);
+    QMenu* menu = addMainMenu(form, QStringLiteral("Menu_ColumnTitles"), QStringLiteral("Названия колонок"),
+                              QStringLiteral("Menu_Setup"), QStringLiteral("Настройки"));
+    for (const search::ColumnTitleSetting& setting : search::columnTitleSettings()) {
+        QAction* action = menu->addAction(setting.defaultText);
+        action->setObjectName(setting.name);
+        QObject::connect(action, &QAction::triggered, &wiring, [&wiring, rename, setting] {
+            rename->prepare(wiring.columnTitles.*setting.title, setting.name);
+            if (rename->exec() == QDialog::Accepted)
+                runHook(wiring.form.hooks().LoadColumnTitles);
+        });
+    }
+    // Each item shows the column's present title.
+    QObject::connect(menu, &QMenu::aboutToShow, &wiring, [&wiring, menu] {
+        for (const search::ColumnTitleSetting& setting : search::columnTitleSettings())
+            if (auto* action = menu->findChild<QAction*>(setting.name))
+                action->setText(wiring.columnTitles.*setting.title);
+    });
+}
+
 } // namespace
 
 void wireGoodsSearch(MainWiring& wiring)
@@ -90,8 +119,14 @@ void wireGoodsSearch(MainWiring& wiring)
     // Re-pricing and the other pieces clear LastFindText to have the same
     // text searched again.
     goods->controller()->shareLastFindText(&globals.LastFindText);
-    QObject::connect(goods->controller(), &search::GoodsSearchController::searched, &wiring,
-                     [&wiring] { wiring.showSootvPage(kOrderPage); });
+    QObject::connect(goods->controller(), &search::GoodsSearchController::searched, &wiring, [&wiring] {
+        // A search that ran closes the supplier selection and shows the order page.
+        if (wiring.supplierSelection) {
+            wiring.supplierSelection->selectionPanel()->hide();
+            wiring.supplierSelection->templatePanel()->hide();
+        }
+        wiring.showSootvPage(kOrderPage);
+    });
 
     auto& hooks = form.hooks();
     hooks.SearchSupplierGoods = [&wiring, &globals] {
@@ -114,6 +149,7 @@ void wireGoodsSearch(MainWiring& wiring)
                          &MainWiring::applyColumnTitles);
 
     wireSupplierSelection(wiring);
+    wireColumnTitleMenu(wiring);
 }
 
 } // namespace velmora

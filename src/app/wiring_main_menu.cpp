@@ -11,14 +11,28 @@ namespace {
 
 QMenu* namedMenu(QMenuBar* bar, const QString& name, const QString& title)
 {
-    if (auto* menu = bar->findChild<QMenu*>(name))
-        return menu;
+    for (QAction* action : bar->actions())
+        if (action->menu() && action->menu()->objectName() == name)
+            return action->menu();
     QMenu* menu = bar->addMenu(title);
     menu->setObjectName(name);
     return menu;
 }
 
 } // namespace
+
+QMenu* addMainMenu(Form_main& form, const QString& name, const QString& title, const QString& parentName,
+                   const QString& parentTitle)
+{
+    QMenuBar* bar = form.menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* parent = namedMenu(bar, parentName, parentTitle);
+    if (auto* menu = parent->findChild<QMenu*>(name))
+        return menu;
+    QMenu* menu = parent->addMenu(title);
+    menu->setObjectName(name);
+    return menu;
+}
 
 QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString& menuTitle, const QString& name,
                          const QString& caption)
@@ -33,6 +47,13 @@ QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString
 void wireMainMenu(MainWiring& wiring)
 {
     Form_main& form = wiring.form;
+    // The menus in their order; the pieces add their items to them.
+    QMenuBar* bar = form.menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    namedMenu(bar, QStringLiteral("Menu_File"), QStringLiteral("Файл"));
+    namedMenu(bar, QStringLiteral("Menu_Setup"), QStringLiteral("Настройки"));
+    namedMenu(bar, QStringLiteral("Menu_Help"), QStringLiteral("Справка"));
+
     QAction* exit = addMainMenuItem(form, QStringLiteral("Menu_File"), QStringLiteral("Файл"),
                                     QStringLiteral("ProgramExit"), QStringLiteral("Выход"));
     QObject::connect(exit, &QAction::triggered, &form, [&form] {

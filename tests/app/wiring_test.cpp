@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
@@ -330,6 +331,32 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
     EXPECT_DOUBLE_EQ(storedPrice(inst.data + "PRICE.vdb", "Гайка"), 12);
     // The grid shows the new goods without another search by the user.
     EXPECT_EQ(gridRows(form), QStringList{"Гайка|12"});
+    form.close();
+}
+
+TEST(WiredGoodsSearch, AColumnRenamedFromTheMenuRetitlesTheGrid)
+{
+    WiredInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    QAbstractItemModel* grid = form.findChild<QTableView*>("DBGrid_Tovar")->model();
+    ASSERT_EQ(grid->headerData(1, Qt::Horizontal).toString(), "Товар");
+
+    auto* rename = form.findChild<QAction*>("Column_Tovar_Name");
+    ASSERT_NE(rename, nullptr);
+    // The rename window is modal: it is answered once it is up.
+    QTimer::singleShot(0, &form, [&form] {
+        auto* window = form.findChild<QDialog*>("Form_Column_Name");
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->findChild<QLineEdit*>("Edit_Column_Name")->text(), "Товар");
+        window->findChild<QLineEdit*>("Edit_Column_Name")->setText("Наименование");
+        window->findChild<QPushButton*>("Button_Column_Name")->click();
+    });
+    rename->trigger();
+    EXPECT_EQ(grid->headerData(1, Qt::Horizontal).toString(), "Наименование");
+    EXPECT_EQ(ReadSetting(form.ADOConnection_Zakaz, "Column_Tovar_Name", "TypeText", "").toString(), "Наименование");
     form.close();
 }
 
