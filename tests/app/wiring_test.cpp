@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
@@ -282,9 +284,10 @@ TEST(WiredCurrency, ATypedRateRepricesTheGoods)
     form.close();
 }
 
-TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
+// A price list "Бета" read from a CSV file of two offers in roubles, never
+// loaded yet, with no export after a load.
+void addCsvPriceList(WiredInstallation& inst, int id)
 {
-    WiredInstallation inst;
     const QString file = inst.root.filePath("prices/Бета.csv");
     QDir().mkpath(QFileInfo(file).path());
     {
@@ -292,21 +295,25 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
         ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
         csv.write("B1;Гайка;12\r\nB2;Шайба;3\r\n");
     }
+    db::Connection priceDb = inst.priceDefaults();
+    addPriceList(priceDb, id, "Бета", file);
+    db::Statement sheet = priceDb.prepare(QStringLiteral(
+        "INSERT INTO AllPostavPage (Postavshik, SheetName, Column_art, Column_Tovar, Column_Price,"
+        " Column_Pricemax, Column_Sklad, Column_Garant, Column_Description, Column_TextNoName, Obrab, Nacen,"
+        " Valuta, PriceSet, TovarPrefiks) VALUES ('Бета', 'Бета', 1, 2, 3, 0, 0, 0, 0, 0, '', 0, 2, 0, '')"));
+    sheet.execute();
+    db::Connection orderDb(inst.program + "BaseZakaz.vdb");
+    WriteSetting(orderDb, "AutoExportPrice", "TypeBoolean", "False");
+}
+
+TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
+{
+    WiredInstallation inst;
     {
         db::Connection priceDb = inst.priceDefaults();
         fixRatesWithoutDownload(priceDb);
-        addPriceList(priceDb, 1, "Бета", file);
-        db::Statement sheet = priceDb.prepare(QStringLiteral(
-            "INSERT INTO AllPostavPage (Postavshik, SheetName, Column_art, Column_Tovar, Column_Price,"
-            " Column_Pricemax, Column_Sklad, Column_Garant, Column_Description, Column_TextNoName, Obrab, Nacen,"
-            " Valuta, PriceSet, TovarPrefiks) VALUES ('Бета', 'Бета', 1, 2, 3, 0, 0, 0, 0, 0, '', 0, 2, 0, '')"));
-        sheet.execute();
     }
-    {
-        // No export after the run.
-        db::Connection orderDb(inst.program + "BaseZakaz.vdb");
-        WriteSetting(orderDb, "AutoExportPrice", "TypeBoolean", "False");
-    }
+    addCsvPriceList(inst, 1);
     Program program(inst.options());
     ASSERT_TRUE(program.start());
     Form_main& form = *program.Form_main();
@@ -331,6 +338,45 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
     EXPECT_DOUBLE_EQ(storedPrice(inst.data + "PRICE.vdb", "Гайка"), 12);
     // The grid shows the new goods without another search by the user.
     EXPECT_EQ(gridRows(form), QStringList{"Гайка|12"});
+    form.close();
+}
+
+TEST(WiredLoadQueue, AQueueEntryShowsItsListAndTheToolBarLoadsTheSelectedOne)
+{
+    WiredInstallation inst;
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        addPriceList(priceDb, 1, "Альфа", "-");
+    }
+    addCsvPriceList(inst, 2);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    auto* name = form.findChild<QLineEdit*>("Edit_PriceList");
+    ASSERT_EQ(name->text(), "Альфа");
+
+    // The queue box lists both; a click on an entry shows that list.
+    form.findChild<QToolButton*>("ToolButton8")->click(); // the new-file question is answered No
+    auto* queue = form.findChild<QListWidget*>("ListBox_LoadPrice");
+    ASSERT_EQ(queue->count(), 2);
+    QListWidgetItem* beta = queue->item(1);
+    QTest::mouseClick(queue->viewport(), Qt::LeftButton, {}, queue->visualItemRect(beta).center());
+    EXPECT_EQ(name->text(), "Бета");
+    EXPECT_EQ(form.findChild<QTreeWidget*>("TreeView1")->currentItem()->text(0), "Бета");
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 7);
+
+    searchFor(form, "Гайка");
+    ASSERT_TRUE(gridRows(form).isEmpty());
+    form.findChild<QToolButton*>("ToolButton_Load")->click();
+    ASSERT_TRUE(waitFor([&] { return !gridRows(form).isEmpty(); }));
+    EXPECT_EQ(gridRows(form), QStringList{"Гайка|12"});
+    // The settings tab counts the new goods.
+    auto* info = form.findChild<QLabel*>("StaticText_InfoPrice");
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->text().contains(QRegularExpression("Кол-во товаров:\\s+2"))) << info->text().toStdString();
+    EXPECT_TRUE(inst.messages.filter("Бета").isEmpty()) << inst.messages.join(" | ").toStdString();
     form.close();
 }
 
