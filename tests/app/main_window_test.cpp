@@ -31,7 +31,12 @@ namespace {
 // that Qt's own statics outlive it.
 class ApplicationEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { instance = std::make_unique<VelmoraApplication>(argc, argv); }
+    void SetUp() override
+    {
+        // The wired program refreshes rates at start: a closed local port, not the web.
+        qputenv("VELMORA_RATES_BASE_URL", "http://127.0.0.1:9");
+        instance = std::make_unique<VelmoraApplication>(argc, argv);
+    }
     void TearDown() override { instance.reset(); }
 
     static inline std::unique_ptr<VelmoraApplication> instance;

@@ -22,6 +22,8 @@ RunResult runProgram(const Installation& inst)
     env.insert("APPDATA", inst.root.filePath("appdata"));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("VELMORA_TEST_CLOSE_AFTER_MS", "1200");
+    // The rate refresh of start-up goes to a closed local port, not the web.
+    env.insert("VELMORA_RATES_BASE_URL", "http://127.0.0.1:9");
     process.setProcessEnvironment(env);
     process.start(inst.program + "velmora", {});
     RunResult result;
