@@ -91,6 +91,18 @@ void wireSettingsPanel(MainWiring& wiring)
     new QVBoxLayout(valuta);
     form.placeWidget(QStringLiteral("Panel_Setup"), valuta);
 
+    // "Скрыть панели": the supplier tree and the supplier list go and come back together.
+    auto* panels = new QPushButton(QStringLiteral("Скрыть панели"));
+    panels->setObjectName(QStringLiteral("BitBtn_NotVisble"));
+    form.placeWidget(QStringLiteral("Panel_Setup"), panels);
+    QObject::connect(panels, &QPushButton::clicked, &wiring, [&wiring] {
+        AppGlobals& globals = wiring.globals;
+        globals.PanelsVisible = !globals.PanelsVisible;
+        for (const char* name : {"TreeView1", "DBCtrlGrid_AllPostav"})
+            if (auto* widget = wiring.form.findChild<QWidget*>(QLatin1String(name)))
+                widget->setVisible(globals.PanelsVisible);
+    });
+
     QToolButton* open = wiring.addToolButton(QStringLiteral("ToolButton_Setup"), QStringLiteral("Настройки программы"),
                                              form.style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     QObject::connect(open, &QToolButton::clicked, panel, [panel] {

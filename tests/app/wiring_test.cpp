@@ -207,6 +207,14 @@ TEST(WiredProgram, RunsFromAFreshDataFolderWithEveryPieceInItsPlace)
     EXPECT_TRUE(setup->isHidden());
     form.findChild<QToolButton*>("ToolButton_Setup")->click();
     EXPECT_FALSE(setup->isHidden());
+    // "Скрыть панели" hides the supplier tree and brings it back.
+    auto* panels = form.findChild<QPushButton*>("BitBtn_NotVisble");
+    ASSERT_TRUE(isInside(panels, setup));
+    panels->click();
+    EXPECT_TRUE(form.findChild<QWidget*>("TreeView1")->isHidden());
+    EXPECT_FALSE(program.globals().PanelsVisible);
+    panels->click();
+    EXPECT_FALSE(form.findChild<QWidget*>("TreeView1")->isHidden());
     form.findChild<QPushButton*>("Button4")->click();
     EXPECT_TRUE(setup->isHidden());
 
