@@ -1,5 +1,8 @@
 #include "offer_generator.h"
 
+#include "suppliers/search/goods_index.h"
+
+#include <optional>
 #include <random>
 
 namespace velmora::search::bench {
@@ -43,7 +46,7 @@ const QStringList kSupplierStems = {
 
 } // namespace
 
-QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed)
+QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed, bool bulkScope)
 {
     std::mt19937 rng(seed);
     auto pick = [&](const QStringList& list) -> const QString& {
@@ -59,6 +62,9 @@ QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, u
     }
 
     db::Transaction transaction(priceDb);
+    std::optional<SupplierGoodsBulkInsert> bulk;
+    if (bulkScope)
+        bulk.emplace(priceDb);
     db::Statement supplier = priceDb.prepare(QStringLiteral(
         "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion, "
         "Valuta) VALUES (?, ?, '-', 1, '', ?, 45000, 1, 0)"));
@@ -102,6 +108,8 @@ QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, u
         valuta.execute();
         valuta.reset();
     }
+    if (bulk)
+        bulk->finish();
     transaction.commit();
     return names;
 }

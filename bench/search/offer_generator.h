@@ -11,6 +11,8 @@ namespace velmora::search::bench {
 // electrical and tool vocabularies, articles, brands, countries and stock
 // texts, one currency row per offer. Deterministic for a given seed.
 // Returns the supplier names.
-QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed = 20240305);
+// With `bulkScope` the offers are written inside SupplierGoodsBulkInsert.
+QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed = 20240305,
+                           bool bulkScope = false);
 
 } // namespace velmora::search::bench

@@ -320,3 +320,49 @@ TEST(SearchConditions, IndexQueryTakesRunsOfThreeOrMore)
 
 } // namespace
 } // namespace velmora::search
+
+namespace velmora::search {
+namespace {
+
+TEST(SearchIndex, ABulkInsertIsIndexedInOneGo)
+{
+    PriceDbFixture fixture;
+    fixture.addStandardOffers();
+    ensureSupplierGoodsIndex(fixture.db());
+    {
+        db::Transaction transaction(fixture.db());
+        SupplierGoodsBulkInsert bulk(fixture.db());
+        for (int n = 11; n <= 40; ++n)
+            fixture.addOffer({n, QStringLiteral("Альфа"), QStringLiteral("W%1").arg(n), QStringLiteral("Шайба %1").arg(n), double(n)});
+        bulk.finish();
+        transaction.commit();
+    }
+    EXPECT_TRUE(supplierGoodsIndexExists(fixture.db()));
+    EXPECT_EQ(allNumbers(run(fixture.db(), QStringLiteral("шайба 3"), Name, IndexUse::Auto)),
+              allNumbers(run(fixture.db(), QStringLiteral("шайба 3"), Name, IndexUse::Never)));
+    EXPECT_EQ(allNumbers(run(fixture.db(), QStringLiteral("шайба"), Name, IndexUse::Auto)).size(), 30u);
+    EXPECT_NO_THROW(fixture.db().exec(
+        QStringLiteral("INSERT INTO AllTovarPostav_SearchText(AllTovarPostav_SearchText) VALUES('integrity-check')")));
+    // Later single inserts go through the trigger again.
+    fixture.addOffer({41, QStringLiteral("Бета"), "Q1", QStringLiteral("Шпилька"), 1});
+    EXPECT_EQ(allNumbers(run(fixture.db(), QStringLiteral("шпиль"), Name, IndexUse::Auto)), std::vector<qint64>{41});
+}
+
+TEST(SearchIndex, ARolledBackBulkInsertLeavesTheIndexAsItWas)
+{
+    PriceDbFixture fixture;
+    fixture.addStandardOffers();
+    ensureSupplierGoodsIndex(fixture.db());
+    try {
+        db::Transaction transaction(fixture.db());
+        SupplierGoodsBulkInsert bulk(fixture.db());
+        fixture.addOffer({11, QStringLiteral("Альфа"), "W1", QStringLiteral("Шайба"), 1});
+        throw std::runtime_error("load failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(supplierGoodsIndexExists(fixture.db()));
+    EXPECT_TRUE(allNumbers(run(fixture.db(), QStringLiteral("шайба"), Name, IndexUse::Auto)).empty());
+}
+
+} // namespace
+} // namespace velmora::search
