@@ -366,3 +366,29 @@ TEST(SearchIndex, ARolledBackBulkInsertLeavesTheIndexAsItWas)
 
 } // namespace
 } // namespace velmora::search
+
+namespace velmora::search {
+namespace {
+
+TEST(SearchIndex, OddTextsNeverBreakTheIndexQuery)
+{
+    PriceDbFixture fixture;
+    fixture.addStandardOffers();
+    fixture.addOffer({11, QStringLiteral("Альфа"), "Q\"7\"", QStringLiteral("Кабель \"ВВГ\" *3x1,5* ^NEAR"), 5});
+    ensureSupplierGoodsIndex(fixture.db());
+    for (const char* text : {"[   ]", "\"ввг\"", "*3x1", "^near", "NEAR(", "AND OR NOT", "ввг\" OR \"", "{Art}: q",
+                             "Tovar : кабель", "\xF0\x9F\x94\xA9 болт", "q\"7"}) {
+        SCOPED_TRACE(text);
+        for (SearchField field : {SearchField::Name, SearchField::Article, SearchField::All}) {
+            const SearchOutcome plain = run(fixture.db(), QString::fromUtf8(text), field, IndexUse::Never);
+            const SearchOutcome indexed = run(fixture.db(), QString::fromUtf8(text), field, IndexUse::Auto);
+            ASSERT_EQ(plain.status, SearchStatus::Opened) << plain.error.toStdString();
+            ASSERT_EQ(indexed.status, SearchStatus::Opened) << indexed.error.toStdString();
+            EXPECT_EQ(allNumbers(indexed), allNumbers(plain));
+        }
+    }
+    EXPECT_EQ(allNumbers(run(fixture.db(), QStringLiteral("\"ввг\""), Name, IndexUse::Auto)), std::vector<qint64>{11});
+}
+
+} // namespace
+} // namespace velmora::search
