@@ -54,8 +54,9 @@ std::optional<Coord> readColumn(const QString& f, qsizetype& pos)
     int letters = 0;
     int column = 0;
     while (p < f.size() && isAsciiLetter(f[p])) {
+        if (++letters > 3)
+            return std::nullopt; // a name, not a column
         column = column * 26 + (f[p].toUpper().unicode() - 'A' + 1);
-        ++letters;
         ++p;
     }
     if (letters == 0 || letters > 3 || column > kMaxColumns)

@@ -176,6 +176,121 @@ bool OleFile::hasStream(const QString& name) const
     return false;
 }
 
+namespace {
+
+void put16(std::string& b, std::size_t at, std::uint16_t v)
+{
+    b[at] = char(v & 0xFF);
+    b[at + 1] = char(v >> 8);
+}
+
+void put32(std::string& b, std::size_t at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+void writeSingleStreamOleFile(const QString& path, const QString& name, const std::string& stream)
+{
+    constexpr std::uint32_t kSector = 4096;
+    constexpr std::uint32_t kPerFat = kSector / 4;
+    constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
+    // At least the mini-stream cutoff, so the stream lives in big sectors.
+    std::string data = stream;
+    if (data.size() < 4096)
+        data.resize(4096, '\0');
+    const std::uint32_t streamSectors = std::uint32_t((data.size() + kSector - 1) / kSector);
+    // FAT sectors needed for stream + directory + themselves (+ DIFAT).
+    std::uint32_t fatSectors = 1;
+    std::uint32_t difatSectors = 0;
+    for (;;) {
+        difatSectors = fatSectors > 109 ? (fatSectors - 109 + kPerFat - 2) / (kPerFat - 1) : 0;
+        const std::uint32_t total = streamSectors + 1 + fatSectors + difatSectors;
+        const std::uint32_t needed = (total + kPerFat - 1) / kPerFat;
+        if (needed <= fatSectors)
+            break;
+        fatSectors = needed;
+    }
+    const std::uint32_t dirSector = streamSectors;
+    const std::uint32_t firstFat = dirSector + 1;
+    const std::uint32_t firstDifat = firstFat + fatSectors;
+    const std::uint32_t totalSectors = firstDifat + difatSectors;
+
+    std::string out(std::size_t(kSector) * (1 + totalSectors), '\0');
+    // Header.
+    const unsigned char magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::memcpy(out.data(), magic, 8);
+    put16(out, 24, 0x003E);  // minor version
+    put16(out, 26, 0x0004);  // major version: 4096-byte sectors
+    put16(out, 28, 0xFFFE);  // little-endian
+    put16(out, 30, 12);      // sector shift
+    put16(out, 32, 6);       // mini sector shift
+    put32(out, 44, fatSectors);
+    put32(out, 48, dirSector);
+    put32(out, 56, 4096);    // mini stream cutoff
+    put32(out, 60, kEndOfChain);
+    put32(out, 64, 0);
+    put32(out, 68, difatSectors ? firstDifat : kEndOfChain);
+    put32(out, 72, difatSectors);
+    for (std::uint32_t i = 0; i < 109; ++i)
+        put32(out, 76 + i * 4, i < fatSectors ? firstFat + i : kFree);
+    auto sectorAt = [&](std::uint32_t index) { return std::size_t(kSector) * (index + 1); };
+    // Stream.
+    std::memcpy(out.data() + sectorAt(0), data.data(), data.size());
+    // Directory: the root and the stream.
+    const std::size_t dir = sectorAt(dirSector);
+    auto entry = [&](std::size_t at, const QString& entryName, int type, std::uint32_t child, std::uint32_t start,
+                     std::uint64_t size) {
+        const QString n = entryName.left(31);
+        for (qsizetype i = 0; i < n.size(); ++i)
+            put16(out, at + std::size_t(i) * 2, n[i].unicode());
+        put16(out, at + 64, std::uint16_t((n.size() + 1) * 2));
+        out[at + 66] = char(type);
+        out[at + 67] = 1; // black
+        put32(out, at + 68, kNoStream);
+        put32(out, at + 72, kNoStream);
+        put32(out, at + 76, child);
+        put32(out, at + 116, start);
+        put32(out, at + 120, std::uint32_t(size & 0xFFFFFFFF));
+        put32(out, at + 124, std::uint32_t(size >> 32));
+    };
+    entry(dir, QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0);
+    entry(dir + 128, name, 2, kNoStream, 0, stream.size() < 4096 ? 4096 : data.size());
+    for (std::size_t e = 2; e < kSector / 128; ++e) {
+        put32(out, dir + e * 128 + 68, kNoStream);
+        put32(out, dir + e * 128 + 72, kNoStream);
+        put32(out, dir + e * 128 + 76, kNoStream);
+    }
+    // FAT.
+    auto setFat = [&](std::uint32_t index, std::uint32_t value) {
+        put32(out, sectorAt(firstFat + index / kPerFat) + (index % kPerFat) * 4, value);
+    };
+    for (std::uint32_t i = 0; i < kPerFat * fatSectors; ++i)
+        setFat(i, kFree);
+    for (std::uint32_t i = 0; i < streamSectors; ++i)
+        setFat(i, i + 1 < streamSectors ? i + 1 : kEndOfChain);
+    setFat(dirSector, kEndOfChain);
+    for (std::uint32_t i = 0; i < fatSectors; ++i)
+        setFat(firstFat + i, 0xFFFFFFFD);
+    for (std::uint32_t i = 0; i < difatSectors; ++i)
+        setFat(firstDifat + i, 0xFFFFFFFC);
+    // DIFAT sectors for FAT sectors past the 109 in the header.
+    for (std::uint32_t d = 0; d < difatSectors; ++d) {
+        const std::size_t at = sectorAt(firstDifat + d);
+        for (std::uint32_t k = 0; k < kPerFat - 1; ++k) {
+            const std::uint32_t fat = 109 + d * (kPerFat - 1) + k;
+            put32(out, at + k * 4, fat < fatSectors ? firstFat + fat : kFree);
+        }
+        put32(out, at + (kPerFat - 1) * 4, d + 1 < difatSectors ? firstDifat + d + 1 : kEndOfChain);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(out.data(), qint64(out.size())) != qint64(out.size()))
+        throw SheetError(QStringLiteral("Не удалось записать временный файл \"%1\"").arg(path));
+}
+
 std::string OleFile::stream(const QString& name) const
 {
     for (const Entry& e : entries_) {

@@ -45,4 +45,9 @@ private:
     std::vector<Entry> entries_;
 };
 
+// Writes a compound file holding one stream under `name` (4096-byte
+// sectors, no mini stream): a clean container for a stream taken from a
+// damaged or unusual one. Throws SheetError when the file cannot be written.
+void writeSingleStreamOleFile(const QString& path, const QString& name, const std::string& stream);
+
 } // namespace velmora::sheet

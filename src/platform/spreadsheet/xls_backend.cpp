@@ -1,15 +1,22 @@
-// .xls (BIFF8): values through freexl; formulas, their cached results,
-// hyperlinks and merges from the workbook stream read here, since freexl
-// gives none of them.
+// .xls: BIFF8 workbooks (Excel 97 and later) are read here record by
+// record: values, formulas with their cached results, hyperlinks and
+// merges. freexl, which gives values only and fails badly on damaged files
+// (reads past its buffers), is left for the older BIFF5 format.
 #include "platform/spreadsheet/biff_formula.h"
+#include "platform/spreadsheet/number_formats.h"
 #include "platform/spreadsheet/ole_file.h"
 #include "platform/spreadsheet/reader_backend.h"
 #include "platform/spreadsheet/sheet_error.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 #include <cstring>
 #include <freexl.h>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <map>
 
 namespace velmora::sheet {
@@ -23,6 +30,15 @@ enum : std::uint16_t {
     kName = 0x0018,
     kFilePass = 0x002F,
     kBoolErr = 0x0205,
+    kNumber = 0x0203,
+    kLabel = 0x0204,
+    kRk = 0x027E,
+    kMulRk = 0x00BD,
+    kLabelSst = 0x00FD,
+    kSst = 0x00FC,
+    kFormat = 0x041E,
+    kXf = 0x00E0,
+    kDateMode = 0x0022,
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
     kMergedCells = 0x00E5,
@@ -295,21 +311,29 @@ struct FormulaCell {
     QString text;
 };
 
+// A sheet as its records give it.
 struct SheetExtras {
-    std::map<CellRef, FormulaCell> formulas;
+    std::vector<std::pair<CellRef, FormulaCell>> cells;
     std::vector<CellRange> merges;
     std::vector<Hyperlink> hyperlinks;
+    CellRef last{0, 0}; // the stated size
+    void add(CellRef at, FormulaCell cell)
+    {
+        if (at.isValid())
+            cells.emplace_back(at, std::move(cell));
+    }
 };
 
 class FreexlHandle {
 public:
-    explicit FreexlHandle(const QString& path)
+    // Opens `file`; messages name `shownPath`.
+    FreexlHandle(const QString& file, const QString& shownPath)
     {
-        const int rc = freexl_open(QFile::encodeName(path).constData(), &handle_);
+        const int rc = freexl_open(QFile::encodeName(file).constData(), &handle_);
         if (rc != FREEXL_OK) {
             handle_ = nullptr;
             throw SheetError(QStringLiteral("Файл \"%1\" повреждён или не является книгой Excel (код %2)")
-                                 .arg(path)
+                                 .arg(shownPath)
                                  .arg(rc));
         }
     }
@@ -339,34 +363,53 @@ double parseFreexlDate(const char* text, unsigned char type)
     return dt.isValid() ? toDayNumber(dt) : 0;
 }
 
+double rkValue(std::uint32_t rk)
+{
+    double v;
+    if (rk & 2) {
+        v = double(std::int32_t(rk) >> 2);
+    } else {
+        const std::uint64_t bits = std::uint64_t(rk & 0xFFFFFFFC) << 32;
+        std::memcpy(&v, &bits, 8);
+    }
+    return (rk & 1) ? v / 100 : v;
+}
+
 class XlsBackend : public WorkbookReader::Backend {
 public:
     explicit XlsBackend(const QString& path) : path_(path), ole_(path)
     {
         if (ole_.hasStream(QStringLiteral("EncryptedPackage")) || ole_.hasStream(QStringLiteral("EncryptionInfo")))
             throw SheetError(QStringLiteral("Книга \"%1\" защищена паролем").arg(path));
-        if (ole_.hasStream(QStringLiteral("Workbook"))) {
-            stream_ = ole_.stream(QStringLiteral("Workbook"));
-            readGlobals();
-        } else if (!ole_.hasStream(QStringLiteral("Book"))) {
-            throw SheetError(QStringLiteral("Файл \"%1\" не является книгой Excel").arg(path));
+        QString streamName = QStringLiteral("Workbook");
+        if (!ole_.hasStream(streamName)) {
+            streamName = QStringLiteral("Book");
+            if (!ole_.hasStream(streamName))
+                throw SheetError(QStringLiteral("Файл \"%1\" не является книгой Excel").arg(path));
         }
-        freexl_ = std::make_unique<FreexlHandle>(path);
-        unsigned int info = 0;
-        if (freexl_get_info(freexl_->get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-            info == FREEXL_BIFF_OBFUSCATED)
-            throw SheetError(QStringLiteral("Книга \"%1\" защищена паролем").arg(path));
-        unsigned int count = 0;
-        freexl_get_info(freexl_->get(), FREEXL_BIFF_SHEET_COUNT, &count);
-        for (unsigned int i = 0; i < count; ++i) {
-            const char* name = nullptr;
-            if (freexl_get_worksheet_name(freexl_->get(), std::uint16_t(i), &name) == FREEXL_OK && name)
-                freexlNames_ << QString::fromUtf8(name);
-        }
-        if (sheets_.empty()) {
-            // An older (BIFF5) file: only the values that freexl gives.
-            for (const QString& name : freexlNames_)
-                sheets_.push_back(Sheet{name, 0});
+        stream_ = ole_.stream(streamName);
+        biff8_ = readGlobals();
+        if (!biff8_) {
+            // Excel 5.0/95 and older: freexl reads their values. It gets the
+            // stream in a clean container of our own, since it trusts sizes
+            // and chains that a damaged file may get wrong.
+            clean_ = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("velmora-xls-XXXXXX.xls")));
+            if (!clean_->open())
+                throw SheetError(QStringLiteral("Не удалось создать временный файл для чтения \"%1\"").arg(path));
+            clean_->close();
+            writeSingleStreamOleFile(clean_->fileName(), streamName, stream_);
+            freexl_ = std::make_unique<FreexlHandle>(clean_->fileName(), path);
+            unsigned int info = 0;
+            if (freexl_get_info(freexl_->get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+                info == FREEXL_BIFF_OBFUSCATED)
+                throw SheetError(QStringLiteral("Книга \"%1\" защищена паролем").arg(path));
+            unsigned int count = 0;
+            freexl_get_info(freexl_->get(), FREEXL_BIFF_SHEET_COUNT, &count);
+            for (unsigned int i = 0; i < count; ++i) {
+                const char* name = nullptr;
+                if (freexl_get_worksheet_name(freexl_->get(), std::uint16_t(i), &name) == FREEXL_OK && name)
+                    sheets_.push_back(Sheet{QString::fromUtf8(name), 0});
+            }
         }
         if (sheets_.empty())
             throw SheetError(QStringLiteral("В книге \"%1\" нет ни одного листа").arg(path));
@@ -385,55 +428,59 @@ public:
         const Sheet& sheet = sheets_[std::size_t(index - 1)];
         SheetInfo info;
         info.name = sheet.name;
+        if (!biff8_)
+            return readWithFreexl(index, sink, info);
         SheetExtras extras;
-        if (sheet.offset > 0)
-            readSheetStream(sheet.offset, extras);
-        info.merges = extras.merges;
-        info.hyperlinks = extras.hyperlinks;
+        readSheetStream(sheet.offset, extras);
+        info.merges = std::move(extras.merges);
+        info.hyperlinks = std::move(extras.hyperlinks);
+        if (extras.last.row > 0)
+            sink.dimension(extras.last);
+        // Cells come grouped by rows but not always in order; a later record
+        // for the same cell wins.
+        auto& cells = extras.cells;
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        CellEvent e;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (i + 1 < cells.size() && cells[i + 1].first == cells[i].first)
+                continue;
+            const FormulaCell& c = cells[i].second;
+            e = CellEvent();
+            e.row = cells[i].first.row;
+            e.column = cells[i].first.column;
+            e.type = c.type;
+            e.number = c.number;
+            e.text = c.text;
+            e.formula = c.formula;
+            if (!sink.cell(e))
+                break;
+        }
+        return info;
+    }
 
-        const qsizetype fx = freexlNames_.indexOf(sheet.name);
+private:
+    struct Sheet {
+        QString name;
+        std::size_t offset; // of the sheet's BOF in the stream
+    };
+
+    SheetInfo readWithFreexl(int index, CellSink& sink, SheetInfo& info)
+    {
         unsigned int rows = 0;
         unsigned short columns = 0;
-        if (fx >= 0 && freexl_select_active_worksheet(freexl_->get(), std::uint16_t(fx)) == FREEXL_OK)
-            freexl_worksheet_dimensions(freexl_->get(), &rows, &columns);
-        else if (fx >= 0)
-            throw SheetError(QStringLiteral("Не удалось прочитать лист \"%1\" книги \"%2\"").arg(sheet.name, path_));
-        if (rows > 0 && columns > 0)
-            sink.dimension(CellRef{int(rows), int(columns)});
-
-        auto formulaAt = extras.formulas.begin();
+        if (freexl_select_active_worksheet(freexl_->get(), std::uint16_t(index - 1)) != FREEXL_OK ||
+            freexl_worksheet_dimensions(freexl_->get(), &rows, &columns) != FREEXL_OK)
+            throw SheetError(QStringLiteral("Не удалось прочитать лист \"%1\" книги \"%2\"").arg(info.name, path_));
         CellEvent e;
-        auto emitFormula = [&](const CellRef& at, const FormulaCell& f) {
-            e = CellEvent();
-            e.row = at.row;
-            e.column = at.column;
-            e.type = f.type;
-            e.number = f.number;
-            e.text = f.text;
-            e.formula = f.formula;
-            return sink.cell(e);
-        };
-        for (unsigned int r = 0; r < rows; ++r) {
+        for (unsigned int r = 0; r < rows; ++r)
             for (unsigned short c = 0; c < columns; ++c) {
-                const CellRef at{int(r + 1), int(c + 1)};
-                // Formula cells freexl skipped, in their order.
-                while (formulaAt != extras.formulas.end() && formulaAt->first < at) {
-                    if (!emitFormula(formulaAt->first, formulaAt->second))
-                        return info;
-                    ++formulaAt;
-                }
-                if (formulaAt != extras.formulas.end() && formulaAt->first == at) {
-                    if (!emitFormula(at, formulaAt->second))
-                        return info;
-                    ++formulaAt;
-                    continue;
-                }
                 FreeXL_CellValue value;
                 if (freexl_get_cell_value(freexl_->get(), r, c, &value) != FREEXL_OK)
                     continue;
                 e = CellEvent();
-                e.row = at.row;
-                e.column = at.column;
+                e.row = int(r + 1);
+                e.column = int(c + 1);
                 switch (value.type) {
                 case FREEXL_CELL_INT:
                     e.type = CellType::Number;
@@ -460,20 +507,11 @@ public:
                 if (!sink.cell(e))
                     return info;
             }
-        }
-        for (; formulaAt != extras.formulas.end(); ++formulaAt)
-            if (!emitFormula(formulaAt->first, formulaAt->second))
-                break;
         return info;
     }
 
-private:
-    struct Sheet {
-        QString name;
-        std::size_t offset; // of the sheet's BOF in the stream
-    };
-
-    void readGlobals()
+    // The workbook globals of a BIFF8 stream; false for an older format.
+    bool readGlobals()
     {
         RecordReader reader(stream_, 0);
         Record r;
@@ -481,21 +519,23 @@ private:
         std::vector<bool> supbookInternal;
         std::vector<std::tuple<int, int, int>> xti;
         QStringList allSheets;
-        std::vector<std::pair<QString, std::size_t>> boundSheets;
         while (reader.next(r)) {
             if (first) {
                 first = false;
                 if (r.type != kBof || r.size() < 2 || u16(r.data()) != 0x0600)
-                    return; // not BIFF8: freexl alone
+                    return false;
                 continue;
             }
             const unsigned char* d = r.data();
             const std::size_t n = r.size();
             if (r.type == kEof)
                 break;
-            if (r.type == kFilePass)
+            switch (r.type) {
+            case kFilePass:
                 throw SheetError(QStringLiteral("Книга \"%1\" защищена паролем").arg(path_));
-            if (r.type == kBoundSheet && n >= 8) {
+            case kBoundSheet: {
+                if (n < 8)
+                    break;
                 const std::uint32_t offset = u32(d);
                 const unsigned char kind = d[5];
                 StringCursor cur(r);
@@ -503,62 +543,144 @@ private:
                 unsigned char chars = 0, flags = 0;
                 QString name;
                 if (!cur.byte(chars) || !cur.byte(flags) || !cur.characters(chars, flags & 1, name))
-                    continue;
+                    break;
                 allSheets << name;
                 if (kind == 0)
-                    boundSheets.emplace_back(name, offset);
-            } else if (r.type == kSupBook && n >= 4) {
-                supbookInternal.push_back(u16(d + 2) == 0x0401);
-            } else if (r.type == kExternSheet && n >= 2) {
+                    sheets_.push_back(Sheet{name, offset});
+                break;
+            }
+            case kSupBook:
+                if (n >= 4)
+                    supbookInternal.push_back(u16(d + 2) == 0x0401);
+                break;
+            case kExternSheet: {
+                if (n < 2)
+                    break;
                 const std::uint16_t count = u16(d);
                 for (std::uint16_t i = 0; i < count && 2 + (i + 1) * 6u <= n; ++i) {
                     const unsigned char* x = d + 2 + i * 6;
                     xti.emplace_back(u16(x), std::int16_t(u16(x + 2)), std::int16_t(u16(x + 4)));
                 }
-            } else if (r.type == kName && n >= 14) {
-                const std::uint16_t options = u16(d);
-                const unsigned char chars = d[3];
+                break;
+            }
+            case kName:
+                if (n >= 14)
+                    readName(r);
+                break;
+            case kSst:
+                readSst(r);
+                break;
+            case kFormat: {
+                if (n < 5)
+                    break;
                 StringCursor cur(r);
-                cur.skip(14);
+                std::uint16_t id = 0, chars = 0;
                 unsigned char flags = 0;
-                QString name;
-                cur.byte(flags);
-                cur.characters(chars, flags & 1, name);
-                if ((options & 0x20) && !name.isEmpty()) {
-                    static const char* builtin[] = {"Consolidate_Area", "Auto_Open", "Auto_Close", "Extract",
-                                                    "Database", "Criteria", "Print_Area", "Print_Titles",
-                                                    "Recorder", "Data_Form", "Auto_Activate", "Auto_Deactivate",
-                                                    "Sheet_Title", "_FilterDatabase"};
-                    const int code = name[0].unicode();
-                    name = code < 14 ? QLatin1String(builtin[code]) : QStringLiteral("#NAME?");
-                }
-                context_.definedNames << name;
+                QString code;
+                if (cur.word(id) && cur.word(chars) && cur.byte(flags) && cur.characters(chars, flags & 1, code))
+                    formats_[id] = code;
+                break;
+            }
+            case kXf:
+                if (n >= 4)
+                    xfFormats_.push_back(u16(d + 2));
+                break;
+            case kDateMode:
+                if (n >= 2)
+                    date1904_ = u16(d) == 1;
+                break;
+            default:
+                break;
             }
         }
         context_.sheetNames = allSheets;
-        for (const auto& [book, first, last] : xti) {
+        for (const auto& [book, firstSheet, lastSheet] : xti) {
             const bool internal = book < int(supbookInternal.size()) && supbookInternal[std::size_t(book)];
-            context_.externSheets.emplace_back(internal ? first : -1, internal ? last : -1);
+            context_.externSheets.emplace_back(internal ? firstSheet : -1, internal ? lastSheet : -1);
         }
-        for (const auto& [name, offset] : boundSheets)
-            sheets_.push_back(Sheet{name, offset});
+        for (std::uint16_t id : xfFormats_) {
+            auto custom = formats_.find(id);
+            xfIsDate_.push_back(custom != formats_.end() ? isDateFormat(custom->second) : isBuiltinDateFormat(id));
+        }
+        return true;
+    }
+
+    void readName(const Record& r)
+    {
+        const unsigned char* d = r.data();
+        const std::uint16_t options = u16(d);
+        const unsigned char chars = d[3];
+        StringCursor cur(r);
+        cur.skip(14);
+        unsigned char flags = 0;
+        QString name;
+        cur.byte(flags);
+        cur.characters(chars, flags & 1, name);
+        if ((options & 0x20) && !name.isEmpty()) {
+            static const char* builtin[] = {"Consolidate_Area", "Auto_Open", "Auto_Close", "Extract", "Database",
+                                            "Criteria", "Print_Area", "Print_Titles", "Recorder", "Data_Form",
+                                            "Auto_Activate", "Auto_Deactivate", "Sheet_Title", "_FilterDatabase"};
+            const int code = name[0].unicode();
+            name = code < 14 ? QLatin1String(builtin[code]) : QStringLiteral("#NAME?");
+        }
+        context_.definedNames << name;
+    }
+
+    // The shared-string table; its strings run on across CONTINUE records.
+    void readSst(const Record& r)
+    {
+        StringCursor cur(r);
+        std::uint32_t total = 0, unique = 0;
+        if (!cur.dword(total) || !cur.dword(unique))
+            return;
+        sst_.reserve(std::min<std::size_t>(unique, stream_.size() / 3));
+        for (std::uint32_t i = 0; i < unique; ++i) {
+            std::uint16_t chars = 0;
+            unsigned char flags = 0;
+            if (!cur.word(chars) || !cur.byte(flags))
+                break;
+            std::uint16_t runs = 0;
+            std::uint32_t ext = 0;
+            if ((flags & 0x08) && !cur.word(runs))
+                break;
+            if ((flags & 0x04) && !cur.dword(ext))
+                break;
+            QString text;
+            if (!cur.characters(chars, flags & 1, text))
+                break;
+            sst_.push_back(text);
+            if (!cur.skip(std::size_t(runs) * 4 + ext))
+                break;
+        }
+    }
+
+    bool isDateXf(std::uint16_t xf) const { return xf < xfIsDate_.size() && xfIsDate_[xf]; }
+
+    void addNumber(SheetExtras& extras, CellRef at, std::uint16_t xf, double value)
+    {
+        FormulaCell cell;
+        cell.type = isDateXf(xf) ? CellType::Date : CellType::Number;
+        cell.number = value + (cell.type == CellType::Date && date1904_ ? 1462 : 0);
+        extras.add(at, std::move(cell));
     }
 
     void readSheetStream(std::size_t offset, SheetExtras& extras)
     {
+        if (offset >= stream_.size())
+            throw SheetError(QStringLiteral("Книга \"%1\" повреждена: лист за концом потока").arg(path_));
         RecordReader reader(stream_, offset);
         Record r;
         bool first = true;
-        CellRef pendingString{0, 0};
-        std::map<CellRef, std::pair<CellRef, std::vector<unsigned char>>> sharedFormulas; // by first cell
-        CellRef lastFormula{0, 0};
+        std::size_t pendingString = SIZE_MAX; // the formula waiting for its STRING record
+        std::size_t lastFormula = SIZE_MAX;
+        std::map<CellRef, std::vector<unsigned char>> sharedFormulas; // by their first cell
         while (reader.next(r)) {
             const unsigned char* d = r.data();
             const std::size_t n = r.size();
             if (first) {
                 first = false;
                 if (r.type != kBof)
-                    return;
+                    throw SheetError(QStringLiteral("Книга \"%1\" повреждена: лист не найден в потоке").arg(path_));
                 continue;
             }
             if (r.type == kEof)
@@ -574,18 +696,68 @@ private:
                 }
                 continue;
             }
+            auto at = [&](const unsigned char* p) { return CellRef{u16(p) + 1, u16(p + 2) + 1}; };
             switch (r.type) {
+            case kNumber:
+                if (n >= 14) {
+                    double v;
+                    std::memcpy(&v, d + 6, 8);
+                    addNumber(extras, at(d), u16(d + 4), v);
+                }
+                break;
+            case kRk:
+                if (n >= 10)
+                    addNumber(extras, at(d), u16(d + 4), rkValue(u32(d + 6)));
+                break;
+            case kMulRk: {
+                if (n < 6)
+                    break;
+                const int row = u16(d) + 1;
+                const int firstColumn = u16(d + 2) + 1;
+                const std::size_t count = (n - 6) / 6;
+                for (std::size_t i = 0; i < count; ++i) {
+                    const unsigned char* p = d + 4 + i * 6;
+                    addNumber(extras, CellRef{row, firstColumn + int(i)}, u16(p), rkValue(u32(p + 2)));
+                }
+                break;
+            }
+            case kLabelSst: {
+                if (n < 10)
+                    break;
+                const std::uint32_t index = u32(d + 6);
+                if (index >= sst_.size())
+                    throw SheetError(QStringLiteral("Книга \"%1\" повреждена: нет общей строки %2").arg(path_).arg(index));
+                FormulaCell cell;
+                cell.type = CellType::Text;
+                cell.text = sst_[index];
+                extras.add(at(d), std::move(cell));
+                break;
+            }
+            case kLabel: {
+                if (n < 9)
+                    break;
+                StringCursor cur(r);
+                cur.skip(6);
+                std::uint16_t chars = 0;
+                unsigned char flags = 0;
+                FormulaCell cell;
+                cell.type = CellType::Text;
+                if (cur.word(chars) && cur.byte(flags) && cur.characters(chars, flags & 1, cell.text))
+                    extras.add(at(d), std::move(cell));
+                break;
+            }
             case kFormula: {
                 if (n < 22)
                     break;
-                const CellRef at{u16(d) + 1, u16(d + 2) + 1};
+                const CellRef cellAt = at(d);
                 FormulaCell cell;
                 const unsigned char* result = d + 6;
-                pendingString = CellRef{0, 0};
+                pendingString = SIZE_MAX;
+                bool waitsForString = false;
                 if (u16(result + 6) == 0xFFFF) {
                     switch (result[0]) {
                     case 0:
-                        pendingString = at; // text in the STRING record that follows
+                        waitsForString = true; // the text is in the STRING record that follows
                         cell.type = CellType::Text;
                         break;
                     case 1:
@@ -601,28 +773,30 @@ private:
                         break;
                     }
                 } else {
-                    cell.type = CellType::Number;
                     std::memcpy(&cell.number, result, 8);
+                    cell.type = isDateXf(u16(d + 4)) ? CellType::Date : CellType::Number;
+                    if (cell.type == CellType::Date && date1904_)
+                        cell.number += 1462;
                 }
                 const std::uint16_t cce = u16(d + 20);
                 if (22u + cce <= n) {
                     const unsigned char* rgce = d + 22;
                     if (cce >= 5 && rgce[0] == 0x01) {
-                        // Part of a shared formula: its text comes with the
-                        // SHRFMLA record after the first cell.
+                        // Part of a shared formula: its tokens come with the
+                        // SHRFMLA record after the range's first cell.
                         const CellRef origin{u16(rgce + 1) + 1, u16(rgce + 3) + 1};
                         auto it = sharedFormulas.find(origin);
                         if (it != sharedFormulas.end())
-                            cell.formula = decompileBiffFormula(it->second.second.data(), it->second.second.size(),
-                                                                context_, at.row - 1, at.column - 1);
-                        else
-                            sharedFormulas[origin].first = at; // first user; SHRFMLA follows
+                            cell.formula = decompileBiffFormula(it->second.data(), it->second.size(), context_,
+                                                                cellAt.row - 1, cellAt.column - 1);
                     } else {
-                        cell.formula = decompileBiffFormula(rgce, cce, context_, at.row - 1, at.column - 1);
+                        cell.formula = decompileBiffFormula(rgce, cce, context_, cellAt.row - 1, cellAt.column - 1);
                     }
                 }
-                lastFormula = at;
-                extras.formulas[at] = cell;
+                extras.add(cellAt, std::move(cell));
+                lastFormula = extras.cells.size() - 1;
+                if (waitsForString)
+                    pendingString = lastFormula;
                 break;
             }
             case kShrFmla: {
@@ -631,32 +805,30 @@ private:
                 const std::uint16_t cce = u16(d + 8);
                 if (10u + cce > n)
                     break;
-                // The range's first cell is the origin the ptgExp tokens name.
                 const CellRef origin{u16(d) + 1, d[4] + 1};
                 std::vector<unsigned char> tokens(d + 10, d + 10 + cce);
-                auto& entry = sharedFormulas[origin];
-                entry.second = tokens;
-                const CellRef user = lastFormula;
-                auto f = extras.formulas.find(user);
-                if (f != extras.formulas.end() && f->second.formula.isEmpty())
-                    f->second.formula = decompileBiffFormula(tokens.data(), tokens.size(), context_, user.row - 1,
-                                                             user.column - 1);
+                if (lastFormula != SIZE_MAX) {
+                    auto& [where, cell] = extras.cells[lastFormula];
+                    if (cell.formula.isEmpty())
+                        cell.formula = decompileBiffFormula(tokens.data(), tokens.size(), context_, where.row - 1,
+                                                            where.column - 1);
+                }
+                sharedFormulas[origin] = std::move(tokens);
                 break;
             }
             case kString: {
-                if (pendingString.row == 0)
+                if (pendingString == SIZE_MAX)
                     break;
                 StringCursor cur(r);
                 std::uint16_t chars = 0;
                 unsigned char flags = 0;
                 QString text;
                 if (cur.word(chars) && cur.byte(flags) && cur.characters(chars, flags & 1, text))
-                    extras.formulas[pendingString].text = text;
-                pendingString = CellRef{0, 0};
+                    extras.cells[pendingString].second.text = text;
+                pendingString = SIZE_MAX;
                 break;
             }
             case kBoolErr: {
-                // freexl reads booleans as numbers and skips errors.
                 if (n < 8)
                     break;
                 FormulaCell cell;
@@ -667,9 +839,17 @@ private:
                     cell.type = CellType::Boolean;
                     cell.number = d[6] ? 1 : 0;
                 }
-                extras.formulas[CellRef{u16(d) + 1, u16(d + 2) + 1}] = cell;
+                extras.add(at(d), std::move(cell));
                 break;
             }
+            case kDimensions:
+                if (n >= 14) {
+                    const std::uint32_t rows = u32(d + 4);
+                    const std::uint16_t columns = u16(d + 10);
+                    if (rows > 0 && rows <= std::uint32_t(kMaxRows) && columns > 0)
+                        extras.last = CellRef{int(rows), int(columns)};
+                }
+                break;
             case kMergedCells: {
                 if (n < 2)
                     break;
@@ -683,7 +863,6 @@ private:
                 break;
             }
             case kHlink: {
-                // Joined with CONTINUE parts, if any.
                 std::vector<unsigned char> all;
                 for (const auto& [p, size] : r.parts)
                     all.insert(all.end(), p, p + size);
@@ -700,10 +879,16 @@ private:
     QString path_;
     OleFile ole_;
     std::string stream_;
-    std::unique_ptr<FreexlHandle> freexl_;
-    QStringList freexlNames_;
+    bool biff8_ = false;
     std::vector<Sheet> sheets_;
     BiffFormulaContext context_;
+    std::vector<QString> sst_;
+    std::map<int, QString> formats_;
+    std::vector<std::uint16_t> xfFormats_;
+    std::vector<bool> xfIsDate_;
+    bool date1904_ = false;
+    std::unique_ptr<QTemporaryFile> clean_;
+    std::unique_ptr<FreexlHandle> freexl_;
 };
 
 } // namespace
