@@ -14,5 +14,6 @@ function(velmora_add_test name)
     VELMORA_PROGRAM_DIR="${VELMORA_PROGRAM_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
+    NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 300)
 endfunction()
