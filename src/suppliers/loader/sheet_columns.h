@@ -7,7 +7,7 @@
 namespace velmora::loader {
 
 // Where one text field of an offer comes from: up to four columns (index 0
-// is the first-chosen column, the spec's highest group), or one hyperlink
+// is the first-chosen column, the number's highest group), or one hyperlink
 // column whose cells give their link instead of their text.
 struct FieldColumns {
     std::array<int, 4> columns{}; // in join order; 0 = unused
@@ -23,7 +23,7 @@ struct FieldColumns {
 // other fields its column part is read as a plain column.
 FieldColumns DecodeFieldColumns(qint64 spec, bool mayBeHyperlink);
 
-// A price column: the spec's lowest group only.
+// A price column: the number's lowest group only.
 int DecodePriceColumn(qint64 spec);
 
 // The link a hyperlink-column cell gives when it carries no hyperlink of its

@@ -31,7 +31,7 @@ inline constexpr int kMaxSpecColumn = 99;
 inline constexpr int kMaxJoinedColumns = 3;
 inline constexpr qint64 kHyperlinkSpecBase = 100000000;
 
-// "+": joins column c to the spec shown. A spec of none (or a hyperlink
+// "+": joins column c to the column spec shown. A spec of none (or a hyperlink
 // spec) becomes c alone; a spec that holds three columns already is refused.
 struct JoinResult {
     qint64 spec = 0;
