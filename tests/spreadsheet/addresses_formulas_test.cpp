@@ -92,6 +92,21 @@ TEST(Formulas, FollowInsertedAndDeletedRows)
             << c.formula << " at " << c.row << " count " << c.column;
 }
 
+TEST(Formulas, LocalFormText)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"=HYPERLINK(\"http://a/b,c\",\"x\")", "=ГИПЕРССЫЛКА(\"http://a/b,c\";\"x\")"},
+        {"=SUBTOTAL(9,H13:H14)", "=ПРОМЕЖУТОЧНЫЕ.ИТОГИ(9;H13:H14)"},
+        {"=ROUND(A1*1.5,2)+TRUE", "=ОКРУГЛ(A1*1,5;2)+ИСТИНА"},
+        {"='Лист, 2'!A1+MYFUNC(1,2)", "='Лист, 2'!A1+MYFUNC(1;2)"},
+        {"=SUM", "=SUM"}, // a name that is not called stays
+    };
+    for (const auto& [formula, local] : cases)
+        EXPECT_EQ(toLocalFormula(QString::fromUtf8(formula)), QString::fromUtf8(local)) << formula;
+    // What the column-picking window looks for: characters 2..12.
+    EXPECT_EQ(toLocalFormula(QStringLiteral("=HYPERLINK(\"http://a\")")).mid(1, 11), QStringLiteral("ГИПЕРССЫЛКА"));
+}
+
 TEST(Colours, WindowsNumbersAndPalette)
 {
     EXPECT_EQ(Color::fromBgr(0x0000FF).rgb(), 0xFF0000u); // "$0000FF" is red

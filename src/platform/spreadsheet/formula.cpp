@@ -498,4 +498,78 @@ QString r1c1ToA1(const QString& formula, int row, int column)
     return out;
 }
 
+namespace {
+
+struct LocalName {
+    const char* english;
+    const char* russian;
+};
+
+const LocalName kLocalNames[] = {
+    {"HYPERLINK", "ГИПЕРССЫЛКА"}, {"SUM", "СУММ"}, {"SUBTOTAL", "ПРОМЕЖУТОЧНЫЕ.ИТОГИ"}, {"IF", "ЕСЛИ"},
+    {"ROUND", "ОКРУГЛ"}, {"ROUNDUP", "ОКРУГЛВВЕРХ"}, {"ROUNDDOWN", "ОКРУГЛВНИЗ"}, {"AVERAGE", "СРЗНАЧ"},
+    {"MIN", "МИН"}, {"MAX", "МАКС"}, {"COUNT", "СЧЁТ"}, {"COUNTA", "СЧЁТЗ"}, {"COUNTIF", "СЧЁТЕСЛИ"},
+    {"SUMIF", "СУММЕСЛИ"}, {"SUMPRODUCT", "СУММПРОИЗВ"}, {"PRODUCT", "ПРОИЗВЕД"}, {"CONCATENATE", "СЦЕПИТЬ"},
+    {"VLOOKUP", "ВПР"}, {"HLOOKUP", "ГПР"}, {"INDEX", "ИНДЕКС"}, {"MATCH", "ПОИСКПОЗ"}, {"LEFT", "ЛЕВСИМВ"},
+    {"RIGHT", "ПРАВСИМВ"}, {"MID", "ПСТР"}, {"LEN", "ДЛСТР"}, {"TRIM", "СЖПРОБЕЛЫ"}, {"UPPER", "ПРОПИСН"},
+    {"LOWER", "СТРОЧН"}, {"SUBSTITUTE", "ПОДСТАВИТЬ"}, {"FIND", "НАЙТИ"}, {"SEARCH", "ПОИСК"},
+    {"TEXT", "ТЕКСТ"}, {"VALUE", "ЗНАЧЕН"}, {"TODAY", "СЕГОДНЯ"}, {"NOW", "ТДАТА"}, {"DATE", "ДАТА"},
+    {"YEAR", "ГОД"}, {"MONTH", "МЕСЯЦ"}, {"DAY", "ДЕНЬ"}, {"AND", "И"}, {"OR", "ИЛИ"}, {"NOT", "НЕ"},
+    {"TRUE", "ИСТИНА"}, {"FALSE", "ЛОЖЬ"}, {"INT", "ЦЕЛОЕ"}, {"MOD", "ОСТАТ"}, {"ISBLANK", "ЕПУСТО"},
+    {"ISERROR", "ЕОШИБКА"}, {"ISNUMBER", "ЕЧИСЛО"}, {"ROW", "СТРОКА"}, {"COLUMN", "СТОЛБЕЦ"},
+};
+
+} // namespace
+
+QString toLocalFormula(const QString& a1Formula)
+{
+    QString out;
+    out.reserve(a1Formula.size() + 8);
+    const qsizetype n = a1Formula.size();
+    qsizetype pos = 0;
+    while (pos < n) {
+        const QChar ch = a1Formula[pos];
+        if (ch == u'"' || ch == u'\'') {
+            qsizetype q = pos + 1;
+            while (q < n) {
+                if (a1Formula[q] == ch) {
+                    if (q + 1 < n && a1Formula[q + 1] == ch) {
+                        q += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++q;
+            }
+            out += a1Formula.mid(pos, q + 1 - pos);
+            pos = q + 1;
+            continue;
+        }
+        if (isNameChar(ch) && (pos == 0 || !isNameChar(a1Formula[pos - 1]))) {
+            qsizetype e = pos;
+            while (e < n && isNameChar(a1Formula[e]))
+                ++e;
+            QString name = a1Formula.mid(pos, e - pos);
+            const bool call = e < n && a1Formula[e] == u'(';
+            const bool constant = name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0 ||
+                                  name.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0;
+            if (call || constant) {
+                for (const LocalName& l : kLocalNames)
+                    if (name.compare(QLatin1String(l.english), Qt::CaseInsensitive) == 0) {
+                        name = QString::fromUtf8(l.russian);
+                        break;
+                    }
+            } else if (!name.isEmpty() && name[0].isDigit()) {
+                name.replace(u'.', u','); // a number: the decimal comma
+            }
+            out += name;
+            pos = e;
+            continue;
+        }
+        out += ch == u',' ? QChar(u';') : ch;
+        ++pos;
+    }
+    return out;
+}
+
 } // namespace velmora::sheet

@@ -22,4 +22,11 @@ QString moveA1Formula(const QString& formula, int rowDelta, int columnDelta);
 // deleted row becomes #REF!. References to other sheets are left alone.
 QString adjustFormulaForRows(const QString& formula, int row, int count);
 
+// The formula as a Russian-language spreadsheet shows it (FormulaLocal):
+// function names in Russian ("=HYPERLINK(\"http://a/b\",\"x\")" becomes
+// "=ГИПЕРССЫЛКА(\"http://a/b\";\"x\")"), ";" between arguments and ","
+// as the decimal separator. Text in quotes is kept. Functions without a
+// known Russian name keep theirs.
+QString toLocalFormula(const QString& a1Formula);
+
 } // namespace velmora::sheet
