@@ -44,8 +44,9 @@ TEST(ColumnWidths, FittingFillsTheClientWidth)
             }
             EXPECT_EQ(table[6].width, 0);
             for (int i = 0; i < table.size(); ++i) {
-                if (!table[i].fixed)
+                if (!table[i].fixed) {
                     EXPECT_GE(table[i].width, 5) << i;
+                }
             }
         }
     }

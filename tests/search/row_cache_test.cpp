@@ -49,8 +49,9 @@ TEST(RowCache, AShortChunkCompletesTheResult)
         cache.append(rows(0, c.count), c.atEnd, c.count ? std::optional<RowKey>(key(c.count - 1)) : std::nullopt);
         EXPECT_EQ(cache.complete(), c.complete) << c.count << " " << c.atEnd;
         // Nothing is added once complete.
-        if (c.complete)
+        if (c.complete) {
             EXPECT_EQ(cache.append(rows(9, 3), false, key(11)), 0);
+        }
     }
 }
 
