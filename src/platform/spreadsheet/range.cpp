@@ -288,12 +288,8 @@ void Range::changeStyle(const std::function<void(CellStyle&)>& change)
     for (int r = area_.first.row; r <= area_.last.row; ++r)
         for (int c = area_.first.column; c <= area_.last.column; ++c) {
             const StoredCell* existing = store.cell(r, c);
-            std::uint32_t before = existing && existing->style ? existing->style : 0;
-            if (before == 0) {
-                const CellStyle inherited = sheet_->style(r, c);
-                if (!(inherited == styles.at(0)))
-                    before = styles.intern(inherited);
-            }
+            const std::uint32_t before =
+                existing && existing->style ? existing->style : store.inheritedStyle(r, c);
             auto it = std::find_if(memo.begin(), memo.end(), [&](const auto& p) { return p.first == before; });
             std::uint32_t after;
             if (it != memo.end()) {

@@ -62,6 +62,19 @@ struct SheetStore {
             return nullptr;
         return &cells[std::size_t(column - 1)];
     }
+    // The style a cell without its own takes: the row's format, else the
+    // column's, else the default (0).
+    std::uint32_t inheritedStyle(int row, int column) const
+    {
+        if (row >= 1 && std::size_t(row) <= rows.size() && rows[std::size_t(row - 1)].style)
+            return *rows[std::size_t(row - 1)].style;
+        if (!columns.empty()) {
+            auto it = columns.find(column);
+            if (it != columns.end() && it->second.style)
+                return *it->second.style;
+        }
+        return 0;
+    }
     StoredRow& row(int row)
     {
         if (std::size_t(row) > rows.size())

@@ -157,15 +157,9 @@ CellValue Worksheet::value(int row, int column) const
     return cell ? cell->value : CellValue();
 }
 
-// The style a new cell takes: the row's format, else the column's.
 static std::uint32_t inheritedStyle(const SheetStore& store, int row, int column)
 {
-    if (std::size_t(row) <= store.rows.size() && store.rows[std::size_t(row - 1)].style)
-        return *store.rows[std::size_t(row - 1)].style;
-    auto it = store.columns.find(column);
-    if (it != store.columns.end() && it->second.style)
-        return *it->second.style;
-    return 0;
+    return store.inheritedStyle(row, column);
 }
 
 static StoredCell& touch(SheetStore& store, int row, int column)

@@ -234,6 +234,41 @@ private:
         return (text.size() > kMaxCellText ? text.left(kMaxCellText) : text).toUtf8();
     }
 
+    // The cell text in UTF-8, in a buffer reused from cell to cell (the
+    // writer copies it); cut at the format's limit of 32767 characters.
+    const char* utf8(const QString& text)
+    {
+        const qsizetype length = std::min<qsizetype>(text.size(), kMaxCellText);
+        buffer_.resize(std::size_t(length) * 3 + 1);
+        char* out = buffer_.data();
+        std::size_t n = 0;
+        const QChar* in = text.constData();
+        for (qsizetype i = 0; i < length; ++i) {
+            char32_t ch = in[i].unicode();
+            if (QChar::isHighSurrogate(ch) && i + 1 < length && in[i + 1].isLowSurrogate()) {
+                ch = QChar::surrogateToUcs4(char16_t(ch), in[i + 1].unicode());
+                ++i;
+            }
+            if (ch < 0x80) {
+                out[n++] = char(ch);
+            } else if (ch < 0x800) {
+                out[n++] = char(0xC0 | (ch >> 6));
+                out[n++] = char(0x80 | (ch & 0x3F));
+            } else if (ch < 0x10000) {
+                out[n++] = char(0xE0 | (ch >> 12));
+                out[n++] = char(0x80 | ((ch >> 6) & 0x3F));
+                out[n++] = char(0x80 | (ch & 0x3F));
+            } else {
+                out[n++] = char(0xF0 | (ch >> 18));
+                out[n++] = char(0x80 | ((ch >> 12) & 0x3F));
+                out[n++] = char(0x80 | ((ch >> 6) & 0x3F));
+                out[n++] = char(0x80 | (ch & 0x3F));
+            }
+        }
+        out[n] = '\0';
+        return out;
+    }
+
     void writeSheet(const Worksheet& sheet, int index)
     {
         const SheetStore& s = sheet.store();
@@ -407,8 +442,7 @@ private:
                 return;
             }
         }
-        const QByteArray utf8 = cellText(text);
-        check(worksheet_write_string(ws, r, c, utf8.constData(), f), s, row, column);
+        check(worksheet_write_string(ws, r, c, utf8(text), f), s, row, column);
     }
 
     void writeLink(lxw_worksheet* ws, const SheetStore& s, const Hyperlink& link)
@@ -443,6 +477,7 @@ private:
     lxw_workbook* wb_ = nullptr;
     std::unordered_map<std::uint32_t, lxw_format*> formats_;
     std::vector<std::pair<Font, lxw_format*>> fontFormats_;
+    std::string buffer_;
 };
 
 } // namespace
