@@ -26,11 +26,6 @@ void MainWiring::applyColumnTitles()
     goods->setColumnTitles(columnTitles, code);
 }
 
-MainWiring* MainWiring::of(Form_main& form)
-{
-    return form.findChild<MainWiring*>(QStringLiteral("MainWiring"), Qt::FindDirectChildrenOnly);
-}
-
 void MainWiring::showStatus(const QString& text)
 {
     setMainStatusText(form, 1, text);

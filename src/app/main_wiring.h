@@ -62,10 +62,7 @@ public:
     // in order by the StartupSettled hook.
     std::vector<std::function<void()>> onStartupSettled;
 
-    // The wiring of one main window, once it is there.
-    static MainWiring* of(Form_main& form);
-
-    // Status bar panel 1 (texts) and 2 (elapsed time).
+    // A status text in panel 1 of the status bar.
     void showStatus(const QString& text);
     // Runs the supplier goods search again with the same find text (after
     // prices or the shown suppliers changed).
@@ -88,8 +85,7 @@ QMenu* addMainMenu(Form_main& form, const QString& name, const QString& title, c
 QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString& menuTitle, const QString& name,
                          const QString& caption);
 
-// One piece each; a piece whose folder is not part of the build has no
-// function here.
+// One piece each, called by wireSubsystems in the order the panels fill.
 void wireCurrency(MainWiring& wiring);
 void wireLoadQueue(MainWiring& wiring);
 void wireGoodsSearch(MainWiring& wiring);
