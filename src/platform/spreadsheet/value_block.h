@@ -42,7 +42,7 @@ private:
 // A rectangle of cell values, rows x columns, addressed from 1 like the
 // sheet's own cells: the result of reading a range and the input of writing
 // one in one go. Reading outside the rectangle gives Empty; writing outside
-// it throws SheetError. Each cell takes 16 bytes plus its text in UTF-8.
+// it throws SheetError. Each cell takes 12 bytes plus its text in UTF-8.
 class ValueBlock {
 public:
     ValueBlock() = default;
@@ -80,6 +80,9 @@ public:
                               const std::vector<StringPool::Span>& spans);
 
 private:
+    // 12 bytes: packed to 4-byte alignment, which costs nothing on the
+    // machines the program runs on and saves a quarter of a big block.
+#pragma pack(push, 4)
     struct Slot {
         union {
             double number;
@@ -89,6 +92,8 @@ private:
         std::uint8_t pool = 0;
         Slot() : number(0) {}
     };
+#pragma pack(pop)
+    static_assert(sizeof(Slot) == 12);
     const Slot* slotAt(int row, int column) const;
     Slot& slotFor(int row, int column);
     StringPool& ownPool();
