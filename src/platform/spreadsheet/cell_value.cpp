@@ -94,12 +94,13 @@ QString CellValue::toText() const
     case CellType::Number:
         return numberText(number_);
     case CellType::Date: {
-        const QDateTime dt = fromDayNumber(number_);
-        if (!dt.isValid())
+        QDate date;
+        QTime time;
+        if (!splitDayNumber(number_, date, time))
             return numberText(number_);
-        if (dt.time() == QTime(0, 0))
-            return dt.toString(QStringLiteral("dd.MM.yyyy"));
-        return dt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        if (time == QTime(0, 0))
+            return date.toString(QStringLiteral("dd.MM.yyyy"));
+        return date.toString(QStringLiteral("dd.MM.yyyy")) + u' ' + time.toString(QStringLiteral("hh:mm:ss"));
     }
     case CellType::Boolean:
         return number_ != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
@@ -132,22 +133,40 @@ bool CellValue::operator==(const CellValue& other) const
     }
 }
 
-double toDayNumber(const QDateTime& dateTime)
+double toDayNumber(const QDate& date, const QTime& time)
 {
-    const QDateTime local(dateTime.date(), dateTime.time(), Qt::UTC);
-    const QDateTime epoch(kEpoch, QTime(0, 0), Qt::UTC);
-    return double(epoch.msecsTo(local)) / kMsPerDay;
+    // Julian days and milliseconds: no time-zone lookups (they cost a
+    // system call per value).
+    const double days = double(date.toJulianDay() - kEpoch.toJulianDay());
+    const int ms = time.isValid() ? time.msecsSinceStartOfDay() : 0;
+    return days + double(ms) / kMsPerDay;
 }
 
-QDateTime fromDayNumber(double dayNumber)
+double toDayNumber(const QDateTime& dateTime)
+{
+    return toDayNumber(dateTime.date(), dateTime.time());
+}
+
+bool splitDayNumber(double dayNumber, QDate& date, QTime& time)
 {
     if (!std::isfinite(dayNumber) || dayNumber < -693593 || dayNumber > 2958466)
-        return {};
+        return false;
     // Round to the millisecond so 0.5 days is exactly noon.
     const qint64 ms = qint64(std::llround(dayNumber * kMsPerDay));
     const qint64 days = ms >= 0 ? ms / kMsPerDay : -((-ms + kMsPerDay - 1) / kMsPerDay);
     const qint64 rest = ms - days * kMsPerDay;
-    return QDateTime(kEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(rest)));
+    date = kEpoch.addDays(days);
+    time = QTime::fromMSecsSinceStartOfDay(int(rest));
+    return true;
+}
+
+QDateTime fromDayNumber(double dayNumber)
+{
+    QDate date;
+    QTime time;
+    if (!splitDayNumber(dayNumber, date, time))
+        return {};
+    return QDateTime(date, time);
 }
 
 } // namespace velmora::sheet

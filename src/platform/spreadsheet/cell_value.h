@@ -49,8 +49,12 @@ private:
     CellType type_ = CellType::Empty;
 };
 
-// Day-number conversions on the 1900 scale (30.12.1899 = 0).
+// Day-number conversions on the 1900 scale (30.12.1899 = 0). The date and
+// time are taken as they read, without time zones.
 double toDayNumber(const QDateTime& dateTime);
+double toDayNumber(const QDate& date, const QTime& time = QTime(0, 0));
 QDateTime fromDayNumber(double dayNumber);
+// The date and time of a day number; false when it is out of range.
+bool splitDayNumber(double dayNumber, QDate& date, QTime& time);
 
 } // namespace velmora::sheet

@@ -7,8 +7,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <array>
+#include <charconv>
+#include <cstring>
 #include <map>
 
 namespace velmora::sheet {
@@ -30,17 +31,6 @@ const char16_t kCp1251[128] = {
     0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444,
     0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
-
-QString fromCp1251(const char* data, std::size_t size)
-{
-    QString out(qsizetype(size), Qt::Uninitialized);
-    QChar* p = out.data();
-    for (std::size_t i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        p[i] = b < 0x80 ? QChar(char16_t(b)) : QChar(kCp1251[b - 0x80]);
-    }
-    return out;
-}
 
 // Checks UTF-8 validity across chunk boundaries.
 class Utf8Checker {
@@ -127,50 +117,121 @@ char detectSeparator(const QByteArray& sample)
     return bestScore > 0 ? candidates[std::size_t(best)] : ';';
 }
 
-const QRegularExpression& numberPattern()
+bool isDigit(char c)
 {
-    static const QRegularExpression re(QStringLiteral("^[+-]?(0|[1-9][0-9]*)([.,][0-9]+)?$"));
-    return re;
+    return c >= '0' && c <= '9';
 }
 
-const QRegularExpression& datePattern()
+// A plain number: optional sign, digits without a leading zero (article
+// codes such as 0123 stay text), optionally "," or "." and more digits.
+bool parseNumber(const char* p, std::size_t n, double& value)
 {
-    static const QRegularExpression re(
-        QStringLiteral("^([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4})(?: ([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?)?$"));
-    return re;
+    std::size_t i = 0;
+    if (i < n && (p[i] == '-' || p[i] == '+'))
+        ++i;
+    const std::size_t intStart = i;
+    while (i < n && isDigit(p[i]))
+        ++i;
+    const std::size_t intDigits = i - intStart;
+    if (intDigits == 0 || (intDigits > 1 && p[intStart] == '0'))
+        return false;
+    std::size_t fracDigits = 0;
+    if (i < n && (p[i] == ',' || p[i] == '.')) {
+        ++i;
+        const std::size_t fracStart = i;
+        while (i < n && isDigit(p[i]))
+            ++i;
+        fracDigits = i - fracStart;
+        if (fracDigits == 0)
+            return false;
+    }
+    if (i != n || n > 30)
+        return false;
+    char buffer[32];
+    std::memcpy(buffer, p, n);
+    for (std::size_t k = 0; k < n; ++k)
+        if (buffer[k] == ',')
+            buffer[k] = '.';
+    const char* start = buffer[0] == '+' ? buffer + 1 : buffer;
+    return std::from_chars(start, buffer + n, value).ec == std::errc();
+}
+
+// dd.mm.yyyy with an optional " hh:mm" or " hh:mm:ss".
+bool parseDate(const char* p, std::size_t n, double& day)
+{
+    int parts[6] = {0, 0, 0, 0, 0, 0};
+    int digits[6] = {0, 0, 0, 0, 0, 0};
+    const char separators[6] = {'.', '.', ' ', ':', ':', 0};
+    int part = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (isDigit(c)) {
+            parts[part] = parts[part] * 10 + (c - '0');
+            if (++digits[part] > 4)
+                return false;
+        } else if (part < 5 && c == separators[part]) {
+            ++part;
+        } else {
+            return false;
+        }
+    }
+    const bool timeGiven = part >= 3;
+    if (part < 2 || part == 3 || digits[0] < 1 || digits[0] > 2 || digits[1] < 1 || digits[1] > 2 || digits[2] != 4)
+        return false;
+    if (timeGiven && (digits[3] < 1 || digits[3] > 2 || digits[4] != 2 || (part == 5 && digits[5] != 2)))
+        return false;
+    const QDate date(parts[2], parts[1], parts[0]);
+    const QTime time = timeGiven ? QTime(parts[3], parts[4], parts[5]) : QTime(0, 0);
+    if (!date.isValid() || !time.isValid())
+        return false;
+    day = toDayNumber(date, time);
+    return true;
 }
 
 // A field as the spreadsheet would take it: plain numbers and dd.mm.yyyy
-// dates are typed; everything else, and numbers with leading zeros (article
-// codes), stays text.
-void typeField(const QString& text, CellEvent& e)
+// dates are typed, everything else stays text.
+bool typeField(const char* p, std::size_t n, CellEvent& e)
 {
-    const QString t = text.trimmed();
-    if (!t.isEmpty() && t.size() <= 30 && (t[0].isDigit() || t[0] == u'-' || t[0] == u'+')) {
-        if (numberPattern().match(t).hasMatch()) {
-            bool ok = false;
-            const double v = QString(t).replace(u',', u'.').toDouble(&ok);
-            if (ok) {
-                e.type = CellType::Number;
-                e.number = v;
-                return;
-            }
+    while (n > 0 && (*p == ' ' || *p == '\t')) {
+        ++p;
+        --n;
+    }
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\t'))
+        --n;
+    if (n == 0 || !(isDigit(p[0]) || p[0] == '-' || p[0] == '+'))
+        return false;
+    if (parseNumber(p, n, e.number)) {
+        e.type = CellType::Number;
+        return true;
+    }
+    if (parseDate(p, n, e.number)) {
+        e.type = CellType::Date;
+        return true;
+    }
+    return false;
+}
+
+// Windows-1251 bytes as UTF-8, into a buffer reused from field to field.
+void cp1251ToUtf8(const std::string& in, std::string& out)
+{
+    out.clear();
+    out.reserve(in.size() * 2);
+    for (const char ch : in) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x80) {
+            out += ch;
+            continue;
         }
-        const auto m = datePattern().match(t);
-        if (m.hasMatch()) {
-            const QDate date(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
-            const QTime time = m.captured(4).isEmpty()
-                                   ? QTime(0, 0)
-                                   : QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
-            if (date.isValid() && time.isValid()) {
-                e.type = CellType::Date;
-                e.number = toDayNumber(QDateTime(date, time));
-                return;
-            }
+        const char16_t c = kCp1251[b - 0x80];
+        if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
         }
     }
-    e.type = CellType::Text;
-    e.text = text;
 }
 
 class CsvBackend : public WorkbookReader::Backend {
@@ -222,27 +283,29 @@ public:
         bool pendingCr = false;
         CellEvent e;
         bool goOn = true;
+        std::string converted;
         auto emitField = [&]() {
-            if (!field.empty() || wasQuoted) {
-                const QString text = utf8_ ? QString::fromUtf8(field.data(), qsizetype(field.size()))
-                                           : fromCp1251(field.data(), field.size());
-                if (!text.isEmpty()) {
-                    e = CellEvent();
-                    e.row = row;
-                    e.column = column;
-                    if (wasQuoted) {
-                        e.type = CellType::Text;
-                        e.text = text;
+            if (!field.empty()) {
+                if (column > kMaxColumns)
+                    throw SheetError(QStringLiteral("В файле \"%1\" больше %2 колонок (строка %3)")
+                                         .arg(path_)
+                                         .arg(kMaxColumns)
+                                         .arg(row));
+                e = CellEvent();
+                e.row = row;
+                e.column = column;
+                if (wasQuoted || !typeField(field.data(), field.size(), e)) {
+                    e.type = CellType::Text;
+                    if (utf8_) {
+                        e.utf8 = field.data();
+                        e.utf8Size = field.size();
                     } else {
-                        typeField(text, e);
+                        cp1251ToUtf8(field, converted);
+                        e.utf8 = converted.data();
+                        e.utf8Size = converted.size();
                     }
-                    if (column > kMaxColumns)
-                        throw SheetError(QStringLiteral("В файле \"%1\" больше %2 колонок (строка %3)")
-                                             .arg(path_)
-                                             .arg(kMaxColumns)
-                                             .arg(row));
-                    goOn = sink.cell(e);
                 }
+                goOn = sink.cell(e);
             }
             field.clear();
             wasQuoted = false;
@@ -260,6 +323,23 @@ public:
             const char* p = chunk.constData();
             const qsizetype n = chunk.size();
             for (qsizetype i = 0; i < n && goOn; ++i) {
+                // Runs of ordinary characters go into the field at once.
+                if (!pendingCr && !(quoted && afterQuote)) {
+                    qsizetype j = i;
+                    if (quoted) {
+                        while (j < n && p[j] != '"')
+                            ++j;
+                    } else {
+                        while (j < n && p[j] != separator_ && p[j] != '\n' && p[j] != '\r' && p[j] != '"')
+                            ++j;
+                    }
+                    if (j > i) {
+                        field.append(p + i, std::size_t(j - i));
+                        i = j;
+                        if (i >= n)
+                            break;
+                    }
+                }
                 const char c = p[i];
                 if (pendingCr) {
                     pendingCr = false;

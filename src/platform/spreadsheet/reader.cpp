@@ -213,6 +213,10 @@ public:
                 block.setTextUtf8(e.row, e.column, e.pool->bytes(e.span), e.span.length);
                 break;
             }
+            if (e.utf8) {
+                block.setTextUtf8(e.row, e.column, e.utf8, e.utf8Size);
+                break;
+            }
             [[fallthrough]];
         default:
             block.set(e.row, e.column, e.value());

@@ -8,8 +8,9 @@
 
 namespace velmora::sheet {
 
-// One cell as a format reader meets it. Pooled texts (an xlsx file's shared
-// strings) come as pool + span, others as `text`.
+// One cell as a format reader meets it. Texts come as `text`, as pool +
+// span (an xlsx file's shared strings, a parsed chunk's texts) or as raw
+// UTF-8 bytes.
 struct CellEvent {
     int row = 0;
     int column = 0;
@@ -18,13 +19,21 @@ struct CellEvent {
     QString text;
     const StringPool* pool = nullptr;
     StringPool::Span span;
+    // Or the text as UTF-8 bytes, valid during the call only.
+    const char* utf8 = nullptr;
+    std::size_t utf8Size = 0;
     QString formula;
     std::uint32_t xf = 0; // the file's style index (xlsx), 0 otherwise
     // For sinks that take shared strings by index (wantsSharedIndices): the
     // index of a Text cell's string, -1 otherwise.
     int sharedIndex = -1;
 
-    QString textValue() const { return pool ? pool->text(span) : text; }
+    QString textValue() const
+    {
+        if (utf8)
+            return QString::fromUtf8(utf8, qsizetype(utf8Size));
+        return pool ? pool->text(span) : text;
+    }
     CellValue value() const
     {
         switch (type) {

@@ -239,10 +239,10 @@ void ValueBlock::resize(int rows, int columns)
             chunks_[k].swap(wide);
         }
     }
+    const std::size_t kept = std::min(chunkCount, chunks_.size());
     chunks_.resize(chunkCount);
-    for (auto& chunk : chunks_)
-        if (chunk.size() != std::size_t(kChunkRows) * std::size_t(columns))
-            chunk.assign(std::size_t(kChunkRows) * std::size_t(columns), Slot());
+    for (std::size_t k = kept; k < chunkCount; ++k)
+        chunks_[k].assign(std::size_t(kChunkRows) * std::size_t(columns), Slot());
     // Rows cut off and grown back later must read empty.
     if (rows < rows_ && rows > 0) {
         const std::size_t last = std::size_t(rows) % kChunkRows;
