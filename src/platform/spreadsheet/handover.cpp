@@ -2,7 +2,9 @@
 
 #include "platform/spreadsheet/workbook.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QUrl>
 #include <atomic>
@@ -30,6 +32,9 @@ bool desktopOpeningEnabled()
 bool openInDesktop(const QString& path)
 {
     if (!desktopOpeningEnabled() || !QFileInfo(path).isFile())
+        return false;
+    // The desktop services need a GUI application; a batch run has none.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
