@@ -267,6 +267,9 @@ TEST(HandOver, SavesAndReportsThePathWhenOpeningIsOff)
     EXPECT_EQ(result.savedPath, QFileInfo(path).absoluteFilePath());
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_FALSE(openInDesktop(path));
+    setDesktopOpeningEnabled(true); // a batch run has no desktop to open in
+    EXPECT_FALSE(handOverVisible(makeSample(), path).opened);
+    setDesktopOpeningEnabled(false);
     EXPECT_EQ(xlsxNameFor(QStringLiteral("Заказ 5.xls")), QStringLiteral("Заказ 5.xlsx"));
     EXPECT_EQ(xlsxNameFor(QStringLiteral("a.xlsx")), QStringLiteral("a.xlsx"));
 }
