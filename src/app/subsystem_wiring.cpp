@@ -1,5 +1,8 @@
 #include "main_wiring.h"
 #include "program.h"
+#include "wheel_to_arrow_keys.h"
+
+#include <QApplication>
 
 #include <QVBoxLayout>
 
@@ -24,6 +27,10 @@ void wireSubsystems(Program& program)
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))
         if (auto* layout = qobject_cast<QVBoxLayout*>(panel->layout()))
             layout->addStretch(1);
+
+    // Grids move their current row with the wheel; the filter leaves with the window.
+    if (qApp)
+        qApp->installEventFilter(new WheelToArrowKeys(&form));
 
     form.hooks().StartupSettled = [wiring] {
         for (const auto& step : wiring->onStartupSettled)

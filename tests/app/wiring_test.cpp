@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QTimer>
 #include <QToolButton>
 
@@ -411,6 +412,46 @@ TEST(WiredGoodsSearch, AColumnRenamedFromTheMenuRetitlesTheGrid)
     rename->trigger();
     EXPECT_EQ(grid->headerData(1, Qt::Horizontal).toString(), "Наименование");
     EXPECT_EQ(ReadSetting(form.ADOConnection_Zakaz, "Column_Tovar_Name", "TypeText", "").toString(), "Наименование");
+    form.close();
+}
+
+// A wheel turn of `delta` (120 a notch, negative towards the user) over
+// the widget.
+void turnWheel(QWidget* widget, int delta)
+{
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+TEST(WiredGoodsSearch, TheWheelMovesTheGridsCurrentRowOneRowANotch)
+{
+    WiredInstallation inst;
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        addPriceList(priceDb, 1, "Альфа", "-");
+        for (const char* name : {"Болт 1", "Болт 2", "Болт 3"})
+            addUsdOffer(priceDb, "Альфа", name, 1);
+    }
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    searchFor(form, "Болт");
+    auto* grid = form.findChild<QTableView*>("DBGrid_Tovar");
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    ASSERT_EQ(grid->currentIndex().row(), 0);
+
+    turnWheel(grid->viewport(), -120);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    turnWheel(grid->viewport(), -60); // half a notch of a fine wheel: not yet
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    turnWheel(grid->viewport(), -60);
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    turnWheel(grid->viewport(), 240);
+    EXPECT_EQ(grid->currentIndex().row(), 0);
     form.close();
 }
 
