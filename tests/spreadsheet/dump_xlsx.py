@@ -65,6 +65,16 @@ def main(path):
             "widths": widths,
             "autofilter": ws.auto_filter.ref,
             "summaryBelow": ws.sheet_properties.outlinePr.summaryBelow if ws.sheet_properties.outlinePr else None,
+            "page": {
+                "orientation": ws.page_setup.orientation,
+                "paperSize": ws.page_setup.paperSize,
+                "fitToPage": bool(ws.sheet_properties.pageSetUpPr and ws.sheet_properties.pageSetUpPr.fitToPage),
+                "fitToWidth": ws.page_setup.fitToWidth,
+                "fitToHeight": ws.page_setup.fitToHeight,
+                "titleRows": ws.print_title_rows,
+                "marginLeft": ws.page_margins.left,
+                "centered": bool(ws.print_options.horizontalCentered),
+            },
             "maxRow": ws.max_row,
             "maxColumn": ws.max_column,
         })

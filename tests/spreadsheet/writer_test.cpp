@@ -186,6 +186,8 @@ TEST(Templates, FilledCopyKeepsTheTemplatesCellsStylesMergesAndWidths)
     Worksheet& ws = book.sheet(1);
     EXPECT_EQ(ws.name(), QStringLiteral("Заказ"));
     EXPECT_EQ(ws.value(1, 1).toText(), QStringLiteral("Заказ №"));
+    EXPECT_TRUE(ws.pageSetup().landscape);
+    EXPECT_EQ(ws.pageSetup().repeatRows, std::make_optional(std::make_pair(3, 3)));
     ws.setName(QStringLiteral("Заказ 7 от 15.03.2024"));
     ws.setText(1, 1, QStringLiteral("Заказ № 7"));
     for (int line = 0; line < 3; ++line) {
@@ -232,6 +234,18 @@ TEST(Templates, FilledCopyKeepsTheTemplatesCellsStylesMergesAndWidths)
     EXPECT_EQ(cell(sheet, "D6").value(QStringLiteral("value")).toDouble(), 30.75);
     EXPECT_TRUE(cell(sheet, "B7").value(QStringLiteral("value")).isUndefined());
     EXPECT_EQ(cell(sheet, "D8").value(QStringLiteral("formula")).toString(), QStringLiteral("=SUM(D4:D6)"));
+    // How it prints survives too.
+    const QJsonObject page = sheet.value(QStringLiteral("page")).toObject();
+    EXPECT_EQ(page.value(QStringLiteral("orientation")).toString(), QStringLiteral("landscape"));
+    EXPECT_EQ(page.value(QStringLiteral("paperSize")).toInt(), 9);
+    EXPECT_TRUE(page.value(QStringLiteral("fitToPage")).toBool());
+    // One page wide is the format's default, which a file may leave out.
+    const QJsonValue width = page.value(QStringLiteral("fitToWidth"));
+    EXPECT_TRUE(width.isNull() || width.toInt() == 1);
+    EXPECT_EQ(page.value(QStringLiteral("fitToHeight")).toInt(), 0);
+    EXPECT_EQ(page.value(QStringLiteral("titleRows")).toString().remove(u'$'), QStringLiteral("3:3"));
+    EXPECT_EQ(page.value(QStringLiteral("marginLeft")).toDouble(), 0.5);
+    EXPECT_TRUE(page.value(QStringLiteral("centered")).toBool());
     EXPECT_THROW(templatePath(dir.path(), QStringLiteral("нет.xls")), SheetError);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/cell_style.h"
 #include "platform/spreadsheet/cell_value.h"
+#include "platform/spreadsheet/page_setup.h"
 #include "platform/spreadsheet/reader.h"
 
 #include <QString>
@@ -52,6 +53,7 @@ struct SheetStore {
     double defaultRowHeight = 15;
     double defaultColumnWidth = 8.43;
     CellRef freezeAt{0, 0}; // first unfrozen cell; {0, 0} none
+    PageSetup page;
 
     const StoredCell* cell(int row, int column) const
     {

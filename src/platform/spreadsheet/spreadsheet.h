@@ -52,6 +52,7 @@
 #include "platform/spreadsheet/color.h"
 #include "platform/spreadsheet/formula.h"
 #include "platform/spreadsheet/handover.h"
+#include "platform/spreadsheet/page_setup.h"
 #include "platform/spreadsheet/range.h"
 #include "platform/spreadsheet/reader.h"
 #include "platform/spreadsheet/sheet_error.h"

@@ -94,6 +94,7 @@ Workbook Workbook::open(const QString& path)
             store.defaultRowHeight = layout.defaultRowHeight;
             store.defaultColumnWidth = layout.defaultColumnWidth;
             store.freezeAt = layout.freezeAt;
+            store.page = layout.page;
         }
         return book;
     }

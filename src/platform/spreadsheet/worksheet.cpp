@@ -428,6 +428,15 @@ static void shiftSheetForRows(SheetStore& store, int row, int count)
     store.richText.swap(rich);
     if (store.autoFilter && !shiftRange(*store.autoFilter, row, count))
         store.autoFilter.reset();
+    if (store.page.printArea && !shiftRange(*store.page.printArea, row, count))
+        store.page.printArea.reset();
+    if (store.page.repeatRows) {
+        CellRange titles{{store.page.repeatRows->first, 1}, {store.page.repeatRows->second, 1}};
+        if (shiftRange(titles, row, count))
+            store.page.repeatRows = std::make_pair(titles.first.row, titles.last.row);
+        else
+            store.page.repeatRows.reset();
+    }
     for (StoredRow& r : store.rows)
         for (StoredCell& cell : r.cells)
             if (!cell.formula.isEmpty())
@@ -637,6 +646,28 @@ void Worksheet::setActiveCell(CellRef cell)
 CellRef Worksheet::activeCell() const
 {
     return store_->activeCell;
+}
+
+void Worksheet::freezePanes(CellRef cell)
+{
+    if (cell != CellRef{0, 0})
+        checkCell(cell.row, cell.column);
+    store_->freezeAt = cell;
+}
+
+const PageSetup& Worksheet::pageSetup() const
+{
+    return store_->page;
+}
+
+void Worksheet::setPageSetup(const PageSetup& setup)
+{
+    if (setup.scale < 10 || setup.scale > 400)
+        throw SheetError(QStringLiteral("Недопустимый масштаб печати: %1").arg(setup.scale));
+    if (setup.repeatRows && (setup.repeatRows->first < 1 || setup.repeatRows->second < setup.repeatRows->first ||
+                             setup.repeatRows->second > kMaxRows))
+        throw SheetError(QStringLiteral("Неверные строки для печати на каждой странице"));
+    store_->page = setup;
 }
 
 } // namespace velmora::sheet

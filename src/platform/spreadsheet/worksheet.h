@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/cell_style.h"
 #include "platform/spreadsheet/cell_value.h"
+#include "platform/spreadsheet/page_setup.h"
 #include "platform/spreadsheet/range.h"
 #include "platform/spreadsheet/value_block.h"
 
@@ -116,6 +117,10 @@ public:
     std::optional<CellStyle> columnStyle(int column) const;
     void setActiveCell(CellRef cell); // the selected cell when opened
     CellRef activeCell() const;
+    // Rows and columns frozen above and left of `cell`; {0, 0} for none.
+    void freezePanes(CellRef cell);
+    const PageSetup& pageSetup() const;
+    void setPageSetup(const PageSetup& setup);
 
     // Internal storage, for the reader and the writer of this layer.
     SheetStore& store() { return *store_; }

@@ -189,11 +189,23 @@ public:
     };
     std::vector<Sheet> sheets;
     bool date1904 = false;
+    struct DefinedName {
+        std::string name;
+        int sheet = -1;
+        std::string value;
+    };
+    std::vector<DefinedName> names;
 
 protected:
     void startElement(const char* name, const char** attributes) override
     {
-        if (is(name, "sheet")) {
+        if (is(name, "definedName")) {
+            const char* n = attribute(attributes, "name");
+            const char* local = attribute(attributes, "localSheetId");
+            names.push_back(DefinedName{n ? n : "", local ? toInt(local, -1) : -1, {}});
+            text.clear();
+            collectText = true;
+        } else if (is(name, "sheet")) {
             const char* sheetName = attribute(attributes, "name");
             const char* id = attribute(attributes, "id");
             if (sheetName && id)
@@ -202,8 +214,43 @@ protected:
             date1904 = toBool(attribute(attributes, "date1904"));
         }
     }
-    void endElement(const char*) override {}
+    void endElement(const char* name) override
+    {
+        if (is(name, "definedName") && !names.empty()) {
+            names.back().value = text;
+            collectText = false;
+        }
+    }
 };
+
+// "'Заказ'!$13:$14" -> rows 13..14; "Лист1!$A$1:$H$40" -> that range.
+std::optional<std::pair<int, int>> printTitleRows(const std::string& value)
+{
+    // Print titles may name rows and columns, joined by ",": take the rows.
+    const QString all = QString::fromStdString(value);
+    for (QString part : all.split(u',')) {
+        const qsizetype bang = part.lastIndexOf(u'!');
+        part = part.mid(bang + 1).remove(u'$');
+        const QStringList ends = part.split(u':');
+        bool ok1 = false, ok2 = false;
+        const int first = ends.value(0).toInt(&ok1);
+        const int last = ends.value(1).toInt(&ok2);
+        if (ends.size() == 2 && ok1 && ok2 && first >= 1 && last >= first && last <= kMaxRows)
+            return std::make_pair(first, last);
+    }
+    return std::nullopt;
+}
+
+std::optional<CellRange> printAreaRange(const std::string& value)
+{
+    QString part = QString::fromStdString(value).split(u',').value(0);
+    part = part.mid(part.lastIndexOf(u'!') + 1).remove(u'$');
+    try {
+        return parseRange(part);
+    } catch (const SheetError&) {
+        return std::nullopt;
+    }
+}
 
 // ---- shared strings
 
@@ -966,6 +1013,33 @@ private:
             layout_->defaultRowHeight = toDouble(attribute(a, "defaultRowHeight"), 15);
             if (const char* width = attribute(a, "defaultColWidth"))
                 layout_->defaultColumnWidth = toDouble(width, 8.43);
+        } else if (is(name, "pageSetUpPr")) {
+            layout_->page.fitToPages = toBool(attribute(a, "fitToPage"));
+        } else if (is(name, "pageMargins")) {
+            PageSetup& p = layout_->page;
+            if (const char* v = attribute(a, "left"))
+                p.marginLeft = toDouble(v);
+            if (const char* v = attribute(a, "right"))
+                p.marginRight = toDouble(v);
+            if (const char* v = attribute(a, "top"))
+                p.marginTop = toDouble(v);
+            if (const char* v = attribute(a, "bottom"))
+                p.marginBottom = toDouble(v);
+            if (const char* v = attribute(a, "header"))
+                p.marginHeader = toDouble(v);
+            if (const char* v = attribute(a, "footer"))
+                p.marginFooter = toDouble(v);
+        } else if (is(name, "pageSetup")) {
+            PageSetup& p = layout_->page;
+            const char* orientation = attribute(a, "orientation");
+            p.landscape = orientation && std::strcmp(orientation, "landscape") == 0;
+            p.paperSize = toInt(attribute(a, "paperSize"));
+            p.scale = std::clamp(toInt(attribute(a, "scale"), 100), 10, 400);
+            p.fitWidth = toInt(attribute(a, "fitToWidth"), 1);
+            p.fitHeight = toInt(attribute(a, "fitToHeight"), 1);
+        } else if (is(name, "printOptions")) {
+            layout_->page.centerHorizontally = toBool(attribute(a, "horizontalCentered"));
+            layout_->page.centerVertically = toBool(attribute(a, "verticalCentered"));
         } else if (is(name, "pane")) {
             const char* state = attribute(a, "state");
             if (state && std::strcmp(state, "frozen") == 0) {
@@ -1265,12 +1339,22 @@ XlsxBackend::XlsxBackend(const QString& path) : path_(path), zip_(std::make_uniq
         else if (endsWith(rel.type, "/styles"))
             stylesPart_ = resolvePart(base, rel.target);
     }
-    for (const auto& sheet : book.sheets) {
+    for (std::size_t i = 0; i < book.sheets.size(); ++i) {
+        const auto& sheet = book.sheets[i];
         auto rel = rels.find(sheet.relId);
         // Chart sheets and dialog sheets are not worksheets.
         if (rel == rels.end() || !endsWith(rel->second.type, "/worksheet"))
             continue;
-        sheets_.push_back(SheetEntry{sheet.name, resolvePart(base, rel->second.target)});
+        sheets_.push_back(SheetEntry{sheet.name, resolvePart(base, rel->second.target), int(i)});
+    }
+    for (const auto& n : book.names) {
+        if (n.name == "_xlnm.Print_Titles") {
+            if (auto rows = printTitleRows(n.value))
+                printTitles_[n.sheet] = *rows;
+        } else if (n.name == "_xlnm.Print_Area") {
+            if (auto area = printAreaRange(n.value))
+                printAreas_[n.sheet] = *area;
+        }
     }
     if (sheets_.empty())
         throw SheetError(QStringLiteral("В книге \"%1\" нет ни одного листа").arg(path));
@@ -1441,6 +1525,14 @@ SheetInfo XlsxBackend::read(int index, CellSink& sink, SheetLayout* layout)
         std::rethrow_exception(stringsError);
     if (indices)
         sink.resolveShared(pool_, strings_);
+    if (layout) {
+        auto titles = printTitles_.find(entry.position);
+        if (titles != printTitles_.end())
+            layout->page.repeatRows = titles->second;
+        auto area = printAreas_.find(entry.position);
+        if (area != printAreas_.end())
+            layout->page.printArea = area->second;
+    }
     if (!parser.linkIds.empty()) {
         const auto rels = readRels(*zip_, path_, entry.part);
         for (const auto& [range, id] : parser.linkIds) {

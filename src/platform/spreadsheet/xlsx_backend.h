@@ -23,6 +23,7 @@ struct SheetLayout {
     double defaultRowHeight = 15;
     double defaultColumnWidth = 8.43;
     CellRef freezeAt{0, 0};
+    PageSetup page;
 };
 
 // Reads .xlsx: the workbook part and relationships at opening, the shared
@@ -39,6 +40,7 @@ public:
     struct SheetEntry {
         QString name;
         std::string part; // "xl/worksheets/sheet1.xml"
+        int position = 0; // among all the workbook's sheets, from 0 (defined names count so)
     };
     struct Styles {
         std::vector<bool> isDate; // per xf
@@ -53,6 +55,10 @@ private:
     QString path_;
     std::unique_ptr<ZipArchive> zip_;
     std::vector<SheetEntry> sheets_;
+    // Print titles and areas from the workbook's defined names, by sheet
+    // position.
+    std::map<int, std::pair<int, int>> printTitles_;
+    std::map<int, CellRange> printAreas_;
     std::string sharedStringsPart_;
     std::string stylesPart_;
     bool date1904_ = false;

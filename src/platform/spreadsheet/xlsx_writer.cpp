@@ -1,5 +1,6 @@
 // Workbook::saveAs: the model written through libxlsxwriter.
 #include "platform/spreadsheet/number_formats.h"
+#include "platform/spreadsheet/page_setup.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/sheet_store.h"
 #include "platform/spreadsheet/style_table.h"
@@ -368,6 +369,7 @@ private:
         }
         worksheet_outline_settings(ws, LXW_TRUE, s.summaryAbove ? LXW_FALSE : LXW_TRUE,
                                    s.summaryLeft ? LXW_FALSE : LXW_TRUE, LXW_FALSE);
+        writePageSetup(ws, s.page);
         if (s.freezeAt.row > 1 || s.freezeAt.column > 1)
             worksheet_freeze_panes(ws, lxw_row_t(std::max(0, s.freezeAt.row - 1)),
                                    lxw_col_t(std::max(0, s.freezeAt.column - 1)));
@@ -377,6 +379,30 @@ private:
         if (book_.indexOf(sheet) == activeIndex())
             worksheet_activate(ws);
         (void)index;
+    }
+
+    static void writePageSetup(lxw_worksheet* ws, const PageSetup& p)
+    {
+        if (p.landscape)
+            worksheet_set_landscape(ws);
+        if (p.paperSize > 0 && p.paperSize < 256)
+            worksheet_set_paper(ws, std::uint8_t(p.paperSize));
+        if (p.fitToPages)
+            worksheet_fit_to_pages(ws, std::uint16_t(std::max(0, p.fitWidth)), std::uint16_t(std::max(0, p.fitHeight)));
+        else if (p.scale != 100)
+            worksheet_set_print_scale(ws, std::uint16_t(p.scale));
+        if (p.marginLeft || p.marginRight || p.marginTop || p.marginBottom)
+            worksheet_set_margins(ws, p.marginLeft.value_or(-1), p.marginRight.value_or(-1), p.marginTop.value_or(-1),
+                                  p.marginBottom.value_or(-1));
+        if (p.centerHorizontally)
+            worksheet_center_horizontally(ws);
+        if (p.centerVertically)
+            worksheet_center_vertically(ws);
+        if (p.repeatRows)
+            worksheet_repeat_rows(ws, lxw_row_t(p.repeatRows->first - 1), lxw_row_t(p.repeatRows->second - 1));
+        if (p.printArea)
+            worksheet_print_area(ws, lxw_row_t(p.printArea->first.row - 1), lxw_col_t(p.printArea->first.column - 1),
+                                 lxw_row_t(p.printArea->last.row - 1), lxw_col_t(p.printArea->last.column - 1));
     }
 
     int activeIndex() const

@@ -242,6 +242,17 @@ def make_template():
     sheet.column_dimensions["C"].width = 40
     sheet.column_dimensions["D"].width = 12
     sheet.row_dimensions[3].height = 30
+    # How the form prints: landscape A4, one page wide, the header row on
+    # every page.
+    sheet.page_setup.orientation = "landscape"
+    sheet.page_setup.paperSize = 9
+    sheet.sheet_properties.pageSetUpPr.fitToPage = True
+    sheet.page_setup.fitToWidth = 1
+    sheet.page_setup.fitToHeight = 0
+    sheet.print_title_rows = "3:3"
+    sheet.page_margins.left = 0.5
+    sheet.page_margins.right = 0.5
+    sheet.print_options.horizontalCentered = True
     book.save(out("template.xlsx"))
 
 
