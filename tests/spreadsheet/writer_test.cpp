@@ -175,6 +175,25 @@ TEST(Writer, OwnReaderReadsBackWithCachedResults)
     EXPECT_EQ(again.sheet(1).style(3, 1).font.color, Color::fromBgr(0x0000FF));
 }
 
+TEST(Templates, RichTextRunsSurviveOpeningAndSaving)
+{
+    Workbook book = Workbook::open(fixture(QStringLiteral("sample.xlsx")));
+    const std::vector<RichRun> runs = book.sheet(1).richText(4, 2); // "Объеди" bold, "нено" plain
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].start, 0);
+    EXPECT_EQ(runs[0].length, 6);
+    EXPECT_TRUE(runs[0].font.bold);
+    EXPECT_EQ(runs[1].start, 6);
+    EXPECT_FALSE(runs[1].font.bold);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rich.xlsx"));
+    book.saveAs(path);
+    const std::vector<RichRun> again = Workbook::open(path).sheet(1).richText(4, 2);
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_TRUE(again[0].font.bold);
+    EXPECT_EQ(again[1].length, 4);
+}
+
 TEST(Templates, FilledCopyKeepsTheTemplatesCellsStylesMergesAndWidths)
 {
     QTemporaryDir dir;

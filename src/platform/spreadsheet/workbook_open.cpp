@@ -16,8 +16,10 @@ namespace {
 
 class ModelSink : public CellSink {
 public:
-    ModelSink(SheetStore& store, StyleTable& styles, const std::vector<CellStyle>& fileStyles)
-        : store_(store), styles_(styles), fileStyles_(fileStyles), map_(fileStyles.size(), kUnmapped)
+    ModelSink(SheetStore& store, StyleTable& styles, const std::vector<CellStyle>& fileStyles,
+              const std::map<int, std::vector<FileRichRun>>& richRuns)
+        : store_(store), styles_(styles), fileStyles_(fileStyles), richRuns_(richRuns),
+          map_(fileStyles.size(), kUnmapped)
     {
     }
     std::uint32_t style(std::uint32_t xf)
@@ -48,6 +50,17 @@ public:
         cell.value = e.value();
         cell.formula = e.formula;
         cell.style = style(e.xf);
+        if (e.sharedIndex >= 0 && !richRuns_.empty()) {
+            auto runs = richRuns_.find(e.sharedIndex);
+            if (runs != richRuns_.end()) {
+                // Runs without properties of their own show in the cell's font.
+                const Font cellFont = styles_.at(cell.style).font;
+                std::vector<RichRun> resolved;
+                for (const FileRichRun& run : runs->second)
+                    resolved.push_back(RichRun{run.start, run.length, run.font.value_or(cellFont)});
+                store_.richText[CellRef{e.row, e.column}] = std::move(resolved);
+            }
+        }
         return true;
     }
 
@@ -56,6 +69,7 @@ private:
     SheetStore& store_;
     StyleTable& styles_;
     const std::vector<CellStyle>& fileStyles_;
+    const std::map<int, std::vector<FileRichRun>>& richRuns_;
     std::vector<std::uint32_t> map_;
 };
 
@@ -69,12 +83,13 @@ Workbook Workbook::open(const QString& path)
     book.sourcePath_ = QFileInfo(path).absoluteFilePath();
     if (format == FileFormat::Xlsx) {
         XlsxBackend backend(path);
+        backend.keepRichText(true);
         const QStringList names = backend.sheetNames();
         const std::vector<CellStyle>& fileStyles = backend.cellStyles();
         for (int i = 1; i <= names.size(); ++i) {
             book.sheets_.push_back(std::unique_ptr<Worksheet>(new Worksheet(book, names[i - 1])));
             SheetStore& store = book.sheets_.back()->store();
-            ModelSink sink(store, *book.styles_, fileStyles);
+            ModelSink sink(store, *book.styles_, fileStyles, backend.richRuns());
             SheetLayout layout;
             SheetInfo info = backend.read(i, sink, &layout);
             store.merges = std::move(info.merges);

@@ -254,11 +254,15 @@ std::optional<CellRange> printAreaRange(const std::string& value)
 
 // ---- shared strings
 
+void readFontElement(Font& font, const char* name, const char** attributes);
+
 class SharedStringsParser : public XmlStream {
 public:
+    // `runs`, when given, gets the rich-text runs of the strings that have
+    // them, by string index.
     SharedStringsParser(const QString& path, const std::string& part, StringPool& pool,
-                        std::vector<StringPool::Span>& spans)
-        : XmlStream(path, part), pool_(pool), spans_(spans)
+                        std::vector<StringPool::Span>& spans, std::map<int, std::vector<FileRichRun>>* runs = nullptr)
+        : XmlStream(path, part), pool_(pool), spans_(spans), runs_(runs)
     {
     }
 
@@ -267,7 +271,16 @@ protected:
     {
         if (is(name, "si")) {
             current_.clear();
+            currentRuns_.clear();
+            length_ = 0;
             inItem_ = true;
+        } else if (runs_ && inItem_ && phonetic_ == 0 && is(name, "r")) {
+            currentRuns_.push_back(FileRichRun{length_, 0, std::nullopt});
+        } else if (runs_ && !currentRuns_.empty() && is(name, "rPr")) {
+            currentRuns_.back().font = Font();
+            inRunProperties_ = true;
+        } else if (inRunProperties_) {
+            readFontElement(*currentRuns_.back().font, name, attributes);
         } else if (is(name, "t") && inItem_ && phonetic_ == 0) {
             text.clear();
             collectText = true;
@@ -280,9 +293,17 @@ protected:
     }
     void endElement(const char* name) override
     {
-        if (is(name, "t") && collectText) {
+        if (is(name, "rPr")) {
+            inRunProperties_ = false;
+        } else if (is(name, "t") && collectText) {
             current_ += text;
             collectText = false;
+            if (runs_) {
+                const int units = int(decodeXlsxString(text).size());
+                length_ += units;
+                if (!currentRuns_.empty())
+                    currentRuns_.back().length += units;
+            }
         } else if (is(name, "rPh")) {
             --phonetic_;
         } else if (is(name, "si")) {
@@ -290,6 +311,8 @@ protected:
                 spans_.push_back(pool_.addUtf8(current_.data(), current_.size()));
             else
                 spans_.push_back(pool_.add(decodeXlsxString(current_)));
+            if (runs_ && currentRuns_.size() > 1)
+                (*runs_)[int(spans_.size() - 1)] = std::move(currentRuns_);
             inItem_ = false;
         }
     }
@@ -297,6 +320,10 @@ protected:
 private:
     StringPool& pool_;
     std::vector<StringPool::Span>& spans_;
+    std::map<int, std::vector<FileRichRun>>* runs_;
+    std::vector<FileRichRun> currentRuns_;
+    bool inRunProperties_ = false;
+    int length_ = 0;
     std::string current_;
     bool inItem_ = false;
     int phonetic_ = 0;
@@ -411,6 +438,26 @@ std::optional<VAlign> vAlignOf(const char* text)
     return std::nullopt;
 }
 
+// One element of a font description (<b/>, <sz val=.../>, ...) into `f`.
+void readFontElement(Font& f, const char* name, const char** a)
+{
+    const char* val = xmlAttribute(a, "val");
+    if (std::strcmp(name, "b") == 0)
+        f.bold = toBool(val, true);
+    else if (std::strcmp(name, "i") == 0)
+        f.italic = toBool(val, true);
+    else if (std::strcmp(name, "strike") == 0)
+        f.strikeout = toBool(val, true);
+    else if (std::strcmp(name, "u") == 0)
+        f.underline = !val || std::strcmp(val, "none") != 0;
+    else if (std::strcmp(name, "sz") == 0)
+        f.size = toDouble(val, 11);
+    else if (std::strcmp(name, "name") == 0 || std::strcmp(name, "rFont") == 0)
+        f.name = QString::fromUtf8(val ? val : "Calibri");
+    else if (std::strcmp(name, "color") == 0)
+        f.color = readColor(a).value_or(Color());
+}
+
 class StylesParser : public XmlStream {
 public:
     using XmlStream::XmlStream;
@@ -500,29 +547,11 @@ private:
     void fontElement(const char* name, const char** a)
     {
         if (is(name, "font")) {
-            Font f;
-            f.bold = false;
-            fonts.push_back(f);
+            fonts.emplace_back();
             return;
         }
-        if (fonts.empty())
-            return;
-        Font& f = fonts.back();
-        const char* val = attribute(a, "val");
-        if (is(name, "b"))
-            f.bold = toBool(val, true);
-        else if (is(name, "i"))
-            f.italic = toBool(val, true);
-        else if (is(name, "strike"))
-            f.strikeout = toBool(val, true);
-        else if (is(name, "u"))
-            f.underline = !val || std::strcmp(val, "none") != 0;
-        else if (is(name, "sz"))
-            f.size = toDouble(val, 11);
-        else if (is(name, "name") || is(name, "rFont"))
-            f.name = QString::fromUtf8(val ? val : "Calibri");
-        else if (is(name, "color"))
-            f.color = readColor(a).value_or(Color());
+        if (!fonts.empty())
+            readFontElement(fonts.back(), name, a);
     }
     void borderElement(const char* name, const char** a)
     {
@@ -915,6 +944,7 @@ private:
                                          .arg(hasRef_ ? toA1(ref_) : QString()));
                 e.pool = pool_;
                 e.span = (*sst_)[std::size_t(index)];
+                e.sharedIndex = index;
                 e.type = CellType::Text;
             }
             break;
@@ -1389,7 +1419,7 @@ void XlsxBackend::loadStrings(ZipArchive& zip)
     auto pool = std::make_shared<StringPool>();
     std::vector<StringPool::Span> spans;
     if (!sharedStringsPart_.empty() && zip.contains(sharedStringsPart_)) {
-        SharedStringsParser parser(path_, sharedStringsPart_, *pool, spans);
+        SharedStringsParser parser(path_, sharedStringsPart_, *pool, spans, keepRichText_ ? &richRuns_ : nullptr);
         zip.stream(sharedStringsPart_, [&](const char* bytes, std::size_t size) {
             parser.feed(bytes, size, false);
             return true;

@@ -26,6 +26,14 @@ struct SheetLayout {
     PageSetup page;
 };
 
+// A run of rich text in the shared-string table: its characters (UTF-16
+// units) and, when the run has its own properties, its font.
+struct FileRichRun {
+    int start = 0;
+    int length = 0;
+    std::optional<Font> font;
+};
+
 // Reads .xlsx: the workbook part and relationships at opening, the shared
 // strings and styles on the first sheet read, each sheet streamed (SAX).
 class XlsxBackend : public WorkbookReader::Backend {
@@ -36,6 +44,9 @@ public:
     SheetInfo read(int index, CellSink& sink, SheetLayout* layout);
     // The styles of the file's cell formats (xf), index = the cells' xf.
     const std::vector<CellStyle>& cellStyles();
+    // Keep the rich-text runs of shared strings (before the first read).
+    void keepRichText(bool keep) { keepRichText_ = keep; }
+    const std::map<int, std::vector<FileRichRun>>& richRuns() const { return richRuns_; }
 
     struct SheetEntry {
         QString name;
@@ -59,6 +70,8 @@ private:
     // position.
     std::map<int, std::pair<int, int>> printTitles_;
     std::map<int, CellRange> printAreas_;
+    bool keepRichText_ = false;
+    std::map<int, std::vector<FileRichRun>> richRuns_;
     std::string sharedStringsPart_;
     std::string stylesPart_;
     bool date1904_ = false;
