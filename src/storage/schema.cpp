@@ -1,10 +1,14 @@
 #include "schema.h"
 
+#include "goods_search_index.h"
+
 #include "platform/db/db_error.h"
 #include "platform/db/jet_dialect.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <functional>
 
 namespace velmora {
 
@@ -71,7 +75,8 @@ void insertSeedRows(db::Connection& connection, const TableDef& table)
     }
 }
 
-void createDatabase(const QString& path, const QList<TableDef>& tables)
+void createDatabase(const QString& path, const QList<TableDef>& tables,
+                    const std::function<void(db::Connection&)>& addExtras = {})
 {
     if (QFileInfo::exists(path))
         throw db::DbError(QStringLiteral("Файл уже существует: ") + path);
@@ -85,6 +90,8 @@ void createDatabase(const QString& path, const QList<TableDef>& tables)
                 createTable(connection, table);
                 insertSeedRows(connection, table);
             }
+            if (addExtras)
+                addExtras(connection);
             transaction.commit();
         }
         // One self-contained file: no -wal beside it.
@@ -137,7 +144,7 @@ void createTable(db::Connection& connection, const TableDef& table)
         connection.exec(statement);
 }
 
-void createPriceDatabase(const QString& path) { createDatabase(path, priceTables()); }
+void createPriceDatabase(const QString& path) { createDatabase(path, priceTables(), createSupplierGoodsIndex); }
 
 void createOrderDatabase(const QString& path) { createDatabase(path, orderTables()); }
 

@@ -74,7 +74,7 @@ QStringList createIndexSql(const TableDef& table);
 void createTable(db::Connection& connection, const TableDef& table);
 
 // Makes a complete new database file holding every table of its kind (and
-// its seed rows), left in journal mode DELETE as one self-contained file.
+// its seed rows; a price database also its offers' search index), left in journal mode DELETE as one self-contained file.
 // The file is written under a temporary name and renamed when complete; an
 // existing file is never replaced. Throws db::DbError.
 void createPriceDatabase(const QString& path);
@@ -90,7 +90,8 @@ public:
 
 // Brings older databases up to the current schema (start-up): in the price
 // database AllPriceHistory, AllTovarValuta and, with the brand-priority
-// switch, BrendPriory; in the order database AllZakazFull and AllClientZakaz
+// switch, BrendPriory, and the offers' search index (goods_search_index.h,
+// built from the offers already there); in the order database AllZakazFull and AllClientZakaz
 // when missing, the column AllZakazFull.TovarNumber and SelectTempPostav.
 // The schema catalogue tells what is missing; each database's changes run
 // in one transaction, so a failure leaves it as it was and throws

@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include "goods_search_index.h"
+
 #include "platform/db/db_error.h"
 
 #include <functional>
@@ -29,6 +31,16 @@ public:
     {
         try {
             return connection_.columnExists(table, column);
+        } catch (const db::DbError& e) {
+            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
+                                  .arg(connection_.path(), e.message()));
+        }
+    }
+
+    bool indexCurrent() const
+    {
+        try {
+            return supplierGoodsIndexCurrent(connection_);
         } catch (const db::DbError& e) {
             throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
                                   .arg(connection_.path(), e.message()));
@@ -90,6 +102,11 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
     ensureTable(price, priceTable(QStringLiteral("AllTovarValuta")));
     if (brendPrioryOn)
         ensureTable(price, priceTable(QStringLiteral("BrendPriory")));
+
+    // The search index, built from the offers already there. Its
+    // definition is checked as a whole, so a change to it rebuilds it once.
+    if (price.hasTable(QStringLiteral("AllTovarPostav")) && !price.indexCurrent())
+        price.change(QStringLiteral("индекс поиска товаров"), createSupplierGoodsIndex);
 
     // Order databases from before offer references lack this column; their
     // existing lines keep it empty.

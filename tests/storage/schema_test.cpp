@@ -114,11 +114,18 @@ QStringList namesOf(const TableCase (&cases)[N])
     return out;
 }
 
+// The offers' full-text index and the tables the engine keeps it in.
+const QStringList kSearchIndexTables = {
+    QStringLiteral("AllTovarPostav_SearchText"), QStringLiteral("AllTovarPostav_SearchText_config"),
+    QStringLiteral("AllTovarPostav_SearchText_data"), QStringLiteral("AllTovarPostav_SearchText_idx")};
+
 TEST_F(StorageTest, PriceDatabaseHoldsEveryTableWithItsColumnsInOrder)
 {
     createPriceDatabase(path(QStringLiteral("PRICE.vdb")));
     db::Connection c(path(QStringLiteral("PRICE.vdb")));
-    EXPECT_EQ(tablesOf(c), namesOf(kPriceTables));
+    QStringList expected = namesOf(kPriceTables) + kSearchIndexTables;
+    expected.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(tablesOf(c), expected);
     for (const TableCase& t : kPriceTables)
         EXPECT_EQ(columnsOf(c, QString::fromUtf8(t.table)), QString::fromUtf8(t.columns)) << t.table;
 }
@@ -168,6 +175,7 @@ TEST_F(StorageTest, PriceDatabaseIndexesTheJoinAndFilterKeys)
         {"AllTovarPostav_Art", "AllTovarPostav", "Art"},
         {"AllTovarPostav_Tovar", "AllTovarPostav", "Tovar"},
         {"AllTovarPostav_Postav", "AllTovarPostav", "Postavshik"},
+        {"AllTovarPostav_PriceOut", "AllTovarPostav", "PriceOut"},
         {"AllTovarValuta_ID_Tovar", "AllTovarValuta", "ID_Tovar"},
         {"AllTovarValuta_Valuta", "AllTovarValuta", "Valuta"},
         {"AllPostavSetup_ID_Postav", "AllPostavSetup", "Id"},

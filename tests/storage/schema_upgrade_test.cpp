@@ -3,6 +3,7 @@
 #include "storage_test_support.h"
 
 #include "platform/db/db_error.h"
+#include "storage/goods_search_index.h"
 #include "storage/schema.h"
 
 #include <QFile>
@@ -23,11 +24,13 @@ QStringList columnNamesOf(const TableDef& table)
 
 class SchemaUpgradeTest : public StorageTest {
 protected:
-    // A price database from before price histories, holding one offer.
+    // A price database from before price histories and the search index,
+    // holding one offer.
     void makeOldPriceDatabase()
     {
         createPriceDatabase(pricePath());
         db::Connection c(pricePath());
+        dropSupplierGoodsIndex(c);
         c.exec(QStringLiteral("DROP TABLE AllPriceHistory; DROP TABLE AllTovarValuta; DROP TABLE BrendPriory;"
                               "INSERT INTO AllTovarPostav (Postavshik, Tovar, Price) VALUES ('Поставщик', 'Монитор', 99.5)"));
     }
@@ -78,6 +81,61 @@ TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsPriceHistoryAndQuotedPrices)
 
     EXPECT_EQ(price.scalar(QStringLiteral("SELECT Tovar FROM AllTovarPostav WHERE Postavshik='ПОСТАВЩИК'")).toString(),
               QStringLiteral("Монитор"));
+}
+
+// Offers found through the search index, as the search asks it.
+int indexedOffers(const db::Connection& price, const QString& text)
+{
+    return price
+        .scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav_SearchText WHERE AllTovarPostav_SearchText MATCH ?1"),
+                {supplierGoodsIndexTerm(text, QString())})
+        .toInt();
+}
+
+TEST_F(SchemaUpgradeTest, SearchIndexIsBuiltOverTheOffersAlreadyThere)
+{
+    // Each: how the index stands before the upgrade.
+    struct Case {
+        const char* name;
+        const char* prepare;
+    };
+    const Case cases[] = {
+        {"missing", ""},
+        {"of an older definition",
+         "CREATE VIRTUAL TABLE AllTovarPostav_SearchText USING fts5(Art, Tovar, content='AllTovarPostav', "
+         "content_rowid='Number', tokenize='trigram');"},
+        {"without its triggers", "#"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(pricePath());
+        QFile::remove(orderPath());
+        makeOldPriceDatabase();
+        makeOldOrderDatabase();
+        {
+            db::Connection price(pricePath());
+            const QString prepare = QString::fromUtf8(c.prepare);
+            if (prepare == u"#") {
+                ensureSupplierGoodsIndex(price);
+                price.exec(QStringLiteral("DROP TRIGGER AllTovarPostav_SearchText_ai"));
+                price.exec(QStringLiteral("INSERT INTO AllTovarPostav (Postavshik, Tovar) VALUES ('Б', 'Мышь')"));
+            } else if (!prepare.isEmpty()) {
+                price.exec(prepare);
+            }
+            EXPECT_FALSE(supplierGoodsIndexCurrent(price));
+        }
+        upgrade(false);
+        db::Connection price(pricePath());
+        EXPECT_TRUE(supplierGoodsIndexCurrent(price));
+        EXPECT_EQ(indexedOffers(price, QStringLiteral("мОНИт")), 1);
+        EXPECT_EQ(indexedOffers(price, QStringLiteral("мышь")),
+                  price.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav WHERE Tovar = 'Мышь'")).toInt());
+        EXPECT_NO_THROW(price.exec(
+            QStringLiteral("INSERT INTO AllTovarPostav_SearchText(AllTovarPostav_SearchText) VALUES('integrity-check')")));
+        // From now on the triggers keep it current.
+        price.exec(QStringLiteral("UPDATE AllTovarPostav SET Tovar = 'Монитор 27' WHERE Tovar = 'Монитор'"));
+        EXPECT_EQ(indexedOffers(price, QStringLiteral("ор 27")), 1);
+    }
 }
 
 TEST_F(SchemaUpgradeTest, OrderLinesGainAnEmptyTovarNumber)

@@ -26,19 +26,25 @@ inline QStringList schemaOf(const velmora::db::Connection& c)
     return out;
 }
 
-// Every row of every table, as text.
+// Every row of every table, as text (tables without rowid, such as the
+// full-text index's own, in key order).
 inline QStringList dataOf(const velmora::db::Connection& c)
 {
     QStringList tables;
+    QList<bool> keyed;
     {
-        velmora::db::Statement s =
-            c.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
-        while (s.step())
+        velmora::db::Statement s = c.prepare(QStringLiteral(
+            "SELECT name, sql LIKE '%WITHOUT ROWID%' FROM sqlite_master WHERE type='table' ORDER BY name"));
+        while (s.step()) {
             tables << s.text(0);
+            keyed << (s.value(1).toInt() != 0);
+        }
     }
     QStringList out;
-    for (const QString& table : tables) {
-        velmora::db::Statement s = c.prepare(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+    for (qsizetype t = 0; t < tables.size(); ++t) {
+        const QString& table = tables.at(t);
+        velmora::db::Statement s = c.prepare(
+            QStringLiteral("SELECT * FROM \"%1\"%2").arg(table, keyed.at(t) ? QString() : QStringLiteral(" ORDER BY rowid")));
         while (s.step()) {
             QStringList row{table};
             for (int i = 0; i < s.columnCount(); ++i)

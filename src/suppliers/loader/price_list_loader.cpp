@@ -5,6 +5,7 @@
 #include "platform/files/file_helpers.h"
 #include "platform/files/ini_file.h"
 #include "platform/spreadsheet/sheet_error.h"
+#include "storage/goods_search_index.h"
 #include "storage/settings_store.h"
 #include "suppliers/loader/file_stamp.h"
 #include "suppliers/loader/offer_pipe.h"
@@ -64,6 +65,9 @@ public:
         db::Statement deleteOffers = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
         deleteOffers.bindText(1, name);
         deleteOffers.execute();
+        // The old offers leave the search index through its trigger (one
+        // statement); the new ones are indexed in one pass at the end.
+        searchIndex_.emplace(priceDb);
 
         insertOffer_.bindText(5, name);
         insertOffer_.bindText(6, QStringLiteral("True"));
@@ -73,6 +77,15 @@ public:
         for (int i = 0; i < kCurrencyCount; ++i)
             codes_[i] = CurrencyCode(i).toStdString();
     }
+
+    ~OfferWriter()
+    {
+        // Not committed: the rollback undoes the whole list, index included.
+        if (searchIndex_)
+            searchIndex_->cancel();
+    }
+    OfferWriter(const OfferWriter&) = delete;
+    OfferWriter& operator=(const OfferWriter&) = delete;
 
     int stored() const { return stored_; }
 
@@ -87,7 +100,8 @@ public:
             insertOffer_.bindDouble(4, offer.prices.priceMax);
             bindUtf8(insertOffer_, 8, offers.text(i, TextGarant));
             bindUtf8(insertOffer_, 9, offers.text(i, TextSklad));
-            bindUtf8(insertOffer_, 10, offers.text(i, TextDescription));
+            // In client mode the description is the article.
+            bindUtf8(insertOffer_, 10, offers.text(i, request_.switches.ormita ? TextArt : TextDescription));
             bindUtf8(insertOffer_, 11, offers.text(i, TextNoName));
             insertOffer_.bindDouble(12, offer.prices.priceOut);
             insertOffer_.execute();
@@ -107,16 +121,12 @@ public:
         return !request_.progress || request_.progress->offersStored(stored_);
     }
 
-    // The load date, the client-mode description and the history copy;
-    // then the whole list becomes visible at once.
-    void commit(bool ormita, bool historyOn)
+    // The search index, the load date and the history copy; then the whole
+    // list becomes visible at once.
+    void commit(bool historyOn)
     {
-        if (ormita) {
-            db::Statement description = priceDb_.prepare(
-                QStringLiteral("UPDATE AllTovarPostav SET Description = Art WHERE Postavshik = ?1"));
-            description.bindText(1, name_);
-            description.execute();
-        }
+        searchIndex_->finish();
+        searchIndex_.reset();
         db::Statement dates =
             priceDb_.prepare(QStringLiteral("UPDATE AllPostavSetup SET Dates = ?1 WHERE Postavshik = ?2"));
         dates.bindInt(1, today_);
@@ -145,6 +155,7 @@ private:
     db::Transaction transaction_;
     db::Statement insertOffer_;
     db::Statement insertRate_;
+    std::optional<SupplierGoodsBulkInsert> searchIndex_;
     std::string codes_[kCurrencyCount];
     qint64 today_ = 0;
     double loadTime_ = 0;
@@ -332,7 +343,7 @@ LoadResult LoadPriceList(db::Connection& priceDb, db::Connection& settingsDb, co
         result.errorText = QStringLiteral("В прайс-листе ") + name + QStringLiteral(" не найдено ни одного товара");
         return result;
     }
-    writer->commit(request.switches.ormita, historyOn);
+    writer->commit(historyOn);
     result.loaded = true;
     result.offerCount = writer->stored();
     writer.reset();

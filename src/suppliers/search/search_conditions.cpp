@@ -1,5 +1,7 @@
 #include "search_conditions.h"
 
+#include "storage/goods_search_index.h"
+
 #include <QVector>
 
 namespace velmora::search {
@@ -42,13 +44,6 @@ bool indexFoldsAlike(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= 0x20 && u < 0x7F) || (u >= 0x0400 && u <= 0x045F);
-}
-
-QString quotedPhrase(const QString& run)
-{
-    QString escaped = run;
-    escaped.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + escaped + u'"';
 }
 
 // Builds the term list as it goes and keeps the shape of the parentheses,
@@ -216,11 +211,12 @@ WordConditions buildWordConditions(const QString& preparedText, SearchField fiel
 
 QString indexQueryForPattern(const QString& pattern, SearchField field)
 {
-    QStringList phrases;
+    const QString indexField = field == SearchField::All ? QString() : fieldName(field);
+    QStringList terms;
     QString run;
     auto flush = [&] {
         if (run.size() >= 3)
-            phrases << quotedPhrase(run);
+            terms << supplierGoodsIndexTerm(run, indexField);
         run.clear();
     };
     for (const QChar c : pattern) {
@@ -230,14 +226,9 @@ QString indexQueryForPattern(const QString& pattern, SearchField field)
             run += c;
     }
     flush();
-    if (phrases.isEmpty())
+    if (terms.isEmpty())
         return QString();
-    if (field != SearchField::All) {
-        const QString prefix = fieldName(field) + QStringLiteral(" : ");
-        for (QString& p : phrases)
-            p = prefix + p;
-    }
-    return u'(' + phrases.join(QStringLiteral(" AND ")) + u')';
+    return u'(' + terms.join(QStringLiteral(" AND ")) + u')';
 }
 
 } // namespace velmora::search

@@ -2,7 +2,7 @@
 set(velmora_search_dir ${CMAKE_CURRENT_LIST_DIR})
 target_sources(velmora_suppliers PRIVATE
     ${velmora_search_dir}/search_conditions.cpp ${velmora_search_dir}/search_conditions.h
-    ${velmora_search_dir}/goods_index.cpp ${velmora_search_dir}/goods_index.h
+    ${velmora_search_dir}/goods_index.h
     ${velmora_search_dir}/goods_query.cpp ${velmora_search_dir}/goods_query.h
     ${velmora_search_dir}/supplier_goods_search.cpp ${velmora_search_dir}/supplier_goods_search.h
     ${velmora_search_dir}/row_cache.cpp ${velmora_search_dir}/row_cache.h

@@ -1,0 +1,234 @@
+#include "goods_search_index.h"
+
+#include <QStringList>
+
+#include <exception>
+
+namespace velmora {
+namespace {
+
+const QStringList kFields = {
+    QStringLiteral("Art"),    QStringLiteral("Tovar"),       QStringLiteral("Garant"),
+    QStringLiteral("Sklad"), QStringLiteral("Description"), QStringLiteral("TextNoName"),
+};
+
+// Pending trigrams are written out each time they pass this many bytes; the
+// engine's 1 MiB default makes a million-offer load write and merge dozens
+// of small segments.
+constexpr qint64 kPendingBytes = 64 << 20;
+
+QString fts() { return QString::fromLatin1(kGoodsTextIndex); }
+
+QString prefixed(const QString& prefix)
+{
+    QStringList out;
+    for (const QString& f : kFields)
+        out << prefix + f;
+    return out.join(QStringLiteral(", "));
+}
+
+QString fieldList() { return kFields.join(QStringLiteral(", ")); }
+
+// External content: the index keeps only the trigrams, the text stays in
+// AllTovarPostav. Folding is on for ASCII and Cyrillic. Which trigrams a row
+// holds is all the search asks (it tests every candidate on the row), so
+// neither positions (detail) nor field lengths (columnsize) are kept: a
+// third of the size and half the writing of a full index.
+QString createTableSql()
+{
+    return QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='AllTovarPostav', content_rowid='Number', "
+                          "tokenize='trigram case_sensitive 0', detail=none, columnsize=0)")
+        .arg(fts(), fieldList());
+}
+
+QString insertNew()
+{
+    return QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (new.Number, %3);")
+        .arg(fts(), fieldList(), prefixed(QStringLiteral("new.")));
+}
+
+QString deleteOld()
+{
+    return QStringLiteral("INSERT INTO %1 (%1, rowid, %2) VALUES ('delete', old.Number, %3);")
+        .arg(fts(), fieldList(), prefixed(QStringLiteral("old.")));
+}
+
+struct Trigger {
+    QString name;
+    QString sql;
+};
+
+QList<Trigger> triggers()
+{
+    return {
+        {fts() + QStringLiteral("_ai"),
+         QStringLiteral("CREATE TRIGGER %1_ai AFTER INSERT ON AllTovarPostav BEGIN %2 END").arg(fts(), insertNew())},
+        {fts() + QStringLiteral("_ad"),
+         QStringLiteral("CREATE TRIGGER %1_ad AFTER DELETE ON AllTovarPostav BEGIN %2 END").arg(fts(), deleteOld())},
+        // Re-pricing and renaming a supplier leave the index alone.
+        {fts() + QStringLiteral("_au"),
+         QStringLiteral("CREATE TRIGGER %1_au AFTER UPDATE OF Number, %2 ON AllTovarPostav BEGIN %3 %4 END")
+             .arg(fts(), fieldList(), deleteOld(), insertNew())},
+    };
+}
+
+const Trigger& insertTrigger()
+{
+    static const Trigger trigger = triggers().front();
+    return trigger;
+}
+
+QString storedSql(const db::Connection& db, const QString& name)
+{
+    return db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = ?1"), {name}).toString();
+}
+
+bool pendingLimitSet(const db::Connection& db)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM %1_config WHERE k = 'hashsize' AND v = ?1").arg(fts()),
+                     {kPendingBytes})
+               .toInt()
+        == 1;
+}
+
+// The plain indexes the search's statements lean on: the default order and
+// the join to each offer's quoted prices (part of that table's definition,
+// missing from some older files).
+bool plainIndexesPresent(const db::Connection& db)
+{
+    const bool hasValuta = db.tableExists(QStringLiteral("AllTovarValuta"));
+    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                                    "('AllTovarValuta_ID_Tovar', 'AllTovarPostav_PriceOut')"))
+               .toInt()
+        == (hasValuta ? 2 : 1);
+}
+
+void createPlainIndexes(db::Connection& db)
+{
+    db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS AllTovarPostav_PriceOut ON AllTovarPostav (PriceOut)"));
+    if (db.tableExists(QStringLiteral("AllTovarValuta")))
+        db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS AllTovarValuta_ID_Tovar ON AllTovarValuta (ID_Tovar)"));
+}
+
+} // namespace
+
+bool supplierGoodsIndexExists(const db::Connection& priceDb)
+{
+    QVariantList names{fts()};
+    for (const Trigger& t : triggers())
+        names << t.name;
+    return priceDb.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?1, ?2, ?3, ?4)"), names)
+               .toInt()
+        == 4;
+}
+
+bool supplierGoodsIndexCurrent(const db::Connection& priceDb)
+{
+    if (storedSql(priceDb, fts()) != createTableSql() || !pendingLimitSet(priceDb))
+        return false;
+    for (const Trigger& t : triggers())
+        if (storedSql(priceDb, t.name) != t.sql)
+            return false;
+    return plainIndexesPresent(priceDb);
+}
+
+void createSupplierGoodsIndex(db::Connection& priceDb)
+{
+    createPlainIndexes(priceDb);
+    // An index of another definition, or found without all its triggers
+    // (it may have missed writes), is built anew.
+    const bool rebuild = storedSql(priceDb, fts()) != createTableSql() || !supplierGoodsIndexExists(priceDb);
+    if (rebuild) {
+        for (const Trigger& t : triggers())
+            priceDb.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + t.name);
+        priceDb.exec(QStringLiteral("DROP TABLE IF EXISTS ") + fts());
+        priceDb.exec(createTableSql());
+    }
+    db::Statement limit =
+        priceDb.prepare(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('hashsize', ?1)").arg(fts()));
+    limit.bind(1, kPendingBytes);
+    limit.execute();
+    for (const Trigger& t : triggers()) {
+        if (storedSql(priceDb, t.name) == t.sql)
+            continue;
+        priceDb.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + t.name);
+        priceDb.exec(t.sql);
+    }
+    if (rebuild)
+        priceDb.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(fts()));
+}
+
+void ensureSupplierGoodsIndex(db::Connection& priceDb)
+{
+    if (supplierGoodsIndexCurrent(priceDb))
+        return;
+    db::Transaction transaction(priceDb);
+    createSupplierGoodsIndex(priceDb);
+    transaction.commit();
+}
+
+void dropSupplierGoodsIndex(db::Connection& priceDb)
+{
+    db::Transaction transaction(priceDb);
+    for (const Trigger& t : triggers())
+        priceDb.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + t.name);
+    priceDb.exec(QStringLiteral("DROP TABLE IF EXISTS ") + fts());
+    priceDb.exec(QStringLiteral("DROP INDEX IF EXISTS AllTovarPostav_PriceOut"));
+    transaction.commit();
+}
+
+QString supplierGoodsIndexTerm(const QString& text, const QString& field)
+{
+    // Without positions the index answers for single trigrams only: a row
+    // holding every trigram of the text is a candidate. The field is not
+    // kept either; the test on the row checks it.
+    Q_UNUSED(field);
+    QStringList trigrams;
+    for (qsizetype i = 0; i + 3 <= text.size(); ++i) {
+        QString trigram = text.mid(i, 3);
+        trigram.replace(u'"', QStringLiteral("\"\""));
+        const QString quoted = u'"' + trigram + u'"';
+        if (!trigrams.contains(quoted))
+            trigrams << quoted;
+    }
+    return trigrams.join(QStringLiteral(" AND "));
+}
+
+SupplierGoodsBulkInsert::SupplierGoodsBulkInsert(db::Connection& priceDb) : db_(priceDb)
+{
+    if (!supplierGoodsIndexExists(db_))
+        return;
+    lastNumberBefore_ = db_.scalar(QStringLiteral("SELECT coalesce(max(Number), 0) FROM AllTovarPostav")).toLongLong();
+    db_.exec(QStringLiteral("DROP TRIGGER ") + insertTrigger().name);
+    active_ = true;
+}
+
+SupplierGoodsBulkInsert::~SupplierGoodsBulkInsert()
+{
+    // Left by an exception, the caller's transaction rolls back and takes
+    // the dropped trigger back with it; left normally, the offers must be
+    // indexed before it commits.
+    if (std::uncaught_exceptions() > 0)
+        return;
+    try {
+        finish();
+    } catch (...) {
+    }
+}
+
+void SupplierGoodsBulkInsert::finish()
+{
+    if (!active_)
+        return;
+    active_ = false;
+    // Numbers are never reused, so the new offers are those above the old
+    // top; they go in in Number order, as one sorted run.
+    db::Statement add = db_.prepare(
+        QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT Number, %2 FROM AllTovarPostav WHERE Number > ?1 ORDER BY Number")
+            .arg(fts(), fieldList()));
+    add.bind(1, lastNumberBefore_);
+    add.execute();
+    db_.exec(insertTrigger().sql);
+}
+
+} // namespace velmora

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/db/connection.h"
+
+#include <QString>
+
+namespace velmora {
+
+// The price database's search index over supplier offers: a trigram
+// full-text index over the six searched fields of AllTovarPostav, kept in
+// step by triggers so that every writer keeps it current, and an index on
+// PriceOut for the default order. Plain SQLite (fts5 and triggers), so the
+// file stays usable in the sqlite3 shell.
+//
+// The index only proposes candidates: it keeps which trigrams a row holds,
+// not where (detail=none), and the search tests every candidate against
+// the row itself.
+
+// The full-text index's name in the database.
+inline constexpr const char* kGoodsTextIndex = "AllTovarPostav_SearchText";
+
+// True when the full-text index and its triggers are in place.
+bool supplierGoodsIndexExists(const db::Connection& priceDb);
+
+// True when every object of the index is there as this build defines it.
+bool supplierGoodsIndexCurrent(const db::Connection& priceDb);
+
+// Creates what is missing or differs from this build's definition and fills
+// a new full-text index from the rows already there. Runs inside the
+// caller's transaction.
+void createSupplierGoodsIndex(db::Connection& priceDb);
+
+// createSupplierGoodsIndex in a transaction of its own; does nothing (and
+// writes nothing) when the index is current.
+void ensureSupplierGoodsIndex(db::Connection& priceDb);
+
+// Removes the index and its triggers (benchmarks compare the plain
+// statements without them).
+void dropSupplierGoodsIndex(db::Connection& priceDb);
+
+// The full-text query proposing the rows whose `field` (any indexed field
+// when empty) may contain `text`, at least three characters the index folds
+// as the search does.
+QString supplierGoodsIndexTerm(const QString& text, const QString& field);
+
+// For a writer of many offers (the loader): the full-text index would
+// tokenize each offer in its own statement and write its pending trigrams
+// out at every one, several times slower than one pass. Inside this scope,
+// opened within the writer's transaction, the insert trigger is off;
+// finish() indexes every offer added since in one statement and puts the
+// trigger back. A transaction that is rolled back instead takes the
+// trigger's removal back with it. Without the index it does nothing.
+// Offers added inside the scope must not be updated or deleted before
+// finish(); older offers may be (their triggers stay on).
+class SupplierGoodsBulkInsert {
+public:
+    explicit SupplierGoodsBulkInsert(db::Connection& priceDb);
+    SupplierGoodsBulkInsert(const SupplierGoodsBulkInsert&) = delete;
+    SupplierGoodsBulkInsert& operator=(const SupplierGoodsBulkInsert&) = delete;
+    // Finishes when the caller did not, unless an exception is on its way
+    // (the caller's transaction then rolls back).
+    ~SupplierGoodsBulkInsert();
+
+    void finish();
+    // The caller's transaction is about to roll back and takes the trigger's
+    // removal back with it: nothing left to do.
+    void cancel() { active_ = false; }
+
+private:
+    db::Connection& db_;
+    qint64 lastNumberBefore_ = 0;
+    bool active_ = false;
+};
+
+} // namespace velmora
