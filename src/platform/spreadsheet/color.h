@@ -5,7 +5,7 @@
 namespace velmora::sheet {
 
 // A colour as Windows colour numbers hold it: 0x00BBGGRR, so 0x0000FF is red.
-// The spec's colour texts ("$0000FF") are these numbers.
+// The program's colour texts ("$0000FF") are these numbers.
 class Color {
 public:
     constexpr Color() = default;
