@@ -43,6 +43,13 @@ void dropSupplierGoodsIndex(db::Connection& priceDb);
 // as the search does.
 QString supplierGoodsIndexTerm(const QString& text, const QString& field);
 
+// Deletes one supplier's offers inside the caller's transaction and returns
+// how many there were. The delete trigger takes each offer's trigrams out
+// of the index, about as costly as putting them in; when the offers are
+// most of the table, emptying the index and indexing the remaining offers
+// again is cheaper, and so is rebuilding the price order afterwards.
+qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
+
 // For a writer of many offers (the loader): the full-text index would
 // tokenize each offer in its own statement and write its pending trigrams
 // out at every one, several times slower than one pass. Inside this scope,
@@ -52,9 +59,12 @@ QString supplierGoodsIndexTerm(const QString& text, const QString& field);
 // trigger's removal back with it. Without the index it does nothing.
 // Offers added inside the scope must not be updated or deleted before
 // finish(); older offers may be (their triggers stay on).
+// `expectedOffers` tells how many the writer expects to add (a reload: the
+// list's old size); when they would outnumber the offers already there, the
+// price order index is left off until finish() builds it in one sort.
 class SupplierGoodsBulkInsert {
 public:
-    explicit SupplierGoodsBulkInsert(db::Connection& priceDb);
+    explicit SupplierGoodsBulkInsert(db::Connection& priceDb, qint64 expectedOffers = 0);
     SupplierGoodsBulkInsert(const SupplierGoodsBulkInsert&) = delete;
     SupplierGoodsBulkInsert& operator=(const SupplierGoodsBulkInsert&) = delete;
     // Finishes when the caller did not, unless an exception is on its way
@@ -70,6 +80,7 @@ private:
     db::Connection& db_;
     qint64 lastNumberBefore_ = 0;
     bool active_ = false;
+    bool priceOrderOff_ = false;
 };
 
 } // namespace velmora

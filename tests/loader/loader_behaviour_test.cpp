@@ -2,6 +2,7 @@
 #include "loader_test_support.h"
 
 #include "platform/db/day_numbers.h"
+#include "storage/goods_search_index.h"
 #include "storage/settings_store.h"
 #include "suppliers/loader/file_stamp.h"
 #include "suppliers/loader/price_list_loader.h"
@@ -128,6 +129,47 @@ TEST(LoaderReplace, OrmitaStoresEveryRowAndCopiesArticlesOfThisListOnly)
         EXPECT_EQ(offer.description, offer.art);
     for (const StoredOffer& offer : ReadOffers(dbs.price, kOther))
         EXPECT_TRUE(offer.description.isEmpty());
+}
+
+// The search index agrees with the offers: the engine's own check, and
+// every offer of both lists found through its article and name.
+void ExpectIndexFollowsOffers(TestDatabases& dbs)
+{
+    EXPECT_NO_THROW(dbs.price.exec(
+        QStringLiteral("INSERT INTO AllTovarPostav_SearchText(AllTovarPostav_SearchText) VALUES('integrity-check')")));
+    EXPECT_TRUE(supplierGoodsIndexCurrent(dbs.price));
+    for (const QString& list : {kName, kOther}) {
+        for (const StoredOffer& offer : ReadOffers(dbs.price, list)) {
+            const QString text = offer.art.size() >= 3 ? offer.art : offer.tovar;
+            if (text.trimmed().size() < 3)
+                continue;
+            SCOPED_TRACE(text.toStdString());
+            const qint64 found = dbs.price
+                                     .scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav_SearchText "
+                                                            "WHERE AllTovarPostav_SearchText MATCH ?1 AND rowid = ?2"),
+                                             {supplierGoodsIndexTerm(text, QString()), offer.number})
+                                     .toLongLong();
+            EXPECT_EQ(found, 1);
+        }
+    }
+}
+
+TEST(LoaderReplace, SearchIndexFollowsLoadsAndReloads)
+{
+    TestDatabases dbs;
+    LoadTwoLists(dbs);
+    ExpectIndexFollowsOffers(dbs);
+    // A list that is most of the table and one that is not, and a load
+    // that writes the descriptions as it goes.
+    for (const QString& list : {kName, kOther}) {
+        SCOPED_TRACE(list.toStdString());
+        ASSERT_TRUE(Load(dbs, list).loaded);
+        ExpectIndexFollowsOffers(dbs);
+    }
+    ASSERT_TRUE(Load(dbs, kName, true).loaded);
+    ExpectIndexFollowsOffers(dbs);
+    EXPECT_EQ(CountRows(dbs.price, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'AllTovarPostav_PriceOut'")),
+              1);
 }
 
 struct FailureCase {

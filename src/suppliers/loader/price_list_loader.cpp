@@ -62,12 +62,10 @@ public:
             "DELETE FROM AllTovarValuta WHERE ID_Tovar IN (SELECT Number FROM AllTovarPostav WHERE Postavshik = ?1)"));
         deleteRates.bindText(1, name);
         deleteRates.execute();
-        db::Statement deleteOffers = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
-        deleteOffers.bindText(1, name);
-        deleteOffers.execute();
-        // The old offers leave the search index through its trigger (one
-        // statement); the new ones are indexed in one pass at the end.
-        searchIndex_.emplace(priceDb);
+        const qint64 oldOffers = deleteSupplierOffers(priceDb, name);
+        // The new offers are indexed in one pass at the end; the old list's
+        // size tells how large the new one likely is.
+        searchIndex_.emplace(priceDb, oldOffers);
 
         insertOffer_.bindText(5, name);
         insertOffer_.bindText(6, QStringLiteral("True"));

@@ -1,6 +1,7 @@
 #include "suppliers/tree/supplier_commands.h"
 
 #include "platform/db/statement.h"
+#include "storage/goods_search_index.h"
 #include "storage/settings_store.h"
 #include "suppliers/tree/price_lists.h"
 
@@ -72,7 +73,7 @@ void DeleteSupplierGoods(db::Connection& priceDb, const QString& name)
         "DELETE FROM AllTovarValuta WHERE ID_Tovar IN (SELECT Number FROM AllTovarPostav WHERE Postavshik = ?1)"));
     valuta.bind(1, name);
     valuta.execute();
-    deleteByName(priceDb, QStringLiteral("AllTovarPostav"), name);
+    deleteSupplierOffers(priceDb, name);
 }
 
 bool DeletePriceList(db::Connection& priceDb, const QString& name)
