@@ -1,5 +1,8 @@
 #include "goods_search_index.h"
 
+#include "platform/db/jet_dialect.h"
+#include "storage/schema.h"
+
 #include <QStringList>
 
 #include <exception>
@@ -112,6 +115,24 @@ void createPlainIndexes(db::Connection& db)
 
 const QString kPriceOrderIndex = QStringLiteral("AllTovarPostav_PriceOut");
 
+// The offers' own indexes and the price order. Kept up row by row, a large
+// load or delete pays a search down each for every offer, in no order;
+// built again once, each is one sort.
+void dropOfferIndexes(db::Connection& db)
+{
+    const TableDef& offers = priceTable(QStringLiteral("AllTovarPostav"));
+    for (const IndexDef& index : offers.indexes)
+        db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(db::uniqueIndexName(offers.name, index.name)));
+    db.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
+}
+
+void createOfferIndexes(db::Connection& db)
+{
+    for (const QString& statement : createIndexSql(priceTable(QStringLiteral("AllTovarPostav"))))
+        db.exec(statement);
+    createPlainIndexes(db);
+}
+
 qint64 remainingOffers(const db::Connection& db)
 {
     return db.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav")).toLongLong();
@@ -220,22 +241,28 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier)
     if (offers == 0)
         return 0;
     const qint64 others = remainingOffers(priceDb) - offers;
-    const bool indexed = supplierGoodsIndexExists(priceDb);
-    const bool wholesale = indexed && others < offers;
+    const bool wholesale = others < offers && supplierGoodsIndexExists(priceDb);
+    if (!wholesale) {
+        db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
+        remove.bind(1, supplier);
+        remove.execute();
+        return offers;
+    }
     const Trigger deleteTrigger = triggers().at(1);
-    if (wholesale) {
-        priceDb.exec(QStringLiteral("DROP TRIGGER ") + deleteTrigger.name);
-        priceDb.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('delete-all')").arg(fts()));
-        priceDb.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
-    }
-    db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
-    remove.bind(1, supplier);
-    remove.execute();
-    if (wholesale) {
-        priceDb.exec(deleteTrigger.sql);
+    priceDb.exec(QStringLiteral("DROP TRIGGER ") + deleteTrigger.name);
+    priceDb.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('delete-all')").arg(fts()));
+    if (others == 0) {
+        // Without a delete trigger the engine empties the table at once.
+        priceDb.exec(QStringLiteral("DELETE FROM AllTovarPostav"));
+    } else {
+        dropOfferIndexes(priceDb);
+        db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
+        remove.bind(1, supplier);
+        remove.execute();
+        createOfferIndexes(priceDb);
         indexOffersAbove(priceDb, 0);
-        createPlainIndexes(priceDb);
     }
+    priceDb.exec(deleteTrigger.sql);
     return offers;
 }
 
@@ -245,11 +272,9 @@ SupplierGoodsBulkInsert::SupplierGoodsBulkInsert(db::Connection& priceDb, qint64
         return;
     lastNumberBefore_ = db_.scalar(QStringLiteral("SELECT coalesce(max(Number), 0) FROM AllTovarPostav")).toLongLong();
     db_.exec(QStringLiteral("DROP TRIGGER ") + insertTrigger().name);
-    // Offers arrive in file order, their prices in no order: kept up row by
-    // row, the price order costs about a fifth of a large load.
-    priceOrderOff_ = expectedOffers >= remainingOffers(db_);
-    if (priceOrderOff_)
-        db_.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
+    offerIndexesOff_ = expectedOffers >= remainingOffers(db_);
+    if (offerIndexesOff_)
+        dropOfferIndexes(db_);
     active_ = true;
 }
 
@@ -274,8 +299,8 @@ void SupplierGoodsBulkInsert::finish()
     // Numbers are never reused, so the new offers are those above the old top.
     indexOffersAbove(db_, lastNumberBefore_);
     db_.exec(insertTrigger().sql);
-    if (priceOrderOff_)
-        createPlainIndexes(db_);
+    if (offerIndexesOff_)
+        createOfferIndexes(db_);
 }
 
 } // namespace velmora

@@ -46,8 +46,8 @@ QString supplierGoodsIndexTerm(const QString& text, const QString& field);
 // Deletes one supplier's offers inside the caller's transaction and returns
 // how many there were. The delete trigger takes each offer's trigrams out
 // of the index, about as costly as putting them in; when the offers are
-// most of the table, emptying the index and indexing the remaining offers
-// again is cheaper, and so is rebuilding the price order afterwards.
+// most of the table, the index is emptied and the remaining offers indexed
+// again instead, and the offers' indexes are built anew over them.
 qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 
 // For a writer of many offers (the loader): the full-text index would
@@ -61,7 +61,8 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 // finish(); older offers may be (their triggers stay on).
 // `expectedOffers` tells how many the writer expects to add (a reload: the
 // list's old size); when they would outnumber the offers already there, the
-// price order index is left off until finish() builds it in one sort.
+// offers' indexes (those of the schema and the price order) are left off
+// until finish() builds each in one sort.
 class SupplierGoodsBulkInsert {
 public:
     explicit SupplierGoodsBulkInsert(db::Connection& priceDb, qint64 expectedOffers = 0);
@@ -80,7 +81,7 @@ private:
     db::Connection& db_;
     qint64 lastNumberBefore_ = 0;
     bool active_ = false;
-    bool priceOrderOff_ = false;
+    bool offerIndexesOff_ = false;
 };
 
 } // namespace velmora
