@@ -3,6 +3,7 @@
 //
 //   reprice [offers]     (default 1000000)
 #include "platform/db/connection.h"
+#include "storage/goods_search_index.h"
 #include "storage/schema.h"
 #include "suppliers/currency/reprice.h"
 
@@ -27,6 +28,8 @@ void generate(db::Connection& priceDb, int offers, const CurrencyTable& table, c
     const char* const foreign[] = {"USD", "EUR", "BYN", "UAH"};
 
     db::Transaction transaction(priceDb);
+    // Indexed for the search in one pass at the end, as the loader does.
+    SupplierGoodsBulkInsert searchIndex(priceDb, offers);
     db::Statement offer = priceDb.prepare(QStringLiteral(
         "INSERT INTO AllTovarPostav (Number, Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Check_sootv,"
         " Check_obrab, Dates) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, 'True', 'True', 45000)"));
@@ -50,6 +53,7 @@ void generate(db::Connection& priceDb, int offers, const CurrencyTable& table, c
         currency.execute();
         currency.reset();
     }
+    searchIndex.finish();
     transaction.commit();
 }
 
