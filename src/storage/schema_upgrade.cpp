@@ -4,6 +4,8 @@
 
 #include "platform/db/db_error.h"
 
+#include <sqlite3.h>
+
 #include <functional>
 #include <optional>
 
@@ -46,6 +48,8 @@ public:
                                   .arg(connection_.path(), e.message()));
         }
     }
+
+    bool readOnly() const { return sqlite3_db_readonly(connection_.handle(), "main") == 1; }
 
     void change(const QString& what, const std::function<void(db::Connection&)>& action)
     {
@@ -105,7 +109,9 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
 
     // The search index, built from the offers already there. Its
     // definition is checked as a whole, so a change to it rebuilds it once.
-    if (price.hasTable(QStringLiteral("AllTovarPostav")) && !price.indexCurrent())
+    // A file opened read-only is searched without it (the search reads the
+    // offers themselves then) rather than refused.
+    if (price.hasTable(QStringLiteral("AllTovarPostav")) && !price.indexCurrent() && !price.readOnly())
         price.change(QStringLiteral("индекс поиска товаров"), createSupplierGoodsIndex);
 
     // Order databases from before offer references lack this column; their

@@ -245,6 +245,23 @@ TEST_F(SchemaUpgradeTest, ReadOnlyDatabaseReportsTheFailure)
     EXPECT_FALSE(price.tableExists(QStringLiteral("AllPriceHistory")));
 }
 
+TEST_F(SchemaUpgradeTest, ReadOnlyDatabaseWithItsTablesIsSearchedWithoutTheIndex)
+{
+    createPriceDatabase(pricePath());
+    createOrderDatabase(orderPath());
+    QStringList before;
+    {
+        db::Connection price(pricePath());
+        dropSupplierGoodsIndex(price);
+        before = schemaOf(price);
+    }
+    db::Connection price(pricePath(), db::OpenMode::ReadOnly);
+    db::Connection order(orderPath());
+    EXPECT_NO_THROW(UpgradeSchema(price, order, true));
+    EXPECT_EQ(schemaOf(price), before);
+    EXPECT_FALSE(supplierGoodsIndexExists(price));
+}
+
 TEST_F(SchemaUpgradeTest, WriteProtectedFileReportsTheFailure)
 {
     if (geteuid() == 0)
