@@ -35,8 +35,9 @@ QString fieldList() { return kFields.join(QStringLiteral(", ")); }
 // External content: the index keeps only the trigrams, the text stays in
 // AllTovarPostav. Folding is on for ASCII and Cyrillic. Which trigrams a row
 // holds is all the search asks (it tests every candidate on the row), so
-// neither positions (detail) nor field lengths (columnsize) are kept: a
-// third of the size and half the writing of a full index.
+// neither positions (detail) nor field lengths (columnsize) are kept: over
+// a million offers a fifth of the size and a third of the writing of a full
+// index.
 QString createTableSql()
 {
     return QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='AllTovarPostav', content_rowid='Number', "
