@@ -235,6 +235,7 @@ TEST(LoaderFailure, LeavesOffersRatesAndDatesAlone)
         EXPECT_EQ(after.rateRows, before.rateRows);
         EXPECT_EQ(after.dates, 100);
         EXPECT_EQ(after.dataLoad, before.dataLoad);
+        ExpectIndexFollowsOffers(dbs);
     }
 }
 
@@ -272,6 +273,8 @@ TEST(LoaderFailure, StopDuringWriteRollsBack)
     const Snapshot after = Take(dbs, kName);
     EXPECT_EQ(after.offers.size(), before.offers.size());
     EXPECT_EQ(after.rateRows, before.rateRows);
+    // The search index and the offers' indexes come back with the list.
+    ExpectIndexFollowsOffers(dbs);
 }
 
 // A workbook whose sheet breaks off after thousands of rows: offers already
