@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <exception>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -21,6 +22,18 @@ const QStringList kFields = {
 constexpr qint64 kPendingBytes = 64 << 20;
 
 QString fts() { return QString::fromLatin1(kGoodsTextIndex); }
+QString pending() { return QString::fromLatin1(kGoodsIndexPending); }
+
+// True for a row the index holds: none above the watermark is in it yet.
+QString indexedCondition(const QString& row)
+{
+    return QStringLiteral("NOT EXISTS (SELECT 1 FROM %1 WHERE %2.Number > Above)").arg(pending(), row);
+}
+
+QString createPendingSql()
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Above INTEGER NOT NULL)").arg(pending());
+}
 
 QString prefixed(const QString& prefix)
 {
@@ -45,16 +58,18 @@ QString createTableSql()
         .arg(fts(), fieldList());
 }
 
+// Each leaves a row above the watermark alone: the catch-up indexes it, and
+// a 'delete' for a row the index lacks would corrupt it.
 QString insertNew()
 {
-    return QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (new.Number, %3);")
-        .arg(fts(), fieldList(), prefixed(QStringLiteral("new.")));
+    return QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT new.Number, %3 WHERE %4;")
+        .arg(fts(), fieldList(), prefixed(QStringLiteral("new.")), indexedCondition(QStringLiteral("new")));
 }
 
 QString deleteOld()
 {
-    return QStringLiteral("INSERT INTO %1 (%1, rowid, %2) VALUES ('delete', old.Number, %3);")
-        .arg(fts(), fieldList(), prefixed(QStringLiteral("old.")));
+    return QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', old.Number, %3 WHERE %4;")
+        .arg(fts(), fieldList(), prefixed(QStringLiteral("old.")), indexedCondition(QStringLiteral("old")));
 }
 
 struct Trigger {
@@ -150,21 +165,41 @@ void indexOffersAbove(db::Connection& db, qint64 number)
     add.execute();
 }
 
+void clearWatermark(db::Connection& db) { db.exec(QStringLiteral("DELETE FROM ") + pending()); }
+
+bool pendingTablePresent(const db::Connection& db)
+{
+    return db.tableExists(pending());
+}
+
+// Indexes the offers above the watermark and clears it, inside the caller's
+// transaction.
+void indexPendingOffers(db::Connection& db)
+{
+    if (const std::optional<qint64> above = supplierGoodsIndexPendingAbove(db)) {
+        indexOffersAbove(db, *above);
+        clearWatermark(db);
+    }
+}
+
 } // namespace
 
 bool supplierGoodsIndexExists(const db::Connection& priceDb)
 {
-    QVariantList names{fts()};
+    QVariantList names{fts(), pending()};
     for (const Trigger& t : triggers())
         names << t.name;
-    return priceDb.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?1, ?2, ?3, ?4)"), names)
+    return priceDb
+               .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?1, ?2, ?3, ?4, ?5)"), names)
                .toInt()
-        == 4;
+        == 5;
 }
 
 bool supplierGoodsIndexCurrent(const db::Connection& priceDb)
 {
-    if (storedSql(priceDb, fts()) != createTableSql() || !pendingLimitSet(priceDb))
+    if (storedSql(priceDb, fts()) != createTableSql() || !pendingLimitSet(priceDb) || !pendingTablePresent(priceDb))
+        return false;
+    if (supplierGoodsIndexPendingAbove(priceDb))
         return false;
     for (const Trigger& t : triggers())
         if (storedSql(priceDb, t.name) != t.sql)
@@ -184,6 +219,7 @@ void createSupplierGoodsIndex(db::Connection& priceDb)
         priceDb.exec(QStringLiteral("DROP TABLE IF EXISTS ") + fts());
         priceDb.exec(createTableSql());
     }
+    priceDb.exec(createPendingSql());
     db::Statement limit =
         priceDb.prepare(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('hashsize', ?1)").arg(fts()));
     limit.bind(1, kPendingBytes);
@@ -194,8 +230,34 @@ void createSupplierGoodsIndex(db::Connection& priceDb)
         priceDb.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + t.name);
         priceDb.exec(t.sql);
     }
-    if (rebuild)
+    if (rebuild) {
         priceDb.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(fts()));
+        clearWatermark(priceDb);
+    } else {
+        // A load whose catch-up never ran (the program was stopped between
+        // the two) is finished here.
+        indexPendingOffers(priceDb);
+    }
+}
+
+std::optional<qint64> supplierGoodsIndexPendingAbove(const db::Connection& priceDb)
+{
+    if (!priceDb.tableExists(pending()))
+        return std::nullopt;
+    const QVariant above = priceDb.scalar(QStringLiteral("SELECT min(Above) FROM ") + pending());
+    if (above.isNull())
+        return std::nullopt;
+    return above.toLongLong();
+}
+
+bool catchUpSupplierGoodsIndex(db::Connection& priceDb)
+{
+    if (!supplierGoodsIndexExists(priceDb) || !supplierGoodsIndexPendingAbove(priceDb))
+        return false;
+    db::Transaction transaction(priceDb);
+    indexPendingOffers(priceDb);
+    transaction.commit();
+    return true;
 }
 
 void ensureSupplierGoodsIndex(db::Connection& priceDb)
@@ -213,6 +275,7 @@ void dropSupplierGoodsIndex(db::Connection& priceDb)
     for (const Trigger& t : triggers())
         priceDb.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + t.name);
     priceDb.exec(QStringLiteral("DROP TABLE IF EXISTS ") + fts());
+    priceDb.exec(QStringLiteral("DROP TABLE IF EXISTS ") + pending());
     priceDb.exec(QStringLiteral("DROP INDEX IF EXISTS AllTovarPostav_PriceOut"));
     transaction.commit();
 }
@@ -255,13 +318,16 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier)
     if (others == 0) {
         // Without a delete trigger the engine empties the table at once.
         priceDb.exec(QStringLiteral("DELETE FROM AllTovarPostav"));
+        clearWatermark(priceDb);
     } else {
         dropOfferIndexes(priceDb);
         db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
         remove.bind(1, supplier);
         remove.execute();
         createOfferIndexes(priceDb);
+        // Offers still waiting for the catch-up are indexed with the rest.
         indexOffersAbove(priceDb, 0);
+        clearWatermark(priceDb);
     }
     priceDb.exec(deleteTrigger.sql);
     return offers;
@@ -271,7 +337,13 @@ SupplierGoodsBulkInsert::SupplierGoodsBulkInsert(db::Connection& priceDb, qint64
 {
     if (!supplierGoodsIndexExists(db_))
         return;
-    lastNumberBefore_ = db_.scalar(QStringLiteral("SELECT coalesce(max(Number), 0) FROM AllTovarPostav")).toLongLong();
+    // Numbers are never reused, so the new offers are those above the top.
+    // A watermark already there (an earlier load not caught up) stays.
+    if (!supplierGoodsIndexPendingAbove(db_)) {
+        db::Statement mark = db_.prepare(
+            QStringLiteral("INSERT INTO %1 (Above) SELECT coalesce(max(Number), 0) FROM AllTovarPostav").arg(pending()));
+        mark.execute();
+    }
     db_.exec(QStringLiteral("DROP TRIGGER ") + insertTrigger().name);
     offerIndexesOff_ = expectedOffers >= remainingOffers(db_);
     if (offerIndexesOff_)
@@ -282,8 +354,8 @@ SupplierGoodsBulkInsert::SupplierGoodsBulkInsert(db::Connection& priceDb, qint64
 SupplierGoodsBulkInsert::~SupplierGoodsBulkInsert()
 {
     // Left by an exception, the caller's transaction rolls back and takes
-    // the dropped trigger back with it; left normally, the offers must be
-    // indexed before it commits.
+    // the dropped trigger back with it; left normally, the trigger and the
+    // offers' indexes must be back before it commits.
     if (std::uncaught_exceptions() > 0)
         return;
     try {
@@ -297,8 +369,6 @@ void SupplierGoodsBulkInsert::finish()
     if (!active_)
         return;
     active_ = false;
-    // Numbers are never reused, so the new offers are those above the old top.
-    indexOffersAbove(db_, lastNumberBefore_);
     db_.exec(insertTrigger().sql);
     if (offerIndexesOff_)
         createOfferIndexes(db_);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace velmora {
 
 // The price database's search index over supplier offers: a trigram
@@ -19,20 +21,35 @@ namespace velmora {
 // The full-text index's name in the database.
 inline constexpr const char* kGoodsTextIndex = "AllTovarPostav_SearchText";
 
-// True when the full-text index and its triggers are in place.
+// The one-row table holding the watermark: offers numbered above its Above
+// are not in the full-text index yet. Empty when the index is complete.
+inline constexpr const char* kGoodsIndexPending = "AllTovarPostav_SearchPending";
+
+// True when the full-text index, its triggers and the watermark table are in
+// place.
 bool supplierGoodsIndexExists(const db::Connection& priceDb);
 
-// True when every object of the index is there as this build defines it.
+// True when every object of the index is there as this build defines it
+// and no offers wait for the catch-up.
 bool supplierGoodsIndexCurrent(const db::Connection& priceDb);
 
-// Creates what is missing or differs from this build's definition and fills
-// a new full-text index from the rows already there. Runs inside the
-// caller's transaction.
+// Creates what is missing or differs from this build's definition, fills a
+// new full-text index from the rows already there and otherwise indexes the
+// offers waiting above the watermark. Runs inside the caller's transaction.
 void createSupplierGoodsIndex(db::Connection& priceDb);
 
 // createSupplierGoodsIndex in a transaction of its own; does nothing (and
 // writes nothing) when the index is current.
 void ensureSupplierGoodsIndex(db::Connection& priceDb);
+
+// The watermark when set: offers numbered above it are not in the full-text
+// index yet, and the search tests each of them on the row itself.
+std::optional<qint64> supplierGoodsIndexPendingAbove(const db::Connection& priceDb);
+
+// The catch-up after a bulk insert: indexes the offers above the watermark
+// in one pass and clears it, in a transaction of its own. False (nothing
+// written) when nothing waits.
+bool catchUpSupplierGoodsIndex(db::Connection& priceDb);
 
 // Removes the index and its triggers (benchmarks compare the plain
 // statements without them).
@@ -52,13 +69,15 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 
 // For a writer of many offers (the loader): the full-text index would
 // tokenize each offer in its own statement and write its pending trigrams
-// out at every one, several times slower than one pass. Inside this scope,
-// opened within the writer's transaction, the insert trigger is off;
-// finish() indexes every offer added since in one statement and puts the
-// trigger back. A transaction that is rolled back instead takes the
-// trigger's removal back with it. Without the index it does nothing.
-// Offers added inside the scope must not be updated or deleted before
-// finish(); older offers may be (their triggers stay on).
+// out at every one, several times slower than one pass, and the writer's
+// transaction would hold the lock all that time. Inside this scope, opened
+// within the writer's transaction, the insert trigger is off and the
+// watermark is set at the offers already there (unless an earlier scope's
+// still is), so the new offers are left out of the index; finish() puts the
+// trigger back. After the commit, catchUpSupplierGoodsIndex indexes them in
+// one pass; until then the search tests them on the rows. A transaction
+// that is rolled back takes the trigger's removal and the watermark back
+// with it. Without the index it does nothing.
 // `expectedOffers` tells how many the writer expects to add (a reload: the
 // list's old size); when they would outnumber the offers already there, the
 // offers' indexes (those of the schema and the price order) are left off
@@ -79,7 +98,6 @@ public:
 
 private:
     db::Connection& db_;
-    qint64 lastNumberBefore_ = 0;
     bool active_ = false;
     bool offerIndexesOff_ = false;
 };

@@ -1,10 +1,15 @@
 // The offers' search index as the schema keeps it: deletes and bulk
-// inserts leave it agreeing with the offers.
+// inserts leave it agreeing with the offers, also while a bulk insert's
+// offers still wait for the catch-up.
 
 #include "storage_test_support.h"
 
 #include "storage/goods_search_index.h"
 #include "storage/schema.h"
+
+#include <functional>
+#include <string_view>
+#include <vector>
 
 using namespace velmora;
 
@@ -38,12 +43,23 @@ protected:
             .toInt();
     }
 
+    // The engine's check of the index against the offers themselves.
     void expectConsistent()
     {
-        EXPECT_NO_THROW(db.exec(
-            QStringLiteral("INSERT INTO AllTovarPostav_SearchText(AllTovarPostav_SearchText) VALUES('integrity-check')")));
+        EXPECT_NO_THROW(db.exec(QStringLiteral("INSERT INTO AllTovarPostav_SearchText(AllTovarPostav_SearchText, rank) "
+                                               "VALUES('integrity-check', 1)")));
         EXPECT_TRUE(supplierGoodsIndexCurrent(db));
         EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    }
+
+    // Adds offers the way a loader does, leaving them to the catch-up.
+    void bulkAdd(const QString& supplier, const QString& name, int count)
+    {
+        db::Transaction transaction(db);
+        SupplierGoodsBulkInsert bulk(db, count);
+        addOffers(supplier, name, count);
+        bulk.finish();
+        transaction.commit();
     }
 
     db::Connection db;
@@ -90,6 +106,9 @@ TEST_F(GoodsSearchIndexTest, ABulkInsertOverAFewOffersRebuildsThePriceOrder)
         bulk.finish();
         transaction.commit();
     }
+    EXPECT_EQ(found(QStringLiteral("шайба")), 0);
+    EXPECT_TRUE(catchUpSupplierGoodsIndex(db));
+    EXPECT_FALSE(catchUpSupplierGoodsIndex(db));
     EXPECT_EQ(found(QStringLiteral("шайба")), 50);
     expectConsistent();
     // A rolled-back one leaves the index and the price order as they were.
@@ -101,6 +120,78 @@ TEST_F(GoodsSearchIndexTest, ABulkInsertOverAFewOffersRebuildsThePriceOrder)
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(found(QStringLiteral("винт")), 0);
+    EXPECT_FALSE(supplierGoodsIndexPendingAbove(db));
+    expectConsistent();
+}
+
+// Offers not yet indexed are deleted, changed and added to before the
+// catch-up: no trigger may take from the index a row it lacks, and the
+// catch-up then indexes each offer once.
+TEST_F(GoodsSearchIndexTest, ChangesBeforeTheCatchUpKeepTheIndexRight)
+{
+    struct Case {
+        const char* label;
+        std::function<void(db::Connection&)> change;
+        int gaika;  // offers found by each word after the catch-up
+        int shaiba;
+        int vint;
+    };
+    const auto update = [](const char* sql) { return [sql](db::Connection& c) { c.exec(QString::fromUtf8(sql)); }; };
+    const auto remove = [](const char* supplier) {
+        return [supplier](db::Connection& c) {
+            db::Transaction transaction(c);
+            deleteSupplierOffers(c, QString::fromUtf8(supplier));
+            transaction.commit();
+        };
+    };
+    const std::vector<Case> cases = {
+        {"waiting offers deleted, the rest most of the table", remove("Альфа"), 30, 0, 0},
+        {"indexed offers deleted row by row", update("DELETE FROM AllTovarPostav WHERE Postavshik = 'Бета'"), 0,
+         20, 0},
+        {"supplier with both deleted wholesale", remove("Бета"), 0, 20, 0},
+        {"waiting offer renamed", update("UPDATE AllTovarPostav SET Tovar = 'Винт' WHERE Tovar = 'Шайба 3'"), 30, 19, 1},
+        {"indexed offer renamed", update("UPDATE AllTovarPostav SET Tovar = 'Винт' WHERE Tovar = 'Гайка 3'"), 29, 20, 1},
+        {"waiting offer re-priced", update("UPDATE AllTovarPostav SET PriceOut = 1 WHERE Tovar = 'Шайба 3'"), 30, 20, 0},
+        {"one offer added by hand",
+         update("INSERT INTO AllTovarPostav (Postavshik, Tovar) VALUES ('Гамма', 'Винт')"), 30, 20, 1},
+        {"another bulk insert", [this](db::Connection&) { bulkAdd(QStringLiteral("Гамма"), QStringLiteral("Винт"), 5); },
+         30, 20, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        db.exec(QStringLiteral("DELETE FROM AllTovarPostav"));
+        ASSERT_FALSE(supplierGoodsIndexPendingAbove(db));
+        addOffers(QStringLiteral("Бета"), QStringLiteral("Гайка"), 30);
+        bulkAdd(QStringLiteral("Альфа"), QStringLiteral("Шайба"), 20);
+        if (std::string_view(c.label).starts_with("supplier with both"))
+            bulkAdd(QStringLiteral("Бета"), QStringLiteral("Шайба"), 10);
+        const qint64 top = db.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong();
+        ASSERT_TRUE(supplierGoodsIndexPendingAbove(db));
+        EXPECT_LT(*supplierGoodsIndexPendingAbove(db), top);
+        c.change(db);
+        catchUpSupplierGoodsIndex(db);
+        EXPECT_EQ(found(QStringLiteral("гайка")), c.gaika);
+        EXPECT_EQ(found(QStringLiteral("шайба")), c.shaiba);
+        EXPECT_EQ(found(QStringLiteral("винт")), c.vint);
+        expectConsistent();
+    }
+}
+
+// A bulk insert committed without its catch-up (the program was killed in
+// between): the next start's upgrade indexes the offers.
+TEST_F(GoodsSearchIndexTest, TheUpgradeFinishesACatchUpThatNeverRan)
+{
+    addOffers(QStringLiteral("Бета"), QStringLiteral("Гайка"), 3);
+    bulkAdd(QStringLiteral("Альфа"), QStringLiteral("Шайба"), 40);
+    db.close();
+    createOrderDatabase(path(QStringLiteral("ORDER.vdb")));
+    db.open(path(QStringLiteral("PRICE.vdb")));
+    db::Connection order(path(QStringLiteral("ORDER.vdb")));
+    ASSERT_TRUE(supplierGoodsIndexPendingAbove(db));
+    UpgradeSchema(db, order, false);
+    EXPECT_FALSE(supplierGoodsIndexPendingAbove(db));
+    EXPECT_EQ(found(QStringLiteral("шайба")), 40);
+    EXPECT_EQ(found(QStringLiteral("гайка")), 3);
     expectConsistent();
 }
 

@@ -114,9 +114,10 @@ QStringList namesOf(const TableCase (&cases)[N])
     return out;
 }
 
-// The offers' full-text index and the tables the engine keeps it in.
+// The offers' full-text index, the tables the engine keeps it in and its
+// catch-up watermark.
 const QStringList kSearchIndexTables = {
-    QStringLiteral("AllTovarPostav_SearchText"), QStringLiteral("AllTovarPostav_SearchText_config"),
+    QStringLiteral("AllTovarPostav_SearchPending"), QStringLiteral("AllTovarPostav_SearchText"), QStringLiteral("AllTovarPostav_SearchText_config"),
     QStringLiteral("AllTovarPostav_SearchText_data"), QStringLiteral("AllTovarPostav_SearchText_idx")};
 
 TEST_F(StorageTest, PriceDatabaseHoldsEveryTableWithItsColumnsInOrder)

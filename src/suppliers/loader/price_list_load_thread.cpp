@@ -1,9 +1,11 @@
 #include "suppliers/loader/price_list_load_thread.h"
 
 #include "platform/db/connection.h"
+#include "platform/db/db_error.h"
 #include "platform/files/ini_file.h"
 #include "platform/spreadsheet/templates.h"
 #include "platform/spreadsheet/workbook.h"
+#include "storage/goods_search_index.h"
 #include "storage/settings_store.h"
 #include "suppliers/loader/price_list_loader.h"
 #include "suppliers/loader/price_list_setup.h"
@@ -57,6 +59,7 @@ public:
         const LoadResult result = LoadPriceList(priceDb_, orderDb_, request);
         if (result.loaded)
             report(loadedText(result.offerCount), kStopLoadCaption);
+        catchUpSearchIndex();
         if (!result.errorText.isEmpty() && firstError_.isEmpty())
             firstError_ = result.errorText;
         return result.errorText;
@@ -103,6 +106,18 @@ public:
     void armRepricing() override { emit thread_.repricingRequested(); }
 
 private:
+    // The loaded offers are searchable at once; indexing them for a fast
+    // search runs in a transaction of its own before the next list. When it
+    // fails the search still finds them (slower) and the next start
+    // indexes them.
+    void catchUpSearchIndex()
+    {
+        try {
+            catchUpSupplierGoodsIndex(priceDb_);
+        } catch (const db::DbError&) {
+        }
+    }
+
     QString loadedText(int count) const
     {
         return statusText_ + QStringLiteral("   ") + name_ + QStringLiteral(" загружено ") + QString::number(count) +

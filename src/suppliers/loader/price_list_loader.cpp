@@ -63,8 +63,8 @@ public:
         deleteRates.bindText(1, name);
         deleteRates.execute();
         const qint64 oldOffers = deleteSupplierOffers(priceDb, name);
-        // The new offers are indexed in one pass at the end; the old list's
-        // size tells how large the new one likely is.
+        // The new offers are left for the search index's catch-up after the
+        // commit; the old list's size tells how large the new one likely is.
         searchIndex_.emplace(priceDb, oldOffers);
 
         insertOffer_.bindText(5, name);
@@ -119,8 +119,8 @@ public:
         return !request_.progress || request_.progress->offersStored(stored_);
     }
 
-    // The search index, the load date and the history copy; then the whole
-    // list becomes visible at once.
+    // The offers' indexes, the load date and the history copy; then the
+    // whole list becomes visible at once.
     void commit(bool historyOn)
     {
         searchIndex_->finish();

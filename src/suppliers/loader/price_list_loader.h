@@ -51,6 +51,10 @@ struct LoadResult {
 // stamp goes to the setting "<name>_DataLoad" of `settingsDb` (the order
 // database) after a load.
 //
+// The new offers are not put in the search index inside that transaction:
+// the caller runs catchUpSupplierGoodsIndex after the load (the search
+// finds them in the meantime, testing them on the rows).
+//
 // Database failures throw db::DbError; the transaction is then rolled back.
 LoadResult LoadPriceList(db::Connection& priceDb, db::Connection& settingsDb, const LoadRequest& request);
 

@@ -7,9 +7,11 @@
 namespace velmora::search {
 
 using velmora::dropSupplierGoodsIndex;
+using velmora::catchUpSupplierGoodsIndex;
 using velmora::ensureSupplierGoodsIndex;
 using velmora::kGoodsTextIndex;
 using velmora::supplierGoodsIndexExists;
+using velmora::supplierGoodsIndexPendingAbove;
 using velmora::SupplierGoodsBulkInsert;
 
 } // namespace velmora::search

@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace velmora::search {
 namespace {
 
@@ -73,13 +75,16 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
 
     if (options.index == IndexUse::Auto && !words.indexQuery.isEmpty() && supplierGoodsIndexExists(priceDb)) {
         indexQuery_ = words.indexQuery;
+        pendingAbove_ = supplierGoodsIndexPendingAbove(priceDb);
         // Sorting the candidates costs about what walking a hundred times as
         // many rows of the sort order does, so the window pays once the
         // candidates pass about one row in a hundred.
         const qint64 rows = priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong();
         const qint64 dense = rows / kDenseShare;
+        // Every offer waiting for the index is a candidate.
+        const qint64 waiting = pendingAbove_ ? std::max<qint64>(rows - *pendingAbove_, 0) : 0;
         windowed_ = dense >= 200 && sortOrderIndexed(priceDb, sortExpr_)
-            && candidateCount(priceDb, indexQuery_, dense) >= dense;
+            && (waiting >= dense || candidateCount(priceDb, indexQuery_, dense) >= dense);
     }
 
     head_ = QStringLiteral("SELECT AllTovarPostav.*, AllTovarValuta.Price AS PricePostav, "
@@ -145,6 +150,16 @@ QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source
     case Source::Trigram:
         // The candidates come first and are then tested in full; CROSS JOIN
         // keeps the engine from walking the whole table instead.
+        if (pendingAbove_) {
+            // The index answers for the offers up to its watermark; those
+            // above are not in it yet and are all candidates.
+            from = QStringLiteral("(SELECT rowid AS CandidateNumber FROM %1 WHERE %1 MATCH :fts AND rowid <= :pending "
+                                  "UNION ALL SELECT Number FROM AllTovarPostav WHERE Number > :pending) AS Candidates "
+                                  "CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=Candidates.CandidateNumber)")
+                       .arg(fts);
+            where += keysetCondition(after);
+            break;
+        }
         from = QStringLiteral("%1 CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=%1.rowid)").arg(fts);
         where += QStringLiteral(" AND %1 MATCH :fts").arg(fts) + keysetCondition(after);
         break;
@@ -181,6 +196,8 @@ void GoodsQuery::bindCommon(db::Statement& statement) const
         statement.bind(QStringLiteral(":s%1").arg(i + 1), suppliers_.at(i));
     if (!indexQuery_.isEmpty() && statement.hasParameter(QStringLiteral(":fts")))
         statement.bind(QStringLiteral(":fts"), indexQuery_);
+    if (pendingAbove_ && statement.hasParameter(QStringLiteral(":pending")))
+        statement.bind(QStringLiteral(":pending"), *pendingAbove_);
 }
 
 GoodsChunk GoodsQuery::fetch(const std::optional<RowKey>& after, int limit) const

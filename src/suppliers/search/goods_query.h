@@ -102,6 +102,9 @@ private:
     QString sortExpr_;
     bool descending_ = false;
     bool windowed_ = false;  // the sort order has an index to walk
+    // The index's watermark when set: the offers above it are candidates
+    // all, tested on the rows.
+    std::optional<qint64> pendingAbove_;
     mutable FetchCounts counts_;
     QStringList columns_;
     int keyColumn_ = -1;
