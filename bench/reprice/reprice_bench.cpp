@@ -28,7 +28,7 @@ void generate(db::Connection& priceDb, int offers, const CurrencyTable& table, c
     const char* const foreign[] = {"USD", "EUR", "BYN", "UAH"};
 
     db::Transaction transaction(priceDb);
-    // Indexed for the search in one pass at the end, as the loader does.
+    // Indexed for the search in one pass after the commit, as the loader is.
     SupplierGoodsBulkInsert searchIndex(priceDb, offers);
     db::Statement offer = priceDb.prepare(QStringLiteral(
         "INSERT INTO AllTovarPostav (Number, Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Check_sootv,"
@@ -55,6 +55,7 @@ void generate(db::Connection& priceDb, int offers, const CurrencyTable& table, c
     }
     searchIndex.finish();
     transaction.commit();
+    catchUpSupplierGoodsIndex(priceDb);
 }
 
 } // namespace

@@ -111,6 +111,9 @@ QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, u
     if (bulk)
         bulk->finish();
     transaction.commit();
+    // The loaded offers are indexed for the search after the commit.
+    if (bulk)
+        catchUpSupplierGoodsIndex(priceDb);
     return names;
 }
 
