@@ -77,7 +77,9 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 // trigger back. After the commit, catchUpSupplierGoodsIndex indexes them in
 // one pass; until then the search tests them on the rows. A transaction
 // that is rolled back takes the trigger's removal and the watermark back
-// with it. Without the index it does nothing.
+// with it. Without the index it does nothing. Offers may be updated and
+// deleted inside the scope, but deleteSupplierOffers runs before it (its
+// wholesale path indexes everything there and clears the watermark).
 // `expectedOffers` tells how many the writer expects to add (a reload: the
 // list's old size); when they would outnumber the offers already there, the
 // offers' indexes (those of the schema and the price order) are left off

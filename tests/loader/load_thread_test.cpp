@@ -3,6 +3,7 @@
 
 #include "platform/files/cp1251.h"
 #include "platform/files/ini_file.h"
+#include "storage/goods_search_index.h"
 #include "suppliers/loader/load_queue_panel.h"
 #include "suppliers/loader/price_list_load_thread.h"
 
@@ -114,6 +115,8 @@ TEST_F(ThreeLists, BrokenMiddleListIsReportedAndTheOthersLoadAndExport)
     EXPECT_EQ(ReadOffers(dbs.price, first).size(), 3u);
     EXPECT_EQ(ReadOffers(dbs.price, second).size(), 0u);
     EXPECT_EQ(ReadOffers(dbs.price, third).size(), 3u);
+    // Each list's offers went into the search index after it.
+    EXPECT_FALSE(supplierGoodsIndexPendingAbove(dbs.price));
     bool reported = false;
     for (const QString& s : statuses)
         reported |= s.startsWith(QStringLiteral("Загрузка прайс-листов:  2 из 3     #####  Не удалось прочитать прайс-лист Второй"));
@@ -181,6 +184,7 @@ TEST_F(ThreeLists, StopAfterTheFirstListEndsTheRunAfterIt)
     EXPECT_EQ(statuses.last(), QStringLiteral("Загрузка файлов ОСТАНОВЛЕНА!      загружено 1 из 3 прайс-листов"));
     EXPECT_EQ(ReadOffers(dbs.price, first).size(), 60000u);
     EXPECT_EQ(ReadOffers(dbs.price, third).size(), 0u);
+    EXPECT_FALSE(supplierGoodsIndexPendingAbove(dbs.price));
     EXPECT_FALSE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Первый.xlsx")))) << "no export after a stop";
     EXPECT_EQ(Button(panel)->text(), kStartLoadCaption);
     EXPECT_TRUE(Button(panel)->isEnabled());
@@ -232,6 +236,7 @@ TEST_F(ThreeLists, SingleListLoadsOnTheThreadWithoutExportAndRefusesASecond)
     EXPECT_EQ(single.at(0).at(1).toString(), QString());
     EXPECT_EQ(ReadOffers(dbs.price, first).size(), 3u);
     EXPECT_EQ(ReadOffers(dbs.price, third).size(), 0u);
+    EXPECT_FALSE(supplierGoodsIndexPendingAbove(dbs.price));
     EXPECT_FALSE(QDir(dbs.dir.filePath(QStringLiteral("prices/Export"))).exists());
 
     ASSERT_TRUE(panel.startSingleLoad(second));
