@@ -107,6 +107,26 @@ bool readCell(const QString& f, qsizetype& pos, std::optional<Coord>& row, std::
     return true;
 }
 
+// The position of the quote that closes the literal opened at `open`
+// (a doubled quote stands for one quote inside it), or the text's size when
+// the literal runs to the end.
+qsizetype closingQuote(const QString& f, qsizetype open)
+{
+    const QChar quote = f[open];
+    qsizetype q = open + 1;
+    while (q < f.size()) {
+        if (f[q] == quote) {
+            if (q + 1 < f.size() && f[q + 1] == quote) {
+                q += 2;
+                continue;
+            }
+            break;
+        }
+        ++q;
+    }
+    return q;
+}
+
 // Tries to read a reference at pos (a name boundary). Returns it and moves
 // pos past it, or nullopt.
 std::optional<A1Ref> readA1Ref(const QString& f, qsizetype& pos)
@@ -115,17 +135,7 @@ std::optional<A1Ref> readA1Ref(const QString& f, qsizetype& pos)
     A1Ref ref;
     // Sheet prefix: 'quoted name'! or plain name!
     if (p < f.size() && f[p] == u'\'') {
-        qsizetype q = p + 1;
-        while (q < f.size()) {
-            if (f[q] == u'\'') {
-                if (q + 1 < f.size() && f[q + 1] == u'\'') {
-                    q += 2;
-                    continue;
-                }
-                break;
-            }
-            ++q;
-        }
+        const qsizetype q = closingQuote(f, p);
         if (q + 1 >= f.size() || f[q + 1] != u'!')
             return std::nullopt;
         ref.sheet = f.mid(p, q + 2 - p);
@@ -212,17 +222,7 @@ QString transformA1(const QString& formula, const std::function<QString(A1Ref&)>
     while (pos < n) {
         const QChar ch = formula[pos];
         if (ch == u'"') {
-            qsizetype q = pos + 1;
-            while (q < n) {
-                if (formula[q] == u'"') {
-                    if (q + 1 < n && formula[q + 1] == u'"') {
-                        q += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++q;
-            }
+            const qsizetype q = closingQuote(formula, pos);
             out += formula.mid(pos, q + 1 - pos);
             pos = q + 1;
             continue;
@@ -420,17 +420,7 @@ QString r1c1ToA1(const QString& formula, int row, int column)
     while (pos < n) {
         const QChar ch = formula[pos];
         if (ch == u'"' || ch == u'\'') {
-            qsizetype q = pos + 1;
-            while (q < n) {
-                if (formula[q] == ch) {
-                    if (q + 1 < n && formula[q + 1] == ch) {
-                        q += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++q;
-            }
+            const qsizetype q = closingQuote(formula, pos);
             out += formula.mid(pos, q + 1 - pos);
             pos = q + 1;
             continue;
@@ -530,17 +520,7 @@ QString toLocalFormula(const QString& a1Formula)
     while (pos < n) {
         const QChar ch = a1Formula[pos];
         if (ch == u'"' || ch == u'\'') {
-            qsizetype q = pos + 1;
-            while (q < n) {
-                if (a1Formula[q] == ch) {
-                    if (q + 1 < n && a1Formula[q + 1] == ch) {
-                        q += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++q;
-            }
+            const qsizetype q = closingQuote(a1Formula, pos);
             out += a1Formula.mid(pos, q + 1 - pos);
             pos = q + 1;
             continue;
