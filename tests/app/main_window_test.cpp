@@ -5,6 +5,7 @@
 #include "app/form_progress.h"
 #include "app/program.h"
 #include "app/velmora_application.h"
+#include "app_environment.h"
 #include "app_test_support.h"
 
 #include <QCheckBox>
@@ -27,25 +28,6 @@ using namespace velmora::testing;
 
 namespace {
 
-// One application object for the whole test program, gone before exit so
-// that Qt's own statics outlive it.
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        // The wired program refreshes rates at start: a closed local port, not the web.
-        qputenv("VELMORA_RATES_BASE_URL", "http://127.0.0.1:9");
-        instance = std::make_unique<VelmoraApplication>(argc, argv);
-    }
-    void TearDown() override { instance.reset(); }
-
-    static inline std::unique_ptr<VelmoraApplication> instance;
-
-private:
-    int argc = 1;
-    char name[16] = "test_app_window";
-    char* argv[2] = {name, nullptr};
-};
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 VelmoraApplication& app() { return *ApplicationEnvironment::instance; }

@@ -4,6 +4,7 @@
 #include "app/main_status_bar.h"
 #include "app/program.h"
 #include "app/velmora_application.h"
+#include "app_environment.h"
 #include "app_test_support.h"
 #include "suppliers/currency/rate_settings.h"
 
@@ -31,23 +32,6 @@ using namespace velmora::testing;
 
 namespace {
 
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        // Rate downloads go to a closed local port: they fail at once.
-        qputenv("VELMORA_RATES_BASE_URL", "http://127.0.0.1:9");
-        instance = std::make_unique<VelmoraApplication>(argc, argv);
-    }
-    void TearDown() override { instance.reset(); }
-
-    static inline std::unique_ptr<VelmoraApplication> instance;
-
-private:
-    int argc = 1;
-    char name[16] = "test_app_wiring";
-    char* argv[2] = {name, nullptr};
-};
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 // Processes events until the condition holds or the time is up.
