@@ -127,6 +127,15 @@ qsizetype closingQuote(const QString& f, qsizetype open)
     return q;
 }
 
+// Copies the literal opened at `open` to out unchanged; returns the
+// position after it.
+qsizetype appendQuoted(QString& out, const QString& f, qsizetype open)
+{
+    const qsizetype end = closingQuote(f, open) + 1;
+    out += f.mid(open, end - open);
+    return end;
+}
+
 // Tries to read a reference at pos (a name boundary). Returns it and moves
 // pos past it, or nullopt.
 std::optional<A1Ref> readA1Ref(const QString& f, qsizetype& pos)
@@ -222,9 +231,7 @@ QString transformA1(const QString& formula, const std::function<QString(A1Ref&)>
     while (pos < n) {
         const QChar ch = formula[pos];
         if (ch == u'"') {
-            const qsizetype q = closingQuote(formula, pos);
-            out += formula.mid(pos, q + 1 - pos);
-            pos = q + 1;
+            pos = appendQuoted(out, formula, pos);
             continue;
         }
         const bool boundary = pos == 0 || !isNameChar(formula[pos - 1]);
@@ -420,9 +427,7 @@ QString r1c1ToA1(const QString& formula, int row, int column)
     while (pos < n) {
         const QChar ch = formula[pos];
         if (ch == u'"' || ch == u'\'') {
-            const qsizetype q = closingQuote(formula, pos);
-            out += formula.mid(pos, q + 1 - pos);
-            pos = q + 1;
+            pos = appendQuoted(out, formula, pos);
             continue;
         }
         const bool boundary = pos == 0 || (!isNameChar(formula[pos - 1]) && formula[pos - 1] != u']');
@@ -520,9 +525,7 @@ QString toLocalFormula(const QString& a1Formula)
     while (pos < n) {
         const QChar ch = a1Formula[pos];
         if (ch == u'"' || ch == u'\'') {
-            const qsizetype q = closingQuote(a1Formula, pos);
-            out += a1Formula.mid(pos, q + 1 - pos);
-            pos = q + 1;
+            pos = appendQuoted(out, a1Formula, pos);
             continue;
         }
         if (isNameChar(ch) && (pos == 0 || !isNameChar(a1Formula[pos - 1]))) {
