@@ -64,6 +64,34 @@ TEST(Model, BlocksSingleCellsAndUsedRange)
     EXPECT_THROW(ws.cells(1, 16385), SheetError);
 }
 
+// A block written over cells that already have formats and rich text, as an
+// export does into a template's data rows.
+TEST(Model, BlocksKeepFormatsAndDropOldRichText)
+{
+    Workbook book;
+    Worksheet& ws = book.sheet(1);
+    ws.columns(2, 2).setNumberFormat(QStringLiteral("0.00"));
+    ws.rows(3, 3).setItalic(true);
+    ws.setText(1, 1, QStringLiteral("Итого: 100 руб."));
+    ws.cells(1, 1).changeCharactersFont(8, 3, [](Font& f) { f.bold = true; });
+    ws.setNumber(2, 3, 7);
+    ws.range(QStringLiteral("C2")).setBold(true);
+
+    ValueBlock block(3, 3);
+    block.setText(1, 1, QStringLiteral("новый текст"));
+    block.set(2, 2, CellValue::date(45366));   // into a column formatted 0.00
+    block.set(3, 1, CellValue::date(45366.5)); // with a time, into an italic row
+    ws.setValues(CellRef{1, 1}, block);        // C2 is empty in the block
+
+    EXPECT_TRUE(ws.richText(1, 1).empty());
+    EXPECT_EQ(ws.value(1, 1).toText(), QStringLiteral("новый текст"));
+    EXPECT_EQ(ws.style(2, 2).numberFormat, QStringLiteral("0.00"));
+    EXPECT_EQ(ws.style(3, 1).numberFormat, QStringLiteral("dd.mm.yyyy hh:mm"));
+    EXPECT_TRUE(ws.style(3, 1).font.italic);
+    EXPECT_TRUE(ws.value(2, 3).isEmpty());
+    EXPECT_TRUE(ws.style(2, 3).font.bold); // clearing a value keeps its format
+}
+
 TEST(Model, FormulasInBothForms)
 {
     Workbook book;

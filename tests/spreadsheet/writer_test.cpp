@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace velmora::sheet {
@@ -288,6 +289,27 @@ TEST(Saving, FailedSavesLeaveNoPartialFileAndKeepTheOldOne)
     EXPECT_EQ(WorkbookReader(path).sheetCount(), 3);
     // Nothing else is left in the folder: no temporary files.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("книга.xlsx")});
+}
+
+// Saving lowers libxlsxwriter's deflate level: the zip records the level
+// class of each part in its flags (0x4: fast).
+TEST(Saving, PartsAreDeflatedAtTheFastLevel)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("книга.xlsx"));
+    makeSample().saveAs(path);
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile\n"
+                                 "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+                                 "    print(i.filename, i.compress_type, i.flag_bits & 0x6)\n"),
+                  path});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    const QStringList parts = QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(parts.isEmpty()) << python.readAllStandardError().toStdString();
+    for (const QString& part : parts)
+        EXPECT_TRUE(part.endsWith(QLatin1String(" 8 4"))) << part.toStdString();
 }
 
 TEST(HandOver, SavesAndReportsThePathWhenOpeningIsOff)

@@ -321,25 +321,69 @@ void Worksheet::setValues(CellRef topLeft, const ValueBlock& block)
     checkCell(topLeft.row, topLeft.column);
     if (block.isEmpty())
         return;
-    checkCell(topLeft.row + block.rows() - 1, topLeft.column + block.columns() - 1);
-    for (int r = 1; r <= block.rows(); ++r)
+    const int bottom = topLeft.row + block.rows() - 1;
+    const int right = topLeft.column + block.columns() - 1;
+    checkCell(bottom, right);
+
+    // An export puts a whole table here at once: the storage grows once, the
+    // column formats are looked up once, and a date's format is derived once
+    // per style, not once per cell.
+    if (store_->rows.size() < std::size_t(bottom))
+        store_->rows.resize(std::size_t(bottom));
+    std::vector<std::uint32_t> columnStyles(std::size_t(block.columns()), 0);
+    for (int c = 0; c < block.columns(); ++c) {
+        auto it = store_->columns.find(topLeft.column + c);
+        if (it != store_->columns.end() && it->second.style)
+            columnStyles[std::size_t(c)] = *it->second.style;
+    }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> dateStyles[2]; // [has a time]: style -> with date format
+    auto dateStyle = [&](std::uint32_t style, double day) {
+        const bool withTime = day != std::floor(day);
+        auto& memo = dateStyles[withTime ? 1 : 0];
+        for (const auto& [from, to] : memo)
+            if (from == style)
+                return to;
+        std::uint32_t to = style;
+        const CellStyle& current = workbook_->styles().at(style);
+        if (current.numberFormat.isEmpty()) {
+            // A date put into a General cell shows as a date, as the
+            // spreadsheet does on assignment.
+            CellStyle dated = current;
+            dated.numberFormat = withTime ? QStringLiteral("dd.mm.yyyy hh:mm") : QStringLiteral("dd.mm.yyyy");
+            to = workbook_->styles().intern(dated);
+        }
+        memo.emplace_back(style, to);
+        return to;
+    };
+    const bool anyRichText = !store_->richText.empty();
+
+    for (int r = 1; r <= block.rows(); ++r) {
+        const int rowNumber = topLeft.row + r - 1;
+        StoredRow& row = store_->rows[std::size_t(rowNumber - 1)];
         for (int c = 1; c <= block.columns(); ++c) {
-            const int row = topLeft.row + r - 1;
             const int column = topLeft.column + c - 1;
             const CellType type = block.type(r, c);
             if (type == CellType::Empty) {
-                if (store_->cell(row, column))
-                    clearCell(row, column);
-                continue;
+                if (std::size_t(column) <= row.cells.size()) {
+                    StoredCell& cell = row.cells[std::size_t(column - 1)];
+                    cell.value = CellValue();
+                    cell.formula.clear();
+                }
+            } else {
+                if (row.cells.size() < std::size_t(right))
+                    row.cells.resize(std::size_t(right));
+                StoredCell& cell = row.cells[std::size_t(column - 1)];
+                if (cell.isBlank())
+                    cell.style = row.style ? *row.style : columnStyles[std::size_t(c - 1)];
+                cell.value = block.value(r, c);
+                cell.formula.clear();
+                if (type == CellType::Date)
+                    cell.style = dateStyle(cell.style, cell.value.toNumber());
             }
-            if (type == CellType::Date) {
-                setValue(row, column, block.value(r, c));
-                continue;
-            }
-            StoredCell& cell = touch(*store_, row, column);
-            cell.value = block.value(r, c);
-            cell.formula.clear();
+            if (anyRichText)
+                store_->richText.erase(CellRef{rowNumber, column});
         }
+    }
 }
 
 CellRange Worksheet::usedRange() const

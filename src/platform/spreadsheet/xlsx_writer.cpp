@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cstdio>
+#include <dlfcn.h>
+#include <minizip/zip.h>
 #include <unordered_map>
 #include <xlsxwriter.h>
 
@@ -546,3 +548,29 @@ void Workbook::saveAs(const QString& path) const
 }
 
 } // namespace velmora::sheet
+
+// libxlsxwriter asks minizip for zlib's default deflate level and has no
+// setting for another; at that level compressing the sheets is 40% of
+// saving a large price list. Level 2 saves a third faster for a file about
+// a tenth larger. The program's own definition of minizip's entry point is
+// found before the library's, so this one sees every file libxlsxwriter
+// adds, lowers the default level and passes the call on. Callers that ask
+// for a level of their own keep it.
+extern "C" int zipOpenNewFileInZip4_64(zipFile file, const char* filename, const zip_fileinfo* zipfi,
+                                       const void* extrafield_local, uInt size_extrafield_local,
+                                       const void* extrafield_global, uInt size_extrafield_global, const char* comment,
+                                       int method, int level, int raw, int windowBits, int memLevel, int strategy,
+                                       const char* password, uLong crcForCrypting, uLong versionMadeBy, uLong flagBase,
+                                       int zip64)
+{
+    constexpr int kPackageDeflateLevel = 2;
+    using OpenInZip = decltype(&zipOpenNewFileInZip4_64);
+    static const auto minizipOpen = reinterpret_cast<OpenInZip>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
+    if (!minizipOpen)
+        return ZIP_INTERNALERROR;
+    if (level == Z_DEFAULT_COMPRESSION)
+        level = kPackageDeflateLevel;
+    return minizipOpen(file, filename, zipfi, extrafield_local, size_extrafield_local, extrafield_global,
+                       size_extrafield_global, comment, method, level, raw, windowBits, memLevel, strategy, password,
+                       crcForCrypting, versionMadeBy, flagBase, zip64);
+}
