@@ -98,4 +98,46 @@ TEST_F(BackupTest, CopyOverADatabaseThatAnotherConnectionHoldsOpen)
     EXPECT_EQ(working.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
 }
 
+// Files made before new databases took larger pages still copy both ways:
+// the copy takes the source's pages, in WAL mode as before.
+TEST_F(BackupTest, CopiesBetweenFilesOfDifferentPageSizes)
+{
+    const QString older = path(QStringLiteral("older.vdb"));
+    {
+        Connection c(older, OpenMode::Create);
+        c.exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA page_size=4096; VACUUM;"
+                              " CREATE TABLE t (a TEXT); INSERT INTO t VALUES ('старый')"));
+        ASSERT_EQ(c.scalar(QStringLiteral("PRAGMA page_size")).toInt(), 4096);
+    }
+    const QString current = path(QStringLiteral("test.db"));
+    ASSERT_NE(db().scalar(QStringLiteral("PRAGMA page_size")).toInt(), 4096);
+    db_.close();
+
+    const QString fresh = path(QStringLiteral("fresh.vdb"));
+    copyDatabase(older, fresh);
+    EXPECT_EQ(rows(fresh), 1);
+    copyDatabase(older, current); // over an existing file nobody holds open
+    EXPECT_EQ(rows(current), 1);
+    for (const QString& file : {fresh, current}) {
+        Connection c(file, OpenMode::ReadWrite);
+        EXPECT_EQ(c.scalar(QStringLiteral("PRAGMA page_size")).toInt(), 4096) << file.toStdString();
+        EXPECT_EQ(c.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    }
+    EXPECT_EQ(Connection(current, OpenMode::ReadWrite).scalar(QStringLiteral("PRAGMA journal_mode")).toString(),
+              QStringLiteral("wal"));
+
+    // A file with other pages that another connection holds cannot take the
+    // copy: a clear error, and its rows stay.
+    const QString held = path(QStringLiteral("held.vdb"));
+    Connection holder(held, OpenMode::Create);
+    holder.exec(QStringLiteral("CREATE TABLE old (x); INSERT INTO old VALUES (1)"));
+    try {
+        copyDatabase(older, held);
+        ADD_FAILURE() << "copied over a file held open with other pages";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("занята"))) << e.what();
+    }
+    EXPECT_EQ(holder.scalar(QStringLiteral("SELECT count(*) FROM old")).toInt(), 1);
+}
+
 } // namespace

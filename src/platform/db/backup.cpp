@@ -13,9 +13,8 @@ namespace velmora::db {
 
 namespace {
 
-// Copies every page of `from` into `to` in one write transaction of `to`;
-// readers of the destination see the old database or the new one whole.
-void runBackup(Connection& from, Connection& to, const QString& source)
+// Every page of `from` into `to`, one write transaction of `to`.
+void runPageCopy(Connection& from, Connection& to, const QString& source)
 {
     sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
     if (!backup)
@@ -29,6 +28,37 @@ void runBackup(Connection& from, Connection& to, const QString& source)
     sqlite3_backup_finish(backup);
     if (rc != SQLITE_DONE)
         throw DbError(QString::fromUtf8(sqlite3_errstr(rc)) + QStringLiteral(": ") + source, rc);
+}
+
+int pageSize(const Connection& db) { return db.scalar(QStringLiteral("PRAGMA page_size")).toInt(); }
+
+bool inWalMode(const Connection& db)
+{
+    return db.scalar(QStringLiteral("PRAGMA journal_mode")).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+}
+
+// Copies every page of `from` into `to` in one write transaction of `to`;
+// readers of the destination see the old database or the new one whole.
+void runBackup(Connection& from, Connection& to, const QString& source)
+{
+    // Pages are copied as they are, and a file in WAL mode cannot change its
+    // page size: one made with other pages than the source's leaves WAL for
+    // the copy. That needs the file to itself.
+    const bool leaveWal = pageSize(from) != pageSize(to) && inWalMode(to);
+    if (leaveWal) {
+        bool left = false;
+        try {
+            to.scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            left = !inWalMode(to);
+        } catch (const DbError&) {
+        }
+        if (!left)
+            throw DbError(QStringLiteral("База данных занята другой программой, копирование невозможно: ") + to.path(),
+                          SQLITE_BUSY);
+    }
+    runPageCopy(from, to, source);
+    if (leaveWal)
+        to.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
 // A destination that is missing or is no database is built aside and
