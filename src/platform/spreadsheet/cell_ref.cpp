@@ -106,6 +106,32 @@ CellRange makeRange(CellRef a, CellRef b)
                      {std::max(a.row, b.row), std::max(a.column, b.column)}};
 }
 
+bool shiftRowSpan(int& top, int& bottom, int row, int count)
+{
+    if (count >= 0) {
+        if (top >= row)
+            top = std::min(top + count, kMaxRows);
+        if (bottom >= row)
+            bottom = std::min(bottom + count, kMaxRows);
+        return true;
+    }
+    const int first = row;
+    const int last = row - count - 1; // deleted rows first..last
+    const int removed = -count;
+    if (top >= first && bottom <= last)
+        return false;
+    auto shift = [&](int r, bool isTop) {
+        if (r > last)
+            return r - removed;
+        if (r >= first)
+            return isTop ? first : first - 1;
+        return r;
+    };
+    top = shift(top, true);
+    bottom = shift(bottom, false);
+    return top <= bottom;
+}
+
 QString toA1(CellRef cell)
 {
     return columnLetters(cell.column) + QString::number(cell.row);

@@ -46,6 +46,11 @@ CellRange parseRange(const QString& a1);
 // Normalised rectangle of two corners given in any order.
 CellRange makeRange(CellRef a, CellRef b);
 
+// Moves the rows top..bottom (top <= bottom) as the spreadsheet moves them
+// for `count` rows inserted (> 0) or deleted (< 0) at `row`: a span that
+// loses rows shrinks; false when every row of it is deleted.
+bool shiftRowSpan(int& top, int& bottom, int row, int count);
+
 QString toA1(CellRef cell);     // "B7"
 QString toA1(const CellRange&); // "A1:H5", or "A1" for a single cell
 

@@ -299,43 +299,19 @@ QString adjustFormulaForRows(const QString& formula, int row, int count)
     return transformA1(formula, [&](A1Ref& ref) -> QString {
         if (!ref.sheet.isEmpty() || !ref.row1)
             return refText(ref);
-        if (count > 0) {
-            for (auto* c : {&ref.row1, &ref.row2})
-                if (*c && (*c)->value >= row)
-                    (*c)->value = std::min((*c)->value + count, kMaxRows);
-            return refText(ref);
-        }
-        const int first = row;
-        const int last = row - count - 1; // deleted rows first..last
-        const int removed = last - first + 1;
-        if (!ref.isRange || !ref.row2) {
-            int& r = ref.row1->value;
-            if (r >= first && r <= last)
-                return kRefError;
-            if (r > last)
-                r -= removed;
-            return refText(ref);
-        }
+        const bool span = ref.isRange && ref.row2;
         int top = ref.row1->value;
-        int bottom = ref.row2->value;
+        int bottom = span ? ref.row2->value : top;
         const bool reversed = top > bottom;
         if (reversed)
             std::swap(top, bottom);
-        if (top >= first && bottom <= last)
+        if (!shiftRowSpan(top, bottom, row, count))
             return kRefError;
-        auto shift = [&](int r, bool isTop) {
-            if (r > last)
-                return r - removed;
-            if (r >= first)
-                return isTop ? first : first - 1;
-            return r;
-        };
-        top = shift(top, true);
-        bottom = shift(bottom, false);
         if (reversed)
             std::swap(top, bottom);
         ref.row1->value = top;
-        ref.row2->value = bottom;
+        if (span)
+            ref.row2->value = bottom;
         return refText(ref);
     });
 }

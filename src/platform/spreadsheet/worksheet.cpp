@@ -25,34 +25,9 @@ bool overlaps(const CellRange& a, const CellRange& b)
            b.first.column <= a.last.column;
 }
 
-// Moves a range for `count` rows inserted (> 0) or deleted (< 0) at `row`;
-// false when the range is deleted whole.
 bool shiftRange(CellRange& range, int row, int count)
 {
-    if (count > 0) {
-        if (range.first.row >= row)
-            range.first.row += count;
-        if (range.last.row >= row)
-            range.last.row += count;
-        range.last.row = std::min(range.last.row, kMaxRows);
-        range.first.row = std::min(range.first.row, kMaxRows);
-        return true;
-    }
-    const int first = row;
-    const int last = row - count - 1;
-    const int removed = -count;
-    if (range.first.row >= first && range.last.row <= last)
-        return false;
-    auto shift = [&](int r, bool isTop) {
-        if (r > last)
-            return r - removed;
-        if (r >= first)
-            return isTop ? first : first - 1;
-        return r;
-    };
-    range.first.row = shift(range.first.row, true);
-    range.last.row = shift(range.last.row, false);
-    return range.first.row <= range.last.row;
+    return shiftRowSpan(range.first.row, range.last.row, row, count);
 }
 
 } // namespace
