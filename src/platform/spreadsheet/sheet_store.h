@@ -39,13 +39,11 @@ struct StoredColumn {
     bool hidden = false;
 };
 
-struct SheetStore {
-    QString name;
-    std::vector<StoredRow> rows;
+// A sheet's layout beyond its cells. An xlsx file's reader fills one of
+// these with the file's own style numbers when a workbook is opened as a
+// model (templates).
+struct SheetLayout {
     std::map<int, StoredColumn> columns; // by column number
-    std::vector<CellRange> merges;
-    std::vector<Hyperlink> hyperlinks;
-    std::map<CellRef, std::vector<RichRun>> richText;
     std::optional<CellRange> autoFilter;
     bool summaryAbove = false;
     bool summaryLeft = false;
@@ -54,6 +52,14 @@ struct SheetStore {
     double defaultColumnWidth = 8.43;
     CellRef freezeAt{0, 0}; // first unfrozen cell; {0, 0} none
     PageSetup page;
+};
+
+struct SheetStore : SheetLayout {
+    QString name;
+    std::vector<StoredRow> rows;
+    std::vector<CellRange> merges;
+    std::vector<Hyperlink> hyperlinks;
+    std::map<CellRef, std::vector<RichRun>> richText;
 
     const StoredCell* cell(int row, int column) const
     {

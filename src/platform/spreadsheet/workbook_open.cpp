@@ -94,22 +94,14 @@ Workbook Workbook::open(const QString& path)
             SheetInfo info = backend.read(i, sink, &layout);
             store.merges = std::move(info.merges);
             store.hyperlinks = std::move(info.hyperlinks);
-            for (auto& [column, c] : layout.columns) {
-                StoredColumn stored = c;
+            static_cast<SheetLayout&>(store) = std::move(layout);
+            // The file's style numbers become the workbook's styles.
+            for (auto& [column, c] : store.columns) {
                 if (c.style)
-                    stored.style = sink.style(*c.style);
-                if (stored.style == 0u)
-                    stored.style.reset();
-                store.columns[column] = stored;
+                    c.style = sink.style(*c.style);
+                if (c.style == 0u)
+                    c.style.reset();
             }
-            store.autoFilter = layout.autoFilter;
-            store.summaryAbove = layout.summaryAbove;
-            store.summaryLeft = layout.summaryLeft;
-            store.activeCell = layout.activeCell;
-            store.defaultRowHeight = layout.defaultRowHeight;
-            store.defaultColumnWidth = layout.defaultColumnWidth;
-            store.freezeAt = layout.freezeAt;
-            store.page = layout.page;
         }
         return book;
     }

@@ -12,20 +12,6 @@
 
 namespace velmora::sheet {
 
-// What an xlsx sheet says about its layout beyond cells: taken only when a
-// workbook is loaded as a model (templates).
-struct SheetLayout {
-    std::map<int, StoredColumn> columns; // style holds the file's xf index
-    std::optional<CellRange> autoFilter;
-    bool summaryAbove = false;
-    bool summaryLeft = false;
-    CellRef activeCell{1, 1};
-    double defaultRowHeight = 15;
-    double defaultColumnWidth = 8.43;
-    CellRef freezeAt{0, 0};
-    PageSetup page;
-};
-
 // A run of rich text in the shared-string table: its characters (UTF-16
 // units) and, when the run has its own properties, its font.
 struct FileRichRun {
