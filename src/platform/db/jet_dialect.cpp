@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <vector>
+
 namespace velmora::db {
 namespace {
 
@@ -65,23 +67,30 @@ QString translateTwoTableUpdate(const QString& sql)
 
 QString translateDdl(QString sql)
 {
-    static const Re counter(QStringLiteral(R"(\bCOUNTER(\s+CONSTRAINT\s+\w+)?(\s+PRIMARY\s+KEY)?)"), kCi);
-    sql.replace(counter, QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"));
-    static const Re yesNo(QStringLiteral(R"(\b(YESNO|BIT)\b)"), kCi);
-    sql.replace(yesNo, QStringLiteral("INTEGER"));
-    static const Re defaultNo(QStringLiteral(R"(\bdefault\s+(NO|FALSE)\b)"), kCi);
-    sql.replace(defaultNo, QStringLiteral("DEFAULT 0"));
-    static const Re defaultYes(QStringLiteral(R"(\bdefault\s+(YES|TRUE)\b)"), kCi);
-    sql.replace(defaultYes, QStringLiteral("DEFAULT 1"));
-    static const Re defaultNow(QStringLiteral(R"(\bdefault\s+now(\(\))?)"), kCi);
-    sql.replace(defaultNow, QStringLiteral("DEFAULT (julianday('now','localtime')-2415018.5)"));
-    static const Re real(QStringLiteral(R"(\b(CURRENCY|DATETIME|DATE|FLOAT|DOUBLE|SINGLE)\b(?!\s*\())"), kCi);
-    sql.replace(real, QStringLiteral("REAL"));
-    static const Re longInt(QStringLiteral(R"(\bLONG\b)"), kCi);
-    sql.replace(longInt, QStringLiteral("INTEGER"));
-    static const Re text(QStringLiteral(R"(\b(VARCHAR\s*\(\s*\d+\s*\)|TEXT\s*\(\s*\d+\s*\)|MEMO\b|TEXT\b)(?!\s*\()(?!\s+COLLATE))"), kCi);
-    sql.replace(text, QStringLiteral("\\1 COLLATE NOCASE"));
-    sql.replace(Re(QStringLiteral(R"(\bMEMO COLLATE)"), kCi), QStringLiteral("TEXT COLLATE"));
+    struct Rule {
+        Re pattern;
+        QString replacement;
+    };
+    // In this order: MEMO is marked no-case as text first, then renamed.
+    static const std::vector<Rule> rules = [] {
+        std::vector<Rule> r;
+        auto add = [&](const char* pattern, const char* replacement) {
+            r.push_back({Re(QString::fromUtf8(pattern), kCi), QString::fromUtf8(replacement)});
+        };
+        add(R"(\bCOUNTER(\s+CONSTRAINT\s+\w+)?(\s+PRIMARY\s+KEY)?)", "INTEGER PRIMARY KEY AUTOINCREMENT");
+        add(R"(\b(YESNO|BIT)\b)", "INTEGER");
+        add(R"(\bdefault\s+(NO|FALSE)\b)", "DEFAULT 0");
+        add(R"(\bdefault\s+(YES|TRUE)\b)", "DEFAULT 1");
+        add(R"(\bdefault\s+now(\(\))?)", "DEFAULT (julianday('now','localtime')-2415018.5)");
+        add(R"(\b(CURRENCY|DATETIME|DATE|FLOAT|DOUBLE|SINGLE)\b(?!\s*\())", "REAL");
+        add(R"(\bLONG\b)", "INTEGER");
+        add(R"(\b(VARCHAR\s*\(\s*\d+\s*\)|TEXT\s*\(\s*\d+\s*\)|MEMO\b|TEXT\b)(?!\s*\()(?!\s+COLLATE))",
+            "\\1 COLLATE NOCASE");
+        add(R"(\bMEMO COLLATE)", "TEXT COLLATE");
+        return r;
+    }();
+    for (const Rule& rule : rules)
+        sql.replace(rule.pattern, rule.replacement);
     return sql;
 }
 
