@@ -1,4 +1,4 @@
-// The currency tests' own main: widget tests need one QApplication that
+// The currency panel tests' own main: widget tests need one QApplication that
 // lives exactly as long as the tests do.
 #include <QApplication>
 

@@ -95,6 +95,12 @@ struct SetupTabTest : ::testing::Test {
     SheetSettings sheetRow(const QString& sheet) { return *ReadSheet(d.priceDb, kName, sheet); }
 };
 
+TEST(PriceListView, DateColour)
+{
+    EXPECT_EQ(DatesLabelColor(100, 110), QColor(0, 0, 128));
+    EXPECT_EQ(DatesLabelColor(100, 111), QColor(255, 0, 0));
+}
+
 TEST_F(SetupTabTest, ChoosingTheWorkbookSyncsTheSheetsAndOpensTheView)
 {
     ASSERT_NO_FATAL_FAILURE(chooseWorkbook());

@@ -236,10 +236,8 @@ TEST_F(SaveTest, ARenameCarriesTheSheetSettings)
     EXPECT_FALSE(ReadSheet(d.priceDb, "Альфа", "Лист1"));
 }
 
-TEST(PriceListView, DateColourAndInfoText)
+TEST(PriceListView, InfoTextAndConversionFactor)
 {
-    EXPECT_EQ(DatesLabelColor(100, 110), QColor(0, 0, 128));
-    EXPECT_EQ(DatesLabelColor(100, 111), QColor(255, 0, 0));
     const QString none = PriceListInfoText("А", GoodsSummary{}, 2);
     EXPECT_TRUE(none.contains("Дата обновления:     \n")) << none.toStdString();
     EXPECT_FALSE(none.contains("1899"));

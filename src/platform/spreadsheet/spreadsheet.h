@@ -3,7 +3,8 @@
 // The spreadsheet layer: reading supplier workbooks, and making the
 // program's own workbooks from templates. Namespace velmora::sheet; CMake
 // target velmora_spreadsheet (the sheet view: velmora_sheetview, see
-// view/sheet_view.h).
+// view/sheet_view.h; handing a workbook to the desktop: velmora_sheet_handover,
+// see handover.h).
 //
 // Reading a price list (.xlsx, .xls, .csv), streamed, one sheet at a time:
 //

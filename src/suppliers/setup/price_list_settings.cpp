@@ -9,11 +9,6 @@
 
 namespace velmora {
 
-QColor DatesLabelColor(qint64 datesDayNumber, qint64 todayDayNumber)
-{
-    return todayDayNumber - datesDayNumber < 11 ? QColor(0, 0, 128) : QColor(255, 0, 0);
-}
-
 QString PriceListInfoText(const QString& name, const GoodsSummary& goods, int sheetCount)
 {
     const QString date = goods.firstDates ? db::dateFromDayNumber(double(*goods.firstDates)).toString(QStringLiteral("dd.MM.yyyy"))

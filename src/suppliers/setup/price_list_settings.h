@@ -5,16 +5,12 @@
 #include "suppliers/tree/rename_price_list.h"
 #include "suppliers/tree/supplier_commands.h"
 
-#include <QColor>
 #include <QString>
 
 #include <array>
 #include <optional>
 
 namespace velmora {
-
-// Label_Dates: navy while the list was loaded less than 11 days ago, red after.
-QColor DatesLabelColor(qint64 datesDayNumber, qint64 todayDayNumber);
 
 // StaticText_InfoPrice: name, date of the first goods row (empty without
 // goods), number of sheet rows, number of goods.

@@ -61,6 +61,11 @@ const QString kHistorySuffix = QStringLiteral("_PriceHistoryLoad");
 
 } // namespace
 
+QColor DatesLabelColor(qint64 datesDayNumber, qint64 todayDayNumber)
+{
+    return todayDayNumber - datesDayNumber < 11 ? QColor(0, 0, 128) : QColor(255, 0, 0);
+}
+
 PriceListSetupTab::PriceListSetupTab(db::Connection& priceDb, db::Connection& orderDb, QWidget* parent)
     : QWidget(parent), priceDb_(priceDb), orderDb_(orderDb)
 {

@@ -4,6 +4,7 @@
 #include "platform/files/message_sink.h"
 #include "suppliers/setup/sheet_settings.h"
 
+#include <QColor>
 #include <QWidget>
 
 #include <array>
@@ -25,6 +26,9 @@ class SheetView;
 }
 
 namespace velmora {
+
+// Label_Dates: navy while the list was loaded less than 11 days ago, red after.
+QColor DatesLabelColor(qint64 datesDayNumber, qint64 todayDayNumber);
 
 // The tab "Настройки прайс-листов" (TabSheet_PostavSetup): one price list's
 // name, file, conversion factor and contact card, its sheet rows, and per

@@ -1,6 +1,5 @@
 #include "suppliers/tree/supplier_address.h"
 
-#include <QDesktopServices>
 #include <QRegularExpression>
 
 namespace velmora {
@@ -44,7 +43,7 @@ void OpenSupplierAddress(const QString& labelText, const MessageSink& messages,
     if (labelText.trimmed().isEmpty())
         return;
     const QUrl url = SupplierAddressUrl(labelText);
-    const bool opened = url.isValid() && (open ? open(url) : QDesktopServices::openUrl(url));
+    const bool opened = url.isValid() && open && open(url);
     if (!opened && messages)
         messages(SupplierAddressFailureText(labelText));
 }

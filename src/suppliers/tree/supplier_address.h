@@ -19,9 +19,9 @@ QUrl SupplierAddressUrl(const QString& labelText);
 QString SupplierAddressFailureText(const QString& labelText);
 
 // Label_siteClick / Label_webClick: an empty label does nothing; an address
-// that may be opened goes to `open` (the desktop's handler when none is
-// given); a refused address or a failed open shows the failure message.
+// that may be opened goes to `open` (the window passes the desktop's
+// handler); a refused address or a failed open shows the failure message.
 void OpenSupplierAddress(const QString& labelText, const MessageSink& messages,
-                         const std::function<bool(const QUrl&)>& open = {});
+                         const std::function<bool(const QUrl&)>& open);
 
 } // namespace velmora
