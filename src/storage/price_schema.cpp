@@ -123,29 +123,32 @@ QList<TableDef> makePriceTables()
                         {"Postav", text(100)}}};
 
     // The shop's own catalogue.
-    tables << TableDef{"price_main",
-                       {{"Code", integer()},
-                        {"Art", text(15)},
-                        {"Kategor", text(50)},
-                        {"Tovar", text(200)},
-                        {"PriceBase", real()},
-                        {"Nacen", integer()},
-                        {"Price_1", real()},
-                        {"Dates", integer()},
-                        {"Garant", text(50)},
-                        {"Sale", yesNo()},
-                        {"SuperPrice", yesNo()}},
-                       {{"Code", {"Code"}}, {"Kategor", {"Kategor"}}}};
-    tables << TableDef{"Tovar_tree",
-                       {{"Code", integer()},
-                        {"Parent", integer()},
-                        {"Pos", integer()},
-                        {"HCh_T", integer()},
-                        {"Picture", integer()},
-                        {"Comment", text(135)},
-                        {"Nacen", integer()},
-                        {"Garant", text(50)}},
-                       {{"Code", {"Code"}}, {"Parent_Pos", {"Parent", "Pos"}}}};
+    const TableDef priceMain{"price_main",
+                            {{"Code", integer()},
+                             {"Art", text(15)},
+                             {"Kategor", text(50)},
+                             {"Tovar", text(200)},
+                             {"PriceBase", real()},
+                             {"Nacen", integer()},
+                             {"Price_1", real()},
+                             {"Dates", integer()},
+                             {"Garant", text(50)},
+                             {"Sale", yesNo()},
+                             {"SuperPrice", yesNo()}},
+                            // A group's goods in name order; article look-ups.
+                            {{"Code", {"Code"}}, {"Kategor_Tovar", {"Kategor", "Tovar"}}, {"Art", {"Art"}}}};
+    tables << priceMain;
+    const TableDef tovarTree{"Tovar_tree",
+                            {{"Code", integer()},
+                             {"Parent", integer()},
+                             {"Pos", integer()},
+                             {"HCh_T", integer()},
+                             {"Picture", integer()},
+                             {"Comment", text(135)},
+                             {"Nacen", integer()},
+                             {"Garant", text(50)}},
+                            {{"Code", {"Code"}}, {"Parent_Pos", {"Parent", "Pos"}}}};
+    tables << tovarTree;
     tables << TableDef{"Price_Tovar_Info",
                        {{"Code", integer()},
                         {"Art", text(15)},
@@ -153,8 +156,60 @@ QList<TableDef> makePriceTables()
                         {"pictures", text(255)},
                         {"Comment", text(255)}},
                        {{"Code", {"Code"}}}};
+    // The catalogue as it stood before the last import, for its restore.
+    tables << TableDef{"Tovar_tree_history", tovarTree.columns};
+    tables << TableDef{"price_main_history", priceMain.columns};
+    // Goods with their group names by level, filled by other programs.
+    tables << TableDef{"New_tovar",
+                       {{"id", integer()},
+                        {"kategoria", text(135)},
+                        {"gr", text(135)},
+                        {"podgr1", text(135)},
+                        {"podgr2", text(135)},
+                        {"podgr3", text(135)},
+                        {"art", text(15)},
+                        {"name", text(200)},
+                        {"price1", real()}},
+                       {{"id", {"id"}}}};
 
-    // Matching: the combined price and the loading windows' suppliers.
+    // Matching: each good's criteria and exclusion words (an empty word is
+    // '', never NULL), the supplier items waiting to be matched, the trash
+    // bin, the correspondences, the combined price, the automatic
+    // matching's proposals and scratch tables, the loading windows'
+    // suppliers.
+    tables << TableDef{"krit",
+                       {{"Code_krit", integer()},
+                        {"Krit_1", textNotNull(60)},
+                        {"Krit_2", textNotNull(50)},
+                        {"Krit_3", textNotNull(50)},
+                        {"Krit_4", textNotNull(50)},
+                        {"Krit_5", textNotNull(50)}},
+                       {{"Code_krit", {"Code_krit"}}}};
+    tables << TableDef{"kritiskl", {{"Code_KritIskl", integer()}, {"KritIskl", textNotNull(50)}},
+                       {{"Code_KritIskl", {"Code_KritIskl"}}}};
+    const QList<ColumnDef> supplierItem = {{"Art", text(30)},
+                                           {"Tovar", text(200)},
+                                           {"Price", real()},
+                                           {"Pricemax", real()},
+                                           {"Postavshik", text(50)},
+                                           {"Check_sootv", text(5)},
+                                           {"Check_obrab", text(5)},
+                                           {"Dates", integer()},
+                                           {"Garant", text(50)},
+                                           {"Sklad", text(50)}};
+    tables << TableDef{"price_all", QList<ColumnDef>{{"Number", counter()}} + supplierItem,
+                       {{"Postav_Check_sootv", {"Postavshik", "Check_sootv"}}}};
+    tables << TableDef{"price_one", supplierItem};
+    tables << TableDef{"musor", supplierItem};
+    tables << TableDef{"sootv",
+                       {{"Code", integer()},
+                        {"Art", text(30)},
+                        {"Tovar", text(200)},
+                        {"Postavshik", text(50)},
+                        {"Art_obrab", text(5)}},
+                       {{"Code", {"Code"}},
+                        {"Postav_Art", {"Postavshik", "Art"}},
+                        {"Postav_Tovar", {"Postavshik", "Tovar"}}}};
     tables << TableDef{"svod",
                        {{"Art", text(30)},
                         {"Tovar", text(200)},
@@ -167,6 +222,24 @@ QList<TableDef> makePriceTables()
                         {"Garant", text(50)},
                         {"Sklad", text(50)}},
                        {{"Code_sootv_Postav", {"Code_sootv", "Postavshik"}}, {"Postav", {"Postavshik"}}}};
+    tables << TableDef{"Sootv_All",
+                       {{"Code", integer()},
+                        {"Art", text(30)},
+                        {"Tovar", text(200)},
+                        {"Postavshik", text(50)},
+                        {"Check_sootv", text(5)},
+                        {"Price", real()},
+                        {"Pricemax", real()},
+                        {"Tovar_main", text(200)},
+                        {"Number_ost", integer()},
+                        {"Dates", integer()},
+                        {"Garant", text(50)},
+                        {"Sklad", text(50)}},
+                       {{"Code", {"Code"}}, {"Number_ost", {"Number_ost"}}}};
+    tables << TableDef{"Sootv_temp",
+                       {{"Number", integer()}, {"Tovar", text(200)}, {"Code", integer()}, {"KritNum", text(5)}}};
+    tables << TableDef{"Price_temp",
+                       {{"Code", integer()}, {"Art", text(30)}, {"Tovar", text(200)}, {"Postavshik", text(50)}}};
     tables << TableDef{"postavshik",
                        {{"Postavshik", text(50)},
                         {"Path", text(250)},

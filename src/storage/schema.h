@@ -90,7 +90,8 @@ public:
 
 // Brings older databases up to the current schema (start-up): in the price
 // database AllPriceHistory, AllTovarValuta and, with the brand-priority
-// switch, BrendPriory, and the offers' search index (goods_search_index.h,
+// switch, BrendPriory, the own catalogue's and the matching tables with
+// every index of theirs, and the offers' search index (goods_search_index.h,
 // built from the offers already there); in the order database AllZakazFull and AllClientZakaz
 // when missing, the column AllZakazFull.TovarNumber and SelectTempPostav.
 // The schema catalogue tells what is missing; each database's changes run

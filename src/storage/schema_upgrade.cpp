@@ -3,6 +3,7 @@
 #include "goods_search_index.h"
 
 #include "platform/db/db_error.h"
+#include "platform/db/jet_dialect.h"
 
 #include <sqlite3.h>
 
@@ -21,32 +22,27 @@ public:
 
     bool hasTable(const QString& table) const
     {
-        try {
-            return connection_.tableExists(table);
-        } catch (const db::DbError& e) {
-            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
-                                  .arg(connection_.path(), e.message()));
-        }
+        return inspect([&] { return connection_.tableExists(table); });
     }
 
     bool hasColumn(const QString& table, const QString& column) const
     {
-        try {
-            return connection_.columnExists(table, column);
-        } catch (const db::DbError& e) {
-            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
-                                  .arg(connection_.path(), e.message()));
-        }
+        return inspect([&] { return connection_.columnExists(table, column); });
+    }
+
+    bool hasIndex(const QString& index) const
+    {
+        return inspect([&] {
+            return connection_
+                       .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?1"), {index})
+                       .toInt()
+                > 0;
+        });
     }
 
     bool indexCurrent() const
     {
-        try {
-            return supplierGoodsIndexCurrent(connection_);
-        } catch (const db::DbError& e) {
-            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
-                                  .arg(connection_.path(), e.message()));
-        }
+        return inspect([&] { return supplierGoodsIndexCurrent(connection_); });
     }
 
     bool readOnly() const { return sqlite3_db_readonly(connection_.handle(), "main") == 1; }
@@ -79,6 +75,18 @@ public:
     }
 
 private:
+    // Reads the schema catalogue; a failure names the database.
+    template <typename Read>
+    bool inspect(const Read& read) const
+    {
+        try {
+            return read();
+        } catch (const db::DbError& e) {
+            throw SchemaError(QStringLiteral("Не удалось прочитать структуру базы данных %1:\n%2")
+                                  .arg(connection_.path(), e.message()));
+        }
+    }
+
     db::Connection& connection_;
     std::optional<db::Transaction> transaction_;
 };
@@ -89,6 +97,31 @@ void ensureTable(UpgradeSession& session, const TableDef& table)
         session.change(QStringLiteral("таблица ") + table.name,
                        [&table](db::Connection& c) { createTable(c, table); });
 }
+
+// A table that was there before its look-ups were indexed gets the missing
+// indexes; those it has are left as they are.
+void ensureTableWithIndexes(UpgradeSession& session, const TableDef& table)
+{
+    if (!session.hasTable(table.name)) {
+        ensureTable(session, table);
+        return;
+    }
+    const QStringList statements = createIndexSql(table);
+    for (qsizetype i = 0; i < table.indexes.size(); ++i) {
+        const QString name = db::uniqueIndexName(table.name, table.indexes.at(i).name);
+        if (!session.hasIndex(name))
+            session.change(QStringLiteral("индекс ") + name,
+                           [&statement = statements.at(i)](db::Connection& c) { c.exec(statement); });
+    }
+}
+
+// The own catalogue and the matching tables, in the order they refer to
+// each other.
+const char* const kCatalogueTables[] = {
+    "price_main", "Tovar_tree", "Price_Tovar_Info", "Tovar_tree_history", "price_main_history", "New_tovar",
+    "krit",       "kritiskl",   "price_all",        "price_one",          "musor",              "sootv",
+    "svod",       "Sootv_All",  "Sootv_temp",       "Price_temp",
+};
 
 } // namespace
 
@@ -106,6 +139,8 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
     ensureTable(price, priceTable(QStringLiteral("AllTovarValuta")));
     if (brendPrioryOn)
         ensureTable(price, priceTable(QStringLiteral("BrendPriory")));
+    for (const char* table : kCatalogueTables)
+        ensureTableWithIndexes(price, priceTable(QString::fromLatin1(table)));
 
     // The search index, built from the offers already there. Its
     // definition is checked as a whole, so a change to it rebuilds it once.

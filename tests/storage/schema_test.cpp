@@ -51,8 +51,31 @@ const TableCase kPriceTables[] = {
     {"Tovar_tree", "Code INTEGER, Parent INTEGER, Pos INTEGER, HCh_T INTEGER, Picture INTEGER, Comment VARCHAR(135), "
                    "Nacen INTEGER, Garant VARCHAR(50)"},
     {"Price_Tovar_Info", "Code INTEGER, Art VARCHAR(15), URL VARCHAR(255), pictures VARCHAR(255), Comment VARCHAR(255)"},
+    {"Tovar_tree_history", "Code INTEGER, Parent INTEGER, Pos INTEGER, HCh_T INTEGER, Picture INTEGER, "
+                           "Comment VARCHAR(135), Nacen INTEGER, Garant VARCHAR(50)"},
+    {"price_main_history", "Code INTEGER, Art VARCHAR(15), Kategor VARCHAR(50), Tovar VARCHAR(200), PriceBase REAL, "
+                           "Nacen INTEGER, Price_1 REAL, Dates INTEGER, Garant VARCHAR(50), Sale INTEGER, "
+                           "SuperPrice INTEGER"},
+    {"New_tovar", "id INTEGER, kategoria VARCHAR(135), gr VARCHAR(135), podgr1 VARCHAR(135), podgr2 VARCHAR(135), "
+                  "podgr3 VARCHAR(135), art VARCHAR(15), name VARCHAR(200), price1 REAL"},
+    {"krit", "Code_krit INTEGER, Krit_1 VARCHAR(60), Krit_2 VARCHAR(50), Krit_3 VARCHAR(50), Krit_4 VARCHAR(50), "
+             "Krit_5 VARCHAR(50)"},
+    {"kritiskl", "Code_KritIskl INTEGER, KritIskl VARCHAR(50)"},
+    {"price_all", "Number* INTEGER, Art VARCHAR(30), Tovar VARCHAR(200), Price REAL, Pricemax REAL, "
+                  "Postavshik VARCHAR(50), Check_sootv VARCHAR(5), Check_obrab VARCHAR(5), Dates INTEGER, "
+                  "Garant VARCHAR(50), Sklad VARCHAR(50)"},
+    {"price_one", "Art VARCHAR(30), Tovar VARCHAR(200), Price REAL, Pricemax REAL, Postavshik VARCHAR(50), "
+                  "Check_sootv VARCHAR(5), Check_obrab VARCHAR(5), Dates INTEGER, Garant VARCHAR(50), Sklad VARCHAR(50)"},
+    {"musor", "Art VARCHAR(30), Tovar VARCHAR(200), Price REAL, Pricemax REAL, Postavshik VARCHAR(50), "
+              "Check_sootv VARCHAR(5), Check_obrab VARCHAR(5), Dates INTEGER, Garant VARCHAR(50), Sklad VARCHAR(50)"},
+    {"sootv", "Code INTEGER, Art VARCHAR(30), Tovar VARCHAR(200), Postavshik VARCHAR(50), Art_obrab VARCHAR(5)"},
     {"svod", "Art VARCHAR(30), Tovar VARCHAR(200), Price REAL, Pricemax REAL, Postavshik VARCHAR(50), "
              "Code_sootv INTEGER, Obrab VARCHAR(5), Dates INTEGER, Garant VARCHAR(50), Sklad VARCHAR(50)"},
+    {"Sootv_All", "Code INTEGER, Art VARCHAR(30), Tovar VARCHAR(200), Postavshik VARCHAR(50), Check_sootv VARCHAR(5), "
+                  "Price REAL, Pricemax REAL, Tovar_main VARCHAR(200), Number_ost INTEGER, Dates INTEGER, "
+                  "Garant VARCHAR(50), Sklad VARCHAR(50)"},
+    {"Sootv_temp", "Number INTEGER, Tovar VARCHAR(200), Code INTEGER, KritNum VARCHAR(5)"},
+    {"Price_temp", "Code INTEGER, Art VARCHAR(30), Tovar VARCHAR(200), Postavshik VARCHAR(50)"},
     {"postavshik", "Postavshik VARCHAR(50), Path VARCHAR(250), Column_art INTEGER, Column_Tovar INTEGER, "
                    "Column_Price INTEGER, Column_Pricemax INTEGER, Column_Garant INTEGER, Column_Sklad INTEGER, "
                    "Sheet INTEGER, Art_obrab VARCHAR(5), Obrab VARCHAR(5), Dates INTEGER, Obrab_Def VARCHAR(5)"},
@@ -188,6 +211,21 @@ TEST_F(StorageTest, PriceDatabaseIndexesTheJoinAndFilterKeys)
         {"AllPriceHistory_Postav_Tovar", "AllPriceHistory", "Postavshik,Tovar"},
         {"settings_ParName", "settings", "ParName"},
         {"svod_Code_sootv_Postav", "svod", "Code_sootv,Postavshik"},
+        {"price_main_Code", "price_main", "Code"},
+        {"price_main_Kategor_Tovar", "price_main", "Kategor,Tovar"},
+        {"price_main_Art", "price_main", "Art"},
+        {"Tovar_tree_Code", "Tovar_tree", "Code"},
+        {"Tovar_tree_Parent_Pos", "Tovar_tree", "Parent,Pos"},
+        {"Price_Tovar_Info_Code", "Price_Tovar_Info", "Code"},
+        {"New_tovar_id", "New_tovar", "id"},
+        {"krit_Code_krit", "krit", "Code_krit"},
+        {"kritiskl_Code_KritIskl", "kritiskl", "Code_KritIskl"},
+        {"price_all_Postav_Check_sootv", "price_all", "Postavshik,Check_sootv"},
+        {"sootv_Code", "sootv", "Code"},
+        {"sootv_Postav_Art", "sootv", "Postavshik,Art"},
+        {"sootv_Postav_Tovar", "sootv", "Postavshik,Tovar"},
+        {"Sootv_All_Code", "Sootv_All", "Code"},
+        {"Sootv_All_Number_ost", "Sootv_All", "Number_ost"},
     };
     for (const IndexCase& i : cases) {
         EXPECT_EQ(c.scalar(QStringLiteral("SELECT tbl_name FROM sqlite_master WHERE type='index' AND name=?1"),
@@ -266,6 +304,17 @@ TEST_F(StorageTest, NewRowsGetTheDefaultsOfTheirColumns)
     EXPECT_EQ(z.text(2), QString());
     EXPECT_EQ(z.value(3), QVariant(1.0));
     EXPECT_EQ(z.value(4), QVariant(qlonglong(0)));
+}
+
+TEST_F(StorageTest, CriteriaAndExclusionWordsAreNeverNull)
+{
+    createPriceDatabase(path(QStringLiteral("PRICE.vdb")));
+    db::Connection c(path(QStringLiteral("PRICE.vdb")));
+    c.exec(QStringLiteral("INSERT INTO krit (Code_krit, Krit_1) VALUES (7, 'ram'); INSERT INTO kritiskl (Code_KritIskl) VALUES (7)"));
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT Krit_1 || '+' || Krit_2 || Krit_3 || Krit_4 || Krit_5 || '+' FROM krit")).toString(),
+              QStringLiteral("ram++"));
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT KritIskl = '' FROM kritiskl")).toInt(), 1);
+    EXPECT_THROW(c.exec(QStringLiteral("INSERT INTO krit (Code_krit, Krit_2) VALUES (7, NULL)")), db::DbError);
 }
 
 TEST_F(StorageTest, ParametersStartWithTheirSixBlankRows)

@@ -83,6 +83,40 @@ TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsPriceHistoryAndQuotedPrices)
               QStringLiteral("Монитор"));
 }
 
+TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsTheCatalogueAndMatchingTablesWithTheirIndexes)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    const QStringList added = {"Tovar_tree_history", "price_main_history", "New_tovar", "krit",       "kritiskl",
+                               "price_all",          "price_one",          "musor",     "sootv",      "Sootv_All",
+                               "Sootv_temp",         "Price_temp"};
+    {
+        // As earlier builds made it: the goods and groups without their
+        // newer look-up indexes, no matching tables.
+        db::Connection c(pricePath());
+        for (const QString& table : added)
+            c.exec(QStringLiteral("DROP TABLE \"%1\"").arg(table));
+        c.exec(QStringLiteral("DROP INDEX price_main_Art; DROP INDEX price_main_Kategor_Tovar;"
+                              "INSERT INTO price_main (Code, Kategor, Tovar) VALUES (1, '5', 'Ёлка');"
+                              "INSERT INTO Tovar_tree (Code, Parent, Pos, Comment) VALUES (5, 0, 1, 'Праздник')"));
+    }
+    upgrade(false);
+
+    db::Connection price(pricePath());
+    for (const QString& table : added)
+        EXPECT_EQ(price.columnNames(table), columnNamesOf(priceTable(table))) << table.toStdString();
+    for (const char* index : {"price_main_Art", "price_main_Kategor_Tovar", "krit_Code_krit", "sootv_Postav_Tovar"})
+        EXPECT_EQ(price.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?1"),
+                               {QString::fromLatin1(index)})
+                      .toInt(),
+                  1)
+            << index;
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT Tovar FROM price_main WHERE Kategor='5'")).toString(),
+              QStringLiteral("Ёлка"));
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT Comment FROM Tovar_tree WHERE Code=5")).toString(),
+              QStringLiteral("Праздник"));
+}
+
 // Offers found through the search index, as the search asks it.
 int indexedOffers(const db::Connection& price, const QString& text)
 {
