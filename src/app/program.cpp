@@ -13,6 +13,9 @@ namespace {
 UserDialogs completeDialogs(UserDialogs dialogs, bool interactive)
 {
     const UserDialogs fallback = interactive ? messageBoxDialogs() : scriptedDialogs();
+    // Errors go where the caller's messages go, when it gave only those.
+    if (!dialogs.error)
+        dialogs.error = dialogs.message ? dialogs.message : fallback.error;
     if (!dialogs.message)
         dialogs.message = fallback.message;
     if (!dialogs.confirm)

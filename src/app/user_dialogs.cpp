@@ -22,6 +22,9 @@ UserDialogs messageBoxDialogs()
     dialogs.message = [](const QString& text) {
         QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), displayText(text));
     };
+    dialogs.error = [](const QString& text) {
+        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), displayText(text));
+    };
     dialogs.confirm = [](const QString& text) {
         return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(), displayText(text),
                                      QMessageBox::Yes | QMessageBox::No)
@@ -40,6 +43,7 @@ UserDialogs scriptedDialogs()
         std::fprintf(stderr, "%s\n", displayText(text).toLocal8Bit().constData());
         std::fflush(stderr);
     };
+    dialogs.error = dialogs.message;
     dialogs.confirm = [](const QString& text) {
         std::fprintf(stderr, "%s [No]\n", displayText(text).toLocal8Bit().constData());
         std::fflush(stderr);

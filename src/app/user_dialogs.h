@@ -13,10 +13,12 @@ namespace velmora {
 // The dialogs the start-up and the main window put to the user. Windows use
 // message boxes; tests and scripted runs replace them.
 struct UserDialogs {
-    // A notice or error with one OK button.
+    // A notice with one OK button.
     MessageSink message;
+    // An error with one OK button.
+    MessageSink error;
     // A question with Yes and No; true for Yes.
-    std::function<bool(const QString& text)> confirm;
+    Question confirm;
     // An open-file dialog; an empty name when cancelled.
     std::function<QString(QWidget* parent, const QString& filter)> openFileName;
 };

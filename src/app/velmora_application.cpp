@@ -2,8 +2,6 @@
 
 #include "user_dialogs.h"
 
-#include <QMessageBox>
-
 #include <cstdio>
 #include <exception>
 
@@ -39,7 +37,7 @@ void VelmoraApplication::reportError(const QString& text)
     if (errorSink_)
         errorSink_(text);
     else
-        QMessageBox::critical(activeWindow(), applicationName(), displayText(text));
+        messageBoxDialogs().error(text);
     reporting_ = false;
 }
 

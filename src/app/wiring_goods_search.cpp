@@ -7,6 +7,7 @@
 #include "storage/settings_store.h"
 #include "suppliers/currency/currency_panel.h"
 #include "suppliers/search/column_name_dialog.h"
+#include "suppliers/search/goods_card.h"
 #include "suppliers/search/goods_grid.h"
 #include "suppliers/search/goods_search_controller.h"
 #include "suppliers/search/supplier_goods_model.h"
@@ -114,6 +115,8 @@ void wireGoodsSearch(MainWiring& wiring)
     goods->grid()->setWidthSettings(&form.ADOConnection_Zakaz, wiring.orderSettings.get());
     if (form.dialogs().message)
         goods->setReporter(form.dialogs().message);
+    if (form.dialogs().error)
+        goods->card()->setErrorReporter(form.dialogs().error);
     goods->controller()->setBrendPriory(false);
 
     // Re-pricing and the other pieces clear LastFindText to have the same

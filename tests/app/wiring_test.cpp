@@ -7,6 +7,7 @@
 #include "app_environment.h"
 #include "app_test_support.h"
 #include "suppliers/currency/rate_settings.h"
+#include "suppliers/search/goods_card.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -396,6 +397,24 @@ TEST(WiredGoodsSearch, AColumnRenamedFromTheMenuRetitlesTheGrid)
     rename->trigger();
     EXPECT_EQ(grid->headerData(1, Qt::Horizontal).toString(), "Наименование");
     EXPECT_EQ(ReadSetting(form.ADOConnection_Zakaz, "Column_Tovar_Name", "TypeText", "").toString(), "Наименование");
+    form.close();
+}
+
+TEST(WiredGoodsSearch, TheCardsRefusedLinkIsReportedToTheUser)
+{
+    WiredInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    auto* card = form.findChild<search::GoodsCard*>("Panel_TovarViews");
+    ASSERT_NE(card, nullptr);
+    search::OfferCard offer;
+    offer.textNoName = QStringLiteral("/usr/bin/xterm");
+    card->showOffer(offer);
+    inst.messages.clear();
+    card->SpeedButton_StranaHyperLinkClick();
+    EXPECT_EQ(inst.messages, QStringList{search::kLinkFailedMessage + QStringLiteral("/usr/bin/xterm")});
     form.close();
 }
 

@@ -11,7 +11,6 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -167,22 +166,13 @@ void LoadQueuePanel::startNewFileTimer()
 
 void LoadQueuePanel::inform(const QString& text)
 {
-    if (environment_.inform) {
+    if (environment_.inform)
         environment_.inform(text);
-        return;
-    }
-    QString shown = text;
-    shown.replace(u'\r', u'\n');
-    QMessageBox::information(this, QString(), shown);
 }
 
 bool LoadQueuePanel::ask(const QString& text)
 {
-    if (environment_.ask)
-        return environment_.ask(text);
-    QString shown = text;
-    shown.replace(u'\r', u'\n');
-    return QMessageBox::question(this, QString(), shown, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return environment_.ask && environment_.ask(text);
 }
 
 void LoadQueuePanel::Button_LoadPriceClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/db/connection.h"
+#include "platform/files/message_sink.h"
 #include "storage/value_helpers.h"
 #include "suppliers/currency/currency_table.h"
 #include "suppliers/loader/load_queue_run.h"
@@ -33,10 +34,10 @@ struct LoadQueueEnvironment {
     db::Connection* orderDb = nullptr;
     // The current currency rates, copied at each start.
     std::function<CurrencyTable()> rates;
-    // A Yes/No question and an information message; the defaults show
-    // message boxes.
-    std::function<bool(const QString& text)> ask;
-    std::function<void(const QString& text)> inform;
+    // A Yes/No question and an information message (none: nothing is
+    // shown and the question is answered No).
+    Question ask;
+    MessageSink inform;
     QString userName;       // the login name written as UserAdminName
     QueuePauses pauses;
 };

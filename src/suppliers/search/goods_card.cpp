@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QToolButton>
 
 namespace velmora::search {
@@ -15,7 +14,6 @@ GoodsCard::GoodsCard(ContactsSource contacts, QWidget* parent)
     setObjectName(QStringLiteral("Panel_TovarViews"));
     setAutoFillBackground(true);
     openLink_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    reportError_ = [this](const QString& message) { QMessageBox::critical(this, QString(), message); };
 
     auto* grid = new QGridLayout(this);
     Edit_ViewsArt = addField(QStringLiteral("Edit_ViewsArt"), QStringLiteral("Артикул"), 0, 0);
@@ -120,7 +118,7 @@ void GoodsCard::openText(const QString& text)
     if (text.isEmpty())
         return;
     const std::optional<QUrl> url = linkTarget(text);
-    if (!url || !openLink_(*url))
+    if ((!url || !openLink_(*url)) && reportError_)
         reportError_(kLinkFailedMessage + text);
 }
 

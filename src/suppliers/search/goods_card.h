@@ -22,7 +22,8 @@ public:
 
     explicit GoodsCard(ContactsSource contacts, QWidget* parent = nullptr);
 
-    // Opening links and reporting failures; tests replace both.
+    // Opening links (the desktop's handler by default) and reporting
+    // failures (none: nothing is shown); tests replace both.
     void setLinkOpener(LinkOpener opener) { openLink_ = std::move(opener); }
     void setErrorReporter(ErrorReporter reporter) { reportError_ = std::move(reporter); }
 

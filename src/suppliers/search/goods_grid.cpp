@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 
 namespace velmora::search {
@@ -29,7 +28,6 @@ GoodsGrid::GoodsGrid(QWidget* parent) : QTableView(parent)
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &GoodsGrid::titleClicked);
     connect(this, &QTableView::doubleClicked, this, [this] { emit cardRequested(); });
 
-    report_ = [this](const QString& message) { QMessageBox::information(this, QString(), message); };
     for (const GoodsColumn& c : goodsColumns())
         widths_.push_back({c.designWidth, false});
     PopupMenu_Tovar = new QMenu(this);
@@ -103,7 +101,7 @@ void GoodsGrid::TovarColumnFixedClick()
     fixColumn(widths_, menuColumn_);
     FitTovarColumns();
     SaveTovarColumns();
-    report_(fixedColumnMessage(model() ? model()->headerData(menuColumn_, Qt::Horizontal).toString() : QString()));
+    report(fixedColumnMessage(model() ? model()->headerData(menuColumn_, Qt::Horizontal).toString() : QString()));
 }
 
 void GoodsGrid::TovarColumnNotVisibleClick()
@@ -123,7 +121,7 @@ void GoodsGrid::TovarColumnVisibleAllClick()
     applyWidths();
     if (shown > 0)
         FitTovarColumns();
-    report_(shownColumnsMessage(shown));
+    report(shownColumnsMessage(shown));
     SaveTovarColumns();
 }
 

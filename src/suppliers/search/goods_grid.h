@@ -25,6 +25,7 @@ public:
     // Where the widths are kept (order database); without it they live in
     // the window only.
     void setWidthSettings(db::Connection* orderDb, SettingsStore* orderSettings);
+    // Where the grid's messages go (none: nothing is shown).
     void setReporter(Reporter reporter) { report_ = std::move(reporter); }
 
     // The column-width manager: restore from the settings, fit to the
@@ -67,6 +68,11 @@ protected:
 private:
     void applyWidths();
     void storeWidths();
+    void report(const QString& message) const
+    {
+        if (report_)
+            report_(message);
+    }
 
     WidthTable widths_;
     db::Connection* orderDb_ = nullptr;

@@ -10,7 +10,6 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QResizeEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,14 +19,13 @@ namespace velmora::search {
 SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* parent)
     : QWidget(parent), priceDb_(priceDb)
 {
-    report_ = [this](const QString& message) { QMessageBox::warning(this, QString(), message); };
     // The grid's own messages go the same way.
     model_ = new SupplierGoodsModel(this);
     controller_ = new GoodsSearchController(priceDb_, *model_, this);
     searchBar_ = new SupplierSearchBar(*controller_, this);
     grid_ = new GoodsGrid(this);
     grid_->setGoodsModel(model_);
-    grid_->setReporter([this](const QString& message) { report_(message); });
+    grid_->setReporter([this](const QString& message) { report(message); });
     card_ = new GoodsCard([this](const QString& supplier) { return readSupplierContacts(priceDb_, supplier); }, this);
     chart_ = new SupplierPriceChart(this);
     chart_->setMinimumWidth(260);
@@ -54,7 +52,7 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
         Button_SortClear->show();
         chart_->DrawSupplierPriceChart(*model_);
     });
-    connect(controller_, &GoodsSearchController::searchFailed, this, [this](const QString& m) { report_(m); });
+    connect(controller_, &GoodsSearchController::searchFailed, this, [this](const QString& m) { report(m); });
     connect(grid_, &GoodsGrid::titleClicked, this,
             [this](int column) { controller_->sortByColumn(column, searchBar_->findText()); });
     connect(grid_, &GoodsGrid::currentRowChanged, this, &SupplierGoodsPanel::showCurrentRow);

@@ -40,7 +40,8 @@ public:
     SupplierPriceChart* chart() const { return chart_; }
     PriceHistoryPopup* priceHistory() const { return history_; }
 
-    // Where the failed-search message goes; a message box by default.
+    // Where the failed-search message and the grid's messages go (none:
+    // nothing is shown).
     void setReporter(Reporter reporter) { report_ = std::move(reporter); }
     // The grid titles: the user's column titles and the display currency.
     void setColumnTitles(const ColumnTitles& titles, const QString& currencyCode);
@@ -61,6 +62,11 @@ protected:
 private:
     void showCurrentRow(int row);
     void placeCard();
+    void report(const QString& message) const
+    {
+        if (report_)
+            report_(message);
+    }
 
     const db::Connection& priceDb_;
     Reporter report_;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -26,10 +25,6 @@ T* named(T* widget, const char* name)
 SupplierSelectionPanel::SupplierSelectionPanel(db::Connection& priceDb, db::Connection& orderDb, QWidget* parent)
     : QWidget(parent), priceDb_(priceDb), orderDb_(orderDb)
 {
-    ask_ = [this](const QString& text) {
-        return QMessageBox::question(this, QString(), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
-
     Panel_SelPostav = named(new QWidget(this), "Panel_SelPostav");
     List_SelPostav = named(new QListWidget(Panel_SelPostav), "List_SelPostav");
     Button_SelectAll = named(new QPushButton(QStringLiteral("Выбрать все "), Panel_SelPostav), "Button_SelectAll");
@@ -260,7 +255,7 @@ void SupplierSelectionPanel::BitBtn_TempDelClick()
     if (index < 0)
         return;
     QString name = ComboBox_TempSel->currentText();
-    if (ask_(QStringLiteral("Удалить шаблон \"%1\"?").arg(name))) {
+    if (ask_ && ask_(QStringLiteral("Удалить шаблон \"%1\"?").arg(name))) {
         QStringList before;
         for (int i = 0; i < ComboBox_TempSel->count(); ++i)
             before << ComboBox_TempSel->itemText(i);

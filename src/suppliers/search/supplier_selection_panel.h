@@ -2,6 +2,8 @@
 
 #include "supplier_selection.h"
 
+#include "platform/files/message_sink.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -22,11 +24,9 @@ namespace velmora::search {
 class SupplierSelectionPanel : public QWidget {
     Q_OBJECT
 public:
-    using Question = std::function<bool(const QString& text)>;
-
     SupplierSelectionPanel(db::Connection& priceDb, db::Connection& orderDb, QWidget* parent = nullptr);
 
-    // The Yes/No question; tests replace it.
+    // The Yes/No question (none: answered No).
     void setQuestion(Question question) { ask_ = std::move(question); }
 
     void FillTemplateLists(const QString& templateName);

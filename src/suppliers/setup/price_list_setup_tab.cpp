@@ -18,7 +18,6 @@
 #include "suppliers/tree/supplier_commands.h"
 #include "suppliers/tree/supplier_tree.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -33,7 +32,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -70,13 +68,6 @@ PriceListSetupTab::PriceListSetupTab(db::Connection& priceDb, db::Connection& or
     : QWidget(parent), priceDb_(priceDb), orderDb_(orderDb)
 {
     setObjectName(QStringLiteral("TabSheet_PostavSetup"));
-    messages_ = [this](const QString& text) {
-        QMessageBox::information(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'));
-    };
-    ask_ = [this](const QString& text) {
-        return QMessageBox::question(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
     chooseFile_ = [this](const QString& current) {
         return QFileDialog::getOpenFileName(this, QString(), QFileInfo(current).absolutePath(), PriceFileFilter());
     };

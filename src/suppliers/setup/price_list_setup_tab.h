@@ -47,10 +47,11 @@ public:
     PriceListSetupTab(db::Connection& priceDb, db::Connection& orderDb, QWidget* parent = nullptr);
     ~PriceListSetupTab() override;
 
-    // Replaceable services (message boxes, Yes/No questions and the open
-    // dialog by default); tests pass their own.
+    // Where messages and Yes/No questions go (none: nothing is shown and
+    // every question is answered No), and the file choice (the open dialog
+    // by default); tests pass their own.
     void setMessageSink(MessageSink sink) { messages_ = std::move(sink); }
-    void setQuestionHandler(std::function<bool(const QString&)> ask) { ask_ = std::move(ask); }
+    void setQuestionHandler(Question ask) { ask_ = std::move(ask); }
     // Returns the chosen file, "" when the user cancelled.
     void setFileChooser(std::function<QString(const QString& currentPath)> choose) { chooseFile_ = std::move(choose); }
     // DisplayCurrencyIndex (read from the price database by default).
@@ -133,7 +134,7 @@ private:
     db::Connection& priceDb_;
     db::Connection& orderDb_;
     MessageSink messages_;
-    std::function<bool(const QString&)> ask_;
+    Question ask_;
     std::function<QString(const QString&)> chooseFile_;
     std::function<int()> displayCurrency_;
     std::function<bool()> ratesRefreshRunning_;

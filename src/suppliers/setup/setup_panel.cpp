@@ -3,10 +3,8 @@
 #include "platform/files/ini_file.h"
 #include "storage/settings_store.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -41,9 +39,6 @@ PriceListSetupPanel::PriceListSetupPanel(db::Connection& orderDb, Actions action
     connect(BitBtn1, &QPushButton::clicked, this, &PriceListSetupPanel::BitBtn1Click);
     connect(Button4, &QPushButton::clicked, this, &PriceListSetupPanel::Button4Click);
 
-    messages_ = [this](const QString& text) {
-        QMessageBox::information(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'));
-    };
     if (!actions_.chooseIniFile)
         actions_.chooseIniFile = [this] {
             return QFileDialog::getOpenFileName(this, QString(), QString(),

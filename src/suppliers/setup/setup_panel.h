@@ -39,6 +39,7 @@ public:
 
     PriceListSetupPanel(db::Connection& orderDb, Actions actions, QWidget* parent = nullptr);
 
+    // Where messages go (none: nothing is shown).
     void setMessageSink(MessageSink sink) { messages_ = std::move(sink); }
 
 public slots:

@@ -4,12 +4,10 @@
 #include "suppliers/tree/price_lists.h"
 #include "suppliers/tree/supplier_commands.h"
 
-#include <QApplication>
 #include <QDate>
 #include <QFont>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QStyle>
 
@@ -52,14 +50,6 @@ SupplierTree::SupplierTree(db::Connection& priceDb, db::Connection& orderDb, QWi
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { menu_->popup(viewport()->mapToGlobal(pos)); });
     connect(this, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
-
-    messages_ = [this](const QString& text) {
-        QMessageBox::information(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'));
-    };
-    ask_ = [this](const QString& text) {
-        return QMessageBox::question(this, QApplication::applicationName(), QString(text).replace(u'\r', u'\n'),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
 }
 
 void SupplierTree::setLoadQueue(LoadQueueNames* names, QListWidget* queueBox)

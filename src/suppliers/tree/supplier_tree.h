@@ -34,9 +34,10 @@ public:
     // The queue names and the queue list box (ListBox_LoadPrice) this tree
     // fills; either may be null.
     void setLoadQueue(LoadQueueNames* names, QListWidget* queueBox);
-    // Where messages and Yes/No questions go (message boxes by default).
+    // Where messages and Yes/No questions go (none: nothing is shown and
+    // every question is answered No).
     void setMessageSink(MessageSink sink) { messages_ = std::move(sink); }
-    void setQuestionHandler(std::function<bool(const QString&)> ask) { ask_ = std::move(ask); }
+    void setQuestionHandler(Question ask) { ask_ = std::move(ask); }
 
     QMenu* popupMenu() const { return menu_; }
     QString selectedName() const;
@@ -91,7 +92,7 @@ private:
     QListWidget* queueBox_ = nullptr;
     QMenu* menu_ = nullptr;
     MessageSink messages_;
-    std::function<bool(const QString&)> ask_;
+    Question ask_;
 };
 
 // The question DelPriceClick asks before anything is deleted.
