@@ -1,9 +1,13 @@
 #include "sheet_test_support.h"
 
+#include "platform/spreadsheet/ole_file.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstring>
 #include <map>
+#include <string_view>
 
 namespace velmora::sheet {
 namespace {
@@ -312,6 +316,208 @@ TEST(Reader, LargeSheetsReadTheSameInParallelChunks)
         });
         EXPECT_EQ(seen, rows / 2);
     }
+}
+
+} // namespace
+} // namespace velmora::sheet
+
+namespace velmora::sheet {
+namespace {
+
+void put16(std::string& b, std::size_t at, std::uint16_t v)
+{
+    b[at] = char(v & 0xFF);
+    b[at + 1] = char(v >> 8);
+}
+
+void put32(std::string& b, std::size_t at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A compound file with 512-byte sectors in which the stream's sectors lie
+// backwards, so that no two of them are neighbours in the file and every
+// record across a sector boundary straddles two places.
+void writeScatteredOleFile(const QString& path, const std::string& content)
+{
+    std::string stream = content;
+    if (stream.size() < 4096) // out of the mini stream
+        stream.resize(4096, '\0');
+    const std::uint32_t n = std::uint32_t((stream.size() + 511) / 512);
+    std::uint32_t fatSectors = 1;
+    while (fatSectors * 128 < n + 1 + fatSectors)
+        ++fatSectors;
+    ASSERT_LE(fatSectors, 109u);
+    const std::uint32_t dirSector = n;
+    const std::uint32_t total = n + 1 + fatSectors;
+    std::string out(std::size_t(total + 1) * 512, '\0');
+    std::memcpy(out.data(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    put16(out, 24, 0x3E);
+    put16(out, 26, 3);
+    put16(out, 28, 0xFFFE);
+    put16(out, 30, 9);
+    put16(out, 32, 6);
+    put32(out, 44, fatSectors);
+    put32(out, 48, dirSector);
+    put32(out, 56, 4096);
+    put32(out, 60, 0xFFFFFFFE);
+    put32(out, 68, 0xFFFFFFFE);
+    for (std::uint32_t i = 0; i < 109; ++i)
+        put32(out, 76 + i * 4, i < fatSectors ? n + 1 + i : 0xFFFFFFFF);
+    auto at = [](std::uint32_t sector) { return std::size_t(sector + 1) * 512; };
+    // Stream sector k lies at n - 1 - k.
+    for (std::uint32_t k = 0; k < n; ++k)
+        std::memcpy(out.data() + at(n - 1 - k), stream.data() + std::size_t(k) * 512,
+                    std::min<std::size_t>(512, stream.size() - std::size_t(k) * 512));
+    const std::size_t dir = at(dirSector);
+    auto entry = [&](std::size_t e, const QString& name, int type, std::uint32_t child, std::uint32_t start,
+                     std::uint32_t size) {
+        for (qsizetype i = 0; i < name.size(); ++i)
+            put16(out, e + std::size_t(i) * 2, name[i].unicode());
+        put16(out, e + 64, std::uint16_t((name.size() + 1) * 2));
+        out[e + 66] = char(type);
+        put32(out, e + 68, 0xFFFFFFFF);
+        put32(out, e + 72, 0xFFFFFFFF);
+        put32(out, e + 76, child);
+        put32(out, e + 116, start);
+        put32(out, e + 120, size);
+    };
+    entry(dir, QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0);
+    entry(dir + 128, QStringLiteral("Workbook"), 2, 0xFFFFFFFF, n - 1, std::uint32_t(stream.size()));
+    entry(dir + 256, QString(), 0, 0xFFFFFFFF, 0, 0);
+    entry(dir + 384, QString(), 0, 0xFFFFFFFF, 0, 0);
+    auto setFat = [&](std::uint32_t index, std::uint32_t value) {
+        put32(out, at(n + 1 + index / 128) + (index % 128) * 4, value);
+    };
+    for (std::uint32_t i = 0; i < fatSectors * 128; ++i)
+        setFat(i, 0xFFFFFFFF);
+    for (std::uint32_t k = 0; k < n; ++k)
+        setFat(n - 1 - k, k + 1 < n ? n - 2 - k : 0xFFFFFFFE);
+    setFat(dirSector, 0xFFFFFFFE);
+    for (std::uint32_t i = 0; i < fatSectors; ++i)
+        setFat(n + 1 + i, 0xFFFFFFFD);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(out.data(), qint64(out.size()));
+}
+
+// Every sheet of a workbook as text: names, sizes, cells with their types
+// and formulas, merges and links, and the rows a stream sees.
+std::string dumpWorkbook(const QString& path)
+{
+    WorkbookReader reader(path);
+    QString out;
+    for (int i = 1; i <= reader.sheetCount(); ++i) {
+        const SheetData data = reader.readSheet(i);
+        out += data.info.name + u' ' + toA1(data.info.lastUsedCell) + u'\n';
+        for (int r = 1; r <= data.values.rows(); ++r)
+            for (int c = 1; c <= data.values.columns(); ++c)
+                if (data.values.type(r, c) != CellType::Empty || !data.formula(r, c).isEmpty())
+                    out += QStringLiteral("%1 %2 %3 %4\n")
+                               .arg(toA1(CellRef{r, c}))
+                               .arg(int(data.values.type(r, c)))
+                               .arg(data.values.text(r, c), data.formula(r, c));
+        for (const CellRange& merge : data.info.merges)
+            out += QStringLiteral("merge %1\n").arg(toA1(merge.first) + u':' + toA1(merge.last));
+        for (const Hyperlink& link : data.info.hyperlinks)
+            out += QStringLiteral("link %1 %2 %3\n").arg(toA1(link.range.first), link.address, link.subAddress);
+        reader.streamSheet(i, [&](const RowData& row) {
+            out += QStringLiteral("row %1:").arg(row.row);
+            for (const RowCell& cell : row.cells)
+                out += QStringLiteral(" %1=%2").arg(cell.column).arg(cell.value.toText());
+            out += u'\n';
+            return true;
+        });
+    }
+    return out.toStdString();
+}
+
+// The workbook stream is read where it lies in the container: scattered
+// sectors and records across them give what a contiguous stream gives.
+TEST(Reader, XlsReadsTheSameWhereverItsSectorsLie)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"sample_lo.xls", "sample_xlwt.xls"}) {
+        SCOPED_TRACE(name);
+        const QString original = fixture(QString::fromLatin1(name));
+        const std::string stream = OleFile(original).openStream(QStringLiteral("Workbook")).copy();
+        const QString contiguous = dir.filePath(QStringLiteral("contiguous.xls"));
+        const QString scattered = dir.filePath(QStringLiteral("scattered.xls"));
+        writeSingleStreamOleFile(contiguous, QStringLiteral("Workbook"), stream);
+        writeScatteredOleFile(scattered, stream);
+        const std::string expected = dumpWorkbook(original);
+        EXPECT_NE(expected.find("А-001"), std::string::npos);
+        EXPECT_EQ(dumpWorkbook(contiguous), expected);
+        EXPECT_EQ(dumpWorkbook(scattered), expected);
+    }
+}
+
+// BIFF records by hand: type, then the data.
+void record(std::string& s, std::uint16_t type, const std::string& data)
+{
+    const std::size_t at = s.size();
+    s.resize(at + 4);
+    put16(s, at, type);
+    put16(s, at + 2, std::uint16_t(data.size()));
+    s += data;
+}
+
+std::string bytes(std::initializer_list<std::uint16_t> words)
+{
+    std::string out(words.size() * 2, '\0');
+    std::size_t i = 0;
+    for (std::uint16_t w : words)
+        put16(out, 2 * i++, w);
+    return out;
+}
+
+std::string numberRecord(int row, int column, double value)
+{
+    std::string data = bytes({std::uint16_t(row - 1), std::uint16_t(column - 1), 0});
+    data.append(reinterpret_cast<const char*>(&value), 8);
+    return data;
+}
+
+// Cells written out of order, one of them twice: the block and the stream
+// see them sorted, each row once, and the later record of a cell wins.
+TEST(Reader, XlsCellsOutOfOrderAreSorted)
+{
+    std::string stream;
+    record(stream, 0x0809, bytes({0x0600, 0x0005, 0, 0, 0, 0, 0, 0}));
+    std::string sst = bytes({1, 0, 1, 0, 4}) + '\x01'; // one string of 4 UTF-16 characters
+    for (char16_t c : std::u16string_view(u"Цена"))
+        sst += bytes({std::uint16_t(c)});
+    record(stream, 0x00FC, sst);
+    const std::size_t sheetOffset = stream.size() + 4;
+    record(stream, 0x0085, std::string(4, '\0') + std::string("\x00\x00\x02\x00L1", 6));
+    record(stream, 0x000A, {});
+    put32(stream, sheetOffset, std::uint32_t(stream.size()));
+    record(stream, 0x0809, bytes({0x0600, 0x0010, 0, 0, 0, 0, 0, 0}));
+    record(stream, 0x0203, numberRecord(2, 1, 2));
+    record(stream, 0x00FD, bytes({0, 1, 0, 0, 0}));
+    record(stream, 0x0203, numberRecord(1, 1, 1));
+    record(stream, 0x0203, numberRecord(2, 1, 5));
+    record(stream, 0x000A, {});
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("order.xls"));
+    writeSingleStreamOleFile(path, QStringLiteral("Workbook"), stream);
+    WorkbookReader reader(path);
+    EXPECT_EQ(reader.sheetNames(), QStringList{QStringLiteral("L1")});
+    const SheetData data = reader.readSheet(1);
+    EXPECT_EQ(data.values.text(1, 1), QStringLiteral("1"));
+    EXPECT_EQ(data.values.text(1, 2), QStringLiteral("Цена"));
+    EXPECT_EQ(data.values.text(2, 1), QStringLiteral("5"));
+    std::vector<int> rows;
+    reader.streamSheet(1, [&](const RowData& row) {
+        rows.push_back(row.row);
+        if (row.row == 1) {
+            EXPECT_EQ(row.cells.size(), 2u);
+        }
+        return true;
+    });
+    EXPECT_EQ(rows, (std::vector<int>{1, 2}));
 }
 
 } // namespace

@@ -14,30 +14,39 @@ constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFree = 0xFFFFFFFF;
 constexpr std::uint32_t kMaxSector = 0xFFFFFFFA;
 
-std::uint16_t u16(const char* p)
+std::uint16_t u16(const unsigned char* p)
 {
-    return std::uint16_t(std::uint8_t(p[0]) | (std::uint8_t(p[1]) << 8));
+    return std::uint16_t(p[0] | (p[1] << 8));
 }
 
-std::uint32_t u32(const char* p)
+std::uint32_t u32(const unsigned char* p)
 {
-    return std::uint32_t(std::uint8_t(p[0])) | (std::uint32_t(std::uint8_t(p[1])) << 8) |
-           (std::uint32_t(std::uint8_t(p[2])) << 16) | (std::uint32_t(std::uint8_t(p[3])) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
 }
 
 } // namespace
+
+std::string OleStream::copy() const
+{
+    std::string out;
+    out.reserve(std::size_t(size_));
+    for (const Run& run : runs_)
+        out.append(reinterpret_cast<const char*>(run.data), run.size);
+    return out;
+}
 
 void OleFile::damaged(const char* what) const
 {
     throw SheetError(QStringLiteral("Файл \"%1\" повреждён (%2)").arg(path_, QLatin1String(what)));
 }
 
-const char* OleFile::sector(std::uint32_t index) const
+const unsigned char* OleFile::sector(std::uint32_t index) const
 {
     const std::uint64_t offset = (std::uint64_t(index) + 1) * sectorSize_;
-    if (index > kMaxSector || offset + sectorSize_ > data_.size())
+    if (index > kMaxSector || offset + sectorSize_ > size_)
         damaged("сектор за концом файла");
-    return data_.data() + offset;
+    return data_.get() + offset;
 }
 
 std::uint32_t OleFile::fat(std::uint32_t sectorIndex) const
@@ -52,11 +61,24 @@ OleFile::OleFile(const QString& path) : path_(path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw SheetError(QStringLiteral("Файл \"%1\" не открывается: %2").arg(path, file.errorString()));
-    const QByteArray all = file.readAll();
-    data_.assign(all.constData(), std::size_t(all.size()));
-    if (data_.size() < 512 || std::memcmp(data_.data(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) != 0)
+    // One buffer of the file's size, filled by the reads themselves (not
+    // zeroed first, not grown).
+    const qint64 fileSize = file.size();
+    if (fileSize < 512)
         damaged("нет заголовка составного файла");
-    const char* h = data_.data();
+    size_ = std::size_t(fileSize);
+    data_ = std::make_unique_for_overwrite<unsigned char[]>(size_);
+    std::size_t got = 0;
+    while (got < size_) {
+        const qint64 n = file.read(reinterpret_cast<char*>(data_.get() + got), qint64(size_ - got));
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
+    }
+    size_ = got; // a file cut meanwhile reads as the damaged file it now is
+    if (size_ < 512 || std::memcmp(data_.get(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) != 0)
+        damaged("нет заголовка составного файла");
+    const unsigned char* h = data_.get();
     const std::uint16_t sectorShift = u16(h + 30);
     const std::uint16_t miniShift = u16(h + 32);
     if (sectorShift != 9 && sectorShift != 12)
@@ -70,7 +92,7 @@ OleFile::OleFile(const QString& path) : path_(path)
     const std::uint32_t miniFatCount = u32(h + 64);
     std::uint32_t difatStart = u32(h + 68);
     const std::uint32_t difatCount = u32(h + 72);
-    const std::uint64_t totalSectors = data_.size() / sectorSize_;
+    const std::uint64_t totalSectors = size_ / sectorSize_;
     if (fatSectors > totalSectors || miniFatCount > totalSectors || difatCount > totalSectors)
         damaged("неверный заголовок");
 
@@ -82,7 +104,7 @@ OleFile::OleFile(const QString& path) : path_(path)
     for (std::uint32_t d = 0; d < difatCount && fatList.size() < fatSectors; ++d) {
         if (difatStart > kMaxSector)
             damaged("неверная цепочка DIFAT");
-        const char* s = sector(difatStart);
+        const unsigned char* s = sector(difatStart);
         for (std::uint32_t i = 0; i < perDifat && fatList.size() < fatSectors; ++i)
             fatList.push_back(u32(s + i * 4));
         difatStart = u32(s + perDifat * 4);
@@ -92,18 +114,18 @@ OleFile::OleFile(const QString& path) : path_(path)
     const std::uint32_t perSector = sectorSize_ / 4;
     fat_.reserve(std::size_t(fatSectors) * perSector);
     for (std::uint32_t s : fatList) {
-        const char* p = sector(s);
+        const unsigned char* p = sector(s);
         for (std::uint32_t i = 0; i < perSector; ++i)
             fat_.push_back(u32(p + i * 4));
     }
 
     // Directory.
-    const std::string dir = chain(dirStart, 0, false);
+    const std::vector<unsigned char> dir = gather(dirStart);
     for (std::size_t off = 0; off + 128 <= dir.size(); off += 128) {
-        const char* e = dir.data() + off;
+        const unsigned char* e = dir.data() + off;
         const std::uint16_t nameBytes = u16(e + 64);
         Entry entry;
-        entry.type = std::uint8_t(e[66]);
+        entry.type = e[66];
         if (entry.type == 0)
             continue;
         const int chars = nameBytes >= 2 && nameBytes <= 64 ? nameBytes / 2 - 1 : 0;
@@ -117,45 +139,77 @@ OleFile::OleFile(const QString& path) : path_(path)
         damaged("нет корневого каталога");
     // The mini stream lives in the root entry's chain.
     if (miniFatCount > 0 && miniFatStart <= kMaxSector) {
-        const std::string mf = chain(miniFatStart, 0, false);
+        const std::vector<unsigned char> mf = gather(miniFatStart);
         for (std::size_t i = 0; i + 4 <= mf.size(); i += 4)
             miniFat_.push_back(u32(mf.data() + i));
-        miniStream_ = chain(entries_[0].start, entries_[0].size, false);
+        OleStream root;
+        root.runs_ = sectorRuns(entries_[0].start, entries_[0].size);
+        miniStream_.reserve(std::size_t(entries_[0].size));
+        for (const OleStream::Run& run : root.runs_)
+            miniStream_.insert(miniStream_.end(), run.data, run.data + run.size);
     }
 }
 
-std::string OleFile::chain(std::uint32_t start, std::uint64_t size, bool mini) const
+std::vector<OleStream::Run> OleFile::sectorRuns(std::uint32_t start, std::uint64_t size) const
 {
-    std::string out;
-    const std::uint32_t step = mini ? miniSectorSize_ : sectorSize_;
-    const std::size_t limit = mini ? miniFat_.size() : fat_.size();
-    if (size > data_.size() * 2 + 4096)
+    std::vector<OleStream::Run> runs;
+    if (size > std::uint64_t(size_) * 2 + 4096)
         damaged("размер потока больше файла");
+    std::uint64_t total = 0;
     std::uint32_t current = start;
     std::size_t visited = 0;
     while (current != kEndOfChain && current != kFree) {
-        if (current > kMaxSector || ++visited > limit)
+        if (current > kMaxSector || ++visited > fat_.size())
             damaged("зацикленная или оборванная цепочка секторов");
-        if (mini) {
-            const std::uint64_t offset = std::uint64_t(current) * step;
-            if (offset + step > miniStream_.size())
-                damaged("мини-сектор за концом потока");
-            out.append(miniStream_.data() + offset, step);
-            if (current >= miniFat_.size())
-                damaged("неверная мини-цепочка");
-            current = miniFat_[current];
-        } else {
-            out.append(sector(current), step);
-            current = fat(current);
-        }
-        if (size > 0 && out.size() >= size)
+        const unsigned char* p = sector(current);
+        // Consecutive sectors are consecutive bytes of the file: one run.
+        if (!runs.empty() && runs.back().data + runs.back().size == p)
+            runs.back().size += sectorSize_;
+        else
+            runs.push_back({p, sectorSize_});
+        total += sectorSize_;
+        current = fat(current);
+        if (size > 0 && total >= size)
             break;
     }
     if (size > 0) {
-        if (out.size() < size)
+        if (total < size)
             damaged("поток короче заявленного");
-        out.resize(std::size_t(size));
+        runs.back().size -= std::size_t(total - size);
     }
+    return runs;
+}
+
+std::vector<unsigned char> OleFile::gather(std::uint32_t start) const
+{
+    std::vector<unsigned char> out;
+    for (const OleStream::Run& run : sectorRuns(start, 0))
+        out.insert(out.end(), run.data, run.data + run.size);
+    return out;
+}
+
+std::vector<unsigned char> OleFile::miniChain(std::uint32_t start, std::uint64_t size) const
+{
+    if (size > miniStream_.size())
+        damaged("размер потока больше файла");
+    std::vector<unsigned char> out;
+    out.reserve(std::size_t(size));
+    std::uint32_t current = start;
+    std::size_t visited = 0;
+    while (current != kEndOfChain && current != kFree && out.size() < size) {
+        if (current > kMaxSector || ++visited > miniFat_.size())
+            damaged("зацикленная или оборванная цепочка секторов");
+        const std::uint64_t offset = std::uint64_t(current) * miniSectorSize_;
+        if (offset + miniSectorSize_ > miniStream_.size())
+            damaged("мини-сектор за концом потока");
+        out.insert(out.end(), miniStream_.data() + offset, miniStream_.data() + offset + miniSectorSize_);
+        if (current >= miniFat_.size())
+            damaged("неверная мини-цепочка");
+        current = miniFat_[current];
+    }
+    if (out.size() < size)
+        damaged("поток короче заявленного");
+    out.resize(std::size_t(size));
     return out;
 }
 
@@ -291,14 +345,22 @@ void writeSingleStreamOleFile(const QString& path, const QString& name, const st
         throw SheetError(QStringLiteral("Не удалось записать временный файл \"%1\"").arg(path));
 }
 
-std::string OleFile::stream(const QString& name) const
+OleStream OleFile::openStream(const QString& name) const
 {
     for (const Entry& e : entries_) {
         if (e.type != 2 || e.name.compare(name, Qt::CaseInsensitive) != 0)
             continue;
+        OleStream stream;
+        stream.size_ = e.size;
         if (e.size == 0)
-            return {};
-        return chain(e.start, e.size, e.size < miniCutoff_);
+            return stream;
+        if (e.size < miniCutoff_) {
+            stream.gathered_ = miniChain(e.start, e.size);
+            stream.runs_.push_back({stream.gathered_.data(), stream.gathered_.size()});
+        } else {
+            stream.runs_ = sectorRuns(e.start, e.size);
+        }
+        return stream;
     }
     throw SheetError(QStringLiteral("В файле \"%1\" нет потока %2").arg(path_, name));
 }

@@ -1,7 +1,10 @@
 // .xls: BIFF8 workbooks (Excel 97 and later) are read here record by
 // record: values, formulas with their cached results, hyperlinks and
-// merges. freexl, which gives values only and fails badly on damaged files
-// (reads past its buffers), is left for the older BIFF5 format.
+// merges. The workbook stream is walked where it lies in the container,
+// and each cell goes to the sink as its record is read (shared strings as
+// spans of one UTF-8 pool), so a sheet costs its block and little beside.
+// freexl, which gives values only and fails badly on damaged files (reads
+// past its buffers), is left for the older BIFF5 format.
 #include "platform/spreadsheet/biff_formula.h"
 #include "platform/spreadsheet/number_formats.h"
 #include "platform/spreadsheet/ole_file.h"
@@ -18,6 +21,8 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <string>
 
 namespace velmora::sheet {
 
@@ -70,36 +75,112 @@ struct Record {
     std::size_t size() const { return parts.empty() ? 0 : parts[0].second; }
 };
 
+// Walks the records of a BIFF stream where they lie in the container. A
+// record's bytes are handed out in place; only a piece that straddles two
+// runs of sectors is copied, into scratch blocks that are kept from record
+// to record, so reading allocates nothing once the first blocks exist.
 class RecordReader {
 public:
-    RecordReader(const std::string& stream, std::size_t offset)
-        : data_(reinterpret_cast<const unsigned char*>(stream.data())), size_(stream.size()), pos_(offset)
+    RecordReader(const OleStream& stream, std::size_t offset) : runs_(stream.runs()), pos_(offset)
     {
+        std::size_t start = 0;
+        for (const OleStream::Run& run : runs_) {
+            starts_.push_back(start);
+            start += run.size;
+        }
+        size_ = start;
     }
     bool next(Record& record)
     {
-        if (pos_ + 4 > size_)
+        scratchBlock_ = 0;
+        scratchUsed_ = 0;
+        unsigned char copied[4];
+        const unsigned char* header = headerAt(pos_, copied);
+        if (!header)
             return false;
-        record.type = u16(data_ + pos_);
-        std::size_t length = u16(data_ + pos_ + 2);
+        record.type = u16(header);
+        std::size_t length = u16(header + 2);
         if (pos_ + 4 + length > size_)
             return false;
-        record.parts.assign(1, {data_ + pos_ + 4, length});
+        record.parts.assign(1, {bytesAt(pos_ + 4, length), length});
         pos_ += 4 + length;
-        while (pos_ + 4 <= size_ && u16(data_ + pos_) == kContinue) {
-            length = u16(data_ + pos_ + 2);
+        while ((header = headerAt(pos_, copied)) && u16(header) == kContinue) {
+            length = u16(header + 2);
             if (pos_ + 4 + length > size_)
                 break;
-            record.parts.emplace_back(data_ + pos_ + 4, length);
+            record.parts.emplace_back(bytesAt(pos_ + 4, length), length);
             pos_ += 4 + length;
         }
         return true;
     }
 
 private:
-    const unsigned char* data_;
-    std::size_t size_;
+    static constexpr std::size_t kScratchBlock = 1 << 16; // more than a record's longest part
+
+    // The run holding stream offset `at` (which is below size_).
+    std::size_t runAt(std::size_t at)
+    {
+        if (at < starts_[run_] || at >= starts_[run_] + runs_[run_].size)
+            run_ = std::size_t(std::upper_bound(starts_.begin(), starts_.end(), at) - starts_.begin()) - 1;
+        return run_;
+    }
+    bool copyAt(std::size_t at, std::size_t n, unsigned char* out)
+    {
+        if (at + n > size_)
+            return false;
+        while (n > 0) {
+            const std::size_t r = runAt(at);
+            const std::size_t offset = at - starts_[r];
+            const std::size_t step = std::min(n, runs_[r].size - offset);
+            std::memcpy(out, runs_[r].data + offset, step);
+            out += step;
+            at += step;
+            n -= step;
+        }
+        return true;
+    }
+    // The 4-byte record header at `at`, in place or copied into `copied`;
+    // nullptr past the end.
+    const unsigned char* headerAt(std::size_t at, unsigned char* copied)
+    {
+        if (at + 4 > size_)
+            return nullptr;
+        const std::size_t r = runAt(at);
+        const std::size_t offset = at - starts_[r];
+        if (runs_[r].size - offset >= 4)
+            return runs_[r].data + offset;
+        copyAt(at, 4, copied);
+        return copied;
+    }
+    // `n` bytes at `at` (checked by the caller), valid until the next record.
+    const unsigned char* bytesAt(std::size_t at, std::size_t n)
+    {
+        if (n == 0)
+            return nullptr;
+        const std::size_t r = runAt(at);
+        const std::size_t offset = at - starts_[r];
+        if (runs_[r].size - offset >= n)
+            return runs_[r].data + offset;
+        if (scratchUsed_ + n > kScratchBlock) {
+            ++scratchBlock_;
+            scratchUsed_ = 0;
+        }
+        if (scratchBlock_ == scratch_.size())
+            scratch_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kScratchBlock));
+        unsigned char* out = scratch_[scratchBlock_].get() + scratchUsed_;
+        scratchUsed_ += n;
+        copyAt(at, n, out);
+        return out;
+    }
+
+    const std::vector<OleStream::Run>& runs_;
+    std::vector<std::size_t> starts_;
+    std::size_t size_ = 0;
     std::size_t pos_;
+    std::size_t run_ = 0;
+    std::vector<std::unique_ptr<unsigned char[]>> scratch_;
+    std::size_t scratchBlock_ = 0;
+    std::size_t scratchUsed_ = 0;
 };
 
 // Reads an XLUnicodeString that may run on into CONTINUE parts (each part
@@ -150,10 +231,10 @@ public:
         d = a | (std::uint32_t(b) << 16);
         return true;
     }
-    // `chars` characters after a flags byte already read.
-    bool characters(std::size_t chars, bool wide, QString& out)
+    // `chars` characters after a flags byte already read, appended to `out`
+    // as UTF-16 (a compressed string's bytes are its code points).
+    bool characters(std::size_t chars, bool wide, std::u16string& out)
     {
-        out.reserve(qsizetype(chars));
         while (chars > 0) {
             if (part_ < record_.parts.size() && pos_ >= record_.parts[part_].second) {
                 // A string split by CONTINUE: the new part repeats the flags.
@@ -164,20 +245,34 @@ public:
                     return false;
                 wide = flags & 1;
             }
+            if (part_ >= record_.parts.size())
+                return false;
+            const unsigned char* p = record_.parts[part_].first + pos_;
+            const std::size_t available = (record_.parts[part_].second - pos_) / (wide ? 2 : 1);
+            const std::size_t take = std::min(chars, available);
+            if (take == 0)
+                return false; // half a character before the part's end
+            const std::size_t at = out.size();
+            out.resize(at + take);
+            char16_t* dst = out.data() + at;
             if (wide) {
-                std::uint16_t ch;
-                if (!word(ch))
-                    return false;
-                out += QChar(char16_t(ch));
+                for (std::size_t i = 0; i < take; ++i)
+                    dst[i] = char16_t(p[2 * i] | (p[2 * i + 1] << 8));
             } else {
-                unsigned char ch;
-                if (!byte(ch))
-                    return false;
-                out += QChar(char16_t(ch));
+                for (std::size_t i = 0; i < take; ++i)
+                    dst[i] = p[i];
             }
-            --chars;
+            pos_ += take * (wide ? 2 : 1);
+            chars -= take;
         }
         return true;
+    }
+    bool characters(std::size_t chars, bool wide, QString& out)
+    {
+        std::u16string units;
+        const bool whole = characters(chars, wide, units);
+        out += QStringView(units.data(), qsizetype(units.size()));
+        return whole;
     }
 
 private:
@@ -302,26 +397,32 @@ QString errorText(int code)
     }
 }
 
-// A formula cell as the stream has it (its text and cached result), or a
-// boolean or error constant.
-struct FormulaCell {
-    QString formula;
-    CellType type = CellType::Empty;
-    double number = 0;
-    QString text;
-};
-
-// A sheet as its records give it.
+// What a sheet's records give beside its cells.
 struct SheetExtras {
-    std::vector<std::pair<CellRef, FormulaCell>> cells;
     std::vector<CellRange> merges;
     std::vector<Hyperlink> hyperlinks;
     CellRef last{0, 0}; // the stated size
-    void add(CellRef at, FormulaCell cell)
+};
+
+// Whether the cell records of a sheet come in row and column order with
+// no cell twice, as Excel writes them: then each cell goes to the sink as
+// its record is read.
+class CellOrder {
+public:
+    // false once a cell comes before or at the one seen last.
+    bool see(std::uint32_t row, std::uint32_t firstColumn, std::uint32_t lastColumn)
     {
-        if (at.isValid())
-            cells.emplace_back(at, std::move(cell));
+        const std::uint64_t first = std::uint64_t(row) << 16 | firstColumn;
+        if (seen_ && first <= last_)
+            return false;
+        seen_ = true;
+        last_ = std::uint64_t(row) << 16 | lastColumn;
+        return true;
     }
+
+private:
+    bool seen_ = false;
+    std::uint64_t last_ = 0;
 };
 
 class FreexlHandle {
@@ -387,7 +488,7 @@ public:
             if (!ole_.hasStream(streamName))
                 throw SheetError(QStringLiteral("Файл \"%1\" не является книгой Excel").arg(path));
         }
-        stream_ = ole_.stream(streamName);
+        stream_ = ole_.openStream(streamName);
         biff8_ = readGlobals();
         if (!biff8_) {
             // Excel 5.0/95 and older: freexl reads their values. It gets the
@@ -397,7 +498,7 @@ public:
             if (!clean_->open())
                 throw SheetError(QStringLiteral("Не удалось создать временный файл для чтения \"%1\"").arg(path));
             clean_->close();
-            writeSingleStreamOleFile(clean_->fileName(), streamName, stream_);
+            writeSingleStreamOleFile(clean_->fileName(), streamName, stream_.copy());
             freexl_ = std::make_unique<FreexlHandle>(clean_->fileName(), path);
             unsigned int info = 0;
             if (freexl_get_info(freexl_->get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
@@ -430,32 +531,42 @@ public:
         info.name = sheet.name;
         if (!biff8_)
             return readWithFreexl(index, sink, info);
+        const bool indices = sink.wantsSharedIndices();
         SheetExtras extras;
-        readSheetStream(sheet.offset, extras);
+        if (cellsInOrder(sheet.offset)) {
+            bool sized = false;
+            readSheetStream(sheet.offset, extras, indices, [&](const CellEvent& e) {
+                if (!sized) {
+                    sized = true;
+                    if (extras.last.row > 0)
+                        sink.dimension(extras.last);
+                }
+                return sink.cell(e);
+            });
+        } else {
+            // Cells out of order, or one written twice: sorted first, and a
+            // later record for the same cell wins.
+            std::vector<CellEvent> cells;
+            readSheetStream(sheet.offset, extras, indices, [&](const CellEvent& e) {
+                cells.push_back(e);
+                return true;
+            });
+            if (extras.last.row > 0)
+                sink.dimension(extras.last);
+            std::stable_sort(cells.begin(), cells.end(), [](const CellEvent& a, const CellEvent& b) {
+                return CellRef{a.row, a.column} < CellRef{b.row, b.column};
+            });
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                if (i + 1 < cells.size() && cells[i + 1].row == cells[i].row && cells[i + 1].column == cells[i].column)
+                    continue;
+                if (!sink.cell(cells[i]))
+                    break;
+            }
+        }
+        if (indices)
+            sink.resolveShared(sstPool_, sstSpans_);
         info.merges = std::move(extras.merges);
         info.hyperlinks = std::move(extras.hyperlinks);
-        if (extras.last.row > 0)
-            sink.dimension(extras.last);
-        // Cells come grouped by rows but not always in order; a later record
-        // for the same cell wins.
-        auto& cells = extras.cells;
-        std::stable_sort(cells.begin(), cells.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        CellEvent e;
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (i + 1 < cells.size() && cells[i + 1].first == cells[i].first)
-                continue;
-            const FormulaCell& c = cells[i].second;
-            e = CellEvent();
-            e.row = cells[i].first.row;
-            e.column = cells[i].first.column;
-            e.type = c.type;
-            e.number = c.number;
-            e.text = c.text;
-            e.formula = c.formula;
-            if (!sink.cell(e))
-                break;
-        }
         return info;
     }
 
@@ -626,14 +737,16 @@ private:
         context_.definedNames << name;
     }
 
-    // The shared-string table; its strings run on across CONTINUE records.
+    // The shared-string table, into one pool of UTF-8; its strings run on
+    // across CONTINUE records.
     void readSst(const Record& r)
     {
         StringCursor cur(r);
         std::uint32_t total = 0, unique = 0;
         if (!cur.dword(total) || !cur.dword(unique))
             return;
-        sst_.reserve(std::min<std::size_t>(unique, stream_.size() / 3));
+        sstSpans_.reserve(std::min<std::size_t>(unique, std::size_t(stream_.size() / 3)));
+        std::u16string text;
         for (std::uint32_t i = 0; i < unique; ++i) {
             std::uint16_t chars = 0;
             unsigned char flags = 0;
@@ -645,10 +758,10 @@ private:
                 break;
             if ((flags & 0x04) && !cur.dword(ext))
                 break;
-            QString text;
+            text.clear();
             if (!cur.characters(chars, flags & 1, text))
                 break;
-            sst_.push_back(text);
+            sstSpans_.push_back(sstPool_->add(reinterpret_cast<const QChar*>(text.data()), text.size()));
             if (!cur.skip(std::size_t(runs) * 4 + ext))
                 break;
         }
@@ -656,24 +769,93 @@ private:
 
     bool isDateXf(std::uint16_t xf) const { return xf < xfIsDate_.size() && xfIsDate_[xf]; }
 
-    void addNumber(SheetExtras& extras, CellRef at, std::uint16_t xf, double value)
+    // Whether the cell records of the sheet whose BOF is at `offset` come in
+    // order (a pass over the record headers, before any cell is decoded).
+    bool cellsInOrder(std::size_t offset) const
     {
-        FormulaCell cell;
-        cell.type = isDateXf(xf) ? CellType::Date : CellType::Number;
-        cell.number = value + (cell.type == CellType::Date && date1904_ ? 1462 : 0);
-        extras.add(at, std::move(cell));
+        RecordReader reader(stream_, offset);
+        Record r;
+        CellOrder order;
+        int depth = -1; // the sheet's own BOF makes it 0
+        while (reader.next(r)) {
+            if (r.type == kBof) {
+                ++depth;
+                continue;
+            }
+            if (r.type == kEof) {
+                if (depth-- <= 0)
+                    break;
+                continue;
+            }
+            if (depth != 0)
+                continue;
+            const unsigned char* d = r.data();
+            const std::size_t n = r.size();
+            switch (r.type) {
+            case kNumber:
+            case kRk:
+            case kLabelSst:
+            case kLabel:
+            case kFormula:
+            case kBoolErr:
+                if (n >= 4 && !order.see(u16(d), u16(d + 2), u16(d + 2)))
+                    return false;
+                break;
+            case kMulRk:
+                if (n >= 12 && !order.see(u16(d), u16(d + 2), u16(d + 2) + std::uint32_t((n - 6) / 6) - 1))
+                    return false;
+                break;
+            default:
+                break;
+            }
+        }
+        return true;
     }
 
-    void readSheetStream(std::size_t offset, SheetExtras& extras)
+    // Decodes the cell records of the sheet whose BOF is at `offset` in file
+    // order, handing each cell to `deliver` (which returns false to stop), and
+    // gathers its merges, hyperlinks and stated size into `extras`. Shared
+    // strings come as indices when `indices`, else as spans of the pool.
+    template <class Deliver>
+    void readSheetStream(std::size_t offset, SheetExtras& extras, bool indices, Deliver&& deliver)
     {
         if (offset >= stream_.size())
             throw SheetError(QStringLiteral("Книга \"%1\" повреждена: лист за концом потока").arg(path_));
         RecordReader reader(stream_, offset);
         Record r;
         bool first = true;
-        std::size_t pendingString = SIZE_MAX; // the formula waiting for its STRING record
-        std::size_t lastFormula = SIZE_MAX;
+        CellEvent e;
+        // A formula waits for the records that may follow it: its shared
+        // formula's tokens (SHRFMLA) and its text result (STRING).
+        CellEvent formula;
+        bool formulaPending = false;
+        bool waitsForString = false;
         std::map<CellRef, std::vector<unsigned char>> sharedFormulas; // by their first cell
+        auto flushFormula = [&]() {
+            if (!formulaPending)
+                return true;
+            formulaPending = false;
+            waitsForString = false;
+            return deliver(static_cast<const CellEvent&>(formula));
+        };
+        // Starts the cell of a record; false when the address is outside a sheet.
+        auto start = [&](CellEvent& cell, int row, int column, CellType type) {
+            cell.row = row;
+            cell.column = column;
+            cell.type = type;
+            cell.number = 0;
+            cell.text = QString();
+            cell.formula = QString();
+            cell.pool = nullptr;
+            cell.sharedIndex = -1;
+            return CellRef{row, column}.isValid();
+        };
+        auto number = [&](int row, int column, std::uint16_t xf, double value) {
+            if (!start(e, row, column, isDateXf(xf) ? CellType::Date : CellType::Number))
+                return true;
+            e.number = value + (e.type == CellType::Date && date1904_ ? 1462 : 0);
+            return deliver(static_cast<const CellEvent&>(e));
+        };
         while (reader.next(r)) {
             const unsigned char* d = r.data();
             const std::size_t n = r.size();
@@ -696,28 +878,31 @@ private:
                 }
                 continue;
             }
-            auto at = [&](const unsigned char* p) { return CellRef{u16(p) + 1, u16(p + 2) + 1}; };
+            if (r.type != kShrFmla && r.type != kArray && r.type != kString && !flushFormula())
+                return;
+            const int row = n >= 4 ? u16(d) + 1 : 0;
+            const int column = n >= 4 ? u16(d + 2) + 1 : 0;
             switch (r.type) {
             case kNumber:
                 if (n >= 14) {
                     double v;
                     std::memcpy(&v, d + 6, 8);
-                    addNumber(extras, at(d), u16(d + 4), v);
+                    if (!number(row, column, u16(d + 4), v))
+                        return;
                 }
                 break;
             case kRk:
-                if (n >= 10)
-                    addNumber(extras, at(d), u16(d + 4), rkValue(u32(d + 6)));
+                if (n >= 10 && !number(row, column, u16(d + 4), rkValue(u32(d + 6))))
+                    return;
                 break;
             case kMulRk: {
                 if (n < 6)
                     break;
-                const int row = u16(d) + 1;
-                const int firstColumn = u16(d + 2) + 1;
                 const std::size_t count = (n - 6) / 6;
                 for (std::size_t i = 0; i < count; ++i) {
                     const unsigned char* p = d + 4 + i * 6;
-                    addNumber(extras, CellRef{row, firstColumn + int(i)}, u16(p), rkValue(u32(p + 2)));
+                    if (!number(row, column + int(i), u16(p), rkValue(u32(p + 2))))
+                        return;
                 }
                 break;
             }
@@ -725,12 +910,18 @@ private:
                 if (n < 10)
                     break;
                 const std::uint32_t index = u32(d + 6);
-                if (index >= sst_.size())
+                if (index >= sstSpans_.size())
                     throw SheetError(QStringLiteral("Книга \"%1\" повреждена: нет общей строки %2").arg(path_).arg(index));
-                FormulaCell cell;
-                cell.type = CellType::Text;
-                cell.text = sst_[index];
-                extras.add(at(d), std::move(cell));
+                if (!start(e, row, column, CellType::Text))
+                    break;
+                if (indices) {
+                    e.sharedIndex = int(index);
+                } else {
+                    e.pool = sstPool_.get();
+                    e.span = sstSpans_[index];
+                }
+                if (!deliver(static_cast<const CellEvent&>(e)))
+                    return;
                 break;
             }
             case kLabel: {
@@ -740,43 +931,43 @@ private:
                 cur.skip(6);
                 std::uint16_t chars = 0;
                 unsigned char flags = 0;
-                FormulaCell cell;
-                cell.type = CellType::Text;
-                if (cur.word(chars) && cur.byte(flags) && cur.characters(chars, flags & 1, cell.text))
-                    extras.add(at(d), std::move(cell));
+                QString text;
+                if (cur.word(chars) && cur.byte(flags) && cur.characters(chars, flags & 1, text) &&
+                    start(e, row, column, CellType::Text)) {
+                    e.text = text;
+                    if (!deliver(static_cast<const CellEvent&>(e)))
+                        return;
+                }
                 break;
             }
             case kFormula: {
                 if (n < 22)
                     break;
-                const CellRef cellAt = at(d);
-                FormulaCell cell;
+                const bool valid = start(formula, row, column, CellType::Empty);
                 const unsigned char* result = d + 6;
-                pendingString = SIZE_MAX;
-                bool waitsForString = false;
                 if (u16(result + 6) == 0xFFFF) {
                     switch (result[0]) {
                     case 0:
                         waitsForString = true; // the text is in the STRING record that follows
-                        cell.type = CellType::Text;
+                        formula.type = CellType::Text;
                         break;
                     case 1:
-                        cell.type = CellType::Boolean;
-                        cell.number = result[2] ? 1 : 0;
+                        formula.type = CellType::Boolean;
+                        formula.number = result[2] ? 1 : 0;
                         break;
                     case 2:
-                        cell.type = CellType::Error;
-                        cell.text = errorText(result[2]);
+                        formula.type = CellType::Error;
+                        formula.text = errorText(result[2]);
                         break;
                     default:
-                        cell.type = CellType::Text; // empty text
+                        formula.type = CellType::Text; // empty text
                         break;
                     }
                 } else {
-                    std::memcpy(&cell.number, result, 8);
-                    cell.type = isDateXf(u16(d + 4)) ? CellType::Date : CellType::Number;
-                    if (cell.type == CellType::Date && date1904_)
-                        cell.number += 1462;
+                    std::memcpy(&formula.number, result, 8);
+                    formula.type = isDateXf(u16(d + 4)) ? CellType::Date : CellType::Number;
+                    if (formula.type == CellType::Date && date1904_)
+                        formula.number += 1462;
                 }
                 const std::uint16_t cce = u16(d + 20);
                 if (22u + cce <= n) {
@@ -787,16 +978,15 @@ private:
                         const CellRef origin{u16(rgce + 1) + 1, u16(rgce + 3) + 1};
                         auto it = sharedFormulas.find(origin);
                         if (it != sharedFormulas.end())
-                            cell.formula = decompileBiffFormula(it->second.data(), it->second.size(), context_,
-                                                                cellAt.row - 1, cellAt.column - 1);
+                            formula.formula = decompileBiffFormula(it->second.data(), it->second.size(), context_,
+                                                                   row - 1, column - 1);
                     } else {
-                        cell.formula = decompileBiffFormula(rgce, cce, context_, cellAt.row - 1, cellAt.column - 1);
+                        formula.formula = decompileBiffFormula(rgce, cce, context_, row - 1, column - 1);
                     }
                 }
-                extras.add(cellAt, std::move(cell));
-                lastFormula = extras.cells.size() - 1;
-                if (waitsForString)
-                    pendingString = lastFormula;
+                formulaPending = valid;
+                if (!valid)
+                    waitsForString = false;
                 break;
             }
             case kShrFmla: {
@@ -807,39 +997,33 @@ private:
                     break;
                 const CellRef origin{u16(d) + 1, d[4] + 1};
                 std::vector<unsigned char> tokens(d + 10, d + 10 + cce);
-                if (lastFormula != SIZE_MAX) {
-                    auto& [where, cell] = extras.cells[lastFormula];
-                    if (cell.formula.isEmpty())
-                        cell.formula = decompileBiffFormula(tokens.data(), tokens.size(), context_, where.row - 1,
-                                                            where.column - 1);
-                }
+                if (formulaPending && formula.formula.isEmpty())
+                    formula.formula = decompileBiffFormula(tokens.data(), tokens.size(), context_, formula.row - 1,
+                                                           formula.column - 1);
                 sharedFormulas[origin] = std::move(tokens);
                 break;
             }
             case kString: {
-                if (pendingString == SIZE_MAX)
+                if (!formulaPending || !waitsForString)
                     break;
+                waitsForString = false;
                 StringCursor cur(r);
                 std::uint16_t chars = 0;
                 unsigned char flags = 0;
                 QString text;
                 if (cur.word(chars) && cur.byte(flags) && cur.characters(chars, flags & 1, text))
-                    extras.cells[pendingString].second.text = text;
-                pendingString = SIZE_MAX;
+                    formula.text = text;
                 break;
             }
             case kBoolErr: {
-                if (n < 8)
+                if (n < 8 || !start(e, row, column, d[7] ? CellType::Error : CellType::Boolean))
                     break;
-                FormulaCell cell;
-                if (d[7]) {
-                    cell.type = CellType::Error;
-                    cell.text = errorText(d[6]);
-                } else {
-                    cell.type = CellType::Boolean;
-                    cell.number = d[6] ? 1 : 0;
-                }
-                extras.add(at(d), std::move(cell));
+                if (d[7])
+                    e.text = errorText(d[6]);
+                else
+                    e.number = d[6] ? 1 : 0;
+                if (!deliver(static_cast<const CellEvent&>(e)))
+                    return;
                 break;
             }
             case kDimensions:
@@ -863,10 +1047,10 @@ private:
                 break;
             }
             case kHlink: {
-                std::vector<unsigned char> all;
+                linkBytes_.clear();
                 for (const auto& [p, size] : r.parts)
-                    all.insert(all.end(), p, p + size);
-                if (auto link = parseHlink(all.data(), all.size()))
+                    linkBytes_.insert(linkBytes_.end(), p, p + size);
+                if (auto link = parseHlink(linkBytes_.data(), linkBytes_.size()))
                     extras.hyperlinks.push_back(*link);
                 break;
             }
@@ -874,15 +1058,18 @@ private:
                 break;
             }
         }
+        flushFormula();
     }
 
     QString path_;
     OleFile ole_;
-    std::string stream_;
+    OleStream stream_;
     bool biff8_ = false;
     std::vector<Sheet> sheets_;
     BiffFormulaContext context_;
-    std::vector<QString> sst_;
+    std::shared_ptr<StringPool> sstPool_ = std::make_shared<StringPool>();
+    std::vector<StringPool::Span> sstSpans_;
+    std::vector<unsigned char> linkBytes_; // an HLINK record with its CONTINUE parts
     std::map<int, QString> formats_;
     std::vector<std::uint16_t> xfFormats_;
     std::vector<bool> xfIsDate_;
