@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace velmora {
 
 // The calls the main window makes into subsystems that live elsewhere.
@@ -41,6 +43,12 @@ struct MainHooks {
     // Turns a chosen database name into the file itself (unpacks archives);
     // empty: the name is used as it is.
     std::function<QString(const QString& name)> ResolveArchiveFile;
+    // Windows the export parameters window opens: the ODBC data-source
+    // window (returns the connection string it made, empty when none) and
+    // the spreadsheet price-list layout window. Their buttons stay
+    // disabled while these are unset.
+    std::function<QString(QWidget* parent)> OpenDataSourceWindow;
+    std::function<void(QWidget* parent)> OpenPriceLayoutWindow;
 };
 
 // Runs a hook when it is set.

@@ -93,5 +93,7 @@ void wireSupplierTree(MainWiring& wiring);
 void wirePriceSave(MainWiring& wiring);
 void wireSettingsPanel(MainWiring& wiring);
 void wireMainMenu(MainWiring& wiring);
+void wireOutputParameters(MainWiring& wiring);
+void wireStockCriteria(MainWiring& wiring);
 
 } // namespace velmora

@@ -22,6 +22,8 @@ void wireSubsystems(Program& program)
     wireSupplierTree(*wiring);
     wireGoodsSearch(*wiring);
     wirePriceSave(*wiring);
+    wireStockCriteria(*wiring);
+    wireOutputParameters(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

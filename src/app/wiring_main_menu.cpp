@@ -14,8 +14,14 @@ QMenu* namedMenu(QMenuBar* bar, const QString& name, const QString& title)
     for (QAction* action : bar->actions())
         if (action->menu() && action->menu()->objectName() == name)
             return action->menu();
-    QMenu* menu = bar->addMenu(title);
+    // A new menu stands before "Справка", which stays last.
+    QAction* help = nullptr;
+    for (QAction* action : bar->actions())
+        if (action->menu() && action->menu()->objectName() == QLatin1String("Menu_Help"))
+            help = action;
+    auto* menu = new QMenu(title, bar);
     menu->setObjectName(name);
+    bar->insertMenu(help, menu);
     return menu;
 }
 

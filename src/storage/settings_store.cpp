@@ -243,6 +243,8 @@ QVariant SettingsStore::read(const QString& name, const QString& typeName, const
     return typedValue(type->kind, convert(*type, defaultText));
 }
 
+bool SettingsStore::contains(const QString& name) const { return findRow(connection_, name).has_value(); }
+
 QString SettingsStore::readText(const QString& name, const QString& defaultText)
 {
     return read(name, QStringLiteral("TypeText"), defaultText).toString();

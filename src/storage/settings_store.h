@@ -31,6 +31,9 @@ public:
     // itself does not convert.
     QVariant read(const QString& name, const QString& typeName, const QString& defaultText);
 
+    // True when a row of that name exists, of whatever type.
+    bool contains(const QString& name) const;
+
     // Conveniences over read() for callers that want their own type.
     QString readText(const QString& name, const QString& defaultText = QString());
     qint64 readInteger(const QString& name, const QString& defaultText = QStringLiteral("0"));

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -498,6 +499,48 @@ TEST(WiredSupplierTree, ChoosingAPriceListShowsItsSettingsAndSearchesFollowTheSe
     disable->click();
     EXPECT_EQ(gridRows(form), QStringList{"Болт стальной|90"});
     EXPECT_TRUE(program.globals().PriceListSettingsChanged);
+    form.close();
+}
+
+// The windows of the "Каталог" and "Экспорт" menus: each opens modally from
+// its item and works on the program's databases.
+TEST(WiredMenus, StockCriteriaAndExportParametersOpenFromTheirMenus)
+{
+    WiredInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    QStringList menus;
+    for (QAction* action : form.menuBar()->actions())
+        menus << action->text();
+    EXPECT_EQ(menus.indexOf("Справка"), menus.size() - 1) << menus.join(", ").toStdString();
+
+    auto* sklad = form.findChild<QAction*>("Sklad");
+    ASSERT_NE(sklad, nullptr);
+    QTimer::singleShot(0, &form, [&form] {
+        auto* window = form.findChild<QDialog*>("Form_Sklad");
+        ASSERT_NE(window, nullptr);
+        window->findChild<QLineEdit*>("Edit_Yes")->setText("есть");
+        window->findChild<QPushButton*>("Button_AddYes")->click();
+        window->findChild<QPushButton*>("Button_Close")->click();
+    });
+    sklad->trigger();
+    EXPECT_EQ(form.ADOConnection.scalar("SELECT Text FROM Price_Sklad WHERE Sklad = 'Yes'").toString(), "есть");
+
+    auto* parameters = form.findChild<QAction*>("ParamExport");
+    ASSERT_NE(parameters, nullptr);
+    QTimer::singleShot(0, &form, [&form] {
+        auto* window = form.findChild<QDialog*>("Form_parametr");
+        ASSERT_NE(window, nullptr);
+        // No data-source window is wired yet.
+        EXPECT_FALSE(window->findChild<QWidget*>("SpeedButton5")->isEnabled());
+        window->findChild<QLineEdit*>("Edit_Out_1")->setText("Розница");
+        window->findChild<QPushButton*>("Button_OutSet")->click();
+    });
+    parameters->trigger();
+    EXPECT_EQ(form.ADOConnection.scalar("SELECT Name_out FROM parametr WHERE Id = 1").toString(), "Розница");
     form.close();
 }
 

@@ -182,4 +182,26 @@ void Transaction::commit()
     done_ = true;
 }
 
+Savepoint::Savepoint(Connection& connection, const QString& name) : connection_(connection), name_(name)
+{
+    connection_.exec(QStringLiteral("SAVEPOINT \"%1\"").arg(name_));
+}
+
+Savepoint::~Savepoint()
+{
+    if (!done_) {
+        try {
+            connection_.exec(QStringLiteral("ROLLBACK TO \"%1\"; RELEASE \"%1\"").arg(name_));
+        } catch (...) {
+            // The engine may have rolled the whole transaction back already.
+        }
+    }
+}
+
+void Savepoint::release()
+{
+    connection_.exec(QStringLiteral("RELEASE \"%1\"").arg(name_));
+    done_ = true;
+}
+
 } // namespace velmora::db

@@ -76,4 +76,22 @@ private:
     bool done_ = false;
 };
 
+// A savepoint with an explicit release: works inside a caller's transaction
+// as well as outside one (where it is a transaction of its own). The
+// destructor rolls back to it when it was not released.
+class Savepoint {
+public:
+    Savepoint(Connection& connection, const QString& name);
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    ~Savepoint();
+
+    void release();
+
+private:
+    Connection& connection_;
+    QString name_;
+    bool done_ = false;
+};
+
 } // namespace velmora::db

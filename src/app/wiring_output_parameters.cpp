@@ -1,0 +1,25 @@
+// The export parameters window, "Экспорт" -> "Параметры экспорта".
+#include "main_wiring.h"
+
+#include "output/parameters/form_parametr.h"
+
+#include <QAction>
+
+namespace velmora {
+
+void wireOutputParameters(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    auto* window =
+        new output::Form_parametr(form.ADOConnection, form.ADOConnection_Zakaz, form.folders().dataFolder, &form);
+    QAction* item = addMainMenuItem(form, QStringLiteral("Menu_Export"), QStringLiteral("Экспорт"),
+                                    QStringLiteral("ParamExport"), QStringLiteral("Параметры экспорта"));
+    // ParamExportClick. The windows it opens may be wired after this piece.
+    QObject::connect(item, &QAction::triggered, window, [&form, window] {
+        window->setDataSourceOpener(form.hooks().OpenDataSourceWindow);
+        window->setLayoutOpener(form.hooks().OpenPriceLayoutWindow);
+        window->exec();
+    });
+}
+
+} // namespace velmora

@@ -1,0 +1,131 @@
+#include "stock_criteria.h"
+
+#include "storage/settings_store.h"
+
+namespace velmora::catalogue {
+namespace {
+
+const QString kSetting = QStringLiteral("KritSklad");
+
+// An offer has a stock text when its Sklad holds more than blanks.
+const char* const kHasStockText = "Sklad IS NOT NULL AND trim(Sklad) <> ''";
+
+bool textIsTaken(db::Connection& priceDb, const QString& text)
+{
+    db::Statement select = priceDb.prepare(QStringLiteral("SELECT 1 FROM Price_Sklad WHERE Text = ?1 LIMIT 1"));
+    select.bindText(1, text);
+    return select.step();
+}
+
+} // namespace
+
+QString stockListCode(StockList list)
+{
+    return list == StockList::Presence ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+QList<StockCriterion> readStockCriteria(db::Connection& priceDb, StockList list)
+{
+    db::Statement select =
+        priceDb.prepare(QStringLiteral("SELECT ID, Text FROM Price_Sklad WHERE Sklad = ?1 ORDER BY Text, ID"));
+    select.bindText(1, stockListCode(list));
+    QList<StockCriterion> criteria;
+    while (select.step())
+        criteria.append({select.integer(0), select.text(1)});
+    return criteria;
+}
+
+StockEdit addStockCriterion(db::Connection& priceDb, StockList list, const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return StockEdit::Nothing;
+    if (textIsTaken(priceDb, text))
+        return StockEdit::Duplicate;
+    db::Statement insert = priceDb.prepare(QStringLiteral("INSERT INTO Price_Sklad (Sklad, Text) VALUES (?1, ?2)"));
+    insert.bindText(1, stockListCode(list)).bindText(2, text);
+    insert.execute();
+    return StockEdit::Done;
+}
+
+StockEdit changeStockCriterion(db::Connection& priceDb, qint64 id, const QString& text)
+{
+    if (id <= 0 || text.trimmed().isEmpty())
+        return StockEdit::Nothing;
+    if (textIsTaken(priceDb, text))
+        return StockEdit::Duplicate;
+    db::Statement update = priceDb.prepare(QStringLiteral("UPDATE Price_Sklad SET Text = ?2 WHERE ID = ?1"));
+    update.bindInt(1, id).bindText(2, text);
+    update.execute();
+    return priceDb.changes() > 0 ? StockEdit::Done : StockEdit::Nothing;
+}
+
+void deleteStockCriterion(db::Connection& priceDb, qint64 id)
+{
+    db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM Price_Sklad WHERE ID = ?1"));
+    remove.bindInt(1, id);
+    remove.execute();
+}
+
+QStringList missingStockTexts(db::Connection& priceDb)
+{
+    db::Statement select = priceDb.prepare(
+        QStringLiteral("SELECT DISTINCT Sklad FROM svod WHERE %1 "
+                       "AND Sklad NOT IN (SELECT Text FROM Price_Sklad WHERE Text IS NOT NULL) ORDER BY Sklad")
+            .arg(QLatin1String(kHasStockText)));
+    QStringList texts;
+    while (select.step())
+        texts << select.text(0);
+    return texts;
+}
+
+StockSwitches readStockSwitches(SettingsStore& settings)
+{
+    if (!settings.contains(kSetting)) {
+        writeStockApply(settings, false);
+        writeStockJudgeBy(settings, StockList::Presence);
+        writeStockNoTextInStock(settings, true);
+    }
+    StockSwitches switches;
+    switches.apply = settings.readBoolean(kSetting, QStringLiteral("0"));
+    switches.judgeBy = settings.readText(kSetting, QStringLiteral("Yes")) == QLatin1String("Yes") ? StockList::Presence
+                                                                                                 : StockList::Absence;
+    switches.noTextInStock = settings.readInteger(kSetting, QStringLiteral("1")) != 0;
+    return switches;
+}
+
+void writeStockApply(SettingsStore& settings, bool apply)
+{
+    settings.write(kSetting, QStringLiteral("TypeBoolean"), apply ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void writeStockJudgeBy(SettingsStore& settings, StockList list)
+{
+    settings.write(kSetting, QStringLiteral("TypeText"), stockListCode(list));
+}
+
+void writeStockNoTextInStock(SettingsStore& settings, bool inStock)
+{
+    settings.write(kSetting, QStringLiteral("TypeInteger"), inStock ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ApplyStockCriteria(db::Connection& priceDb, const StockSwitches& switches)
+{
+    if (!switches.apply)
+        return;
+    db::Savepoint savepoint(priceDb, QStringLiteral("ApplyStockCriteria"));
+    // One table only: joining Price_Sklad would update nothing while it is empty.
+    const QString judged = switches.judgeBy == StockList::Presence
+        ? QStringLiteral("UPDATE svod SET Obrab = 'False' WHERE %1 AND Sklad NOT IN "
+                         "(SELECT Text FROM Price_Sklad WHERE Sklad = 'Yes' AND Text IS NOT NULL)")
+        : QStringLiteral("UPDATE svod SET Obrab = 'False' WHERE %1 AND Sklad IN "
+                         "(SELECT Text FROM Price_Sklad WHERE Sklad = 'No')");
+    priceDb.prepare(judged.arg(QLatin1String(kHasStockText))).execute();
+
+    db::Statement withoutText = priceDb.prepare(
+        QStringLiteral("UPDATE svod SET Obrab = ?1 WHERE NOT (%1)").arg(QLatin1String(kHasStockText)));
+    withoutText.bindText(1, switches.noTextInStock ? QStringLiteral("True") : QStringLiteral("False"));
+    withoutText.execute();
+    savepoint.release();
+}
+
+} // namespace velmora::catalogue
