@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -36,6 +37,19 @@ double RoundValue(int n, double x)
     const double k = std::floor(shifted + 1e-9 * std::max(1.0, std::fabs(shifted)));
     const double result = n >= 0 ? k / scale : k * scale;
     return std::isfinite(result) ? result : x;
+}
+
+QString RoundedDecimalText(double x, int n, QChar point)
+{
+    const double rounded = RoundValue(n, x);
+    QString text = QString::number(rounded == 0 ? 0.0 : rounded, 'f', std::max(n, 0));
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text.replace(u'.', point);
 }
 
 bool RoundPriceColumn(db::Connection& priceDb, const QString& table, const QString& column, int n)

@@ -12,6 +12,11 @@ namespace velmora {
 // representation (1.005 gives 1.01).
 double RoundValue(int n, double x);
 
+// x rounded half up to n decimal places (RoundValue) as the shortest
+// decimal text: no trailing zeros, no separator for a whole number, `point`
+// as the decimal separator ("115.5", "12,35", "100").
+QString RoundedDecimalText(double x, int n, QChar point);
+
 // Rounds a whole price column of a table in one UPDATE on the price
 // database; false when the statement failed.
 bool RoundPriceColumn(db::Connection& priceDb, const QString& table, const QString& column, int n);
