@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace velmora::output {
+
+// A failure of an output writer, with the text the user sees.
+class OutputError : public std::runtime_error {
+public:
+    explicit OutputError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+} // namespace velmora::output

@@ -1,0 +1,212 @@
+#include "yml_catalog.h"
+
+#include "output/output_error.h"
+#include "platform/files/code_page.h"
+#include "storage/value_helpers.h"
+
+#include <QSaveFile>
+
+namespace velmora::output {
+namespace {
+
+// Lines end with a carriage return alone.
+constexpr char kEnd[] = "\r";
+
+void write(QIODevice& out, const QString& text) { WriteYmlText(out, text); }
+
+// Six blanks + <tag> + escaped value + </tag>, the line of an offer's element.
+void writeOfferElement(QIODevice& out, const char* tag, const QString& value)
+{
+    const QString name = QString::fromLatin1(tag);
+    write(out, QStringLiteral("      <") + name + u'>' + EscapeXmlText(value) + QStringLiteral("</") + name + u'>' +
+                   QLatin1String(kEnd));
+}
+
+void writeOptional(QIODevice& out, const char* tag, const QString& value)
+{
+    if (!value.isEmpty())
+        writeOfferElement(out, tag, value);
+}
+
+void writeCurrency(QIODevice& out, const char* id, const YmlRate& rate)
+{
+    const QString setting = rate.rate.trimmed();
+    QString line = QStringLiteral("    <currency id=\"") + QLatin1String(id) + QStringLiteral("\" rate=\"") +
+                   EscapeXmlText(FormatYmlRate(setting)) + u'"';
+    // A surcharge applies to a bank's rate only.
+    if (setting == u"ЦБРФ" && RoundValue(2, rate.surcharge) != 0)
+        line += QStringLiteral(" plus=\"") + FormatYmlPrice(rate.surcharge) + u'"';
+    write(out, line + QStringLiteral("/>") + QLatin1String(kEnd));
+}
+
+} // namespace
+
+QString YmlCurrencyId(int index)
+{
+    switch (index) {
+    case 1: return QStringLiteral("USD");
+    case 2: return QStringLiteral("EUR");
+    default: return QStringLiteral("RUR");
+    }
+}
+
+QString FormatYmlRate(const QString& rate)
+{
+    QString text = rate;
+    text.replace(QStringLiteral("ЦБРФ"), QStringLiteral("CBRF"));
+    text.replace(u',', u'.');
+    return text;
+}
+
+QString FormatYmlPrice(double value) { return RoundedDecimalText(value, 2, u'.'); }
+
+QString EscapeXmlText(const QString& text)
+{
+    QString result;
+    result.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isSurrogate()) {
+            // A pair is one character; a lone half is none and is dropped.
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                result += c;
+                result += text[++i];
+            }
+            continue;
+        }
+        switch (c.unicode()) {
+        case u'&': result += QStringLiteral("&amp;"); break;
+        case u'"': result += QStringLiteral("&quot;"); break;
+        case u'<': result += QStringLiteral("&lt;"); break;
+        case u'>': result += QStringLiteral("&gt;"); break;
+        case u'\'': result += QStringLiteral("&apos;"); break;
+        case u'\t':
+        case u'\n':
+        case u'\r': result += c; break;
+        default:
+            if (c.unicode() >= 32 && c.unicode() != 0xFFFE && c.unicode() != 0xFFFF)
+                result += c;
+        }
+    }
+    return result;
+}
+
+void WriteYmlText(QIODevice& out, const QString& text)
+{
+    const QByteArray bytes = SingleByteCodePage::windows1251().encode(
+        text, [](char32_t code) { return "&#" + QByteArray::number(quint32(code)) + ';'; });
+    if (out.write(bytes) != bytes.size())
+        throw OutputError(QStringLiteral("Ошибка записи файла: ") + out.errorString());
+}
+
+void WriteYmlHeader(QIODevice& out)
+{
+    write(out, QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r"
+                              "<!-- Каталог товаров, созданный программой Velmora -->\r"
+                              "<!DOCTYPE yml_catalog SYSTEM \"shops.dtd\">\r"));
+}
+
+void WriteYmlCatalogOpen(QIODevice& out, const QDateTime& date)
+{
+    // Formatted here, never through the process's date settings.
+    write(out, QStringLiteral("<yml_catalog date=\"") + date.toString(QStringLiteral("yyyy-MM-dd HH:mm")) +
+                   QStringLiteral("\">\r\r"));
+}
+
+void WriteYmlShopOpen(QIODevice& out, const YmlShop& shop)
+{
+    write(out, QStringLiteral("<shop>\r   <name>") + EscapeXmlText(shop.name.left(20)) +
+                   QStringLiteral("</name>\r   <company>") + EscapeXmlText(shop.company) +
+                   QStringLiteral("</company>\r   <url>") + EscapeXmlText(shop.url) + QStringLiteral("</url>\r\r"));
+}
+
+void WriteYmlCurrencies(QIODevice& out, const YmlRate& usd, const YmlRate& eur)
+{
+    write(out, QStringLiteral("<currencies>\r    <currency id=\"RUR\" rate=\"1\"/>\r"));
+    writeCurrency(out, "USD", usd);
+    writeCurrency(out, "EUR", eur);
+    write(out, QStringLiteral("</currencies>\r\r"));
+}
+
+void WriteYmlCategoriesOpen(QIODevice& out) { write(out, QStringLiteral("<categories>\r")); }
+
+void WriteYmlCategory(QIODevice& out, const YmlCategory& category)
+{
+    QString line = QStringLiteral("    <category id=\"") + QString::number(category.id) + u'"';
+    if (category.parentId > 0)
+        line += QStringLiteral(" parentId=\"") + QString::number(category.parentId) + u'"';
+    write(out, line + u'>' + EscapeXmlText(category.name) + QStringLiteral("</category>\r"));
+}
+
+void WriteYmlCategoriesClose(QIODevice& out) { write(out, QStringLiteral("</categories>\r\r")); }
+
+void WriteYmlDeliveryIncluded(QIODevice& out) { write(out, QStringLiteral("<deliveryIncluded/>\r\r")); }
+
+void WriteYmlOffersOpen(QIODevice& out) { write(out, QStringLiteral("<offers>\r")); }
+
+void WriteYmlOffer(QIODevice& out, const YmlOffer& offer)
+{
+    write(out, QStringLiteral("    <offer id=\"") + QString::number(offer.id) + QStringLiteral("\">\r"));
+    writeOfferElement(out, "url", offer.url);
+    writeOfferElement(out, "price", FormatYmlPrice(offer.price));
+    writeOfferElement(out, "currencyId", offer.currencyId);
+    writeOfferElement(out, "categoryId", QString::number(offer.categoryId));
+    writeOfferElement(out, "picture", offer.picture);
+    if (offer.delivery > 0)
+        write(out, QStringLiteral("      <deliveryIncluded/>\r"));
+    if (!offer.orderingTime.isEmpty())
+        write(out, QStringLiteral("      <orderingTime>\r        <ordering>") + EscapeXmlText(offer.orderingTime) +
+                       QStringLiteral("</ordering>\r      </orderingTime>\r"));
+    if (!offer.vendor.isEmpty() && !offer.model.isEmpty()) {
+        writeOptional(out, "typePrefix", offer.typePrefix);
+        writeOfferElement(out, "vendor", offer.vendor);
+        writeOptional(out, "vendorCode", offer.vendorCode);
+        writeOfferElement(out, "model", offer.model);
+        if (!offer.provider.isEmpty()) {
+            writeOfferElement(out, "provider", offer.provider);
+            writeOptional(out, "tarifplan", offer.tarifplan);
+        }
+    } else {
+        writeOfferElement(out, "name", offer.name);
+        writeOptional(out, "vendorCode", offer.vendorCode);
+    }
+    write(out, QStringLiteral("      <description></description>\r    </offer>\r\r"));
+}
+
+void WriteYmlOffersClose(QIODevice& out) { write(out, QStringLiteral("</offers>\r")); }
+
+void WriteYmlShopClose(QIODevice& out) { write(out, QStringLiteral("</shop>\r")); }
+
+void WriteYmlCatalogClose(QIODevice& out) { write(out, QStringLiteral("</yml_catalog>")); }
+
+void ExportYmlCatalog(const QString& path, const YmlCatalog& catalog, const QDateTime& date)
+{
+    if (catalog.categories.isEmpty())
+        throw OutputError(QStringLiteral("В каталоге нет ни одной группы товаров: файл XML не создан."));
+    if (catalog.offers.isEmpty())
+        throw OutputError(QStringLiteral("В каталоге нет ни одного товара: файл XML не создан."));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw OutputError(QStringLiteral("Невозможно создать файл ") + path + QStringLiteral(": ") + file.errorString());
+    WriteYmlHeader(file);
+    WriteYmlCatalogOpen(file, date);
+    WriteYmlShopOpen(file, catalog.shop);
+    WriteYmlCurrencies(file, catalog.usd, catalog.eur);
+    WriteYmlCategoriesOpen(file);
+    for (const YmlCategory& category : catalog.categories)
+        WriteYmlCategory(file, category);
+    WriteYmlCategoriesClose(file);
+    if (catalog.deliveryIncluded)
+        WriteYmlDeliveryIncluded(file);
+    WriteYmlOffersOpen(file);
+    for (const YmlOffer& offer : catalog.offers)
+        WriteYmlOffer(file, offer);
+    WriteYmlOffersClose(file);
+    WriteYmlShopClose(file);
+    WriteYmlCatalogClose(file);
+    if (!file.commit())
+        throw OutputError(QStringLiteral("Ошибка записи файла ") + path + QStringLiteral(": ") + file.errorString());
+}
+
+} // namespace velmora::output
