@@ -32,9 +32,11 @@ double RoundValue(int n, double x)
     const double scaled = n >= 0 ? x * scale : x / scale;
     // Half up by floor, so negative values round like positive ones; the
     // nudge makes decimal halves that binary cannot hold exactly (1.005)
-    // round up as written.
+    // round up as written. It is relative, a few thousand times the error of
+    // a double, so that it never reaches the digits kept (5000000.123 keeps
+    // .12, 1234567.1 to four places stays 1234567.1).
     const double shifted = scaled + 0.5;
-    const double k = std::floor(shifted + 1e-9 * std::max(1.0, std::fabs(shifted)));
+    const double k = std::floor(shifted + 1e-12 * std::max(1.0, std::fabs(shifted)));
     const double result = n >= 0 ? k / scale : k * scale;
     return std::isfinite(result) ? result : x;
 }

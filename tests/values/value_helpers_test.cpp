@@ -25,6 +25,8 @@ TEST(RoundValue, HalfUpAtAnyPlaces)
         {0, -1.7, -2},      // not truncated towards zero
         {1, -0.06, -0.1},
         {4, 27.123456, 27.1235},
+        {2, 5000000.123, 5000000.12}, // large values keep the digits below the kept ones
+        {4, 1234567.1, 1234567.1},
         {0, 0, 0},
     };
     for (const Case& c : cases)
