@@ -4,6 +4,7 @@
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/workbook.h"
 #include "storage/settings_store.h"
+#include "storage/value_helpers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -150,20 +151,7 @@ QString CsvQuoteField(const QString& text)
     return quote ? u'"' + result + u'"' : result;
 }
 
-QString CsvPriceText(double value)
-{
-    QString text = QString::number(value, 'f', 4);
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    if (text == u"-0")
-        text = QStringLiteral("0");
-    text.replace(u'.', u',');
-    return text;
-}
+QString CsvPriceText(double value) { return RoundedDecimalText(value, 4, u','); }
 
 ExportResult ExportPriceListCsv(db::Connection& priceDb, const QString& name, const QString& folder)
 {

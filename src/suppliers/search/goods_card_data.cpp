@@ -1,5 +1,6 @@
 #include "goods_card_data.h"
 
+#include "storage/value_helpers.h"
 #include "supplier_goods_model.h"
 
 #include <QLocale>
@@ -14,14 +15,7 @@ QString cardPriceText(const QVariant& value)
     const double x = value.toDouble(&ok);
     if (!ok)
         return value.toString();
-    QString text = QString::number(x, 'f', 4);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    if (text == QStringLiteral("-0"))
-        text = QStringLiteral("0");
-    return text.replace(u'.', u',');
+    return RoundedDecimalText(x, 4, u',');
 }
 
 OfferCard offerCardOf(const SupplierGoodsModel& model, int row)
