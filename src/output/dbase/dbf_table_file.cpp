@@ -80,6 +80,7 @@ bool DbfTableFile::write(qint64 offset, const QByteArray& bytes)
         if (!flush())
             return false;
         pendingOffset_ = offset;
+        pending_.reserve(kMaxPending);
     }
     pending_.append(bytes);
     return pending_.size() < kMaxPending || flush();
@@ -98,7 +99,7 @@ bool DbfTableFile::flush()
     if (pending_.isEmpty())
         return true;
     const bool ok = file_.seek(pendingOffset_) && file_.write(pending_) == pending_.size();
-    pending_.clear();
+    pending_.truncate(0); // keeps the buffer for the next block
     return ok;
 }
 

@@ -7,8 +7,8 @@
 #include "storage/value_helpers.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
+#include <charconv>
 #include <cmath>
 
 namespace velmora::output {
@@ -60,14 +60,28 @@ QString cutTrailingBlanks(const QString& text)
     return text.left(end);
 }
 
-// A number with "." or "," as its decimal point, whatever the locale.
+// A number with "." or "," as its decimal point, whatever the locale:
+// an optional sign, digits and decimals, an optional exponent.
 bool parseNumber(const QString& text, double* value)
 {
-    QString t = text.trimmed();
-    t.replace(u',', u'.');
-    bool ok = false;
-    *value = QLocale::c().toDouble(t, &ok);
-    return ok && std::isfinite(*value);
+    const QString t = text.trimmed();
+    QByteArray bytes;
+    bytes.reserve(t.size());
+    for (const QChar c : t) {
+        const char16_t u = c.unicode();
+        if (u == u',')
+            bytes += '.';
+        else if ((u >= u'0' && u <= u'9') || u == u'.' || u == u'-' || u == u'+' || u == u'e' || u == u'E')
+            bytes += char(u);
+        else
+            return false;
+    }
+    const char* begin = bytes.constData();
+    const char* end = begin + bytes.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    const auto [stop, error] = std::from_chars(begin, end, *value);
+    return begin != end && error == std::errc() && stop == end && std::isfinite(*value);
 }
 
 QString fixedText(double value, int decimals)
@@ -82,12 +96,9 @@ QString fixedText(double value, int decimals)
 bool dateText(const QString& text, QByteArray* out)
 {
     const QString t = text.trimmed();
-    bool isDayNumber = false;
-    const double day = QLocale::c().toDouble(QString(t).replace(u',', u'.'), &isDayNumber);
+    double day = 0;
     QDate date;
-    if (isDayNumber && !t.contains(u'e', Qt::CaseInsensitive)) {
-        if (!std::isfinite(day))
-            return false;
+    if (!t.contains(u'e', Qt::CaseInsensitive) && parseNumber(t, &day)) {
         if (std::floor(day) == 0) {
             *out = QByteArray(8, ' ');
             return true;
@@ -321,6 +332,7 @@ void TDBF::forget()
     current_ = 0;
     recordChanged_ = false;
     headerChanged_ = false;
+    dateChecked_ = false;
 }
 
 void TDBF::ReadHeader()
@@ -383,10 +395,14 @@ void TDBF::WriteHeader(bool withDescriptors)
 
 void TDBF::WriteRecord()
 {
-    const QDate today = today_();
-    if (getUInt(header_, 1, 1) + 1900 != quint64(today.year()) || getUInt(header_, 2, 1) != quint64(today.month()) ||
-        getUInt(header_, 3, 1) != quint64(today.day()))
-        SetDbfDate(today);
+    // Once per opening: reading the clock costs more than writing a record.
+    if (!dateChecked_) {
+        const QDate today = today_();
+        if (getUInt(header_, 1, 1) + 1900 != quint64(today.year()) ||
+            getUInt(header_, 2, 1) != quint64(today.month()) || getUInt(header_, 3, 1) != quint64(today.day()))
+            SetDbfDate(today);
+        dateChecked_ = true;
+    }
     if (current_ <= 0 || !file_->write(recordPosition(current_), record_))
         fail(QStringLiteral("WriteRecord: Ошибка сохранения записи"));
     recordChanged_ = false;
@@ -468,9 +484,9 @@ void TDBF::SetFieldData(int field, const QString& text)
 {
     if (field < 1 || field > FieldCount())
         fail(QStringLiteral("SetFieldData: Неверный номер поля: ") + QString::number(field));
-    const QString where = QStringLiteral("Ряд: %1, Поле: %2").arg(current_).arg(field);
+    const auto where = [&] { return QStringLiteral("Ряд: %1, Поле: %2").arg(current_).arg(field); };
     if (!IsOpen() || current_ <= 0)
-        fail(QStringLiteral("SetFieldData: Ошибка данных - ") + where);
+        fail(QStringLiteral("SetFieldData: Ошибка данных - ") + where());
     const Field& f = fields_[field - 1];
     const QString value = cutTrailingBlanks(text);
     QByteArray formatted;
@@ -478,10 +494,10 @@ void TDBF::SetFieldData(int field, const QString& text)
         bool ok = false;
         formatted = formatValue(f, value, &ok);
         if (!ok)
-            fail(QStringLiteral("SetFieldData: Ошибка данных - ") + where);
+            fail(QStringLiteral("SetFieldData: Ошибка данных - ") + where());
     }
     if (formatted.size() > f.length)
-        fail(QStringLiteral("SetFieldData: Недопустимый размер данных\r") + where);
+        fail(QStringLiteral("SetFieldData: Недопустимый размер данных\r") + where());
     const QByteArray padding(f.length - formatted.size(), ' ');
     const bool rightAligned = f.type == 'F' || f.type == 'M' || f.type == 'N';
     record_.replace(f.offset, f.length, rightAligned ? padding + formatted : formatted + padding);

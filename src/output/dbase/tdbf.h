@@ -133,6 +133,7 @@ private:
     qint64 current_ = 0;
     bool recordChanged_ = false;
     bool headerChanged_ = false;
+    bool dateChecked_ = false; // the header's date against today's, since opening
 };
 
 } // namespace velmora::output
