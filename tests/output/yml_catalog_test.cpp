@@ -102,10 +102,10 @@ TEST_F(YmlTest, TextsAreEscapedAndNumbersWrittenWithAPoint)
     // A bank's rate without a surcharge has no "plus".
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    WriteYmlCurrencies(buffer, {QStringLiteral("ЦБРФ"), 0}, {QStringLiteral("ЦБРФ"), 1.255});
+    WriteYmlCurrencies(buffer, {QStringLiteral("ЦБРФ"), 0}, {QStringLiteral(" ЦБРФ "), 3});
     EXPECT_EQ(buffer.data(), QByteArray("<currencies>\r    <currency id=\"RUR\" rate=\"1\"/>\r"
                                         "    <currency id=\"USD\" rate=\"CBRF\"/>\r"
-                                        "    <currency id=\"EUR\" rate=\"CBRF\" plus=\"1.26\"/>\r"
+                                        "    <currency id=\"EUR\" rate=\"CBRF\" plus=\"3\"/>\r"
                                         "</currencies>\r\r"));
 }
 

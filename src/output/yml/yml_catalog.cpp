@@ -30,11 +30,9 @@ void writeOptional(QIODevice& out, const char* tag, const QString& value)
 
 void writeCurrency(QIODevice& out, const char* id, const YmlRate& rate)
 {
-    const QString setting = rate.rate.trimmed();
     QString line = QStringLiteral("    <currency id=\"") + QLatin1String(id) + QStringLiteral("\" rate=\"") +
-                   EscapeXmlText(FormatYmlRate(setting)) + u'"';
-    // A surcharge applies to a bank's rate only.
-    if (setting == u"ЦБРФ" && RoundValue(2, rate.surcharge) != 0)
+                   EscapeXmlText(FormatYmlRate(rate.rate.trimmed())) + u'"';
+    if (rate.takesSurcharge() && rate.surcharge != 0)
         line += QStringLiteral(" plus=\"") + FormatYmlPrice(rate.surcharge) + u'"';
     write(out, line + QStringLiteral("/>") + QLatin1String(kEnd));
 }
@@ -53,7 +51,7 @@ QString YmlCurrencyId(int index)
 QString FormatYmlRate(const QString& rate)
 {
     QString text = rate;
-    text.replace(QStringLiteral("ЦБРФ"), QStringLiteral("CBRF"));
+    text.replace(centralBankRateText(), QStringLiteral("CBRF"));
     text.replace(u',', u'.');
     return text;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "output/parameters/yml_settings.h"
+
 #include <QDateTime>
 #include <QIODevice>
 #include <QList>
@@ -14,13 +16,6 @@ struct YmlShop {
     QString name;    // written cut to its first 20 characters
     QString company;
     QString url;
-};
-
-// One foreign currency's rate setting: a fixed rate ("36,5") or the name of
-// a bank's rate ("ЦБРФ"), and the surcharge in percent on that bank's rate.
-struct YmlRate {
-    QString rate;
-    double surcharge = 0;
 };
 
 struct YmlCategory {
@@ -52,7 +47,7 @@ struct YmlOffer {
 
 struct YmlCatalog {
     YmlShop shop;
-    YmlRate usd;
+    YmlRate usd; // a fixed rate ("36,5") or "ЦБРФ" with its surcharge
     YmlRate eur;
     bool deliveryIncluded = false;
     QList<YmlCategory> categories;
