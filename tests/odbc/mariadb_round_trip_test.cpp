@@ -26,8 +26,18 @@ const QString kAdoString =
 // its own odbc.ini and works in its own database.
 class MariaDbOdbc : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = std::make_unique<MariaDbServer>(); }
+    // A server that cannot start fails every test with the reason, rather
+    // than leaving them skipped.
+    static void SetUpTestSuite()
+    {
+        try {
+            server_ = std::make_unique<MariaDbServer>();
+        } catch (const std::exception& error) {
+            startError_ = error.what();
+        }
+    }
     static void TearDownTestSuite() { server_.reset(); }
+    void SetUp() override { ASSERT_TRUE(server_) << startError_; }
 
     // Registers the source for `database`, made with `charset`, and connects
     // by the ADO string the parameters keep.
@@ -45,11 +55,13 @@ protected:
     }
 
     static std::unique_ptr<MariaDbServer> server_;
+    static std::string startError_;
     QTemporaryDir dir_;
     ScopedEnvironment odbcIni_{"ODBCINI", QFile::encodeName(dir_.filePath("odbc.ini"))};
 };
 
 std::unique_ptr<MariaDbServer> MariaDbOdbc::server_;
+std::string MariaDbOdbc::startError_;
 
 struct Good {
     qint64 code;

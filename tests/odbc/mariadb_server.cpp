@@ -59,7 +59,10 @@ MariaDbServer::MariaDbServer()
     install.start(program(QStringLiteral("mariadb-install-db")),
                   QStringList{QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + dir_.filePath("data"),
                               QStringLiteral("--auth-root-authentication-method=normal"),
-                              QStringLiteral("--skip-test-db")} +
+                              QStringLiteral("--skip-test-db"),
+                              // Servers made side by side must not share
+                              // their temporary tables' folder.
+                              QStringLiteral("--tmpdir=") + dir_.path()} +
                       userOption() + engineOptions());
     if (!install.waitForFinished(60000) || install.exitStatus() != QProcess::NormalExit || install.exitCode() != 0)
         throw std::runtime_error("mariadb-install-db failed: " + install.readAll().toStdString());
