@@ -135,6 +135,7 @@ QString MariaDbServer::clientQuery(const QString& sql, const QString& database) 
                           QStringLiteral("--port=%1").arg(port_),   QStringLiteral("--user=root"),
                           QStringLiteral("--default-character-set=utf8mb4"), QStringLiteral("--batch"),
                           QStringLiteral("--skip-column-names"),    QStringLiteral("--raw"),
+                          QStringLiteral("--local-infile=1"),
                           QStringLiteral("--execute=") + sql};
     if (!database.isEmpty())
         arguments << database;

@@ -27,6 +27,7 @@ public:
 
     // Runs SQL through the server's own command-line client (mariadb) and
     // returns its output: one line per row, tab between columns, no header.
+    // LOAD DATA LOCAL INFILE is allowed.
     // Throws std::runtime_error with the client's message when it fails.
     QString clientQuery(const QString& sql, const QString& database = {}) const;
     // A fresh database; its character set when given ("cp1251").
