@@ -72,10 +72,7 @@ void XlsxBackend::loadStyles()
     if (stylesLoaded_)
         return;
     if (!stylesPart_.empty() && zip_->contains(stylesPart_)) {
-        StylesParser parser(path_, stylesPart_);
-        const std::string data = zip_->read(stylesPart_);
-        parser.feed(data.data(), data.size(), true);
-        styles_ = buildStyles(parser);
+        styles_ = readStyles(path_, stylesPart_, zip_->read(stylesPart_));
     } else {
         styles_.cells.emplace_back();
         styles_.isDate.push_back(false);
@@ -87,14 +84,8 @@ void XlsxBackend::loadStrings(ZipArchive& zip)
 {
     auto pool = std::make_shared<StringPool>();
     std::vector<StringPool::Span> spans;
-    if (!sharedStringsPart_.empty() && zip.contains(sharedStringsPart_)) {
-        SharedStringsParser parser(path_, sharedStringsPart_, *pool, spans, keepRichText_ ? &richRuns_ : nullptr);
-        zip.stream(sharedStringsPart_, [&](const char* bytes, std::size_t size) {
-            parser.feed(bytes, size, false);
-            return true;
-        });
-        parser.feed("", 0, true);
-    }
+    if (!sharedStringsPart_.empty() && zip.contains(sharedStringsPart_))
+        readSharedStrings(zip, path_, sharedStringsPart_, *pool, spans, keepRichText_ ? &richRuns_ : nullptr);
     pool_ = std::move(pool);
     strings_ = std::move(spans);
     stringsLoaded_ = true;

@@ -22,6 +22,7 @@ namespace velmora::sheet::xlsx {
 // by its own expat parser on a worker thread, and the results are handed to
 // the sink in order on the calling thread. The part before the rows and the
 // part after them (merges, hyperlinks) go through the main parser.
+
 // Just past the sheetData start tag, or npos when it is not (yet) there.
 std::size_t sheetDataStart(const std::string& b, bool& selfClosing);
 // Where the sheetData end tag begins, at or after `from`; npos when none.
@@ -30,11 +31,14 @@ std::size_t sheetDataEnd(const std::string& b, std::size_t from);
 // when there is none.
 std::size_t lastRowEnd(const std::string& b);
 
+// The chunk parsers' sink: they record their items instead.
 class NullSink : public CellSink {
 public:
     bool cell(const CellEvent&) override { return true; }
 };
 
+// Worker threads parsing chunks of rows, their results handed to the main
+// parser's sink in sheet order.
 class ParallelRows {
 public:
     using MakeParser = std::function<std::unique_ptr<SheetParser>()>;
@@ -48,17 +52,7 @@ public:
 
     // Queues a chunk of whole rows; hands finished chunks to the sink.
     // false once the sink asked to stop.
-    bool dispatch(std::string xml)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            jobs_.push_back(std::make_unique<Job>());
-            jobs_.back()->xml = std::move(xml);
-            pending_.push_back(jobs_.back().get());
-        }
-        work_.notify_one();
-        return drain(false);
-    }
+    bool dispatch(std::string xml);
     // Waits for every chunk and hands it on.
     bool finish() { return drain(true); }
     bool stopped() const { return stopped_; }
@@ -72,78 +66,9 @@ private:
         bool done = false;
     };
 
-    void work()
-    {
-        for (;;) {
-            Job* job = nullptr;
-            {
-                std::unique_lock lock(mutex_);
-                work_.wait(lock, [&] { return quit_ || !pending_.empty(); });
-                if (quit_)
-                    return;
-                job = pending_.front();
-                pending_.pop_front();
-            }
-            try {
-                job->items.reserve(job->xml.size() / 24);
-                std::unique_ptr<SheetParser> parser = make_();
-                parser->recordInto(&job->items, &job->texts);
-                static const char open[] = "<sheetData>";
-                static const char close[] = "</sheetData>";
-                parser->feed(open, sizeof open - 1, false);
-                parser->feed(job->xml.data(), job->xml.size(), false);
-                parser->feed(close, sizeof close - 1, true);
-            } catch (...) {
-                job->error = std::current_exception();
-            }
-            {
-                std::lock_guard lock(mutex_);
-                job->xml.clear();
-                job->xml.shrink_to_fit();
-                job->done = true;
-            }
-            done_.notify_all();
-        }
-    }
-
-    bool drain(bool all)
-    {
-        while (!stopped_) {
-            std::unique_ptr<Job> job;
-            {
-                std::unique_lock lock(mutex_);
-                if (jobs_.empty())
-                    break;
-                if (!jobs_.front()->done) {
-                    if (!all && jobs_.size() < maxInFlight_)
-                        break;
-                    done_.wait(lock, [&] { return jobs_.front()->done; });
-                }
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-            }
-            if (job->error)
-                std::rethrow_exception(job->error);
-            for (RawItem& item : job->items)
-                if (!main_.deliver(item)) {
-                    stopped_ = true;
-                    break;
-                }
-        }
-        return !stopped_;
-    }
-
-    void shutdown()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        work_.notify_all();
-        for (auto& t : threads_)
-            if (t.joinable())
-                t.join();
-    }
+    void work();
+    bool drain(bool all);
+    void shutdown();
 
     SheetParser& main_;
     MakeParser make_;
@@ -160,6 +85,7 @@ private:
 constexpr std::uint64_t kParallelSheetSize = 8u << 20;
 constexpr std::size_t kChunkSize = 512u << 10;
 
+// Worker threads for a large sheet: none on a machine of two cores or fewer.
 int parallelWorkers();
 
 } // namespace velmora::sheet::xlsx

@@ -1,7 +1,9 @@
 #include "platform/spreadsheet/xlsx_parts.h"
 
 #include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/xlsx_styles.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -186,6 +188,96 @@ std::optional<CellRange> printAreaRange(const std::string& value)
     } catch (const SheetError&) {
         return std::nullopt;
     }
+}
+
+// ---- shared strings
+
+namespace {
+
+class SharedStringsParser : public XmlStream {
+public:
+    // `runs`, when given, gets the rich-text runs of the strings that have
+    // them, by string index.
+    SharedStringsParser(const QString& path, const std::string& part, StringPool& pool,
+                        std::vector<StringPool::Span>& spans, std::map<int, std::vector<FileRichRun>>* runs = nullptr)
+        : XmlStream(path, part), pool_(pool), spans_(spans), runs_(runs)
+    {
+    }
+
+protected:
+    void startElement(const char* name, const char** attributes) override
+    {
+        if (is(name, "si")) {
+            current_.clear();
+            currentRuns_.clear();
+            length_ = 0;
+            inItem_ = true;
+        } else if (runs_ && inItem_ && phonetic_ == 0 && is(name, "r")) {
+            currentRuns_.push_back(FileRichRun{length_, 0, std::nullopt});
+        } else if (runs_ && !currentRuns_.empty() && is(name, "rPr")) {
+            currentRuns_.back().font = Font();
+            inRunProperties_ = true;
+        } else if (inRunProperties_) {
+            readFontElement(*currentRuns_.back().font, name, attributes);
+        } else if (is(name, "t") && inItem_ && phonetic_ == 0) {
+            text.clear();
+            collectText = true;
+        } else if (is(name, "rPh")) {
+            ++phonetic_;
+        } else if (is(name, "sst")) {
+            if (const char* unique = attribute(attributes, "uniqueCount"))
+                spans_.reserve(std::size_t(std::max(0, toInt(unique))));
+        }
+    }
+    void endElement(const char* name) override
+    {
+        if (is(name, "rPr")) {
+            inRunProperties_ = false;
+        } else if (is(name, "t") && collectText) {
+            current_ += text;
+            collectText = false;
+            if (runs_) {
+                const int units = int(decodeXlsxString(text).size());
+                length_ += units;
+                if (!currentRuns_.empty())
+                    currentRuns_.back().length += units;
+            }
+        } else if (is(name, "rPh")) {
+            --phonetic_;
+        } else if (is(name, "si")) {
+            if (current_.find("_x") == std::string::npos)
+                spans_.push_back(pool_.addUtf8(current_.data(), current_.size()));
+            else
+                spans_.push_back(pool_.add(decodeXlsxString(current_)));
+            if (runs_ && currentRuns_.size() > 1)
+                (*runs_)[int(spans_.size() - 1)] = std::move(currentRuns_);
+            inItem_ = false;
+        }
+    }
+
+private:
+    StringPool& pool_;
+    std::vector<StringPool::Span>& spans_;
+    std::map<int, std::vector<FileRichRun>>* runs_;
+    std::vector<FileRichRun> currentRuns_;
+    bool inRunProperties_ = false;
+    int length_ = 0;
+    std::string current_;
+    bool inItem_ = false;
+    int phonetic_ = 0;
+};
+
+} // namespace
+
+void readSharedStrings(ZipArchive& zip, const QString& path, const std::string& part, StringPool& pool,
+                       std::vector<StringPool::Span>& spans, std::map<int, std::vector<FileRichRun>>* runs)
+{
+    SharedStringsParser parser(path, part, pool, spans, runs);
+    zip.stream(part, [&](const char* bytes, std::size_t size) {
+        parser.feed(bytes, size, false);
+        return true;
+    });
+    parser.feed("", 0, true);
 }
 
 } // namespace velmora::sheet::xlsx
