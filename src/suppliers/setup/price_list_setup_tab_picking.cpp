@@ -1,0 +1,170 @@
+// The settings tab's column picking: the supplier's workbook in the sheet
+// view, and the goods fields, currency and set price taken from the cell
+// the user clicks there.
+#include "suppliers/setup/price_list_setup_tab.h"
+
+#include "platform/files/file_helpers.h"
+#include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/view/sheet_view.h"
+#include "storage/value_helpers.h"
+#include "suppliers/loader/sheet_columns.h"
+#include "suppliers/setup/column_picking.h"
+#include "suppliers/setup/workbook_sheets.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace velmora {
+
+// ---- The workbook ----------------------------------------------------------
+
+QString PriceListSetupTab::newestMatchingFile() const
+{
+    const QFileInfo info(Edit_Path->text().trimmed());
+    if (Edit_Path->text().trimmed().isEmpty())
+        return QString();
+    return NewestFileInFolder(info.absolutePath(), info.fileName());
+}
+
+void PriceListSetupTab::activateSheetInView()
+{
+    if (!view_ || !view_->hasWorkbook() || currentSheet_.isEmpty())
+        return;
+    const int index = loader::ChooseWorksheet(view_->sheetNames(), currentSheet_);
+    if (index > 0)
+        view_->showSheet(index);
+    else
+        say(MissingSheetText(currentSheet_, view_->path()));
+}
+
+bool PriceListSetupTab::OpenPriceFileInExcel(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        say(MissingPriceFileText(path));
+        return false;
+    }
+    if (!view_) {
+        view_ = new sheet::SheetView(this);
+        view_->setWindowFlag(Qt::Window, true);
+        view_->setObjectName(QStringLiteral("PriceExcelApp"));
+        view_->setWindowTitle(QStringLiteral("Прайс-лист"));
+    }
+    try {
+        view_->openWorkbook(path);
+    } catch (const sheet::SheetError& e) {
+        say(QStringLiteral("Не удалось открыть файл прайс-листа:\r%1\r\r%2").arg(path, e.message()));
+        return false;
+    }
+    view_->setWindowTitle(QFileInfo(path).fileName());
+    view_->show();
+    view_->raise();
+    activateSheetInView();
+    return true;
+}
+
+void PriceListSetupTab::BitBtn2Click()
+{
+    OpenPriceFileInExcel(newestMatchingFile());
+}
+
+void PriceListSetupTab::Button3Click()
+{
+    if (!view_)
+        return;
+    view_->closeWorkbook();
+    view_->hide();
+}
+
+// ---- Picking columns -------------------------------------------------------
+
+std::optional<int> PriceListSetupTab::pickedColumn(QString* link)
+{
+    if (!view_ || !view_->hasWorkbook()) {
+        if (ask(NoWorkbookOpenQuestion()))
+            OpenPriceFileInExcel(newestMatchingFile());
+        return std::nullopt;
+    }
+    if (currentSheet_.isEmpty())
+        return std::nullopt;
+    const sheet::PickedCell cell = view_->currentCell();
+    if (!cell.isValid()) {
+        say(QStringLiteral("Выберите ячейку в окне прайс-листа."));
+        return std::nullopt;
+    }
+    if (cell.column > kMaxSpecColumn) {
+        say(ColumnTooFarText(cell.column));
+        return std::nullopt;
+    }
+    if (link)
+        *link = PickedCellLink(cell.hyperlink, cell.formula);
+    return cell.column;
+}
+
+void PriceListSetupTab::storeSelector(const ColumnSelector& s)
+{
+    if (filling_ || currentSheet_.isEmpty())
+        return;
+    if (SetSheetColumnSpec(priceDb_, currentName_, currentSheet_, s.field, TextToColumnSpec(s.combo->currentText().trimmed())))
+        changed();
+}
+
+void PriceListSetupTab::pickColumn(const ColumnSelector& s)
+{
+    const std::optional<int> column = pickedColumn();
+    if (!column)
+        return;
+    setSelectorSpec(s.combo, *column);
+    if (SetSheetColumnSpec(priceDb_, currentName_, currentSheet_, s.field, *column))
+        changed();
+}
+
+void PriceListSetupTab::joinColumn(const ColumnSelector& s)
+{
+    QString link;
+    const std::optional<int> column = pickedColumn(&link);
+    if (!column)
+        return;
+    qint64 spec = 0;
+    if (s.mayHoldLink && !link.isEmpty() && ask(HyperlinkQuestion())) {
+        spec = kHyperlinkSpecBase + *column;
+    } else {
+        const JoinResult joined = JoinColumnSpec(TextToColumnSpec(s.combo->currentText().trimmed()), *column);
+        if (joined.refused) {
+            say(JoinRefusedText());
+            return;
+        }
+        spec = joined.spec;
+    }
+    setSelectorSpec(s.combo, spec);
+    if (SetSheetColumnSpec(priceDb_, currentName_, currentSheet_, s.field, spec))
+        changed();
+}
+
+void PriceListSetupTab::Button_SelValutaClick()
+{
+    const std::optional<int> column = pickedColumn();
+    if (!column)
+        return;
+    const int valuta = *column + kCurrencyColumnOffset;
+    setCurrencyChoice(valuta);
+    if (SetSheetValuta(priceDb_, currentName_, currentSheet_, valuta))
+        changed();
+}
+
+void PriceListSetupTab::Button_PriceSetClick()
+{
+    const std::optional<int> column = pickedColumn();
+    if (!column)
+        return;
+    if (*column > 26) {
+        say(QStringLiteral("Колонка с ценой комплекта может быть от A до Z."));
+        return;
+    }
+    ComboBox_PriceSet->setCurrentIndex(*column);
+    if (SetSheetPriceSet(priceDb_, currentName_, currentSheet_, *column))
+        changed();
+}
+
+} // namespace velmora
