@@ -41,6 +41,11 @@ QColor DatesLabelColor(qint64 datesDayNumber, qint64 todayDayNumber);
 // All data work goes through the plain calls of sheet_settings.h,
 // price_list_settings.h and the tree's commands; the tab only gathers
 // input and shows results.
+//
+// price_list_setup_tab.cpp builds the tab and shows a price list, its name,
+// contact card and flags; price_list_setup_tab_sheets.cpp keeps its sheet
+// rows; price_list_setup_tab_picking.cpp opens the workbook in the sheet
+// view and takes columns from it.
 class PriceListSetupTab : public QWidget {
     Q_OBJECT
 public:
