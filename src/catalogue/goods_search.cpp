@@ -1,0 +1,31 @@
+#include "goods_search.h"
+
+namespace velmora::catalogue {
+
+std::vector<FoundGood> findGoods(db::Connection& priceDb, GoodsSearchMode mode, const QString& text)
+{
+    std::vector<FoundGood> found;
+    if (text.isEmpty())
+        return found;
+    QString where;
+    switch (mode) {
+    case GoodsSearchMode::ExactArticle:
+        where = QStringLiteral("Art = ?1 ORDER BY Art, Code");
+        break;
+    case GoodsSearchMode::PartialArticle:
+        where = QStringLiteral("Art LIKE '%' || ?1 || '%' ORDER BY Art, Code");
+        break;
+    case GoodsSearchMode::NamePart:
+        where = QStringLiteral("Tovar LIKE '%' || ?1 || '%' ORDER BY Tovar, Code");
+        break;
+    }
+    db::Statement s = priceDb.prepare(
+        QStringLiteral("SELECT Code, ifnull(Art, ''), ifnull(Tovar, ''), ifnull(Kategor, '') FROM price_main WHERE ")
+        + where);
+    s.bindText(1, text);
+    while (s.step())
+        found.push_back(FoundGood{s.integer(0), s.text(1), s.text(2), s.text(3)});
+    return found;
+}
+
+} // namespace velmora::catalogue

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/db/connection.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace velmora::catalogue {
+
+// The own-goods search of Form_Search.
+enum class GoodsSearchMode {
+    ExactArticle,   // the article as typed, case ignored
+    PartialArticle, // the article holds the text
+    NamePart,       // the name holds the text
+};
+
+struct FoundGood {
+    qint64 code = 0;
+    QString art;
+    QString tovar;
+    QString kategor;
+};
+
+// The goods found, by name (article modes: by article), then code; none
+// for an empty text. "%" and "_" in the text are wildcards, as in every
+// LIKE of the program.
+std::vector<FoundGood> findGoods(db::Connection& priceDb, GoodsSearchMode mode, const QString& text);
+
+} // namespace velmora::catalogue
