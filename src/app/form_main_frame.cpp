@@ -104,8 +104,16 @@ void Form_main::buildFrame()
     mainSplitter->setObjectName(QStringLiteral("Splitter_Main"));
     mainSplitter->setChildrenCollapsible(false);
 
+    // The left panel has two pages: the suppliers' price lists (as the
+    // supplier pieces fill it) and the shop's own catalogue.
     QWidget* allTovar = namedPanel(QStringLiteral("Panel_AllTovar"), mainSplitter);
     allTovar->setMinimumWidth(255);
+    auto* allTovarPages = new QTabWidget(allTovar);
+    allTovarPages->setObjectName(QStringLiteral("PageControl_AllTovar"));
+    allTovarPages->addTab(namedPanel(QStringLiteral("TabSheet_AllPostav"), allTovarPages), QStringLiteral("Поставщики"));
+    allTovarPages->addTab(namedPanel(QStringLiteral("TabSheet_Groups"), allTovarPages), QStringLiteral("Каталог"));
+    allTovar->layout()->setContentsMargins(0, 0, 0, 0);
+    allTovar->layout()->addWidget(allTovarPages);
 
     auto* rightSplitter = new QSplitter(Qt::Vertical, mainSplitter);
     rightSplitter->setObjectName(QStringLiteral("Panel_Right"));

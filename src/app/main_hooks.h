@@ -32,6 +32,14 @@ struct MainHooks {
     std::function<void(const QString& clientName)> FillOrderClients;
     // Supplier goods search.
     std::function<void()> SearchSupplierGoods;
+    // Group commands of the catalogue's group tree, each with the group's
+    // code; a command whose hook is unset is disabled in the tree's menu.
+    // The group value window sets the column "Nacen" (markup) or "Garant"
+    // (warranty) of the group.
+    std::function<void(qint64 groupCode, const QString& column)> OpenGroupValueWindow;
+    std::function<void(qint64 groupCode)> OpenMarkupThresholds;
+    std::function<void(qint64 groupCode)> RecalcGroupMinPrices;
+    std::function<void(qint64 groupCode)> FindMatchesInGroup;
     // Lays out one page (0 to 6) of PageControl_Sootv.
     std::function<void(int pageIndex)> LayoutSootvPage;
     // Timer_PostavNew: offers updated price lists for loading (administrator).

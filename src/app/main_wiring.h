@@ -21,6 +21,9 @@ class CurrencyPanel;
 class PriceListSetupTab;
 class SettingsStore;
 class SupplierTree;
+namespace catalogue {
+class CataloguePage;
+}
 namespace exports {
 class PriceSavePanel;
 }
@@ -52,6 +55,9 @@ public:
     QPointer<SupplierTree> tree;
     QPointer<PriceListSetupTab> setupTab;
     QPointer<exports::PriceSavePanel> priceSave;
+    // The own catalogue (wiring_catalogue.cpp): later pieces follow its
+    // currentGoodChanged(Code) and fill the pages of PageControl_Sootv.
+    QPointer<catalogue::CataloguePage> catalogue;
 
     // The order database's settings for the pieces that keep theirs there.
     std::unique_ptr<SettingsStore> orderSettings;
@@ -90,6 +96,7 @@ void wireCurrency(MainWiring& wiring);
 void wireLoadQueue(MainWiring& wiring);
 void wireGoodsSearch(MainWiring& wiring);
 void wireSupplierTree(MainWiring& wiring);
+void wireCatalogue(MainWiring& wiring);
 void wirePriceSave(MainWiring& wiring);
 void wireSettingsPanel(MainWiring& wiring);
 void wireMainMenu(MainWiring& wiring);

@@ -50,7 +50,7 @@ void createSupplierSelection(MainWiring& wiring)
         selection->setQuestion(form.dialogs().confirm);
     selection->selectionPanel()->hide();
     selection->templatePanel()->hide();
-    form.placeWidget(QStringLiteral("Panel_AllTovar"), selection);
+    form.placeWidget(QStringLiteral("TabSheet_AllPostav"), selection);
     wiring.supplierSelection = selection;
     QObject::connect(selection, &search::SupplierSelectionPanel::selectionChanged, &wiring,
                      &MainWiring::searchGoodsAgain);

@@ -44,7 +44,7 @@ void createLoadQueuePanel(MainWiring& wiring)
 
     auto* panel = new loader::LoadQueuePanel(std::move(environment));
     panel->hide();
-    form.placeWidget(QStringLiteral("Panel_AllTovar"), panel);
+    form.placeWidget(QStringLiteral("TabSheet_AllPostav"), panel);
     wiring.loadQueue = panel;
     if (!globals.IsLoadAdmin) {
         // As start-up leaves them for any user but the administrator.

@@ -174,7 +174,7 @@ void wireSupplierTree(MainWiring& wiring)
     if (currency)
         tab->setDisplayCurrencyIndexProvider([currency] { return currency ? currency->currencyTable().displayIndex : 2; });
 
-    form.placeWidget(QStringLiteral("Panel_AllTovar"), tree);
+    form.placeWidget(QStringLiteral("TabSheet_AllPostav"), tree);
     form.placeWidget(QStringLiteral("TabSheet_PostavSetup"), scrolledPage(tab));
     wiring.tree = tree;
     wiring.setupTab = tab;

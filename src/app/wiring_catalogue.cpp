@@ -1,0 +1,131 @@
+// The shop's own catalogue: the page "Каталог" of the left panel (the group
+// tree), the own goods in the centre panel while that page is chosen, the
+// tabs of the matching pages 0 to 5 of PageControl_Sootv, the menu
+// "Каталог" and the goods totals in panel 0 of the status bar.
+//
+// Pieces that show more about the current own good put their widgets onto
+// the pages TabSheet_Krit, TabSheet_Sootv, TabSheet_TablSootv,
+// TabSheet_Ostatok, TabSheet_IsklTovar and TabSheet_Svod with
+// form.placeWidget(page name, widget), in their own wiring function called
+// after wireCatalogue, and follow the good through
+//   connect(wiring.catalogue, &catalogue::CataloguePage::currentGoodChanged, ...)
+// which carries its Code (0 for none). The group commands of the tree's
+// menu reach their windows through the MainHooks entries
+// OpenGroupValueWindow, OpenMarkupThresholds, RecalcGroupMinPrices and
+// FindMatchesInGroup.
+#include "main_wiring.h"
+
+#include "main_status_bar.h"
+#include "storage/settings_store.h"
+
+#include "catalogue/ui/catalogue_goods_panel.h"
+#include "catalogue/ui/catalogue_page.h"
+
+#include <QAction>
+#include <QHash>
+#include <QTabWidget>
+
+#include <memory>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kCatalogueTab = 1;    // of PageControl_AllTovar
+constexpr int kCataloguePages = 6;  // PageControl_Sootv 0..5
+constexpr int kOrderPage = 6;
+
+// What the centre panel and the page control showed before "Каталог" was
+// chosen, to be shown again when the suppliers are chosen back.
+struct SupplierView {
+    QHash<QWidget*, bool> shown;
+    int page = kOrderPage;
+};
+
+void showCatalogue(MainWiring& wiring, bool on, SupplierView& before)
+{
+    Form_main& form = wiring.form;
+    QWidget* own = wiring.catalogue ? wiring.catalogue->goods() : nullptr;
+    if (auto* centre = form.findChild<QWidget*>(QStringLiteral("Panel_Tovar"))) {
+        for (QWidget* piece : centre->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (piece == own)
+                continue;
+            if (on) {
+                before.shown.insert(piece, !piece->isHidden());
+                piece->hide();
+            } else if (before.shown.value(piece, false)) {
+                piece->show();
+            }
+        }
+    }
+    if (own)
+        own->setVisible(on);
+    if (auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv"))) {
+        if (on)
+            before.page = pages->currentIndex();
+        for (int index = 0; index < kCataloguePages && index < pages->count(); ++index)
+            pages->setTabVisible(index, on);
+        pages->setCurrentIndex(on ? 0 : (before.page >= kCataloguePages ? before.page : kOrderPage));
+    }
+}
+
+void addCatalogueMenu(MainWiring& wiring, catalogue::CataloguePage* page)
+{
+    struct Item {
+        const char* name;
+        const char* caption;
+        void (catalogue::CataloguePage::*handler)();
+    };
+    const Item items[] = {
+        {"SearchArtTovar", "Поиск товара по артикулу", &catalogue::CataloguePage::SearchArtTovarClick},
+        {"SearchNameTovar", "Поиск товара по названию", &catalogue::CataloguePage::SearchNameTovarClick},
+        {"SetupArtikul", "Настройка артикула", &catalogue::CataloguePage::SetupArtikulClick},
+        {"SpeedButton_Refresh", "Обновить", &catalogue::CataloguePage::SpeedButton_RefreshClick},
+        {"N25", "Создать каталог из New_tovar", &catalogue::CataloguePage::N25Click},
+    };
+    for (const Item& item : items) {
+        QAction* action = addMainMenuItem(wiring.form, QStringLiteral("Menu_Catalogue"), QStringLiteral("Каталог"),
+                                          QLatin1String(item.name), QString::fromUtf8(item.caption));
+        QObject::connect(action, &QAction::triggered, page, item.handler);
+    }
+}
+
+} // namespace
+
+void wireCatalogue(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    AppGlobals& globals = wiring.globals;
+    if (!wiring.orderSettings)
+        wiring.orderSettings = std::make_unique<SettingsStore>(form.ADOConnection_Zakaz);
+
+    const UserDialogs& dialogs = form.dialogs();
+    auto* page = new catalogue::CataloguePage(form.ADOConnection, *wiring.orderSettings,
+                                              catalogue::CatalogueDialogs{dialogs.message, dialogs.confirm}, &form);
+    wiring.catalogue = page;
+    page->setPricing([&globals] { return catalogue::GoodsPricing{globals.RoundDigits, globals.KursRUBRate}; });
+    page->setGroupCommandHooks([&form] {
+        const MainHooks& hooks = form.hooks();
+        return catalogue::GroupCommandHooks{hooks.OpenGroupValueWindow, hooks.OpenMarkupThresholds,
+                                            hooks.RecalcGroupMinPrices, hooks.FindMatchesInGroup};
+    });
+    form.placeWidget(QStringLiteral("TabSheet_Groups"), page->groupsPanel());
+    page->goods()->hide();
+    form.placeWidget(QStringLiteral("Panel_Tovar"), page->goods());
+
+    QObject::connect(page, &catalogue::CataloguePage::statusTextChanged, &wiring,
+                     [&form](int panel, const QString& text) { setMainStatusText(form, panel, text); });
+    // After a restore from the backup copy the program starts again.
+    QObject::connect(page, &catalogue::CataloguePage::programEndRequested, &form, &QWidget::close,
+                     Qt::QueuedConnection);
+
+    auto before = std::make_shared<SupplierView>();
+    if (auto* left = form.findChild<QTabWidget*>(QStringLiteral("PageControl_AllTovar")))
+        QObject::connect(left, &QTabWidget::currentChanged, &wiring,
+                         [&wiring, before](int tab) { showCatalogue(wiring, tab == kCatalogueTab, *before); });
+
+    addCatalogueMenu(wiring, page);
+    wiring.onStartupSettled.push_back([page] { page->start(); });
+}
+
+} // namespace velmora

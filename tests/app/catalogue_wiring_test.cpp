@@ -1,0 +1,128 @@
+// The own catalogue in the wired program: its page beside the suppliers,
+// the own goods in the centre while it is chosen, its menu, a good added
+// through the card and found again by its article.
+#include "app/main_status_bar.h"
+#include "app/program.h"
+#include "app_environment.h"
+#include "app_test_support.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+struct CatalogueInstallation : Installation {
+    QStringList messages;
+
+    ProgramOptions options()
+    {
+        ProgramOptions o;
+        o.folders = {program, data, QStringLiteral("anna")};
+        o.dialogs.message = [this](const QString& text) { messages << text; };
+        o.dialogs.confirm = [](const QString&) { return true; };
+        o.dialogs.openFileName = [](QWidget*, const QString&) { return QString(); };
+        o.interactive = false;
+        return o;
+    }
+};
+
+template <typename T>
+T* named(QObject& root, const char* name)
+{
+    T* object = root.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(object, nullptr) << name;
+    return object;
+}
+
+TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
+{
+    CatalogueInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    QCoreApplication::processEvents();
+    inst.messages.clear(); // the start-up's own notices
+
+    auto* left = named<QTabWidget>(form, "PageControl_AllTovar");
+    auto* pages = named<QTabWidget>(form, "PageControl_Sootv");
+    ASSERT_TRUE(left && pages);
+    EXPECT_EQ(left->tabText(0), QStringLiteral("Поставщики"));
+    EXPECT_EQ(left->tabText(1), QStringLiteral("Каталог"));
+    auto* ownGoods = named<QTableView>(form, "DBGrid_PriceMain");
+    auto* supplierGoods = named<QTableView>(form, "DBGrid_Tovar");
+    ASSERT_TRUE(ownGoods && supplierGoods);
+    EXPECT_FALSE(ownGoods->isVisibleTo(&form));
+
+    // "Каталог" puts the own goods in the centre and shows the matching tabs.
+    left->setCurrentIndex(1);
+    EXPECT_TRUE(ownGoods->isVisibleTo(&form));
+    EXPECT_FALSE(supplierGoods->isVisibleTo(&form));
+    for (int page = 0; page < pages->count(); ++page)
+        EXPECT_EQ(pages->isTabVisible(page), page <= 7) << page;
+    EXPECT_EQ(pages->currentIndex(), 0);
+
+    auto* tree = named<QTreeWidget>(form, "TreeView_Groups");
+    QMenu* treeMenu = named<QMenu>(form, "PopupMenu_Tree");
+    ASSERT_TRUE(tree && treeMenu);
+    emit treeMenu->aboutToShow();
+    EXPECT_FALSE(named<QAction>(*treeMenu, "NacenGroup")->isEnabled()) << "no group value window yet";
+    named<QAction>(*treeMenu, "AddUpGroup")->trigger();
+    named<QAction>(*treeMenu, "AddGroup")->trigger();
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Новая группа"));
+    EXPECT_EQ(tree->currentItem()->parent()->text(0), QStringLiteral("Новая категория"));
+
+    named<QPushButton>(form, "Button_MainTovAdd")->click();
+    auto* card = named<QDialog>(form, "Form_MainTovAdEd");
+    ASSERT_TRUE(card && card->isVisible());
+    named<QLineEdit>(*card, "Edit_AdEdArt")->setText(QStringLiteral("ART-7"));
+    named<QLineEdit>(*card, "Edit_AdEdName")->setText(QStringLiteral("Мышь беспроводная"));
+    named<QLineEdit>(*card, "Edit_AdEdPrice")->setText(QStringLiteral("150"));
+    named<QPushButton>(*card, "Button_AdEdOk")->click();
+    EXPECT_FALSE(card->isVisible());
+    ASSERT_EQ(ownGoods->model()->rowCount(), 1);
+    EXPECT_EQ(ownGoods->model()->index(0, 1).data().toString(), QStringLiteral("Мышь беспроводная"));
+    EXPECT_EQ(mainStatusText(form, 0), QStringLiteral("Всего товаров - 1   Активных - 1"));
+
+    // Elsewhere in the tree, then found by its article in another case.
+    tree->setCurrentItem(tree->topLevelItem(0));
+    EXPECT_EQ(ownGoods->model()->rowCount(), 0);
+    QAction* search = named<QAction>(form, "SearchArtTovar");
+    ASSERT_NE(search, nullptr);
+    search->trigger();
+    auto* searchWindow = named<QDialog>(form, "Form_Search");
+    ASSERT_TRUE(searchWindow && searchWindow->isVisible());
+    named<QLineEdit>(*searchWindow, "Edit_Search")->setText(QStringLiteral("art-7"));
+    named<QPushButton>(*searchWindow, "Button_Find")->click();
+    EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Новая группа"));
+    ASSERT_EQ(ownGoods->model()->rowCount(), 1);
+    EXPECT_EQ(ownGoods->currentIndex().row(), 0);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(named<QLineEdit>(*card, "Edit_AdEdName")->text(), QStringLiteral("Мышь беспроводная"));
+    searchWindow->close();
+
+    for (const char* item : {"SearchNameTovar", "SetupArtikul", "SpeedButton_Refresh", "N25"})
+        EXPECT_NE(form.findChild<QAction*>(QLatin1String(item)), nullptr) << item;
+
+    // Back to the suppliers: their goods and the order page.
+    left->setCurrentIndex(0);
+    EXPECT_FALSE(ownGoods->isVisibleTo(&form));
+    EXPECT_TRUE(supplierGoods->isVisibleTo(&form));
+    for (int page = 0; page < 6; ++page)
+        EXPECT_FALSE(pages->isTabVisible(page)) << page;
+    EXPECT_EQ(pages->currentIndex(), 6);
+    EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
+}
+
+} // namespace

@@ -1,0 +1,303 @@
+// The catalogue's windows offscreen: the group tree with its menu, the
+// goods panel and card, the search that goes to a good by its codes.
+#include "catalogue_test_support.h"
+
+#include "catalogue/goods_list.h"
+#include "catalogue/ui/catalogue_goods_panel.h"
+#include "catalogue/ui/catalogue_page.h"
+#include "catalogue/ui/form_artikul.h"
+#include "catalogue/ui/form_main_tov_ad_ed.h"
+#include "catalogue/ui/form_search.h"
+#include "storage/settings_store.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace velmora;
+using namespace velmora::catalogue;
+using velmora::testing::CatalogueTest;
+
+namespace {
+
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "test_catalogue_widgets";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QApplication(argc, argv);
+}
+
+class CataloguePageTest : public CatalogueTest {
+protected:
+    CataloguePageTest() { ensureApplication(); }
+
+    CataloguePage& page()
+    {
+        if (!page_) {
+            CatalogueDialogs dialogs;
+            dialogs.message = [this](const QString& text) { messages << text; };
+            dialogs.confirm = [this](const QString& text) {
+                questions << text;
+                return answer;
+            };
+            page_ = std::make_unique<CataloguePage>(priceDb, settings, dialogs);
+            connect();
+        }
+        return *page_;
+    }
+
+    void connect()
+    {
+        QObject::connect(page_.get(), &CataloguePage::currentGoodChanged, [this](qint64 code) { goodsShown << code; });
+        QObject::connect(page_.get(), &CataloguePage::statusTextChanged, [this](int panel, const QString& text) {
+            if (panel == 0)
+                totals = text;
+        });
+    }
+
+    QAction* treeItem(const char* name) { return page().tree()->popupMenu()->findChild<QAction*>(QLatin1String(name)); }
+
+    template <typename T>
+    T* in(QWidget* window, const char* name)
+    {
+        T* widget = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    SettingsStore settings{priceDb};
+    QStringList messages, questions;
+    bool answer = true;
+    QList<qint64> goodsShown;
+    QString totals;
+    std::unique_ptr<CataloguePage> page_;
+};
+
+TEST_F(CataloguePageTest, TreeMenuHasItsItemsAndDisablesCommandsWithoutTheirWindows)
+{
+    QMenu* menu = page().tree()->popupMenu();
+    EXPECT_EQ(menu->objectName(), QStringLiteral("PopupMenu_Tree"));
+    QStringList items;
+    for (QAction* action : menu->actions())
+        items << action->objectName() + (action->isSeparator() ? QStringLiteral("-") : QString())
+                     + (action->shortcut().isEmpty() ? QString() : u' ' + action->shortcut().toString());
+    EXPECT_EQ(items, (QStringList{"AddUpGroup Ctrl+Ins", "AddGroup Shift+Ins", "DelGroup Shift+Del", "N20-", "Sort",
+                                  "N4-", "NacenGroup", "GarantGroup", "N3-", "DopNacenGroup", "N7-", "KatMinPrice",
+                                  "KatAutoKrit Ctrl+F7", "IconEdits"}));
+    EXPECT_FALSE(treeItem("IconEdits")->isVisible());
+
+    QList<qint64> thresholds;
+    page().setGroupCommandHooks([&thresholds] {
+        GroupCommandHooks hooks;
+        hooks.OpenMarkupThresholds = [&thresholds](qint64 group) { thresholds << group; };
+        return hooks;
+    });
+    emit menu->aboutToShow();
+    EXPECT_FALSE(treeItem("NacenGroup")->isEnabled());
+    EXPECT_FALSE(treeItem("KatAutoKrit")->isEnabled());
+    EXPECT_TRUE(treeItem("DopNacenGroup")->isEnabled());
+    putGroup(3, 0, 1, QStringLiteral("Г"));
+    page().start();
+    page().tree()->selectGroup(3);
+    treeItem("DopNacenGroup")->trigger();
+    EXPECT_EQ(thresholds, QList<qint64>{3});
+}
+
+TEST_F(CataloguePageTest, ChildrenAreReadWhenTheirNodeIsFirstExpanded)
+{
+    addReferenceTree();
+    page().start();
+    GroupTreeView* tree = page().tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    QTreeWidgetItem* a = tree->topLevelItem(0);
+    ASSERT_EQ(a->childCount(), 1);
+    EXPECT_EQ(a->child(0)->text(0), QStringLiteral(" "));
+    a->setExpanded(true);
+    ASSERT_EQ(a->childCount(), 2);
+    EXPECT_EQ(a->child(0)->text(0), QStringLiteral("A1"));
+    EXPECT_EQ(a->child(0)->childCount(), 1) << "A1 has its own placeholder";
+    EXPECT_EQ(a->child(1)->childCount(), 0);
+}
+
+TEST_F(CataloguePageTest, AddingAGroupAndAGoodShowsThemAndTheTotals)
+{
+    page().start();
+    treeItem("AddUpGroup")->trigger();
+    treeItem("AddGroup")->trigger();
+    EXPECT_EQ(groups(), (QStringList{"1:0:1", "2:1:1"}));
+    EXPECT_EQ(page().tree()->selectedGroup(), 2);
+    EXPECT_EQ(page().CurrentGroupCode(), 2);
+
+    page().Button_MainTovAddClick();
+    Form_MainTovAdEd* card = page().card();
+    ASSERT_TRUE(card->isVisible());
+    EXPECT_EQ(in<QLineEdit>(card, "Edit_AdEdKategor")->text(), QStringLiteral("Новая группа"));
+    in<QLineEdit>(card, "Edit_AdEdName")->setText(QStringLiteral("Мышь O'Neil"));
+    in<QLineEdit>(card, "Edit_AdEdPrice")->setText(QStringLiteral("150,5"));
+    in<QPushButton>(card, "Button_AdEdOk")->click();
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    CatalogueGoodsModel* model = page().goods()->model();
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->data(model->index(0, CatalogueGoodsModel::ColTovar)).toString(), QStringLiteral("Мышь O'Neil"));
+    EXPECT_EQ(page().currentGood(), 1);
+    EXPECT_EQ(goodsShown.last(), 1);
+    EXPECT_EQ(totals, QStringLiteral("Всего товаров - 1   Активных - 1"));
+}
+
+TEST_F(CataloguePageTest, CardShowsDetailsOnDemandAndFixesTheMarkupForASuperPrice)
+{
+    putGroup(1, 0, 1, QStringLiteral("Г"));
+    exec(QStringLiteral("UPDATE Tovar_tree SET Nacen = 12 WHERE Code = 1"));
+    putGood(1, 1, QStringLiteral("Мышь"));
+    page().start();
+    page().tree()->selectGroup(1);
+    page().Button_MainTovEditClick();
+    Form_MainTovAdEd* card = page().card();
+    auto* more = in<QPushButton>(card, "Button_AdEdMore");
+    EXPECT_EQ(more->text(), QStringLiteral("Еще >>"));
+    EXPECT_TRUE(in<QWidget>(card, "GroupBox_AdEdMore")->isHidden());
+    more->click();
+    EXPECT_EQ(more->text(), QStringLiteral("Еще <<"));
+    EXPECT_FALSE(in<QWidget>(card, "GroupBox_AdEdMore")->isHidden());
+    auto* superPrice = in<QCheckBox>(card, "CheckBox_SuperPrice");
+    auto* nacen = in<QSpinBox>(card, "Edit_AdEdNacen");
+    nacen->setValue(30);
+    superPrice->click();
+    EXPECT_EQ(nacen->value(), 0);
+    EXPECT_FALSE(nacen->isEnabled());
+    superPrice->click();
+    EXPECT_EQ(nacen->value(), 12) << "the group's markup";
+    EXPECT_TRUE(nacen->isEnabled());
+    card->close();
+}
+
+TEST_F(CataloguePageTest, DeletingAndMovingWorkOnTheChosenGoods)
+{
+    putGroup(1, 0, 1, QStringLiteral("Г1"));
+    putGroup(2, 0, 2, QStringLiteral("Г2"));
+    for (qint64 code : {1, 2, 3})
+        putGood(code, 1, QStringLiteral("Товар %1").arg(code));
+    page().start();
+    page().tree()->selectGroup(1);
+
+    page().InsertTovarClick();
+    EXPECT_EQ(messages.takeLast(), QStringLiteral("Нет товаров для перемещения!"));
+
+    QTableView* grid = page().goods()->grid();
+    grid->selectRow(0);
+    grid->selectionModel()->select(grid->model()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    page().CopyTovarClick();
+    EXPECT_EQ(messages.takeLast(), QStringLiteral("Товары подготовлены для перемещения"));
+    page().tree()->selectGroup(2);
+    page().InsertTovarClick();
+    EXPECT_EQ(rows(QStringLiteral("SELECT Code || ':' || Kategor FROM price_main ORDER BY Code")),
+              (QStringList{"1:2", "2:1", "3:2"}));
+    EXPECT_EQ(page().goods()->model()->goodsCount(), 2);
+    page().InsertTovarClick();
+    EXPECT_EQ(messages.takeLast(), QStringLiteral("Нет товаров для перемещения!")) << "the list was used up";
+
+    // Nothing marked: nothing deleted, the list reopened, totals shown.
+    grid->clearSelection();
+    page().Button_MainTovDelClick();
+    EXPECT_EQ(questions.takeLast(), QStringLiteral("Удалить выбранные товары?"));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM price_main")), 3);
+    grid->selectAll();
+    page().Button_MainTovDelClick();
+    EXPECT_EQ(rows(QStringLiteral("SELECT Code FROM price_main")), QStringList{"2"});
+    EXPECT_EQ(totals, QStringLiteral("Всего товаров - 1   Активных - 1"));
+}
+
+TEST_F(CataloguePageTest, FilterButtonsNarrowTheListByNameAndShowItWhole)
+{
+    putGroup(1, 0, 1, QStringLiteral("Г"));
+    putGood(1, 1, QStringLiteral("Мышь"));
+    putGood(2, 1, QStringLiteral("Клавиатура"));
+    page().start();
+    page().tree()->selectGroup(1);
+    page().goods()->filterEdit()->setText(QStringLiteral("МЫШ"));
+    page().goods()->filterButton()->click();
+    EXPECT_EQ(page().goods()->model()->goodsCount(), 1);
+    page().goods()->allButton()->click();
+    EXPECT_EQ(page().goods()->model()->goodsCount(), 2);
+}
+
+TEST_F(CataloguePageTest, SearchGoesToTheGoodThroughItsGroupsCodesNotTheirNames)
+{
+    // Two branches with a subgroup of the same name; the good is in the second.
+    putGroup(1, 0, 1, QStringLiteral("Компьютеры"), 1);
+    putGroup(2, 1, 1, QStringLiteral("Прочее"));
+    putGroup(3, 0, 2, QStringLiteral("Бытовая техника"), 1);
+    putGroup(4, 3, 1, QStringLiteral("Прочее"));
+    putGood(1, 2, QStringLiteral("Кабель"), QStringLiteral("K-1"));
+    putGood(2, 4, QStringLiteral("Удлинитель"), QStringLiteral("U-1"));
+    putGood(3, 4, QStringLiteral("Удлинитель длинный"), QStringLiteral("U-2"));
+    page().start();
+
+    page().SearchArtTovarClick();
+    Form_Search* search = page().searchWindow();
+    ASSERT_TRUE(search->isVisible());
+    auto* next = in<QPushButton>(search, "Button_Next");
+    EXPECT_TRUE(next->isHidden());
+    EXPECT_EQ(search->width(), 154);
+    in<QToolButton>(search, "SpeedButton_ArtParam")->click();
+    EXPECT_EQ(search->width(), 280);
+    EXPECT_EQ(in<QLabel>(search, "Label_Search")->text(), QStringLiteral("Введите часть артикула"));
+    in<QLineEdit>(search, "Edit_Search")->setText(QStringLiteral("u-"));
+    in<QPushButton>(search, "Button_Find")->click();
+
+    EXPECT_EQ(page().tree()->selectedGroup(), 4);
+    EXPECT_EQ(page().tree()->currentItem()->parent()->text(0), QStringLiteral("Бытовая техника"));
+    EXPECT_EQ(page().currentGood(), 2);
+    EXPECT_EQ(page().CurrentGroupCode(), 4);
+    EXPECT_TRUE(page().card()->isVisible());
+    EXPECT_EQ(in<QLineEdit>(page().card(), "Edit_AdEdName")->text(), QStringLiteral("Удлинитель"));
+    EXPECT_FALSE(in<QPushButton>(search, "Button_Prior")->isEnabled());
+    ASSERT_TRUE(next->isEnabled());
+    next->click();
+    EXPECT_EQ(page().currentGood(), 3);
+    EXPECT_FALSE(next->isEnabled());
+
+    search->close();
+    EXPECT_FALSE(page().card()->isVisible());
+    EXPECT_TRUE(next->isHidden());
+}
+
+TEST_F(CataloguePageTest, ArticleSettingsWindowGreysWhatIsSwitchedOffAndStoresOnOk)
+{
+    Form_Artikul* window = page().articleWindow();
+    window->show();
+    auto* autoBox = in<QCheckBox>(window, "CheckBox_Auto");
+    EXPECT_FALSE(autoBox->isChecked());
+    EXPECT_FALSE(in<QWidget>(window, "Panel_Auto")->isEnabled());
+    EXPECT_EQ(in<QComboBox>(window, "ComboBox_MaxArt")->currentText(), QStringLiteral("6"));
+    autoBox->click();
+    in<QCheckBox>(window, "CheckBox_Razd")->click();
+    EXPECT_TRUE(in<QWidget>(window, "Panel_Razd")->isEnabled());
+    EXPECT_FALSE(in<QWidget>(window, "Panel_PrefKat")->isEnabled());
+    in<QLineEdit>(window, "Edit_Razd")->setText(QStringLiteral("-"));
+    in<QPushButton>(window, "Button_OK")->click();
+    const ArticleSettings stored = readArticleSettings(settings);
+    EXPECT_TRUE(stored.CheckBox_Auto);
+    EXPECT_TRUE(stored.CheckBox_Razd);
+    EXPECT_EQ(stored.Edit_Razd, QStringLiteral("-"));
+    // Switching automatic articles off takes the dependent switches with it.
+    window->show();
+    autoBox->click();
+    EXPECT_FALSE(in<QCheckBox>(window, "CheckBox_Razd")->isChecked());
+    window->close();
+}
+
+} // namespace
