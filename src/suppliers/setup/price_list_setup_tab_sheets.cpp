@@ -15,6 +15,23 @@
 
 namespace velmora {
 
+namespace {
+
+// Selects the choice's item; the item after the fixed ones (a column or a
+// joined spec) is added, or retitled, first.
+void showChoice(QComboBox* combo, const SelectorChoice& choice, int extraItem)
+{
+    if (choice.index == extraItem) {
+        if (combo->count() <= extraItem)
+            combo->addItem(choice.extraText);
+        else
+            combo->setItemText(extraItem, choice.extraText);
+    }
+    combo->setCurrentIndex(choice.index);
+}
+
+} // namespace
+
 void PriceListSetupTab::reloadSheets(const QString& select)
 {
     filling_ = true;
@@ -36,26 +53,12 @@ void PriceListSetupTab::reloadSheets(const QString& select)
 
 void PriceListSetupTab::setSelectorSpec(QComboBox* combo, qint64 spec)
 {
-    const SelectorChoice choice = SelectorChoiceForSpec(spec);
-    if (choice.index == kSpecSelectorExtraItem) {
-        if (combo->count() <= kSpecSelectorExtraItem)
-            combo->addItem(choice.extraText);
-        else
-            combo->setItemText(kSpecSelectorExtraItem, choice.extraText);
-    }
-    combo->setCurrentIndex(choice.index);
+    showChoice(combo, SelectorChoiceForSpec(spec), kSpecSelectorExtraItem);
 }
 
 void PriceListSetupTab::setCurrencyChoice(int valuta)
 {
-    const SelectorChoice choice = SelectorChoiceForValuta(valuta);
-    if (choice.index == kCurrencyColumnItem) {
-        if (ComboBox_ValutaPostav->count() <= kCurrencyColumnItem)
-            ComboBox_ValutaPostav->addItem(choice.extraText);
-        else
-            ComboBox_ValutaPostav->setItemText(kCurrencyColumnItem, choice.extraText);
-    }
-    ComboBox_ValutaPostav->setCurrentIndex(choice.index);
+    showChoice(ComboBox_ValutaPostav, SelectorChoiceForValuta(valuta), kCurrencyColumnItem);
 }
 
 void PriceListSetupTab::ShowSheetSettings()
