@@ -32,7 +32,7 @@ void markSaleGoods(db::Connection& priceDb, const QString& saleSupplierName)
     priceDb.exec(QStringLiteral("UPDATE price_main SET Sale = 0"));
     priceDb
         .prepare(QStringLiteral("UPDATE price_main SET Sale = 1 WHERE EXISTS (SELECT 1 FROM svod "
-                                "WHERE svod.Code_sootv = price_main.Code AND svod.Postavshik = :sale COLLATE NOCASE)"))
+                                "WHERE svod.Code_sootv = price_main.Code AND svod.Postavshik = :sale COLLATE UNOCASE)"))
         .bind(QStringLiteral(":sale"), saleSupplierName)
         .execute();
     transaction.commit();

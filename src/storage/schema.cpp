@@ -4,6 +4,7 @@
 
 #include "platform/db/db_error.h"
 #include "platform/db/jet_dialect.h"
+#include "platform/db/text_functions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,9 +24,12 @@ const ColumnDef* TableDef::column(const QString& columnName) const
 namespace column {
 
 QString counter() { return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"); }
-QString text(int width) { return QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(width); }
+QString text(int width)
+{
+    return QStringLiteral("VARCHAR(%1) COLLATE %2").arg(width).arg(QLatin1String(db::kTextCollation));
+}
 QString textNotNull(int width) { return text(width) + QStringLiteral(" NOT NULL DEFAULT ''"); }
-QString memo() { return QStringLiteral("TEXT COLLATE NOCASE"); }
+QString memo() { return QStringLiteral("TEXT COLLATE %1").arg(QLatin1String(db::kTextCollation)); }
 QString integer() { return QStringLiteral("INTEGER"); }
 QString integerNotNull(int defaultValue) { return QStringLiteral("INTEGER NOT NULL DEFAULT %1").arg(defaultValue); }
 QString real() { return QStringLiteral("REAL"); }

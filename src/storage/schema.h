@@ -88,7 +88,9 @@ public:
     QString message() const { return QString::fromStdString(what()); }
 };
 
-// Brings older databases up to the current schema (start-up): in the price
+// Brings older databases up to the current schema (start-up): in both,
+// tables and indexes declared on NOCASE by earlier builds move to the
+// program's collation (rows and indexes kept); in the price
 // database AllPriceHistory, AllTovarValuta and, with the brand-priority
 // switch, BrendPriory, the own catalogue's and the matching tables with
 // every index of theirs, and the offers' search index (goods_search_index.h,

@@ -4,6 +4,8 @@
 
 #include "platform/db/db_error.h"
 #include "platform/db/jet_dialect.h"
+#include "platform/db/schema_collation.h"
+#include "platform/db/text_functions.h"
 
 #include <sqlite3.h>
 
@@ -43,6 +45,11 @@ public:
     bool indexCurrent() const
     {
         return inspect([&] { return supplierGoodsIndexCurrent(connection_); });
+    }
+
+    bool declaresCollation(const QString& collation) const
+    {
+        return inspect([&] { return db::schemaDeclaresCollation(connection_, collation); });
     }
 
     bool readOnly() const { return sqlite3_db_readonly(connection_.handle(), "main") == 1; }
@@ -91,6 +98,18 @@ private:
     std::optional<db::Transaction> transaction_;
 };
 
+// Files of earlier builds declare their text columns on NOCASE, which those
+// builds overrode with their own folding; other clients then saw the
+// indexes as corrupt. The declarations move to the program's collation,
+// every row and index kept. A read-only file is used as it is.
+void declareProgramCollation(UpgradeSession& session)
+{
+    if (session.declaresCollation(QStringLiteral("NOCASE")) && !session.readOnly())
+        session.change(QStringLiteral("правило сравнения текстов"), [](db::Connection& c) {
+            db::renameSchemaCollation(c, QStringLiteral("NOCASE"), QLatin1String(db::kTextCollation));
+        });
+}
+
 void ensureTable(UpgradeSession& session, const TableDef& table)
 {
     if (!session.hasTable(table.name))
@@ -129,6 +148,8 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
 {
     UpgradeSession price(priceDb);
     UpgradeSession order(orderDb);
+    declareProgramCollation(price);
+    declareProgramCollation(order);
 
     // The order tables belong to the order database, with every column the
     // order operations use.

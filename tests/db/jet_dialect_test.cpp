@@ -36,8 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
         Translation{"CREATE TABLE T (ID COUNTER CONSTRAINT PrimaryKey PRIMARY KEY, B YESNO NOT NULL default NO)",
                     "CREATE TABLE T (ID INTEGER PRIMARY KEY AUTOINCREMENT, B INTEGER NOT NULL DEFAULT 0)"},
         Translation{"CREATE TABLE T (A VARCHAR(50) NOT NULL default '', D MEMO, H TEXT(10))",
-                    "CREATE TABLE T (A VARCHAR(50) COLLATE NOCASE NOT NULL default '', D TEXT COLLATE NOCASE,"
-                    " H TEXT(10) COLLATE NOCASE)"},
+                    "CREATE TABLE T (A VARCHAR(50) COLLATE UNOCASE NOT NULL default '', D TEXT COLLATE UNOCASE,"
+                    " H TEXT(10) COLLATE UNOCASE)"},
         Translation{"CREATE TABLE T (C CURRENCY, F FLOAT, G DOUBLE, E DATE NOT NULL default now)",
                     "CREATE TABLE T (C REAL, F REAL, G REAL,"
                     " E REAL NOT NULL DEFAULT (julianday('now','localtime')-2415018.5))"},
@@ -79,8 +79,8 @@ TEST_F(DbTest, TwoTableUpdateRunsForReal)
 
 TEST_F(DbTest, NotEqualAllAndStringPlusRunForReal)
 {
-    db().exec(QStringLiteral("CREATE TABLE svod (Sklad TEXT COLLATE NOCASE);"
-                             "CREATE TABLE Price_Sklad (Text TEXT COLLATE NOCASE);"
+    db().exec(QStringLiteral("CREATE TABLE svod (Sklad TEXT COLLATE UNOCASE);"
+                             "CREATE TABLE Price_Sklad (Text TEXT COLLATE UNOCASE);"
                              "INSERT INTO svod VALUES ('есть'), ('нет'), ('мало');"
                              "INSERT INTO Price_Sklad VALUES ('ЕСТЬ'), ('нет');"));
     Query q(db());

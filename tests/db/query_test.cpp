@@ -14,7 +14,7 @@ protected:
     void SetUp() override
     {
         db().exec(QStringLiteral(
-            "CREATE TABLE AllPostavSetup (Id INTEGER, Postavshik VARCHAR(50) COLLATE NOCASE, PostavVisible INTEGER);"
+            "CREATE TABLE AllPostavSetup (Id INTEGER, Postavshik VARCHAR(50) COLLATE UNOCASE, PostavVisible INTEGER);"
             "INSERT INTO AllPostavSetup VALUES (1, 'Альфа', 1), (2, 'Бета', 0), (3, 'Гамма', -1);"));
     }
 

@@ -26,7 +26,7 @@ class TextComparison : public DbTest, public ::testing::WithParamInterface<TextC
 TEST_P(TextComparison, FoldsCaseForCyrillicAsForLatin)
 {
     const TextCase& c = GetParam();
-    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE NOCASE)"));
+    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE UNOCASE)"));
     Statement insert = db().prepare(QStringLiteral("INSERT INTO t (a) VALUES (?1)"));
     insert.bindText(1, QString::fromUtf8(c.left)).execute();
     const QVariant found =
@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DbTest, TextFlagColumnMatchesEitherCapitalisationThroughQuery)
 {
     db().exec(QStringLiteral("CREATE TABLE AllTovarPostav (Number INTEGER PRIMARY KEY AUTOINCREMENT,"
-                             " Check_obrab VARCHAR(5) COLLATE NOCASE)"));
+                             " Check_obrab VARCHAR(5) COLLATE UNOCASE)"));
     db().exec(QStringLiteral("INSERT INTO AllTovarPostav (Check_obrab) VALUES ('True'), ('true'), ('False')"));
     Query q(db());
     q.setSql(QStringLiteral("select * from AllTovarPostav where Check_obrab='true'"));
@@ -185,7 +185,7 @@ TEST_F(DbTest, CounterNeverReusesADeletedNumber)
 TEST_F(DbTest, ApostropheAndCyrillicRoundTripThroughParameters)
 {
     const QString value = QStringLiteral("O'Neil Ёлка");
-    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE NOCASE)"));
+    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE UNOCASE)"));
     Query insert(db());
     insert.setSql(QStringLiteral("insert into t (a) values (:a)"));
     insert.setParam(QStringLiteral(":a"), value);

@@ -19,18 +19,10 @@ TEST_P(DefaultDatabases, StandBesideTheProgramAndPassTheStockIntegrityCheck)
 {
     const QString file = QDir(QStringLiteral(VELMORA_PROGRAM_DIR)).filePath(QString::fromUtf8(GetParam()));
     ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(raw, "PRAGMA integrity_check", -1, &stmt, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok");
-    sqlite3_finalize(stmt);
-    ASSERT_EQ(sqlite3_prepare_v2(raw, "PRAGMA journal_mode", -1, &stmt, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "delete");
-    sqlite3_finalize(stmt);
-    sqlite3_close(raw);
+    RawSqlite raw(file, SQLITE_OPEN_READONLY);
+    ASSERT_EQ(raw.loadTextExtension(), "");
+    EXPECT_EQ(raw.text("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(raw.text("PRAGMA journal_mode"), "delete");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DefaultDatabases, ::testing::Values("PRICE.vdb", "BaseZakaz.vdb"));

@@ -177,7 +177,7 @@ TEST_F(StorageTest, EveryTextColumnComparesWithoutCase)
             while (s.step()) {
                 const QString type = s.text(1);
                 if (type.startsWith(QStringLiteral("VARCHAR")) || type == QStringLiteral("TEXT")) {
-                    const QString declaration = QStringLiteral("\"%1\" %2 COLLATE NOCASE").arg(s.text(0), type);
+                    const QString declaration = QStringLiteral("\"%1\" %2 COLLATE UNOCASE").arg(s.text(0), type);
                     EXPECT_TRUE(sql.contains(declaration)) << table.toStdString() << "." << s.text(0).toStdString();
                 }
             }
@@ -328,25 +328,36 @@ TEST_F(StorageTest, ParametersStartWithTheirSixBlankRows)
               6);
 }
 
-TEST_F(StorageTest, StockSqliteOpensTheFilesWithoutTheProgramsFunctions)
+// Another SQLite client reads every row without the program's extension,
+// fails loudly where a comparison needs its collation, and with the
+// extension runs everything.
+TEST_F(StorageTest, AnotherClientFailsLoudlyWithoutTheExtensionAndWorksWithIt)
 {
     createPriceDatabase(path(QStringLiteral("PRICE.vdb")));
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path(QStringLiteral("PRICE.vdb"))).constData(), &raw,
-                              SQLITE_OPEN_READWRITE, nullptr),
-              SQLITE_OK);
-    auto run = [raw](const char* sql) {
-        char* error = nullptr;
-        const int rc = sqlite3_exec(raw, sql, nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
-        sqlite3_free(error);
-        return rc == SQLITE_OK ? std::string() : message;
+    struct Case {
+        const char* sql;
+        bool needsCollation;
     };
-    EXPECT_EQ(run("PRAGMA integrity_check"), "");
-    EXPECT_EQ(run("SELECT * FROM AllTovarPostav WHERE Postavshik = 'x'"), "");
-    EXPECT_EQ(run("INSERT INTO AllTovarValuta (ID_Tovar) VALUES (1)"), "");
-    EXPECT_EQ(run("INSERT INTO AllPriceHistory (Postavshik) VALUES ('x')"), "");
-    sqlite3_close(raw);
+    const Case cases[] = {
+        {"SELECT * FROM AllTovarPostav", false},
+        {"SELECT * FROM AllPostavSetup ORDER BY Id", false},
+        {"SELECT * FROM AllTovarPostav WHERE Postavshik = 'x'", true},
+        {"INSERT INTO AllTovarValuta (ID_Tovar) VALUES (1)", true}, // its Valuta index
+        {"INSERT INTO AllPriceHistory (Postavshik) VALUES ('x')", true},
+        {"PRAGMA integrity_check", true},
+    };
+    for (const bool withExtension : {false, true}) {
+        RawSqlite raw(path(QStringLiteral("PRICE.vdb")));
+        if (withExtension)
+            ASSERT_EQ(raw.loadTextExtension(), "");
+        for (const Case& c : cases) {
+            const std::string error = raw.run(c.sql);
+            if (withExtension || !c.needsCollation)
+                EXPECT_EQ(error, "") << c.sql;
+            else
+                EXPECT_EQ(error, "no such collation sequence: UNOCASE") << c.sql;
+        }
+    }
 }
 
 TEST_F(StorageTest, NewDatabaseIsOneSelfContainedFile)

@@ -172,6 +172,45 @@ TEST_F(SchemaUpgradeTest, SearchIndexIsBuiltOverTheOffersAlreadyThere)
     }
 }
 
+TEST_F(SchemaUpgradeTest, TextColumnsOfEarlierBuildsMoveToTheProgramsCollation)
+{
+    const QString freshPath = path(QStringLiteral("fresh.vdb"));
+    createPriceDatabase(freshPath);
+    createPriceDatabase(pricePath());
+    createOrderDatabase(orderPath());
+    QStringList dataBefore;
+    {
+        db::Connection price(pricePath());
+        db::Connection order(orderPath());
+        price.exec(QStringLiteral(
+            "INSERT INTO AllTovarPostav (Postavshik, Art, Tovar, Price) VALUES"
+            " ('Поставщик Альфа', 'a-1', 'Болт М6 ОЦИНК', 1), ('ПОСТАВЩИК альфа', 'A-1', 'болт м6 оцинк', 2),"
+            " ('Бета', 'Ё-2', 'Ёлка', 3);"
+            "INSERT INTO AllPostavSetup (Id, Postavshik) VALUES (1, 'Поставщик Альфа'), (2, 'Бета');"));
+        order.exec(QStringLiteral("INSERT INTO settings (ParName, TypeText) VALUES ('Бета_DataLoad', 'x')"));
+        declareOnEarlierNoCase(price);
+        declareOnEarlierNoCase(order);
+        ASSERT_TRUE(db::schemaDeclaresCollation(price, QStringLiteral("NOCASE")));
+        dataBefore = dataOf(price) + dataOf(order);
+    }
+    upgrade(false);
+
+    db::Connection price(pricePath());
+    db::Connection order(orderPath());
+    EXPECT_FALSE(db::schemaDeclaresCollation(price, QStringLiteral("NOCASE")));
+    EXPECT_FALSE(db::schemaDeclaresCollation(order, QStringLiteral("NOCASE")));
+    EXPECT_EQ(schemaOf(price), schemaOf(db::Connection(freshPath))) << "as a new file declares it";
+    EXPECT_EQ(dataOf(price) + dataOf(order), dataBefore);
+    EXPECT_EQ(price.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(order.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav WHERE Postavshik = 'поставщик АЛЬФА'"))
+                  .toInt(),
+              2);
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav WHERE Tovar = 'ёлка'")).toInt(), 1);
+    EXPECT_EQ(order.scalar(QStringLiteral("SELECT TypeText FROM settings WHERE ParName = 'БЕТА_dataload'")).toString(),
+              QStringLiteral("x"));
+}
+
 TEST_F(SchemaUpgradeTest, OrderLinesGainAnEmptyTovarNumber)
 {
     makeOldPriceDatabase();
@@ -315,6 +354,7 @@ TEST_F(SchemaUpgradeTest, FailedStatementRollsBackThatDatabasesChanges)
         // An index of another table already holds the name the new table's index needs.
         db::Connection c(pricePath());
         c.exec(QStringLiteral("CREATE INDEX AllTovarValuta_ID_Tovar ON AllTovarPostav (Number)"));
+        declareOnEarlierNoCase(c);
     }
     try {
         upgrade(false);
@@ -325,6 +365,7 @@ TEST_F(SchemaUpgradeTest, FailedStatementRollsBackThatDatabasesChanges)
     db::Connection price(pricePath());
     EXPECT_FALSE(price.tableExists(QStringLiteral("AllPriceHistory")));
     EXPECT_FALSE(price.tableExists(QStringLiteral("AllTovarValuta")));
+    EXPECT_TRUE(db::schemaDeclaresCollation(price, QStringLiteral("NOCASE")));
 }
 
 TEST_F(SchemaUpgradeTest, UnreadableCatalogueIsReportedNotTakenForMissing)

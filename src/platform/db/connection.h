@@ -16,7 +16,7 @@ enum class OpenMode {
 };
 
 // One connection to a database file, closed by its destructor. Every
-// connection the program opens carries the same text semantics: NOCASE and
+// connection the program opens carries the same text semantics: UNOCASE and
 // LIKE fold case for Cyrillic as for Latin, Int() floors to a REAL, First()
 // takes a group's first value, Now() and Date() give day numbers.
 class Connection {

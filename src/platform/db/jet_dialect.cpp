@@ -85,7 +85,7 @@ QString translateDdl(QString sql)
         add(R"(\b(CURRENCY|DATETIME|DATE|FLOAT|DOUBLE|SINGLE)\b(?!\s*\())", "REAL");
         add(R"(\bLONG\b)", "INTEGER");
         add(R"(\b(VARCHAR\s*\(\s*\d+\s*\)|TEXT\s*\(\s*\d+\s*\)|MEMO\b|TEXT\b)(?!\s*\()(?!\s+COLLATE))",
-            "\\1 COLLATE NOCASE");
+            "\\1 COLLATE UNOCASE");
         add(R"(\bMEMO COLLATE)", "TEXT COLLATE");
         return r;
     }();

@@ -1,153 +1,12 @@
 #include "sql_functions.h"
 
-#include <QChar>
-
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cmath>
 #include <ctime>
-#include <memory>
-#include <vector>
 
 namespace velmora::db {
 namespace {
-
-// Decodes one code point at pos and advances it; malformed bytes pass
-// through one at a time so that nothing is lost.
-inline char32_t nextCodePoint(std::string_view s, size_t& pos)
-{
-    const auto b0 = static_cast<unsigned char>(s[pos]);
-    if (b0 < 0x80) {
-        ++pos;
-        return b0;
-    }
-    int extra = 0;
-    char32_t cp = 0;
-    if ((b0 & 0xE0) == 0xC0) { extra = 1; cp = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { extra = 2; cp = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { extra = 3; cp = b0 & 0x07; }
-    else { ++pos; return b0; }
-    if (pos + extra >= s.size()) {
-        ++pos;
-        return b0;
-    }
-    for (int i = 1; i <= extra; ++i) {
-        const auto b = static_cast<unsigned char>(s[pos + i]);
-        if ((b & 0xC0) != 0x80) {
-            ++pos;
-            return b0;
-        }
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    pos += extra + 1;
-    return cp;
-}
-
-inline char32_t fold(char32_t cp)
-{
-    if (cp < 0x80)
-        return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
-    if (cp >= 0x0410 && cp <= 0x042F) // А..Я
-        return cp + 0x20;
-    if (cp >= 0x0400 && cp <= 0x040F) // Ѐ..Џ, Ё among them
-        return cp + 0x50;
-    if (cp >= 0x0430 && cp <= 0x045F)
-        return cp;
-    return QChar::toCaseFolded(cp);
-}
-
-int collateNoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
-{
-    return compareNoCase(std::string_view(static_cast<const char*>(a), size_t(lengthA)),
-                         std::string_view(static_cast<const char*>(b), size_t(lengthB)));
-}
-
-// The pattern of a LIKE is the same for every row of a scan: fold it once and
-// keep it as auxiliary data of the argument.
-struct FoldedPattern {
-    std::vector<char32_t> chars;
-};
-
-bool likeFolded(const std::vector<char32_t>& p, std::string_view text, char32_t escape)
-{
-    size_t pi = 0, ti = 0;
-    size_t starP = std::string_view::npos, starT = 0;
-    while (ti < text.size()) {
-        size_t next = ti;
-        const char32_t tc = fold(nextCodePoint(text, next));
-        if (pi < p.size()) {
-            char32_t pc = p[pi];
-            if (escape && pc == escape && pi + 1 < p.size()) {
-                if (p[pi + 1] == tc) {
-                    pi += 2;
-                    ti = next;
-                    continue;
-                }
-            } else if (pc == U'%') {
-                starP = ++pi;
-                starT = ti;
-                continue;
-            } else if (pc == U'_' || pc == tc) {
-                ++pi;
-                ti = next;
-                continue;
-            }
-        }
-        if (starP == std::string_view::npos)
-            return false;
-        // Let the last "%" take one more character and try again.
-        pi = starP;
-        size_t advance = starT;
-        nextCodePoint(text, advance);
-        starT = advance;
-        ti = advance;
-    }
-    while (pi < p.size() && p[pi] == U'%')
-        ++pi;
-    return pi == p.size();
-}
-
-std::vector<char32_t> foldPattern(std::string_view pattern)
-{
-    std::vector<char32_t> out;
-    out.reserve(pattern.size());
-    size_t pos = 0;
-    while (pos < pattern.size())
-        out.push_back(fold(nextCodePoint(pattern, pos)));
-    return out;
-}
-
-std::string_view textArg(sqlite3_value* value)
-{
-    const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return data ? std::string_view(data, size_t(sqlite3_value_bytes(value))) : std::string_view();
-}
-
-void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    char32_t escape = 0;
-    if (argc == 3) {
-        const std::string_view e = textArg(argv[2]);
-        size_t pos = 0;
-        if (!e.empty())
-            escape = fold(nextCodePoint(e, pos));
-    }
-    auto* pattern = static_cast<FoldedPattern*>(sqlite3_get_auxdata(context, 0));
-    if (!pattern) {
-        pattern = new FoldedPattern{foldPattern(textArg(argv[0]))};
-        sqlite3_set_auxdata(context, 0, pattern, [](void* p) { delete static_cast<FoldedPattern*>(p); });
-        // set_auxdata may free it at once when the argument is not constant.
-        pattern = static_cast<FoldedPattern*>(sqlite3_get_auxdata(context, 0));
-        if (!pattern) {
-            const std::vector<char32_t> folded = foldPattern(textArg(argv[0]));
-            return sqlite3_result_int(context, likeFolded(folded, textArg(argv[1]), escape) ? 1 : 0);
-        }
-    }
-    sqlite3_result_int(context, likeFolded(pattern->chars, textArg(argv[1]), escape) ? 1 : 0);
-}
 
 // Jet's Int() is floor, and returns a real so that Int(x*100+0.5)/100 keeps
 // its decimals.
@@ -200,57 +59,10 @@ void dateFunction(sqlite3_context* context, int, sqlite3_value**)
 
 } // namespace
 
-int compareNoCase(std::string_view a, std::string_view b)
-{
-    // Identical bytes are equal in any case: skip the common prefix (back to
-    // the start of its last code point) before folding. Index keys share long
-    // prefixes, and equal keys are the rule in a supplier-name index.
-    const auto mismatch = std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin());
-    size_t common = size_t(mismatch.first - a.begin());
-    if (common == a.size() && common == b.size())
-        return 0;
-    while (common > 0 && ((common < a.size() && (static_cast<unsigned char>(a[common]) & 0xC0) == 0x80)
-                          || (common < b.size() && (static_cast<unsigned char>(b[common]) & 0xC0) == 0x80)))
-        --common;
-    size_t ia = common, ib = common;
-    while (ia < a.size() && ib < b.size()) {
-        const auto ca = static_cast<unsigned char>(a[ia]);
-        const auto cb = static_cast<unsigned char>(b[ib]);
-        if (ca < 0x80 && cb < 0x80) {
-            const int fa = (ca >= 'A' && ca <= 'Z') ? ca + 32 : ca;
-            const int fb = (cb >= 'A' && cb <= 'Z') ? cb + 32 : cb;
-            if (fa != fb)
-                return fa < fb ? -1 : 1;
-            ++ia;
-            ++ib;
-            continue;
-        }
-        const char32_t fa = fold(nextCodePoint(a, ia));
-        const char32_t fb = fold(nextCodePoint(b, ib));
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-    }
-    if (ia < a.size())
-        return 1;
-    if (ib < b.size())
-        return -1;
-    return 0;
-}
-
-bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape)
-{
-    return likeFolded(foldPattern(pattern), text, escape ? fold(escape) : 0);
-}
-
-QString foldCase(const QString& text) { return text.toCaseFolded(); }
-
 void registerSqlFunctions(sqlite3* db)
 {
-    const int textFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, collateNoCase);
-    sqlite3_create_function(db, "like", 2, textFlags, nullptr, likeFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "like", 3, textFlags, nullptr, likeFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "Int", 1, textFlags, nullptr, intFunction, nullptr, nullptr);
+    registerTextFunctions(db);
+    sqlite3_create_function(db, "Int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, intFunction, nullptr, nullptr);
     sqlite3_create_function(db, "First", 1, SQLITE_UTF8, nullptr, nullptr, firstStep, firstFinal);
     sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, nowFunction, nullptr, nullptr);
     sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, dateFunction, nullptr, nullptr);

@@ -40,7 +40,7 @@ std::vector<PriceListRow> ReadPriceLists(db::Connection& priceDb)
 std::optional<PriceListRow> FindPriceList(db::Connection& priceDb, const QString& name)
 {
     db::Statement st =
-        priceDb.prepare(kSelectColumns + QStringLiteral("WHERE Postavshik = ?1 COLLATE NOCASE ORDER BY Id"));
+        priceDb.prepare(kSelectColumns + QStringLiteral("WHERE Postavshik = ?1 COLLATE UNOCASE ORDER BY Id"));
     st.bind(1, name);
     if (!st.step())
         return std::nullopt;

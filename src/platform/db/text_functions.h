@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+struct sqlite3;
+
+namespace velmora::db {
+
+// The collation that text columns declare: Unicode case folding, Cyrillic
+// as Latin. It has a name of its own so that a client without it fails
+// with "no such collation sequence" instead of comparing by SQLite's
+// ASCII-only NOCASE and taking the indexes for corrupt.
+inline constexpr char kTextCollation[] = "UNOCASE";
+
+// Registers the collation and like() with the same case folding on a
+// connection. The program calls it for each of its connections; the
+// loadable extension beside the program (velmora_text) calls it for any
+// other SQLite client. Returns the engine's result code.
+int registerTextFunctions(sqlite3* db);
+
+// Compares two UTF-8 texts with case folded (Cyrillic as Latin); <0, 0, >0.
+int compareNoCase(std::string_view a, std::string_view b);
+
+// SQL LIKE with case folding: "%" any run, "_" any one character, an
+// optional escape character.
+bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape = 0);
+
+// The case-folded form of a text, as the collation and LIKE compare it.
+QString foldCase(const QString& text);
+
+} // namespace velmora::db
