@@ -30,13 +30,21 @@ double RoundValue(int n, double x)
         return x;
     const double scale = powerOfTen(n);
     const double scaled = n >= 0 ? x * scale : x / scale;
-    // Half up by floor, so negative values round like positive ones; the
-    // nudge makes decimal halves that binary cannot hold exactly (1.005)
-    // round up as written. It is relative, a few thousand times the error of
-    // a double, so that it never reaches the digits kept (5000000.123 keeps
-    // .12, 1234567.1 to four places stays 1234567.1).
-    const double shifted = scaled + 0.5;
-    const double k = std::floor(shifted + 1e-12 * std::max(1.0, std::fabs(shifted)));
+    // From 2^52 up every double is whole: there is nothing to round.
+    if (!(std::fabs(scaled) < 4503599627370496.0))
+        return x;
+    // Half up by floor, so negative values round like positive ones. A
+    // decimal half that binary cannot hold (1.005, 2.675) lands a unit or
+    // two in the last place below the half once scaled; such a value rounds
+    // up as written. The allowance is a few units of the scaled value's last
+    // place (capped where those units grow coarse), never a share of its
+    // size, so a value already at n places comes back unchanged however
+    // large it is.
+    const double lower = std::floor(scaled);
+    const double fraction = scaled - lower; // exact below 2^52
+    const double lastPlace = std::nextafter(std::fabs(scaled), HUGE_VAL) - std::fabs(scaled);
+    const double allowance = std::min(4 * lastPlace, 1.0 / 64);
+    const double k = fraction >= 0.5 - allowance ? lower + 1 : lower;
     const double result = n >= 0 ? k / scale : k * scale;
     return std::isfinite(result) ? result : x;
 }

@@ -9,7 +9,8 @@ namespace velmora {
 
 // Rounds x half up to n decimal places; a negative n rounds to tens,
 // hundreds... Exact decimal halves round up whatever the binary
-// representation (1.005 gives 1.01).
+// representation (1.005 gives 1.01); a value already at n places comes back
+// as it is, at any size (83141.22 stays 83141.22 at 4 places).
 double RoundValue(int n, double x);
 
 // x rounded half up to n decimal places (RoundValue) as the shortest

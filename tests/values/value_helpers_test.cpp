@@ -27,10 +27,48 @@ TEST(RoundValue, HalfUpAtAnyPlaces)
         {4, 27.123456, 27.1235},
         {2, 5000000.123, 5000000.12}, // large values keep the digits below the kept ones
         {4, 1234567.1, 1234567.1},
+        {4, 83141.22, 83141.22},  // never 83141.2201
         {0, 0, 0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(RoundValue(c.places, c.value), c.expected) << c.places << " " << c.value;
+}
+
+// The decimal text of mantissa x 10^-places: (314, 2) "3.14", (314, -2)
+// "31400", (5, 3) "0.005".
+QString decimalText(qint64 mantissa, int places)
+{
+    QString digits = QString::number(mantissa);
+    if (places <= 0)
+        return digits + QString(-places, u'0');
+    if (digits.size() <= places)
+        digits = QString(places - digits.size() + 1, u'0') + digits;
+    return digits.left(digits.size() - places) + u'.' + digits.right(places);
+}
+
+// Every magnitude from 0.01 to 10^9 at every number of places from -2 to 4:
+// a value already at n places comes back exactly as its text reads (also
+// negative), and the same value with a 5 after its last place rounds up to
+// the next unit of that place.
+TEST(RoundValue, ValuesAtItsPlacesStayAndHalvesRoundUpAtEveryMagnitude)
+{
+    const QString digits = QStringLiteral("83141223456789");
+    for (int places = -2; places <= 4; ++places) {
+        for (int exponent = -2; exponent <= 9; ++exponent) {
+            const int mantissaDigits = exponent + places + 1;
+            if (mantissaDigits < 1)
+                continue; // no value of that size has a digit at this place
+            const qint64 mantissa = digits.left(mantissaDigits).toLongLong();
+            const QString text = decimalText(mantissa, places);
+            SCOPED_TRACE(testing::Message() << "places " << places << ": " << text.toStdString());
+            const double value = text.toDouble();
+            EXPECT_EQ(RoundValue(places, value), value);
+            EXPECT_EQ(RoundValue(places, -value), -value);
+            const QString half = decimalText(mantissa * 10 + 5, places + 1);
+            EXPECT_EQ(RoundValue(places, half.toDouble()), decimalText(mantissa + 1, places).toDouble())
+                << half.toStdString();
+        }
+    }
 }
 
 TEST(RoundPriceColumn, RoundsEveryRowInOneStatement)
