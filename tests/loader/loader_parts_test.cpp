@@ -1,6 +1,5 @@
-// Price texts, currency words, column specs, links and sheet choice.
+// Column specs, links and sheet choice.
 #include "suppliers/loader/file_stamp.h"
-#include "suppliers/loader/price_text.h"
 #include "suppliers/loader/sheet_columns.h"
 
 #include <gtest/gtest.h>
@@ -9,56 +8,6 @@
 
 namespace velmora::loader {
 namespace {
-
-TEST(PriceText, ParsesLikeTheListsAreWritten)
-{
-    struct Case {
-        QString text;
-        bool hasNumber;
-        double value;
-        QString word; // the code a currency word sets, "" for none
-    };
-    const std::vector<Case> cases = {
-        {"10,5", true, 10.5, ""},
-        {"10.5", true, 10.5, ""},
-        {"12", true, 12, ""},
-        {"-3,25", true, -3.25, ""},
-        {"1 234,50 руб.", true, 1234.5, "RUB"},
-        {"1,234.50", true, 1234.5, ""},
-        {"1.234,50", true, 1234.5, ""},
-        {"1.234.567", true, 1.234567, ""},
-        {"$7", true, 7, "USD"},
-        {"7 USD", true, 7, "USD"},
-        {"15 EUR", true, 15, "EUR"},
-        {"20 evro", true, 20, "EUR"},
-        {"30 грн", true, 30, "UAH"},
-        {"40 бел. руб", true, 40, "BYN"},
-        {"50 BYN", true, 50, "BYN"},
-        {"60 р.", true, 60, "RUB"},
-        {"звоните", false, 0, ""},
-        {"", false, 0, ""},
-        {"nan", false, 0, ""},
-        {"inf", false, 0, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.toStdString());
-        QString code;
-        const ParsedPrice price = ParsePriceText(c.text, &code);
-        EXPECT_EQ(price.hasNumber, c.hasNumber);
-        EXPECT_DOUBLE_EQ(price.value, c.value);
-        EXPECT_EQ(code, c.word);
-    }
-}
-
-TEST(PriceText, RowCurrencyCellsNormalise)
-{
-    const std::vector<std::pair<QString, QString>> cases = {
-        {"руб.", "RUB"}, {"RUR", "RUB"}, {"$", "USD"}, {"usd", "USD"}, {"EUR", "EUR"}, {"evro", "EUR"},
-        {"грн", "UAH"}, {"бел. руб", "BYN"}, {"byn", "BYN"}, {" xyz ", "XYZ"},
-    };
-    for (const auto& [text, code] : cases)
-        EXPECT_EQ(NormaliseRowCurrencyText(text), code) << text.toStdString();
-}
 
 TEST(SheetColumns, DecodeSpecs)
 {

@@ -2,6 +2,7 @@
 // the same sheets as .xlsx, .xls and .csv.
 #include "loader_test_support.h"
 
+#include "suppliers/currency/reprice.h"
 #include "suppliers/loader/price_list_loader.h"
 
 #include <gtest/gtest.h>
@@ -248,6 +249,84 @@ TEST(PriceCases, CurrencyRowKeepsQuotedSecondPrice)
     EXPECT_DOUBLE_EQ(offers[0].ratePricemax, 12);
     EXPECT_EQ(offers[0].rateNacen, 25);
     EXPECT_DOUBLE_EQ(offers[0].rateConversion, 2);
+}
+
+// Price texts as suppliers write them, on a sheet whose rows name their
+// currency in a column: the loader reads each as written, and re-pricing
+// at new rates leaves every offer as a fresh load at those rates stores it.
+TEST(PriceCases, PriceTextsReadAlikeByTheLoaderAndTheRepricing)
+{
+    struct Case {
+        const char* text;
+        const char* column; // the row's currency cell
+        double quoted;
+        const char* code;
+        double price; // at USD 90, EUR 100, display RUB
+    };
+    const Case cases[] = {
+        {"1 234,50 руб.", "USD", 1234.5, "RUB", 1234.5},
+        {"руб. 12,50", "USD", 12.5, "RUB", 12.5},
+        {"р.1200", "USD", 1200, "RUB", 1200},
+        {"у.е. 15", "USD", 15, "USD", 1350},
+        {"10-15", "USD", 10, "USD", 900},
+        {"1,234,567", "USD", 1234567, "USD", 111111030},
+        {"15 евро", "USD", 15, "EUR", 1500},
+        {"€ 20", "USD", 20, "EUR", 2000},
+        {"EUR 30", "USD", 30, "EUR", 3000},
+        {"$7", "RUB", 7, "USD", 630},
+        {"0,125", "USD", 0.125, "USD", 11.25},
+        {"83141,22 руб", "USD", 83141.22, "RUB", 83141.22},
+    };
+    const QString name = QStringLiteral("Поставщик");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("texts.csv"));
+    {
+        QFile csv(file);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        int row = 0;
+        for (const Case& c : cases)
+            csv.write(QStringLiteral("T-%1;Товар;%2;%3\r\n")
+                          .arg(++row)
+                          .arg(QString::fromUtf8(c.text), QString::fromUtf8(c.column))
+                          .toUtf8());
+        csv.write(QStringLiteral("T-0;Без цены;звоните;USD\r\n").toUtf8());
+    }
+    auto load = [&](TestDatabases& dbs, const CurrencyTable& rates) {
+        AddPriceList(dbs.price, name, file);
+        AddSheet(dbs.price, name, WithName(Columns(1, 2, 3, 3, 5 + 4), QStringLiteral("texts")));
+        LoadRequest request;
+        request.name = name;
+        request.rates = rates;
+        const LoadResult result = LoadPriceList(dbs.price, dbs.order, request);
+        EXPECT_TRUE(result.loaded) << result.errorText.toStdString();
+        return ReadOffers(dbs.price, name);
+    };
+
+    TestDatabases loaded;
+    const std::vector<StoredOffer> offers = load(loaded, TestRates());
+    ASSERT_EQ(offers.size(), std::size(cases));
+    for (size_t i = 0; i < offers.size(); ++i) {
+        SCOPED_TRACE(cases[i].text);
+        EXPECT_EQ(offers[i].ratePrice, cases[i].quoted);
+        EXPECT_EQ(offers[i].rateCode, QString::fromLatin1(cases[i].code));
+        EXPECT_EQ(offers[i].price, cases[i].price);
+        EXPECT_EQ(offers[i].pricemax, cases[i].price);
+    }
+
+    CurrencyTable moved = TestRates();
+    moved.rates[CurrencyUSD] = 91.37;
+    moved.rates[CurrencyEUR] = 99.25;
+    RepriceForeignGoods(loaded.price, moved, PriceRounding::fromDegreeText(QStringLiteral("2")));
+    TestDatabases fresh;
+    const std::vector<StoredOffer> expected = load(fresh, moved);
+    const std::vector<StoredOffer> repriced = ReadOffers(loaded.price, name);
+    ASSERT_EQ(repriced.size(), expected.size());
+    for (size_t i = 0; i < repriced.size(); ++i) {
+        SCOPED_TRACE(cases[i].text);
+        EXPECT_EQ(repriced[i].price, expected[i].price);
+        EXPECT_EQ(repriced[i].pricemax, expected[i].pricemax);
+        EXPECT_EQ(repriced[i].priceOut, expected[i].priceOut);
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "suppliers/loader/sheet_parser.h"
 
-#include "suppliers/loader/price_text.h"
+#include "storage/price_text.h"
 #include "suppliers/loader/sheet_columns.h"
 
 #include <algorithm>
