@@ -52,4 +52,25 @@ QString UpperFileExt(const QString& fileName)
     return dot < 0 ? QString() : fileName.mid(dot + 1).toUpper();
 }
 
+QString ReplaceFileNameCharacters(const QString& name, bool blanksToo)
+{
+    QString result = name;
+    for (QChar& c : result) {
+        if (c.unicode() < 32 || QStringView(u"/\\:*?\"<>|").contains(c) || (blanksToo && c == u' '))
+            c = u'_';
+    }
+    return result;
+}
+
+QString FreeNumberedFileName(const QString& folder, const QString& stem, const QString& extension, QString* suffix)
+{
+    const QDir dir(folder);
+    QString taken;
+    for (int number = 2; QFileInfo::exists(dir.filePath(stem + taken + extension)); ++number)
+        taken = u'_' + QString::number(number);
+    if (suffix)
+        *suffix = taken;
+    return dir.filePath(stem + taken + extension);
+}
+
 } // namespace velmora

@@ -17,4 +17,15 @@ QString NewestFileInFolder(const QString& folder, const QString& mask);
 // The text after the last "." in upper case; empty when there is none.
 QString UpperFileExt(const QString& fileName);
 
+// The name with each character a file name cannot hold (/ \ : * ? " < > |
+// and control characters) made "_", and with `blanksToo` each blank as well.
+QString ReplaceFileNameCharacters(const QString& name, bool blanksToo = false);
+
+// The first name of folder + stem + suffix + extension that no file has yet,
+// the suffix being "", then "_2", "_3" and so on: a second output of the same
+// name never replaces the first. Returns the path; `suffix` receives the
+// suffix taken.
+QString FreeNumberedFileName(const QString& folder, const QString& stem, const QString& extension,
+                             QString* suffix = nullptr);
+
 } // namespace velmora

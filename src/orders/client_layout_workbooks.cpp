@@ -1,0 +1,170 @@
+// The workbooks of the client layout mode: supplier requests with the price
+// left for the supplier, and the purchase workbook of the order.
+#include "orders/order_exports.h"
+#include "orders/order_lines.h"
+#include "orders/order_workbook_parts.h"
+
+#include "platform/spreadsheet/worksheet.h"
+#include "storage/value_helpers.h"
+
+#include <QDir>
+
+namespace velmora::orders {
+
+namespace {
+
+using namespace detail;
+
+// The client names the layouts are made for.
+bool isLayoutClient(const QString& clientName)
+{
+    const QString upper = clientName.toUpper();
+    return upper.contains(QStringLiteral("ТАЛЬВЕРОН")) || upper.contains(QStringLiteral("МИРВЕНА"));
+}
+
+QString layoutTemplate(const QString& name) { return QStringLiteral("client/") + name; }
+
+QString layoutSheetName(const QString& suffix, const QString& date)
+{
+    return QStringLiteral("Заказ") + suffix + QStringLiteral(" от ") + date;
+}
+
+// A supplier's contacts (postav_info); empty texts when it has none.
+struct SupplierContacts {
+    QString person, phones, mail;
+};
+
+SupplierContacts readContacts(db::Connection* priceDb, const QString& supplier)
+{
+    if (!priceDb)
+        return {};
+    try {
+        db::Statement select = priceDb->prepare(
+            QStringLiteral("SELECT Person, Phones, Mail FROM postav_info WHERE Postavshik = ?1 LIMIT 1"));
+        select.bindText(1, supplier);
+        if (select.step())
+            return {select.text(0), select.text(1), select.text(2)};
+    } catch (const std::exception&) {
+        // The contacts are a courtesy: a request without them is still sent.
+    }
+    return {};
+}
+
+QString writeSupplierRequest(const OrderExportInput& input, int number, const QString& supplier)
+{
+    const QVector<OrderLine> lines = ReadSupplierLines(*input.orderDb, number, supplier);
+    const SupplierContacts contacts = readContacts(input.priceDb, supplier);
+    const QString date = DottedDate(input.today);
+    const QString folder = OrdersFolder(input.programFolder);
+    QString suffix;
+    const QString path = OrderOutputPath(folder,
+                                         QStringLiteral("Заявка поставщику _") + input.layoutNumberText +
+                                             QStringLiteral("_ ") + supplier + u' ' + date + u' ' + input.client.name,
+                                         true, &suffix);
+
+    sheet::Workbook book = OpenOrderTemplate(input.programFolder, layoutTemplate(QStringLiteral("zakaz.xls")));
+    sheet::Worksheet& sheet = book.sheet(1);
+    sheet.setName(layoutSheetName(suffix, date));
+    sheet.setText(2, 3, input.client.name);
+    sheet.setText(3, 3, input.client.phone);
+    sheet.setText(4, 3, input.client.note);
+    sheet.setText(6, 3, supplier);
+    sheet.setText(6, 8, input.layoutNumberText);
+    sheet.setText(7, 3, contacts.person);
+    sheet.setText(8, 3, contacts.phones);
+    sheet.setText(9, 3, contacts.mail);
+    sheet.setText(11, 3, input.client.address);
+
+    ProgressScope progress(input.progress, int(lines.size()));
+    const int emptyRow = FillLineRows(
+        sheet, int(lines.size()),
+        [&](int row, int i) {
+            const OrderLine& line = lines[i];
+            sheet.setNumber(row, 1, i + 1);
+            sheet.setText(row, 2, line.art);
+            sheet.setText(row, 3, line.tovar);
+            sheet.setText(row, 4, line.description);
+            sheet.setNumber(row, 6, line.quantity);
+            sheet.setFormulaR1C1(row, 7, QStringLiteral("=RC[-2]*RC[-1]"));
+            MarkZeroSum(sheet, row, 7, line.priceOut, line.quantity);
+        },
+        progress);
+    sheet.setFormulaR1C1(emptyRow + 1, 7, SubtotalFormula(int(lines.size())));
+    sheet.setActiveCell({13, 1});
+    SaveOrderWorkbook(book, folder, path);
+    return path;
+}
+
+} // namespace
+
+SupplierRequests ExportZakazPostavClient(const OrderExportInput& input)
+{
+    const int number = ExportedOrderNumber(input);
+    if (!isLayoutClient(input.client.name))
+        throw OrderExportError(kWrongLayoutClientMessage);
+    SupplierRequests result;
+    for (const QString& supplier : OrderSuppliers(*input.orderDb, number)) {
+        try {
+            result.paths << writeSupplierRequest(input, number, supplier);
+        } catch (const std::exception& error) {
+            // One supplier's failure does not stop the others; the caller
+            // names the ones left out.
+            result.failed << supplier + QStringLiteral(": ") + QString::fromStdString(error.what());
+        }
+    }
+    return result;
+}
+
+QString ExportZayavkaClient(const OrderExportInput& input, int templateIndex)
+{
+    const int number = ExportedOrderNumber(input);
+    if (templateIndex != 0 && templateIndex != 1)
+        throw OrderExportError(kNoLayoutTemplateMessage);
+    const QVector<OrderLine> lines = ReadOrderLines(*input.orderDb, number);
+    const QString date = DottedDate(input.today);
+    const QString folder = RequestsFolder(input.programFolder);
+    QString suffix;
+    const QString path = OrderOutputPath(folder,
+                                         QStringLiteral("ЗАКУП _") + input.layoutNumberText + QStringLiteral("_ ЖВ ") +
+                                             date + QStringLiteral("  ") + input.client.name,
+                                         true, &suffix);
+
+    const QString templateName = templateIndex == 0 ? QStringLiteral("zayavka.xls") : QStringLiteral("zayavka2.xls");
+    sheet::Workbook book = OpenOrderTemplate(input.programFolder, layoutTemplate(templateName));
+    sheet::Worksheet& sheet = book.sheet(1);
+    sheet.setName(layoutSheetName(suffix, date));
+    sheet.setText(5, 7, QStringLiteral("Заказ ") + input.layoutNumberText);
+    sheet.setValue(5, 6, sheet::CellValue::date(QDateTime(input.today, QTime(0, 0))));
+    sheet.setText(5, 3, input.client.name);
+    sheet.setText(6, 3, input.client.address);
+    sheet.setText(7, 3, input.client.phone);
+    sheet.setText(8, 3, input.client.note);
+
+    ProgressScope progress(input.progress, int(lines.size()));
+    const int emptyRow = FillLineRows(
+        sheet, int(lines.size()),
+        [&](int row, int i) {
+            const OrderLine& line = lines[i];
+            sheet.setNumber(row, 1, i + 1);
+            sheet.setText(row, 2, line.tovar);
+            sheet.setText(row, 3, line.description);
+            sheet.setText(row, 4, line.garant);
+            sheet.setNumber(row, 5, line.quantity);
+            sheet.setNumber(row, 6, line.priceOut);
+            sheet.setFormulaR1C1(row, 7, QStringLiteral("=RC[-2]*RC[-1]"));
+            sheet.setNumber(row, 8, line.pricemax);
+            sheet.setNumber(row, 9, line.price);
+            sheet.setNumber(row, 10, RoundValue(4, line.priceOut - line.price));
+            sheet.setText(row, 12, line.textNoName);
+            sheet.setText(row, 13, line.postavshik);
+            sheet.setText(row, 14, line.art);
+            MarkZeroSum(sheet, row, 7, line.priceOut, line.quantity);
+        },
+        progress);
+    sheet.setFormulaR1C1(emptyRow + 1, 7, SubtotalFormula(int(lines.size())));
+    sheet.setActiveCell({13, 1});
+    SaveOrderWorkbook(book, folder, path);
+    return path;
+}
+
+} // namespace velmora::orders

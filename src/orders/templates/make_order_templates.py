@@ -1,0 +1,200 @@
+#!/usr/bin/python3
+"""Writes the templates of the order workbooks. Run with /usr/bin/python3.
+
+Beside the program:
+  zakaz.xlsx    requests per supplier and the whole order: client block in
+                C8:C11 (order number in G8), header in row 13 (A..K), the
+                formats of a line in row 14, the total row 16 (G, H).
+  zayavka.xlsx  the order for the client: number in F8, header B13:G13,
+                line row 14 (A..G), total row 16 (F, G).
+  Quorvel.xlsx  the purchaser's table: number in G8, header B13:G13, line
+                row 14 (A..G), no total.
+In client/ (the client layout mode), same stems, other cell maps:
+  zakaz.xlsx    supplier request with the price left blank: client C2:C4,
+                supplier C6:C9, number H6, address C11, line row 14 (A..H),
+                total in G16.
+  zayavka.xlsx, zayavka2.xlsx
+                purchase workbooks of the two clients: number G5, date F5,
+                client C5:C8, line row 14 (A..N), total in G16.
+Row 15 stays empty in each: the total stands one empty row below the lines.
+"""
+import os
+
+import openpyxl
+from openpyxl.styles import Alignment, Border, Font, PatternFill, Side
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+THIN = Side(style="thin", color="808080")
+BOX = Border(left=THIN, right=THIN, top=THIN, bottom=THIN)
+MONEY = "#,##0.00"
+QUANTITY = "0.###"
+
+
+def label(sheet, address, text, bold=True):
+    sheet[address] = text
+    sheet[address].font = Font(name="Arial", size=10, bold=bold)
+
+
+def value_cell(sheet, address, number_format=None):
+    cell = sheet[address]
+    cell.font = Font(name="Arial", size=10)
+    if number_format:
+        cell.number_format = number_format
+        cell.alignment = Alignment(horizontal="left")
+
+
+def title(sheet, text, subtitle):
+    sheet["A1"] = text
+    sheet["A1"].font = Font(name="Arial", size=16, bold=True, color="1F3864")
+    sheet["A2"] = subtitle
+    sheet["A2"].font = Font(name="Arial", size=9, italic=True, color="595959")
+
+
+def header(sheet, columns, texts, fill):
+    for column, text in zip(columns, texts):
+        cell = sheet[column + "13"]
+        if text is not None:
+            cell.value = text
+        cell.font = Font(name="Arial", size=10, bold=True)
+        cell.fill = PatternFill("solid", fgColor=fill)
+        cell.border = BOX
+        cell.alignment = Alignment(horizontal="center", vertical="center", wrap_text=True)
+    sheet.row_dimensions[13].height = 30
+
+
+def line_row(sheet, columns, formats, wrap=()):
+    for column in columns:
+        cell = sheet[column + "14"]
+        cell.font = Font(name="Arial", size=9)
+        cell.border = BOX
+        cell.alignment = Alignment(vertical="top", wrap_text=column in wrap)
+        if column in formats:
+            cell.number_format = formats[column]
+            cell.alignment = Alignment(horizontal="right", vertical="top")
+    sheet["A14"].alignment = Alignment(horizontal="center", vertical="top")
+
+
+def total_cells(sheet, label_column, sum_column):
+    if label_column:
+        sheet[label_column + "16"].font = Font(name="Arial", size=10, bold=True)
+        sheet[label_column + "16"].alignment = Alignment(horizontal="right")
+    sheet[sum_column + "16"].font = Font(name="Arial", size=10, bold=True)
+    sheet[sum_column + "16"].number_format = MONEY
+    sheet[sum_column + "16"].border = Border(top=THIN, bottom=Side(style="double", color="000000"))
+
+
+def widths(sheet, columns, values):
+    for column, width in zip(columns, values):
+        sheet.column_dimensions[column].width = width
+
+
+def client_block(sheet, number_label, number_address):
+    label(sheet, "B8", "Клиент:")
+    label(sheet, "B9", "Адрес доставки:")
+    label(sheet, "B10", "Телефон:")
+    label(sheet, "B11", "Примечание:")
+    for address in ("C8", "C9", "C10", "C11"):
+        value_cell(sheet, address)
+    label(sheet, number_label, "Заказ №")
+    sheet[number_label].alignment = Alignment(horizontal="right")
+    value_cell(sheet, number_address, "0")
+    sheet[number_address].font = Font(name="Arial", size=12, bold=True)
+
+
+def new_sheet(name):
+    book = openpyxl.Workbook()
+    sheet = book.active
+    sheet.title = name
+    sheet.page_setup.orientation = "landscape"
+    sheet.page_setup.fitToWidth = 1
+    sheet.page_setup.fitToHeight = 0
+    sheet.sheet_properties.pageSetUpPr.fitToPage = True
+    return book, sheet
+
+
+def standard_order():
+    book, sheet = new_sheet("Заказ")
+    title(sheet, "Заказ", "Позиции заказа с поставщиками, складом и описанием")
+    client_block(sheet, "F8", "G8")
+    columns = "ABCDEFGHIJK"
+    header(sheet, columns, ["№"] + [None] * 10, "D9E1F2")
+    line_row(sheet, columns, {"F": MONEY, "G": QUANTITY, "H": MONEY}, wrap="DK")
+    total_cells(sheet, "G", "H")
+    widths(sheet, columns, (5, 14, 14, 44, 18, 12, 8, 13, 12, 12, 40))
+    book.save(os.path.join(HERE, "zakaz.xlsx"))
+
+
+def client_order():
+    book, sheet = new_sheet("Заказ")
+    title(sheet, "Заказ", "Счёт-заказ клиента")
+    client_block(sheet, "E8", "F8")
+    columns = "ABCDEFG"
+    header(sheet, columns, ["№"] + [None] * 6, "E2EFDA")
+    line_row(sheet, columns, {"E": MONEY, "F": QUANTITY, "G": MONEY}, wrap="D")
+    total_cells(sheet, "F", "G")
+    widths(sheet, columns, (5, 14, 14, 52, 13, 8, 14))
+    book.save(os.path.join(HERE, "zayavka.xlsx"))
+
+
+def purchaser_table():
+    book, sheet = new_sheet("Заказ")
+    title(sheet, "Таблица для закупщика", "Цены закупки в валюте поставщика")
+    client_block(sheet, "F8", "G8")
+    columns = "ABCDEFG"
+    header(sheet, columns, ["№"] + [None] * 6, "FCE4D6")
+    line_row(sheet, columns, {"D": MONEY}, wrap="E")
+    widths(sheet, columns, (5, 14, 14, 13, 48, 18, 14))
+    book.save(os.path.join(HERE, "Quorvel.xlsx"))
+
+
+def supplier_request():
+    book, sheet = new_sheet("Заказ")
+    title(sheet, "Заявка поставщику", "Просим указать цены и сроки поставки")
+    for address, text in (("B2", "Заказчик:"), ("B3", "ФИО/Долж.:"), ("B4", "Тел./E-mail:"),
+                          ("B6", "Поставщик:"), ("B7", "Контактное лицо:"), ("B8", "Телефоны:"),
+                          ("B9", "E-mail:"), ("B11", "Адрес доставки:")):
+        label(sheet, address, text)
+    for address in ("C2", "C3", "C4", "C6", "C7", "C8", "C9", "C11"):
+        value_cell(sheet, address)
+    label(sheet, "G6", "Заявка №")
+    sheet["G6"].alignment = Alignment(horizontal="right")
+    value_cell(sheet, "H6")
+    sheet["H6"].font = Font(name="Arial", size=12, bold=True)
+    columns = "ABCDEFGH"
+    header(sheet, columns, ["№", "Артикул", "Наименование", "Описание", "Цена", "Кол-во", "Сумма", "Примечание"],
+           "DDEBF7")
+    line_row(sheet, columns, {"E": MONEY, "F": QUANTITY, "G": MONEY}, wrap="CDH")
+    total_cells(sheet, None, "G")
+    widths(sheet, columns, (5, 14, 40, 36, 12, 8, 13, 24))
+    book.save(os.path.join(HERE, "client", "zakaz.xlsx"))
+
+
+def purchase_workbook(file_name, client, fill):
+    book, sheet = new_sheet("Заказ")
+    title(sheet, "Закупка: " + client, "Заказ клиента с ценами закупки и маржой")
+    for address, text in (("B5", "Клиент:"), ("B6", "Адрес доставки:"), ("B7", "ФИО/Долж.:"),
+                          ("B8", "Тел./E-mail:"), ("E5", "Дата:")):
+        label(sheet, address, text)
+    for address in ("C5", "C6", "C7", "C8"):
+        value_cell(sheet, address)
+    value_cell(sheet, "F5", "dd.mm.yyyy")
+    value_cell(sheet, "G5")
+    sheet["G5"].font = Font(name="Arial", size=12, bold=True)
+    columns = "ABCDEFGHIJKLMN"
+    header(sheet, columns,
+           ["№", "Наименование", "Описание", "Гарантия", "Кол-во", "Цена", "Сумма", "Цена розн.", "Цена закуп.",
+            "Маржа", "Примечание", "Производитель", "Поставщик", "Артикул"], fill)
+    line_row(sheet, columns, {"E": QUANTITY, "F": MONEY, "G": MONEY, "H": MONEY, "I": MONEY, "J": MONEY},
+             wrap="BC")
+    total_cells(sheet, None, "G")
+    widths(sheet, columns, (5, 40, 30, 10, 8, 12, 13, 12, 12, 11, 16, 16, 18, 14))
+    book.save(os.path.join(HERE, "client", file_name))
+
+
+standard_order()
+client_order()
+purchaser_table()
+supplier_request()
+purchase_workbook("zayavka.xlsx", "Тальверон", "E2EFDA")
+purchase_workbook("zayavka2.xlsx", "Мирвена", "FFF2CC")
