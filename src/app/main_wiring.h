@@ -30,6 +30,9 @@ class PriceSavePanel;
 namespace loader {
 class LoadQueuePanel;
 }
+namespace orders {
+class OrderTab;
+}
 namespace search {
 class SupplierGoodsPanel;
 class SupplierSelectionPanel;
@@ -55,6 +58,7 @@ public:
     QPointer<SupplierTree> tree;
     QPointer<PriceListSetupTab> setupTab;
     QPointer<exports::PriceSavePanel> priceSave;
+    QPointer<orders::OrderTab> orderTab;
     // The own catalogue (wiring_catalogue.cpp): later pieces follow its
     // currentGoodChanged(Code) and fill the pages of PageControl_Sootv.
     QPointer<catalogue::CataloguePage> catalogue;
@@ -95,6 +99,7 @@ QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString
 void wireCurrency(MainWiring& wiring);
 void wireLoadQueue(MainWiring& wiring);
 void wireGoodsSearch(MainWiring& wiring);
+void wireOrders(MainWiring& wiring);
 void wireSupplierTree(MainWiring& wiring);
 void wireCatalogue(MainWiring& wiring);
 void wirePriceSave(MainWiring& wiring);

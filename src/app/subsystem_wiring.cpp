@@ -21,6 +21,7 @@ void wireSubsystems(Program& program)
     wireLoadQueue(*wiring);
     wireSupplierTree(*wiring);
     wireGoodsSearch(*wiring);
+    wireOrders(*wiring);
     wireCatalogue(*wiring);
     wirePriceSave(*wiring);
     wireStockCriteria(*wiring);

@@ -104,7 +104,7 @@ bool EditOrderClient(db::Connection& orderDb, const OrderClient& client, const Q
     return AddClient(orderDb, client);
 }
 
-bool SelectOrderClient(db::Connection& orderDb, const QString& name, const Notice& tell)
+bool SelectOrderClient(db::Connection& orderDb, const QString& name, const MessageSink& tell)
 {
     if (FindClient(orderDb, name))
         return true;

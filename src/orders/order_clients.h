@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/db/connection.h"
+#include "platform/files/message_sink.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 namespace velmora::orders {
@@ -42,11 +42,6 @@ struct ClientList {
 };
 ClientList BuildClientList(const QStringList& registerNames, const QString& name);
 
-// A question with Yes and No (true for Yes).
-using Question = std::function<bool(const QString& text)>;
-// A notice with one OK button.
-using Notice = std::function<void(const QString& text)>;
-
 // "Запомнить в базе" and the export buttons: a new name is added; a known
 // name whose fields differ is updated when the user agrees.
 void SaveOrderClient(db::Connection& orderDb, const OrderClient& client, const Question& ask);
@@ -55,7 +50,7 @@ void SaveOrderClient(db::Connection& orderDb, const OrderClient& client, const Q
 bool EditOrderClient(db::Connection& orderDb, const OrderClient& client, const Question& ask);
 // "Выбрать из базы": true when the name is in the register, else the user
 // is told and false.
-bool SelectOrderClient(db::Connection& orderDb, const QString& name, const Notice& tell);
+bool SelectOrderClient(db::Connection& orderDb, const QString& name, const MessageSink& tell);
 // "Удалить из базы": deletes the name's rows when the user agrees; true
 // when deleted.
 bool DeleteOrderClient(db::Connection& orderDb, const QString& name, const Question& ask);

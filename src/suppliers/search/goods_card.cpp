@@ -1,9 +1,12 @@
 #include "goods_card.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace velmora::search {
@@ -51,10 +54,60 @@ GoodsCard::GoodsCard(ContactsSource contacts, QWidget* parent)
     close->setObjectName(QStringLiteral("Button5"));
     close->setText(QStringLiteral("X"));
     grid->addWidget(close, 0, 6);
+    grid->addWidget(new QLabel(QStringLiteral("Кол-во"), this), 5, 0);
+    ComboBox_Quantity2 = new QComboBox(this);
+    ComboBox_Quantity2->setObjectName(QStringLiteral("ComboBox_Quantity2"));
+    ComboBox_Quantity2->setEditable(true);
+    ComboBox_Quantity2->setInsertPolicy(QComboBox::NoInsert);
+    for (int n = 1; n <= 10; ++n)
+        ComboBox_Quantity2->addItem(QString::number(n));
+    ComboBox_Quantity2->installEventFilter(this);
+    ComboBox_Quantity2->lineEdit()->installEventFilter(this);
+    grid->addWidget(ComboBox_Quantity2, 5, 1);
+    Button_Zakaz = new QPushButton(QStringLiteral("Добавить в заказ"), this);
+    Button_Zakaz->setObjectName(QStringLiteral("Button_Zakaz"));
+    grid->addWidget(Button_Zakaz, 5, 2, 1, 2);
+    connect(Button_Zakaz, &QPushButton::clicked, this, &GoodsCard::Button_ZakazClick);
     connect(descLink, &QToolButton::clicked, this, &GoodsCard::SpeedButton_DescHyperLinkClick);
     connect(makerLink, &QToolButton::clicked, this, &GoodsCard::SpeedButton_StranaHyperLinkClick);
     connect(close, &QToolButton::clicked, this, &GoodsCard::Button5Click);
     hide();
+}
+
+QString GoodsCard::quantityText() const
+{
+    return ComboBox_Quantity2->currentText();
+}
+
+void GoodsCard::resetQuantity()
+{
+    ComboBox_Quantity2->setCurrentIndex(0);
+    ComboBox_Quantity2->setEditText(ComboBox_Quantity2->itemText(0));
+}
+
+void GoodsCard::focusQuantity()
+{
+    ComboBox_Quantity2->setFocus();
+    ComboBox_Quantity2->lineEdit()->selectAll();
+}
+
+void GoodsCard::Button_ZakazClick()
+{
+    emit addToOrderRequested();
+    hide();
+}
+
+bool GoodsCard::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the quantity list adds the offer; the key goes no further.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Button_ZakazClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QLineEdit* GoodsCard::addField(const QString& name, const QString& caption, int row, int column)

@@ -6,8 +6,10 @@
 
 #include <functional>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 
 namespace velmora::search {
@@ -35,12 +37,29 @@ public:
 
     const OfferCard& offer() const { return offer_; }
 
+    // The quantity list ComboBox_Quantity2 (editable; first entry "1").
+    QString quantityText() const;
+    // Back to its first entry, after the offer went into an order.
+    void resetQuantity();
+    // The list takes the focus (the card was asked for from the grid).
+    void focusQuantity();
+
+signals:
+    // "Добавить в заказ" or Enter in the quantity list: the shown offer is
+    // to go into the current order with quantityText(). The card hides
+    // itself right after.
+    void addToOrderRequested();
+
 public slots:
     void Button5Click() { hide(); }
     void SpeedButton_DescHyperLinkClick();
     void SpeedButton_StranaHyperLinkClick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void Button_ZakazClick();
     QLineEdit* addField(const QString& name, const QString& caption, int row, int column);
     void openText(const QString& text);
 
@@ -64,6 +83,8 @@ private:
     QLineEdit* Edit_tel2;
     QLineEdit* Edit_mail2;
     QLineEdit* Edit_info2;
+    QComboBox* ComboBox_Quantity2;
+    QPushButton* Button_Zakaz;
 };
 
 } // namespace velmora::search

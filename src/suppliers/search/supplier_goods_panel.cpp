@@ -61,6 +61,7 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
         card_->raise();
         placeCard();
         card_->ShowTovarDetails();
+        card_->focusQuantity();
         emit cardShown();
     });
     connect(grid_, &GoodsGrid::priceCellClicked, this, [this](int row, const QPoint& pointer) {

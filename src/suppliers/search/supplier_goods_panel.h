@@ -50,7 +50,7 @@ public:
     void searchAgain();
 
 signals:
-    // The card was asked for: the order page's quantity box takes the focus.
+    // The card was asked for; its quantity list has taken the focus.
     void cardShown();
 
 public slots:
