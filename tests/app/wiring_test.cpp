@@ -6,11 +6,13 @@
 #include "app/velmora_application.h"
 #include "app_environment.h"
 #include "app_test_support.h"
+#include "platform/spreadsheet/handover.h"
 #include "suppliers/currency/rate_settings.h"
 #include "suppliers/search/goods_card.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QRegularExpression>
@@ -541,6 +543,88 @@ TEST(WiredMenus, StockCriteriaAndExportParametersOpenFromTheirMenus)
     });
     parameters->trigger();
     EXPECT_EQ(form.ADOConnection.scalar("SELECT Name_out FROM parametr WHERE Id = 1").toString(), "Розница");
+    form.close();
+}
+
+// The order templates beside the installation's program.
+void copyOrderTemplates(const WiredInstallation& inst)
+{
+    QDir().mkpath(inst.program + "client");
+    for (const char* name : {"zakaz.xlsx", "zayavka.xlsx", "Quorvel.xlsx", "client/zakaz.xlsx", "client/zayavka.xlsx",
+                             "client/zayavka2.xlsx"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_PROGRAM_DIR "/") + QLatin1String(name),
+                                inst.program + QLatin1String(name)))
+            << name;
+}
+
+TEST(WiredOrders, AnOfferFromTheCardGoesIntoTheOrderAndTheClientsWorkbook)
+{
+    WiredInstallation inst;
+    copyOrderTemplates(inst);
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        addPriceList(priceDb, 1, "Альфа", "-");
+        addUsdOffer(priceDb, "Альфа", "Болт", 10);
+    }
+    sheet::setDesktopOpeningEnabled(false);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    auto* numbers = form.findChild<QComboBox*>("ComboBox_ZakazNumber");
+    auto* lines = form.findChild<QTableView*>("DBCtrlGrid_Zakaz");
+    ASSERT_NE(numbers, nullptr);
+    ASSERT_NE(lines, nullptr);
+    EXPECT_EQ(numbers->currentText(), "1"); // no order yet: the counter + 1
+
+    // Search, open the card from the grid: its quantity list has the focus.
+    searchFor(form, "Болт");
+    ASSERT_EQ(gridRows(form), QStringList{"Болт|900"});
+    auto* goods = form.findChild<QTableView*>("DBGrid_Tovar");
+    const QRect row = goods->visualRect(goods->model()->index(0, 1));
+    QTest::mouseClick(goods->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(goods->viewport(), Qt::LeftButton, {}, row.center());
+    auto* card = form.findChild<search::GoodsCard*>("Panel_TovarViews");
+    auto* quantity = form.findChild<QComboBox*>("ComboBox_Quantity2");
+    ASSERT_NE(quantity, nullptr);
+    ASSERT_TRUE(waitFor([&] { return card->isVisible(); }, 2000));
+    EXPECT_EQ(quantity->itemText(0), "1");
+    quantity->setCurrentIndex(2);
+    form.findChild<QPushButton*>("Button_Zakaz")->click();
+
+    EXPECT_TRUE(card->isHidden());
+    EXPECT_EQ(quantity->currentText(), "1");
+    ASSERT_EQ(lines->model()->rowCount(), 1);
+    EXPECT_EQ(lines->model()->index(0, 1).data().toString(), "Болт");
+    EXPECT_EQ(lines->model()->index(0, 3).data().toString(), "3");
+    EXPECT_EQ(lines->model()->index(0, 4).data().toString(), "2700,00");
+    EXPECT_EQ(form.findChild<QLineEdit*>("DBEdit_Itogo")->text(), "2700,00");
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 6);
+
+    // "Новый заказ" from the tool bar gives the next number, with no lines.
+    form.findChild<QToolButton*>("ToolButton9")->click();
+    EXPECT_EQ(numbers->currentText(), "2");
+    EXPECT_EQ(lines->model()->rowCount(), 0);
+    EXPECT_TRUE(readBytesAsCp1251(inst.userIni()).contains("ZakazNumber=2"));
+
+    // Back to order 1; typing a client renames its lines.
+    numbers->setCurrentIndex(0);
+    emit numbers->activated(0);
+    ASSERT_EQ(lines->model()->rowCount(), 1);
+    auto* client = form.findChild<QComboBox*>("ComboBox_Client");
+    client->lineEdit()->setText("Petrov");
+    emit client->lineEdit()->textEdited("Petrov");
+    {
+        db::Connection orderDb(inst.data + "BaseZakaz.vdb", db::OpenMode::ReadOnly);
+        EXPECT_EQ(orderDb.scalar("SELECT ClientName FROM AllZakazFull WHERE ZakazNumber = 1").toString(), "Petrov");
+    }
+
+    // "Заказ для Клиента": the client stored, the workbook under Заявки/.
+    form.findChild<QPushButton*>("BitBtn_ZakazExcel")->click();
+    const QString workbook = inst.program + "Заявки/" + QDate::currentDate().toString("dd.MM.yyyy") + "_Petrov.xlsx";
+    EXPECT_TRUE(QFileInfo::exists(workbook)) << workbook.toStdString();
+    EXPECT_EQ(mainStatusText(form, 1), "Сохранено: " + workbook);
     form.close();
 }
 

@@ -147,7 +147,8 @@ void OrderTab::buildControls()
     DBCtrlGrid_Zakaz->setItemDelegate(delegate_);
     DBCtrlGrid_Zakaz->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBCtrlGrid_Zakaz->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBCtrlGrid_Zakaz->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    DBCtrlGrid_Zakaz->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                                      QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     DBCtrlGrid_Zakaz->verticalHeader()->hide();
     QHeaderView* header = DBCtrlGrid_Zakaz->horizontalHeader();
     header->setSectionResizeMode(OrderLinesModel::Tovar, QHeaderView::Stretch);
@@ -191,7 +192,7 @@ void OrderTab::buildControls()
     // Handlers run on the user's changes only (activated, textEdited,
     // clicked); the programmatic fills do not run them.
     connect(ComboBox_ZakazNumber, &QComboBox::activated, this, &OrderTab::RefreshOrder);
-    connect(ComboBox_ZakazNumber->lineEdit(), &QLineEdit::editingFinished, this, &OrderTab::RefreshOrder);
+    connect(ComboBox_ZakazNumber->lineEdit(), &QLineEdit::returnPressed, this, &OrderTab::RefreshOrder);
     connect(SpeedButton_ZakazNew, &QToolButton::clicked, this, &OrderTab::SpeedButton_ZakazNewClick);
     connect(Label_DelOneZakaz, &ClickLabel::clicked, this, &OrderTab::Label_DelOneZakazClick);
     connect(ComboBox_Client, &QComboBox::activated, this, &OrderTab::ComboBox_ClientChange);
@@ -264,6 +265,8 @@ void OrderTab::RefreshOrder()
     int number = 0;
     if (!ParseOrderNumber(ComboBox_ZakazNumber->currentText(), &number))
         return;
+    // An edit still open in the grid is kept, not dropped with the rows.
+    delegate_->commitOpenEditor();
     guarded([&] {
         const qint64 remembered = currentLineId();
         currentOrderNumber_ = number;
