@@ -101,20 +101,6 @@ std::optional<double> OrderTotal(db::Connection& orderDb, int orderNumber)
     return total.toDouble();
 }
 
-QString DecimalText(double value, int decimals)
-{
-    QString text = QString::number(RoundValue(decimals, value), 'f', decimals);
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    if (text == u"-0")
-        text = QStringLiteral("0");
-    return text.replace(u'.', u',');
-}
-
 QString LineSumText(const OrderLine& line)
 {
     return QString::number(RoundValue(2, line.priceOut * line.quantity), 'f', 2).replace(u'.', u',').left(10);

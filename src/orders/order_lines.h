@@ -51,9 +51,6 @@ std::optional<double> OrderTotal(db::Connection& orderDb, int orderNumber);
 // A line's sum as the grid shows it: PriceOut * Quantity rounded to two
 // places, with a decimal comma ("1,00").
 QString LineSumText(const OrderLine& line);
-// A number as the order tab shows it: at most `decimals` places, a decimal
-// comma, no trailing zeros ("2,5", "3").
-QString DecimalText(double value, int decimals = 4);
 
 // The client of an order: ClientName of its first line ("" without lines).
 QString OrderClientName(db::Connection& orderDb, int orderNumber);

@@ -12,27 +12,28 @@ namespace {
 
 using namespace detail;
 
-QString priceTitle(const OrderExportInput& input) { return QStringLiteral("Цена (") + input.displayCode + u')'; }
-
 QString sheetName(int number, const QString& date)
 {
     return QStringLiteral("Заказ ") + QString::number(number) + QStringLiteral(" от ") + date;
 }
 
-// Row 8: the order number in `numberColumn`, the client in C8:C11.
-void writeClientBlock(sheet::Worksheet& sheet, const OrderExportInput& input, int number, int numberColumn)
-{
-    sheet.setNumber(8, numberColumn, number);
-    sheet.setText(8, 3, input.client.name);
-    sheet.setText(9, 3, input.client.address);
-    sheet.setText(10, 3, input.client.phone);
-    sheet.setText(11, 3, input.client.note);
-}
+// The cells one template takes: its header from column B in row 13, the
+// order number in row 8, one line on a row, and the column of the line sum
+// (0: no sums, no total row).
+struct StandardLayout {
+    QString templateName;
+    QStringList header;
+    int numberColumn;
+    std::function<void(sheet::Worksheet&, int row, const OrderLine&)> writeLine;
+    int sumColumn;
+};
 
-void writeHeader(sheet::Worksheet& sheet, const QStringList& titles)
+// Position, article, maker and goods name open every line.
+void writeLineStart(sheet::Worksheet& sheet, int row, int position, const OrderLine& line)
 {
-    for (int i = 0; i < titles.size(); ++i)
-        sheet.setText(13, i + 2, titles[i]);
+    sheet.setNumber(row, 1, position);
+    sheet.setText(row, 2, line.art);
+    sheet.setText(row, 3, line.textNoName);
 }
 
 // "Итого:" and the subtotal one row below the empty row after the lines;
@@ -49,40 +50,60 @@ void writeTotalRow(sheet::Worksheet& sheet, int emptyRow, int lineCount, int sum
     sheet.cells(row, sumColumn).setHorizontalAlignment(sheet::HAlign::Center);
 }
 
-// The full line of the supplier requests and the whole order (A..K).
-void writeFullLine(sheet::Worksheet& sheet, int row, int position, const OrderLine& line)
+// Fills the template with the client block (C8:C11), the header, the lines
+// and the total, and saves it under `path` in `folder`.
+void writeStandardWorkbook(const OrderExportInput& input, int number, const QVector<OrderLine>& lines,
+                           const StandardLayout& layout, const QString& folder, const QString& path)
 {
-    sheet.setNumber(row, 1, position);
-    sheet.setText(row, 2, line.art);
-    sheet.setText(row, 3, line.textNoName);
-    sheet.setText(row, 4, line.tovar);
-    sheet.setText(row, 5, line.postavshik);
-    sheet.setNumber(row, 6, line.priceOut);
-    sheet.setNumber(row, 7, line.quantity);
-    sheet.setFormulaR1C1(row, 8, QStringLiteral("=RC[-2]*RC[-1]"));
-    sheet.setText(row, 9, line.sklad);
-    sheet.setText(row, 10, line.garant);
-    sheet.setText(row, 11, line.description);
-    MarkZeroSum(sheet, row, 8, line.priceOut, line.quantity);
-}
-
-// One workbook of zakaz.xlsx with the lines; saved under `path`.
-void writeFullOrderWorkbook(const OrderExportInput& input, int number, const QVector<OrderLine>& lines,
-                            const QString& path)
-{
-    sheet::Workbook book = OpenOrderTemplate(input.programFolder, QStringLiteral("zakaz.xls"));
+    sheet::Workbook book = OpenOrderTemplate(input.programFolder, layout.templateName);
     sheet::Worksheet& sheet = book.sheet(1);
     sheet.setName(sheetName(number, DottedDate(input.today)));
-    const OrderColumnTitles& t = input.titles;
-    writeHeader(sheet, {t.art, t.textNoName, t.tovar, QStringLiteral("Поставщик"), priceTitle(input),
-                        QStringLiteral("Кол-во"), QStringLiteral("Сумма"), t.sklad, t.garant, t.description});
-    writeClientBlock(sheet, input, number, 7);
+    for (int i = 0; i < layout.header.size(); ++i)
+        sheet.setText(13, i + 2, layout.header[i]);
+    sheet.setNumber(8, layout.numberColumn, number);
+    sheet.setText(8, 3, input.client.name);
+    sheet.setText(9, 3, input.client.address);
+    sheet.setText(10, 3, input.client.phone);
+    sheet.setText(11, 3, input.client.note);
+
     ProgressScope progress(input.progress, int(lines.size()));
     const int emptyRow = FillLineRows(
-        sheet, int(lines.size()), [&](int row, int i) { writeFullLine(sheet, row, i + 1, lines[i]); }, progress);
-    writeTotalRow(sheet, emptyRow, int(lines.size()), 8);
+        sheet, int(lines.size()),
+        [&](int row, int i) {
+            writeLineStart(sheet, row, i + 1, lines[i]);
+            layout.writeLine(sheet, row, lines[i]);
+            if (layout.sumColumn > 0) {
+                sheet.setFormulaR1C1(row, layout.sumColumn, QStringLiteral("=RC[-2]*RC[-1]"));
+                MarkZeroSum(sheet, row, layout.sumColumn, lines[i].priceOut, lines[i].quantity);
+            }
+        },
+        progress);
+    if (layout.sumColumn > 0)
+        writeTotalRow(sheet, emptyRow, int(lines.size()), layout.sumColumn);
     sheet.setActiveCell({4, 1});
-    SaveOrderWorkbook(book, OrdersFolder(input.programFolder), path);
+    SaveOrderWorkbook(book, folder, path);
+}
+
+QString priceTitle(const OrderExportInput& input) { return QStringLiteral("Цена (") + input.displayCode + u')'; }
+
+// zakaz.xlsx: every field of a line (A..K), the sum in H.
+StandardLayout fullOrderLayout(const OrderExportInput& input)
+{
+    const OrderColumnTitles& t = input.titles;
+    return {QStringLiteral("zakaz.xls"),
+            {t.art, t.textNoName, t.tovar, QStringLiteral("Поставщик"), priceTitle(input), QStringLiteral("Кол-во"),
+             QStringLiteral("Сумма"), t.sklad, t.garant, t.description},
+            7,
+            [](sheet::Worksheet& sheet, int row, const OrderLine& line) {
+                sheet.setText(row, 4, line.tovar);
+                sheet.setText(row, 5, line.postavshik);
+                sheet.setNumber(row, 6, line.priceOut);
+                sheet.setNumber(row, 7, line.quantity);
+                sheet.setText(row, 9, line.sklad);
+                sheet.setText(row, 10, line.garant);
+                sheet.setText(row, 11, line.description);
+            },
+            8};
 }
 
 // The purchase price of a line: the supplier's own price of the offer's
@@ -106,11 +127,11 @@ QStringList ExportZakazPostav(const OrderExportInput& input)
     const int number = ExportedOrderNumber(input);
     const QString date = DottedDate(input.today);
     const QString folder = OrdersFolder(input.programFolder);
+    const StandardLayout layout = fullOrderLayout(input);
     QStringList paths;
     for (const QString& supplier : OrderSuppliers(*input.orderDb, number)) {
-        const QVector<OrderLine> lines = ReadSupplierLines(*input.orderDb, number, supplier);
         const QString path = OrderOutputPath(folder, date + u' ' + supplier, false);
-        writeFullOrderWorkbook(input, number, lines, path);
+        writeStandardWorkbook(input, number, ReadSupplierLines(*input.orderDb, number, supplier), layout, folder, path);
         paths << path;
     }
     return paths;
@@ -119,81 +140,53 @@ QStringList ExportZakazPostav(const OrderExportInput& input)
 QString ExportZakazAll(const OrderExportInput& input)
 {
     const int number = ExportedOrderNumber(input);
-    const QVector<OrderLine> lines = ReadOrderLines(*input.orderDb, number);
-    const QString path =
-        OrderOutputPath(OrdersFolder(input.programFolder), sheetName(number, DottedDate(input.today)), false);
-    writeFullOrderWorkbook(input, number, lines, path);
+    const QString folder = OrdersFolder(input.programFolder);
+    const QString path = OrderOutputPath(folder, sheetName(number, DottedDate(input.today)), false);
+    writeStandardWorkbook(input, number, ReadOrderLines(*input.orderDb, number), fullOrderLayout(input), folder, path);
     return path;
 }
 
 QString ExportZayavka(const OrderExportInput& input)
 {
     const int number = ExportedOrderNumber(input);
-    const QVector<OrderLine> lines = ReadOrderLines(*input.orderDb, number);
-    const QString date = DottedDate(input.today);
-    sheet::Workbook book = OpenOrderTemplate(input.programFolder, QStringLiteral("zayavka.xls"));
-    sheet::Worksheet& sheet = book.sheet(1);
-    sheet.setName(sheetName(number, date));
     const OrderColumnTitles& t = input.titles;
-    writeHeader(sheet, {t.art, t.textNoName, t.tovar, priceTitle(input), QStringLiteral("Кол-во"),
-                        QStringLiteral("Сумма")});
-    writeClientBlock(sheet, input, number, 6);
-    ProgressScope progress(input.progress, int(lines.size()));
-    const int emptyRow = FillLineRows(
-        sheet, int(lines.size()),
-        [&](int row, int i) {
-            const OrderLine& line = lines[i];
-            sheet.setNumber(row, 1, i + 1);
-            sheet.setText(row, 2, line.art);
-            sheet.setText(row, 3, line.textNoName);
-            sheet.setText(row, 4, line.tovar);
-            sheet.setNumber(row, 5, line.priceOut);
-            sheet.setNumber(row, 6, line.quantity);
-            sheet.setFormulaR1C1(row, 7, QStringLiteral("=RC[-2]*RC[-1]"));
-            MarkZeroSum(sheet, row, 7, line.priceOut, line.quantity);
-        },
-        progress);
-    writeTotalRow(sheet, emptyRow, int(lines.size()), 7);
-    sheet.setActiveCell({4, 1});
+    const StandardLayout layout{QStringLiteral("zayavka.xls"),
+                                {t.art, t.textNoName, t.tovar, priceTitle(input), QStringLiteral("Кол-во"),
+                                 QStringLiteral("Сумма")},
+                                6,
+                                [](sheet::Worksheet& sheet, int row, const OrderLine& line) {
+                                    sheet.setText(row, 4, line.tovar);
+                                    sheet.setNumber(row, 5, line.priceOut);
+                                    sheet.setNumber(row, 6, line.quantity);
+                                },
+                                7};
     const QString folder = RequestsFolder(input.programFolder);
-    const QString path = OrderOutputPath(folder, date + u' ' + input.client.name, false);
-    SaveOrderWorkbook(book, folder, path);
+    const QString path = OrderOutputPath(folder, DottedDate(input.today) + u' ' + input.client.name, false);
+    writeStandardWorkbook(input, number, ReadOrderLines(*input.orderDb, number), layout, folder, path);
     return path;
 }
 
 QString ExportZakazPurchaser(const OrderExportInput& input)
 {
     const int number = ExportedOrderNumber(input);
-    const QVector<OrderLine> lines = ReadOrderLines(*input.orderDb, number);
-    const QString date = DottedDate(input.today);
-    sheet::Workbook book = OpenOrderTemplate(input.programFolder, QStringLiteral("Quorvel.xls"));
-    sheet::Worksheet& sheet = book.sheet(1);
-    sheet.setName(sheetName(number, date));
     const OrderColumnTitles& t = input.titles;
     // The price is the supplier's own, in the supplier's currency: the
     // title names no currency.
-    writeHeader(sheet, {t.art, t.textNoName, QStringLiteral("Цена закупки"), t.tovar, QStringLiteral("Поставщик"),
-                        QStringLiteral("Склад")});
-    writeClientBlock(sheet, input, number, 7);
-    ProgressScope progress(input.progress, int(lines.size()));
-    FillLineRows(
-        sheet, int(lines.size()),
-        [&](int row, int i) {
-            const OrderLine& line = lines[i];
-            sheet.setNumber(row, 1, i + 1);
-            sheet.setText(row, 2, line.art);
-            sheet.setText(row, 3, line.textNoName);
-            sheet.setNumber(row, 4, purchasePrice(input.priceDb, line));
-            sheet.setText(row, 5, line.tovar);
-            sheet.setText(row, 6, line.postavshik);
-            sheet.setText(row, 7, line.sklad);
-        },
-        progress);
-    sheet.setActiveCell({4, 1});
+    const StandardLayout layout{QStringLiteral("Quorvel.xls"),
+                                {t.art, t.textNoName, QStringLiteral("Цена закупки"), t.tovar,
+                                 QStringLiteral("Поставщик"), QStringLiteral("Склад")},
+                                7,
+                                [&input](sheet::Worksheet& sheet, int row, const OrderLine& line) {
+                                    sheet.setNumber(row, 4, purchasePrice(input.priceDb, line));
+                                    sheet.setText(row, 5, line.tovar);
+                                    sheet.setText(row, 6, line.postavshik);
+                                    sheet.setText(row, 7, line.sklad);
+                                },
+                                0};
     const QString folder = RequestsFolder(input.programFolder);
-    const QString path =
-        OrderOutputPath(folder, input.client.name + u' ' + date + QStringLiteral(" (c поставщиками)"), false);
-    SaveOrderWorkbook(book, folder, path);
+    const QString path = OrderOutputPath(
+        folder, input.client.name + u' ' + DottedDate(input.today) + QStringLiteral(" (c поставщиками)"), false);
+    writeStandardWorkbook(input, number, ReadOrderLines(*input.orderDb, number), layout, folder, path);
     return path;
 }
 

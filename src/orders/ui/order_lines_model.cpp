@@ -1,5 +1,7 @@
 #include "orders/ui/order_lines_model.h"
 
+#include "storage/value_helpers.h"
+
 namespace velmora::orders {
 
 namespace {
@@ -68,8 +70,8 @@ QVariant OrderLinesModel::data(const QModelIndex& index, int role) const
     switch (index.column()) {
     case Art: return line.art;
     case Tovar: return line.tovar;
-    case PriceOut: return DecimalText(line.priceOut);
-    case Quantity: return DecimalText(line.quantity);
+    case PriceOut: return RoundedDecimalText(line.priceOut, 4, u',');
+    case Quantity: return RoundedDecimalText(line.quantity, 4, u',');
     case Summa: return LineSumText(line);
     case Postavshik: return line.postavshik;
     case Delete: return QStringLiteral(" X ");

@@ -7,6 +7,7 @@
 #include "orders/ui/order_line_delegate.h"
 #include "orders/ui/order_lines_model.h"
 #include "platform/spreadsheet/handover.h"
+#include "storage/value_helpers.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -495,7 +496,7 @@ void OrderTab::TabSheet_ZakazShow()
         dollarRate_ = ReadDollarRate(*env_.orderDb);
         // Putting the rate into the field recalculates Zakaz, as an edit
         // does, also when the text is already there.
-        const QString rateText = DecimalText(dollarRate_);
+        const QString rateText = RoundedDecimalText(dollarRate_, 4, u',');
         if (Edit_KursDollar->text() == rateText)
             Edit_KursDollarChange();
         else

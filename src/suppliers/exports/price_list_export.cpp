@@ -1,6 +1,7 @@
 #include "suppliers/exports/price_list_export.h"
 
 #include "platform/files/cp1251.h"
+#include "platform/files/file_helpers.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/workbook.h"
 #include "storage/settings_store.h"
@@ -112,11 +113,7 @@ QString ExportFolderFor(const QString& priceListPath)
 
 QString SafeFileName(const QString& name)
 {
-    QString safe = name;
-    for (QChar& c : safe) {
-        if (c.unicode() < 32 || QStringView(u"/\\:*?\"<>|").contains(c))
-            c = u'_';
-    }
+    QString safe = ReplaceFileNameCharacters(name);
     if (safe.isEmpty() || safe == u"." || safe == u"..")
         safe = QStringLiteral("_");
     return safe;
