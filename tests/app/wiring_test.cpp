@@ -602,6 +602,16 @@ TEST(WiredOrders, AnOfferFromTheCardGoesIntoTheOrderAndTheClientsWorkbook)
     EXPECT_EQ(form.findChild<QLineEdit*>("DBEdit_Itogo")->text(), "2700,00");
     EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 6);
 
+    // Enter in the quantity list adds the same way: the same offer again is
+    // refused with the message, and the card goes.
+    QTest::mouseDClick(goods->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_TRUE(waitFor([&] { return card->isVisible(); }, 2000));
+    inst.messages.clear();
+    QTest::keyClick(quantity->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(card->isHidden());
+    EXPECT_EQ(inst.messages, QStringList{"Товар уже есть в списке"});
+    EXPECT_EQ(lines->model()->rowCount(), 1);
+
     // "Новый заказ" from the tool bar gives the next number, with no lines.
     form.findChild<QToolButton*>("ToolButton9")->click();
     EXPECT_EQ(numbers->currentText(), "2");
@@ -625,6 +635,23 @@ TEST(WiredOrders, AnOfferFromTheCardGoesIntoTheOrderAndTheClientsWorkbook)
     const QString workbook = inst.program + "Заявки/" + QDate::currentDate().toString("dd.MM.yyyy") + "_Petrov.xlsx";
     EXPECT_TRUE(QFileInfo::exists(workbook)) << workbook.toStdString();
     EXPECT_EQ(mainStatusText(form, 1), "Сохранено: " + workbook);
+    form.close();
+}
+
+TEST(WiredOrders, TheClientLayoutModeShowsTheTemplateListAndRelabelsTheClientFields)
+{
+    WiredInstallation inst;
+    inst.setUserKey("Тальверон", "1");
+    inst.setUserKey("Quorvel", "1");
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    EXPECT_TRUE(program.globals().ClientModeOrderLayouts);
+    EXPECT_FALSE(form.findChild<QWidget*>("ComboBox_Template")->isHidden());
+    EXPECT_FALSE(form.findChild<QWidget*>("Button_Quorvel")->isHidden());
+    EXPECT_EQ(form.findChild<QLabel*>("Label16")->text(), "ФИО/Долж.");
+    EXPECT_EQ(form.findChild<QLabel*>("Label4")->text(), "Тел./E-mail");
     form.close();
 }
 
