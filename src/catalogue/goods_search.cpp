@@ -10,18 +10,18 @@ std::vector<FoundGood> findGoods(db::Connection& priceDb, GoodsSearchMode mode, 
     QString where;
     switch (mode) {
     case GoodsSearchMode::ExactArticle:
-        where = QStringLiteral("Art = ?1 ORDER BY Art, Code");
+        where = QStringLiteral("Art = ?1");
         break;
     case GoodsSearchMode::PartialArticle:
-        where = QStringLiteral("Art LIKE '%' || ?1 || '%' ORDER BY Art, Code");
+        where = QStringLiteral("Art LIKE '%' || ?1 || '%'");
         break;
     case GoodsSearchMode::NamePart:
-        where = QStringLiteral("Tovar LIKE '%' || ?1 || '%' ORDER BY Tovar, Code");
+        where = QStringLiteral("Tovar LIKE '%' || ?1 || '%'");
         break;
     }
     db::Statement s = priceDb.prepare(
         QStringLiteral("SELECT Code, ifnull(Art, ''), ifnull(Tovar, ''), ifnull(Kategor, '') FROM price_main WHERE ")
-        + where);
+        + where + QStringLiteral(" ORDER BY rowid"));
     s.bindText(1, text);
     while (s.step())
         found.push_back(FoundGood{s.integer(0), s.text(1), s.text(2), s.text(3)});

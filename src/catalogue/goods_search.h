@@ -22,9 +22,10 @@ struct FoundGood {
     QString kategor;
 };
 
-// The goods found, by name (article modes: by article), then code; none
-// for an empty text. "%" and "_" in the text are wildcards, as in every
-// LIKE of the program.
+// The goods found, in the order they were added to the table (as the
+// statement without an ordering gives them; sorting a large result by name
+// would cost more than the search); none for an empty text. "%" and "_" in
+// the text are wildcards, as in every LIKE of the program.
 std::vector<FoundGood> findGoods(db::Connection& priceDb, GoodsSearchMode mode, const QString& text);
 
 } // namespace velmora::catalogue

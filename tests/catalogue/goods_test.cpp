@@ -276,8 +276,8 @@ TEST_F(CatalogueTest, SearchFindsByArticleOrNamePart)
     const Case cases[] = {
         {GoodsSearchMode::ExactArticle, "mx-100", {"1"}},
         {GoodsSearchMode::PartialArticle, "X-1", {"1", "2"}},
-        {GoodsSearchMode::PartialArticle, "100", {"3", "1", "2"}},
-        {GoodsSearchMode::NamePart, "МЫШ", {"2", "1"}},
+        {GoodsSearchMode::PartialArticle, "100", {"1", "2", "3"}},
+        {GoodsSearchMode::NamePart, "МЫШ", {"1", "2"}},
         {GoodsSearchMode::NamePart, "O'Neil", {}},
         {GoodsSearchMode::NamePart, "", {}},
     };
