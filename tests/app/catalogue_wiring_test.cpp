@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app_environment.h"
 #include "app_test_support.h"
+#include "../common/program_databases.h"
 
 #include <QAction>
 #include <QDialog>
@@ -37,14 +38,6 @@ struct CatalogueInstallation : Installation {
     }
 };
 
-template <typename T>
-T* named(QObject& root, const char* name)
-{
-    T* object = root.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(object, nullptr) << name;
-    return object;
-}
-
 TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
 {
     CatalogueInstallation inst;
@@ -54,13 +47,13 @@ TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
     QCoreApplication::processEvents();
     inst.messages.clear(); // the start-up's own notices
 
-    auto* left = named<QTabWidget>(form, "PageControl_AllTovar");
-    auto* pages = named<QTabWidget>(form, "PageControl_Sootv");
+    auto* left = findControl<QTabWidget>(&form, "PageControl_AllTovar");
+    auto* pages = findControl<QTabWidget>(&form, "PageControl_Sootv");
     ASSERT_TRUE(left && pages);
     EXPECT_EQ(left->tabText(0), QStringLiteral("Поставщики"));
     EXPECT_EQ(left->tabText(1), QStringLiteral("Каталог"));
-    auto* ownGoods = named<QTableView>(form, "DBGrid_PriceMain");
-    auto* supplierGoods = named<QTableView>(form, "DBGrid_Tovar");
+    auto* ownGoods = findControl<QTableView>(&form, "DBGrid_PriceMain");
+    auto* supplierGoods = findControl<QTableView>(&form, "DBGrid_Tovar");
     ASSERT_TRUE(ownGoods && supplierGoods);
     EXPECT_FALSE(ownGoods->isVisibleTo(&form));
 
@@ -72,24 +65,24 @@ TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
         EXPECT_EQ(pages->isTabVisible(page), page <= 7) << page;
     EXPECT_EQ(pages->currentIndex(), 0);
 
-    auto* tree = named<QTreeWidget>(form, "TreeView_Groups");
-    QMenu* treeMenu = named<QMenu>(form, "PopupMenu_Tree");
+    auto* tree = findControl<QTreeWidget>(&form, "TreeView_Groups");
+    QMenu* treeMenu = findControl<QMenu>(&form, "PopupMenu_Tree");
     ASSERT_TRUE(tree && treeMenu);
     emit treeMenu->aboutToShow();
-    EXPECT_FALSE(named<QAction>(*treeMenu, "NacenGroup")->isEnabled()) << "no group value window yet";
-    named<QAction>(*treeMenu, "AddUpGroup")->trigger();
-    named<QAction>(*treeMenu, "AddGroup")->trigger();
+    EXPECT_FALSE(findControl<QAction>(treeMenu, "NacenGroup")->isEnabled()) << "no group value window yet";
+    findControl<QAction>(treeMenu, "AddUpGroup")->trigger();
+    findControl<QAction>(treeMenu, "AddGroup")->trigger();
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Новая группа"));
     EXPECT_EQ(tree->currentItem()->parent()->text(0), QStringLiteral("Новая категория"));
 
-    named<QPushButton>(form, "Button_MainTovAdd")->click();
-    auto* card = named<QDialog>(form, "Form_MainTovAdEd");
+    findControl<QPushButton>(&form, "Button_MainTovAdd")->click();
+    auto* card = findControl<QDialog>(&form, "Form_MainTovAdEd");
     ASSERT_TRUE(card && card->isVisible());
-    named<QLineEdit>(*card, "Edit_AdEdArt")->setText(QStringLiteral("ART-7"));
-    named<QLineEdit>(*card, "Edit_AdEdName")->setText(QStringLiteral("Мышь беспроводная"));
-    named<QLineEdit>(*card, "Edit_AdEdPrice")->setText(QStringLiteral("150"));
-    named<QPushButton>(*card, "Button_AdEdOk")->click();
+    findControl<QLineEdit>(card, "Edit_AdEdArt")->setText(QStringLiteral("ART-7"));
+    findControl<QLineEdit>(card, "Edit_AdEdName")->setText(QStringLiteral("Мышь беспроводная"));
+    findControl<QLineEdit>(card, "Edit_AdEdPrice")->setText(QStringLiteral("150"));
+    findControl<QPushButton>(card, "Button_AdEdOk")->click();
     EXPECT_FALSE(card->isVisible());
     ASSERT_EQ(ownGoods->model()->rowCount(), 1);
     EXPECT_EQ(ownGoods->model()->index(0, 1).data().toString(), QStringLiteral("Мышь беспроводная"));
@@ -98,18 +91,18 @@ TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
     // Elsewhere in the tree, then found by its article in another case.
     tree->setCurrentItem(tree->topLevelItem(0));
     EXPECT_EQ(ownGoods->model()->rowCount(), 0);
-    QAction* search = named<QAction>(form, "SearchArtTovar");
+    QAction* search = findControl<QAction>(&form, "SearchArtTovar");
     ASSERT_NE(search, nullptr);
     search->trigger();
-    auto* searchWindow = named<QDialog>(form, "Form_Search");
+    auto* searchWindow = findControl<QDialog>(&form, "Form_Search");
     ASSERT_TRUE(searchWindow && searchWindow->isVisible());
-    named<QLineEdit>(*searchWindow, "Edit_Search")->setText(QStringLiteral("art-7"));
-    named<QPushButton>(*searchWindow, "Button_Find")->click();
+    findControl<QLineEdit>(searchWindow, "Edit_Search")->setText(QStringLiteral("art-7"));
+    findControl<QPushButton>(searchWindow, "Button_Find")->click();
     EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Новая группа"));
     ASSERT_EQ(ownGoods->model()->rowCount(), 1);
     EXPECT_EQ(ownGoods->currentIndex().row(), 0);
     EXPECT_TRUE(card->isVisible());
-    EXPECT_EQ(named<QLineEdit>(*card, "Edit_AdEdName")->text(), QStringLiteral("Мышь беспроводная"));
+    EXPECT_EQ(findControl<QLineEdit>(card, "Edit_AdEdName")->text(), QStringLiteral("Мышь беспроводная"));
     searchWindow->close();
 
     for (const char* item : {"SearchNameTovar", "SetupArtikul", "SpeedButton_Refresh", "N25"})

@@ -1,6 +1,7 @@
 // The catalogue's windows offscreen: the group tree with its menu, the
 // goods panel and card, the search that goes to a good by its codes.
 #include "catalogue_test_support.h"
+#include "../common/program_databases.h"
 
 #include "catalogue/goods_list.h"
 #include "catalogue/ui/catalogue_goods_panel.h"
@@ -11,7 +12,6 @@
 #include "storage/settings_store.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -26,17 +26,10 @@
 using namespace velmora;
 using namespace velmora::catalogue;
 using velmora::testing::CatalogueTest;
+using velmora::testing::ensureApplication;
+using velmora::testing::findControl;
 
 namespace {
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_catalogue_widgets";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
 
 class CataloguePageTest : public CatalogueTest {
 protected:
@@ -67,14 +60,6 @@ protected:
     }
 
     QAction* treeItem(const char* name) { return page().tree()->popupMenu()->findChild<QAction*>(QLatin1String(name)); }
-
-    template <typename T>
-    T* in(QWidget* window, const char* name)
-    {
-        T* widget = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
 
     SettingsStore settings{priceDb};
     QStringList messages, questions;
@@ -142,10 +127,10 @@ TEST_F(CataloguePageTest, AddingAGroupAndAGoodShowsThemAndTheTotals)
     page().Button_MainTovAddClick();
     Form_MainTovAdEd* card = page().card();
     ASSERT_TRUE(card->isVisible());
-    EXPECT_EQ(in<QLineEdit>(card, "Edit_AdEdKategor")->text(), QStringLiteral("Новая группа"));
-    in<QLineEdit>(card, "Edit_AdEdName")->setText(QStringLiteral("Мышь O'Neil"));
-    in<QLineEdit>(card, "Edit_AdEdPrice")->setText(QStringLiteral("150,5"));
-    in<QPushButton>(card, "Button_AdEdOk")->click();
+    EXPECT_EQ(findControl<QLineEdit>(card, "Edit_AdEdKategor")->text(), QStringLiteral("Новая группа"));
+    findControl<QLineEdit>(card, "Edit_AdEdName")->setText(QStringLiteral("Мышь O'Neil"));
+    findControl<QLineEdit>(card, "Edit_AdEdPrice")->setText(QStringLiteral("150,5"));
+    findControl<QPushButton>(card, "Button_AdEdOk")->click();
     EXPECT_FALSE(card->isVisible());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     CatalogueGoodsModel* model = page().goods()->model();
@@ -165,14 +150,14 @@ TEST_F(CataloguePageTest, CardShowsDetailsOnDemandAndFixesTheMarkupForASuperPric
     page().tree()->selectGroup(1);
     page().Button_MainTovEditClick();
     Form_MainTovAdEd* card = page().card();
-    auto* more = in<QPushButton>(card, "Button_AdEdMore");
+    auto* more = findControl<QPushButton>(card, "Button_AdEdMore");
     EXPECT_EQ(more->text(), QStringLiteral("Еще >>"));
-    EXPECT_TRUE(in<QWidget>(card, "GroupBox_AdEdMore")->isHidden());
+    EXPECT_TRUE(findControl<QWidget>(card, "GroupBox_AdEdMore")->isHidden());
     more->click();
     EXPECT_EQ(more->text(), QStringLiteral("Еще <<"));
-    EXPECT_FALSE(in<QWidget>(card, "GroupBox_AdEdMore")->isHidden());
-    auto* superPrice = in<QCheckBox>(card, "CheckBox_SuperPrice");
-    auto* nacen = in<QSpinBox>(card, "Edit_AdEdNacen");
+    EXPECT_FALSE(findControl<QWidget>(card, "GroupBox_AdEdMore")->isHidden());
+    auto* superPrice = findControl<QCheckBox>(card, "CheckBox_SuperPrice");
+    auto* nacen = findControl<QSpinBox>(card, "Edit_AdEdNacen");
     nacen->setValue(30);
     superPrice->click();
     EXPECT_EQ(nacen->value(), 0);
@@ -249,22 +234,22 @@ TEST_F(CataloguePageTest, SearchGoesToTheGoodThroughItsGroupsCodesNotTheirNames)
     page().SearchArtTovarClick();
     Form_Search* search = page().searchWindow();
     ASSERT_TRUE(search->isVisible());
-    auto* next = in<QPushButton>(search, "Button_Next");
+    auto* next = findControl<QPushButton>(search, "Button_Next");
     EXPECT_TRUE(next->isHidden());
     EXPECT_EQ(search->width(), 154);
-    in<QToolButton>(search, "SpeedButton_ArtParam")->click();
+    findControl<QToolButton>(search, "SpeedButton_ArtParam")->click();
     EXPECT_EQ(search->width(), 280);
-    EXPECT_EQ(in<QLabel>(search, "Label_Search")->text(), QStringLiteral("Введите часть артикула"));
-    in<QLineEdit>(search, "Edit_Search")->setText(QStringLiteral("u-"));
-    in<QPushButton>(search, "Button_Find")->click();
+    EXPECT_EQ(findControl<QLabel>(search, "Label_Search")->text(), QStringLiteral("Введите часть артикула"));
+    findControl<QLineEdit>(search, "Edit_Search")->setText(QStringLiteral("u-"));
+    findControl<QPushButton>(search, "Button_Find")->click();
 
     EXPECT_EQ(page().tree()->selectedGroup(), 4);
     EXPECT_EQ(page().tree()->currentItem()->parent()->text(0), QStringLiteral("Бытовая техника"));
     EXPECT_EQ(page().currentGood(), 2);
     EXPECT_EQ(page().CurrentGroupCode(), 4);
     EXPECT_TRUE(page().card()->isVisible());
-    EXPECT_EQ(in<QLineEdit>(page().card(), "Edit_AdEdName")->text(), QStringLiteral("Удлинитель"));
-    EXPECT_FALSE(in<QPushButton>(search, "Button_Prior")->isEnabled());
+    EXPECT_EQ(findControl<QLineEdit>(page().card(), "Edit_AdEdName")->text(), QStringLiteral("Удлинитель"));
+    EXPECT_FALSE(findControl<QPushButton>(search, "Button_Prior")->isEnabled());
     ASSERT_TRUE(next->isEnabled());
     next->click();
     EXPECT_EQ(page().currentGood(), 3);
@@ -279,16 +264,16 @@ TEST_F(CataloguePageTest, ArticleSettingsWindowGreysWhatIsSwitchedOffAndStoresOn
 {
     Form_Artikul* window = page().articleWindow();
     window->show();
-    auto* autoBox = in<QCheckBox>(window, "CheckBox_Auto");
+    auto* autoBox = findControl<QCheckBox>(window, "CheckBox_Auto");
     EXPECT_FALSE(autoBox->isChecked());
-    EXPECT_FALSE(in<QWidget>(window, "Panel_Auto")->isEnabled());
-    EXPECT_EQ(in<QComboBox>(window, "ComboBox_MaxArt")->currentText(), QStringLiteral("6"));
+    EXPECT_FALSE(findControl<QWidget>(window, "Panel_Auto")->isEnabled());
+    EXPECT_EQ(findControl<QComboBox>(window, "ComboBox_MaxArt")->currentText(), QStringLiteral("6"));
     autoBox->click();
-    in<QCheckBox>(window, "CheckBox_Razd")->click();
-    EXPECT_TRUE(in<QWidget>(window, "Panel_Razd")->isEnabled());
-    EXPECT_FALSE(in<QWidget>(window, "Panel_PrefKat")->isEnabled());
-    in<QLineEdit>(window, "Edit_Razd")->setText(QStringLiteral("-"));
-    in<QPushButton>(window, "Button_OK")->click();
+    findControl<QCheckBox>(window, "CheckBox_Razd")->click();
+    EXPECT_TRUE(findControl<QWidget>(window, "Panel_Razd")->isEnabled());
+    EXPECT_FALSE(findControl<QWidget>(window, "Panel_PrefKat")->isEnabled());
+    findControl<QLineEdit>(window, "Edit_Razd")->setText(QStringLiteral("-"));
+    findControl<QPushButton>(window, "Button_OK")->click();
     const ArticleSettings stored = readArticleSettings(settings);
     EXPECT_TRUE(stored.CheckBox_Auto);
     EXPECT_TRUE(stored.CheckBox_Razd);
@@ -296,7 +281,7 @@ TEST_F(CataloguePageTest, ArticleSettingsWindowGreysWhatIsSwitchedOffAndStoresOn
     // Switching automatic articles off takes the dependent switches with it.
     window->show();
     autoBox->click();
-    EXPECT_FALSE(in<QCheckBox>(window, "CheckBox_Razd")->isChecked());
+    EXPECT_FALSE(findControl<QCheckBox>(window, "CheckBox_Razd")->isChecked());
     window->close();
 }
 
