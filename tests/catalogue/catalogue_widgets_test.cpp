@@ -4,6 +4,7 @@
 #include "../common/program_databases.h"
 
 #include "catalogue/goods_list.h"
+#include "catalogue/group_tree.h"
 #include "catalogue/ui/catalogue_goods_panel.h"
 #include "catalogue/ui/catalogue_page.h"
 #include "catalogue/ui/form_artikul.h"
@@ -97,6 +98,18 @@ TEST_F(CataloguePageTest, TreeMenuHasItsItemsAndDisablesCommandsWithoutTheirWind
     page().tree()->selectGroup(3);
     treeItem("DopNacenGroup")->trigger();
     EXPECT_EQ(thresholds, QList<qint64>{3});
+}
+
+TEST_F(CataloguePageTest, AnUnreadableTreeOffersItsBackupAndAnEmptyBackupIsRefused)
+{
+    bool ended = false;
+    exec(QStringLiteral("DROP TABLE Tovar_tree"));
+    QObject::connect(&page(), &CataloguePage::programEndRequested, [&ended] { ended = true; });
+    page().start();
+    EXPECT_EQ(questions, QStringList{kTreeLoadFailedQuestion});
+    EXPECT_EQ(messages, QStringList{kRestoreEmptyMessage});
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(page().tree()->topLevelItemCount(), 0);
 }
 
 TEST_F(CataloguePageTest, ChildrenAreReadWhenTheirNodeIsFirstExpanded)
