@@ -51,11 +51,19 @@ inline QStringList queryRows(const db::Connection& connection, const QString& sq
 // VELMORA_SQLITE3_SHELL from find_program).
 inline bool haveSqliteShell(const QString& shellPath) { return QFileInfo(shellPath).isExecutable(); }
 
-// What the stock sqlite3 shell prints for a query on a file.
-inline QString sqliteShell(const QString& shellPath, const QString& path, const QString& sql)
+// What the stock sqlite3 shell prints for a query on a file; withTextExtension
+// loads the program's collation and like() first (velmora_text in the
+// program folder, which the test target then depends on).
+inline QString sqliteShell(const QString& shellPath, const QString& path, const QString& sql,
+                           bool withTextExtension = false)
 {
+    QStringList arguments{QStringLiteral("-readonly")};
+#ifdef VELMORA_PROGRAM_DIR
+    if (withTextExtension)
+        arguments << QStringLiteral("-cmd") << QStringLiteral(".load " VELMORA_PROGRAM_DIR "/velmora_text");
+#endif
     QProcess shell;
-    shell.start(shellPath, {QStringLiteral("-readonly"), path, sql});
+    shell.start(shellPath, arguments << path << sql);
     if (!shell.waitForFinished(10000))
         return QStringLiteral("<shell did not finish>");
     return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
