@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app_environment.h"
 #include "app_test_support.h"
+#include "wired_installation.h"
 #include "../common/program_databases.h"
 
 #include <QAction>
@@ -23,24 +24,10 @@ namespace {
 
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-struct CatalogueInstallation : Installation {
-    QStringList messages;
-
-    ProgramOptions options()
-    {
-        ProgramOptions o;
-        o.folders = {program, data, QStringLiteral("anna")};
-        o.dialogs.message = [this](const QString& text) { messages << text; };
-        o.dialogs.confirm = [](const QString&) { return true; };
-        o.dialogs.openFileName = [](QWidget*, const QString&) { return QString(); };
-        o.interactive = false;
-        return o;
-    }
-};
-
 TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
 {
-    CatalogueInstallation inst;
+    WiredInstallation inst;
+    inst.answer = true;
     Program program(inst.options());
     ASSERT_TRUE(program.start());
     Form_main& form = *program.Form_main();

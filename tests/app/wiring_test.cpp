@@ -6,6 +6,7 @@
 #include "app/velmora_application.h"
 #include "app_environment.h"
 #include "app_test_support.h"
+#include "wired_installation.h"
 #include "platform/spreadsheet/handover.h"
 #include "suppliers/currency/rate_settings.h"
 #include "suppliers/search/goods_card.h"
@@ -55,30 +56,6 @@ void processEventsFor(int ms)
 {
     waitFor([] { return false; }, ms);
 }
-
-// An installation whose default price database already holds what a case
-// needs; the program copies it into the fresh data folder at its start.
-struct WiredInstallation : Installation {
-    QStringList messages;
-    QStringList questions;
-    bool answer = false;
-
-    db::Connection priceDefaults() { return db::Connection(program + QStringLiteral("PRICE.vdb")); }
-
-    ProgramOptions options(const QString& user = QStringLiteral("anna"))
-    {
-        ProgramOptions o;
-        o.folders = {program, data, user};
-        o.dialogs.message = [this](const QString& text) { messages << text; };
-        o.dialogs.confirm = [this](const QString& text) {
-            questions << text;
-            return answer;
-        };
-        o.dialogs.openFileName = [](QWidget*, const QString&) { return QString(); };
-        o.interactive = false;
-        return o;
-    }
-};
 
 // Rates fixed in the database, no download: USD 90 roubles.
 void fixRatesWithoutDownload(db::Connection& priceDb)
