@@ -52,7 +52,10 @@ CatalogueGoodsPanel::CatalogueGoodsPanel(db::Connection& priceDb, QWidget* paren
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     grid_->verticalHeader()->hide();
-    grid_->horizontalHeader()->setSectionResizeMode(CatalogueGoodsModel::ColTovar, QHeaderView::Stretch);
+    // Prices are short; the name takes the room.
+    grid_->horizontalHeader()->setDefaultSectionSize(80);
+    grid_->setColumnWidth(CatalogueGoodsModel::ColArt, 100);
+    grid_->setColumnWidth(CatalogueGoodsModel::ColTovar, 320);
 
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("PopupMenu_Tovar"));
