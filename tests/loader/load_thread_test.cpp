@@ -106,14 +106,15 @@ protected:
     const QString third = QStringLiteral("Третий");
 };
 
-TEST_F(ThreeLists, BrokenMiddleListIsReportedAndTheOthersLoadAndExport)
+TEST_F(ThreeLists, BrokenMiddleListIsReportedKeptAndNotExported)
 {
+    InsertOffers(dbs.price, second, 4);
     LoadQueuePanel panel(Environment());
     panel.setQueueNames({first, second, third});
     const QStringList statuses = RunToEnd(panel);
 
     EXPECT_EQ(ReadOffers(dbs.price, first).size(), 3u);
-    EXPECT_EQ(ReadOffers(dbs.price, second).size(), 0u);
+    EXPECT_EQ(ReadOffers(dbs.price, second).size(), 4u) << "its old offers";
     EXPECT_EQ(ReadOffers(dbs.price, third).size(), 3u);
     // Each list's offers went into the search index after it.
     EXPECT_FALSE(supplierGoodsIndexPendingAbove(dbs.price));
@@ -121,8 +122,10 @@ TEST_F(ThreeLists, BrokenMiddleListIsReportedAndTheOthersLoadAndExport)
     for (const QString& s : statuses)
         reported |= s.startsWith(QStringLiteral("Загрузка прайс-листов:  2 из 3     #####  Не удалось прочитать прайс-лист Второй"));
     EXPECT_TRUE(reported) << statuses.join(u'\n').toStdString();
-    EXPECT_EQ(statuses.last(), QStringLiteral("Загрузка и экспорт в Excel успешно завершен!    Обработано: 3 файлов"));
+    EXPECT_EQ(statuses.last(), QStringLiteral("Загружено 2 из 3, с ошибками: Второй"));
     EXPECT_EQ(Button(panel)->text(), kStartLoadCaption);
+    EXPECT_TRUE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Третий.xlsx"))));
+    EXPECT_FALSE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Второй.xlsx"))));
     EXPECT_TRUE(Button(panel)->isEnabled());
     EXPECT_FALSE(panel.isLoadRunning());
 
@@ -146,7 +149,8 @@ TEST_F(ThreeLists, CsvSwitchWritesWindows1251Files)
     panel.setQueueNames({first, second, third});
     QSignalSpy repricing(&panel, &LoadQueuePanel::repricingRequested);
     const QStringList statuses = RunToEnd(panel);
-    EXPECT_EQ(statuses.last(), QStringLiteral("Загрузка и экспорт в CSV успешно завершена!    Обработано: 3 файлов"));
+    EXPECT_EQ(statuses.last(), QStringLiteral("Загружено 2 из 3, с ошибками: Второй"));
+    EXPECT_FALSE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Второй.csv"))));
     QCoreApplication::processEvents();
     EXPECT_EQ(repricing.count(), 1);
 

@@ -68,11 +68,12 @@ TEST(QueueRun, ReportsEachListAndItsError)
         "Загрузка прайс-листов:  2 из 3     #####  Поставщик \"B\" Отключен!  #####  |" + kStop,
         "Загрузка прайс-листов:  3 из 3   |" + kStop,
         "Загрузка файлов ЗАВЕРШЕНА!|" + kStop,
-        "Загрузка и экспорт в Excel успешно завершен!    Обработано: 3 файлов|" + kStart,
+        "Загружено 2 из 3, с ошибками: B|" + kStart,
     };
     EXPECT_EQ(host.reports, expected);
     EXPECT_EQ(outcome.loaded, 2);
     EXPECT_EQ(outcome.failed, 1);
+    EXPECT_EQ(outcome.failedNames, QStringList{"B"});
     EXPECT_FALSE(outcome.stopped);
 }
 
@@ -112,6 +113,29 @@ TEST(QueueRun, AfterQueueBranches)
         RunLoadQueue({"A", "B"}, host, c.switches);
         EXPECT_EQ(host.calls.mid(2), c.calls);
         EXPECT_EQ(host.reports.last(), c.lastReport);
+    }
+}
+
+// A list that failed to load is not exported, in either export, and the
+// final status names every failed list.
+TEST(QueueRun, FailedListsAreNamedAndNotExported)
+{
+    for (const bool csv : {false, true}) {
+        SCOPED_TRACE(csv ? "CSV" : "workbooks");
+        StubHost host;
+        host.errors[QStringLiteral("B")] = QStringLiteral("прайс-лист B отсутствует");
+        host.errors[QStringLiteral("D")] = QStringLiteral("Не удалось прочитать прайс-лист D");
+        QueueSwitches switches;
+        switches.exportCsv = csv;
+        RunLoadQueue({"A", "B", "C", "D"}, host, switches);
+        const QString kind = csv ? QStringLiteral("csv ") : QStringLiteral("xlsx ");
+        QStringList exported;
+        for (const QString& call : host.calls)
+            if (call.startsWith(kind))
+                exported << call;
+        EXPECT_EQ(exported, QStringList({kind + "A", kind + "C"}));
+        EXPECT_TRUE(host.reports.contains("Экспорт прайс-листов в Excel:  2 из 2   |" + kStop));
+        EXPECT_EQ(host.reports.last(), "Загружено 2 из 4, с ошибками: B, D|" + kStart);
     }
 }
 

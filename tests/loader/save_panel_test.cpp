@@ -112,5 +112,43 @@ TEST_F(TwoSuppliers, PanelShowsFolderErrorsAndExportsOnItsThread)
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Второй_Б.xlsx")));
 }
 
+// A list whose Path names no file ("-" when new, or empty) has no folder
+// beside it: the panel asks for one, and a cancelled choice writes nothing
+// (never an Export folder in the working folder).
+TEST_F(TwoSuppliers, OneSupplierWithoutAFileAsksForAFolder)
+{
+    for (const char* path : {"-", ""}) {
+        SCOPED_TRACE(path);
+        db::Statement update = dbs.price.prepare(QStringLiteral("UPDATE AllPostavSetup SET Path = ?1 WHERE Postavshik = ?2"));
+        update.bindText(1, QString::fromLatin1(path)).bindText(2, first);
+        update.execute();
+        PriceSaveEnvironment env;
+        env.pricePath = dbs.pricePath;
+        env.programFolder = QStringLiteral(VELMORA_PROGRAM_DIR);
+        env.orderDb = &dbs.order;
+        QString answer;
+        int asked = 0;
+        env.chooseFolder = [&](const QString&) {
+            ++asked;
+            return answer;
+        };
+        PriceSavePanel panel(env);
+        panel.setSupplierNames({first, second});
+        panel.findChild<QRadioButton*>(QStringLiteral("RadioButton_OnePrice"))->setChecked(true);
+        QSignalSpy finished(&panel, &PriceSavePanel::exportFinished);
+        panel.BitBtn_ExcelSavePriceClick();
+        EXPECT_EQ(asked, 1);
+        EXPECT_FALSE(panel.isExporting()) << "cancelled";
+        EXPECT_FALSE(QDir(QStringLiteral("Export")).exists());
+
+        answer = dbs.dir.filePath(QStringLiteral("chosen-%1").arg(asked));
+        panel.BitBtn_ExcelSavePriceClick();
+        ASSERT_TRUE(finished.wait(60000));
+        EXPECT_EQ(finished.at(0).at(0).toStringList(), QStringList(answer + QStringLiteral("/Первый.xlsx")));
+        EXPECT_EQ(finished.at(0).at(1).toString(), QString());
+        EXPECT_FALSE(QDir(QStringLiteral("Export")).exists());
+    }
+}
+
 } // namespace
 } // namespace velmora::exports

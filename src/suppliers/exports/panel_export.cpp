@@ -35,8 +35,13 @@ PanelExportResult RunPanelExport(db::Connection& priceDb, const PanelExportReque
     for (const QString& name : names) {
         QString folder = request.folder;
         if (!request.allSuppliers) {
+            // Beside its price file; a list without one goes to the folder
+            // the user chose for it.
             const std::optional<loader::PriceListSetup> setup = loader::ReadPriceListSetup(priceDb, name);
             folder = ExportFolderFor(setup ? setup->path : QString());
+            if (folder.isEmpty())
+                folder = request.folder;
+            EnsureFolder(folder);
         }
         const QString out = QDir(folder).filePath(sheet::xlsxNameFor(SafeFileName(name) + QStringLiteral(".xls")));
         const ExportResult written =

@@ -28,7 +28,8 @@ struct PanelExportResult {
 };
 
 // The save panel's export: one supplier into the Export folder beside its
-// price file; all suppliers into the panel's folder, one workbook each or
+// price file (into `folder` when the list has no file); all suppliers into
+// the panel's folder, one workbook each or
 // all in "TovarAll.xlsx". `step` is called after each supplier. Throws
 // ExportError with the user's text ("Пустое значение для пути выгрузки
 // файла", "Невозможно создать директорию ...", an unknown supplier).

@@ -106,7 +106,11 @@ ExportColumnTitles ExportColumnTitles::fromSettings(db::Connection& orderDb)
 
 QString ExportFolderFor(const QString& priceListPath)
 {
-    QString path = priceListPath;
+    QString path = priceListPath.trimmed();
+    // A list without its file ("-" when new) has no folder of its own; the
+    // process's working folder is none either.
+    if (path.isEmpty() || path == u"-")
+        return {};
     path.replace(u'\\', u'/');
     return QFileInfo(path).absolutePath() + QStringLiteral("/Export/");
 }

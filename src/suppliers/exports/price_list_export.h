@@ -40,7 +40,8 @@ struct ExportResult {
     int rowsOmitted = 0; // goods beyond kMaxWorkbookRows
 };
 
-// "<folder of the list's Path>/Export/".
+// "<folder of the list's Path>/Export/"; "" for a list without a file
+// (an empty Path or "-").
 QString ExportFolderFor(const QString& priceListPath);
 // A supplier name as a file name: characters a file name cannot hold
 // (/ \ : * ? " < > | and control characters) become "_".

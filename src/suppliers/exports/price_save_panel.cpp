@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/templates.h"
 #include "storage/settings_store.h"
 #include "suppliers/exports/panel_export.h"
+#include "suppliers/loader/price_list_setup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -106,15 +107,33 @@ void PriceSavePanel::RadioButton_OnePriceClick()
     save_->show();
 }
 
-void PriceSavePanel::SpeedButton1Click()
+QString PriceSavePanel::askFolder(const QString& start)
 {
     const QString chosen = environment_.chooseFolder
-                               ? environment_.chooseFolder(folder_->text())
+                               ? environment_.chooseFolder(start)
                                : QFileDialog::getExistingDirectory(this, QStringLiteral("Каталог для экспорта прайс-листов"),
-                                                                   folder_->text());
+                                                                   start);
     if (chosen.isEmpty())
+        return {};
+    return chosen.endsWith(u'/') ? chosen : chosen + u'/';
+}
+
+bool PriceSavePanel::listHasFile(const QString& name) const
+{
+    try {
+        db::Connection priceDb(environment_.pricePath, db::OpenMode::ReadOnly);
+        const std::optional<loader::PriceListSetup> setup = loader::ReadPriceListSetup(priceDb, name);
+        return setup && !ExportFolderFor(setup->path).isEmpty();
+    } catch (const std::exception&) {
+        return true; // the export itself reports what is wrong
+    }
+}
+
+void PriceSavePanel::SpeedButton1Click()
+{
+    const QString folder = askFolder(folder_->text());
+    if (folder.isEmpty())
         return;
-    const QString folder = chosen.endsWith(u'/') ? chosen : chosen + u'/';
     folder_->setText(folder);
     if (environment_.orderDb)
         WriteSetting(*environment_.orderDb, QStringLiteral("SaveAllPath"), QStringLiteral("TypeText"), folder);
@@ -142,6 +161,12 @@ void PriceSavePanel::BitBtn_ExcelSavePriceClick()
     for (int i = 0; i < names_->count(); ++i)
         request.names << names_->itemText(i);
     request.folder = folder_->text().trimmed();
+    if (!request.allSuppliers && !listHasFile(request.selectedName)) {
+        // No folder beside a price file to write into: the user names one.
+        request.folder = askFolder(request.folder);
+        if (request.folder.isEmpty())
+            return;
+    }
     request.displayCode = environment_.displayCode ? environment_.displayCode() : QStringLiteral("RUB");
     if (environment_.orderDb) {
         WriteSetting(*environment_.orderDb, QStringLiteral("RadioButton_AllPrice"), QStringLiteral("TypeBoolean"),

@@ -52,6 +52,10 @@ signals:
 
 private:
     void showError(const QString& text);
+    // The folder dialog from `start`; "" when cancelled, else ending in "/".
+    QString askFolder(const QString& start);
+    // False for a list whose Path names no file ("" or "-").
+    bool listHasFile(const QString& name) const;
     void finish(const QStringList& files, const QString& errorText, int omitted);
 
     PriceSaveEnvironment environment_;

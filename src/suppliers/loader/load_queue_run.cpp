@@ -7,6 +7,15 @@ namespace {
 
 QString count(int n) { return QString::number(n); }
 
+// The final status of a run in which some lists failed: it names them, so
+// their error texts, shown while the run went on, are not lost behind a
+// report of success.
+QString failedListsText(const QueueRunOutcome& outcome, int total)
+{
+    return QStringLiteral("Загружено ") + count(outcome.loaded) + QStringLiteral(" из ") + count(total) +
+           QStringLiteral(", с ошибками: ") + outcome.failedNames.join(QStringLiteral(", "));
+}
+
 // One export pass over the lists; returns false when a stop ended it.
 bool exportAll(const QStringList& names, QueueRunHost& host, const QueuePauses& pauses, bool csv,
                QueueRunOutcome& outcome)
@@ -39,6 +48,7 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
                              const QueuePauses& pauses)
 {
     QueueRunOutcome outcome;
+    QStringList loadedNames; // only these are exported: a failed list keeps its old export
     const int m = int(names.size());
     for (int i = 0; i < m; ++i) {
         if (host.stopRequested()) {
@@ -54,8 +64,10 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
         const QString error = host.loadPriceList(names[i], outcome.statusText);
         if (error.isEmpty()) {
             ++outcome.loaded;
+            loadedNames << names[i];
         } else {
             ++outcome.failed;
+            outcome.failedNames << names[i];
             outcome.statusText += QStringLiteral("  #####  ") + error + QStringLiteral("  #####  ");
             host.report(outcome.statusText, kStopLoadCaption);
             host.pause(pauses.afterError);
@@ -82,24 +94,27 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
 
     try {
         if (switches.exportCsv && switches.autoExport) {
-            const bool finished = exportAll(names, host, pauses, true, outcome);
+            const bool finished = exportAll(loadedNames, host, pauses, true, outcome);
             host.armRepricing();
             if (finished) {
-                outcome.statusText = QStringLiteral("Загрузка и экспорт в CSV успешно завершена!    Обработано: ") +
-                                     count(m) + QStringLiteral(" файлов");
+                outcome.statusText = outcome.failed > 0
+                                         ? failedListsText(outcome, m)
+                                         : QStringLiteral("Загрузка и экспорт в CSV успешно завершена!    Обработано: ") +
+                                               count(m) + QStringLiteral(" файлов");
                 host.report(outcome.statusText, kStartLoadCaption);
             }
             return outcome;
         }
-        if (switches.autoExport && !exportAll(names, host, pauses, false, outcome))
+        if (switches.autoExport && !exportAll(loadedNames, host, pauses, false, outcome))
             return outcome;
     } catch (const exports::ExportError& error) {
         outcome.statusText = error.message();
         host.report(outcome.statusText, kStartLoadCaption);
         return outcome;
     }
-    outcome.statusText = QStringLiteral("Загрузка и экспорт в Excel успешно завершен!    Обработано: ") + count(m) +
-                         QStringLiteral(" файлов");
+    outcome.statusText = outcome.failed > 0 ? failedListsText(outcome, m)
+                                            : QStringLiteral("Загрузка и экспорт в Excel успешно завершен!    Обработано: ") +
+                                                  count(m) + QStringLiteral(" файлов");
     host.report(outcome.statusText, kStartLoadCaption);
     return outcome;
 }

@@ -45,6 +45,7 @@ struct QueuePauses {
 struct QueueRunOutcome {
     int loaded = 0;       // lists loaded without an error text
     int failed = 0;       // lists that returned an error text
+    QStringList failedNames;
     bool stopped = false; // a stop request ended the run
     QString statusText;   // the last status reported
 };
@@ -53,7 +54,9 @@ struct QueueRunOutcome {
 // entry on, copied when the run started) one after another, polling the
 // stop request before each list and each export, then runs the after-queue
 // step: the combined export in the two client modes, else the CSV or the
-// workbook export of every queued list when automatic export is on. Export
+// workbook export of every list that loaded when automatic export is on.
+// When a list failed, the final status names the failed lists ("Загружено
+// N из M, с ошибками: ...") in place of the report of success. Export
 // failures end the run with their text; any other exception reaches the
 // caller.
 QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const QueueSwitches& switches,

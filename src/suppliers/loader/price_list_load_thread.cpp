@@ -127,9 +127,10 @@ private:
     QString exportFolder(const QString& name)
     {
         const std::optional<PriceListSetup> setup = ReadPriceListSetup(priceDb_, name);
-        if (!setup)
+        const QString folder = setup ? exports::ExportFolderFor(setup->path) : QString();
+        if (folder.isEmpty())
             throw exports::ExportError(MissingFileText(name));
-        return exports::ExportFolderFor(setup->path);
+        return folder;
     }
 
     TPriceListLoadSave& thread_;
