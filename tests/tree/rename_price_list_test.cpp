@@ -37,8 +37,14 @@ struct RenameTest : ::testing::Test {
 
 TEST_F(RenameTest, EveryRowKeyedByTheNameFollows)
 {
+    d.orderDb.exec(QStringLiteral("INSERT INTO SelectTempPostav (TemplateName, Postavshik, Obrab) VALUES"
+                                  " ('Шаблон', 'Альфа', 1), ('Шаблон', 'Бета', 1), ('Другой', 'Альфа', 0)"));
     const QString newName = QStringLiteral("O'Neil \"Ёлка\"");
     ASSERT_EQ(RenamePriceList(d.priceDb, d.orderDb, 1, newName), RenameResult::Renamed);
+    const QString templateRows = QStringLiteral("SELECT count(*) FROM SelectTempPostav WHERE Postavshik = ?1 COLLATE BINARY");
+    EXPECT_EQ(d.count(d.orderDb, templateRows, {newName}), 2);
+    EXPECT_EQ(d.count(d.orderDb, templateRows, {QStringLiteral("Альфа")}), 0);
+    EXPECT_EQ(d.count(d.orderDb, templateRows, {QStringLiteral("Бета")}), 1);
     for (const QString& table : kKeyedTables) {
         EXPECT_EQ(d.rowsOf(table, QStringLiteral("Альфа")), 0) << table.toStdString();
         EXPECT_GE(d.rowsOf(table, newName), 1) << table.toStdString();
@@ -79,6 +85,12 @@ TEST_F(RenameTest, RefusalsAndNoOpsTouchNothing)
     EXPECT_FALSE(RenameRefusalText(RenameResult::NameTaken, "Бета").isEmpty());
     EXPECT_TRUE(RenameRefusalText(RenameResult::Renamed, "x").isEmpty());
     EXPECT_EQ(RenamePriceList(d.priceDb, d.orderDb, 99, QStringLiteral("Гамма")), RenameResult::NoSuchList);
+    // Id 1 shown as "Бета": the lists were renumbered since.
+    EXPECT_EQ(RenamePriceList(d.priceDb, d.orderDb, 1, QStringLiteral("Гамма"), QStringLiteral("Бета")),
+              RenameResult::NotShown);
+    EXPECT_EQ(d.namesInIdOrder(), QStringList({"1=Альфа", "2=Бета"}));
+    EXPECT_EQ(RenamePriceList(d.priceDb, d.orderDb, 1, QStringLiteral("Гамма"), QStringLiteral("Альфа")),
+              RenameResult::Renamed);
 }
 
 TEST_F(RenameTest, AFailureHalfWayLeavesBothDatabasesAsTheyWere)

@@ -2,6 +2,8 @@
 #include "widget_test_support.h"
 
 #include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/workbook.h"
+#include "suppliers/loader/price_list_loader.h"
 #include "suppliers/setup/price_list_setup_tab.h"
 #include "suppliers/setup/sheet_settings.h"
 #include "suppliers/tree/price_lists.h"
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -216,6 +219,58 @@ TEST_F(SetupTabTest, ASheetGoneFromTheFileIsReportedAndKept)
     EXPECT_EQ(messages.last(), "Лист \"Старый\" не найден в файле\r" + workbook + "\r\rНастройки листа сохранены.");
     EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
     EXPECT_EQ(child<QComboBox>("ComboBox_Art")->currentText(), "C+E");
+}
+
+// The supplier's workbook lost its first sheet: the stale row, first in
+// name order, would read the only sheet left with its own (empty) columns
+// and load nothing. Reading the file's settings again drops it, and the
+// list loads; a row can also be deleted by hand.
+TEST_F(SetupTabTest, AWorkbookReducedToOneSheetLoadsAfterItsSettingsAreReadAgain)
+{
+    const QString file = d.dir.filePath(QStringLiteral("reduced.xlsx"));
+    {
+        sheet::Workbook book;
+        book.sheet(1).setName(QStringLiteral("Прайс"));
+        for (int r = 1; r <= 3; ++r) {
+            book.sheet(1).setText(r, 1, QStringLiteral("A-%1").arg(r));
+            book.sheet(1).setText(r, 2, QStringLiteral("Товар %1").arg(r));
+            book.sheet(1).setNumber(r, 3, 10 * r);
+        }
+        book.saveAs(file);
+    }
+    d.exec(d.priceDb, QStringLiteral("DELETE FROM AllPostavPage"));
+    d.addSheet(kName, QStringLiteral("Акции"));
+    d.exec(d.priceDb, QStringLiteral("UPDATE AllPostavPage SET Column_Tovar = 0, Column_Price = 0"));
+    d.addSheet(kName, QStringLiteral("Прайс"), 1);
+    d.exec(d.priceDb, QStringLiteral("UPDATE AllPostavSetup SET Path = ?1"), {file});
+    auto load = [&] {
+        loader::LoadRequest request;
+        request.name = kName;
+        return loader::LoadPriceList(d.priceDb, d.orderDb, request);
+    };
+    EXPECT_FALSE(load().loaded) << "the stale row reads the sheet";
+
+    chosenFile = file;
+    tab->SpeedButton_PathClick();
+    EXPECT_EQ(child<QListWidget>("DBGrid_PostavPage")->count(), 1);
+    ASSERT_EQ(ReadSheets(d.priceDb, kName).size(), 1u);
+    EXPECT_EQ(sheetRow("Прайс").spec(SheetField::Art), 1);
+    const loader::LoadResult loaded = load();
+    EXPECT_TRUE(loaded.loaded) << loaded.errorText.toStdString();
+    EXPECT_EQ(loaded.offerCount, 3);
+
+    // Deleting the current row by hand asks first.
+    tab->Edit_SheetDblClick();
+    answer = false;
+    child<QPushButton>("Button_SheetDelete")->click();
+    EXPECT_EQ(questions.last(), "Удалить настройки листа \"Прайс\"?");
+    EXPECT_EQ(ReadSheets(d.priceDb, kName).size(), 1u);
+    answer = true;
+    tab->Edit_SheetDblClick();
+    child<QPushButton>("Button_SheetDelete")->click();
+    EXPECT_TRUE(ReadSheets(d.priceDb, kName).empty());
+    EXPECT_EQ(child<QListWidget>("DBGrid_PostavPage")->count(), 0);
+    EXPECT_EQ(tab->currentSheet(), QString());
 }
 
 TEST_F(SetupTabTest, SheetControlsStoreWhatTheUserChanges)

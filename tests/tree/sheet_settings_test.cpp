@@ -53,26 +53,36 @@ TEST(SyncSheets, KeepsMatchingRowsAddsNewWorksheetsDropsTheRest)
 TEST(SyncSheets, RowsTheLoaderWouldReadAreKept)
 {
     const struct {
-        const char* existing;
+        QStringList existing;
         QStringList worksheets;
         QStringList added;
         QStringList removed;
+        const char* file = "/x.xlsx";
     } cases[] = {
-        // A "[text]" row reads every worksheet whose name holds the text.
-        {"[прайс]", {"Лист1", "Прайс-лист 2012", "ПРАЙС 2"}, {"Лист1"}, {}},
-        {"[склад]", {"Лист1", "Прайс"}, {"Лист1", "Прайс"}, {"[склад]"}},
-        // The only worksheet of a file is read by any row.
-        {"Старый лист", {"price_0312"}, {}, {}},
+        // A "[text]" row reads every worksheet whose name holds the text,
+        // and stays when none does now.
+        {{"[прайс]"}, {"Лист1", "Прайс-лист 2012", "ПРАЙС 2"}, {"Лист1"}, {}},
+        {{"[склад]"}, {"Лист1", "Прайс"}, {"Лист1", "Прайс"}, {}},
+        // The only worksheet of a file is read by the first row when no row
+        // names it.
+        {{"Старый лист"}, {"price_0312"}, {}, {}},
+        // A workbook that lost a sheet loses its row, also when one sheet is left.
+        {{"Акции", "Прайс"}, {"Прайс"}, {}, {"Акции"}},
+        {{"Акции", "Прайс", "Склад"}, {"Прайс", "Склад"}, {}, {"Акции"}},
+        // A CSV file's sheet is named after the file: its rows all stay.
+        {{"price_0311", "price_0312"}, {"price_0313"}, {}, {}, "/x/price_0313.csv"},
         // Names compare without case and surrounding blanks.
-        {"лист1 ", {"Лист1", "Лист2"}, {"Лист2"}, {}},
+        {{"лист1 "}, {"Лист1", "Лист2"}, {"Лист2"}, {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.existing.join(u',').toStdString());
         SupplierDatabases d;
         d.addList(1, kName);
-        d.addSheet(kName, QString::fromUtf8(c.existing));
-        const SheetSyncResult r = SyncSheetsWithWorkbook(d.priceDb, kName, "/x.xlsx", c.worksheets, 0);
-        EXPECT_EQ(r.added, c.added) << c.existing;
-        EXPECT_EQ(r.removed, c.removed) << c.existing;
+        for (const QString& sheet : c.existing)
+            d.addSheet(kName, sheet);
+        const SheetSyncResult r = SyncSheetsWithWorkbook(d.priceDb, kName, QString::fromUtf8(c.file), c.worksheets, 0);
+        EXPECT_EQ(r.added, c.added);
+        EXPECT_EQ(r.removed, c.removed);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "storage/settings_store.h"
 #include "suppliers/setup/price_list_setup_tab.h"
 #include "suppliers/tree/price_lists.h"
+#include "suppliers/tree/supplier_commands.h"
 #include "suppliers/tree/supplier_tree.h"
 
 #include <QApplication>
@@ -171,6 +172,48 @@ TEST_F(TreeWidgetTest, RenameOnCommitUpdatesNodeAndQueueAndRefusesTakenNames)
     EXPECT_EQ(queueBoxNames().first(), "Гамма");
     EXPECT_EQ(queue.at(1), "Гамма");
     EXPECT_EQ(d.rowsOf(QStringLiteral("AllTovarPostav"), QStringLiteral("Гамма")), 2);
+}
+
+// The tab follows the list it shows when the lists are renumbered: after
+// "По алфавиту" a rename and "Сохранить" change that list and no other.
+TEST_F(TreeWidgetTest, SortingKeepsTheTabOnItsListSoASaveChangesOnlyThatList)
+{
+    d.exec(d.priceDb, QStringLiteral("UPDATE AllPostavSetup SET Path = '/p/beta.xlsx', PriceConversion = 2 WHERE Id = 1"));
+    choose(QStringLiteral("Альфа"));
+    ASSERT_EQ(tab->currentId(), 2);
+    tree->SortPostavClick();
+    EXPECT_EQ(tab->currentName(), "Альфа");
+    EXPECT_EQ(tab->currentId(), 1);
+    EXPECT_EQ(child<QLineEdit>("Edit_idPostav")->text(), "1");
+
+    child<QLineEdit>("Edit_PriceList")->setText(QStringLiteral("Альфа Плюс"));
+    child<QLineEdit>("Edit_Path")->setText(QStringLiteral("/p/alfa.xlsx"));
+    tab->BitBtn_SaveSheetClick();
+    EXPECT_EQ(d.namesInIdOrder(), QStringList({"1=Альфа Плюс", "2=Бета", "3=O'Neil \"Ёлка\""}));
+    EXPECT_EQ(FindPriceList(d.priceDb, QStringLiteral("Альфа Плюс"))->Path, "/p/alfa.xlsx");
+    const std::optional<PriceListRow> beta = FindPriceList(d.priceDb, QStringLiteral("Бета"));
+    ASSERT_TRUE(beta);
+    EXPECT_EQ(beta->Path, "/p/beta.xlsx");
+    EXPECT_EQ(beta->PriceConversion, 2);
+    EXPECT_EQ(d.rowsOf(QStringLiteral("AllPostavPage"), QStringLiteral("Бета")), 1);
+    EXPECT_EQ(d.rowsOf(QStringLiteral("AllTovarPostav"), QStringLiteral("Бета")), 2);
+    EXPECT_EQ(nodes().first(), "1:Альфа Плюс:5");
+}
+
+// A save whose Id no longer belongs to the list shown (the lists were
+// renumbered behind the tab's back) is refused and changes nothing.
+TEST_F(TreeWidgetTest, ASaveUnderAnIdOfAnotherListIsRefused)
+{
+    choose(QStringLiteral("Альфа"));
+    SortPriceLists(d.priceDb); // not through the tree: the tab is not told
+    child<QLineEdit>("Edit_Path")->setText(QStringLiteral("/p/alfa.xlsx"));
+    messages.clear();
+    tab->BitBtn_SaveSheetClick();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Список прайс-листов изменился"))) << messages[0].toStdString();
+    EXPECT_EQ(d.namesInIdOrder(), QStringList({"1=Альфа", "2=Бета", "3=O'Neil \"Ёлка\""}));
+    for (const char* name : {"Альфа", "Бета"})
+        EXPECT_EQ(FindPriceList(d.priceDb, QString::fromUtf8(name))->Path, "/p/x.xlsx") << name;
 }
 
 TEST_F(TreeWidgetTest, DisableCheckBoxChangesThePicture)

@@ -53,7 +53,7 @@ void SetPriceListPath(db::Connection& priceDb, const QString& name, const QStrin
 SaveOutcome SavePriceListSettings(db::Connection& priceDb, db::Connection& orderDb, const PriceListSettingsInput& input)
 {
     SaveOutcome outcome;
-    outcome.rename = RenamePriceList(priceDb, orderDb, input.id, input.name);
+    outcome.rename = RenamePriceList(priceDb, orderDb, input.id, input.name, input.shownName);
     const QString refusal = RenameRefusalText(outcome.rename, input.name);
     if (!refusal.isEmpty()) {
         outcome.message = refusal;

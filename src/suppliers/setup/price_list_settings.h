@@ -30,7 +30,8 @@ void SetPriceListPath(db::Connection& priceDb, const QString& name, const QStrin
 // the current sheet's eight selector texts.
 struct PriceListSettingsInput {
     qint64 id = 0;
-    QString name;
+    QString shownName;  // the list the window showed under `id`
+    QString name;       // the name in the field, maybe a new one
     QString path;
     QString conversionText;
     QString sheet;                                 // "" when the list has no sheet rows
@@ -44,7 +45,8 @@ struct SaveOutcome {
 };
 
 // BitBtn_SaveSheetClick: renames the list when its name changed (with the
-// rename's refusals: then nothing else is stored), then writes Path,
+// rename's refusals, also when `id` no longer belongs to the list shown:
+// then nothing else is stored), then writes Path,
 // PostavVisible = true, PriceConversion (empty = 1) and the sheet's eight
 // column specs in one transaction. A conversion text that is no number
 // keeps the stored factor and is reported.

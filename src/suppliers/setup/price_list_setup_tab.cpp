@@ -177,8 +177,10 @@ void PriceListSetupTab::buildUi()
     auto* sheetEdit = new QHBoxLayout(Panel_SheetEdit);
     Edit_SheetEdit = named(new QLineEdit, "Edit_SheetEdit");
     Button_SheetEdit = named(new QPushButton(QStringLiteral("Поменять название")), "Button_SheetEdit");
+    Button_SheetDelete = named(new QPushButton(QStringLiteral("Удалить лист")), "Button_SheetDelete");
     sheetEdit->addWidget(Edit_SheetEdit);
     sheetEdit->addWidget(Button_SheetEdit);
+    sheetEdit->addWidget(Button_SheetDelete);
     sheetGrid->addWidget(Panel_SheetEdit, 1, 1, 1, 8);
 
     selectors_ = {
@@ -265,6 +267,7 @@ void PriceListSetupTab::connectUi()
         ShowSheetSettings();
     });
     connect(Button_SheetEdit, &QPushButton::clicked, this, &PriceListSetupTab::Button_SheetEditClick);
+    connect(Button_SheetDelete, &QPushButton::clicked, this, &PriceListSetupTab::Button_SheetDeleteClick);
     for (const ColumnSelector& s : selectors_) {
         connect(s.combo, &QComboBox::activated, this, [this, s] { storeSelector(s); });
         connect(s.pick, &QToolButton::clicked, this, [this, s] { pickColumn(s); });
@@ -419,6 +422,19 @@ void PriceListSetupTab::ShowPriceListSettings(const QString& name)
     emit priceListDisabledChanged(currentName_, disabled);
 }
 
+void PriceListSetupTab::followRenumbering()
+{
+    if (currentName_.isEmpty())
+        return;
+    const std::optional<PriceListRow> row = FindPriceList(priceDb_, currentName_);
+    if (!row) {
+        clearPriceList();
+        return;
+    }
+    currentId_ = row->Id;
+    Edit_idPostav->setText(QString::number(row->Id));
+}
+
 void PriceListSetupTab::refreshInfoText()
 {
     if (currentName_.isEmpty()) {
@@ -438,7 +454,7 @@ void PriceListSetupTab::commitName()
     const QString wanted = Edit_PriceList->text().trimmed();
     if (wanted == currentName_)
         return;
-    const RenameResult result = RenamePriceList(priceDb_, orderDb_, currentId_, wanted);
+    const RenameResult result = RenamePriceList(priceDb_, orderDb_, currentId_, wanted, currentName_);
     const QString refusal = RenameRefusalText(result, wanted);
     if (!refusal.isEmpty()) {
         filling_ = true;
@@ -467,6 +483,7 @@ void PriceListSetupTab::BitBtn_SaveSheetClick()
         return;
     PriceListSettingsInput input;
     input.id = currentId_;
+    input.shownName = currentName_;
     input.name = Edit_PriceList->text();
     input.path = Edit_Path->text();
     input.conversionText = Edit_PriceConversion->text();
@@ -528,6 +545,7 @@ void PriceListSetupTab::CheckBox_PriceHistoryClick()
 void ConnectSupplierTreeAndSetupTab(SupplierTree* tree, PriceListSetupTab* tab)
 {
     QObject::connect(tree, &SupplierTree::priceListChosen, tab, &PriceListSetupTab::ShowSelectedPriceList);
+    QObject::connect(tree, &SupplierTree::priceListsRenumbered, tab, &PriceListSetupTab::followRenumbering);
     QObject::connect(tab, &PriceListSetupTab::priceListRenamed, tree, &SupplierTree::onPriceListRenamed);
     QObject::connect(tab, &PriceListSetupTab::priceListDisabledChanged, tree, &SupplierTree::onPriceListDisabledChanged);
 }

@@ -76,6 +76,9 @@ public slots:
     // naming panel when it has no row or is still unnamed.
     void ShowSelectedPriceList(const QString& name, qint64 id);
     void ShowPriceListSettings(const QString& name);
+    // After the lists were renumbered (sorted, one deleted): the tab keeps
+    // showing its list under that list's new Id.
+    void followRenumbering();
     void ShowSheetSettings();
     void SpeedButton_PathClick();
     // Opens a workbook in the sheet view; false (with the message) when it
@@ -85,6 +88,9 @@ public slots:
     void BitBtn2Click(); // "Открыть файл": the newest file matching Edit_Path
     void Button3Click(); // "Закрыть файл"
     void Button_SheetEditClick();
+    // Deletes the current sheet row after a Yes (a sheet the workbook no
+    // longer has, a row made by mistake).
+    void Button_SheetDeleteClick();
     void Edit_SheetDblClick();
     void Edit_siteExit();
     void CheckBox_PostavDisableClick();
@@ -171,6 +177,7 @@ private:
     QFrame* Panel_SheetEdit = nullptr;
     QLineEdit* Edit_SheetEdit = nullptr;
     QPushButton* Button_SheetEdit = nullptr;
+    QPushButton* Button_SheetDelete = nullptr;
     QComboBox* ComboBox_ValutaPostav = nullptr;
     QToolButton* Button_SelValuta = nullptr;
     QSpinBox* SpinEdit_Nacen = nullptr;

@@ -122,6 +122,18 @@ void PriceListSetupTab::Button_SheetEditClick()
     }
 }
 
+void PriceListSetupTab::Button_SheetDeleteClick()
+{
+    Panel_SheetEdit->hide();
+    if (currentSheet_.isEmpty() || !ask(DeleteSheetQuestion(currentSheet_)))
+        return;
+    if (!DeleteSheet(priceDb_, currentName_, currentSheet_))
+        return;
+    reloadSheets();
+    refreshInfoText();
+    changed();
+}
+
 void PriceListSetupTab::SpeedButton_PathClick()
 {
     const QString stored = Edit_Path->text();

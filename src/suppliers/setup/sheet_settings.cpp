@@ -1,7 +1,8 @@
 #include "suppliers/setup/sheet_settings.h"
 
 #include "platform/db/statement.h"
-#include "suppliers/loader/sheet_columns.h"
+
+#include <algorithm>
 
 namespace velmora {
 
@@ -124,6 +125,14 @@ bool IsSheetNamePattern(const QString& sheetName)
     return sheetName.startsWith(u'[') && sheetName.endsWith(u']');
 }
 
+bool DeleteSheet(db::Connection& priceDb, const QString& name, const QString& sheet)
+{
+    db::Statement drop = priceDb.prepare(QStringLiteral("DELETE FROM AllPostavPage WHERE Postavshik = ?1 AND SheetName = ?2"));
+    drop.bind(1, name).bind(2, sheet);
+    drop.execute();
+    return priceDb.changes() > 0;
+}
+
 SheetRenameResult RenameSheet(db::Connection& priceDb, const QString& name, const QString& oldSheet,
                               const QString& newSheet)
 {
@@ -152,28 +161,47 @@ SheetSyncResult SyncSheetsWithWorkbook(db::Connection& priceDb, const QString& n
     setup.bind(1, path).bind(2, worksheetNames.size()).bind(3, name);
     setup.execute();
 
+    // A CSV file's one sheet is named after the file, which changes with
+    // every newer file: its rows are never taken for stale.
+    const bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const std::vector<SheetSettings> rows = ReadSheets(priceDb, name);
     std::vector<bool> known(size_t(worksheetNames.size()), false);
+    std::vector<bool> keep(rows.size(), csv);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const QString wanted = rows[r].SheetName.trimmed().toUpper();
+        // A "[text]" row stays even when no worksheet holds its text now.
+        const bool pattern = IsSheetNamePattern(wanted);
+        const QString inner = pattern ? wanted.mid(1).chopped(1).trimmed() : QString();
+        if (pattern)
+            keep[r] = true;
+        for (int k = 0; k < worksheetNames.size(); ++k) {
+            const QString worksheet = worksheetNames[k].trimmed().toUpper();
+            if (pattern ? worksheet.contains(inner) : worksheet == wanted) {
+                known[size_t(k)] = true;
+                keep[r] = true;
+            }
+        }
+    }
+    // The only worksheet of a workbook is read by the first row whatever
+    // its name: when no row names it, that row keeps the list's settings.
+    if (worksheetNames.size() == 1 && !known[0] && !rows.empty()) {
+        keep[0] = true;
+        known[0] = true;
+    }
+    if (csv)
+        std::fill(known.begin(), known.end(), !rows.empty());
+
     db::Statement drop = priceDb.prepare(
         QStringLiteral("DELETE FROM AllPostavPage WHERE Postavshik = ?1 AND SheetName = ?2"));
-    for (const SheetSettings& row : ReadSheets(priceDb, name)) {
-        const int chosen = worksheetNames.isEmpty() ? 0 : loader::ChooseWorksheet(worksheetNames, row.SheetName);
-        if (chosen > 0) {
-            known[size_t(chosen - 1)] = true;
-            // A pattern may read several worksheets; each of them is covered.
-            if (IsSheetNamePattern(row.SheetName.trimmed())) {
-                const QString inner = row.SheetName.trimmed().toUpper().mid(1).chopped(1).trimmed();
-                for (int k = 0; k < worksheetNames.size(); ++k) {
-                    if (worksheetNames[k].trimmed().toUpper().contains(inner))
-                        known[size_t(k)] = true;
-                }
-            }
-            result.kept << row.SheetName;
-        } else {
-            drop.reset();
-            drop.bind(1, name).bind(2, row.SheetName);
-            drop.execute();
-            result.removed << row.SheetName;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (keep[r]) {
+            result.kept << rows[r].SheetName;
+            continue;
         }
+        drop.reset();
+        drop.bind(1, name).bind(2, rows[r].SheetName);
+        drop.execute();
+        result.removed << rows[r].SheetName;
     }
     for (int k = 0; k < worksheetNames.size(); ++k) {
         if (known[size_t(k)])

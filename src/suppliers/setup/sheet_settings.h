@@ -60,6 +60,9 @@ SheetRenameResult RenameSheet(db::Connection& priceDb, const QString& name, cons
 // "[...]" names match worksheets by part of their name and need no warning.
 bool IsSheetNamePattern(const QString& sheetName);
 
+// Deletes one sheet row of a price list; false when there was none.
+bool DeleteSheet(db::Connection& priceDb, const QString& name, const QString& sheet);
+
 // What choosing a price file changed.
 struct SheetSyncResult {
     QStringList added;   // worksheets that got a new row
@@ -70,10 +73,13 @@ struct SheetSyncResult {
 // Points the price list at a workbook and brings its sheet rows in line
 // with the workbook's worksheets, in one transaction: Path, SheetCount (the
 // number of worksheets) and PostavVisible = true are written; a row is kept
-// when the loader would read a worksheet with it (same name, or a "[text]"
-// pattern, or the only worksheet), the others are deleted; every worksheet
-// no row reads gets a new row with all specs 0, Nacen 0, PriceSet 0, empty
-// texts and the currency `valutaForNewRows`.
+// when it names a worksheet (case and surrounding blanks ignored) and
+// always when it is a "[text]" pattern; the others are deleted, so a
+// workbook that lost sheets loses their rows. The only worksheet of a
+// workbook that no row names keeps the first row, which reads it. The rows
+// of a CSV file (its sheet is named after the file) are all kept. Every
+// worksheet no row reads gets a new row with all specs 0, Nacen 0,
+// PriceSet 0, empty texts and the currency `valutaForNewRows`.
 SheetSyncResult SyncSheetsWithWorkbook(db::Connection& priceDb, const QString& name, const QString& path,
                                        const QStringList& worksheetNames, int valutaForNewRows);
 

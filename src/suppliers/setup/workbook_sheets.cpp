@@ -24,6 +24,11 @@ QString SheetRenameQuestion()
     return QStringLiteral("Хотите изменить название листа?\r\rПрограмма не сможет корреткно загрузить данные...");
 }
 
+QString DeleteSheetQuestion(const QString& sheet)
+{
+    return QStringLiteral("Удалить настройки листа \"%1\"?").arg(sheet);
+}
+
 QString PriceFileFilter() { return QStringLiteral("Файлы Excel, CSV (*.xls *.xlsx *.csv);;Все файлы (*)"); }
 
 WorkbookSheets ReadWorkbookSheets(const QString& path)

@@ -23,6 +23,7 @@ QString MissingPriceFileText(const QString& path);
 QString EmptyPriceListNameText();
 QString MissingSheetText(const QString& sheet, const QString& path);
 QString SheetRenameQuestion();
+QString DeleteSheetQuestion(const QString& sheet);
 QString PriceFileFilter();
 
 } // namespace velmora

@@ -16,6 +16,8 @@ QString RenameRefusalText(RenameResult result, const QString& newName)
         return QStringLiteral("Прайс-лист с названием \"%1\" уже есть!\rУкажите другое название.").arg(newName.trimmed());
     case RenameResult::NoSuchList:
         return QStringLiteral("Прайс-лист не найден.");
+    case RenameResult::NotShown:
+        return QStringLiteral("Список прайс-листов изменился: настройки не сохранены.\rВыберите прайс-лист снова.");
     case RenameResult::Renamed:
     case RenameResult::Unchanged:
         break;
@@ -72,15 +74,27 @@ void renameSettings(db::Connection& orderDb, const QString& oldName, const QStri
     }
 }
 
+// The list's rows of the order database: its settings and the selection
+// templates that name it. Runs in the caller's transaction.
+void renameOrderRows(db::Connection& orderDb, const QString& oldName, const QString& newName)
+{
+    renameSettings(orderDb, oldName, newName);
+    if (orderDb.tableExists(QStringLiteral("SelectTempPostav")))
+        renameIn(orderDb, QStringLiteral("SelectTempPostav"), QStringLiteral("Postavshik"), oldName, newName);
+}
+
 } // namespace
 
-RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, qint64 id, const QString& newName)
+RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, qint64 id, const QString& newName,
+                             const QString& shownName)
 {
     const QString name = newName.trimmed();
     const std::optional<PriceListRow> row = FindPriceListById(priceDb, id);
     if (!row)
         return RenameResult::NoSuchList;
     const QString oldName = row->Postavshik;
+    if (!shownName.isNull() && oldName != shownName)
+        return RenameResult::NotShown;
     if (oldName == name)
         return RenameResult::Unchanged;
     if (name.isEmpty())
@@ -94,7 +108,7 @@ RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, q
     std::optional<db::Transaction> settingsTx;
     if (separateSettings) {
         settingsTx.emplace(orderDb);
-        renameSettings(orderDb, oldName, name);
+        renameOrderRows(orderDb, oldName, name);
     }
     {
         db::Transaction tx(priceDb);
@@ -116,7 +130,7 @@ RenameResult RenamePriceList(db::Connection& priceDb, db::Connection& orderDb, q
             renameIn(priceDb, QStringLiteral("postav_info"), QStringLiteral("Postavshik"), oldName, name);
         }
         if (!separateSettings && priceDb.tableExists(QStringLiteral("settings")))
-            renameSettings(priceDb, oldName, name);
+            renameOrderRows(priceDb, oldName, name);
         tx.commit();
     }
     if (settingsTx)

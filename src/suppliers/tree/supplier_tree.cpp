@@ -206,6 +206,7 @@ void SupplierTree::DelPriceClick()
         }
     }
     emit priceListDeleted(name);
+    emit priceListsRenumbered();
     rebuildNodes();
     if (topLevelItemCount() > 0) {
         QTreeWidgetItem* next = topLevelItem(std::min(row, topLevelItemCount() - 1));
@@ -224,6 +225,7 @@ void SupplierTree::SortPostavClick()
     rebuildNodes();
     if (!selected.isEmpty())
         selectByName(selected);
+    emit priceListsRenumbered();
     emit priceListSettingsChanged();
 }
 

@@ -71,6 +71,9 @@ signals:
     void goodsSearchRequested();
     // A price-list setting was changed (PriceListSettingsChanged is set).
     void priceListSettingsChanged();
+    // The lists' Ids were written anew (sort, delete): whoever holds an Id
+    // looks it up again by the list's name.
+    void priceListsRenumbered();
     // The load queue's names after BuildSupplierTree: every list in Id order.
     void loadQueueRebuilt(const QStringList& names);
     // A list was deleted: it leaves the load queue (LoadQueueNames and the
