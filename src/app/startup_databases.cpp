@@ -95,6 +95,31 @@ bool refreshFromSharedDatabase(const StartupFolders& folders, DatabaseStartup& r
     }
 }
 
+// The administrator's own choice of price database (the data folder's
+// Path.dat, written when he chose one and restarted): he works on that file
+// itself. False when there is none, or when it is gone or cannot be opened
+// (then said): the working copy serves.
+bool openChosenPriceDatabase(const StartupFolders& folders, db::Connection& priceDb, const MessageSink& messages)
+{
+    const QString pathDat = folders.dataFolder + PathDatName;
+    if (!isFile(pathDat))
+        return false;
+    QString chosen;
+    try {
+        chosen = ReadPathDat(pathDat);
+        if (chosen.isEmpty())
+            return false;
+        if (isFile(chosen)) {
+            priceDb.open(chosen);
+            return true;
+        }
+    } catch (const std::exception&) {
+        priceDb.close();
+    }
+    say(messages, msg::sharedDatabaseMissing(chosen));
+    return false;
+}
+
 bool openPriceDatabase(const StartupFolders& folders, db::Connection& priceDb, const MessageSink& messages)
 {
     const QString workingCopy = folders.dataFolder + PriceFileName;
@@ -159,7 +184,8 @@ DatabaseStartup openStartupDatabases(const StartupFolders& folders, db::Connecti
     priceDb.close();
     if (!globals.IsLoadAdmin && !refreshFromSharedDatabase(folders, result, messages, chooseDatabaseFile))
         return result;
-    if (!openPriceDatabase(folders, priceDb, messages))
+    if (!(globals.IsLoadAdmin && openChosenPriceDatabase(folders, priceDb, messages))
+        && !openPriceDatabase(folders, priceDb, messages))
         return result;
     result.connected = true;
     return result;

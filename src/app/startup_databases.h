@@ -38,7 +38,8 @@ struct DatabaseStartup {
 // Opens the two databases the way every start does: the data folder and
 // the working copy of the order database, the administrator role, the
 // refresh of a non-administrator's price database from the shared copy,
-// the working copy of the price database. Stops at the first failure after
+// the working copy of the price database, or for the administrator the
+// price database he chose (the data folder's Path.dat) when it is there. Stops at the first failure after
 // showing its message. Fills IsLoadAdmin, UserIniPath and PathDatFile.
 // Engine errors outside those the messages cover propagate.
 DatabaseStartup openStartupDatabases(const StartupFolders& folders, db::Connection& priceDb,

@@ -145,6 +145,25 @@ const std::vector<StartupCase>& startupCases()
              EXPECT_TRUE(run.globals.IsLoadAdmin);
              EXPECT_EQ(run.workingMarker(), "local");
          }},
+        // The administrator chose a database and restarted: he works on it.
+        {"AdministratorsOwnChoiceTakesEffect", QStringLiteral("anna"),
+         [](const Installation& inst) {
+             arrangeSecondUser(inst);
+             inst.makePriceDatabase(inst.shared + "chosen.vdb", "chosen");
+             WritePathDat(inst.data + "Path.dat", inst.shared + "chosen.vdb");
+         },
+         true, [](const Installation&) { return QStringList{}; },
+         [](const Installation& inst, StartupRun& run) {
+             EXPECT_EQ(run.workingMarker(), "chosen");
+             EXPECT_EQ(run.priceDb.path(), inst.shared + "chosen.vdb");
+         }},
+        {"AdministratorsChosenDatabaseGoneLeavesTheWorkingCopy", QStringLiteral("anna"),
+         [](const Installation& inst) {
+             arrangeSecondUser(inst);
+             WritePathDat(inst.data + "Path.dat", inst.shared + "gone.vdb");
+         },
+         true, [](const Installation& inst) { return QStringList{S3(inst.shared + "gone.vdb")}; },
+         [](const Installation&, StartupRun& run) { EXPECT_EQ(run.workingMarker(), "local"); }},
         {"UserChoiceInDataFolderWins", QStringLiteral("boris"),
          [](const Installation& inst) {
              arrangeSecondUser(inst);
