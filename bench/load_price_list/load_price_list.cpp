@@ -1,12 +1,20 @@
 // Loads a supplier price list through LoadPriceList into a fresh price
-// database and prints offers per second and peak memory, then loads it
-// again over the first load.
+// database, runs the search index's catch-up the load thread runs after it,
+// and prints the time until the offers are searchable and the peak memory.
 //
-//   load_price_list FILE                  load FILE (.xlsx, .xls or .csv)
+//   load_price_list [--reader] [--peer] [--reload] FILE
+//                                         load FILE (.xlsx, .xls or .csv);
+//                                         --reader also times the reader
+//                                         alone streaming the sheet,
+//                                         --peer the peer's read of FILE
+//                                         (bench/peer_read.py), --reload a
+//                                         second load over the first
 //   load_price_list --generate N OUT      write N rows to OUT (.xlsx or .csv)
 //
 // The supplier's sheet maps columns A-H: article, name, price, second price,
 // stock, warranty, description, link.
+#include "bench_peer.h"
+
 #include "platform/db/connection.h"
 #include "platform/files/cp1251.h"
 #include "platform/spreadsheet/reader.h"
@@ -31,17 +39,6 @@ using namespace velmora;
 namespace {
 
 const char* kSheetName = "Прайс";
-
-long peakMemoryKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
-}
 
 struct Row {
     std::string art, name, stock, warranty, description, link;
@@ -113,20 +110,27 @@ int generate(long rows, const QString& out)
 }
 
 // The reader alone: every row of the first sheet streamed, nothing parsed.
-double readerSeconds(const QString& file)
+bench::Measure readerAlone(const QString& file)
 {
-    QElapsedTimer timer;
-    timer.start();
+    bench::Measure measure;
+    measure.start();
     sheet::WorkbookReader reader(file);
     long cells = 0;
     reader.streamSheet(1, [&](const sheet::RowData& row) {
         cells += long(row.cells.size());
         return true;
     });
-    return double(timer.nsecsElapsed()) / 1e9;
+    measure.stop();
+    return measure;
 }
 
-int load(const QString& file)
+struct Options {
+    bool reader = false;
+    bool peer = false;
+    bool reload = false;
+};
+
+int load(const QString& file, const Options& options)
 {
     QTemporaryDir dir;
     const QString pricePath = dir.filePath(QStringLiteral("PRICE.vdb"));
@@ -154,43 +158,56 @@ int load(const QString& file)
     request.rates.rates = {90, 100, 1, 30, 2.5};
     request.rates.displayIndex = CurrencyRUB;
 
-    // The load (its offers searchable once it commits), then the search
-    // index's catch-up the load thread runs after it.
-    QElapsedTimer timer;
-    timer.start();
-    const loader::LoadResult result = loader::LoadPriceList(priceDb, orderDb, request);
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    if (!result.loaded) {
-        std::fprintf(stderr, "load failed: %s\n", qPrintable(result.errorText));
-        return 1;
+    // The load (its offers searchable once it commits, tested on the rows),
+    // then the search index's catch-up.
+    struct Searchable {
+        double load = 0;
+        double catchUp = 0;
+        bench::Measure total;
+    };
+    auto loadAndCatchUp = [&](Searchable& s) {
+        s.total.start();
+        QElapsedTimer timer;
+        timer.start();
+        const loader::LoadResult result = loader::LoadPriceList(priceDb, orderDb, request);
+        s.load = double(timer.nsecsElapsed()) / 1e9;
+        if (!result.loaded) {
+            std::fprintf(stderr, "load failed: %s\n", qPrintable(result.errorText));
+            std::exit(1);
+        }
+        timer.restart();
+        catchUpSupplierGoodsIndex(priceDb);
+        s.catchUp = double(timer.nsecsElapsed()) / 1e9;
+        s.total.stop();
+        return result.offerCount;
+    };
+    Searchable first;
+    const int offers = loadAndCatchUp(first);
+    std::printf("file        %s (%.1f MB)\n", qPrintable(file), double(QFileInfo(file).size()) / 1e6);
+    std::printf("offers      %d\n", offers);
+    std::printf("load        %.3f s (offers searchable on their rows); %.0f offers/s\n", first.load,
+                offers / first.load);
+    std::printf("catch-up    %.3f s (search index)\n", first.catchUp);
+    std::printf("searchable  %s\n", qPrintable(first.total.text()));
+    std::printf("database    %.1f MB\n", double(QFileInfo(pricePath).size()) / 1e6);
+    if (options.reload) {
+        // A reload replaces the supplier's offers: the old ones leave the
+        // tables and the search index first.
+        Searchable again;
+        loadAndCatchUp(again);
+        std::printf("reload      %.3f s + catch-up %.3f s = %.3f s (the same list over the first)\n", again.load,
+                    again.catchUp, again.total.seconds);
     }
-    timer.restart();
-    catchUpSupplierGoodsIndex(priceDb);
-    const double catchUp = double(timer.nsecsElapsed()) / 1e9;
-    std::printf("file           %s (%.1f MB)\n", qPrintable(file), double(QFileInfo(file).size()) / 1e6);
-    std::printf("offers         %d\n", result.offerCount);
-    std::printf("seconds        %.3f (load, offers searchable)\n", seconds);
-    std::printf("catch-up       %.3f (search index)\n", catchUp);
-    std::printf("total          %.3f\n", seconds + catchUp);
-    std::printf("offers/second  %.0f (load)\n", result.offerCount / seconds);
-    std::printf("peak memory    %.1f MB (VmHWM)\n", double(peakMemoryKb()) / 1024.0);
-    // A reload replaces the supplier's offers: the old ones leave the
-    // tables and the search index first.
-    timer.restart();
-    const loader::LoadResult reload = loader::LoadPriceList(priceDb, orderDb, request);
-    if (!reload.loaded) {
-        std::fprintf(stderr, "reload failed: %s\n", qPrintable(reload.errorText));
-        return 1;
+    // Each afterwards, so the peak above is the load's own.
+    if (options.reader) {
+        const bench::Measure reader = readerAlone(file);
+        std::printf("reader      %.3f s (cpu %.3f s) alone, streaming the sheet; searchable in %.1fx that\n",
+                    reader.seconds, reader.cpu, first.total.seconds / reader.seconds);
     }
-    const double reloadSeconds = double(timer.nsecsElapsed()) / 1e9;
-    timer.restart();
-    catchUpSupplierGoodsIndex(priceDb);
-    const double reloadCatchUp = double(timer.nsecsElapsed()) / 1e9;
-    std::printf("reload seconds %.3f + catch-up %.3f = %.3f (the same list again)\n", reloadSeconds, reloadCatchUp,
-                reloadSeconds + reloadCatchUp);
-    std::printf("database       %.1f MB\n", double(QFileInfo(pricePath).size()) / 1e6);
-    // Afterwards, so the peak above is the load's own.
-    std::printf("reader alone   %.3f s (streaming the sheet, no parsing, no writing)\n", readerSeconds(file));
+    if (options.peer) {
+        if (const std::optional<bench::PeerResult> peer = bench::readWithPeer(file))
+            std::printf("ratio       searchable in 1/%.1f of the peer's read\n", peer->measure.seconds / first.total.seconds);
+    }
     return 0;
 }
 
@@ -199,11 +216,16 @@ int load(const QString& file)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 4 && args[1] == u"--generate")
-        return generate(args[2].toLong(), args[3]);
-    if (args.size() == 2)
-        return load(args[1]);
-    std::fprintf(stderr, "usage: load_price_list FILE | load_price_list --generate N OUT.xlsx|OUT.csv\n");
+    QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args[0] == u"--generate")
+        return generate(args[1].toLong(), args[2]);
+    Options options;
+    options.reader = args.removeAll(QStringLiteral("--reader")) > 0;
+    options.peer = args.removeAll(QStringLiteral("--peer")) > 0;
+    options.reload = args.removeAll(QStringLiteral("--reload")) > 0;
+    if (args.size() == 1 && !args[0].startsWith(u'-'))
+        return load(args[0], options);
+    std::fprintf(stderr, "usage: load_price_list [--reader] [--peer] [--reload] FILE\n"
+                         "       load_price_list --generate N OUT.xlsx|OUT.csv\n");
     return 2;
 }
