@@ -40,20 +40,72 @@ void bindUtf8(db::Statement& statement, int index, std::string_view text)
         throw db::DbError(QStringLiteral("bind failed: ") + QString::fromUtf8(sqlite3_errstr(rc)), rc);
 }
 
+// Offers and their currency rows go in this many to a statement: a
+// statement's own cost, and the counter's bookkeeping of AUTOINCREMENT, are
+// paid once for the batch instead of once an offer.
+constexpr int kBatchRows = 64;
+
+// The two inserts of `rows` offers each. The values every row shares are
+// bound once as the first parameters; each row's own follow.
+struct RowInserts {
+    // Postavshik, the two flags, Dates; then per row Art, Tovar, Price,
+    // Pricemax, Garant, Sklad, Description, TextNoName, PriceOut.
+    static constexpr int kOfferShared = 3;
+    static constexpr int kOfferPerRow = 9;
+    // PriceConversion, Dates; then per row ID_Tovar, Price, Pricemax,
+    // Valuta, Nacen.
+    static constexpr int kRateShared = 2;
+    static constexpr int kRatePerRow = 5;
+
+    RowInserts(const db::Connection& db, int rowCount)
+        : rows(rowCount), offers(db.prepare(offersSql(rowCount))), rates(db.prepare(ratesSql(rowCount)))
+    {
+    }
+    static QString offersSql(int rows)
+    {
+        QStringList values;
+        for (int r = 0; r < rows; ++r) {
+            const int b = kOfferShared + 1 + r * kOfferPerRow;
+            values << QStringLiteral("(?%1, ?%2, ?%3, ?%4, ?1, ?2, ?2, ?3, ?%5, ?%6, ?%7, ?%8, ?%9)")
+                          .arg(b)
+                          .arg(b + 1)
+                          .arg(b + 2)
+                          .arg(b + 3)
+                          .arg(b + 4)
+                          .arg(b + 5)
+                          .arg(b + 6)
+                          .arg(b + 7)
+                          .arg(b + 8);
+        }
+        return QStringLiteral("INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, Postavshik, Check_sootv,"
+                              " Check_obrab, Dates, Garant, Sklad, Description, TextNoName, PriceOut) VALUES ") +
+               values.join(QStringLiteral(", "));
+    }
+    static QString ratesSql(int rows)
+    {
+        QStringList values;
+        for (int r = 0; r < rows; ++r) {
+            const int b = kRateShared + 1 + r * kRatePerRow;
+            values << QStringLiteral("(?%1, ?%2, ?%3, ?%4, ?1, ?%5, ?2)").arg(b).arg(b + 1).arg(b + 2).arg(b + 3).arg(b + 4);
+        }
+        return QStringLiteral("INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen,"
+                              " Dates) VALUES ") +
+               values.join(QStringLiteral(", "));
+    }
+
+    int rows;
+    db::Statement offers;
+    db::Statement rates;
+};
+
 // Writes one list's offers: the transaction starts with the first chunk, so
 // a file that yields nothing never takes the write lock; the destructor
 // rolls back whatever was not committed.
 class OfferWriter {
 public:
     OfferWriter(db::Connection& priceDb, const QString& name, double conversion, const LoadRequest& request)
-        : priceDb_(priceDb), name_(name), request_(request), transaction_(priceDb),
-          insertOffer_(priceDb.prepare(QStringLiteral(
-              "INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates,"
-              " Garant, Sklad, Description, TextNoName, PriceOut)"
-              " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"))),
-          insertRate_(priceDb.prepare(QStringLiteral(
-              "INSERT INTO AllTovarValuta (ID_Tovar, Price, Pricemax, Valuta, PriceConversion, Nacen, Dates)"
-              " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")))
+        : priceDb_(priceDb), name_(name), request_(request), transaction_(priceDb), batch_(priceDb, kBatchRows),
+          single_(priceDb, 1)
     {
         today_ = db::dayNumber(request.startTime.date());
         loadTime_ = db::dayNumberTime(request.startTime);
@@ -67,11 +119,13 @@ public:
         // commit; the old list's size tells how large the new one likely is.
         searchIndex_.emplace(priceDb, oldOffers);
 
-        insertOffer_.bindText(5, name);
-        insertOffer_.bindText(6, QStringLiteral("True"));
-        insertOffer_.bindInt(7, today_);
-        insertRate_.bindDouble(5, conversion);
-        insertRate_.bindDouble(7, loadTime_);
+        for (RowInserts* inserts : {&batch_, &single_}) {
+            inserts->offers.bindText(1, name);
+            inserts->offers.bindText(2, QStringLiteral("True"));
+            inserts->offers.bindInt(3, today_);
+            inserts->rates.bindDouble(1, conversion);
+            inserts->rates.bindDouble(2, loadTime_);
+        }
         for (int i = 0; i < kCurrencyCount; ++i)
             codes_[i] = CurrencyCode(i).toStdString();
     }
@@ -90,31 +144,11 @@ public:
     // Inserts a chunk; false when the progress asked to stop.
     bool insert(const OfferStore& offers)
     {
-        for (std::size_t i = 0; i < offers.size(); ++i) {
-            const OfferRecord& offer = offers.at(i);
-            bindUtf8(insertOffer_, 1, offers.text(i, TextArt));
-            bindUtf8(insertOffer_, 2, offers.text(i, TextTovar));
-            insertOffer_.bindDouble(3, offer.prices.price);
-            insertOffer_.bindDouble(4, offer.prices.priceMax);
-            bindUtf8(insertOffer_, 8, offers.text(i, TextGarant));
-            bindUtf8(insertOffer_, 9, offers.text(i, TextSklad));
-            // In client mode the description is the article.
-            bindUtf8(insertOffer_, 10, offers.text(i, request_.switches.ormita ? TextArt : TextDescription));
-            bindUtf8(insertOffer_, 11, offers.text(i, TextNoName));
-            insertOffer_.bindDouble(12, offer.prices.priceOut);
-            insertOffer_.execute();
-            insertOffer_.reset();
-
-            // The currency row points at the number the offer really got.
-            insertRate_.bindInt(1, priceDb_.lastInsertRowId());
-            insertRate_.bindDouble(2, offer.quotedPrice);
-            insertRate_.bindDouble(3, offer.quotedPricemax);
-            const int currency = offer.currencyIndex >= 0 ? offer.currencyIndex : request_.rates.displayIndex;
-            bindUtf8(insertRate_, 4, codes_[currency]);
-            insertRate_.bindInt(6, offer.nacen);
-            insertRate_.execute();
-            insertRate_.reset();
-            ++stored_;
+        std::size_t next = 0;
+        while (next < offers.size()) {
+            RowInserts& inserts = offers.size() - next >= std::size_t(kBatchRows) ? batch_ : single_;
+            insertRows(inserts, offers, next);
+            next += std::size_t(inserts.rows);
         }
         return !request_.progress || request_.progress->offersStored(stored_);
     }
@@ -147,12 +181,54 @@ public:
     }
 
 private:
+    // Offers first..first + rows - 1 of the chunk, then their currency rows.
+    // The offers of one statement get consecutive numbers (nothing else
+    // writes inside the transaction), the last of them last_insert_rowid.
+    void insertRows(RowInserts& inserts, const OfferStore& offers, std::size_t first)
+    {
+        for (int r = 0; r < inserts.rows; ++r) {
+            const std::size_t i = first + std::size_t(r);
+            const OfferRecord& offer = offers.at(i);
+            const int b = RowInserts::kOfferShared + 1 + r * RowInserts::kOfferPerRow;
+            bindUtf8(inserts.offers, b, offers.text(i, TextArt));
+            bindUtf8(inserts.offers, b + 1, offers.text(i, TextTovar));
+            inserts.offers.bindDouble(b + 2, offer.prices.price);
+            inserts.offers.bindDouble(b + 3, offer.prices.priceMax);
+            bindUtf8(inserts.offers, b + 4, offers.text(i, TextGarant));
+            bindUtf8(inserts.offers, b + 5, offers.text(i, TextSklad));
+            // In client mode the description is the article.
+            bindUtf8(inserts.offers, b + 6, offers.text(i, request_.switches.ormita ? TextArt : TextDescription));
+            bindUtf8(inserts.offers, b + 7, offers.text(i, TextNoName));
+            inserts.offers.bindDouble(b + 8, offer.prices.priceOut);
+        }
+        inserts.offers.execute();
+        inserts.offers.reset();
+        if (priceDb_.changes() != inserts.rows)
+            throw db::DbError(QStringLiteral("AllTovarPostav: вставлено %1 строк из %2").arg(priceDb_.changes()).arg(inserts.rows));
+        const qint64 firstNumber = priceDb_.lastInsertRowId() - inserts.rows + 1;
+
+        // The currency rows point at the numbers the offers really got.
+        for (int r = 0; r < inserts.rows; ++r) {
+            const OfferRecord& offer = offers.at(first + std::size_t(r));
+            const int b = RowInserts::kRateShared + 1 + r * RowInserts::kRatePerRow;
+            inserts.rates.bindInt(b, firstNumber + r);
+            inserts.rates.bindDouble(b + 1, offer.quotedPrice);
+            inserts.rates.bindDouble(b + 2, offer.quotedPricemax);
+            const int currency = offer.currencyIndex >= 0 ? offer.currencyIndex : request_.rates.displayIndex;
+            bindUtf8(inserts.rates, b + 3, codes_[currency]);
+            inserts.rates.bindInt(b + 4, offer.nacen);
+        }
+        inserts.rates.execute();
+        inserts.rates.reset();
+        stored_ += inserts.rows;
+    }
+
     db::Connection& priceDb_;
     const QString& name_;
     const LoadRequest& request_;
     db::Transaction transaction_;
-    db::Statement insertOffer_;
-    db::Statement insertRate_;
+    RowInserts batch_;
+    RowInserts single_;
     std::optional<SupplierGoodsBulkInsert> searchIndex_;
     std::string codes_[kCurrencyCount];
     qint64 today_ = 0;
