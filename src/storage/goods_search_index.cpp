@@ -142,10 +142,21 @@ void dropOfferIndexes(db::Connection& db)
     db.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
 }
 
+// The index on the offers' names serves no statement (the search looks
+// names up through the full-text index) and the database save builds it
+// with the others; rebuilt here it would be the dearest sort of all.
+bool builtBySaveOnly(const IndexDef& index)
+{
+    return index.name == u"Tovar";
+}
+
 void createOfferIndexes(db::Connection& db)
 {
-    for (const QString& statement : createIndexSql(priceTable(QStringLiteral("AllTovarPostav"))))
-        db.exec(statement);
+    const TableDef& offers = priceTable(QStringLiteral("AllTovarPostav"));
+    const QStringList statements = createIndexSql(offers);
+    for (qsizetype i = 0; i < offers.indexes.size(); ++i)
+        if (!builtBySaveOnly(offers.indexes.at(i)))
+            db.exec(statements.at(i));
     createPlainIndexes(db);
 }
 
