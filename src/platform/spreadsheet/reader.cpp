@@ -107,6 +107,15 @@ struct LastCellTracker {
         last.row = std::max(last.row, e.row);
         last.column = std::max(last.column, e.column);
     }
+    void seeRow(const RowData& row)
+    {
+        if (row.cells.empty())
+            return;
+        first.row = first.row == 0 ? row.row : std::min(first.row, row.row);
+        first.column = first.column == 0 ? row.cells.front().column : std::min(first.column, row.cells.front().column);
+        last.row = std::max(last.row, row.row);
+        last.column = std::max(last.column, row.cells.back().column);
+    }
     void fill(SheetInfo& info) const
     {
         info.lastUsedCell = last;
@@ -127,15 +136,33 @@ public:
                 return false;
             current_.row = e.row;
         }
-        current_.cells.push_back(RowCell{e.column, e.value(), e.formula});
+        if (!current_.cells.empty() && e.column < current_.cells.back().column)
+            unsorted_ = true;
+        RowCell& cell = current_.cells.emplace_back();
+        cell.column = e.column;
+        cell.value = e.value();
+        cell.formula = e.formula;
         return true;
+    }
+    bool takesRows() const override { return true; }
+    bool takeRow(const RowData& row) override
+    {
+        if (!flush())
+            return false;
+        tracker.seeRow(row);
+        if (row.cells.empty())
+            return true;
+        stopped = !onRow_(row);
+        return !stopped;
     }
     bool flush()
     {
         if (current_.cells.empty())
             return true;
-        std::sort(current_.cells.begin(), current_.cells.end(),
-                  [](const RowCell& a, const RowCell& b) { return a.column < b.column; });
+        if (unsorted_)
+            std::sort(current_.cells.begin(), current_.cells.end(),
+                      [](const RowCell& a, const RowCell& b) { return a.column < b.column; });
+        unsorted_ = false;
         const bool goOn = onRow_(current_);
         current_.cells.clear();
         stopped = !goOn;
@@ -147,6 +174,7 @@ public:
 private:
     const std::function<bool(const RowData&)>& onRow_;
     RowData current_;
+    bool unsorted_ = false; // a cell came before one already in the row
 };
 
 class BlockSink : public CellSink {

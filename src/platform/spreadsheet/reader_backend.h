@@ -74,6 +74,11 @@ public:
     // A sink that answers true gets shared strings as CellEvent::sharedIndex
     // and, after the sheet, the table through resolveShared.
     virtual bool wantsSharedIndices() const { return false; }
+    // A sink that answers true may get whole rows through takeRow (cells
+    // with a value, in column order, each row once) in place of their
+    // cells, from a backend that assembles rows on worker threads.
+    virtual bool takesRows() const { return false; }
+    virtual bool takeRow(const RowData& row) { return true; }
     virtual void resolveShared(std::shared_ptr<const StringPool> pool, const std::vector<StringPool::Span>& spans) {}
 };
 

@@ -134,7 +134,7 @@ SheetInfo XlsxBackend::read(int index, CellSink& sink, SheetLayout* layout)
     const std::vector<StringPool::Span>* sst = indices ? nullptr : &strings_;
     const StringPool* pool = indices ? nullptr : pool_.get();
     SheetParser parser(path_, entry.part, sink, sst, pool, styles_.isDate, date1904_, info, layout);
-    const int workers = parallelWorkers();
+    const int workers = ChunkPipe::workers();
     if (workers < 1 || zip_->entrySize(entry.part) < kParallelSheetSize) {
         zip_->stream(entry.part, [&](const char* bytes, std::size_t size) {
             parser.feed(bytes, size, false);

@@ -99,95 +99,26 @@ std::size_t lastRowEnd(const std::string& b)
     }
 }
 
-int parallelWorkers()
+ParallelRows::ParallelRows(SheetParser& main, MakeParser make, int workers)
+    : pipe_(
+          [make = std::move(make)](SheetChunk& chunk) {
+              chunk.items.reserve(chunk.bytes.size() / 24);
+              std::unique_ptr<SheetParser> parser = make();
+              parser->recordInto(&chunk.items, &chunk.texts);
+              static const char open[] = "<sheetData>";
+              static const char close[] = "</sheetData>";
+              parser->feed(open, sizeof open - 1, false);
+              parser->feed(chunk.bytes.data(), chunk.bytes.size(), false);
+              parser->feed(close, sizeof close - 1, true);
+          },
+          [&main](SheetChunk& chunk) {
+              for (RawItem& item : chunk.items)
+                  if (!main.deliver(item))
+                      return false;
+              return true;
+          },
+          workers)
 {
-    const int cores = int(std::thread::hardware_concurrency());
-    return std::clamp(cores - 2, 0, 4);
-}
-
-bool ParallelRows::dispatch(std::string xml)
-{
-    {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back(std::make_unique<Job>());
-        jobs_.back()->xml = std::move(xml);
-        pending_.push_back(jobs_.back().get());
-    }
-    work_.notify_one();
-    return drain(false);
-}
-
-void ParallelRows::work()
-{
-    for (;;) {
-        Job* job = nullptr;
-        {
-            std::unique_lock lock(mutex_);
-            work_.wait(lock, [&] { return quit_ || !pending_.empty(); });
-            if (quit_)
-                return;
-            job = pending_.front();
-            pending_.pop_front();
-        }
-        try {
-            job->items.reserve(job->xml.size() / 24);
-            std::unique_ptr<SheetParser> parser = make_();
-            parser->recordInto(&job->items, &job->texts);
-            static const char open[] = "<sheetData>";
-            static const char close[] = "</sheetData>";
-            parser->feed(open, sizeof open - 1, false);
-            parser->feed(job->xml.data(), job->xml.size(), false);
-            parser->feed(close, sizeof close - 1, true);
-        } catch (...) {
-            job->error = std::current_exception();
-        }
-        {
-            std::lock_guard lock(mutex_);
-            job->xml.clear();
-            job->xml.shrink_to_fit();
-            job->done = true;
-        }
-        done_.notify_all();
-    }
-}
-
-bool ParallelRows::drain(bool all)
-{
-    while (!stopped_) {
-        std::unique_ptr<Job> job;
-        {
-            std::unique_lock lock(mutex_);
-            if (jobs_.empty())
-                break;
-            if (!jobs_.front()->done) {
-                if (!all && jobs_.size() < maxInFlight_)
-                    break;
-                done_.wait(lock, [&] { return jobs_.front()->done; });
-            }
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-        }
-        if (job->error)
-            std::rethrow_exception(job->error);
-        for (RawItem& item : job->items)
-            if (!main_.deliver(item)) {
-                stopped_ = true;
-                break;
-            }
-    }
-    return !stopped_;
-}
-
-void ParallelRows::shutdown()
-{
-    {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-    }
-    work_.notify_all();
-    for (auto& t : threads_)
-        if (t.joinable())
-            t.join();
 }
 
 } // namespace velmora::sheet::xlsx

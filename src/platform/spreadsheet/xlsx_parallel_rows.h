@@ -1,17 +1,12 @@
 #pragma once
 
+#include "platform/spreadsheet/chunk_pipe.h"
 #include "platform/spreadsheet/xlsx_sheet_parser.h"
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace velmora::sheet::xlsx {
 
@@ -42,50 +37,20 @@ public:
 class ParallelRows {
 public:
     using MakeParser = std::function<std::unique_ptr<SheetParser>()>;
-    ParallelRows(SheetParser& main, MakeParser make, int workers) : main_(main), make_(std::move(make))
-    {
-        for (int i = 0; i < workers; ++i)
-            threads_.emplace_back([this] { work(); });
-        maxInFlight_ = std::size_t(workers) + 1;
-    }
-    ~ParallelRows() { shutdown(); }
+    ParallelRows(SheetParser& main, MakeParser make, int workers);
 
     // Queues a chunk of whole rows; hands finished chunks to the sink.
     // false once the sink asked to stop.
-    bool dispatch(std::string xml);
+    bool dispatch(std::string xml) { return pipe_.dispatch(std::move(xml)); }
     // Waits for every chunk and hands it on.
-    bool finish() { return drain(true); }
-    bool stopped() const { return stopped_; }
+    bool finish() { return pipe_.finish(); }
+    bool stopped() const { return pipe_.stopped(); }
 
 private:
-    struct Job {
-        std::string xml;
-        std::vector<RawItem> items;
-        StringPool texts;
-        std::exception_ptr error;
-        bool done = false;
-    };
-
-    void work();
-    bool drain(bool all);
-    void shutdown();
-
-    SheetParser& main_;
-    MakeParser make_;
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable work_, done_;
-    std::deque<std::unique_ptr<Job>> jobs_;
-    std::deque<Job*> pending_;
-    std::size_t maxInFlight_ = 6;
-    bool quit_ = false;
-    bool stopped_ = false;
+    ChunkPipe pipe_;
 };
 
 constexpr std::uint64_t kParallelSheetSize = 8u << 20;
 constexpr std::size_t kChunkSize = 512u << 10;
-
-// Worker threads for a large sheet: none on a machine of two cores or fewer.
-int parallelWorkers();
 
 } // namespace velmora::sheet::xlsx

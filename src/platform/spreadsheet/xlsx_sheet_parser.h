@@ -3,6 +3,7 @@
 // The cell parser of an xlsx worksheet part: rows, cells, merges,
 // hyperlinks and the sheet's layout, handed to a CellSink in sheet order.
 
+#include "platform/spreadsheet/chunk_pipe.h"
 #include "platform/spreadsheet/xlsx_backend.h"
 #include "platform/spreadsheet/xml_stream.h"
 
@@ -12,18 +13,6 @@
 #include <vector>
 
 namespace velmora::sheet::xlsx {
-
-// A row or cell as the sheet parser met it, before its row number and
-// shared formula are settled: that needs the rows in order, while chunks of
-// a large sheet are parsed on several threads.
-struct RawItem {
-    bool isRow = false;
-    bool hasRef = false; // the element had its own r attribute
-    RowEvent row;
-    CellEvent cell;
-    int sharedSi = -1;
-    bool sharedMaster = false;
-};
 
 // Numbers rows and cells that carry no address, expands shared formulas
 // and hands each item to the sink, in sheet order.
