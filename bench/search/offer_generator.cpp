@@ -44,22 +44,47 @@ const QStringList kSupplierStems = {
     "TechnoTrade", "BuildMarket", "ToolHouse", "ElectroPro", "O'Neil",
 };
 
+const QString& pickFrom(std::mt19937& rng, const QStringList& list)
+{
+    return list.at(std::uniform_int_distribution<int>(0, int(list.size()) - 1)(rng));
+}
+
+bool chanceOf(std::mt19937& rng, int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; }
+
 } // namespace
 
-QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed, bool bulkScope)
-{
-    std::mt19937 rng(seed);
-    auto pick = [&](const QStringList& list) -> const QString& {
-        return list.at(std::uniform_int_distribution<int>(0, int(list.size()) - 1)(rng));
-    };
-    auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
+const QStringList& goodsTypes() { return kTypes; }
+const QStringList& goodsAttributes() { return kAttributes; }
+const QStringList& goodsSizes() { return kSizes; }
+const QStringList& goodsBrands() { return kBrands; }
 
+QStringList supplierNames(int suppliers)
+{
     QStringList names;
     for (int i = 0; i < suppliers; ++i) {
         const QString stem = kSupplierStems.at(i % kSupplierStems.size());
         names << (i < kSupplierStems.size() ? QStringLiteral("ООО %1").arg(stem)
                                             : QStringLiteral("%1-%2").arg(stem).arg(i));
     }
+    return names;
+}
+
+QString goodsName(std::mt19937& rng, QString& brand)
+{
+    brand = pickFrom(rng, kBrands);
+    QString tovar = pickFrom(rng, kTypes) + u' ' + pickFrom(rng, kAttributes) + u' ' + pickFrom(rng, kSizes);
+    if (chanceOf(rng, 50))
+        tovar += u' ' + pickFrom(rng, kAttributes);
+    if (chanceOf(rng, 60))
+        tovar += u' ' + brand;
+    return tovar;
+}
+
+QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, unsigned seed, bool bulkScope)
+{
+    std::mt19937 rng(seed);
+
+    const QStringList names = supplierNames(suppliers);
 
     db::Transaction transaction(priceDb);
     std::optional<SupplierGoodsBulkInsert> bulk;
@@ -83,28 +108,24 @@ QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, u
     const QStringList currencies = {"USD", "EUR", "RUB", "RUB", "RUB"};
     std::lognormal_distribution<double> priceDist(5.0, 1.5);
     for (int n = 1; n <= offers; ++n) {
-        const QString& brand = pick(kBrands);
-        QString tovar = pick(kTypes) + u' ' + pick(kAttributes) + u' ' + pick(kSizes);
-        if (chance(50))
-            tovar += u' ' + pick(kAttributes);
-        if (chance(60))
-            tovar += u' ' + brand;
+        QString brand;
+        const QString tovar = goodsName(rng, brand);
         const QString art = brand.left(2).toUpper() + u'-'
             + QString::number(std::uniform_int_distribution<int>(1000, 999999)(rng))
-            + (chance(30) ? QStringLiteral("-2RS") : QString());
+            + (chanceOf(rng, 30) ? QStringLiteral("-2RS") : QString());
         const double quoted = std::round(priceDist(rng) * 100) / 100;
         const double price = std::round(quoted * 1.1 * 100) / 100;
         offer.bindInt(1, n).bindText(2, art).bindText(3, tovar).bindDouble(4, price).bindDouble(5, price * 1.3);
         offer.bindText(6, names.at(std::uniform_int_distribution<int>(0, suppliers - 1)(rng)));
-        offer.bindText(7, pick(kCountries)).bindText(8, pick(kStock));
-        if (chance(20))
+        offer.bindText(7, pickFrom(rng, kCountries)).bindText(8, pickFrom(rng, kStock));
+        if (chanceOf(rng, 20))
             offer.bindText(9, QStringLiteral("Подробнее: www.example.com/item/") + QString::number(n));
         else
             offer.bindNull(9);
         offer.bindText(10, brand).bindDouble(11, std::round(price * 1.2 * 100) / 100);
         offer.execute();
         offer.reset();
-        valuta.bindInt(1, n).bindDouble(2, quoted).bindDouble(3, quoted * 1.3).bindText(4, pick(currencies));
+        valuta.bindInt(1, n).bindDouble(2, quoted).bindDouble(3, quoted * 1.3).bindText(4, pickFrom(rng, currencies));
         valuta.execute();
         valuta.reset();
     }

@@ -4,7 +4,22 @@
 
 #include <QStringList>
 
+#include <random>
+
 namespace velmora::search::bench {
+
+// The vocabularies the goods names are made of.
+const QStringList& goodsTypes();
+const QStringList& goodsAttributes();
+const QStringList& goodsSizes();
+const QStringList& goodsBrands();
+
+// One realistic goods name: a type, an attribute and a size, sometimes a
+// second attribute and the brand (which is returned in `brand` either way).
+QString goodsName(std::mt19937& rng, QString& brand);
+
+// The names of `suppliers` suppliers ("ООО Крепеж", ... "Крепеж-25", ...).
+QStringList supplierNames(int suppliers);
 
 // Fills an empty price database with `offers` supplier offers of
 // `suppliers` suppliers: Cyrillic and Latin goods names built from hardware,

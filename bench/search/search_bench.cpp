@@ -3,6 +3,8 @@
 // each up to the grid's first screen of rows.
 #include "offer_generator.h"
 
+#include "../bench_stats.h"
+
 #include "storage/schema.h"
 #include "suppliers/search/goods_index.h"
 #include "suppliers/search/supplier_goods_model.h"
@@ -100,12 +102,6 @@ Timing timeSearch(const db::Connection& db, const QString& text, SearchField fie
     return t;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : (v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2);
-}
-
 std::vector<Timing> runSet(const db::Connection& db, IndexUse index, SupplierGoodsModel& model)
 {
     std::vector<Timing> out;
@@ -119,7 +115,7 @@ void printSummary(const char* label, const std::vector<Timing>& timings)
     std::vector<double> ms;
     for (const Timing& t : timings)
         ms.push_back(t.ms);
-    std::printf("%-40s median %8.1f ms   slowest %8.1f ms\n", label, median(ms), *std::max_element(ms.begin(), ms.end()));
+    std::printf("%-40s median %8.1f ms   slowest %8.1f ms\n", label, velmora::timing::median(ms), *std::max_element(ms.begin(), ms.end()));
 }
 
 // Loads `suppliers` lists again the way the loader does, leaving their

@@ -197,8 +197,11 @@ QList<TableDef> makePriceTables()
                                            {"Dates", integer()},
                                            {"Garant", text(50)},
                                            {"Sklad", text(50)}};
+    // Flags_to_reset holds the few items whose flags differ from those a
+    // criteria search starts from, so that resetting them reads no others.
     tables << TableDef{"price_all", QList<ColumnDef>{{"Number", counter()}} + supplierItem,
-                       {{"Postav_Check_sootv", {"Postavshik", "Check_sootv"}}}};
+                       {{"Postav_Check_sootv", {"Postavshik", "Check_sootv"}},
+                        {"Flags_to_reset", {"Number"}, false, kPriceAllFlagsToReset}}};
     tables << TableDef{"price_one", supplierItem};
     tables << TableDef{"musor", supplierItem};
     tables << TableDef{"sootv",

@@ -133,10 +133,11 @@ QStringList createIndexSql(const TableDef& table)
         QStringList columns;
         for (const QString& c : index.columns)
             columns << quoted(c);
-        statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)%5")
                           .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
                                quoted(db::uniqueIndexName(table.name, index.name)), quoted(table.name),
-                               columns.join(QStringLiteral(", ")));
+                               columns.join(QStringLiteral(", ")),
+                               index.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + index.where);
     }
     return statements;
 }

@@ -27,6 +27,7 @@ struct IndexDef {
     QString name; // the index's own name; the database holds it as <table>_<name>
     QStringList columns;
     bool unique = false;
+    QString where; // a partial index: the condition of the rows it holds
 };
 
 struct TableDef {
@@ -53,6 +54,12 @@ QString dateTime();                       // REAL day number with time
 QString dateTimeNow();                    // REAL day number, default now
 QString yesNo();                          // 0/1, default 0
 } // namespace column
+
+// The rows of price_all whose flags a criteria search resets (not cleared
+// ticks, items kept out); the condition of its partial index
+// price_all_Flags_to_reset, which a statement with this very condition uses.
+inline const QString kPriceAllFlagsToReset =
+    QStringLiteral("Check_sootv IS NOT 'false' OR Check_obrab IS NOT 'true'");
 
 // Every table of each database, in creation order. Adding a table to a
 // database is one entry in its list (price_schema.cpp, order_schema.cpp).

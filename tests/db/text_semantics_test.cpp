@@ -103,6 +103,36 @@ TEST(FoldingFunctions, LikeWithoutDatabase)
     EXPECT_FALSE(likeNoCase("%монитор", "Монитор Samsung"));
 }
 
+// The folded form of a text is what LIKE and the collation compare it as:
+// equal to the text without case, folded again unchanged, and contained in
+// another folded text exactly where LIKE '%...%' finds it.
+TEST(FoldingFunctions, FoldedTextsAreWhatLikeCompares)
+{
+    const char* const texts[] = {
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZ abc 0123456789 @[`{~",
+        "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ абвгдеёжзийклмнопрстуфхцчшщъыьэюя",
+        "ЀЁЂЃЄЅІЇЈЉЊЋЌЍЎЏ ѐёђѓєѕіїјљњћќѝўџ Ѣѣ",
+        "Straße ÄÖÜ Ωμέγα Ǆ",
+        "Болт М6x20 DIN 933 оцинкованный BOSCH-Professional 12V",
+        "\xff\xd0 stray bytes \xe0",
+    };
+    for (const char* text : texts) {
+        const std::string_view original(text);
+        const std::string folded = foldUtf8(original);
+        EXPECT_EQ(compareNoCase(folded, original), 0) << text;
+        EXPECT_TRUE(likeNoCase(folded, original)) << text;
+        EXPECT_EQ(foldUtf8(folded), folded) << text;
+        std::string buffer(3, 'x'); // a reused buffer gives the same
+        EXPECT_EQ(foldUtf8(original, buffer), folded) << text;
+    }
+    const std::string name = foldUtf8("Кабель USB-удлинитель 2М");
+    for (const char* word : {"КАБЕЛЬ", "usb-уд", "2м", "ль u"})
+        EXPECT_NE(name.find(foldUtf8(word)), std::string::npos) << word;
+    EXPECT_EQ(name.find(foldUtf8("кабели")), std::string::npos);
+    EXPECT_TRUE(LikePattern("%usb_уд%").matches(name));
+    EXPECT_FALSE(LikePattern("%usb_ыд%").matches("Кабель USB-удлинитель"));
+}
+
 TEST_F(DbTest, ReboundTextParametersKeepEachRowsValue)
 {
     // One prepared insert, bound again per row with texts that grow and shrink.

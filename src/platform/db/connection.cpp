@@ -135,6 +135,8 @@ QVariant Connection::scalar(const QString& sql, const QVariantList& params) cons
     return statement.step() ? statement.value(0) : QVariant();
 }
 
+bool Connection::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
+
 qint64 Connection::lastInsertRowId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
 
 int Connection::changes() const { return db_ ? sqlite3_changes(db_) : 0; }

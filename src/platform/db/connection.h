@@ -44,6 +44,9 @@ public:
     // when there is no row).
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
 
+    // True while a transaction (or savepoint) is open on this connection.
+    bool inTransaction() const;
+
     qint64 lastInsertRowId() const;
     int changes() const;
 

@@ -207,6 +207,12 @@ QString Statement::text(int column) const
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
+std::string_view Statement::utf8(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return data ? std::string_view(data, size_t(sqlite3_column_bytes(stmt_, column))) : std::string_view();
+}
+
 double Statement::number(int column) const { return sqlite3_column_double(stmt_, column); }
 
 qint64 Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }

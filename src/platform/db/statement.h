@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -46,6 +47,10 @@ public:
     QString columnName(int column) const;
     QVariant value(int column) const;
     QString text(int column) const;
+    // The column's UTF-8 text as the engine holds it, without a copy; valid
+    // until the next step, reset or read of the column as another type.
+    // Empty for NULL.
+    std::string_view utf8(int column) const;
     double number(int column) const;
     qint64 integer(int column) const;
     bool isNull(int column) const;

@@ -5,6 +5,8 @@
 #include <QChar>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace velmora::db {
@@ -187,10 +189,104 @@ int compareNoCase(std::string_view a, std::string_view b)
 
 bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape)
 {
-    return likeFolded(foldPattern(pattern), text, escape ? fold(escape) : 0);
+    return LikePattern(pattern, escape).matches(text);
 }
 
 QString foldCase(const QString& text) { return text.toCaseFolded(); }
+
+std::string_view foldUtf8(std::string_view text, std::string& buffer)
+{
+    // A folded character takes at most two bytes more than the byte it
+    // starts from (a stray byte becomes a two-byte character).
+    if (buffer.size() < text.size() * 3)
+        buffer.resize(text.size() * 3);
+    char* const start = buffer.data();
+    char* w = start;
+    const char* const in = text.data();
+    const size_t size = text.size();
+    size_t pos = 0;
+    while (pos < size) {
+        // Eight ASCII bytes at a time: capitals have bit 5 set by adding
+        // 0x20 where a byte lies in 'A'..'Z'.
+        if (pos + 8 <= size) {
+            uint64_t chunk;
+            std::memcpy(&chunk, in + pos, 8);
+            if ((chunk & 0x8080808080808080ULL) == 0) {
+                const uint64_t aboveZ = chunk + 0x2525252525252525ULL;  // 0x80 set where byte > 'Z'
+                const uint64_t fromA = chunk + 0x3F3F3F3F3F3F3F3FULL;   // 0x80 set where byte >= 'A'
+                const uint64_t capitals = (fromA & ~aboveZ) & 0x8080808080808080ULL;
+                chunk |= capitals >> 2;
+                std::memcpy(w, &chunk, 8);
+                w += 8;
+                pos += 8;
+                continue;
+            }
+        }
+        const auto byte = static_cast<unsigned char>(in[pos]);
+        if (byte < 0x80) {
+            *w++ = char(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+            ++pos;
+            continue;
+        }
+        // Cyrillic letters, the bulk of the names, fold byte-wise.
+        if ((byte == 0xD0 || byte == 0xD1) && pos + 1 < size) {
+            const auto next = static_cast<unsigned char>(in[pos + 1]);
+            if (byte == 0xD0 && next >= 0x80 && next <= 0xBF) {
+                if (next < 0x90) { // Ѐ..Џ to ѐ..џ
+                    *w++ = char(0xD1);
+                    *w++ = char(next + 0x10);
+                } else if (next < 0xA0) { // А..П to а..п
+                    *w++ = char(0xD0);
+                    *w++ = char(next + 0x20);
+                } else if (next < 0xB0) { // Р..Я to р..я
+                    *w++ = char(0xD1);
+                    *w++ = char(next - 0x20);
+                } else {
+                    *w++ = char(0xD0);
+                    *w++ = char(next);
+                }
+                pos += 2;
+                continue;
+            }
+            if (byte == 0xD1 && next >= 0x80 && next <= 0x9F) { // р..я, ѐ..џ: folded already
+                *w++ = char(byte);
+                *w++ = char(next);
+                pos += 2;
+                continue;
+            }
+        }
+        const char32_t cp = fold(nextCodePoint(text, pos));
+        if (cp < 0x80) {
+            *w++ = char(cp);
+        } else if (cp < 0x800) {
+            *w++ = char(0xC0 | (cp >> 6));
+            *w++ = char(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            *w++ = char(0xE0 | (cp >> 12));
+            *w++ = char(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = char(0x80 | (cp & 0x3F));
+        } else {
+            *w++ = char(0xF0 | (cp >> 18));
+            *w++ = char(0x80 | ((cp >> 12) & 0x3F));
+            *w++ = char(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = char(0x80 | (cp & 0x3F));
+        }
+    }
+    return std::string_view(start, size_t(w - start));
+}
+
+std::string foldUtf8(std::string_view text)
+{
+    std::string buffer;
+    return std::string(foldUtf8(text, buffer));
+}
+
+LikePattern::LikePattern(std::string_view pattern, char32_t escape)
+    : folded_(foldPattern(pattern)), escape_(escape ? fold(escape) : 0)
+{
+}
+
+bool LikePattern::matches(std::string_view text) const { return likeFolded(folded_, text, escape_); }
 
 
 int registerTextFunctions(sqlite3* db)

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -29,5 +31,27 @@ bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape
 
 // The case-folded form of a text, as the collation and LIKE compare it.
 QString foldCase(const QString& text);
+
+// A UTF-8 text with every character folded exactly as LIKE and the
+// collation fold it. Folding is idempotent, and a folded word is contained
+// in a folded text as bytes exactly when LIKE '%word%' matches the original
+// text (the word free of "%" and "_").
+std::string foldUtf8(std::string_view text);
+// The same written into `buffer`, which only ever grows, so that a scan
+// folds many texts without allocating; the view is valid until the buffer
+// is used again.
+std::string_view foldUtf8(std::string_view text, std::string& buffer);
+
+// One LIKE pattern folded once, for testing many texts against it (the
+// texts folded or not: folding them again changes nothing).
+class LikePattern {
+public:
+    explicit LikePattern(std::string_view pattern, char32_t escape = 0);
+    bool matches(std::string_view text) const;
+
+private:
+    std::vector<char32_t> folded_;
+    char32_t escape_;
+};
 
 } // namespace velmora::db
