@@ -2,6 +2,8 @@
 #include "platform/spreadsheet/view/sheet_view.h"
 
 #include <QApplication>
+#include <QBrush>
+#include <QFont>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTableView>
@@ -76,6 +78,33 @@ TEST(SheetView, AFileThatCannotBeReadKeepsWhatWasShown)
     view.closeWorkbook();
     EXPECT_FALSE(view.hasWorkbook());
     EXPECT_EQ(view.currentCell().isValid(), false);
+}
+
+TEST(SheetView, APickedCellCarriesItsLookAndItsColumnsWidth)
+{
+    for (const char* name : {"styled.xlsx", "styled.xls"}) {
+        SCOPED_TRACE(name);
+        SheetView view;
+        view.openWorkbook(fixture(name));
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        auto* grid = view.findChild<QTableView*>(QStringLiteral("TableView_Sheet"));
+        clickCell(grid, 2, 1);
+        const PickedCell cell = view.currentCell();
+        EXPECT_EQ(cell.value.toText(), QStringLiteral("Мыши"));
+        EXPECT_EQ(cell.style.font.name, QStringLiteral("Times New Roman"));
+        EXPECT_DOUBLE_EQ(cell.style.font.size, 12);
+        EXPECT_TRUE(cell.style.font.italic);
+        EXPECT_EQ(cell.style.font.color, Color::fromRgb(0x0000FF));
+        ASSERT_TRUE(cell.style.fill.has_value());
+        EXPECT_EQ(*cell.style.fill, Color::fromRgb(0xCCFFCC));
+        EXPECT_DOUBLE_EQ(cell.columnWidth, 30);
+        // The grid draws the look too.
+        const QModelIndex heading = grid->model()->index(0, 0);
+        EXPECT_TRUE(heading.data(Qt::FontRole).value<QFont>().bold());
+        EXPECT_EQ(heading.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0xFF, 0xFF, 0x00));
+        EXPECT_EQ(heading.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0xFF, 0x00, 0x00));
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/cell_value.h"
+#include "platform/spreadsheet/sheet_look.h"
 #include "platform/spreadsheet/value_block.h"
 
 #include <QString>
@@ -112,6 +113,11 @@ public:
     // hyperlinks and merges.
     SheetData readSheet(int index, const ReadOptions& options = {});
     SheetData readSheet(const QString& name, const ReadOptions& options = {});
+
+    // How the cells of sheet `index` look (fonts, fills, borders, number
+    // formats, column widths), within the same limits as readSheet; see
+    // sheet_look.h.
+    SheetLook readSheetLook(int index, const ReadOptions& options = {});
 
     class Backend;
 

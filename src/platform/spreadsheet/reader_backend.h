@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/spreadsheet/reader.h"
+#include "platform/spreadsheet/sheet_store.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,7 +24,7 @@ struct CellEvent {
     const char* utf8 = nullptr;
     std::size_t utf8Size = 0;
     QString formula;
-    std::uint32_t xf = 0; // the file's style index (xlsx), 0 otherwise
+    std::uint32_t xf = 0; // the file's cell format index (xlsx, xls), 0 otherwise
     // For sinks that take shared strings by index (wantsSharedIndices): the
     // index of a Text cell's string, -1 otherwise.
     int sharedIndex = -1;
@@ -89,6 +90,12 @@ public:
     // Reads sheet `index` (1-based, checked by the caller) into the sink;
     // the info's lastUsedCell is filled by the caller.
     virtual SheetInfo read(int index, CellSink& sink) = 0;
+    // The file's cell formats, indexed by CellEvent::xf; empty for a format
+    // that keeps none.
+    virtual std::vector<CellStyle> cellFormats() { return {}; }
+    // As read(), and the sheet's column widths and default width into
+    // `layout`; cells with a format but no value may come as Empty cells.
+    virtual SheetInfo readWithLayout(int index, CellSink& sink, SheetLayout& layout) { return read(index, sink); }
 };
 
 std::unique_ptr<WorkbookReader::Backend> makeXlsxBackend(const QString& path);

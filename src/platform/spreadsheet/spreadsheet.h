@@ -19,6 +19,8 @@
 //         QString f = data.formula(r, 4);           // "=HYPERLINK(...)" or ""
 //     }
 //     reader.streamSheet(1, [](const RowData& row) { ...; return true; });
+//     SheetLook look = reader.readSheetLook(1);     // fonts, fills, column widths
+//     Font font = look.style(2, 1).font;  double w = look.columnWidth(1);
 //
 // A reader belongs to one thread at a time (it uses worker threads of its
 // own for large sheets). Values: numbers, dates (day numbers, 30.12.1899 =

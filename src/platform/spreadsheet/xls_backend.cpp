@@ -10,6 +10,8 @@
 #include "platform/spreadsheet/ole_file.h"
 #include "platform/spreadsheet/reader_backend.h"
 #include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/sheet_look.h"
+#include "platform/spreadsheet/xls_styles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include <freexl.h>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -54,6 +57,10 @@ enum : std::uint16_t {
     kShrFmla = 0x04BC,
     kArray = 0x0221,
     kBof = 0x0809,
+    kFont = 0x0031,
+    kPalette = 0x0092,
+    kColInfo = 0x007D,
+    kDefColWidth = 0x0055,
 };
 
 std::uint16_t u16(const unsigned char* p)
@@ -402,6 +409,8 @@ struct SheetExtras {
     std::vector<CellRange> merges;
     std::vector<Hyperlink> hyperlinks;
     CellRef last{0, 0}; // the stated size
+    std::map<int, StoredColumn> columns; // COLINFO widths
+    std::optional<double> defaultWidth;  // DEFCOLWIDTH
 };
 
 // Whether the cell records of a sheet come in row and column order with
@@ -524,7 +533,15 @@ public:
         return names;
     }
 
-    SheetInfo read(int index, CellSink& sink) override
+    SheetInfo read(int index, CellSink& sink) override { return read(index, sink, nullptr); }
+    SheetInfo readWithLayout(int index, CellSink& sink, SheetLayout& layout) override
+    {
+        return read(index, sink, &layout);
+    }
+    std::vector<CellStyle> cellFormats() override { return styles_.cellStyles(formats_); }
+
+private:
+    SheetInfo read(int index, CellSink& sink, SheetLayout* layout)
     {
         const Sheet& sheet = sheets_[std::size_t(index - 1)];
         SheetInfo info;
@@ -567,10 +584,14 @@ public:
             sink.resolveShared(sstPool_, sstSpans_);
         info.merges = std::move(extras.merges);
         info.hyperlinks = std::move(extras.hyperlinks);
+        if (layout) {
+            layout->columns = std::move(extras.columns);
+            if (extras.defaultWidth)
+                layout->defaultColumnWidth = *extras.defaultWidth;
+        }
         return info;
     }
 
-private:
     struct Sheet {
         QString name;
         std::size_t offset; // of the sheet's BOF in the stream
@@ -695,6 +716,13 @@ private:
             case kXf:
                 if (n >= 4)
                     xfFormats_.push_back(u16(d + 2));
+                styles_.xf(d, n);
+                break;
+            case kFont:
+                styles_.font(d, n);
+                break;
+            case kPalette:
+                styles_.palette(d, n);
                 break;
             case kDateMode:
                 if (n >= 2)
@@ -831,6 +859,7 @@ private:
         bool formulaPending = false;
         bool waitsForString = false;
         std::map<CellRef, std::vector<unsigned char>> sharedFormulas; // by their first cell
+        std::uint16_t recordXf = 0; // the cell format of the record being read
         auto flushFormula = [&]() {
             if (!formulaPending)
                 return true;
@@ -848,11 +877,13 @@ private:
             cell.formula = QString();
             cell.pool = nullptr;
             cell.sharedIndex = -1;
+            cell.xf = recordXf;
             return CellRef{row, column}.isValid();
         };
         auto number = [&](int row, int column, std::uint16_t xf, double value) {
             if (!start(e, row, column, isDateXf(xf) ? CellType::Date : CellType::Number))
                 return true;
+            e.xf = xf;
             e.number = value + (e.type == CellType::Date && date1904_ ? 1462 : 0);
             return deliver(static_cast<const CellEvent&>(e));
         };
@@ -882,6 +913,7 @@ private:
                 return;
             const int row = n >= 4 ? u16(d) + 1 : 0;
             const int column = n >= 4 ? u16(d + 2) + 1 : 0;
+            recordXf = n >= 6 ? u16(d + 4) : 0;
             switch (r.type) {
             case kNumber:
                 if (n >= 14) {
@@ -1046,6 +1078,21 @@ private:
                 }
                 break;
             }
+            case kColInfo:
+                if (n >= 10) {
+                    StoredColumn c;
+                    c.width = columnWidthFromFile(u16(d + 4) / 256.0);
+                    c.hidden = u16(d + 8) & 0x01;
+                    for (int col = u16(d) + 1; col <= std::min<int>(u16(d + 2) + 1, u16(d) + 1024); ++col)
+                        extras.columns[col] = c;
+                }
+                break;
+            case kDefColWidth:
+                // Characters without padding; the column is as wide as
+                // that plus 5 pixels, rounded up to a multiple of 8.
+                if (n >= 2)
+                    extras.defaultWidth = columnWidthFromFile(std::ceil((u16(d) * 7 + 5) / 8.0) * 8 / 7.0);
+                break;
             case kHlink: {
                 linkBytes_.clear();
                 for (const auto& [p, size] : r.parts)
@@ -1073,6 +1120,7 @@ private:
     std::map<int, QString> formats_;
     std::vector<std::uint16_t> xfFormats_;
     std::vector<bool> xfIsDate_;
+    xls::StyleRecords styles_;
     bool date1904_ = false;
     std::unique_ptr<QTemporaryFile> clean_;
     std::unique_ptr<FreexlHandle> freexl_;

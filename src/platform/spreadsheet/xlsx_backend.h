@@ -28,6 +28,11 @@ public:
     QStringList sheetNames() const override;
     SheetInfo read(int index, CellSink& sink) override { return read(index, sink, nullptr); }
     SheetInfo read(int index, CellSink& sink, SheetLayout* layout);
+    std::vector<CellStyle> cellFormats() override { return cellStyles(); }
+    SheetInfo readWithLayout(int index, CellSink& sink, SheetLayout& layout) override
+    {
+        return read(index, sink, &layout);
+    }
     // The styles of the file's cell formats (xf), index = the cells' xf.
     const std::vector<CellStyle>& cellStyles();
     // Keep the rich-text runs of shared strings (before the first read).

@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/cell_value.h"
 #include "platform/spreadsheet/formula.h"
 #include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/sheet_look.h"
 #include "platform/spreadsheet/xlsx_parts.h"
 
 #include <QDateTime>
@@ -22,18 +23,6 @@ double isoToDayNumber(const std::string& text)
     if (!dt.isValid())
         dt = QDateTime(QDate::fromString(QString::fromStdString(text), Qt::ISODate), QTime(0, 0));
     return dt.isValid() ? toDayNumber(dt) : 0;
-}
-
-// The file stores a column's width with the cell padding included; the
-// spreadsheet's ColumnWidth (and the writer's input) is in characters of
-// the default font's digit width, 7 pixels plus 5 pixels padding.
-double userWidth(double fileWidth)
-{
-    if (fileWidth <= 0)
-        return fileWidth;
-    const int pixels = int(fileWidth * 7 + 0.5);
-    const double characters = pixels >= 12 ? (pixels - 5) / 7.0 : pixels / 12.0;
-    return std::round(characters * 100) / 100;
 }
 
 } // namespace
@@ -362,7 +351,7 @@ void SheetParser::layoutElement(const char* name, const char** a)
         const int last = std::min(kMaxColumns, toInt(attribute(a, "max"), first));
         StoredColumn column;
         if (const char* width = attribute(a, "width"))
-            column.width = userWidth(toDouble(width, -1));
+            column.width = columnWidthFromFile(toDouble(width, -1));
         if (const char* style = attribute(a, "style"))
             column.style = std::uint32_t(std::max(0, toInt(style)));
         column.hidden = toBool(attribute(a, "hidden"));

@@ -1,16 +1,18 @@
 #include "platform/spreadsheet/view/sheet_grid_model.h"
 
 #include <QBrush>
+#include <QColor>
 #include <QFont>
 
 namespace velmora::sheet {
 
 SheetGridModel::SheetGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void SheetGridModel::setSheet(SheetData data)
+void SheetGridModel::setSheet(SheetData data, SheetLook look)
 {
     beginResetModel();
     data_ = std::move(data);
+    look_ = std::move(look);
     endResetModel();
 }
 
@@ -47,17 +49,31 @@ QVariant SheetGridModel::data(const QModelIndex& index, int role) const
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    case Qt::ForegroundRole:
+    case Qt::ForegroundRole: {
         if (data_.hyperlinkAt(row, column))
             return QBrush(Qt::blue);
-        return {};
-    case Qt::FontRole:
-        if (data_.hyperlinkAt(row, column)) {
-            QFont font;
-            font.setUnderline(true);
-            return font;
-        }
-        return {};
+        const Color color = look_.style(row, column).font.color;
+        if (color == Color())
+            return {};
+        return QBrush(QColor::fromRgb(QRgb(color.rgb())));
+    }
+    case Qt::BackgroundRole: {
+        const std::optional<Color> fill = look_.style(row, column).fill;
+        if (!fill)
+            return {};
+        return QBrush(QColor::fromRgb(QRgb(fill->rgb())));
+    }
+    case Qt::FontRole: {
+        const Font& own = look_.style(row, column).font;
+        const bool link = data_.hyperlinkAt(row, column) != nullptr;
+        if (!link && !own.bold && !own.italic && !own.underline)
+            return {};
+        QFont font;
+        font.setBold(own.bold);
+        font.setItalic(own.italic);
+        font.setUnderline(own.underline || link);
+        return font;
+    }
     default:
         return {};
     }

@@ -7,15 +7,16 @@
 namespace velmora::sheet {
 
 // The cells of one read sheet for a QTableView: column letters and row
-// numbers as headers, each cell's text as it shows, hyperlinks drawn as
-// links.
+// numbers as headers, each cell's text as it shows with its fill, font
+// colour and bold, italic and underline, hyperlinks drawn as links.
 class SheetGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit SheetGridModel(QObject* parent = nullptr);
 
-    void setSheet(SheetData data);
+    void setSheet(SheetData data, SheetLook look = {});
     const SheetData& sheet() const { return data_; }
+    const SheetLook& look() const { return look_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -24,6 +25,7 @@ public:
 
 private:
     SheetData data_;
+    SheetLook look_;
 };
 
 } // namespace velmora::sheet

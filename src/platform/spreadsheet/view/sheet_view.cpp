@@ -61,6 +61,7 @@ void SheetView::openWorkbook(const QString& path, int maxRows)
 {
     auto reader = std::make_unique<WorkbookReader>(path); // throws: the view keeps what it had
     SheetData first = reader->readSheet(1, ReadOptions{maxRows > 0 ? maxRows : 0, 0});
+    SheetLook look = reader->readSheetLook(1, ReadOptions{maxRows > 0 ? maxRows : 0, 0});
     state_->reader = std::move(reader);
     state_->maxRows = maxRows;
     state_->switching = true;
@@ -72,14 +73,14 @@ void SheetView::openWorkbook(const QString& path, int maxRows)
     state_->switching = false;
     status_->setText(QFileInfo(path).absoluteFilePath());
     setWindowTitle(QStringLiteral("Просмотр листа: ") + QFileInfo(path).fileName());
-    display(1, std::move(first));
+    display(1, std::move(first), std::move(look));
 }
 
-void SheetView::display(int index, SheetData data)
+void SheetView::display(int index, SheetData data, SheetLook look)
 {
     const QString name = data.info.name;
     grid_->clearSpans();
-    state_->model->setSheet(std::move(data));
+    state_->model->setSheet(std::move(data), std::move(look));
     for (const CellRange& m : state_->model->sheet().info.merges)
         if (m.first.row <= state_->model->rowCount() && m.first.column <= state_->model->columnCount())
             grid_->setSpan(m.first.row - 1, m.first.column - 1, m.rowCount(), m.columnCount());
@@ -127,7 +128,9 @@ bool SheetView::showSheet(int index)
 {
     if (!state_->reader || index < 1 || index > state_->reader->sheetCount())
         return false;
-    display(index, state_->reader->readSheet(index, ReadOptions{state_->maxRows > 0 ? state_->maxRows : 0, 0}));
+    const ReadOptions limit{state_->maxRows > 0 ? state_->maxRows : 0, 0};
+    SheetData data = state_->reader->readSheet(index, limit);
+    display(index, std::move(data), state_->reader->readSheetLook(index, limit));
     return true;
 }
 
@@ -149,6 +152,8 @@ PickedCell SheetView::cellAt(const QModelIndex& index) const
     cell.value = data.values.value(cell.row, cell.column);
     cell.formula = data.formula(cell.row, cell.column);
     cell.hyperlink = data.hyperlink(cell.row, cell.column);
+    cell.style = state_->model->look().style(cell.row, cell.column);
+    cell.columnWidth = state_->model->look().columnWidth(cell.column);
     return cell;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/spreadsheet/cell_style.h"
 #include "platform/spreadsheet/cell_value.h"
 #include "platform/spreadsheet/reader.h"
 
@@ -23,6 +24,11 @@ struct PickedCell {
     CellValue value;
     QString formula;   // "=..." or ""
     QString hyperlink; // address of the cell's first hyperlink, or ""
+    // How the cell looks as the file keeps it: font (name, size, colour,
+    // bold, italic, underline), fill, borders, number format, alignment;
+    // and its column's width in characters (ColumnWidth).
+    CellStyle style;
+    double columnWidth = 8.43;
     bool isValid() const { return row > 0 && column > 0; }
 };
 
@@ -30,8 +36,8 @@ struct PickedCell {
 // rows of a sheet in a grid with column letters and row numbers, and the
 // sheet tabs below. It stays on top of the program's other windows. The
 // column-picking settings windows open the supplier's file here and take
-// the current cell's column (or hyperlink) when their "..." button is
-// pressed; clicking a cell also reports it by cellClicked. Merged blocks
+// the current cell's column (or hyperlink, or look) when their "..."
+// button is pressed; clicking a cell also reports it by cellClicked. Merged blocks
 // show as one cell; the whole sheet is read when maxRows is 0.
 class SheetView : public QWidget {
     Q_OBJECT
@@ -59,7 +65,7 @@ signals:
     void sheetShown(int index, const QString& name);
 
 private:
-    void display(int index, SheetData data);
+    void display(int index, SheetData data, SheetLook look);
     void onClicked(const QModelIndex& index);
     PickedCell cellAt(const QModelIndex& index) const;
     struct State;
