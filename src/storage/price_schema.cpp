@@ -276,7 +276,8 @@ QList<TableDef> makePriceTables()
                        {{"Kategor", {"Kategor"}}}};
     tables << TableDef{"MinPrice_Group",
                        {{"Kategor", integer()}, {"Postavshik", text(50)}, {"Obrab", text(5)}, {"Dates", integer()}},
-                       {{"Kategor", {"Kategor"}}}};
+                       // The recalculation looks up each offer's supplier in its good's group.
+                       {{"Kategor_Postav", {"Kategor", "Postavshik"}}}};
 
     // The four output price columns and the export targets, rows 1 to 6;
     // a new database holds them blank, as the parameters window makes them.
@@ -293,6 +294,19 @@ QList<TableDef> makePriceTables()
         parametr.seedRows << QVariantList{id, QStringLiteral(" "), 0, QStringLiteral(" "), QStringLiteral(" "),
                                           QStringLiteral(" "), 0};
     tables << parametr;
+
+    // The output price table, rebuilt by every export run: the goods in
+    // group-walk order with their group names by level and the four
+    // output prices.
+    QList<ColumnDef> priceOut = {{"ID", counter()}, {"Code", integer()}, {"Kategor", text(50)}};
+    for (int level = 0; level <= 9; ++level)
+        priceOut << ColumnDef{QStringLiteral("NameKat%1").arg(level), text(50)};
+    priceOut << ColumnDef{"Art", text(50)} << ColumnDef{"Tovar", text(200)} << ColumnDef{"Nacen", integer()}
+             << ColumnDef{"PriceBase", real()};
+    for (int price = 1; price <= 4; ++price)
+        priceOut << ColumnDef{QStringLiteral("Price_%1").arg(price), real()};
+    priceOut << ColumnDef{"Dates", integer()} << ColumnDef{"Garant", text(50)} << ColumnDef{"SuperPrice", yesNo()};
+    tables << TableDef{"Price_Out", priceOut};
     return tables;
 }
 

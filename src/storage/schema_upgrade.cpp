@@ -142,6 +142,10 @@ const char* const kCatalogueTables[] = {
     "svod",       "Sootv_All",  "Sootv_temp",       "Price_temp",
 };
 
+// The pricing tables: markup thresholds, the suppliers chosen per group,
+// the output price table.
+const char* const kPricingTables[] = {"MinPrice_Nacen", "MinPrice_Group", "Price_Out"};
+
 } // namespace
 
 void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendPrioryOn)
@@ -161,6 +165,8 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
     if (brendPrioryOn)
         ensureTable(price, priceTable(QStringLiteral("BrendPriory")));
     for (const char* table : kCatalogueTables)
+        ensureTableWithIndexes(price, priceTable(QString::fromLatin1(table)));
+    for (const char* table : kPricingTables)
         ensureTableWithIndexes(price, priceTable(QString::fromLatin1(table)));
 
     // The search index, built from the offers already there. Its

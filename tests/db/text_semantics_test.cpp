@@ -97,6 +97,42 @@ INSTANTIATE_TEST_SUITE_P(Cases, CompareNoCase,
                                            CompareCase{"Монитор LG", "Монитор Lg", 0},
                                            CompareCase{"Монитор Б", "Монитор а", 1}));
 
+class CompareAlphabetic : public ::testing::TestWithParam<CompareCase> {};
+
+TEST_P(CompareAlphabetic, IgnoresCaseAndPutsYoWithYe)
+{
+    const CompareCase& c = GetParam();
+    const int result = compareAlphabetic(c.a, c.b);
+    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
+    const int reverse = compareAlphabetic(c.b, c.a);
+    EXPECT_EQ((reverse > 0) - (reverse < 0), -c.sign) << c.b << " vs " << c.a;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CompareAlphabetic,
+                         ::testing::Values(CompareCase{"ёлка", "жук", -1},
+                                           CompareCase{"Ёлка", "ель", -1},
+                                           CompareCase{"ёж", "Ежевика", -1},
+                                           CompareCase{"елка", "ёлка", -1},
+                                           CompareCase{"Ёлка", "ёЛКА", 0},
+                                           CompareCase{"Арбуз", "банан", -1},
+                                           CompareCase{"яблоко", "Яблоко", 0},
+                                           CompareCase{"Samsung", "Асер", -1}));
+
+TEST_F(DbTest, AlphabetCollationOrdersGoodsNames)
+{
+    db().exec(QStringLiteral("CREATE TABLE t (a VARCHAR(50) COLLATE NOCASE)"));
+    Statement insert = db().prepare(QStringLiteral("INSERT INTO t (a) VALUES (?1)"));
+    for (const char* name : {"яблоко", "Арбуз", "ёлка", "банан", "Ель"}) {
+        insert.bindText(1, QString::fromUtf8(name)).execute();
+        insert.reset();
+    }
+    QStringList order;
+    Statement select = db().prepare(QStringLiteral("SELECT a FROM t ORDER BY a COLLATE ALPHABET"));
+    while (select.step())
+        order << select.text(0);
+    EXPECT_EQ(order.join(u' '), QStringLiteral("Арбуз банан ёлка Ель яблоко"));
+}
+
 TEST(FoldingFunctions, LikeWithoutDatabase)
 {
     EXPECT_TRUE(likeNoCase("%мониТОР%", "Монитор Samsung"));

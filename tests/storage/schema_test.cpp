@@ -85,6 +85,11 @@ const TableCase kPriceTables[] = {
     {"MinPrice_Group", "Kategor INTEGER, Postavshik VARCHAR(50), Obrab VARCHAR(5), Dates INTEGER"},
     {"parametr", "Id INTEGER, Name_out VARCHAR(50), Nacen_out INTEGER, Path VARCHAR(250), FileName VARCHAR(50), "
                  "SheetName VARCHAR(50), Dates INTEGER"},
+    {"Price_Out", "ID* INTEGER, Code INTEGER, Kategor VARCHAR(50), NameKat0 VARCHAR(50), NameKat1 VARCHAR(50), "
+                  "NameKat2 VARCHAR(50), NameKat3 VARCHAR(50), NameKat4 VARCHAR(50), NameKat5 VARCHAR(50), "
+                  "NameKat6 VARCHAR(50), NameKat7 VARCHAR(50), NameKat8 VARCHAR(50), NameKat9 VARCHAR(50), "
+                  "Art VARCHAR(50), Tovar VARCHAR(200), Nacen INTEGER, PriceBase REAL, Price_1 REAL, Price_2 REAL, "
+                  "Price_3 REAL, Price_4 REAL, Dates INTEGER, Garant VARCHAR(50), SuperPrice INTEGER"},
 };
 
 const TableCase kOrderTables[] = {
@@ -226,6 +231,7 @@ TEST_F(StorageTest, PriceDatabaseIndexesTheJoinAndFilterKeys)
         {"sootv_Postav_Tovar", "sootv", "Postavshik,Tovar"},
         {"Sootv_All_Code", "Sootv_All", "Code"},
         {"Sootv_All_Number_ost", "Sootv_All", "Number_ost"},
+        {"MinPrice_Group_Kategor_Postav", "MinPrice_Group", "Kategor,Postavshik"},
     };
     for (const IndexCase& i : cases) {
         EXPECT_EQ(c.scalar(QStringLiteral("SELECT tbl_name FROM sqlite_master WHERE type='index' AND name=?1"),

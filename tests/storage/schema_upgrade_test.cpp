@@ -87,9 +87,10 @@ TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsTheCatalogueAndMatchingTablesWith
 {
     makeOldPriceDatabase();
     makeOldOrderDatabase();
-    const QStringList added = {"Tovar_tree_history", "price_main_history", "New_tovar", "krit",       "kritiskl",
-                               "price_all",          "price_one",          "musor",     "sootv",      "Sootv_All",
-                               "Sootv_temp",         "Price_temp"};
+    const QStringList added = {"Tovar_tree_history", "price_main_history", "New_tovar",     "krit",
+                               "kritiskl",           "price_all",          "price_one",     "musor",
+                               "sootv",              "Sootv_All",          "Sootv_temp",    "Price_temp",
+                               "MinPrice_Nacen",     "MinPrice_Group",     "Price_Out"};
     {
         // As earlier builds made it: the goods and groups without their
         // newer look-up indexes, no matching tables.
@@ -105,7 +106,8 @@ TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsTheCatalogueAndMatchingTablesWith
     db::Connection price(pricePath());
     for (const QString& table : added)
         EXPECT_EQ(price.columnNames(table), columnNamesOf(priceTable(table))) << table.toStdString();
-    for (const char* index : {"price_main_Art", "price_main_Kategor_Tovar", "krit_Code_krit", "sootv_Postav_Tovar"})
+    for (const char* index : {"price_main_Art", "price_main_Kategor_Tovar", "krit_Code_krit", "sootv_Postav_Tovar",
+                              "MinPrice_Group_Kategor_Postav"})
         EXPECT_EQ(price.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?1"),
                                {QString::fromLatin1(index)})
                       .toInt(),

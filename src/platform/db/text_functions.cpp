@@ -62,6 +62,12 @@ int collateNoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
                          std::string_view(static_cast<const char*>(b), size_t(lengthB)));
 }
 
+int collateAlphabetic(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    return compareAlphabetic(std::string_view(static_cast<const char*>(a), size_t(lengthA)),
+                             std::string_view(static_cast<const char*>(b), size_t(lengthB)));
+}
+
 // The pattern of a LIKE is the same for every row of a scan: fold it once and
 // keep it as auxiliary data of the argument.
 struct FoldedPattern {
@@ -194,6 +200,28 @@ bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape
 
 QString foldCase(const QString& text) { return text.toCaseFolded(); }
 
+int compareAlphabetic(std::string_view a, std::string_view b)
+{
+    // First by the letters with Ё read as Е, then, when only Ё and Е tell
+    // the texts apart, by the letters themselves.
+    size_t ia = 0, ib = 0;
+    while (ia < a.size() && ib < b.size()) {
+        char32_t fa = fold(nextCodePoint(a, ia));
+        char32_t fb = fold(nextCodePoint(b, ib));
+        if (fa == U'ё')
+            fa = U'е';
+        if (fb == U'ё')
+            fb = U'е';
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    if (ia < a.size())
+        return 1;
+    if (ib < b.size())
+        return -1;
+    return compareNoCase(a, b);
+}
+
 std::string_view foldUtf8(std::string_view text, std::string& buffer)
 {
     // A folded character takes at most two bytes more than the byte it
@@ -293,6 +321,8 @@ int registerTextFunctions(sqlite3* db)
 {
     const int textFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     int rc = sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, collateNoCase);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_collation(db, kAlphabetCollation, SQLITE_UTF8, nullptr, collateAlphabetic);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function(db, "like", 2, textFlags, nullptr, likeFunction, nullptr, nullptr);
     if (rc == SQLITE_OK)

@@ -32,6 +32,14 @@ bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape
 // The case-folded form of a text, as the collation and LIKE compare it.
 QString foldCase(const QString& text);
 
+// Russian alphabetical order, the order the shop's lists are sorted in:
+// case is ignored and Ё stands with Е (of two texts that differ only there,
+// the one with Е comes first). Texts UNOCASE holds equal are equal here.
+// Registered with the text functions as the collation ALPHABET, for ORDER
+// BY: no stored column or index declares it.
+int compareAlphabetic(std::string_view a, std::string_view b);
+inline constexpr char kAlphabetCollation[] = "ALPHABET";
+
 // A UTF-8 text with every character folded exactly as LIKE and the
 // collation fold it. Folding is idempotent, and a folded word is contained
 // in a folded text as bytes exactly when LIKE '%word%' matches the original
