@@ -1,5 +1,7 @@
 #include "export_parameters.h"
 
+#include "platform/db/day_numbers.h"
+
 namespace velmora::output {
 
 const ParameterRow& ExportParameters::row(int id) const
@@ -30,6 +32,13 @@ ExportParameters readExportParameters(db::Connection& priceDb)
         row.dates = select.integer(6);
     }
     return parameters;
+}
+
+void stampParameterDate(db::Connection& priceDb, int id, const QDate& day)
+{
+    db::Statement update = priceDb.prepare(QStringLiteral("UPDATE parametr SET Dates = ?1 WHERE Id = ?2"));
+    update.bindInt(1, db::dayNumber(day)).bindInt(2, id);
+    update.execute();
 }
 
 void storeExportParameters(db::Connection& priceDb, const ParameterInput& input)

@@ -2,6 +2,7 @@
 
 #include "platform/db/connection.h"
 
+#include <QDate>
 #include <QString>
 
 #include <array>
@@ -57,6 +58,11 @@ struct ExportParameters {
 // needs no trimming of its own. A missing row reads empty with 0 numbers.
 // Throws db::DbError.
 ExportParameters readExportParameters(db::Connection& priceDb);
+
+// Dates the output that row `id` stands for with `day` ("update Parametr
+// set dates=:dates where id=:id"); a missing row is left missing. Throws
+// db::DbError.
+void stampParameterDate(db::Connection& priceDb, int id, const QDate& day);
 
 // What the parameters window stores from its fields.
 struct ParameterInput {
