@@ -6,6 +6,10 @@
 
 class QWidget;
 
+namespace velmora::output {
+class Progress;
+}
+
 namespace velmora {
 
 // The calls the main window makes into subsystems that live elsewhere.
@@ -57,6 +61,15 @@ struct MainHooks {
     // disabled while these are unset.
     std::function<QString(QWidget* parent)> OpenDataSourceWindow;
     std::function<void(QWidget* parent)> OpenPriceLayoutWindow;
+    // The export run's spreadsheet price list (CheckBox_Excel, disabled
+    // while unset): written from Price_Out and the export parameters with
+    // the run's bar; true when the workbook was saved (only then is
+    // parametr row 1 dated).
+    std::function<bool(output::Progress* bar)> ExportPriceExcel;
+    // The minimum-price recalculation of all goods with a caller's bar (the
+    // older loading window): the default supplier ticks, the user's
+    // settings; a failure is shown to the user and gives false.
+    std::function<bool(output::Progress* bar)> RecalcAllMinPrices;
 };
 
 // Runs a hook when it is set.

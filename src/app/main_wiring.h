@@ -106,6 +106,7 @@ void wirePriceSave(MainWiring& wiring);
 void wireSettingsPanel(MainWiring& wiring);
 void wireMainMenu(MainWiring& wiring);
 void wireOutputParameters(MainWiring& wiring);
+void wirePricing(MainWiring& wiring);
 void wireStockCriteria(MainWiring& wiring);
 
 } // namespace velmora

@@ -26,6 +26,7 @@ void wireSubsystems(Program& program)
     wirePriceSave(*wiring);
     wireStockCriteria(*wiring);
     wireOutputParameters(*wiring);
+    wirePricing(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

@@ -16,6 +16,8 @@ public:
     virtual void start(const QString& text, int steps) = 0;
     // Moves on by `count` steps.
     virtual void step(int count = 1) = 0;
+    // The operation is over, done or failed: the wait window closes.
+    virtual void finish() {}
 };
 
 // Calls on a progress that may be absent.
@@ -23,6 +25,12 @@ inline void startProgress(Progress* progress, const QString& text, int steps)
 {
     if (progress)
         progress->start(text, steps);
+}
+
+inline void finishProgress(Progress* progress)
+{
+    if (progress)
+        progress->finish();
 }
 
 inline void stepProgress(Progress* progress, int count = 1)

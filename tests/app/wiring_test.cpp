@@ -523,6 +523,37 @@ TEST(WiredMenus, StockCriteriaAndExportParametersOpenFromTheirMenus)
     form.close();
 }
 
+// The pricing items of the "Экспорт" menu open their windows; the group
+// tree's pricing commands are wired.
+TEST(WiredMenus, PricingItemsOpenTheirWindowsAndTheGroupCommandsAreSet)
+{
+    WiredInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    QStringList items;
+    for (const char* name : {"ParamExport", "SetupNacen", "MinPrice", "ExportOut", "DBF1"})
+        if (auto* action = form.findChild<QAction*>(name))
+            items << action->text();
+    EXPECT_EQ(items, (QStringList{"Параметры экспорта", "Установка наценок", "Пересчет минимальных цен", "Экспорт",
+                                  "База DBF для менеджеров"}));
+    EXPECT_TRUE(form.hooks().OpenGroupValueWindow && form.hooks().OpenMarkupThresholds
+                && form.hooks().RecalcGroupMinPrices && form.hooks().RecalcAllMinPrices);
+    EXPECT_TRUE(form.hooks().RecalcAllMinPrices(nullptr));
+
+    QTimer::singleShot(0, &form, [&form] {
+        auto* window = form.findChild<QDialog*>("Form_Export");
+        ASSERT_NE(window, nullptr);
+        // No spreadsheet price-list writer is wired yet.
+        EXPECT_FALSE(window->findChild<QWidget*>("CheckBox_Excel")->isEnabled());
+        window->close();
+    });
+    form.findChild<QAction*>("ExportOut")->trigger();
+    form.close();
+}
+
 // The order templates beside the installation's program.
 void copyOrderTemplates(const WiredInstallation& inst)
 {

@@ -29,6 +29,12 @@ struct MinPriceSettings {
     QString saleSupplierName;  // SaleSupplierName
 };
 
+// The cached values start-up settles: RoundDigits and SaleSupplierName.
+struct PricingGlobals {
+    int roundDigits = 2;
+    QString saleSupplierName;
+};
+
 // Reads the settings (each with its default when missing).
 MinPriceSettings readMinPriceSettings(SettingsStore& orderSettings, int roundDigits, const QString& saleSupplierName);
 
