@@ -102,6 +102,7 @@ void wireGoodsSearch(MainWiring& wiring);
 void wireOrders(MainWiring& wiring);
 void wireSupplierTree(MainWiring& wiring);
 void wireCatalogue(MainWiring& wiring);
+void wireMatching(MainWiring& wiring);
 void wirePriceSave(MainWiring& wiring);
 void wireSettingsPanel(MainWiring& wiring);
 void wireMainMenu(MainWiring& wiring);

@@ -23,6 +23,7 @@ void wireSubsystems(Program& program)
     wireGoodsSearch(*wiring);
     wireOrders(*wiring);
     wireCatalogue(*wiring);
+    wireMatching(*wiring);
     wirePriceSave(*wiring);
     wireStockCriteria(*wiring);
     wireOutputParameters(*wiring);
