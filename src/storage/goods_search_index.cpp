@@ -131,23 +131,35 @@ void createPlainIndexes(db::Connection& db)
 
 const QString kPriceOrderIndex = QStringLiteral("AllTovarPostav_PriceOut");
 
-// The offers' own indexes and the price order. Kept up row by row, a large
-// load or delete pays a search down each for every offer, in no order;
-// built again once, each is one sort.
+// How a bulk load or a wholesale delete treats each of the offers' own
+// indexes (those of the schema).
+enum class BulkTreatment { Rebuilt, KeptUp, LeftForSave };
+
+BulkTreatment bulkTreatment(const IndexDef& index)
+{
+    // A list's offers are one run of the supplier index, added at its end or
+    // taken out whole: kept up row by row that is a short walk each, where a
+    // sort would compare every offer's supplier through the collation.
+    if (index.name == u"Postav")
+        return BulkTreatment::KeptUp;
+    // The index on the names serves no statement (the search looks names up
+    // through the full-text index) and the database save builds it; sorted
+    // again here it would be the dearest of all.
+    if (index.name == u"Tovar")
+        return BulkTreatment::LeftForSave;
+    return BulkTreatment::Rebuilt;
+}
+
+// The offers' indexes a bulk change puts off, and the price order. Kept up
+// row by row, a large load or delete pays a search down each for every
+// offer, in no order; built again once, each is one sort.
 void dropOfferIndexes(db::Connection& db)
 {
     const TableDef& offers = priceTable(QStringLiteral("AllTovarPostav"));
     for (const IndexDef& index : offers.indexes)
-        db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(db::uniqueIndexName(offers.name, index.name)));
+        if (bulkTreatment(index) != BulkTreatment::KeptUp)
+            db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(db::uniqueIndexName(offers.name, index.name)));
     db.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
-}
-
-// The index on the offers' names serves no statement (the search looks
-// names up through the full-text index) and the database save builds it
-// with the others; rebuilt here it would be the dearest sort of all.
-bool builtBySaveOnly(const IndexDef& index)
-{
-    return index.name == u"Tovar";
 }
 
 void createOfferIndexes(db::Connection& db)
@@ -155,7 +167,7 @@ void createOfferIndexes(db::Connection& db)
     const TableDef& offers = priceTable(QStringLiteral("AllTovarPostav"));
     const QStringList statements = createIndexSql(offers);
     for (qsizetype i = 0; i < offers.indexes.size(); ++i)
-        if (!builtBySaveOnly(offers.indexes.at(i)))
+        if (bulkTreatment(offers.indexes.at(i)) == BulkTreatment::Rebuilt)
             db.exec(statements.at(i));
     createPlainIndexes(db);
 }
