@@ -111,7 +111,8 @@ RemainderScan scanRemainder(db::Connection& priceDb, const CriteriaMatcher& matc
             workers.emplace_back([&, i] {
                 Range& range = ranges[size_t(i)];
                 try {
-                    db::Connection own(priceDb.path());
+                    // Read-only: no journal settings and the small default page cache.
+                    db::Connection own(priceDb.path(), db::OpenMode::ReadOnly);
                     scanRange(own, matcher, keptOut, count, range, [&] { return firstFilled.load() < i; });
                     if (range.numbers.size() >= count) {
                         int filled = firstFilled.load();
