@@ -2,6 +2,7 @@
 
 #include "user_dialogs.h"
 
+#include <new>
 #include <cstdio>
 #include <exception>
 
@@ -17,6 +18,8 @@ bool VelmoraApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        reportError(QStringLiteral("Недостаточно памяти для выполнения операции"));
     } catch (const std::exception& error) {
         reportError(QString::fromUtf8(error.what()));
     } catch (...) {

@@ -1,16 +1,21 @@
-// .csv: one sheet named after the file. Windows-1251 unless the file starts
-// with a UTF-8 byte-order mark or is valid UTF-8 throughout; the separator
-// is the one of ";", tab and "," that splits the first lines most evenly.
+// .csv: one sheet named after the file. UTF-16 when the file starts with its
+// byte-order mark, else Windows-1251 unless it starts with a UTF-8 one or is
+// valid UTF-8 throughout; a text holding NUL characters (UTF-16 without its
+// mark, a binary file) is refused. The separator is the one of ";", tab and
+// "," that splits the first lines most evenly. A file that changes while it
+// is read (cut short, rewritten) is refused, never read in part.
 #include "platform/spreadsheet/reader_backend.h"
 #include "platform/spreadsheet/sheet_error.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <array>
 #include <charconv>
 #include <cstring>
 #include <map>
+#include <optional>
 
 namespace velmora::sheet {
 
@@ -234,16 +239,34 @@ void cp1251ToUtf8(const std::string& in, std::string& out)
     }
 }
 
+// What tells a file from the same file rewritten or cut: its size and
+// modification time.
+struct FileStamp {
+    qint64 size = -1;
+    QDateTime modified;
+
+    static FileStamp of(const QString& path)
+    {
+        const QFileInfo info(path);
+        return {info.size(), info.lastModified()};
+    }
+    bool operator==(const FileStamp&) const = default;
+};
+
 class CsvBackend : public WorkbookReader::Backend {
 public:
-    explicit CsvBackend(const QString& path) : path_(path)
+    explicit CsvBackend(const QString& path) : path_(path), stamp_(FileStamp::of(path))
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw SheetError(QStringLiteral("Файл \"%1\" не открывается: %2").arg(path, file.errorString()));
         const QByteArray head = file.peek(3);
-        bom_ = head.startsWith("\xEF\xBB\xBF");
-        utf8_ = bom_;
+        if (head.startsWith("\xFF\xFE"))
+            utf16_ = QStringDecoder::Utf16LE;
+        else if (head.startsWith("\xFE\xFF"))
+            utf16_ = QStringDecoder::Utf16BE;
+        bomSize_ = utf16_ ? 2 : head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        utf8_ = bomSize_ > 0; // UTF-16 is read as UTF-8 made from it
         if (!utf8_) {
             Utf8Checker checker;
             bool valid = true;
@@ -254,9 +277,12 @@ public:
             utf8_ = valid && checker.complete();
             file.seek(0);
         }
+        file.read(bomSize_);
         QByteArray sample = file.read(64 * 1024);
-        if (bom_)
-            sample.remove(0, 3);
+        if (utf16_) {
+            QStringDecoder decode(*utf16_);
+            sample = QString(decode(sample)).toUtf8();
+        }
         separator_ = detectSeparator(sample);
         name_ = QFileInfo(path).completeBaseName().left(31);
         if (name_.isEmpty())
@@ -272,8 +298,10 @@ public:
         QFile file(path_);
         if (!file.open(QIODevice::ReadOnly))
             throw SheetError(QStringLiteral("Файл \"%1\" не открывается: %2").arg(path_, file.errorString()));
-        if (bom_)
-            file.read(3);
+        qint64 bytesRead = file.read(bomSize_).size();
+        std::optional<QStringDecoder> decoder;
+        if (utf16_)
+            decoder.emplace(*utf16_);
         int row = 1;
         int column = 1;
         std::string field;
@@ -319,7 +347,14 @@ public:
                 throw SheetError(QStringLiteral("В файле \"%1\" больше %2 строк").arg(path_).arg(kMaxRows));
         };
         while (goOn && !file.atEnd()) {
-            const QByteArray chunk = file.read(kChunk);
+            QByteArray chunk = file.read(kChunk);
+            bytesRead += chunk.size();
+            if (decoder)
+                chunk = QString(decoder->decode(chunk)).toUtf8();
+            if (std::memchr(chunk.constData(), 0, std::size_t(chunk.size())))
+                throw SheetError(QStringLiteral("Файл \"%1\" не является текстом CSV: в нём есть нулевые символы "
+                                                "(возможно, это UTF-16 без метки порядка байтов)")
+                                     .arg(path_));
             const char* p = chunk.constData();
             const qsizetype n = chunk.size();
             for (qsizetype i = 0; i < n && goOn; ++i) {
@@ -378,13 +413,18 @@ public:
         }
         if (goOn && (!field.empty() || wasQuoted))
             emitField();
+        // Everything read: it must be the file that was opened, whole.
+        if (goOn && (bytesRead != stamp_.size || !(FileStamp::of(path_) == stamp_)))
+            throw SheetError(QStringLiteral("Файл \"%1\" изменился во время чтения").arg(path_));
         return info;
     }
 
 private:
     QString path_;
+    FileStamp stamp_;
     QString name_;
-    bool bom_ = false;
+    std::optional<QStringDecoder::Encoding> utf16_;
+    qint64 bomSize_ = 0;
     bool utf8_ = false;
     char separator_ = ';';
 };

@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/reader_backend.h"
 #include "platform/spreadsheet/sheet_error.h"
 
+#include <new>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -49,19 +50,35 @@ QString SheetData::hyperlink(int row, int column) const
     return link ? link->address : QString();
 }
 
+namespace {
+
+// Running out of memory on a file is a message about that file, never a
+// bare std::bad_alloc.
+template <typename Work>
+auto withinMemory(const QString& path, Work work)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        throw SheetError(QStringLiteral("Недостаточно памяти для чтения файла \"%1\"").arg(path));
+    }
+}
+
+} // namespace
+
 WorkbookReader::WorkbookReader(const QString& path) : path_(path), format_(detectFormat(path))
 {
-    switch (format_) {
-    case FileFormat::Xlsx:
-        backend_ = makeXlsxBackend(path);
-        break;
-    case FileFormat::Xls:
-        backend_ = makeXlsBackend(path);
-        break;
-    case FileFormat::Csv:
-        backend_ = makeCsvBackend(path);
-        break;
-    }
+    backend_ = withinMemory(path, [&]() -> std::unique_ptr<Backend> {
+        switch (format_) {
+        case FileFormat::Xlsx:
+            return makeXlsxBackend(path);
+        case FileFormat::Xls:
+            return makeXlsBackend(path);
+        case FileFormat::Csv:
+            break;
+        }
+        return makeCsvBackend(path);
+    });
 }
 
 WorkbookReader::~WorkbookReader() = default;
@@ -265,7 +282,7 @@ SheetInfo WorkbookReader::streamSheet(int index, const std::function<bool(const 
 {
     checkIndex(path_, index, sheetCount());
     RowStreamSink sink(onRow);
-    SheetInfo info = backend_->read(index, sink);
+    SheetInfo info = withinMemory(path_, [&] { return backend_->read(index, sink); });
     if (!sink.stopped)
         sink.flush();
     sink.tracker.fill(info);
@@ -277,7 +294,7 @@ SheetData WorkbookReader::readSheet(int index, const ReadOptions& options)
     checkIndex(path_, index, sheetCount());
     SheetData data;
     BlockSink sink(data, options);
-    data.info = backend_->read(index, sink);
+    data.info = withinMemory(path_, [&] { return backend_->read(index, sink); });
     sink.tracker.fill(data.info);
     // The block ends at the last used cell (within the limits asked for).
     data.values.resize(sink.tracker.last.row, sink.tracker.last.column);

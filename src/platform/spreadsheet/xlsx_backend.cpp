@@ -155,6 +155,9 @@ SheetInfo XlsxBackend::read(int index, CellSink& sink, SheetLayout* layout)
             workers);
         enum class Mode { Prefix, Rows, Sequential } mode = Mode::Prefix;
         std::string pending;
+        // pending holds no row end and no end of the rows before this offset:
+        // each piece is searched once, never the whole tail again.
+        std::size_t searched = 0;
         auto process = [&](bool final) {
             if (mode == Mode::Prefix) {
                 bool selfClosing = false;
@@ -163,12 +166,13 @@ SheetInfo XlsxBackend::read(int index, CellSink& sink, SheetLayout* layout)
                     parser.feed(pending.data(), start, false);
                     pending.erase(0, start);
                     mode = selfClosing ? Mode::Sequential : Mode::Rows;
-                } else if (final || pending.size() > (64u << 20)) {
+                } else if (final || pending.size() > kMaxHeldRows) {
                     mode = Mode::Sequential;
                 }
             }
             if (mode == Mode::Rows) {
-                const std::size_t end = sheetDataEnd(pending, 0);
+                const std::size_t from = searched > kTagOverlap ? searched - kTagOverlap : 0;
+                const std::size_t end = sheetDataEnd(pending, from);
                 if (end != std::string::npos) {
                     if (end > 0 && !rows.dispatch(pending.substr(0, end)))
                         return false;
@@ -178,12 +182,22 @@ SheetInfo XlsxBackend::read(int index, CellSink& sink, SheetLayout* layout)
                         return false;
                 } else {
                     while (pending.size() >= kChunkSize) {
-                        const std::size_t cut = lastRowEnd(pending);
-                        if (cut == 0)
-                            break;
-                        if (!rows.dispatch(pending.substr(0, cut)))
+                        const std::size_t cut =
+                            lastRowEnd(pending, searched > kTagOverlap ? searched - kTagOverlap : 0);
+                        // Either way no row end is left in what was searched.
+                        if (cut > 0 && !rows.dispatch(pending.substr(0, cut)))
                             return false;
                         pending.erase(0, cut);
+                        searched = pending.size();
+                        if (cut == 0)
+                            break;
+                    }
+                    if (pending.size() > kMaxHeldRows) {
+                        // Too long a row to hold for the workers: the rows
+                        // handed out first, then the main parser goes on.
+                        if (!rows.finish())
+                            return false;
+                        mode = Mode::Sequential;
                     }
                     if (final) {
                         if (!rows.finish())

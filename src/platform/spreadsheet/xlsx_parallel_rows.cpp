@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 namespace velmora::sheet::xlsx {
 
@@ -69,15 +70,17 @@ std::size_t sheetDataEnd(const std::string& b, std::size_t from)
 
 // The end of the last complete row in b, outside comments and CDATA; 0
 // when there is none.
-std::size_t lastRowEnd(const std::string& b)
+std::size_t lastRowEnd(const std::string& b, std::size_t from)
 {
-    if (b.size() < 6)
+    if (b.size() < 6 || b.size() - 4 < from)
         return 0;
-    std::size_t from = b.size() - 4;
+    const std::string_view searched = std::string_view(b).substr(from);
+    std::size_t before = b.size() - 4; // the last position a tag may start at
     for (;;) {
-        const std::size_t r = b.rfind("row>", from);
-        if (r == std::string::npos)
+        const std::size_t found = searched.rfind("row>", before - from);
+        if (found == std::string_view::npos)
             return 0;
+        const std::size_t r = from + found;
         if (tagStartsBefore(b, r, "</")) {
             const std::size_t end = r + 4;
             const std::size_t open = b.rfind("<!", r);
@@ -85,17 +88,17 @@ std::size_t lastRowEnd(const std::string& b)
                 const bool cdata = b.compare(open, 9, "<![CDATA[") == 0;
                 const std::size_t closing = b.find(cdata ? "]]>" : "-->", open);
                 if (closing == std::string::npos || closing + 3 > end) {
-                    if (open == 0)
+                    if (open <= from)
                         return 0;
-                    from = open - 1; // the cut would fall inside it
+                    before = open - 1; // the cut would fall inside it
                     continue;
                 }
             }
             return end;
         }
-        if (r == 0)
+        if (r <= from)
             return 0;
-        from = r - 1;
+        before = r - 1;
     }
 }
 

@@ -23,8 +23,9 @@ std::size_t sheetDataStart(const std::string& b, bool& selfClosing);
 // Where the sheetData end tag begins, at or after `from`; npos when none.
 std::size_t sheetDataEnd(const std::string& b, std::size_t from);
 // The end of the last complete row in b, outside comments and CDATA; 0
-// when there is none.
-std::size_t lastRowEnd(const std::string& b);
+// when there is none. Only row ends whose tag starts at or after `from` are
+// looked for: the caller knows that the bytes before hold none.
+std::size_t lastRowEnd(const std::string& b, std::size_t from = 0);
 
 // The chunk parsers' sink: they record their items instead.
 class NullSink : public CellSink {
@@ -52,5 +53,11 @@ private:
 
 constexpr std::uint64_t kParallelSheetSize = 8u << 20;
 constexpr std::size_t kChunkSize = 512u << 10;
+// Rows are held for the workers up to this size; a row longer than that
+// (one huge cell, a run of blanks) goes through the main parser as it comes.
+constexpr std::size_t kMaxHeldRows = 64u << 20;
+// A tag split between two pieces: this many bytes before the bytes already
+// searched are searched again.
+constexpr std::size_t kTagOverlap = 64;
 
 } // namespace velmora::sheet::xlsx

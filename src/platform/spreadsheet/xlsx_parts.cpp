@@ -224,17 +224,16 @@ protected:
             collectText = true;
         } else if (is(name, "rPh")) {
             ++phonetic_;
-        } else if (is(name, "sst")) {
-            if (const char* unique = attribute(attributes, "uniqueCount"))
-                spans_.reserve(std::size_t(std::max(0, toInt(unique))));
         }
+        // The table's uniqueCount reserves nothing: a file may state any
+        // number there, and the strings that are really there say enough.
     }
     void endElement(const char* name) override
     {
         if (is(name, "rPr")) {
             inRunProperties_ = false;
         } else if (is(name, "t") && collectText) {
-            current_ += text;
+            appendCellText(current_, text);
             collectText = false;
             if (runs_) {
                 const int units = int(decodeXlsxString(text).size());

@@ -130,7 +130,7 @@ void SheetParser::endElement(const char* name)
         collectText = false;
         inFormula_ = false;
     } else if (is(name, "t") && inInline_ && collectText) {
-        inline_ += text;
+        appendCellText(inline_, text);
         collectText = false;
     } else if (is(name, "rPh")) {
         --phonetic_;

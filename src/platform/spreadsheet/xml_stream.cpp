@@ -70,7 +70,23 @@ void XmlStream::onText(void* self, const char* data, int length)
 {
     auto* stream = static_cast<XmlStream*>(self);
     if (stream->collectText)
-        stream->text.append(data, std::size_t(length));
+        appendCellText(stream->text, data, std::size_t(length));
+}
+
+void appendCellText(std::string& text, const char* data, std::size_t size)
+{
+    if (text.size() >= kMaxCellTextBytes)
+        return;
+    const std::size_t room = kMaxCellTextBytes - text.size();
+    if (size <= room) {
+        text.append(data, size);
+        return;
+    }
+    // Never half a character: back off over continuation bytes.
+    std::size_t keep = room;
+    while (keep > 0 && (static_cast<unsigned char>(data[keep]) & 0xC0) == 0x80)
+        --keep;
+    text.append(data, keep);
 }
 
 static int hexValue(char c)

@@ -6,9 +6,22 @@
 
 namespace velmora::sheet {
 
+// A spreadsheet cell holds at most 32767 characters; a text longer than this
+// many UTF-8 bytes (four per character at most) is cut there, so a part
+// holding one huge text costs no more memory than a full cell.
+inline constexpr std::size_t kMaxCellTextBytes = 32767 * 4;
+
+// Appends to a cell's text, cut at kMaxCellTextBytes on a character boundary.
+void appendCellText(std::string& text, const char* data, std::size_t size);
+inline void appendCellText(std::string& text, const std::string& piece)
+{
+    appendCellText(text, piece.data(), piece.size());
+}
+
 // A SAX parser over expat for the parts of an xlsx file. Subclasses handle
 // elements by local name (any namespace prefix removed) and collect text
-// only while `collectText` is set. Errors throw SheetError naming the part.
+// only while `collectText` is set, up to kMaxCellTextBytes. Errors throw
+// SheetError naming the part.
 class XmlStream {
 public:
     XmlStream(const QString& fileName, const std::string& partName);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <minizip/unzip.h>
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -107,6 +108,20 @@ private:
 constexpr std::size_t kPieceSize = 1 << 20;
 constexpr unsigned long kThreadedSize = 4u << 20; // smaller entries inflate inline
 
+// The XML of a workbook part shrinks ten to fifty times in the archive. A
+// part that inflates far more, or to more than any price list holds, is
+// made to exhaust the reader ("zip bomb"): it is refused before it costs
+// minutes and gigabytes.
+constexpr std::uint64_t kRatioCheckedFrom = 256ull << 20;
+constexpr std::uint64_t kMaxInflationRatio = 100;
+constexpr std::uint64_t kMaxPartSize = 4ull << 30;
+
+bool beyondSaneSize(std::uint64_t inflated, std::uint64_t compressed)
+{
+    return inflated > kMaxPartSize
+        || (inflated > kRatioCheckedFrom && inflated / std::max<std::uint64_t>(compressed, 1) > kMaxInflationRatio);
+}
+
 } // namespace
 
 void ZipArchive::stream(const std::string& entry, const std::function<bool(const char*, std::size_t)>& chunk)
@@ -117,6 +132,23 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
     const QString part = QString::fromStdString(entry);
     auto damaged = [&] {
         return SheetError(QStringLiteral("Книга \"%1\" повреждена: часть %2 не распаковывается").arg(path_, part));
+    };
+    auto bomb = [&](std::uint64_t inflated) {
+        unzCloseCurrentFile(zip_);
+        return SheetError(QStringLiteral("Книга \"%1\" не читается: часть %2 распаковывается из %3 МБ в %4 МБ и больше, "
+                                         "так прайс-листы не сжимаются. Чтение остановлено.")
+                              .arg(path_, part)
+                              .arg(double(info.compressed_size) / (1 << 20), 0, 'f', 1)
+                              .arg(double(inflated) / (1 << 20), 0, 'f', 0));
+    };
+    // What the archive states first, then what really comes out: the
+    // stated sizes may lie.
+    if (beyondSaneSize(info.uncompressed_size, info.compressed_size))
+        throw bomb(info.uncompressed_size);
+    std::uint64_t inflated = 0;
+    auto tooMuch = [&](int got) {
+        inflated += std::uint64_t(std::max(got, 0));
+        return beyondSaneSize(inflated, info.compressed_size);
     };
     bool complete = true;
     if (info.uncompressed_size < kThreadedSize) {
@@ -129,6 +161,8 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
             }
             if (got == 0)
                 break;
+            if (tooMuch(got))
+                throw bomb(inflated);
             if (!chunk(buffer.data(), std::size_t(got))) {
                 complete = false;
                 break;
@@ -139,13 +173,18 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
         // while this one parses.
         PieceQueue queue;
         std::atomic<bool> failed{false};
+        std::atomic<bool> exhausting{false};
         std::thread inflater([&] {
             for (;;) {
                 PieceQueue::Piece piece;
                 piece.bytes.resize(kPieceSize);
-                const int got = unzReadCurrentFile(zip_, piece.bytes.data(), unsigned(piece.bytes.size()));
+                int got = unzReadCurrentFile(zip_, piece.bytes.data(), unsigned(piece.bytes.size()));
                 if (got < 0)
                     failed = true;
+                else if (tooMuch(got)) {
+                    exhausting = true;
+                    got = 0;
+                }
                 piece.bytes.resize(got > 0 ? std::size_t(got) : 0);
                 piece.last = got <= 0;
                 if (!queue.push(std::move(piece)) || got <= 0)
@@ -177,6 +216,8 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
             unzCloseCurrentFile(zip_);
             throw damaged();
         }
+        if (exhausting)
+            throw bomb(inflated);
     }
     // A CRC error shows up only at close, after the whole entry was read.
     const int rc = unzCloseCurrentFile(zip_);

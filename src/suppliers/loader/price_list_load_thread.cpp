@@ -10,6 +10,7 @@
 #include "suppliers/loader/price_list_loader.h"
 #include "suppliers/loader/price_list_setup.h"
 
+#include <new>
 #include <QDir>
 #include <QElapsedTimer>
 
@@ -173,10 +174,12 @@ void TPriceListLoadSave::run()
         ThreadHost host(*this, settings_, priceDb, orderDb, lastStatus, firstError_);
         outcome_ = RunLoadQueue(settings_.names, host, switches, settings_.pauses);
     } catch (const std::exception& error) {
-        outcome_.statusText = lastStatus + QStringLiteral("  #####  ") + QString::fromUtf8(error.what()) +
-                              QStringLiteral("  #####  ");
+        const QString text = dynamic_cast<const std::bad_alloc*>(&error)
+                                 ? QStringLiteral("Недостаточно памяти для загрузки прайс-листов")
+                                 : QString::fromUtf8(error.what());
+        outcome_.statusText = lastStatus + QStringLiteral("  #####  ") + text + QStringLiteral("  #####  ");
         if (firstError_.isEmpty())
-            firstError_ = QString::fromUtf8(error.what());
+            firstError_ = text;
         emit statusReported(outcome_.statusText, kStartLoadCaption);
     }
 }

@@ -14,6 +14,7 @@
 #include "suppliers/loader/sheet_columns.h"
 #include "suppliers/loader/sheet_parser.h"
 
+#include <new>
 #include <QFileInfo>
 #include <QSet>
 
@@ -280,6 +281,8 @@ void ParseFile(const QString& file, const std::vector<SheetSetup>& sheets, const
             outcome.stopped = true;
     } catch (const sheet::SheetError& error) {
         outcome.readError = error.message();
+    } catch (const std::bad_alloc&) {
+        outcome.readError = QStringLiteral("недостаточно памяти для чтения файла");
     } catch (...) {
         outcome.failure = std::current_exception();
     }

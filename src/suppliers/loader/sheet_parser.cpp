@@ -47,7 +47,12 @@ QString SheetRowParser::cellText(int column, const std::vector<const sheet::RowC
 {
     if (column <= 0 || column >= int(cells.size()) || !cells[size_t(column)])
         return {};
-    return cells[size_t(column)]->value.toText().trimmed();
+    QString text = cells[size_t(column)]->value.toText();
+    // A NUL ends a text for the search index but not for the statement
+    // that tests the rows: stored as a blank, both see the whole text.
+    if (text.contains(QChar(0)))
+        text.replace(QChar(0), u' ');
+    return text.trimmed();
 }
 
 QString SheetRowParser::formulaLink(int column, const std::vector<const sheet::RowCell*>& cells) const
