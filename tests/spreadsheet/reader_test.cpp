@@ -1,5 +1,6 @@
 #include "sheet_test_support.h"
 
+#include "platform/files/code_page.h"
 #include "platform/spreadsheet/ole_file.h"
 
 #include <QDir>
@@ -518,6 +519,98 @@ TEST(Reader, XlsCellsOutOfOrderAreSorted)
         return true;
     });
     EXPECT_EQ(rows, (std::vector<int>{1, 2}));
+}
+
+} // namespace
+} // namespace velmora::sheet
+
+namespace velmora::sheet {
+namespace {
+
+// A CSV file large enough to be cut into pieces parsed on several threads:
+// quoted fields with separators, doubled quotes and line breaks of each
+// kind, lines ending in CR LF, LF and CR, empty lines and empty fields. Its
+// rows must read as the small files' do, streamed and as a block, in both
+// encodings.
+TEST(Reader, LargeCsvReadsTheSameInParallelPieces)
+{
+    struct Row {
+        int row;
+        QString a, c;
+        double b;
+        bool hasD;
+    };
+    for (const bool utf8 : {false, true}) {
+        SCOPED_TRACE(utf8 ? "UTF-8" : "Windows-1251");
+        std::vector<Row> rows;
+        QString text;
+        int row = 0;
+        const char* ends[] = {"\r\n", "\n", "\r"};
+        for (int r = 1; r <= 120000; ++r) {
+            if (r % 1000 == 0) {
+                text += QStringLiteral("\r\n"); // an empty line is a row without cells
+                ++row;
+            }
+            Row expected{++row, QStringLiteral("Товар %1").arg(r), QString(), r + 0.5, r % 5 != 0};
+            QString quoted;
+            if (r % 7 == 0) {
+                expected.c = QStringLiteral("две\r\nстроки; %1").arg(r);
+                quoted = QStringLiteral("\"две\r\nстроки; %1\"").arg(r);
+            } else if (r % 11 == 0) {
+                expected.c = QStringLiteral("a\rb\nc");
+                quoted = QStringLiteral("\"a\rb\nc\"");
+            } else {
+                expected.c = QStringLiteral("x;\"q\" %1").arg(r);
+                quoted = QStringLiteral("\"x;\"\"q\"\" %1\"").arg(r);
+            }
+            text += expected.a + u';' + QString::number(r) + QStringLiteral(",5;") + quoted + u';' +
+                    (expected.hasD ? QStringLiteral("d") : QString()) + QString::fromLatin1(ends[r % 3]);
+            rows.push_back(expected);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.csv"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(utf8 ? text.toUtf8() : SingleByteCodePage::windows1251().encode(text));
+        file.close();
+        ASSERT_GT(file.size(), 4 << 20);
+
+        WorkbookReader reader(path);
+        const SheetData data = reader.readSheet(1);
+        ASSERT_EQ(data.info.lastUsedCell, (CellRef{rows.back().row, 4}));
+        int bad = 0;
+        for (const Row& r : rows) {
+            if (bad > 5)
+                break;
+            const bool ok = data.values.text(r.row, 1) == r.a && data.values.number(r.row, 2) == r.b &&
+                            data.values.text(r.row, 3) == r.c &&
+                            data.values.text(r.row, 4) == (r.hasD ? QStringLiteral("d") : QString());
+            if (!ok) {
+                ++bad;
+                ADD_FAILURE() << "row " << r.row << ": " << data.values.text(r.row, 1).toStdString() << " | "
+                              << data.values.text(r.row, 3).toStdString();
+            }
+        }
+        std::size_t next = 0;
+        reader.streamSheet(1, [&](const RowData& got) {
+            if (next >= rows.size() || bad > 5)
+                return false;
+            const Row& r = rows[next++];
+            const bool ok = got.row == r.row && got.cells.size() == (r.hasD ? 4u : 3u) &&
+                            got.cells[0].value.toText() == r.a && got.cells[1].value.toNumber() == r.b &&
+                            got.cells[2].column == 3 && got.cells[2].value.toText() == r.c;
+            if (!ok) {
+                ++bad;
+                ADD_FAILURE() << "streamed row " << got.row << ", expected " << r.row;
+            }
+            return true;
+        });
+        EXPECT_EQ(next, rows.size());
+        // A stream stops where it is asked to, in the middle of a piece.
+        int seen = 0;
+        reader.streamSheet(1, [&](const RowData&) { return ++seen < 30001; });
+        EXPECT_EQ(seen, 30001);
+    }
 }
 
 } // namespace

@@ -45,10 +45,13 @@ constexpr char16_t kDos866[128] = {
 
 } // namespace
 
-SingleByteCodePage::SingleByteCodePage(const char16_t (&highHalf)[128]) : high_(highHalf)
+SingleByteCodePage::SingleByteCodePage(const char16_t (&highHalf)[128])
 {
-    for (int i = 0; i < 128; ++i)
+    for (int i = 0; i < 128; ++i) {
+        forward_[std::size_t(i)] = char16_t(i);
+        forward_[std::size_t(0x80 + i)] = highHalf[i];
         reverse_[highHalf[i]] = quint16(0x80 + i + 1);
+    }
 }
 
 int SingleByteCodePage::byteOf(char16_t unit) const
@@ -58,15 +61,12 @@ int SingleByteCodePage::byteOf(char16_t unit) const
     return reverse_[unit] == 0 ? -1 : reverse_[unit] - 1;
 }
 
-QString SingleByteCodePage::decode(const QByteArray& bytes) const
+QString SingleByteCodePage::decode(const char* bytes, qsizetype size) const
 {
-    QString text;
-    text.resize(bytes.size());
-    QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = QChar(b < 0x80 ? char16_t(b) : high_[b - 0x80]);
-    }
+    QString text(size, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = forward_[static_cast<unsigned char>(bytes[i])];
     return text;
 }
 

@@ -14,7 +14,8 @@ class SingleByteCodePage {
 public:
     explicit SingleByteCodePage(const char16_t (&highHalf)[128]);
 
-    QString decode(const QByteArray& bytes) const;
+    QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), bytes.size()); }
+    QString decode(const char* bytes, qsizetype size) const;
     // Each UTF-16 unit the page lacks becomes "?".
     QByteArray encode(const QString& text) const;
     // Each character the page lacks (a surrogate pair being one character)
@@ -27,7 +28,7 @@ public:
     static const SingleByteCodePage& dos866();
 
 private:
-    const char16_t* high_;
+    std::array<char16_t, 256> forward_{}; // every byte's UTF-16 unit
     // Byte + 1 for every UTF-16 unit of the upper half; 0 where the page has none.
     std::array<quint16, 0x10000> reverse_{};
 };

@@ -39,6 +39,14 @@ CellValue CellValue::text(const QString& value)
     return v;
 }
 
+CellValue CellValue::text(QString&& value)
+{
+    CellValue v;
+    v.type_ = CellType::Text;
+    v.text_ = std::move(value);
+    return v;
+}
+
 CellValue CellValue::boolean(bool value)
 {
     CellValue v;

@@ -18,6 +18,7 @@ public:
     static CellValue date(double dayNumber);
     static CellValue date(const QDateTime& dateTime);
     static CellValue text(const QString& value);
+    static CellValue text(QString&& value);
     static CellValue boolean(bool value);
     static CellValue error(const QString& errorText);
 

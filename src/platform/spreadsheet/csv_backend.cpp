@@ -4,6 +4,8 @@
 // mark, a binary file) is refused. The separator is the one of ";", tab and
 // "," that splits the first lines most evenly. A file that changes while it
 // is read (cut short, rewritten) is refused, never read in part.
+#include "platform/files/code_page.h"
+#include "platform/spreadsheet/chunk_pipe.h"
 #include "platform/spreadsheet/reader_backend.h"
 #include "platform/spreadsheet/sheet_error.h"
 
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -22,20 +25,6 @@ namespace velmora::sheet {
 namespace {
 
 constexpr qint64 kChunk = 1 << 20;
-
-// Windows-1251, bytes 0x80..0xFF.
-const char16_t kCp1251[128] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
-    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
-    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
-    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
-    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, 0x0410,
-    0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D,
-    0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A,
-    0x042B, 0x042C, 0x042D, 0x042E, 0x042F, 0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
-    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444,
-    0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
-};
 
 // Checks UTF-8 validity across chunk boundaries.
 class Utf8Checker {
@@ -216,28 +205,265 @@ bool typeField(const char* p, std::size_t n, CellEvent& e)
     return false;
 }
 
-// Windows-1251 bytes as UTF-8, into a buffer reused from field to field.
-void cp1251ToUtf8(const std::string& in, std::string& out)
-{
-    out.clear();
-    out.reserve(in.size() * 2);
-    for (const char ch : in) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80) {
-            out += ch;
-            continue;
+// Splits CSV text into fields: separators, line ends of every kind (a CR
+// LF pair is one), quoted fields with doubled quotes, separators and line
+// breaks inside. The state runs on from call to call, so the text may come
+// in any pieces. Each non-empty field goes to onField(row, column, bytes,
+// size, quoted), valid during the call; onField returns false to stop.
+class CsvFields {
+public:
+    CsvFields(const QString& path, char separator, int firstRow) : path_(path), separator_(separator), row_(firstRow) {}
+
+    // false once onField asked to stop.
+    template <class OnField>
+    bool feed(const char* p, std::size_t n, OnField&& onField)
+    {
+        for (std::size_t i = 0; i < n && goOn_; ++i) {
+            // Runs of ordinary characters go into the field at once.
+            if (!pendingCr_ && !(quoted_ && afterQuote_)) {
+                std::size_t j = i;
+                if (quoted_) {
+                    while (j < n && p[j] != '"')
+                        ++j;
+                } else {
+                    while (j < n && p[j] != separator_ && p[j] != '\n' && p[j] != '\r' && p[j] != '"')
+                        ++j;
+                }
+                if (j > i) {
+                    field_.append(p + i, j - i);
+                    i = j;
+                    if (i >= n)
+                        break;
+                }
+            }
+            const char c = p[i];
+            if (pendingCr_) {
+                pendingCr_ = false;
+                if (c == '\n')
+                    continue;
+            }
+            if (quoted_) {
+                if (afterQuote_) {
+                    afterQuote_ = false;
+                    if (c == '"') {
+                        field_ += '"';
+                        continue;
+                    }
+                    quoted_ = false; // that quote closed the field; c is handled below
+                } else if (c == '"') {
+                    afterQuote_ = true;
+                    continue;
+                } else {
+                    field_ += c;
+                    continue;
+                }
+            }
+            if (c == separator_) {
+                endField(onField);
+                ++column_;
+            } else if (c == '\n' || c == '\r') {
+                endField(onField);
+                endRecord();
+                pendingCr_ = c == '\r';
+            } else if (c == '"' && field_.empty() && !wasQuoted_) {
+                quoted_ = true;
+                wasQuoted_ = true;
+            } else {
+                field_ += c;
+            }
         }
-        const char16_t c = kCp1251[b - 0x80];
-        if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+        return goOn_;
+    }
+
+    // The end of the text: its last field when no line break follows it.
+    template <class OnField>
+    bool finish(OnField&& onField)
+    {
+        if (goOn_ && (!field_.empty() || wasQuoted_))
+            endField(onField);
+        return goOn_;
+    }
+
+private:
+    template <class OnField>
+    void endField(OnField&& onField)
+    {
+        if (!field_.empty()) {
+            if (column_ > kMaxColumns)
+                throw SheetError(QStringLiteral("В файле \"%1\" больше %2 колонок (строка %3)")
+                                     .arg(path_)
+                                     .arg(kMaxColumns)
+                                     .arg(row_));
+            goOn_ = onField(row_, column_, field_.data(), field_.size(), wasQuoted_);
+        }
+        field_.clear();
+        wasQuoted_ = false;
+        afterQuote_ = false;
+    }
+    void endRecord()
+    {
+        ++row_;
+        column_ = 1;
+        if (row_ > kMaxRows + 1)
+            throw SheetError(QStringLiteral("В файле \"%1\" больше %2 строк").arg(path_).arg(kMaxRows));
+    }
+
+    const QString& path_;
+    const char separator_;
+    int row_;
+    int column_ = 1;
+    std::string field_;
+    bool quoted_ = false;     // inside quotes
+    bool wasQuoted_ = false;  // the field began with a quote
+    bool afterQuote_ = false; // a quote seen inside quotes: closing or doubled
+    bool pendingCr_ = false;
+    bool goOn_ = true;
+};
+
+// Finds where whole records end in CSV text that arrives piece by piece,
+// following quotes as CsvFields does, so that each piece cut there parses
+// on its own; counts the records, so each piece knows its first row. A run
+// without quotes is searched for line ends, not walked byte by byte.
+class CsvRecordEnds {
+public:
+    explicit CsvRecordEnds(char separator) : separator_(separator) {}
+
+    // Scans what `text` holds past the part already scanned.
+    void scan(const std::string& text)
+    {
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        while (scanned_ < n) {
+            if (!afterCr_ && !afterQuote_) {
+                // Up to the next quote nothing matters but the line ends
+                // outside quotes, and nothing at all inside them.
+                const void* quote = std::memchr(p + scanned_, '"', n - scanned_);
+                const std::size_t runEnd = quote ? std::size_t(static_cast<const char*>(quote) - p) : n;
+                if (quoted_) {
+                    scanned_ = runEnd;
+                } else if (runEnd > scanned_) {
+                    scanPlain(p, runEnd, n);
+                    if (scanned_ < runEnd)
+                        return; // a CR at the end: the next byte decides
+                }
+                if (!quote)
+                    return;
+            }
+            step(p[scanned_]);
         }
     }
-}
+    // The end of the last whole record scanned, and how many records end
+    // there or before.
+    std::size_t lastEnd() const { return lastEnd_; }
+    int records() const { return records_; }
+    // The text before lastEnd() was taken away.
+    void cut()
+    {
+        scanned_ -= lastEnd_;
+        lastEnd_ = 0;
+        records_ = 0;
+    }
+
+private:
+    // [scanned_, end) holds no quote: count its line ends. A CR that ends
+    // the text (of `size` bytes) is left unscanned: the byte after it
+    // decides.
+    void scanPlain(const char* p, std::size_t end, std::size_t size)
+    {
+        const std::size_t from = scanned_;
+        const std::size_t to = end == size && p[end - 1] == '\r' ? end - 1 : end;
+        if (to <= from)
+            return;
+        // Line feeds, and how many of them close a CR LF; then the CRs.
+        std::size_t feeds = 0;
+        std::size_t pairs = 0;
+        std::size_t lastFeed = 0;
+        for (const char* at = p + from; (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(p + to - at))));
+             ++at) {
+            ++feeds;
+            pairs += std::size_t(at > p + from && at[-1] == '\r');
+            lastFeed = std::size_t(at - p);
+        }
+        std::size_t returns = 0;
+        for (const char* at = p + from; (at = static_cast<const char*>(std::memchr(at, '\r', std::size_t(p + to - at))));
+             ++at)
+            ++returns;
+        if (returns == pairs) {
+            // Every line ends with LF (or CR LF): the last LF ends the last record.
+            if (feeds > 0) {
+                records_ += int(feeds);
+                lastEnd_ = lastFeed + 1;
+            }
+        } else {
+            for (std::size_t k = from; k < to; ++k) {
+                if (p[k] == '\n') {
+                    if (k == from || p[k - 1] != '\r') // the LF of a CR LF counts with its CR
+                        ++records_;
+                    lastEnd_ = k + 1;
+                } else if (p[k] == '\r') {
+                    if (p[k + 1] != '\n') {
+                        ++records_;
+                        lastEnd_ = k + 1;
+                    } else {
+                        ++records_;
+                    }
+                }
+            }
+        }
+        const char last = p[to - 1];
+        atFieldStart_ = last == separator_ || last == '\n' || last == '\r';
+        scanned_ = to;
+    }
+    // One byte, with the state CsvFields keeps.
+    void step(char c)
+    {
+        const std::size_t at = scanned_++;
+        if (afterCr_) {
+            // The record the CR ended ends here, or after this LF.
+            afterCr_ = false;
+            ++records_;
+            if (c == '\n') {
+                lastEnd_ = at + 1;
+                return;
+            }
+            lastEnd_ = at;
+        }
+        if (quoted_) {
+            if (afterQuote_) {
+                afterQuote_ = false;
+                if (c == '"')
+                    return;
+                quoted_ = false;
+            } else {
+                afterQuote_ = c == '"';
+                return;
+            }
+        }
+        if (c == '\n') {
+            ++records_;
+            lastEnd_ = at + 1;
+            atFieldStart_ = true;
+        } else if (c == '\r') {
+            afterCr_ = true;
+            atFieldStart_ = true;
+        } else if (c == separator_) {
+            atFieldStart_ = true;
+        } else {
+            if (c == '"' && atFieldStart_)
+                quoted_ = true;
+            atFieldStart_ = false;
+        }
+    }
+
+    const char separator_;
+    std::size_t scanned_ = 0;
+    std::size_t lastEnd_ = 0;
+    int records_ = 0;
+    bool quoted_ = false;
+    bool afterQuote_ = false;
+    bool afterCr_ = false;
+    bool atFieldStart_ = true;
+};
 
 // What tells a file from the same file rewritten or cut: its size and
 // modification time.
@@ -251,6 +477,54 @@ struct FileStamp {
         return {info.size(), info.lastModified()};
     }
     bool operator==(const FileStamp&) const = default;
+};
+
+// The text of an open file piece by piece: UTF-16 made into UTF-8, a NUL
+// character refused, and the bytes read counted for the check against the
+// file that was opened.
+class CsvText {
+public:
+    CsvText(QFile& file, const QString& path, std::optional<QStringDecoder::Encoding> utf16)
+        : file_(file), path_(path)
+    {
+        if (utf16)
+            decoder_.emplace(*utf16);
+    }
+
+    // Appends the next text of at most `bytes` bytes of the file to `out`;
+    // false at the end of the file.
+    bool readInto(std::string& out, qint64 bytes)
+    {
+        const std::size_t had = out.size();
+        if (decoder_) {
+            const QByteArray piece = file_.read(bytes);
+            if (piece.isEmpty())
+                return false;
+            read_ += piece.size();
+            const QByteArray utf8 = QString(decoder_->decode(piece)).toUtf8();
+            out.append(utf8.constData(), std::size_t(utf8.size()));
+        } else {
+            out.resize(had + std::size_t(bytes));
+            const qint64 got = file_.read(out.data() + had, bytes);
+            out.resize(had + std::size_t(std::max<qint64>(got, 0)));
+            if (got <= 0)
+                return false;
+            read_ += got;
+        }
+        if (std::memchr(out.data() + had, 0, out.size() - had))
+            throw SheetError(QStringLiteral("Файл \"%1\" не является текстом CSV: в нём есть нулевые символы "
+                                            "(возможно, это UTF-16 без метки порядка байтов)")
+                                 .arg(path_));
+        return true;
+    }
+    qint64 bytesRead() const { return read_; }
+    void skip(qint64 bytes) { read_ += file_.read(bytes).size(); }
+
+private:
+    QFile& file_;
+    const QString& path_;
+    std::optional<QStringDecoder> decoder_;
+    qint64 read_ = 0;
 };
 
 class CsvBackend : public WorkbookReader::Backend {
@@ -298,125 +572,170 @@ public:
         QFile file(path_);
         if (!file.open(QIODevice::ReadOnly))
             throw SheetError(QStringLiteral("Файл \"%1\" не открывается: %2").arg(path_, file.errorString()));
-        qint64 bytesRead = file.read(bomSize_).size();
-        std::optional<QStringDecoder> decoder;
-        if (utf16_)
-            decoder.emplace(*utf16_);
-        int row = 1;
-        int column = 1;
-        std::string field;
-        bool quoted = false;     // inside quotes
-        bool wasQuoted = false;  // the field began with a quote
-        bool afterQuote = false; // a quote seen inside quotes: closing or doubled
-        bool pendingCr = false;
-        CellEvent e;
-        bool goOn = true;
-        std::string converted;
-        auto emitField = [&]() {
-            if (!field.empty()) {
-                if (column > kMaxColumns)
-                    throw SheetError(QStringLiteral("В файле \"%1\" больше %2 колонок (строка %3)")
-                                         .arg(path_)
-                                         .arg(kMaxColumns)
-                                         .arg(row));
-                e = CellEvent();
-                e.row = row;
-                e.column = column;
-                if (wasQuoted || !typeField(field.data(), field.size(), e)) {
-                    e.type = CellType::Text;
-                    if (utf8_) {
-                        e.utf8 = field.data();
-                        e.utf8Size = field.size();
-                    } else {
-                        cp1251ToUtf8(field, converted);
-                        e.utf8 = converted.data();
-                        e.utf8Size = converted.size();
-                    }
-                }
-                goOn = sink.cell(e);
-            }
-            field.clear();
-            wasQuoted = false;
-            afterQuote = false;
-        };
-        auto endLine = [&]() {
-            emitField();
-            ++row;
-            column = 1;
-            if (row > kMaxRows + 1)
-                throw SheetError(QStringLiteral("В файле \"%1\" больше %2 строк").arg(path_).arg(kMaxRows));
-        };
-        while (goOn && !file.atEnd()) {
-            QByteArray chunk = file.read(kChunk);
-            bytesRead += chunk.size();
-            if (decoder)
-                chunk = QString(decoder->decode(chunk)).toUtf8();
-            if (std::memchr(chunk.constData(), 0, std::size_t(chunk.size())))
-                throw SheetError(QStringLiteral("Файл \"%1\" не является текстом CSV: в нём есть нулевые символы "
-                                                "(возможно, это UTF-16 без метки порядка байтов)")
-                                     .arg(path_));
-            const char* p = chunk.constData();
-            const qsizetype n = chunk.size();
-            for (qsizetype i = 0; i < n && goOn; ++i) {
-                // Runs of ordinary characters go into the field at once.
-                if (!pendingCr && !(quoted && afterQuote)) {
-                    qsizetype j = i;
-                    if (quoted) {
-                        while (j < n && p[j] != '"')
-                            ++j;
-                    } else {
-                        while (j < n && p[j] != separator_ && p[j] != '\n' && p[j] != '\r' && p[j] != '"')
-                            ++j;
-                    }
-                    if (j > i) {
-                        field.append(p + i, std::size_t(j - i));
-                        i = j;
-                        if (i >= n)
-                            break;
-                    }
-                }
-                const char c = p[i];
-                if (pendingCr) {
-                    pendingCr = false;
-                    if (c == '\n')
-                        continue;
-                }
-                if (quoted) {
-                    if (afterQuote) {
-                        afterQuote = false;
-                        if (c == '"') {
-                            field += '"';
-                            continue;
-                        }
-                        quoted = false; // that quote closed the field; handle c below
-                    } else if (c == '"') {
-                        afterQuote = true;
-                        continue;
-                    } else {
-                        field += c;
-                        continue;
-                    }
-                }
-                if (c == separator_) {
-                    emitField();
-                    ++column;
-                } else if (c == '\n' || c == '\r') {
-                    endLine();
-                    pendingCr = c == '\r';
-                } else if (c == '"' && field.empty() && !wasQuoted) {
-                    quoted = true;
-                    wasQuoted = true;
-                } else {
-                    field += c;
-                }
-            }
-        }
-        if (goOn && (!field.empty() || wasQuoted))
-            emitField();
+        CsvText text(file, path_, utf16_);
+        text.skip(bomSize_);
+        const int workers = ChunkPipe::workers();
+        const bool whole = workers < 1 || file.size() < kParallelSize ? readInOrder(text, sink)
+                                                                       : readInChunks(text, sink, workers);
         // Everything read: it must be the file that was opened, whole.
-        if (goOn && (bytesRead != stamp_.size || !(FileStamp::of(path_) == stamp_)))
+        if (whole && (text.bytesRead() != stamp_.size || !(FileStamp::of(path_) == stamp_)))
             throw SheetError(QStringLiteral("Файл \"%1\" изменился во время чтения").arg(path_));
         return info;
+    }
+
+private:
+    // Files this large are parsed on worker threads, cut at record ends
+    // into pieces of about kPieceSize.
+    static constexpr qint64 kParallelSize = 4 << 20;
+    static constexpr std::size_t kPieceSize = 256 << 10;
+
+    // A field's text in the file's encoding.
+    QString fieldText(const char* p, std::size_t n) const
+    {
+        return utf8_ ? QString::fromUtf8(p, qsizetype(n)) : SingleByteCodePage::windows1251().decode(p, qsizetype(n));
+    }
+
+    // Fills `e` with the cell of a field: a number or a date when it reads
+    // as one and was not quoted, else text (as the bytes, valid while `e`
+    // is used, when the file is UTF-8).
+    void makeCell(CellEvent& e, int row, int column, const char* p, std::size_t n, bool quoted) const
+    {
+        e.row = row;
+        e.column = column;
+        e.utf8 = nullptr;
+        if (!quoted && typeField(p, n, e))
+            return;
+        e.type = CellType::Text;
+        if (utf8_) {
+            e.utf8 = p;
+            e.utf8Size = n;
+        } else {
+            e.text = fieldText(p, n);
+        }
+    }
+
+    // The value of a field, as makeCell types it.
+    CellValue fieldValue(const char* p, std::size_t n, bool quoted) const
+    {
+        CellEvent e;
+        if (!quoted && typeField(p, n, e))
+            return e.type == CellType::Date ? CellValue::date(e.number) : CellValue::number(e.number);
+        return CellValue::text(fieldText(p, n));
+    }
+
+    // The file read in order, its cells (or rows, for a sink that takes
+    // them) going to the sink as they are parsed; false when the sink
+    // stopped the read.
+    bool readInOrder(CsvText& text, CellSink& sink) const
+    {
+        CsvFields fields(path_, separator_, 1);
+        CellEvent e;
+        RowData current;
+        auto toSink = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+            makeCell(e, row, column, p, n, quoted);
+            return sink.cell(e);
+        };
+        auto toRows = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+            if (row != current.row && !current.cells.empty()) {
+                if (!sink.takeRow(current))
+                    return false;
+                current.cells.clear();
+            }
+            current.row = row;
+            current.cells.push_back(RowCell{column, fieldValue(p, n, quoted), QString()});
+            return true;
+        };
+        const bool rows = sink.takesRows();
+        std::string chunk;
+        bool goOn = true;
+        while (goOn && text.readInto(chunk, kChunk)) {
+            goOn = rows ? fields.feed(chunk.data(), chunk.size(), toRows) : fields.feed(chunk.data(), chunk.size(), toSink);
+            chunk.clear();
+        }
+        if (!goOn)
+            return false;
+        if (!rows)
+            return fields.finish(toSink);
+        return fields.finish(toRows) && (current.cells.empty() || sink.takeRow(current));
+    }
+
+    // The file cut at record ends into pieces, each parsed on a worker and
+    // handed to the sink in order: as whole rows, their texts made on the
+    // worker, for a sink that takes rows; as cells with their texts in the
+    // piece's pool otherwise.
+    bool readInChunks(CsvText& text, CellSink& sink, int workers) const
+    {
+        const bool rows = sink.takesRows();
+        ChunkPipe pipe(
+            [this, rows](SheetChunk& piece) {
+                CsvFields fields(path_, separator_, piece.firstRow);
+                // The rows an earlier piece left are overwritten one by one.
+                std::size_t used = 0;
+                auto toRows = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+                    if (used == 0 || piece.rows[used - 1].row != row) {
+                        if (used == piece.rows.size()) {
+                            const std::size_t width = used > 0 ? piece.rows[used - 1].cells.size() : 8;
+                            piece.rows.emplace_back().cells.reserve(width);
+                        }
+                        piece.rows[used].row = row;
+                        piece.rows[used].cells.clear();
+                        ++used;
+                    }
+                    piece.rows[used - 1].cells.push_back(RowCell{column, fieldValue(p, n, quoted), QString()});
+                    return true;
+                };
+                auto toItems = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+                    CellEvent& cell = piece.items.emplace_back().cell;
+                    makeCell(cell, row, column, p, n, quoted);
+                    if (cell.type == CellType::Text) {
+                        cell.span = cell.utf8 ? piece.texts.addUtf8(p, n) : piece.texts.add(cell.text);
+                        cell.pool = &piece.texts;
+                        cell.utf8 = nullptr;
+                        cell.text = QString();
+                    }
+                    return true;
+                };
+                if (rows) {
+                    fields.feed(piece.bytes.data(), piece.bytes.size(), toRows);
+                    fields.finish(toRows);
+                    piece.rows.resize(used);
+                } else {
+                    piece.items.reserve(piece.bytes.size() / 12);
+                    fields.feed(piece.bytes.data(), piece.bytes.size(), toItems);
+                    fields.finish(toItems);
+                }
+            },
+            [&sink, rows](SheetChunk& piece) {
+                if (rows) {
+                    for (const RowData& row : piece.rows)
+                        if (!sink.takeRow(row))
+                            return false;
+                    return true;
+                }
+                for (RawItem& item : piece.items)
+                    if (!sink.cell(item.cell))
+                        return false;
+                return true;
+            },
+            workers);
+        CsvRecordEnds ends(separator_);
+        std::string pending;
+        int nextRow = 1;
+        while (text.readInto(pending, qint64(kPieceSize))) {
+            ends.scan(pending);
+            if (ends.lastEnd() < kPieceSize)
+                continue;
+            const int records = ends.records();
+            std::string rest(pending, ends.lastEnd());
+            pending.resize(ends.lastEnd());
+            ends.cut();
+            if (!pipe.dispatch(std::exchange(pending, std::move(rest)), nextRow))
+                return false;
+            nextRow += records;
+        }
+        if (!pending.empty() && !pipe.dispatch(std::move(pending), nextRow))
+            return false;
+        return pipe.finish();
     }
 
 private:
