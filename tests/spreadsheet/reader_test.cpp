@@ -4,6 +4,7 @@
 #include "platform/spreadsheet/ole_file.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
@@ -327,14 +328,12 @@ namespace {
 
 void put16(std::string& b, std::size_t at, std::uint16_t v)
 {
-    b[at] = char(v & 0xFF);
-    b[at + 1] = char(v >> 8);
+    qToLittleEndian(v, b.data() + at);
 }
 
 void put32(std::string& b, std::size_t at, std::uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        b[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
+    qToLittleEndian(v, b.data() + at);
 }
 
 // A compound file with 512-byte sectors in which the stream's sectors lie
