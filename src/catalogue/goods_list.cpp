@@ -86,8 +86,33 @@ void CatalogueGoodsModel::setPricing(const GoodsPricing& pricing)
         emit dataChanged(index(0, 0), index(int(goods_.size()) - 1, ColumnCount - 1));
 }
 
+void CatalogueGoodsModel::showEntries(std::vector<GoodsListEntry> entries)
+{
+    beginResetModel();
+    ownEntries_ = true;
+    entries_ = std::move(entries);
+    goods_.clear();
+    try {
+        readRows(chunkSize_);
+    } catch (const db::DbError&) {
+        goods_.clear();
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+void CatalogueGoodsModel::reopen()
+{
+    if (ownEntries_)
+        showEntries(std::move(entries_));
+    else
+        reopen(GoodsListFilter(filter_));
+}
+
 void CatalogueGoodsModel::reopen(const GoodsListFilter& filter)
 {
+    ownEntries_ = false;
     beginResetModel();
     filter_ = filter;
     entries_.clear();

@@ -70,7 +70,11 @@ public:
     // ReopenGoodsList: shows the goods the filter selects, from the first
     // chunk; reopen() reads the same list again (after a change).
     void reopen(const GoodsListFilter& filter);
-    void reopen() { reopen(filter_); }
+    void reopen();
+    // Shows goods chosen elsewhere (the viewer's selection), in the order
+    // given, read in chunks as the list does; reopen() then reads them
+    // again.
+    void showEntries(std::vector<GoodsListEntry> entries);
     void clear();
     const GoodsListFilter& filter() const { return filter_; }
 
@@ -99,6 +103,7 @@ private:
     GoodsListFilter filter_;
     std::vector<GoodsListEntry> entries_;
     std::vector<Good> goods_; // the rows read so far, from the first
+    bool ownEntries_ = false; // showEntries: reopen keeps the entries
 };
 
 } // namespace velmora::catalogue

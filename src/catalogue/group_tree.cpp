@@ -72,6 +72,25 @@ std::vector<GroupNode> readGroupNodes(db::Connection& priceDb, qint64 parent)
     return nodes;
 }
 
+std::vector<GroupNode> readGroupNodesRepairingPositions(db::Connection& priceDb, qint64 parent)
+{
+    db::Savepoint sp(priceDb, QStringLiteral("group_positions"));
+    std::vector<GroupNode> nodes;
+    std::vector<Sibling> order;
+    db::Statement s = priceDb.prepare(QStringLiteral(
+        "SELECT t.Code, ifnull(t.Comment, ''), ifnull(t.Picture, 0),"
+        " EXISTS (SELECT 1 FROM Tovar_tree c WHERE c.Parent = t.Code)"
+        " FROM Tovar_tree t WHERE t.Parent = ?1 ORDER BY t.Pos, t.Code"));
+    s.bindInt(1, parent);
+    while (s.step()) {
+        nodes.push_back(GroupNode{s.integer(0), s.text(1), int(s.integer(2)), s.integer(3) != 0});
+        order.push_back(Sibling{s.integer(0), QString()});
+    }
+    renumber(priceDb, order);
+    sp.release();
+    return nodes;
+}
+
 QString groupName(db::Connection& priceDb, qint64 code)
 {
     return priceDb.scalar(QStringLiteral("SELECT Comment FROM Tovar_tree WHERE Code = ?1"), {code}).toString();

@@ -28,6 +28,13 @@ struct GroupNode {
 // The shown children of a group (0: the top level) in Pos order.
 std::vector<GroupNode> readGroupNodes(db::Connection& priceDb, qint64 parent);
 
+// The children of a group (0: the top level) as the group settings
+// windows show them: every child row, shown in the main tree or not, in Pos
+// order; a child that is not at its place i (from 1) is numbered i in the
+// database at once, so showing a level closes the gaps in its numbering.
+// One transaction (a savepoint inside a caller's).
+std::vector<GroupNode> readGroupNodesRepairingPositions(db::Connection& priceDb, qint64 parent);
+
 // The group's name; empty when there is no such group.
 QString groupName(db::Connection& priceDb, qint64 code);
 // The group's parent (0 at the top level); -1 when there is no such group.
