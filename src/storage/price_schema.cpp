@@ -121,6 +121,13 @@ QList<TableDef> makePriceTables()
                         {"Quantity", integer()},
                         {"Obrab", text(5)},
                         {"Postav", text(100)}}};
+    // The units of each ordered good given to each supplier offering it in
+    // svod (Obrab: units as digits, "0" considered and none given, "-"
+    // nothing could be given or the supplier was deselected), kept apart
+    // from svod's own flags.
+    tables << TableDef{"ZakazPostav",
+                       {{"Code", integer()}, {"Postavshik", text(50)}, {"Obrab", text(5)}},
+                       {{"Code_Postav", {"Code", "Postavshik"}, true}}};
 
     // The shop's own catalogue.
     const TableDef priceMain{"price_main",

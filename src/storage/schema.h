@@ -100,7 +100,8 @@ public:
 // program's collation (rows and indexes kept); in the price
 // database AllPriceHistory, AllTovarValuta and, with the brand-priority
 // switch, BrendPriory, the own catalogue's and the matching tables with
-// every index of theirs, and the offers' search index (goods_search_index.h,
+// every index of theirs, the order list Zakaz with its suppliers' units
+// ZakazPostav, and the offers' search index (goods_search_index.h,
 // built from the offers already there); in the order database AllZakazFull and AllClientZakaz
 // when missing, the column AllZakazFull.TovarNumber and SelectTempPostav.
 // The schema catalogue tells what is missing; each database's changes run

@@ -168,6 +168,10 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
         ensureTableWithIndexes(price, priceTable(QString::fromLatin1(table)));
     for (const char* table : kPricingTables)
         ensureTableWithIndexes(price, priceTable(QString::fromLatin1(table)));
+    // The order list of the import and the distribution, and the units
+    // the distribution gives each supplier.
+    ensureTable(price, priceTable(QStringLiteral("Zakaz")));
+    ensureTableWithIndexes(price, priceTable(QStringLiteral("ZakazPostav")));
 
     // The search index, built from the offers already there. Its
     // definition is checked as a whole, so a change to it rebuilds it once.

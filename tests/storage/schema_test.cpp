@@ -46,6 +46,7 @@ const TableCase kPriceTables[] = {
     {"BrendPriory", "ID* INTEGER, BrendName VARCHAR(255)"},
     {"Zakaz", "Id* INTEGER, Code INTEGER, Art VARCHAR(30), Tovar VARCHAR(200), Price_1 REAL, PriceOut REAL, "
               "Quantity INTEGER, Obrab VARCHAR(5), Postav VARCHAR(100)"},
+    {"ZakazPostav", "Code INTEGER, Postavshik VARCHAR(50), Obrab VARCHAR(5)"},
     {"price_main", "Code INTEGER, Art VARCHAR(15), Kategor VARCHAR(50), Tovar VARCHAR(200), PriceBase REAL, "
                    "Nacen INTEGER, Price_1 REAL, Dates INTEGER, Garant VARCHAR(50), Sale INTEGER, SuperPrice INTEGER"},
     {"Tovar_tree", "Code INTEGER, Parent INTEGER, Pos INTEGER, HCh_T INTEGER, Picture INTEGER, Comment VARCHAR(135), "
@@ -216,6 +217,7 @@ TEST_F(StorageTest, PriceDatabaseIndexesTheJoinAndFilterKeys)
         {"AllPriceHistory_Postav_Tovar", "AllPriceHistory", "Postavshik,Tovar"},
         {"settings_ParName", "settings", "ParName"},
         {"svod_Code_sootv_Postav", "svod", "Code_sootv,Postavshik"},
+        {"ZakazPostav_Code_Postav", "ZakazPostav", "Code,Postavshik"},
         {"price_main_Code", "price_main", "Code"},
         {"price_main_Kategor_Tovar", "price_main", "Kategor,Tovar"},
         {"price_main_Art", "price_main", "Art"},

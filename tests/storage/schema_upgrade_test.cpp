@@ -119,6 +119,28 @@ TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsTheCatalogueAndMatchingTablesWith
               QStringLiteral("Праздник"));
 }
 
+TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsTheOrderListAndItsSuppliersUnits)
+{
+    makeOldPriceDatabase();
+    makeOldOrderDatabase();
+    {
+        db::Connection c(pricePath());
+        c.exec(QStringLiteral("DROP TABLE Zakaz; DROP TABLE ZakazPostav;"
+                              "INSERT INTO svod (Code_sootv, Postavshik, Obrab) VALUES (3, 'Альфа', 'True')"));
+    }
+    upgrade(false);
+
+    db::Connection price(pricePath());
+    for (const char* table : {"Zakaz", "ZakazPostav"})
+        EXPECT_EQ(price.columnNames(QString::fromLatin1(table)), columnNamesOf(priceTable(QString::fromLatin1(table))))
+            << table;
+    // One row per good and supplier, the supplier compared without case.
+    price.exec(QStringLiteral("INSERT INTO ZakazPostav (Code, Postavshik, Obrab) VALUES (3, 'Альфа', '4')"));
+    EXPECT_THROW(price.exec(QStringLiteral("INSERT INTO ZakazPostav (Code, Postavshik, Obrab) VALUES (3, 'АЛЬФА', '1')")),
+                 db::DbError);
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT Obrab FROM svod")).toString(), QStringLiteral("True"));
+}
+
 // Offers found through the search index, as the search asks it.
 int indexedOffers(const db::Connection& price, const QString& text)
 {
