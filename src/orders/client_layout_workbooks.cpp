@@ -3,6 +3,7 @@
 #include "orders/order_exports.h"
 #include "orders/order_lines.h"
 #include "orders/order_workbook_parts.h"
+#include "orders/supplier_contacts.h"
 
 #include "platform/spreadsheet/worksheet.h"
 #include "storage/value_helpers.h"
@@ -51,21 +52,13 @@ QString writeLayoutWorkbook(const OrderExportInput& input, const QString& templa
     return path;
 }
 
-// A supplier's contacts (postav_info); empty texts when it has none.
-struct SupplierContacts {
-    QString person, phones, mail;
-};
-
+// A supplier's contacts; empty texts when it has none.
 SupplierContacts readContacts(db::Connection* priceDb, const QString& supplier)
 {
     if (!priceDb)
         return {};
     try {
-        db::Statement select = priceDb->prepare(
-            QStringLiteral("SELECT Person, Phones, Mail FROM postav_info WHERE Postavshik = ?1 LIMIT 1"));
-        select.bindText(1, supplier);
-        if (select.step())
-            return {select.text(0), select.text(1), select.text(2)};
+        return ReadSupplierContacts(*priceDb, supplier).value_or(SupplierContacts{});
     } catch (const std::exception&) {
         // The contacts are a courtesy: a request without them is still sent.
     }

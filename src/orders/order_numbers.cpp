@@ -9,12 +9,20 @@ const QString kSection = QStringLiteral("Zakaz");
 const QString kKey = QStringLiteral("ZakazNumber");
 } // namespace
 
-int ReadOrderCounter(const QString& userIniPath)
+namespace {
+// [Zakaz] ZakazNumber of an INI file; a text that is no integer counts as 0.
+int readCounter(const QString& iniPath, const QString& defaultText)
 {
     int counter = 0;
-    if (!ParseOrderNumber(ReadIniString(userIniPath, kSection, QStringLiteral("0"), kKey), &counter))
+    if (!ParseOrderNumber(ReadIniString(iniPath, kSection, defaultText, kKey), &counter))
         return 0;
     return counter;
+}
+} // namespace
+
+int ReadOrderCounter(const QString& userIniPath)
+{
+    return readCounter(userIniPath, QStringLiteral("0"));
 }
 
 bool WriteOrderCounter(const QString& userIniPath, int number, const MessageSink& messages)
@@ -67,6 +75,22 @@ int IssueOrderNumber(db::Connection& orderDb, const QString& userIniPath, const 
     const int number = NextOrderNumber(StoredOrderNumbers(orderDb), ReadOrderCounter(userIniPath));
     WriteOrderCounter(userIniPath, number, messages);
     return number;
+}
+
+int ReadImportOrderNumber(const QString& priceListIniPath)
+{
+    return readCounter(priceListIniPath, QStringLiteral("1"));
+}
+
+int RaiseImportOrderNumber(const QString& priceListIniPath, const MessageSink& messages)
+{
+    WriteOrderCounter(priceListIniPath, ReadImportOrderNumber(priceListIniPath) + 1, messages);
+    return ReadImportOrderNumber(priceListIniPath);
+}
+
+QString ImportOrderNumberText(int number)
+{
+    return (QStringLiteral("0000") + QString::number(number)).right(5);
 }
 
 bool ParseOrderNumber(const QString& text, int* number)

@@ -41,6 +41,19 @@ int NextOrderNumber(const QList<int>& stored, int counter);
 // a list entry until its first line is added.
 int IssueOrderNumber(db::Connection& orderDb, const QString& userIniPath, const MessageSink& messages = {});
 
+// The number of the order held in the price database's order list Zakaz:
+// key ZakazNumber of section [Zakaz] of the price-list settings file
+// (SetupPriceList.ini), "1" when missing, apart from the order tab's
+// counter. A text that is no integer counts as 0.
+int ReadImportOrderNumber(const QString& priceListIniPath);
+// A new import's number: the counter raised by 1, written back and read
+// again (the file's value is returned, also when it could not be written;
+// the INI layer's message goes to `messages`).
+int RaiseImportOrderNumber(const QString& priceListIniPath, const MessageSink& messages = {});
+// The number as the hidden order-number field shows it: "0000" + number,
+// its last five characters (7 gives "00007").
+QString ImportOrderNumberText(int number);
+
 // The order number a list text stands for; false when the text is no
 // integer.
 bool ParseOrderNumber(const QString& text, int* number);

@@ -81,9 +81,9 @@ void ProgressScope::step()
 }
 
 int FillLineRows(sheet::Worksheet& sheet, int count, const std::function<void(int row, int index)>& writeLine,
-                 ProgressScope& progress)
+                 ProgressScope& progress, int firstRow)
 {
-    int row = kFirstLineRow;
+    int row = firstRow;
     for (int index = 0; index < count; ++index) {
         sheet.insertRowCopy(row, row + 1);
         writeLine(row, index);

@@ -43,13 +43,13 @@ private:
     const ExportProgress& progress_;
 };
 
-// Writes `count` lines from row 14: before each line the row is copied
-// below itself, so the next line has the template's formats; `writeLine`
-// fills line `index` (from 0) on `row`. The spare copy is deleted at the
-// end. Returns the row after the lines (the empty row; the total row is the
-// one below it).
+// Writes `count` lines from `firstRow` (the template's line row): before
+// each line the row is copied below itself, so the next line has the
+// template's formats; `writeLine` fills line `index` (from 0) on `row`. The
+// spare copy is deleted at the end. Returns the row after the lines (in the
+// order templates the empty row; the total row is the one below it).
 int FillLineRows(sheet::Worksheet& sheet, int count, const std::function<void(int row, int index)>& writeLine,
-                 ProgressScope& progress);
+                 ProgressScope& progress, int firstRow = kFirstLineRow);
 
 // The total of the line rows above, written on the row one below the empty
 // row after the lines: "=SUBTOTAL(9,R[-(count+1)]C:R[-2]C)".

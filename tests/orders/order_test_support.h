@@ -6,12 +6,14 @@
 #include "orders/order_exports.h"
 #include "orders/order_lines.h"
 #include "platform/db/connection.h"
+#include "platform/spreadsheet/workbook.h"
 #include "storage/schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QVariant>
 
 #include <gtest/gtest.h>
 
@@ -29,8 +31,9 @@ struct OrderFolder {
     {
         QDir().mkpath(program + QStringLiteral("client"));
         const QString shipped = QStringLiteral(VELMORA_PROGRAM_DIR "/");
-        for (const char* name : {"zakaz.xlsx", "zayavka.xlsx", "Quorvel.xlsx", "client/zakaz.xlsx",
-                                 "client/zayavka.xlsx", "client/zayavka2.xlsx"})
+        for (const char* name : {"zakaz.xlsx", "zayavka.xlsx", "Quorvel.xlsx", "order.xlsx", "notimport.xlsx",
+                                 "notzakaz.xlsx", "Svod_Price.xlsx", "client/zakaz.xlsx", "client/zayavka.xlsx",
+                                 "client/zayavka2.xlsx"})
             if (!QFile::copy(shipped + QLatin1String(name), program + QLatin1String(name)))
                 throw std::runtime_error(std::string("template missing: ") + name);
         createPriceDatabase(program + QStringLiteral("PRICE.vdb"));
@@ -71,7 +74,62 @@ struct OrderFolder {
     {
         return order.scalar(QStringLiteral("SELECT COUNT(*) FROM AllZakazFull")).toInt();
     }
+
+    // One own good of the catalogue.
+    void addOwnGood(qint64 code, const QString& art, const QString& tovar, double price1, int nacen = 0)
+    {
+        db::Statement insert = price.prepare(QStringLiteral(
+            "INSERT INTO price_main (Code, Art, Kategor, Tovar, Price_1, Nacen) VALUES (?1, ?2, '1', ?3, ?4, ?5)"));
+        insert.bindInt(1, code).bindText(2, art).bindText(3, tovar).bindDouble(4, price1).bindInt(5, nacen);
+        insert.execute();
+    }
+
+    // One row of the order list.
+    void addZakaz(qint64 id, qint64 code, const QString& tovar, qint64 quantity, double priceOut,
+                  const QString& art = QString())
+    {
+        db::Statement insert = price.prepare(QStringLiteral(
+            "INSERT INTO Zakaz (Id, Code, Art, Tovar, Price_1, PriceOut, Quantity, Obrab)"
+            " VALUES (?1, ?2, ?3, ?4, ?5, ?5, ?6, 'True')"));
+        insert.bindInt(1, id).bindInt(2, code).bindText(3, art.isEmpty() ? QStringLiteral("A%1").arg(code) : art);
+        insert.bindText(4, tovar).bindDouble(5, priceOut).bindInt(6, quantity);
+        insert.execute();
+    }
+
+    // One offer of the combined price.
+    void addSvod(qint64 code, const QString& supplier, double offerPrice, const QString& sklad,
+                 const QString& tovar = QString(), const QString& obrab = QStringLiteral("False"))
+    {
+        db::Statement insert = price.prepare(QStringLiteral(
+            "INSERT INTO svod (Art, Tovar, Price, Postavshik, Code_sootv, Obrab, Sklad)"
+            " VALUES ('S-' || ?1, ?2, ?3, ?4, ?1, ?5, ?6)"));
+        insert.bindInt(1, code).bindText(2, tovar.isEmpty() ? QStringLiteral("Товар %1").arg(code) : tovar);
+        insert.bindDouble(3, offerPrice).bindText(4, supplier).bindText(5, obrab).bindText(6, sklad);
+        insert.execute();
+    }
+
+    int zakazCount() { return price.scalar(QStringLiteral("SELECT COUNT(*) FROM Zakaz")).toInt(); }
 };
+
+// A workbook whose first sheet holds the rows given (from A1; a QString
+// cell is text, a double a number, an empty QVariant nothing), saved as
+// .xlsx under `path`.
+inline void WriteWorkbook(const QString& path, const QList<QVariantList>& rows, const QString& sheetName = {})
+{
+    sheet::Workbook book;
+    sheet::Worksheet& sheet = book.sheet(1);
+    if (!sheetName.isEmpty())
+        sheet.setName(sheetName);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c) {
+            const QVariant& v = rows[r][c];
+            if (v.typeId() == QMetaType::QString)
+                sheet.setText(r + 1, c + 1, v.toString());
+            else if (v.isValid())
+                sheet.setNumber(r + 1, c + 1, v.toDouble());
+        }
+    book.saveAs(path);
+}
 
 // Runs a script with Debian's Python (which has openpyxl) and returns what it
 // printed.

@@ -9,6 +9,19 @@ Beside the program:
                 line row 14 (A..G), total row 16 (F, G).
   Quorvel.xlsx  the purchaser's table: number in G8, header B13:G13, line
                 row 14 (A..G), no total.
+  order.xlsx    the order to one supplier from the distribution: supplier
+                C7, order number E8, address C8, contact C9, phones C10,
+                e-mail B11, header row 13, line row 14 (A..G, G the own
+                article), total F16 under "Итого:" in E16.
+  notimport.xlsx, notzakaz.xlsx
+                goods that could not be ordered: header row 4, line row 5
+                (A..E: position, article, name, price, quantity).
+  Svod_Price.xlsx
+                the comparison sheet, sheet "Сводный прайс-лист": date C1,
+                headers in rows 4 and 5, one supplier block E:G (name in E4)
+                copied once per supplier, the summary H..M, the formats of a
+                line in row 7. No merges: the supplier block is copied as
+                whole columns.
 In client/ (the client layout mode), same stems, other cell maps:
   zakaz.xlsx    supplier request with the price left blank: client C2:C4,
                 supplier C6:C9, number H6, address C11, line row 14 (A..H),
@@ -192,8 +205,100 @@ def purchase_workbook(file_name, client, fill):
     book.save(os.path.join(HERE, "client", file_name))
 
 
+def supplier_order():
+    book, sheet = new_sheet("Заказ")
+    title(sheet, "Заказ поставщику", "Заявка на поставку товаров")
+    for address, text in (("B7", "Поставщик:"), ("B8", "Адрес:"), ("B9", "Контактное лицо:"),
+                          ("B10", "Телефоны:"), ("A11", "E-mail:"), ("D8", "Заказ №")):
+        label(sheet, address, text)
+    sheet["D8"].alignment = Alignment(horizontal="right")
+    for address in ("C7", "C8", "C9", "C10", "B11"):
+        value_cell(sheet, address)
+    sheet["C7"].font = Font(name="Arial", size=12, bold=True)
+    value_cell(sheet, "E8")
+    sheet["E8"].font = Font(name="Arial", size=12, bold=True)
+    columns = "ABCDEFG"
+    header(sheet, columns, ["№", "Артикул", "Наименование", "Цена", "Кол-во", "Сумма", "Наш код"], "DDEBF7")
+    line_row(sheet, columns, {"D": MONEY, "E": QUANTITY, "F": MONEY}, wrap="C")
+    total_cells(sheet, "E", "F")
+    sheet["E16"] = "Итого:"
+    widths(sheet, columns, (5, 16, 52, 12, 8, 14, 14))
+    book.save(os.path.join(HERE, "order.xlsx"))
+
+
+def not_ordered(file_name, heading, subtitle, fill):
+    book, sheet = new_sheet("Лист1")
+    title(sheet, heading, subtitle)
+    columns = "ABCDE"
+    for column, text in zip(columns, ("№", "Артикул", "Наименование", "Цена", "Кол-во")):
+        cell = sheet[column + "4"]
+        cell.value = text
+        cell.font = Font(name="Arial", size=10, bold=True)
+        cell.fill = PatternFill("solid", fgColor=fill)
+        cell.border = BOX
+        cell.alignment = Alignment(horizontal="center", vertical="center")
+    for column in columns:
+        cell = sheet[column + "5"]
+        cell.font = Font(name="Arial", size=9)
+        cell.border = BOX
+        cell.alignment = Alignment(vertical="top", wrap_text=column == "C")
+    sheet["A5"].alignment = Alignment(horizontal="center", vertical="top")
+    sheet["D5"].number_format = MONEY
+    sheet["E5"].number_format = QUANTITY
+    widths(sheet, columns, (5, 16, 56, 12, 8))
+    book.save(os.path.join(HERE, file_name))
+
+
+def comparison_sheet():
+    book, sheet = new_sheet("Сводный прайс-лист")
+    sheet["A1"] = "Сводный прайс-лист"
+    sheet["A1"].font = Font(name="Arial", size=16, bold=True, color="1F3864")
+    label(sheet, "B1", "Дата:")
+    sheet["B1"].alignment = Alignment(horizontal="right")
+    value_cell(sheet, "C1")
+    sheet["A2"] = "Цены поставщиков рядом с ценами заказа"
+    sheet["A2"].font = Font(name="Arial", size=9, italic=True, color="595959")
+    percent = "0.0%"
+    heads = {"A": "Артикул", "B": "Наименование", "C": None, "D": "Цена заказа",
+             "E": "Цена", "F": "Склад", "G": "Разница",
+             "H": "Поставщик", "I": "Цена", "J": "Разница", "K": "Поставщиков", "L": "Средняя", "M": "Разница"}
+    groups = {"A": None, "E": "D9E1F2", "H": "FCE4D6", "K": "E2EFDA"}
+    fill = None
+    for column in "ABCDEFGHIJKLM":
+        if column in groups:
+            fill = groups[column]
+        for row in (4, 5, 6):
+            cell = sheet[column + str(row)]
+            cell.border = BOX
+            cell.font = Font(name="Arial", size=10, bold=True)
+            cell.alignment = Alignment(horizontal="center", vertical="center", wrap_text=True)
+            if fill:
+                cell.fill = PatternFill("solid", fgColor=fill)
+        sheet[column + "5"] = heads[column]
+    sheet["E4"] = "Поставщик"
+    sheet["H4"] = "Минимальная цена"
+    sheet["K4"] = "Средняя цена"
+    formats = {"D": MONEY, "E": MONEY, "G": percent, "I": MONEY, "J": percent, "K": "0", "L": MONEY, "M": percent}
+    for column in "ABCDEFGHIJKLM":
+        cell = sheet[column + "7"]
+        cell.font = Font(name="Arial", size=9)
+        cell.border = BOX
+        cell.alignment = Alignment(vertical="top", wrap_text=column == "B")
+        if column in formats:
+            cell.number_format = formats[column]
+            cell.alignment = Alignment(horizontal="right", vertical="top")
+    widths(sheet, "ABCDEFGHIJKLM", (14, 44, 2, 12, 11, 9, 9, 18, 11, 9, 12, 11, 9))
+    sheet.freeze_panes = "E7"
+    book.save(os.path.join(HERE, "Svod_Price.xlsx"))
+
+
 standard_order()
 client_order()
+supplier_order()
+not_ordered("notimport.xlsx", "Не загруженные товары", "Позиции заказа, которые не загрузились в заказ", "FCE4D6")
+not_ordered("notzakaz.xlsx", "Нет товаров у поставщиков", "Товары, которых нет у поставщиков или нет на складе",
+            "FFF2CC")
+comparison_sheet()
 purchaser_table()
 supplier_request()
 purchase_workbook("zayavka.xlsx", "Тальверон", "E2EFDA")
