@@ -92,6 +92,24 @@ TEST(Formulas, FollowInsertedAndDeletedRows)
             << c.formula << " at " << c.row << " count " << c.column;
 }
 
+TEST(Formulas, FollowInsertedAndDeletedColumns)
+{
+    const R1C1Case cases[] = {
+        // formula, column, count, result
+        {"=SUM(F4:G4)", 7, 1, "=SUM(F4:H4)"},    // inserted inside: the range grows
+        {"=F4*2", 6, 1, "=G4*2"},                // at the reference: it moves
+        {"=F4*2", 7, 1, "=F4*2"},                // right of it: unchanged
+        {"=$F$4+A:B+3:5", 1, 2, "=$H$4+C:D+3:5"}, // absolute ones and whole columns too, whole rows stay
+        {"=Лист2!F4", 1, 1, "=Лист2!F4"},        // other sheets are left alone
+        {"=SUM(F4:H4)", 7, -1, "=SUM(F4:G4)"},   // deleted inside: it shrinks
+        {"=F4", 6, -1, "=#REF!"},
+    };
+    for (const R1C1Case& c : cases)
+        EXPECT_EQ(adjustFormulaForColumns(QString::fromUtf8(c.formula), c.row, c.column),
+                  QString::fromUtf8(c.expected))
+            << c.formula << " at column " << c.row << " count " << c.column;
+}
+
 TEST(Formulas, LocalFormText)
 {
     const std::pair<const char*, const char*> cases[] = {

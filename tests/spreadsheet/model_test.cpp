@@ -141,6 +141,97 @@ TEST(Model, InsertingAndDeletingRowsMovesEverything)
     EXPECT_TRUE(ws.merges().empty());
 }
 
+TEST(Model, RowCopiesGoInAtOnce)
+{
+    Workbook book;
+    Worksheet& ws = book.sheet(1);
+    ws.range(QStringLiteral("A4:C4")).setItalic(true);
+    ws.setFormula(4, 3, QStringLiteral("=A4*B4"));
+    ws.range(QStringLiteral("A4:B4")).merge();
+    ws.setFormula(6, 3, QStringLiteral("=SUM(C4:C4)"));
+
+    ws.insertRowCopy(4, 5, 3);
+    for (int row = 5; row <= 7; ++row) {
+        EXPECT_TRUE(ws.style(row, 3).font.italic) << row;
+        EXPECT_EQ(ws.formula(row, 3), QStringLiteral("=A%1*B%1").arg(row));
+    }
+    EXPECT_EQ(ws.formula(9, 3), QStringLiteral("=SUM(C4:C4)")); // below the copies, moved by three
+    EXPECT_EQ(ws.merges().size(), 4u);
+    ws.insertRowCopy(4, 5, 0); // no copies: nothing moves
+    EXPECT_EQ(ws.formula(9, 3), QStringLiteral("=SUM(C4:C4)"));
+}
+
+TEST(Model, ColumnsCopiedInsertedAndDeletedCarryTheirFormats)
+{
+    // A header cell, a formatted data cell, a merge and a link in column F;
+    // the maximum column G after it, and a total over both.
+    Workbook book;
+    Worksheet& ws = book.sheet(1);
+    ws.setText(2, 6, QStringLiteral("Поставщик"));
+    ws.cells(2, 6).setBold(true);
+    ws.cells(4, 6).setNumberFormat(QStringLiteral("@"));
+    ws.setColumnWidth(6, 20);
+    ws.range(QStringLiteral("F8:F9")).merge();
+    ws.setHyperlink(10, 6, QStringLiteral("http://example.com"), QStringLiteral("сайт"));
+    ws.setText(2, 7, QStringLiteral("Макс."));
+    ws.setColumnWidth(7, 12);
+    ws.setFormula(4, 7, QStringLiteral("=F4*2"));
+    ws.setFormula(1, 9, QStringLiteral("=SUM(F4:G4)"));
+    ws.setActiveCell(CellRef{2, 8});
+
+    ws.insertColumnCopy(6, 7);
+    EXPECT_EQ(ws.value(2, 7).toText(), QStringLiteral("Поставщик"));
+    EXPECT_TRUE(ws.style(2, 7).font.bold);
+    EXPECT_EQ(ws.style(4, 7).numberFormat, QStringLiteral("@"));
+    EXPECT_EQ(ws.columnWidth(7), 20);
+    EXPECT_EQ(ws.hyperlink(10, 7), QStringLiteral("http://example.com"));
+    EXPECT_EQ(ws.value(2, 8).toText(), QStringLiteral("Макс.")); // moved right with its width
+    EXPECT_EQ(ws.columnWidth(8), 12);
+    EXPECT_EQ(ws.formula(4, 8), QStringLiteral("=F4*2"));
+    EXPECT_EQ(ws.formula(1, 10), QStringLiteral("=SUM(F4:H4)"));
+    EXPECT_EQ(ws.activeCell(), (CellRef{2, 9}));
+    EXPECT_EQ(ws.merges(),
+              (std::vector<CellRange>{parseRange(QStringLiteral("F8:F9")), parseRange(QStringLiteral("G8:G9"))}));
+
+    ws.insertColumns(3, 2); // plain columns take their left neighbour's width
+    EXPECT_EQ(ws.formula(1, 12), QStringLiteral("=SUM(H4:J4)"));
+    ws.setColumnWidth(2, 30);
+    ws.insertColumns(3);
+    EXPECT_EQ(ws.columnWidth(3), 30);
+    ws.deleteColumns(3, 3);
+
+    ws.deleteColumns(6); // the first copy goes: the rest moves left
+    EXPECT_EQ(ws.value(2, 6).toText(), QStringLiteral("Поставщик"));
+    EXPECT_EQ(ws.value(2, 7).toText(), QStringLiteral("Макс."));
+    EXPECT_EQ(ws.columnWidth(7), 12);
+    EXPECT_EQ(ws.formula(4, 7), QStringLiteral("=#REF!*2")); // its column was deleted
+    EXPECT_EQ(ws.formula(1, 9), QStringLiteral("=SUM(F4:G4)"));
+    EXPECT_EQ(ws.merges(), (std::vector<CellRange>{parseRange(QStringLiteral("F8:F9"))}));
+}
+
+TEST(Model, OneFormattedColumnRepeatedPerName)
+{
+    // The template's column F copied once per name, last name first, then
+    // F itself deleted: the names stand in order, each in F's format.
+    Workbook book;
+    Worksheet& ws = book.sheet(1);
+    ws.cells(2, 6).setBold(true);
+    ws.setColumnWidth(6, 18);
+    ws.setText(2, 7, QStringLiteral("Макс."));
+    const QStringList names{QStringLiteral("Альфа"), QStringLiteral("Бета"), QStringLiteral("Гамма")};
+    for (qsizetype i = names.size() - 1; i >= 0; --i) {
+        ws.setText(2, 6, names[i]);
+        ws.insertColumnCopy(6, 7);
+    }
+    ws.deleteColumns(6);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ws.value(2, 6 + i).toText(), names[i]);
+        EXPECT_TRUE(ws.style(2, 6 + i).font.bold);
+        EXPECT_EQ(ws.columnWidth(6 + i), 18);
+    }
+    EXPECT_EQ(ws.value(2, 9).toText(), QStringLiteral("Макс."));
+}
+
 TEST(Model, FormatsOnRangesRowsAndColumns)
 {
     Workbook book;

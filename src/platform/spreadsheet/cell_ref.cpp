@@ -106,30 +106,46 @@ CellRange makeRange(CellRef a, CellRef b)
                      {std::max(a.row, b.row), std::max(a.column, b.column)}};
 }
 
-bool shiftRowSpan(int& top, int& bottom, int row, int count)
+namespace {
+
+// One axis of a sheet: the span first..last (first <= last) moved for
+// `count` lines inserted (> 0) or deleted (< 0) at `at`; `limit` is the
+// axis' last line.
+bool shiftSpan(int& first, int& last, int at, int count, int limit)
 {
     if (count >= 0) {
-        if (top >= row)
-            top = std::min(top + count, kMaxRows);
-        if (bottom >= row)
-            bottom = std::min(bottom + count, kMaxRows);
+        if (first >= at)
+            first = std::min(first + count, limit);
+        if (last >= at)
+            last = std::min(last + count, limit);
         return true;
     }
-    const int first = row;
-    const int last = row - count - 1; // deleted rows first..last
+    const int gone = at - count - 1; // deleted lines at..gone
     const int removed = -count;
-    if (top >= first && bottom <= last)
+    if (first >= at && last <= gone)
         return false;
-    auto shift = [&](int r, bool isTop) {
-        if (r > last)
-            return r - removed;
-        if (r >= first)
-            return isTop ? first : first - 1;
-        return r;
+    auto shift = [&](int line, bool isFirst) {
+        if (line > gone)
+            return line - removed;
+        if (line >= at)
+            return isFirst ? at : at - 1;
+        return line;
     };
-    top = shift(top, true);
-    bottom = shift(bottom, false);
-    return top <= bottom;
+    first = shift(first, true);
+    last = shift(last, false);
+    return first <= last;
+}
+
+} // namespace
+
+bool shiftRowSpan(int& top, int& bottom, int row, int count)
+{
+    return shiftSpan(top, bottom, row, count, kMaxRows);
+}
+
+bool shiftColumnSpan(int& left, int& right, int column, int count)
+{
+    return shiftSpan(left, right, column, count, kMaxColumns);
 }
 
 QString toA1(CellRef cell)

@@ -50,6 +50,9 @@ CellRange makeRange(CellRef a, CellRef b);
 // for `count` rows inserted (> 0) or deleted (< 0) at `row`: a span that
 // loses rows shrinks; false when every row of it is deleted.
 bool shiftRowSpan(int& top, int& bottom, int row, int count);
+// The same for the columns left..right and columns inserted or deleted at
+// `column`.
+bool shiftColumnSpan(int& left, int& right, int column, int count);
 
 QString toA1(CellRef cell);     // "B7"
 QString toA1(const CellRange&); // "A1:H5", or "A1" for a single cell

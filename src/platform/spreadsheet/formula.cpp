@@ -292,28 +292,47 @@ QString moveA1Formula(const QString& formula, int rowDelta, int columnDelta)
     });
 }
 
-QString adjustFormulaForRows(const QString& formula, int row, int count)
+namespace {
+
+// References to this sheet whose rows (or columns) are at or beyond `at`
+// move by `count`; a span that loses all its lines becomes #REF!.
+QString adjustFormulaLines(const QString& formula, int at, int count, bool columns)
 {
     if (count == 0)
         return formula;
     return transformA1(formula, [&](A1Ref& ref) -> QString {
-        if (!ref.sheet.isEmpty() || !ref.row1)
+        std::optional<Coord>& one = columns ? ref.col1 : ref.row1;
+        std::optional<Coord>& two = columns ? ref.col2 : ref.row2;
+        if (!ref.sheet.isEmpty() || !one)
             return refText(ref);
-        const bool span = ref.isRange && ref.row2;
-        int top = ref.row1->value;
-        int bottom = span ? ref.row2->value : top;
-        const bool reversed = top > bottom;
+        const bool span = ref.isRange && two;
+        int first = one->value;
+        int last = span ? two->value : first;
+        const bool reversed = first > last;
         if (reversed)
-            std::swap(top, bottom);
-        if (!shiftRowSpan(top, bottom, row, count))
+            std::swap(first, last);
+        const bool kept = columns ? shiftColumnSpan(first, last, at, count) : shiftRowSpan(first, last, at, count);
+        if (!kept)
             return kRefError;
         if (reversed)
-            std::swap(top, bottom);
-        ref.row1->value = top;
+            std::swap(first, last);
+        one->value = first;
         if (span)
-            ref.row2->value = bottom;
+            two->value = last;
         return refText(ref);
     });
+}
+
+} // namespace
+
+QString adjustFormulaForRows(const QString& formula, int row, int count)
+{
+    return adjustFormulaLines(formula, row, count, false);
+}
+
+QString adjustFormulaForColumns(const QString& formula, int column, int count)
+{
+    return adjustFormulaLines(formula, column, count, true);
 }
 
 namespace {

@@ -21,6 +21,8 @@ QString moveA1Formula(const QString& formula, int rowDelta, int columnDelta);
 // row move, absolute ones too, as the spreadsheet does. A reference to a
 // deleted row becomes #REF!. References to other sheets are left alone.
 QString adjustFormulaForRows(const QString& formula, int row, int count);
+// The same for columns inserted or deleted at `column`.
+QString adjustFormulaForColumns(const QString& formula, int column, int count);
 
 // The formula as a Russian-language spreadsheet shows it (FormulaLocal):
 // function names in Russian ("=HYPERLINK(\"http://a/b\",\"x\")" becomes

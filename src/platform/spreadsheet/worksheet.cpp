@@ -30,6 +30,11 @@ bool shiftRange(CellRange& range, int row, int count)
     return shiftRowSpan(range.first.row, range.last.row, row, count);
 }
 
+bool shiftColumnRange(CellRange& range, int column, int count)
+{
+    return shiftColumnSpan(range.first.column, range.last.column, column, count);
+}
+
 } // namespace
 
 Worksheet::Worksheet(Workbook& workbook, const QString& name)
@@ -510,10 +515,13 @@ void Worksheet::deleteRows(int row, int count)
         store_->activeCell.row = row;
 }
 
-void Worksheet::insertRowCopy(int sourceRow, int atRow)
+void Worksheet::insertRowCopy(int sourceRow, int atRow, int count)
 {
     checkCell(sourceRow, 1);
     checkCell(atRow, 1);
+    if (count < 1)
+        return;
+    count = std::min(count, kMaxRows - atRow + 1);
     StoredRow copy;
     if (std::size_t(sourceRow) <= store_->rows.size())
         copy = store_->rows[std::size_t(sourceRow - 1)];
@@ -530,26 +538,185 @@ void Worksheet::insertRowCopy(int sourceRow, int atRow)
         if (cell.row == sourceRow)
             rowRich.emplace_back(cell.column, runs);
 
-    insertRows(atRow, 1);
-    // The copy's formulas move as a paste moves them, from the source row to
-    // the new one; the source itself may have moved down.
-    const int delta = atRow - sourceRow;
-    for (StoredCell& cell : copy.cells)
+    // One shift for all the copies: the rows below move once.
+    insertRows(atRow, count);
+    if (store_->rows.size() < std::size_t(atRow + count - 1))
+        store_->rows.resize(std::size_t(atRow + count - 1));
+    for (int k = 0; k < count; ++k) {
+        const int row = atRow + k;
+        // The copy's formulas move as a paste moves them, from the source row
+        // to the new one; the source itself may have moved down.
+        StoredRow& target = store_->rows[std::size_t(row - 1)];
+        target = copy;
+        for (StoredCell& cell : target.cells)
+            if (!cell.formula.isEmpty())
+                cell.formula = moveA1Formula(cell.formula, row - sourceRow, 0);
+        for (CellRange m : rowMerges) {
+            m.first.row = m.last.row = row;
+            store_->merges.push_back(m);
+        }
+        for (Hyperlink l : rowLinks) {
+            l.range.first.row = l.range.last.row = row;
+            store_->hyperlinks.push_back(l);
+        }
+        for (const auto& [column, runs] : rowRich)
+            store_->richText[CellRef{row, column}] = runs;
+    }
+}
+
+// Moves everything keyed by column for columns inserted or deleted at
+// `column`: merges, links, rich text, the filter, the print area, the
+// selection and every formula's references.
+static void shiftSheetForColumns(SheetStore& store, int column, int count)
+{
+    auto& merges = store.merges;
+    for (auto it = merges.begin(); it != merges.end();) {
+        if (!shiftColumnRange(*it, column, count) || it->first == it->last)
+            it = merges.erase(it);
+        else
+            ++it;
+    }
+    auto& links = store.hyperlinks;
+    for (auto it = links.begin(); it != links.end();) {
+        if (!shiftColumnRange(it->range, column, count))
+            it = links.erase(it);
+        else
+            ++it;
+    }
+    std::map<CellRef, std::vector<RichRun>> rich;
+    for (auto& [cell, runs] : store.richText) {
+        CellRange r{cell, cell};
+        if (shiftColumnRange(r, column, count))
+            rich[r.first] = std::move(runs);
+    }
+    store.richText.swap(rich);
+    if (store.autoFilter && !shiftColumnRange(*store.autoFilter, column, count))
+        store.autoFilter.reset();
+    if (store.page.printArea && !shiftColumnRange(*store.page.printArea, column, count))
+        store.page.printArea.reset();
+    CellRange active{store.activeCell, store.activeCell};
+    if (shiftColumnRange(active, column, count))
+        store.activeCell = active.first;
+    else
+        store.activeCell.column = column;
+    for (StoredRow& r : store.rows)
+        for (StoredCell& cell : r.cells)
+            if (!cell.formula.isEmpty())
+                cell.formula = adjustFormulaForColumns(cell.formula, column, count);
+}
+
+void Worksheet::insertColumns(int column, int count)
+{
+    checkCell(1, column);
+    if (count < 1)
+        return;
+    count = std::min(count, kMaxColumns - column + 1);
+    shiftSheetForColumns(*store_, column, count);
+
+    // Widths and column formats move right; the new columns take those of
+    // the column on their left.
+    std::map<int, StoredColumn> layout;
+    for (const auto& [c, settings] : store_->columns) {
+        const int to = c >= column ? c + count : c;
+        if (to <= kMaxColumns)
+            layout.emplace(to, settings);
+    }
+    if (auto left = store_->columns.find(column - 1); left != store_->columns.end()) {
+        StoredColumn fresh = left->second;
+        fresh.hidden = false;
+        for (int k = 0; k < count; ++k)
+            layout[column + k] = fresh;
+    }
+    store_->columns.swap(layout);
+
+    for (StoredRow& row : store_->rows) {
+        if (row.cells.size() < std::size_t(column))
+            continue;
+        StoredCell fresh;
+        if (column > 1)
+            fresh.style = row.cells[std::size_t(column - 2)].style;
+        row.cells.insert(row.cells.begin() + (column - 1), std::size_t(count), fresh);
+        if (row.cells.size() > std::size_t(kMaxColumns))
+            row.cells.resize(std::size_t(kMaxColumns));
+    }
+}
+
+void Worksheet::deleteColumns(int column, int count)
+{
+    checkCell(1, column);
+    if (count < 1)
+        return;
+    count = std::min(count, kMaxColumns - column + 1);
+    shiftSheetForColumns(*store_, column, -count);
+
+    std::map<int, StoredColumn> layout;
+    for (const auto& [c, settings] : store_->columns) {
+        if (c < column)
+            layout.emplace(c, settings);
+        else if (c >= column + count)
+            layout.emplace(c - count, settings);
+    }
+    store_->columns.swap(layout);
+
+    for (StoredRow& row : store_->rows) {
+        if (row.cells.size() < std::size_t(column))
+            continue;
+        const std::size_t end = std::min(row.cells.size(), std::size_t(column - 1 + count));
+        row.cells.erase(row.cells.begin() + (column - 1), row.cells.begin() + std::ptrdiff_t(end));
+    }
+}
+
+void Worksheet::insertColumnCopy(int sourceColumn, int atColumn)
+{
+    checkCell(1, sourceColumn);
+    checkCell(1, atColumn);
+    std::vector<std::pair<int, StoredCell>> cells; // by row
+    for (std::size_t r = 0; r < store_->rows.size(); ++r)
+        if (const StoredCell* cell = store_->cell(int(r + 1), sourceColumn))
+            cells.emplace_back(int(r + 1), *cell);
+    std::optional<StoredColumn> settings;
+    if (auto it = store_->columns.find(sourceColumn); it != store_->columns.end())
+        settings = it->second;
+    std::vector<CellRange> columnMerges;
+    for (const CellRange& m : store_->merges)
+        if (m.first.column == sourceColumn && m.last.column == sourceColumn)
+            columnMerges.push_back(m);
+    std::vector<Hyperlink> columnLinks;
+    for (const Hyperlink& l : store_->hyperlinks)
+        if (l.range.first.column == sourceColumn && l.range.last.column == sourceColumn)
+            columnLinks.push_back(l);
+    std::vector<std::pair<int, std::vector<RichRun>>> columnRich;
+    for (const auto& [cell, runs] : store_->richText)
+        if (cell.column == sourceColumn)
+            columnRich.emplace_back(cell.row, runs);
+
+    insertColumns(atColumn, 1);
+    // The new column is the copy alone, not the format of its left neighbour.
+    for (StoredRow& row : store_->rows)
+        if (row.cells.size() >= std::size_t(atColumn))
+            row.cells[std::size_t(atColumn - 1)] = StoredCell{};
+    // The copy's formulas move as a paste moves them, from the source column
+    // to the new one.
+    const int delta = atColumn - sourceColumn;
+    for (auto& [row, cell] : cells) {
         if (!cell.formula.isEmpty())
-            cell.formula = moveA1Formula(cell.formula, delta, 0);
-    if (std::size_t(atRow) > store_->rows.size())
-        store_->rows.resize(std::size_t(atRow));
-    store_->rows[std::size_t(atRow - 1)] = copy;
-    for (CellRange m : rowMerges) {
-        m.first.row = m.last.row = atRow;
+            cell.formula = moveA1Formula(cell.formula, 0, delta);
+        store_->cellFor(row, atColumn) = cell;
+    }
+    if (settings)
+        store_->columns[atColumn] = *settings;
+    else
+        store_->columns.erase(atColumn);
+    for (CellRange m : columnMerges) {
+        m.first.column = m.last.column = atColumn;
         store_->merges.push_back(m);
     }
-    for (Hyperlink l : rowLinks) {
-        l.range.first.row = l.range.last.row = atRow;
+    for (Hyperlink l : columnLinks) {
+        l.range.first.column = l.range.last.column = atColumn;
         store_->hyperlinks.push_back(l);
     }
-    for (auto& [column, runs] : rowRich)
-        store_->richText[CellRef{atRow, column}] = runs;
+    for (const auto& [row, runs] : columnRich)
+        store_->richText[CellRef{row, atColumn}] = runs;
 }
 
 void Worksheet::groupRows(int first, int last)

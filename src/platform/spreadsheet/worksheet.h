@@ -91,10 +91,23 @@ public:
     // the row format of the row above.
     void insertRows(int row, int count = 1);
     void deleteRows(int row, int count = 1);
-    // Inserts a copy of row `sourceRow` (values, formulas, formats, height,
-    // outline level) before row `atRow`: the "copy row, insert copied cells"
-    // step that extends a formatted data row.
-    void insertRowCopy(int sourceRow, int atRow);
+    // Inserts `count` copies of row `sourceRow` (values, formulas, formats,
+    // height, outline level, merges within the row) before row `atRow`: the
+    // "copy row, insert copied cells" step that extends a formatted data
+    // row. The rows below move once, however many copies.
+    void insertRowCopy(int sourceRow, int atRow, int count = 1);
+    // Inserts `count` empty columns before `column`; cells, merges,
+    // hyperlinks, widths, column formats and formulas right of it move right
+    // (references in formulas follow). New columns take the width and
+    // format of the column on their left.
+    void insertColumns(int column, int count = 1);
+    // Deletes `count` columns from `column`; what stood right of them moves
+    // left, and a reference to a deleted column becomes #REF!.
+    void deleteColumns(int column, int count = 1);
+    // Inserts a copy of column `sourceColumn` (values, formulas, formats,
+    // width, merges within the column) before column `atColumn`: the "copy
+    // column, insert copied cells" step that repeats a formatted column.
+    void insertColumnCopy(int sourceColumn, int atColumn);
     void groupRows(int first, int last);   // one outline level deeper (max 7)
     void ungroupRows(int first, int last);
     int outlineLevel(int row) const;
