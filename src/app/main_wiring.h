@@ -100,6 +100,7 @@ void wireCurrency(MainWiring& wiring);
 void wireLoadQueue(MainWiring& wiring);
 void wireGoodsSearch(MainWiring& wiring);
 void wireOrders(MainWiring& wiring);
+void wireOrderList(MainWiring& wiring);
 void wireSupplierTree(MainWiring& wiring);
 void wireCatalogue(MainWiring& wiring);
 void wireMatching(MainWiring& wiring);

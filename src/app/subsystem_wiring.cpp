@@ -22,6 +22,7 @@ void wireSubsystems(Program& program)
     wireSupplierTree(*wiring);
     wireGoodsSearch(*wiring);
     wireOrders(*wiring);
+    wireOrderList(*wiring);
     wireCatalogue(*wiring);
     wireMatching(*wiring);
     wirePriceSave(*wiring);

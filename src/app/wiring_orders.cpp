@@ -2,8 +2,8 @@
 // "Новый заказ", the goods card's "Добавить в заказ" and the wait window of
 // the order workbooks.
 #include "main_wiring.h"
+#include "wait_window_progress.h"
 
-#include "form_progress.h"
 #include "orders/ui/order_tab.h"
 #include "suppliers/currency/currency_panel.h"
 #include "suppliers/search/goods_card.h"
@@ -47,25 +47,6 @@ orders::CardOffer cardOffer(const search::OfferCard& card)
     return offer;
 }
 
-// The wait window is made after the frame; it is found when an export runs.
-orders::ExportProgress waitWindow(Form_main& form)
-{
-    orders::ExportProgress progress;
-    progress.begin = [&form](int steps) {
-        if (auto* wait = form.findChild<Form_Progress*>())
-            wait->begin(QString(), steps);
-    };
-    progress.step = [&form] {
-        if (auto* wait = form.findChild<Form_Progress*>())
-            wait->stepIt();
-    };
-    progress.finish = [&form] {
-        if (auto* wait = form.findChild<Form_Progress*>())
-            wait->finish();
-    };
-    return progress;
-}
-
 // Showing the order page hides the other feature panels and lays the page out.
 void TabSheet_ZakazShow(MainWiring& wiring)
 {
@@ -95,7 +76,7 @@ void wireOrders(MainWiring& wiring)
     environment.displayCode = [&wiring] {
         return wiring.currency ? wiring.currency->currencyTable().displayCode() : QStringLiteral("RUB");
     };
-    environment.progress = waitWindow(form);
+    environment.progress = waitWindowProgress(form);
     environment.message = form.dialogs().message;
     environment.error = form.dialogs().error ? form.dialogs().error : form.dialogs().message;
     environment.confirm = form.dialogs().confirm;

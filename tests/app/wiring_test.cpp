@@ -8,6 +8,7 @@
 #include "app_test_support.h"
 #include "wired_installation.h"
 #include "platform/spreadsheet/handover.h"
+#include "platform/spreadsheet/workbook.h"
 #include "suppliers/currency/rate_settings.h"
 #include "suppliers/search/goods_card.h"
 
@@ -558,8 +559,8 @@ TEST(WiredMenus, PricingItemsOpenTheirWindowsAndTheGroupCommandsAreSet)
 void copyOrderTemplates(const WiredInstallation& inst)
 {
     QDir().mkpath(inst.program + "client");
-    for (const char* name : {"zakaz.xlsx", "zayavka.xlsx", "Quorvel.xlsx", "client/zakaz.xlsx", "client/zayavka.xlsx",
-                             "client/zayavka2.xlsx"})
+    for (const char* name : {"zakaz.xlsx", "zayavka.xlsx", "Quorvel.xlsx", "order.xlsx", "notimport.xlsx", "notzakaz.xlsx",
+                             "Svod_Price.xlsx", "client/zakaz.xlsx", "client/zayavka.xlsx", "client/zayavka2.xlsx"})
         ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_PROGRAM_DIR "/") + QLatin1String(name),
                                 inst.program + QLatin1String(name)))
             << name;
@@ -664,3 +665,73 @@ TEST(WiredOrders, TheClientLayoutModeShowsTheTemplateListAndRelabelsTheClientFie
 }
 
 } // namespace
+
+// The menu "Заказы": a customer's workbook imported into the order list,
+// the order tab given its number, the distribution window over that list.
+TEST(WiredOrders, ACustomersWorkbookIsImportedAndDistributedFromTheOrdersMenu)
+{
+    WiredInstallation inst;
+    copyOrderTemplates(inst);
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        priceDb.exec("INSERT INTO price_main (Code, Art, Kategor, Tovar, Price_1, Nacen) VALUES (5, 'M-5', '1', 'Монитор', 100, 10);"
+                     "INSERT INTO svod (Art, Tovar, Price, Postavshik, Code_sootv, Obrab, Sklad)"
+                     " VALUES ('S-5', 'Монитор 24', 80, 'Альфа', 5, 'True', '9')");
+    }
+    const QString workbook = inst.program + "Заказ клиента.xlsx";
+    {
+        sheet::Workbook book;
+        book.sheet(1).setText(1, 2, "M-5");
+        book.sheet(1).setText(1, 3, "Монитор");
+        book.sheet(1).setNumber(1, 4, 150);
+        book.sheet(1).setNumber(1, 5, 2);
+        book.saveAs(workbook);
+    }
+    sheet::setDesktopOpeningEnabled(false);
+    ProgramOptions options = inst.options();
+    options.dialogs.openFileName = [&workbook](QWidget*, const QString&) { return workbook; };
+    Program program(options);
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    inst.messages.clear();
+    auto* import = form.findChild<QAction*>("ZakazExcel");
+    auto* distribution = form.findChild<QAction*>("PostavZakaz");
+    ASSERT_NE(import, nullptr);
+    ASSERT_NE(distribution, nullptr);
+    EXPECT_EQ(import->text(), "Импорт заказа из Excel");
+    QString report;
+    QTimer::singleShot(0, &form, [&] {
+        auto* window = form.findChild<QDialog*>("Form_ZakazExcel");
+        ASSERT_NE(window, nullptr);
+        window->findChild<QToolButton*>("SpeedButton_Path")->click();
+        EXPECT_FALSE(form.isVisible());
+        window->findChild<QPushButton*>("Button1")->click();
+        report = window->findChild<QLabel*>("Label_Info")->text();
+        window->findChild<QPushButton*>("Button_Exit")->click();
+    });
+    import->trigger();
+    EXPECT_EQ(report, "Загружено в заказ: 1");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.findChild<QLineEdit*>("Edit_ZakazNumber")->text(), "00002");
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 6);
+    EXPECT_TRUE(readBytesAsCp1251(inst.program + "SetupPriceList.ini").contains("ZakazNumber=2"));
+
+    int goodsRows = -1;
+    QString purchase;
+    QTimer::singleShot(0, &form, [&] {
+        auto* window = form.findChild<QDialog*>("Form_PostavZakaz");
+        ASSERT_NE(window, nullptr);
+        goodsRows = window->findChild<QTableView*>("DBGrid_ZakazTovarSel")->model()->rowCount();
+        purchase = window->findChild<QLineEdit*>("Edit_SumPokupky")->text();
+        window->findChild<QPushButton*>("Button_Cancel")->click();
+    });
+    distribution->trigger();
+    EXPECT_EQ(goodsRows, 1);
+    // Two units at 80, at the order tab's dollar rate of 30 (prices in roubles).
+    EXPECT_EQ(purchase, "4800");
+    EXPECT_EQ(inst.messages, QStringList());
+    form.close();
+}

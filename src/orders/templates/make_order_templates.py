@@ -288,7 +288,6 @@ def comparison_sheet():
             cell.number_format = formats[column]
             cell.alignment = Alignment(horizontal="right", vertical="top")
     widths(sheet, "ABCDEFGHIJKLM", (14, 44, 2, 12, 11, 9, 9, 18, 11, 9, 12, 11, 9))
-    sheet.freeze_panes = "E7"
     book.save(os.path.join(HERE, "Svod_Price.xlsx"))
 
 

@@ -229,6 +229,18 @@ void OrderTab::buildControls()
     });
 }
 
+QString OrderTab::importOrderNumberText() const { return Edit_ZakazNumber->text(); }
+
+void OrderTab::setImportOrderNumberText(const QString& text) { Edit_ZakazNumber->setText(text); }
+
+void OrderTab::ClearClientFields()
+{
+    ComboBox_Client->setEditText(QString());
+    Edit_Phone->clear();
+    Edit_Address->clear();
+    Edit_Text->clear();
+}
+
 void OrderTab::guarded(const std::function<void()>& step)
 {
     try {

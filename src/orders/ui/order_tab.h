@@ -74,6 +74,13 @@ public:
     void ShowClientDetails(const QString& name);
     void StoreOrderClientName();
 
+    // The hidden order-number field (Edit_ZakazNumber): the number of the
+    // order held in the price database's Zakaz, which the order import sets.
+    QString importOrderNumberText() const;
+    void setImportOrderNumberText(const QString& text);
+    // Empties the client fields (a newly imported order has no client yet).
+    void ClearClientFields();
+
     // The tab was shown (TabSheet_ZakazShow): the list, the rate and the
     // currency choice from the settings, the order.
     void TabSheet_ZakazShow();

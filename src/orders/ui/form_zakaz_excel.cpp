@@ -1,0 +1,440 @@
+#include "orders/ui/form_zakaz_excel.h"
+
+#include "orders/order_numbers.h"
+#include "orders/supplier_order_exports.h"
+#include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/view/sheet_view.h"
+#include "storage/settings_store.h"
+#include "storage/value_helpers.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velmora::orders {
+
+namespace {
+
+const QString kFileFilter = QStringLiteral("Файлы Excel (*.xls *.xlsx);;Все файлы (*)");
+const QString kPickHint = QStringLiteral("Установить колонку выбранной ячейки");
+constexpr int kStartRows = 50;
+constexpr int kLastColumn = 26; // Z
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// "Нет", A ... Z: the entry's index is the column.
+QComboBox* columnList(const char* name, QWidget* parent)
+{
+    auto* list = named(new QComboBox(parent), name);
+    list->addItem(QStringLiteral("Нет"));
+    for (int column = 1; column <= kLastColumn; ++column)
+        list->addItem(ColumnToLetters(column));
+    return list;
+}
+
+QToolButton* pickButton(const char* name, QWidget* parent)
+{
+    auto* button = named(new QToolButton(parent), name);
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(kPickHint);
+    return button;
+}
+
+void selectIndex(QComboBox* list, qint64 index)
+{
+    list->setCurrentIndex(index >= 0 && index < list->count() ? int(index) : 0);
+}
+
+} // namespace
+
+Form_ZakazExcel::Form_ZakazExcel(ZakazExcelEnvironment environment, QWidget* parent)
+    : QDialog(parent), env_(std::move(environment))
+{
+    setObjectName(QStringLiteral("Form_ZakazExcel"));
+    setWindowTitle(QStringLiteral("Импорт заказа из Excel"));
+    setModal(true);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    buildControls();
+    connect(this, &QDialog::finished, this, &Form_ZakazExcel::FormClose);
+}
+
+Form_ZakazExcel::~Form_ZakazExcel() = default;
+
+void Form_ZakazExcel::buildControls()
+{
+    Edit_Path = named(new QLineEdit(this), "Edit_Path");
+    SpeedButton_Path = named(new QToolButton(this), "SpeedButton_Path");
+    SpeedButton_Path->setText(QStringLiteral("..."));
+    ComboBox_Sheet = named(new QComboBox(this), "ComboBox_Sheet");
+    ComboBox_Sheet->setEnabled(false);
+    ComboBox_StartRow = named(new QComboBox(this), "ComboBox_StartRow");
+    for (int row = 1; row <= kStartRows; ++row)
+        ComboBox_StartRow->addItem(QString::number(row));
+    ComboBox_StartRow->setToolTip(QStringLiteral("Пропустить строки с \"шапкой\" прайс-листа"));
+    ComboBox_Art = columnList("ComboBox_Art", this);
+    ComboBox_Tov = columnList("ComboBox_Tov", this);
+    ComboBox_PriceMax = columnList("ComboBox_PriceMax", this);
+    ComboBox_Zakaz = columnList("ComboBox_Zakaz", this);
+
+    auto* grid = new QGridLayout;
+    int row = 0;
+    auto addRow = [&](const QString& caption, QWidget* field, QToolButton* button) {
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        grid->addWidget(field, row, 1);
+        if (button)
+            grid->addWidget(button, row, 2);
+        ++row;
+    };
+    addRow(QStringLiteral("Укажите путь к файлу"), Edit_Path, SpeedButton_Path);
+    addRow(QStringLiteral("Укажите лист"), ComboBox_Sheet, nullptr);
+    QToolButton* pickStartRow = pickButton("SpeedButton_StartRow", this);
+    pickStartRow->setToolTip(QStringLiteral("Установить строку выбранной ячейки"));
+    QToolButton* pickArt = pickButton("SpeedButton_Art", this);
+    QToolButton* pickTov = pickButton("SpeedButton_Tov", this);
+    QToolButton* pickPrice = pickButton("SpeedButton_PriceMax", this);
+    QToolButton* pickZakaz = pickButton("SpeedButton_Zakaz", this);
+    addRow(QStringLiteral("Загружать со строки:"), ComboBox_StartRow, pickStartRow);
+    addRow(QStringLiteral("Столбец с кодом (артикулом)"), ComboBox_Art, pickArt);
+    addRow(QStringLiteral("Столбец с названием товаров"), ComboBox_Tov, pickTov);
+    addRow(QStringLiteral("Столбец с ценами на товары"), ComboBox_PriceMax, pickPrice);
+    addRow(QStringLiteral("Столбец с количеством для заказа"), ComboBox_Zakaz, pickZakaz);
+    grid->setColumnStretch(1, 1);
+
+    auto* key = named(new QGroupBox(QStringLiteral("Ключевое поле для соответствия"), this), "RadioGroup_Key");
+    RadioButton_SelArtZakaz = named(new QRadioButton(QStringLiteral("Проставлять соответствия по Коду (Артикулу)"), key),
+                                    "RadioButton_SelArtZakaz");
+    RadioButton_SelTovarZakaz = named(
+        new QRadioButton(QStringLiteral("Проставлять соответствия по Названию товаров"), key), "RadioButton_SelTovarZakaz");
+    auto* keyLayout = new QVBoxLayout(key);
+    keyLayout->addWidget(RadioButton_SelArtZakaz);
+    keyLayout->addWidget(RadioButton_SelTovarZakaz);
+    RadioButton_SelArtZakaz->setChecked(true);
+    CheckBox_PriceZakaz = named(new QCheckBox(QStringLiteral("Устанавливать в заказе цену из файла"), this),
+                                "CheckBox_PriceZakaz");
+    CheckBox_AddZakaz = named(new QCheckBox(QStringLiteral("Добавить товары к существующему заказу"), this),
+                              "CheckBox_AddZakaz");
+    CheckBox_AddZakaz->setToolTip(QStringLiteral("При добавлении товаров не удалять товары в существующем заказе"));
+
+    auto* import = named(new QPushButton(QStringLiteral("Загрузить заказ"), this), "Button1");
+    auto* save = named(new QPushButton(QStringLiteral("Сохранить настройки"), this), "Button_SaveZakazExcel");
+    auto* exit = named(new QPushButton(QStringLiteral("Закрыть"), this), "Button_Exit");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(import);
+    buttons->addWidget(save);
+    buttons->addStretch(1);
+    buttons->addWidget(exit);
+
+    Panel_Load = named(new QWidget(this), "Panel_Load");
+    Label_Info = named(new QLabel(Panel_Load), "Label_Info");
+    Label_Info->setWordWrap(true);
+    ProgressBar_Load = named(new QProgressBar(Panel_Load), "ProgressBar_Load");
+    Button_Close = named(new QPushButton(QStringLiteral("Закрыть"), Panel_Load), "Button_Close");
+    BitBtn_ExportNoTovar = named(new QPushButton(QStringLiteral("  в Excel  "), Panel_Load), "BitBtn_ExportNoTovar");
+    BitBtn_ExportNoTovar->setToolTip(QStringLiteral("Экспорт в Excel всех позиций, которые не загрузились в Заказ"));
+    auto* panelLayout = new QVBoxLayout(Panel_Load);
+    panelLayout->addWidget(Label_Info);
+    panelLayout->addWidget(ProgressBar_Load);
+    auto* panelButtons = new QHBoxLayout;
+    panelButtons->addWidget(BitBtn_ExportNoTovar);
+    panelButtons->addStretch(1);
+    panelButtons->addWidget(Button_Close);
+    panelLayout->addLayout(panelButtons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(key);
+    layout->addWidget(CheckBox_PriceZakaz);
+    layout->addWidget(CheckBox_AddZakaz);
+    layout->addWidget(Panel_Load);
+    layout->addLayout(buttons);
+
+    connect(SpeedButton_Path, &QToolButton::clicked, this, &Form_ZakazExcel::SpeedButton_PathClick);
+    connect(import, &QPushButton::clicked, this, &Form_ZakazExcel::Button1Click);
+    connect(save, &QPushButton::clicked, this, &Form_ZakazExcel::Button_SaveZakazExcelClick);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button_Close, &QPushButton::clicked, this, &Form_ZakazExcel::Button_CloseClick);
+    connect(BitBtn_ExportNoTovar, &QPushButton::clicked, this, &Form_ZakazExcel::BitBtn_ExportNoTovarClick);
+    connect(ComboBox_Sheet, &QComboBox::activated, this, [this](int index) {
+        if (view_ && view_->hasWorkbook())
+            view_->showSheet(index + 1);
+    });
+    connect(ComboBox_Art, &QComboBox::activated, this, &Form_ZakazExcel::ComboBox_ArtChange);
+    connect(pickArt, &QToolButton::clicked, this, [this] {
+        pickColumn(ComboBox_Art);
+        ComboBox_ArtChange();
+    });
+    connect(pickTov, &QToolButton::clicked, this, [this] { pickColumn(ComboBox_Tov); });
+    connect(pickPrice, &QToolButton::clicked, this, [this] { pickColumn(ComboBox_PriceMax); });
+    connect(pickZakaz, &QToolButton::clicked, this, [this] { pickColumn(ComboBox_Zakaz); });
+    connect(pickStartRow, &QToolButton::clicked, this, [this] {
+        int row = 0;
+        int column = 0;
+        if (pickedCell(&row, &column) && row <= kStartRows)
+            ComboBox_StartRow->setCurrentIndex(row - 1);
+    });
+}
+
+void Form_ZakazExcel::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void Form_ZakazExcel::FormShow()
+{
+    Panel_Load->hide();
+    BitBtn_ExportNoTovar->hide();
+    loadSettings();
+}
+
+void Form_ZakazExcel::loadSettings()
+{
+    if (!env_.orderDb)
+        return;
+    try {
+        SettingsStore store(*env_.orderDb);
+        Edit_Path->setText(store.readText(QStringLiteral("Edit_Path_ZakazExcel")));
+        ComboBox_Sheet->clear();
+        const qint64 sheets = store.readInteger(QStringLiteral("ComboBox_SheetMaxItems_ZakazExcel"));
+        for (qint64 i = 1; i <= sheets; ++i)
+            ComboBox_Sheet->addItem(store.readText(QStringLiteral("ComboBox_SheetItems_ZakazExcel%1").arg(i)));
+        selectIndex(ComboBox_Sheet, store.readInteger(QStringLiteral("ComboBox_SheetItemIndex_ZakazExcel")));
+        selectIndex(ComboBox_StartRow, store.readInteger(QStringLiteral("ComboBox_StartRowItemIndex_ZakazExcel")));
+        selectIndex(ComboBox_Art, store.readInteger(QStringLiteral("ComboBox_Art_ZakazExcel"), QStringLiteral("2")));
+        selectIndex(ComboBox_Tov, store.readInteger(QStringLiteral("ComboBox_Tovar_ZakazExcel"), QStringLiteral("3")));
+        selectIndex(ComboBox_PriceMax,
+                    store.readInteger(QStringLiteral("ComboBox_PriceMax_ZakazExcel"), QStringLiteral("4")));
+        selectIndex(ComboBox_Zakaz, store.readInteger(QStringLiteral("ComboBox_Zakaz_ZakazExcel"), QStringLiteral("5")));
+        const bool byArticle = store.readBoolean(QStringLiteral("RadioButton_SelArtZakaz"), QStringLiteral("1"));
+        const bool byName = store.readBoolean(QStringLiteral("RadioButton_SelTovarZakaz"), QStringLiteral("0"));
+        (byName && !byArticle ? RadioButton_SelTovarZakaz : RadioButton_SelArtZakaz)->setChecked(true);
+        CheckBox_PriceZakaz->setChecked(store.readBoolean(QStringLiteral("CheckBox_PriceZakaz"), QStringLiteral("0")));
+    } catch (const std::exception& e) {
+        if (env_.error)
+            env_.error(QString::fromStdString(e.what()));
+    }
+}
+
+void Form_ZakazExcel::SpeedButton_PathClick()
+{
+    QString path = Edit_Path->text().trimmed();
+    if (!QFileInfo(path).isFile()) {
+        if (!env_.openFileName)
+            return;
+        path = env_.openFileName(this, kFileFilter);
+        if (path.isEmpty())
+            return;
+        Edit_Path->setText(path);
+    }
+    if (!view_) {
+        view_ = new sheet::SheetView(this);
+        view_->setWindowFlag(Qt::Window, true);
+        view_->setObjectName(QStringLiteral("ZakazExcelApp"));
+    }
+    try {
+        view_->openWorkbook(path);
+    } catch (const sheet::SheetError& e) {
+        view_->closeWorkbook();
+        view_->hide();
+        if (env_.error)
+            env_.error(e.message());
+        return;
+    }
+    if (env_.setMainWindowHidden)
+        env_.setMainWindowHidden(true);
+    const int stored = ComboBox_Sheet->currentIndex();
+    ComboBox_Sheet->clear();
+    ComboBox_Sheet->setEnabled(true);
+    const QStringList names = view_->sheetNames();
+    if (names.isEmpty())
+        ComboBox_Sheet->addItem(QStringLiteral("Нет"));
+    else
+        ComboBox_Sheet->addItems(names);
+    const int index = stored > 0 && stored < ComboBox_Sheet->count() ? stored : 0;
+    ComboBox_Sheet->setCurrentIndex(index);
+    view_->showSheet(index + 1);
+    view_->setWindowTitle(QFileInfo(path).fileName());
+    view_->show();
+    view_->raise();
+}
+
+bool Form_ZakazExcel::pickedCell(int* row, int* column) const
+{
+    if (!view_ || !view_->hasWorkbook())
+        return false;
+    const sheet::PickedCell cell = view_->currentCell();
+    if (!cell.isValid())
+        return false;
+    *row = cell.row;
+    *column = cell.column;
+    return true;
+}
+
+void Form_ZakazExcel::pickColumn(QComboBox* list)
+{
+    int row = 0;
+    int column = 0;
+    if (pickedCell(&row, &column) && column <= kLastColumn)
+        list->setCurrentIndex(column);
+}
+
+void Form_ZakazExcel::ComboBox_ArtChange()
+{
+    (ComboBox_Art->currentIndex() > 0 ? RadioButton_SelArtZakaz : RadioButton_SelTovarZakaz)->setChecked(true);
+}
+
+void Form_ZakazExcel::Button_SaveZakazExcelClick()
+{
+    try {
+        SettingsStore store(*env_.orderDb);
+        store.write(QStringLiteral("Edit_Path_ZakazExcel"), QStringLiteral("TypeText"), Edit_Path->text());
+        store.write(QStringLiteral("ComboBox_SheetMaxItems_ZakazExcel"), QStringLiteral("TypeInteger"),
+                    QString::number(ComboBox_Sheet->count()));
+        store.write(QStringLiteral("ComboBox_SheetItemIndex_ZakazExcel"), QStringLiteral("TypeInteger"),
+                    QString::number(std::max(ComboBox_Sheet->currentIndex(), 0)));
+        for (int i = 0; i < ComboBox_Sheet->count(); ++i)
+            store.write(QStringLiteral("ComboBox_SheetItems_ZakazExcel%1").arg(i + 1), QStringLiteral("TypeText"),
+                        ComboBox_Sheet->itemText(i));
+        const auto writeIndex = [&](const char* name, const QComboBox* list) {
+            store.write(QLatin1String(name), QStringLiteral("TypeInteger"), QString::number(list->currentIndex()));
+        };
+        writeIndex("ComboBox_StartRowItemIndex_ZakazExcel", ComboBox_StartRow);
+        writeIndex("ComboBox_Art_ZakazExcel", ComboBox_Art);
+        writeIndex("ComboBox_Tovar_ZakazExcel", ComboBox_Tov);
+        writeIndex("ComboBox_PriceMax_ZakazExcel", ComboBox_PriceMax);
+        writeIndex("ComboBox_Zakaz_ZakazExcel", ComboBox_Zakaz);
+        const auto writeFlag = [&](const char* name, bool on) {
+            store.write(QLatin1String(name), QStringLiteral("TypeBoolean"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        };
+        writeFlag("RadioButton_SelArtZakaz", RadioButton_SelArtZakaz->isChecked());
+        writeFlag("RadioButton_SelTovarZakaz", RadioButton_SelTovarZakaz->isChecked());
+        writeFlag("CheckBox_PriceZakaz", CheckBox_PriceZakaz->isChecked());
+    } catch (const std::exception& e) {
+        if (env_.error)
+            env_.error(QString::fromStdString(e.what()));
+        return;
+    }
+    ProgressBar_Load->hide();
+    showResultPanel(QStringLiteral("Настройки сохранены в базе данных."), true);
+}
+
+void Form_ZakazExcel::showResultPanel(const QString& text, bool closeEnabled)
+{
+    Label_Info->setText(text);
+    Button_Close->setEnabled(closeEnabled);
+    Panel_Load->show();
+}
+
+OrderImportSettings Form_ZakazExcel::importSettings() const
+{
+    OrderImportSettings settings;
+    settings.sheetIndex = std::max(ComboBox_Sheet->currentIndex(), 0) + 1;
+    settings.startRow = ComboBox_StartRow->currentIndex() + 1;
+    settings.artColumn = ComboBox_Art->currentIndex();
+    settings.tovarColumn = ComboBox_Tov->currentIndex();
+    settings.priceColumn = ComboBox_PriceMax->currentIndex();
+    settings.quantityColumn = ComboBox_Zakaz->currentIndex();
+    settings.matchByArticle = RadioButton_SelArtZakaz->isChecked();
+    settings.priceFromFile = CheckBox_PriceZakaz->isChecked();
+    settings.addToOrder = CheckBox_AddZakaz->isChecked();
+    return settings;
+}
+
+void Form_ZakazExcel::Button1Click()
+{
+    BitBtn_ExportNoTovar->hide();
+    ProgressBar_Load->setValue(0);
+    ProgressBar_Load->hide();
+    showResultPanel(QStringLiteral("Загружаются данные..."), false);
+    notFound_.clear();
+    const OrderImportSettings settings = importSettings();
+
+    ExportProgress progress;
+    progress.begin = [this](int steps) {
+        ProgressBar_Load->setRange(0, std::max(steps, 1));
+        ProgressBar_Load->setValue(0);
+    };
+    progress.step = [this] { ProgressBar_Load->setValue(ProgressBar_Load->value() + 1); };
+
+    OrderImportResult result;
+    try {
+        Label_Info->setText(QStringLiteral("Загрузка данных из Excel"));
+        result = ImportOrder(*env_.priceDb, Edit_Path->text().trimmed(), settings,
+                             env_.roundDigits ? env_.roundDigits() : 2, progress);
+    } catch (const OrderImportError& e) {
+        if (e.message() == kMissingOrderFileMessage) {
+            showResultPanel(e.message(), true);
+        } else {
+            showResultPanel(QString(), true);
+            if (env_.error)
+                env_.error(e.message());
+        }
+        return;
+    } catch (const std::exception& e) {
+        showResultPanel(QString(), true);
+        if (env_.error)
+            env_.error(QString::fromStdString(e.what()));
+        return;
+    }
+
+    // The order in Zakaz gets its number: a new one, or the one it had.
+    const QString ini = env_.priceListIniPath ? env_.priceListIniPath() : QString();
+    const int number = settings.addToOrder ? ReadImportOrderNumber(ini) : RaiseImportOrderNumber(ini, env_.error);
+    if (env_.orderImported)
+        env_.orderImported(ImportOrderNumberText(number), settings.addToOrder);
+
+    notFound_ = result.notFound;
+    BitBtn_ExportNoTovar->setVisible(!notFound_.isEmpty());
+    showResultPanel(ImportReportText(result), true);
+}
+
+void Form_ZakazExcel::Button_CloseClick()
+{
+    Panel_Load->hide();
+}
+
+void Form_ZakazExcel::BitBtn_ExportNoTovarClick()
+{
+    QString path;
+    try {
+        path = ExportNoTovar(notFound_, kNotImportedFileName, kNotImportedTemplate, env_.programFolder);
+    } catch (const std::exception& e) {
+        if (env_.error)
+            env_.error(QString::fromStdString(e.what()));
+        return;
+    }
+    if (!path.isEmpty() && env_.handOver)
+        env_.handOver(path);
+    accept();
+}
+
+void Form_ZakazExcel::FormClose()
+{
+    if (view_) {
+        view_->closeWorkbook();
+        view_->hide();
+    }
+    notFound_.clear();
+    if (env_.setMainWindowHidden)
+        env_.setMainWindowHidden(false);
+}
+
+} // namespace velmora::orders
