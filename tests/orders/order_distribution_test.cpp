@@ -67,14 +67,7 @@ struct DistributionFixture {
 
     QVector<DistributedGood> goods() { return ReadDistribution(folder.price); }
 
-    QString units(qint64 code)
-    {
-        return folder.price
-            .scalar(QStringLiteral("SELECT group_concat(Postavshik || '=' || Obrab, ' ') FROM"
-                                   " (SELECT * FROM ZakazPostav WHERE Code = ?1 ORDER BY Postavshik)"),
-                    {code})
-            .toString();
-    }
+    QString units(qint64 code) { return folder.unitsOf(code); }
 };
 
 TEST(OrderDistribution, TheOrderIsDistributedIntoItsOwnTableAndTheShortagesListedApart)

@@ -2,6 +2,7 @@
 // view, the distribution window and the comparison sheet's window, found by
 // name and driven as a user would, on real databases and templates.
 #include "order_test_support.h"
+#include "widget_test_environment.h"
 
 #include "orders/comparison_sheet.h"
 #include "orders/order_rate.h"
@@ -38,22 +39,8 @@ namespace {
 using test::OrderFolder;
 using test::WriteWorkbook;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "order_list_windows_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        sheet::setDesktopOpeningEnabled(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::WidgetTestEnvironment);
 
 template <typename W>
 W* child(QWidget* window, const char* name)
@@ -255,14 +242,7 @@ struct DistributionWindowFixture {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    QString units(qint64 code)
-    {
-        return folder.price
-            .scalar(QStringLiteral("SELECT group_concat(Postavshik || '=' || Obrab, ' ') FROM"
-                                   " (SELECT * FROM ZakazPostav WHERE Code = ?1 ORDER BY Postavshik)"),
-                    {code})
-            .toString();
-    }
+    QString units(qint64 code) { return folder.unitsOf(code); }
 };
 
 TEST(DistributionWindow, UnitsAreGivenByHandAndKeptOnReopening)

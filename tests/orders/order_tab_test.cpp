@@ -1,6 +1,7 @@
 // The order tab offscreen: its controls found by name, driven as a user
 // would, on real databases and a program folder with the templates.
 #include "order_test_support.h"
+#include "widget_test_environment.h"
 
 #include "orders/order_numbers.h"
 #include "orders/ui/order_tab.h"
@@ -27,22 +28,8 @@ namespace {
 
 using test::OrderFolder;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "order_tab_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        sheet::setDesktopOpeningEnabled(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::WidgetTestEnvironment);
 
 void writeUserIni(const QString& path, const QString& counter)
 {

@@ -109,6 +109,16 @@ struct OrderFolder {
     }
 
     int zakazCount() { return price.scalar(QStringLiteral("SELECT COUNT(*) FROM Zakaz")).toInt(); }
+
+    // The units of a good by supplier: "Альфа=4 Бета=- ..." in name order.
+    QString unitsOf(qint64 code)
+    {
+        return price
+            .scalar(QStringLiteral("SELECT group_concat(Postavshik || '=' || Obrab, ' ') FROM"
+                                   " (SELECT * FROM ZakazPostav WHERE Code = ?1 ORDER BY Postavshik)"),
+                    {code})
+            .toString();
+    }
 };
 
 // A workbook whose first sheet holds the rows given (from A1; a QString

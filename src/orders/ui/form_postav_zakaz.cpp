@@ -6,6 +6,7 @@
 #include "orders/supplier_order_exports.h"
 #include "orders/ui/distribution_models.h"
 #include "orders/ui/form_setup_svod.h"
+#include "orders/ui/named_widgets.h"
 #include "orders/ui/order_field_filters.h"
 #include "orders/zakaz_list.h"
 #include "platform/db/text_functions.h"
@@ -30,18 +31,6 @@
 namespace velmora::orders {
 
 namespace {
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QPushButton* pushButton(const char* name, const QString& caption, QWidget* parent)
-{
-    return named(new QPushButton(caption, parent), name);
-}
 
 QLineEdit* sumField(const char* name, QWidget* parent)
 {

@@ -1,6 +1,7 @@
 #include "orders/ui/form_setup_svod.h"
 
 #include "orders/comparison_sheet.h"
+#include "orders/ui/named_widgets.h"
 #include "storage/value_helpers.h"
 
 #include <QCheckBox>
@@ -23,15 +24,6 @@
 namespace velmora::orders {
 
 namespace {
-
-const QString kTemplateFilter = QStringLiteral("Файлы Excel (*.xls *.xlsx);;Все файлы (*)");
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QString todayText() { return DateToDottedText(QDateTime::currentDateTime()); }
 
@@ -249,7 +241,7 @@ void Form_SetupSvod::SpeedButton_ExcelTemplateClick()
 {
     if (!env_.openFileName)
         return;
-    const QString path = env_.openFileName(this, kTemplateFilter);
+    const QString path = env_.openFileName(this, kExcelFileFilter);
     if (!path.isEmpty())
         Edit_ExcelTemplate->setText(path);
 }

@@ -2,6 +2,7 @@
 
 #include "orders/order_numbers.h"
 #include "orders/supplier_order_exports.h"
+#include "orders/ui/named_widgets.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/view/sheet_view.h"
 #include "storage/settings_store.h"
@@ -27,17 +28,9 @@ namespace velmora::orders {
 
 namespace {
 
-const QString kFileFilter = QStringLiteral("Файлы Excel (*.xls *.xlsx);;Все файлы (*)");
 const QString kPickHint = QStringLiteral("Установить колонку выбранной ячейки");
 constexpr int kStartRows = 50;
 constexpr int kLastColumn = 26; // Z
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // "Нет", A ... Z: the entry's index is the column.
 QComboBox* columnList(const char* name, QWidget* parent)
@@ -239,7 +232,7 @@ void Form_ZakazExcel::SpeedButton_PathClick()
     if (!QFileInfo(path).isFile()) {
         if (!env_.openFileName)
             return;
-        path = env_.openFileName(this, kFileFilter);
+        path = env_.openFileName(this, kExcelFileFilter);
         if (path.isEmpty())
             return;
         Edit_Path->setText(path);

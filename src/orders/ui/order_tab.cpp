@@ -6,6 +6,7 @@
 #include "orders/ui/order_field_filters.h"
 #include "orders/ui/order_line_delegate.h"
 #include "orders/ui/order_lines_model.h"
+#include "orders/ui/named_widgets.h"
 #include "platform/spreadsheet/handover.h"
 #include "storage/value_helpers.h"
 
@@ -24,30 +25,6 @@
 #include <QVBoxLayout>
 
 namespace velmora::orders {
-
-namespace {
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QToolButton* speedButton(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* button = named(new QToolButton(parent), name);
-    button->setText(caption);
-    button->setToolTip(caption);
-    return button;
-}
-
-QPushButton* pushButton(const char* name, const QString& caption, QWidget* parent)
-{
-    return named(new QPushButton(caption, parent), name);
-}
-
-} // namespace
 
 OrderTab::OrderTab(OrderTabEnvironment environment, QWidget* parent) : QWidget(parent), env_(std::move(environment))
 {
