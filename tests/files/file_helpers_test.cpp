@@ -1,6 +1,7 @@
 #include "platform/files/file_helpers.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -54,4 +55,24 @@ TEST(FileHelpers, CopyFileShellOverwritesWholeOrNotAtAll)
     EXPECT_EQ(dst.readAll(), QByteArray("new content"));
     EXPECT_FALSE(CopyFileShell(dir.filePath("missing"), dir.filePath("dst2")));
     EXPECT_FALSE(QFile::exists(dir.filePath("dst2")));
+}
+
+TEST(FileHelpers, CopyFileShellRenamesACompleteCopyOverTheOldFile)
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("src"), QByteArray(3 << 20, 'n'), QDateTime::currentDateTime());
+    QFile::setPermissions(dir.filePath("src"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                                   | QFileDevice::ReadOther);
+    touch(dir.filePath("dst"), "old content", QDateTime::currentDateTime());
+    QFile reader(dir.filePath("dst"));
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+
+    ASSERT_TRUE(CopyFileShell(dir.filePath("src"), dir.filePath("dst")));
+
+    EXPECT_EQ(reader.readAll(), QByteArray("old content")) << "the old file is replaced, not rewritten";
+    QFile dst(dir.filePath("dst"));
+    ASSERT_TRUE(dst.open(QIODevice::ReadOnly));
+    EXPECT_EQ(dst.readAll(), QByteArray(3 << 20, 'n'));
+    EXPECT_EQ(dst.permissions() & 0x0FFF, QFile(dir.filePath("src")).permissions() & 0x0FFF) << "the source's permissions";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"dst", "src"}));
 }

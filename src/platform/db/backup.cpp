@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "db_error.h"
+#include "platform/files/file_replace.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,30 +62,57 @@ void runBackup(Connection& from, Connection& to, const QString& source)
         to.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
-// A destination that is missing or is no database is built aside and
-// renamed into place.
-void copyToNewFile(Connection& from, const QString& source, const QString& destination)
+void removeDatabaseFile(const QString& path)
 {
-    const QString temporary = destination + QStringLiteral(".part");
-    QFile::remove(temporary);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// A consistent copy of `from` in a new file beside `destination`, as one
+// self-contained file (journal mode DELETE) synced to the disk; returns its
+// name. With `check`, the copy must pass the engine's quick check.
+QString copyBeside(Connection& from, const QString& source, const QString& destination, bool check)
+{
+    const QString temporary = reserveTemporaryBeside(destination);
+    if (temporary.isEmpty())
+        throw DbError(QStringLiteral("Не удалось записать файл ") + destination);
     try {
         Connection to(temporary, OpenMode::Create);
+        // Pages go straight into the file: through a log they would be
+        // written twice.
+        to.scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
         runBackup(from, to, source);
-        // Leave the copy as one self-contained file.
-        to.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        // The pages carry the source's journal mode in their header; the copy
+        // is left as one self-contained file.
+        to.scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        if (check) {
+            const QString verdict = to.scalar(QStringLiteral("PRAGMA quick_check")).toString();
+            if (verdict != QLatin1String("ok"))
+                throw DbError(QStringLiteral("Копия базы данных повреждена (%1): ").arg(verdict) + destination);
+        }
+        to.close();
+        if (!syncFile(temporary))
+            throw DbError(QStringLiteral("Не удалось записать файл ") + destination);
     } catch (...) {
-        QFile::remove(temporary);
+        removeDatabaseFile(temporary);
         throw;
     }
+    return temporary;
+}
+
+// A destination that is missing or is no database is built aside and
+// renamed over it; the old file stays in place until the new one is whole.
+void copyToNewFile(Connection& from, const QString& source, const QString& destination, bool check = false)
+{
+    const QString temporary = copyBeside(from, source, destination, check);
+    // A log left by a crash of the old file's last user would be replayed
+    // into the new file.
     QFile::remove(destination + QStringLiteral("-wal"));
     QFile::remove(destination + QStringLiteral("-shm"));
-    if (QFileInfo::exists(destination) && !QFile::remove(destination)) {
-        QFile::remove(temporary);
-        throw DbError(QStringLiteral("Не удалось заменить файл ") + destination);
-    }
-    if (!QFile::rename(temporary, destination)) {
-        QFile::remove(temporary);
-        throw DbError(QStringLiteral("Не удалось записать файл ") + destination);
+    QString reason;
+    if (!renameOver(temporary, destination, &reason)) {
+        removeDatabaseFile(temporary);
+        throw DbError(QStringLiteral("Не удалось записать файл ") + destination + QStringLiteral(": ") + reason);
     }
 }
 
@@ -107,6 +135,18 @@ void copyDatabase(const QString& source, const QString& destination)
         return;
     }
     copyToNewFile(from, source, destination);
+}
+
+void publishDatabase(const QString& source, const QString& destination)
+{
+    Connection from(source, OpenMode::ReadOnly);
+    copyToNewFile(from, source, destination, true);
+}
+
+QString copyDatabaseBeside(const QString& source, const QString& destination)
+{
+    Connection from(source, OpenMode::ReadOnly);
+    return copyBeside(from, source, destination, false);
 }
 
 void compactDatabase(const QString& source, const QString& destination)

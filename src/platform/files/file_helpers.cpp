@@ -1,5 +1,7 @@
 #include "file_helpers.h"
 
+#include "file_replace.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,21 +11,39 @@ namespace velmora {
 
 bool CopyFileShell(const QString& source, const QString& destination)
 {
-    const QString temporary = destination + QStringLiteral(".part");
-    QFile::remove(temporary);
-    if (!QFile::copy(source, temporary))
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
         return false;
-    // rename() does not replace on every platform Qt supports; remove first,
-    // keeping the copy aside until the old file is gone.
-    if (QFileInfo::exists(destination) && !QFile::remove(destination)) {
-        QFile::remove(temporary);
+    const QString temporary = reserveTemporaryBeside(destination);
+    if (temporary.isEmpty())
         return false;
+    bool copied = false;
+    {
+        QFile out(temporary);
+        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            QByteArray chunk(1 << 20, Qt::Uninitialized);
+            copied = true;
+            for (;;) {
+                const qint64 got = in.read(chunk.data(), chunk.size());
+                if (got < 0 || (got > 0 && out.write(chunk.constData(), got) != got)) {
+                    copied = false;
+                    break;
+                }
+                if (got == 0)
+                    break;
+            }
+            copied = copied && out.flush();
+            out.close();
+            copied = copied && out.error() == QFileDevice::NoError;
+        }
     }
-    if (!QFile::rename(temporary, destination)) {
+    // The whole copy is on the disk before its name replaces the old file,
+    // which stays in place until then; readers see one or the other.
+    copied = copied && QFile::setPermissions(temporary, in.permissions()) && syncFile(temporary)
+        && renameOver(temporary, destination);
+    if (!copied)
         QFile::remove(temporary);
-        return false;
-    }
-    return true;
+    return copied;
 }
 
 QString NewestFileInFolder(const QString& folder, const QString& mask)

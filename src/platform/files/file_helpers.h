@@ -4,9 +4,11 @@
 
 namespace velmora {
 
-// Copies a file over the destination through a temporary file and a rename,
-// so the destination is either the old file or the whole new one. Not for a
-// database that may be open: use db::copyDatabase for those.
+// Copies a file over the destination: the copy is written and synced under a
+// temporary name beside it and then renamed over it, so the destination is
+// either the old file or the whole new one and is never removed first. The
+// copy takes the source's permissions. Not for a database that may be open:
+// use db::copyDatabase for those.
 bool CopyFileShell(const QString& source, const QString& destination);
 
 // The newest file of the folder whose name matches the mask (wildcards, no
