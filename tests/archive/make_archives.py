@@ -1,0 +1,161 @@
+#!/usr/bin/python3
+"""Writes the archive fixtures of the unpacking tests into a folder.
+
+Every archive comes from a writer that is not the program's reader: Python's
+zipfile, tarfile and gzip, the 7-Zip program, Info-ZIP's zip with a password,
+and a stored RAR 4 file written below byte by byte.
+
+    make_archives.py FOLDER
+"""
+import gzip
+import io
+import os
+import struct
+import subprocess
+import sys
+import tarfile
+import time
+import zipfile
+import zlib
+
+DATABASE = b"SQLite format 3\x00" + bytes(range(256)) * 16
+README = "Прочти меня\r\n".encode("cp1251")
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def zip_of(path, members):
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in members:
+            z.writestr(name, data)
+
+
+def tar_of(path, members, mode="w"):
+    with tarfile.open(path, mode, format=tarfile.GNU_FORMAT) as t:
+        for member in members:
+            if isinstance(member, tarfile.TarInfo):
+                t.addfile(member)
+                continue
+            name, data = member
+            info = tarfile.TarInfo(name)
+            info.size = len(data)
+            info.mtime = 946684800  # 2000: an archive time, never the file's
+            t.addfile(info, io.BytesIO(data))
+
+
+def link(name, target):
+    info = tarfile.TarInfo(name)
+    info.type = tarfile.SYMTYPE
+    info.linkname = target
+    return info
+
+
+def dos_time(t):
+    lt = time.localtime(t)
+    return ((lt.tm_year - 1980) << 25 | lt.tm_mon << 21 | lt.tm_mday << 16
+            | lt.tm_hour << 11 | lt.tm_min << 5 | lt.tm_sec // 2)
+
+
+def gzip_named(raw_name, data):
+    """A gzip file whose header names the packed file in the given bytes
+    (Python's gzip module writes Latin-1 names only)."""
+    packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+    body = packer.compress(data) + packer.flush()
+    header = b"\x1f\x8b\x08\x08" + struct.pack("<I", 0) + b"\x00\x0b" + raw_name + b"\x00"
+    return header + body + struct.pack("<II", zlib.crc32(data), len(data))
+
+
+def rar4_stored(path, members):
+    """A RAR 4 archive whose files are stored (method 0x30), no solid, no
+    volumes: marker block, archive header, one file header with its data
+    per member, end-of-archive block. Names ending in "/" are folders."""
+
+    def block(head_type, flags, body):
+        header = struct.pack("<BHH", head_type, flags, 7 + len(body)) + body
+        return struct.pack("<H", zlib.crc32(header) & 0xFFFF) + header
+
+    out = bytearray(b"Rar!\x1a\x07\x00")
+    out += block(0x73, 0x0000, struct.pack("<HI", 0, 0))
+    for name, data in members:
+        is_folder = name.endswith("/")
+        raw_name = name.rstrip("/").replace("/", "\\").encode("ascii")
+        flags = 0x8000 | (0x00E0 if is_folder else 0)
+        body = struct.pack("<IIBIIBBHI", len(data), len(data), 2, zlib.crc32(data),
+                           dos_time(946684800), 20, 0x30, len(raw_name),
+                           0x10 if is_folder else 0x20)
+        out += block(0x74, flags, body + raw_name) + data
+    out += block(0x7B, 0x4000, b"")
+    write(path, bytes(out))
+
+
+def cp866_zip(path, name, data):
+    """A zip as Windows tools write it: the name in the DOS code page and
+    no UTF-8 flag (zipfile would flag a non-ASCII name as UTF-8)."""
+    encoded = name.encode("cp866")
+    placeholder = b"n" * len(encoded)
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED) as z:
+        z.writestr(placeholder.decode("ascii"), data)
+    with open(path, "rb") as f:
+        raw = f.read()
+    assert raw.count(placeholder) == 2  # local header and central directory
+    write(path, raw.replace(placeholder, encoded))
+
+
+def main(folder):
+    os.makedirs(folder, exist_ok=True)
+    p = lambda name: os.path.join(folder, name)
+
+    zip_of(p("price.zip"), [("price.vdb", DATABASE)])
+    zip_of(p("nested.zip"), [("base/", b""), ("base/old/readme.txt", README), ("base/deep/price.vdb", DATABASE)])
+    zip_of(p("folders_last.zip"), [("price.vdb", DATABASE), ("later/", b""), ("later/empty/", b"")])
+    zip_of(p("readme_only.zip"), [("readme.txt", README)])
+    cp866_zip(p("cp866.zip"), "прайс.vdb", DATABASE)
+    tar_of(p("price.tgz"), [("price/readme.txt", README), ("price/price.vdb", DATABASE)], "w:gz")
+    tar_of(p("price.tar"), [("price.vdb", DATABASE)])
+    with gzip.GzipFile(p("price.vdb.gz"), "wb", mtime=0) as g:  # header names price.vdb
+        g.write(DATABASE)
+    write(p("renamed.gz"), gzip_named("база.vdb".encode("cp1251"), DATABASE))
+    with open(p("noname.vdb.gz"), "wb") as raw:  # no name in the header
+        with gzip.GzipFile("", "wb", fileobj=raw, mtime=0) as g:
+            g.write(DATABASE)
+    write(p("fake.gz"), DATABASE)  # no gzip stream at all
+    rar4_stored(p("price.rar"), [("base/", b""), ("base/price.vdb", DATABASE)])
+    write(p("old.arj"), b"\x60\xea" + bytes(64))
+
+    # 7-Zip's own program; the file list is read relative to a scratch folder.
+    scratch = p("7z-source")
+    os.makedirs(os.path.join(scratch, "base"), exist_ok=True)
+    write(os.path.join(scratch, "base", "price.vdb"), DATABASE)
+    subprocess.run(["7zz", "a", "-bd", "-bso0", "-bsp0", os.path.abspath(p("price.7z")), "base"],
+                   cwd=scratch, check=True)
+
+    # Info-ZIP with a password: the entry is encrypted.
+    write(os.path.join(scratch, "price.vdb"), DATABASE)
+    subprocess.run(["zip", "-q", "-P", "secret", os.path.abspath(p("encrypted.zip")), "price.vdb"],
+                   cwd=scratch, check=True)
+
+    whole = open(p("price.zip"), "rb").read()
+    write(p("truncated.zip"), whole[: len(whole) // 2])
+    write(p("garbage.zip"), b"this is no archive at all\n" * 20)
+
+    # Entries that would leave the target folder, each after a good entry.
+    zip_of(p("dotdot.zip"), [("price.vdb", DATABASE), ("../evil.txt", b"evil")])
+    zip_of(p("dotdot_inner.zip"), [("price.vdb", DATABASE), ("a/../../evil.txt", b"evil")])
+    tar_of(p("absolute.tar"), [("price.vdb", DATABASE), ("/tmp/velmora-evil-absolute.txt", b"evil")])
+    tar_of(p("link_out.tar"), [("price.vdb", DATABASE), link("out", "../../"), ("out/evil.txt", b"evil")])
+    tar_of(p("link_in.tar"), [("base/price.vdb", DATABASE), link("same", "base/price.vdb")])
+
+    # Over the limits the tests set: 64 KiB unpacked, 10 entries.
+    zip_of(p("big.zip"), [("small.txt", b"x"), ("big.bin", bytes(256 * 1024))])
+    zip_of(p("many.zip"), [("f%02d.txt" % i, b"x") for i in range(11)])
+
+    # The packed files' bytes, to compare with what is unpacked.
+    write(p("database.bin"), DATABASE)
+    write(p("readme.bin"), README)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

@@ -1,0 +1,248 @@
+// Unpacking chosen archives: every kind on archives from other writers, the
+// file a choice resolves to, and archives that must write nothing.
+#include "platform/archive/resolve_archive_file.h"
+
+#include "../common/unprivileged.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace velmora;
+using velmora::archive::UnpackLimits;
+using namespace velmora::testing;
+
+namespace {
+
+// The fixture archives, written once per test program by the script.
+const QString& fixtures()
+{
+    static std::unique_ptr<QTemporaryDir> folder = [] {
+        auto dir = std::make_unique<QTemporaryDir>();
+        QProcess script;
+        script.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(ARCHIVE_FIXTURE_SCRIPT), dir->path()});
+        if (!script.waitForFinished(60000) || script.exitCode() != 0)
+            ADD_FAILURE() << "fixture script: " << script.readAllStandardError().toStdString();
+        return dir;
+    }();
+    static const QString path = folder->path() + u'/';
+    return path;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray databaseBytes() { return bytesOf(fixtures() + QStringLiteral("database.bin")); }
+
+// Every file and folder below `root`, relative to it, sorted.
+QStringList everythingBelow(const QString& root)
+{
+    QStringList found;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(root).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+// A case's own folders: root/inner/d holds the archive, so that an entry
+// climbing two levels out of d/<name>/ still lands inside root.
+struct Place {
+    QTemporaryDir root;
+    QString d = root.filePath(QStringLiteral("inner/d")) + u'/';
+
+    Place() { QDir().mkpath(d); }
+
+    QString copy(const QString& fixture)
+    {
+        const QString to = d + fixture;
+        EXPECT_TRUE(QFile::copy(fixtures() + fixture, to)) << fixture.toStdString();
+        return to;
+    }
+};
+
+struct Unpacked {
+    const char* archive;
+    const char* resolved; // relative to the archive's folder
+    bool readme;          // the text file rather than the database
+};
+
+class ResolveUnpacked : public ::testing::TestWithParam<Unpacked> {};
+
+TEST_P(ResolveUnpacked, GivesTheNewestFileOfTheUnpack)
+{
+    const Unpacked& c = GetParam();
+    Place place;
+    const QString archive = place.copy(QLatin1String(c.archive));
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
+
+    const QString resolved = ResolveArchiveFile(archive);
+
+    EXPECT_EQ(resolved, place.d + QString::fromUtf8(c.resolved));
+    EXPECT_EQ(bytesOf(resolved), bytesOf(fixtures() + QLatin1String(c.readme ? "readme.bin" : "database.bin")));
+    // The time of the unpack, not the one stored in the archive.
+    EXPECT_GE(QFileInfo(resolved).lastModified(), before);
+    for (const QString& entry : everythingBelow(place.d))
+        EXPECT_FALSE(entry.endsWith(QLatin1String(".part"))) << entry.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, ResolveUnpacked,
+    ::testing::Values(Unpacked{"price.zip", "price/price.vdb", false},
+                      Unpacked{"nested.zip", "nested/base/deep/price.vdb", false},
+                      Unpacked{"folders_last.zip", "folders_last/price.vdb", false},
+                      Unpacked{"cp866.zip", "cp866/прайс.vdb", false},
+                      Unpacked{"readme_only.zip", "readme_only/readme.txt", true},
+                      Unpacked{"price.tgz", "price/price/price.vdb", false},
+                      Unpacked{"price.tar", "price/price.vdb", false},
+                      Unpacked{"price.vdb.gz", "price.vdb/price.vdb", false},
+                      Unpacked{"renamed.gz", "renamed/база.vdb", false},
+                      Unpacked{"noname.vdb.gz", "noname.vdb/noname.vdb", false},
+                      Unpacked{"price.rar", "price/base/price.vdb", false},
+                      Unpacked{"price.7z", "price/base/price.vdb", false},
+                      Unpacked{"link_in.tar", "link_in/base/price.vdb", false}));
+
+struct Refused {
+    const char* archive;
+    UnpackLimits limits;
+};
+
+UnpackLimits limitsWith(qint64 maxBytes, qint64 keepFree, int maxEntries)
+{
+    UnpackLimits limits;
+    limits.maxBytes = maxBytes;
+    limits.keepFreeBytes = keepFree;
+    limits.maxEntries = maxEntries;
+    return limits;
+}
+
+class ResolveRefused : public ::testing::TestWithParam<Refused> {};
+
+TEST_P(ResolveRefused, GivesTheArchiveBackAndLeavesNothing)
+{
+    const Refused& c = GetParam();
+    Place place;
+    const QString archive = place.copy(QLatin1String(c.archive));
+
+    ResolveArchiveOptions options;
+    options.limits = c.limits;
+    EXPECT_EQ(ResolveArchiveFile(archive, options), archive);
+
+    EXPECT_EQ(everythingBelow(place.root.path()), QStringList({QStringLiteral("inner"), QStringLiteral("inner/d"),
+                                                               QStringLiteral("inner/d/") + QLatin1String(c.archive)}));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/tmp/velmora-evil-absolute.txt")));
+}
+
+const UnpackLimits kDefaultLimits;
+
+INSTANTIATE_TEST_SUITE_P(
+    Unsafe, ResolveRefused,
+    ::testing::Values(Refused{"dotdot.zip", kDefaultLimits}, Refused{"dotdot_inner.zip", kDefaultLimits},
+                      Refused{"absolute.tar", kDefaultLimits}, Refused{"link_out.tar", kDefaultLimits},
+                      Refused{"truncated.zip", kDefaultLimits}, Refused{"encrypted.zip", kDefaultLimits},
+                      Refused{"garbage.zip", kDefaultLimits}, Refused{"fake.gz", kDefaultLimits},
+                      Refused{"old.arj", kDefaultLimits},
+                      Refused{"big.zip", limitsWith(64 * 1024, 0, 10000)},
+                      Refused{"many.zip", limitsWith(qint64(1) << 30, 0, 10)},
+                      Refused{"price.zip", limitsWith(qint64(1) << 30, qint64(1) << 60, 10000)}));
+
+TEST(ResolveArchiveFile, NamesThatAreNoArchive)
+{
+    Place place;
+    EXPECT_EQ(ResolveArchiveFile(QString()), QString()) << "a cancelled choice";
+    const QString missing = place.d + QStringLiteral("nothing.zip");
+    EXPECT_EQ(ResolveArchiveFile(missing), missing);
+    EXPECT_FALSE(QFileInfo::exists(place.d + QStringLiteral("nothing")));
+
+    auto touch = [&](const QString& name, int secondsAgo) {
+        QFile file(place.d + name);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+        file.flush();
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo), QFileDevice::FileModificationTime);
+    };
+    touch(QStringLiteral("a.vdb"), 100);
+    touch(QStringLiteral("B.VDB"), 10);
+    touch(QStringLiteral("c.xls"), 1);
+    EXPECT_EQ(ResolveArchiveFile(place.d + QStringLiteral("a.vdb")), place.d + QStringLiteral("a.vdb"));
+    EXPECT_EQ(ResolveArchiveFile(place.d + QStringLiteral("*.vdb")), place.d + QStringLiteral("B.VDB"))
+        << "the newest match of a mask, whatever the case";
+    EXPECT_EQ(everythingBelow(place.d), QStringList({"B.VDB", "a.vdb", "c.xls"}));
+}
+
+TEST(ResolveArchiveFile, AMaskPicksTheNewestArchiveAndUnpacksIt)
+{
+    Place place;
+    QFile older(place.copy(QStringLiteral("readme_only.zip")));
+    ASSERT_TRUE(older.open(QIODevice::ReadWrite));
+    older.setFileTime(QDateTime::currentDateTime().addSecs(-100), QFileDevice::FileModificationTime);
+    place.copy(QStringLiteral("price.zip"));
+    EXPECT_EQ(ResolveArchiveFile(place.d + QStringLiteral("*.ZIP")), place.d + QStringLiteral("price/price.vdb"));
+}
+
+TEST(ResolveArchiveFile, FilesAlreadyInTheTargetFolder)
+{
+    Place place;
+    const QString archive = place.copy(QStringLiteral("price.zip"));
+    QDir().mkpath(place.d + QStringLiteral("price"));
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.flush();
+        // Newer than anything the unpack writes.
+        file.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime);
+    };
+    write(place.d + QStringLiteral("price/stale.vdb"), "stale");
+    write(place.d + QStringLiteral("price/price.vdb"), "old copy");
+
+    EXPECT_EQ(ResolveArchiveFile(archive), place.d + QStringLiteral("price/price.vdb"))
+        << "only a file of this unpack counts";
+    EXPECT_EQ(bytesOf(place.d + QStringLiteral("price/price.vdb")), databaseBytes()) << "replaced";
+    EXPECT_EQ(bytesOf(place.d + QStringLiteral("price/stale.vdb")), QByteArray("stale"));
+
+    // A refused archive replaces nothing that was there.
+    const QString refused = place.copy(QStringLiteral("dotdot.zip"));
+    QDir().mkpath(place.d + QStringLiteral("dotdot"));
+    write(place.d + QStringLiteral("dotdot/price.vdb"), "keep me");
+    EXPECT_EQ(ResolveArchiveFile(refused), refused);
+    EXPECT_EQ(bytesOf(place.d + QStringLiteral("dotdot/price.vdb")), QByteArray("keep me"));
+    EXPECT_EQ(everythingBelow(place.d + QStringLiteral("dotdot")), QStringList{QStringLiteral("price.vdb")});
+}
+
+TEST(ResolveArchiveFile, AnArchiveInAReadOnlyFolderUnpacksInTheDataFolder)
+{
+    Place place;
+    const QString archive = place.copy(QStringLiteral("price.zip"));
+    const QString data = place.root.filePath(QStringLiteral("data")) + u'/';
+    QDir().mkpath(data);
+    for (const QString& folder : {place.root.path(), place.root.filePath(QStringLiteral("inner")), data})
+        openToEveryone(folder);
+    makeReadOnlyForEveryone(place.d);
+
+    const QString expected = data + QStringLiteral("price/price.vdb");
+    const QByteArray database = databaseBytes();
+    EXPECT_TRUE(runUnprivileged([&] {
+        ResolveArchiveOptions options;
+        options.fallbackFolder = data;
+        return ResolveArchiveFile(archive, options) == expected && bytesOf(expected) == database;
+    }));
+    EXPECT_FALSE(QFileInfo::exists(place.d + QStringLiteral("price")));
+    EXPECT_TRUE(runUnprivileged([&] { return ResolveArchiveFile(archive) == archive; }))
+        << "no data folder to fall back on";
+    openToEveryone(place.d);
+}
+
+} // namespace
