@@ -235,15 +235,23 @@ bool Form_main::ChooseDatabaseFile()
     }
     setControlHint(QStringLiteral("BitBtn1"), result.path);
     if (dialogs_.confirm && dialogs_.confirm(msg::chosenDatabaseRestart())) {
-        // The new run copies the chosen database over the working copy;
-        // this run must not hold the files open while it does.
-        ADOConnection.close();
-        ADOConnection_Zakaz.close();
-        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
-        requestProgramEnd();
+        restartProgram();
         return true;
     }
     return false;
+}
+
+void Form_main::restartProgram()
+{
+    // The new run copies or opens the databases; this run must not hold
+    // the files open while it does.
+    ADOConnection.close();
+    ADOConnection_Zakaz.close();
+    if (options_.startProgramAgain)
+        options_.startProgramAgain();
+    else
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    requestProgramEnd();
 }
 
 void Form_main::showEvent(QShowEvent* event)

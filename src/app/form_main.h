@@ -9,6 +9,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QTimer;
 
 namespace velmora {
@@ -20,6 +22,9 @@ struct MainWindowOptions {
     // Closes the window this many milliseconds after its first showing has
     // run (scripted runs); negative: never.
     int closeAfterShowMs = -1;
+    // Starts the program again (after both connections closed); empty: a
+    // detached new process of the program's own file.
+    std::function<void()> startProgramAgain;
 };
 
 // The main window. It owns both database connections for the whole run;
@@ -68,6 +73,9 @@ public:
     bool ChooseDatabaseFile();
     void AboutClick();
     void ProgramExitClick();
+    // Ends this run for a new one: closes both connections, starts the
+    // program again and requests the end of this run.
+    void restartProgram();
 
     bool endRequested() const { return endRequested_; }
 

@@ -110,5 +110,6 @@ void wireMainMenu(MainWiring& wiring);
 void wireOutputParameters(MainWiring& wiring);
 void wirePricing(MainWiring& wiring);
 void wireStockCriteria(MainWiring& wiring);
+void wireDatabaseSave(MainWiring& wiring);
 
 } // namespace velmora

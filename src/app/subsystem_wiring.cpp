@@ -29,6 +29,7 @@ void wireSubsystems(Program& program)
     wireStockCriteria(*wiring);
     wireOutputParameters(*wiring);
     wirePricing(*wiring);
+    wireDatabaseSave(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

@@ -1,0 +1,189 @@
+// The database commands in the running program: save from ToolButton_Base,
+// restore from ToolButton_BaseLoad (a chosen zip, cancel, files that are no
+// price database), compaction from the menu, refusal while a load runs.
+#include "app/database_commands.h"
+#include "app/form_progress.h"
+#include "app/program.h"
+#include "app/velmora_application.h"
+#include "app_environment.h"
+#include "app_test_support.h"
+#include "wired_installation.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QToolButton>
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+void processEventsFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// A zip written by Python's zipfile holding the named files.
+void writeZip(const QString& zip, const QStringList& files)
+{
+    QStringList arguments{QStringLiteral("-c"),
+                          QStringLiteral("import sys, zipfile, os\n"
+                                         "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                                         "    for f in sys.argv[2:]: z.write(f, os.path.basename(f))\n"),
+                          zip};
+    arguments << files;
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), arguments);
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+}
+
+// The administrator's program on a fresh installation, recording what it
+// says and whether it starts itself again.
+struct AdminProgram : WiredInstallation {
+    QStringList statuses;
+    QStringList errors;
+    QString chosenFile;
+    int restarts = 0;
+    bool connectionsClosedAtRestart = false;
+    std::unique_ptr<Program> program;
+
+    Form_main& form() { return *program->Form_main(); }
+    QString working() const { return data + QStringLiteral("PRICE.vdb"); }
+    QString programFolder() const { return Installation::program; }
+
+    void start()
+    {
+        ApplicationEnvironment::instance->setErrorSink([this](const QString& text) { errors << text; });
+        ProgramOptions o = options();
+        o.dialogs.openFileName = [this](QWidget*, const QString&) { return chosenFile; };
+        o.mainWindow.startProgramAgain = [this] {
+            ++restarts;
+            connectionsClosedAtRestart = !form().ADOConnection.isOpen() && !form().ADOConnection_Zakaz.isOpen();
+        };
+        program = std::make_unique<Program>(std::move(o));
+        ASSERT_TRUE(program->start());
+        processEventsFor(100);
+        QObject::connect(form().findChild<DatabaseCommands*>(QStringLiteral("DatabaseCommands")),
+                         &DatabaseCommands::statusShown, [this](const QString& text) { statuses << text; });
+        messages.clear();
+    }
+    ~AdminProgram()
+    {
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        ApplicationEnvironment::instance->setErrorSink({});
+    }
+
+    void click(const char* button) { form().findChild<QToolButton*>(QLatin1String(button))->click(); }
+};
+
+TEST(DatabaseCommands, SaveShowsItsTextsInOrderAndReconnects)
+{
+    AdminProgram p;
+    p.start();
+    const QString target = p.programFolder() + QStringLiteral("PRICE.vdb");
+
+    p.click("ToolButton_Base");
+
+    EXPECT_EQ(p.statuses,
+              QStringList({"Сжатие базы данных...", "Обновление Индексов в базе данных",
+                           "Обновление Индексов ЗАВЕРШЕНО!     Обновлено: 12  Добавлено: 0  ОШИБОК: 0",
+                           "Копирование базы данных...", "База данных успешно сохраненена!  " + target}));
+    EXPECT_EQ(p.messages, QStringList{"База данных успешно сохраненена!\r" + target});
+    EXPECT_TRUE(p.form().ADOConnection.isOpen());
+    EXPECT_EQ(p.form().ADOConnection.path(), p.working());
+    EXPECT_EQ(p.program->globals().PathDatFile, p.data + QStringLiteral("Path.dat"));
+    EXPECT_TRUE(p.form().findChild<Form_Progress*>()->isHidden());
+    EXPECT_EQ(p.restarts, 0);
+    p.form().close();
+}
+
+TEST(DatabaseCommands, RestoreOfAChosenZipRestartsWithBothConnectionsClosed)
+{
+    AdminProgram p;
+    p.start();
+    const QString packed = p.root.filePath(QStringLiteral("PRICE.vdb"));
+    p.makePriceDatabase(packed, QStringLiteral("from the zip"));
+    p.chosenFile = p.root.filePath(QStringLiteral("base.zip"));
+    writeZip(p.chosenFile, {packed});
+
+    p.click("ToolButton_BaseLoad");
+
+    EXPECT_EQ(p.messages, QStringList{"База данных обновлена!\r\rТребуется перезапуск программы"});
+    EXPECT_EQ(p.restarts, 1);
+    EXPECT_TRUE(p.connectionsClosedAtRestart);
+    EXPECT_TRUE(p.form().endRequested());
+    EXPECT_EQ(priceMarker(p.working()), QStringLiteral("from the zip"));
+    EXPECT_TRUE(QFileInfo::exists(p.working() + QStringLiteral(".bak")));
+}
+
+TEST(DatabaseCommands, RestoreOfNoPriceDatabaseKeepsTheWorkingFileAndTheRun)
+{
+    AdminProgram p;
+    p.start();
+    p.makePriceDatabase(p.working(), QStringLiteral("working"));
+    const QString readme = p.root.filePath(QStringLiteral("readme.txt"));
+    {
+        QFile text(readme);
+        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+        text.write("no database here\r\n");
+    }
+    const QString readmeZip = p.root.filePath(QStringLiteral("readme.zip"));
+    writeZip(readmeZip, {readme});
+    const QString garbage = p.root.filePath(QStringLiteral("garbage.vdb"));
+    {
+        QFile file(garbage);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'g'));
+    }
+    const QString notFound = QStringLiteral("Файл не является базой данных с прайс-листами:\r");
+    const struct {
+        QString chosen;
+        QString message;
+    } cases[] = {
+        {QString(), QStringLiteral("База данных не выбрана, загрузка отменена.")},
+        {readmeZip, notFound + p.root.filePath(QStringLiteral("readme/readme.txt"))},
+        {garbage, notFound + garbage},
+    };
+    for (const auto& c : cases) {
+        p.messages.clear();
+        p.chosenFile = c.chosen;
+        p.click("ToolButton_BaseLoad");
+        EXPECT_EQ(p.messages, QStringList{c.message});
+        EXPECT_TRUE(p.form().ADOConnection.isOpen());
+    }
+    EXPECT_EQ(p.restarts, 0);
+    EXPECT_FALSE(p.form().endRequested());
+    EXPECT_EQ(priceMarker(p.working()), QStringLiteral("working"));
+    p.form().close();
+}
+
+TEST(DatabaseCommands, CompactionFromTheMenuAndRefusalWhileBusy)
+{
+    AdminProgram p;
+    p.start();
+    auto* compact = p.form().findChild<QAction*>(QStringLiteral("CompactDatabase"));
+    ASSERT_NE(compact, nullptr);
+    EXPECT_EQ(compact->text(), QStringLiteral("Сжать базу данных"));
+    compact->trigger();
+    EXPECT_TRUE(p.messages.isEmpty()) << p.messages.join(u'|').toStdString();
+    EXPECT_EQ(p.statuses.value(0), QStringLiteral("Сжатие базы данных..."));
+    EXPECT_TRUE(p.form().ADOConnection.isOpen());
+
+    DatabaseCommands busy(p.form(), [] { return true; });
+    busy.SaveDatabase();
+    busy.CompactDatabaseClick();
+    busy.ToolButton_BaseLoadClick();
+    const QString refused = QStringLiteral("Идёт загрузка или выгрузка прайс-листов.\rДождитесь её окончания и повторите команду.");
+    EXPECT_EQ(p.messages, QStringList({refused, refused, refused}));
+    EXPECT_TRUE(p.form().ADOConnection.isOpen());
+    p.form().close();
+}
+
+} // namespace

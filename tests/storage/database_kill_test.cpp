@@ -1,0 +1,203 @@
+// Save, compaction and restore killed with SIGKILL at staggered moments:
+// the working file stays whole with the old rows or the new ones, the
+// published copy is the old one or the new one, whole, and the next run
+// succeeds.
+#include "database_files_support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <atomic>
+#include <csignal>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+constexpr int kOffers = 300000;
+constexpr int kSmallOffers = 100;
+constexpr int kKills = 20;
+// Kills run side by side, each on its own files.
+constexpr int kWorkers = 4;
+
+// The files the cases start from, made once per test program: a large one
+// and a small one, told apart by their markers and offer counts.
+struct Templates {
+    QTemporaryDir folder;
+    QString large = folder.filePath(QStringLiteral("large.vdb"));
+    QString small = folder.filePath(QStringLiteral("small.vdb"));
+
+    Templates()
+    {
+        makeFilledPriceDatabase(large, kOffers, QStringLiteral("large"), FillExtras::OffersOnly);
+        makeFilledPriceDatabase(small, kSmallOffers, QStringLiteral("small"), FillExtras::OffersOnly);
+    }
+};
+
+const Templates& templates()
+{
+    static const std::unique_ptr<Templates> made = std::make_unique<Templates>();
+    return *made;
+}
+
+void copyFile(const QString& from, const QString& to)
+{
+    QDir().mkpath(QFileInfo(to).path());
+    ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
+    QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+struct Run {
+    bool killed = false;
+    int exitCode = -1;
+    QString errors;
+};
+
+// Runs the helper; with a delay, kills it that many milliseconds after its
+// start unless it ended before.
+Run runHelper(const QStringList& arguments, qint64 killAfterMs = -1)
+{
+    QProcess helper;
+    QElapsedTimer clock;
+    clock.start();
+    helper.start(QStringLiteral(DATABASE_KILL_HELPER), arguments);
+    Run run;
+    if (!helper.waitForStarted())
+        return run;
+    if (killAfterMs >= 0) {
+        while (clock.elapsed() < killAfterMs && helper.state() == QProcess::Running)
+            QThread::usleep(500);
+        if (helper.state() == QProcess::Running)
+            ::kill(pid_t(helper.processId()), SIGKILL);
+    }
+    helper.waitForFinished(120000);
+    run.killed = helper.exitStatus() == QProcess::CrashExit;
+    run.exitCode = helper.exitCode();
+    run.errors = QString::fromUtf8(helper.readAllStandardError());
+    return run;
+}
+
+// One command on fresh files in a folder: `prepare` makes them, `arguments`
+// names the command; `check` looks at the files after a kill (each old or
+// new, whole) or, with `done`, after a run that ended (new).
+struct KillCase {
+    std::function<void(const QString& folder)> prepare;
+    std::function<QStringList(const QString& folder)> arguments;
+    std::function<void(const QString& folder, bool done)> check;
+};
+
+void runKillCase(const KillCase& c)
+{
+    templates();
+    // The shorter of two whole runs; the kills fall inside nine tenths of
+    // it, so that a run that goes faster than measured is still killed.
+    qint64 fullRunMs = std::numeric_limits<qint64>::max();
+    for (int measured = 0; measured < 2; ++measured) {
+        QTemporaryDir folder;
+        c.prepare(folder.path());
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = runHelper(c.arguments(folder.path()));
+        fullRunMs = qMin(fullRunMs, clock.elapsed());
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        c.check(folder.path(), true);
+    }
+    std::atomic<int> next{0};
+    std::atomic<int> killed{0};
+    auto work = [&] {
+        for (int i = next++; i < kKills; i = next++) {
+            const qint64 at = fullRunMs * 9 * (2 * i + 1) / (20 * kKills);
+            SCOPED_TRACE(QStringLiteral("killed %1 ms into a %2 ms run").arg(at).arg(fullRunMs).toStdString());
+            QTemporaryDir folder;
+            c.prepare(folder.path());
+            const Run run = runHelper(c.arguments(folder.path()), at);
+            if (run.killed)
+                ++killed;
+            c.check(folder.path(), !run.killed);
+            const Run again = runHelper(c.arguments(folder.path()));
+            EXPECT_EQ(again.exitCode, 0) << again.errors.toStdString();
+            c.check(folder.path(), true);
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w)
+        workers.emplace_back(work);
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_GE(killed.load(), kKills / 2) << "most kills land inside the command";
+}
+
+// A file that is one of the expected ones, whole; the full check only
+// after a kill (a run that ended has shown its files sound already).
+void expectOneOf(const QString& path, bool done, const QStringList& markers)
+{
+    const PriceFileState state = priceFileState(path, !done);
+    if (!done) {
+        EXPECT_EQ(state.integrity, QStringLiteral("ok")) << path.toStdString();
+    }
+    EXPECT_TRUE(markers.contains(state.marker)) << path.toStdString() << ": " << state.marker.toStdString();
+    EXPECT_EQ(state.offers, state.marker == QLatin1String("large") ? kOffers : kSmallOffers);
+}
+
+TEST(DatabaseKill, Save)
+{
+    KillCase c;
+    c.prepare = [](const QString& folder) {
+        copyFile(templates().large, folder + QStringLiteral("/data/PRICE.vdb"));
+        copyFile(templates().small, folder + QStringLiteral("/share/PRICE.vdb"));
+    };
+    c.arguments = [](const QString& folder) {
+        return QStringList{QStringLiteral("save"), folder + QStringLiteral("/data/PRICE.vdb"),
+                           folder + QStringLiteral("/share/PRICE.vdb")};
+    };
+    c.check = [](const QString& folder, bool done) {
+        expectOneOf(folder + QStringLiteral("/data/PRICE.vdb"), done, {QStringLiteral("large")});
+        expectOneOf(folder + QStringLiteral("/share/PRICE.vdb"), done,
+                    done ? QStringList{QStringLiteral("large")}
+                         : QStringList{QStringLiteral("small"), QStringLiteral("large")});
+    };
+    runKillCase(c);
+}
+
+TEST(DatabaseKill, Compaction)
+{
+    KillCase c;
+    c.prepare = [](const QString& folder) { copyFile(templates().large, folder + QStringLiteral("/PRICE.vdb")); };
+    c.arguments = [](const QString& folder) {
+        return QStringList{QStringLiteral("compact"), folder + QStringLiteral("/PRICE.vdb")};
+    };
+    c.check = [](const QString& folder, bool done) {
+        expectOneOf(folder + QStringLiteral("/PRICE.vdb"), done, {QStringLiteral("large")});
+    };
+    runKillCase(c);
+}
+
+TEST(DatabaseKill, Restore)
+{
+    KillCase c;
+    c.prepare = [](const QString& folder) {
+        copyFile(templates().small, folder + QStringLiteral("/data/PRICE.vdb"));
+        copyFile(templates().large, folder + QStringLiteral("/chosen.vdb"));
+    };
+    c.arguments = [](const QString& folder) {
+        return QStringList{QStringLiteral("restore"), folder + QStringLiteral("/chosen.vdb"),
+                           folder + QStringLiteral("/data/PRICE.vdb")};
+    };
+    c.check = [](const QString& folder, bool done) {
+        expectOneOf(folder + QStringLiteral("/data/PRICE.vdb"), done,
+                    done ? QStringList{QStringLiteral("large")}
+                         : QStringList{QStringLiteral("small"), QStringLiteral("large")});
+    };
+    runKillCase(c);
+}
+
+} // namespace
