@@ -6,6 +6,9 @@
 
 namespace velmora::output {
 
+// What a writer reports when its workbook could not be saved.
+inline const QString kFileNotSaved = QStringLiteral("Файл не был сохранен!");
+
 // A failure of an output writer, with the text the user sees.
 class OutputError : public std::runtime_error {
 public:

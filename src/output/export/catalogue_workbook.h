@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/output_error.h"
 #include "output/parameters/export_parameters.h"
 #include "output/progress.h"
 
@@ -15,7 +16,6 @@ namespace velmora::output {
 // "Каталог.xlsx" when that is blank.
 inline constexpr char kCatalogueSheetName[] = "Каталог";
 inline constexpr char kCatalogueDefaultStem[] = "Каталог";
-inline const QString kFileNotSaved = QStringLiteral("Файл не был сохранен!");
 
 struct CatalogueResult {
     qint64 rows = 0;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "output/progress.h"
+
+#include "platform/db/connection.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace velmora::output {
+
+// The folder of the spreadsheet price list under the program folder, and
+// its file name when parametr row 1 names none.
+inline constexpr char kPriceListFolderName[] = "Прайс-лист Excel";
+inline constexpr char kPriceListDefaultStem[] = "Прайс-лист";
+// The wait window's text (the blanks centre it there).
+inline const QString kPriceListProgressText = QStringLiteral("                    Выгрузка прайс-листа в Excel");
+// The start row "нет" is no row to write on.
+QString noStartRowMessage();
+// The message naming the groups whose goods could not be written.
+QString unwrittenGroupsMessage(const QStringList& groups);
+
+struct PriceExcelInput {
+    QString programFolder;              // the template's folder; the output folder is made under it
+    std::function<QDateTime()> clock;   // the date line's moment; none: now
+    double roubleRate = 27;             // KursRUBRate: roubles per dollar
+    int roundDigits = 2;                // RoundDigits
+};
+
+struct PriceExcelResult {
+    bool saved = false;
+    QString savedPath;
+    // Why nothing was saved; when saved, the groups whose goods could not
+    // be written (unwrittenGroupsMessage), or "".
+    QString message;
+    QStringList unwrittenGroups;
+    int groups = 0;
+    qint64 goods = 0;
+};
+
+// The shop's spreadsheet price list (ExportPriceExcel). Reads the layout
+// settings, the SuperPrice mark (order database) and the export
+// parameters (price database); fills the sheet of the template
+// Price-List.xlsx in the program folder: the date line in the date cell,
+// then from the start row, walking the whole group tree, each group's
+// header row (its level, code and name, formatted over the row's width by
+// its level's look, levels past 5 by level 5's) followed by its goods with
+// Price_1 above 0 in Russian alphabetical order, one block per group;
+// every group's rows are outlined below its header. A ticked column at
+// "Нет" is left out and the row widens to the furthest chosen column.
+// Saved through a temporary file as "Прайс-лист Excel/" + row 1's FileName
+// (".xls"/".xlsx" dropped) + ".xlsx", "Прайс-лист.xlsx" when it is blank.
+// Every failure (no start row, a missing template or sheet, a folder that
+// cannot be made, a failed save, a database error) comes back as the
+// message with nothing saved and no file left behind; the settings are
+// only read. One progress step per group and per good.
+PriceExcelResult ExportPriceExcel(db::Connection& priceDb, db::Connection& orderDb, const PriceExcelInput& input,
+                                  Progress* progress = nullptr);
+
+} // namespace velmora::output
