@@ -97,6 +97,12 @@ const Trigger& insertTrigger()
     return trigger;
 }
 
+const Trigger& updateTrigger()
+{
+    static const Trigger trigger = triggers().back();
+    return trigger;
+}
+
 QString storedSql(const db::Connection& db, const QString& name)
 {
     return db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = ?1"), {name}).toString();
@@ -292,6 +298,15 @@ void ensureSupplierGoodsIndex(db::Connection& priceDb)
     transaction.commit();
 }
 
+void rebuildSupplierGoodsIndex(db::Connection& priceDb)
+{
+    if (!supplierGoodsIndexExists(priceDb))
+        return;
+    priceDb.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('delete-all')").arg(fts()));
+    indexOffersAbove(priceDb, 0);
+    clearWatermark(priceDb);
+}
+
 void dropSupplierGoodsIndex(db::Connection& priceDb)
 {
     db::Transaction transaction(priceDb);
@@ -395,6 +410,35 @@ void SupplierGoodsBulkInsert::finish()
     db_.exec(insertTrigger().sql);
     if (offerIndexesOff_)
         createOfferIndexes(db_);
+}
+
+SupplierGoodsBulkUpdate::SupplierGoodsBulkUpdate(db::Connection& priceDb, qint64 changedOffers) : db_(priceDb)
+{
+    if (changedOffers == 0 || !supplierGoodsIndexExists(db_) || changedOffers * 2 < remainingOffers(db_))
+        return;
+    db_.exec(QStringLiteral("DROP TRIGGER ") + updateTrigger().name);
+    active_ = true;
+}
+
+SupplierGoodsBulkUpdate::~SupplierGoodsBulkUpdate()
+{
+    // Left by an exception, the caller's transaction rolls back and takes
+    // the dropped trigger back with it.
+    if (std::uncaught_exceptions() > 0)
+        return;
+    try {
+        finish();
+    } catch (...) {
+    }
+}
+
+void SupplierGoodsBulkUpdate::finish()
+{
+    if (!active_)
+        return;
+    active_ = false;
+    db_.exec(updateTrigger().sql);
+    rebuildSupplierGoodsIndex(db_);
 }
 
 } // namespace velmora

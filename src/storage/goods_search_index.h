@@ -51,6 +51,10 @@ std::optional<qint64> supplierGoodsIndexPendingAbove(const db::Connection& price
 // written) when nothing waits.
 bool catchUpSupplierGoodsIndex(db::Connection& priceDb);
 
+// Indexes every offer anew in one pass (the watermark cleared), inside the
+// caller's transaction. Without the index it does nothing.
+void rebuildSupplierGoodsIndex(db::Connection& priceDb);
+
 // Removes the index and its triggers (benchmarks compare the plain
 // statements without them).
 void dropSupplierGoodsIndex(db::Connection& priceDb);
@@ -106,6 +110,30 @@ private:
     db::Connection& db_;
     bool active_ = false;
     bool offerIndexesOff_ = false;
+};
+
+// For a writer that changes the searched fields of many offers in place
+// (the article recalculation): the update trigger takes each changed
+// offer's old trigrams out of the full-text index and puts the new ones in,
+// a statement each, about twice the cost of indexing the offer once. When
+// the changes reach half the offers, this scope, opened within the writer's
+// transaction, takes the trigger off, and finish() puts it back and indexes
+// every offer anew in one pass; fewer changes are left to the trigger. A
+// rollback takes the trigger's removal back with it. Without the index it
+// does nothing.
+class SupplierGoodsBulkUpdate {
+public:
+    SupplierGoodsBulkUpdate(db::Connection& priceDb, qint64 changedOffers);
+    SupplierGoodsBulkUpdate(const SupplierGoodsBulkUpdate&) = delete;
+    SupplierGoodsBulkUpdate& operator=(const SupplierGoodsBulkUpdate&) = delete;
+    // Finishes when the caller did not, unless an exception is on its way.
+    ~SupplierGoodsBulkUpdate();
+
+    void finish();
+
+private:
+    db::Connection& db_;
+    bool active_ = false;
 };
 
 } // namespace velmora

@@ -92,7 +92,9 @@ QList<TableDef> makePriceTables()
                        {{"ID_Tovar", {"ID"}},
                         {"Postav", {"Postavshik"}},
                         {"Postav_Art", {"Postavshik", "Art"}},
-                        {"Postav_Tovar", {"Postavshik", "Tovar"}}}};
+                        {"Postav_Tovar", {"Postavshik", "Tovar"}},
+                        // A supplier's stored loads and one load's offers.
+                        {"Postav_Dates", {"Postavshik", "Dates"}}}};
     tables << TableDef{"postav_info",
                        {{"Postavshik", text(50)},
                         {"Name_full", text(250)},

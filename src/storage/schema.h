@@ -98,7 +98,7 @@ public:
 // Brings older databases up to the current schema (start-up): in both,
 // tables and indexes declared on NOCASE by earlier builds move to the
 // program's collation (rows and indexes kept); in the price
-// database AllPriceHistory, AllTovarValuta and, with the brand-priority
+// database AllPriceHistory (with its missing indexes), AllTovarValuta and, with the brand-priority
 // switch, BrendPriory, the own catalogue's and the matching tables with
 // every index of theirs, the order list Zakaz with its suppliers' units
 // ZakazPostav, and the offers' search index (goods_search_index.h,

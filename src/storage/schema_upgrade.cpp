@@ -160,7 +160,7 @@ void UpgradeSchema(db::Connection& priceDb, db::Connection& orderDb, bool brendP
     ensureTable(order, orderTable(QStringLiteral("AllZakazFull")));
     ensureTable(order, orderTable(QStringLiteral("AllClientZakaz")));
 
-    ensureTable(price, priceTable(QStringLiteral("AllPriceHistory")));
+    ensureTableWithIndexes(price, priceTable(QStringLiteral("AllPriceHistory")));
     ensureTable(price, priceTable(QStringLiteral("AllTovarValuta")));
     if (brendPrioryOn)
         ensureTable(price, priceTable(QStringLiteral("BrendPriory")));

@@ -177,6 +177,51 @@ TEST_F(GoodsSearchIndexTest, ChangesBeforeTheCatchUpKeepTheIndexRight)
     }
 }
 
+// Many offers' searched fields rewritten in place (the article
+// recalculation): with few changes the trigger keeps the index, with many
+// the scope builds it anew; offers still waiting for the catch-up are
+// indexed once either way, and a rollback leaves everything as it was.
+TEST_F(GoodsSearchIndexTest, ABulkUpdateOfSearchedFieldsKeepsTheIndexRight)
+{
+    struct Case {
+        const char* label;
+        const char* where; // the offers whose Description changes
+        int changed;
+    };
+    const Case cases[] = {
+        {"a few offers", "WHERE Tovar = 'Гайка 3'", 1},
+        {"most offers", "WHERE Postavshik = 'Бета'", 30},
+        {"every offer", "", 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        db.exec(QStringLiteral("DELETE FROM AllTovarPostav"));
+        addOffers(QStringLiteral("Бета"), QStringLiteral("Гайка"), 30);
+        bulkAdd(QStringLiteral("Альфа"), QStringLiteral("Шайба"), 20);
+        {
+            db::Transaction transaction(db);
+            SupplierGoodsBulkUpdate bulk(db, c.changed);
+            db.exec(QStringLiteral("UPDATE AllTovarPostav SET Description = 'КЛЮЧ' ") + QString::fromUtf8(c.where));
+            bulk.finish();
+            transaction.commit();
+        }
+        catchUpSupplierGoodsIndex(db);
+        EXPECT_EQ(found(QStringLiteral("ключ")), c.changed);
+        EXPECT_EQ(found(QStringLiteral("шайба")), 20);
+        expectConsistent();
+    }
+    try {
+        db::Transaction transaction(db);
+        SupplierGoodsBulkUpdate bulk(db, 50);
+        db.exec(QStringLiteral("UPDATE AllTovarPostav SET Description = 'ВИНТ'"));
+        throw std::runtime_error("recalculation failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(found(QStringLiteral("винт")), 0);
+    EXPECT_EQ(found(QStringLiteral("ключ")), 50);
+    expectConsistent();
+}
+
 // A bulk insert committed without its catch-up (the program was killed in
 // between): the next start's upgrade indexes the offers.
 TEST_F(GoodsSearchIndexTest, TheUpgradeFinishesACatchUpThatNeverRan)

@@ -83,6 +83,27 @@ TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsPriceHistoryAndQuotedPrices)
               QStringLiteral("Монитор"));
 }
 
+TEST_F(SchemaUpgradeTest, PriceHistoryOfEarlierBuildsGainsItsLoadsIndex)
+{
+    createPriceDatabase(pricePath());
+    makeOldOrderDatabase();
+    {
+        db::Connection c(pricePath());
+        c.exec(QStringLiteral("DROP INDEX AllPriceHistory_Postav_Dates;"
+                              "INSERT INTO AllPriceHistory (Postavshik, Tovar, Dates) VALUES ('А', 'Монитор', 45000.5)"));
+    }
+    upgrade(false);
+    db::Connection price(pricePath());
+    EXPECT_EQ(price.scalar(QStringLiteral("SELECT count(*) FROM AllPriceHistory")).toInt(), 1);
+    // The loads list reads the index alone.
+    db::Statement explain = price.prepare(QStringLiteral(
+        "EXPLAIN QUERY PLAN SELECT Dates, count(ID) FROM AllPriceHistory WHERE Postavshik = 'А' GROUP BY Dates"));
+    QString details;
+    while (explain.step())
+        details += explain.text(3) + u'\n';
+    EXPECT_TRUE(details.contains(QStringLiteral("COVERING INDEX AllPriceHistory_Postav_Dates"))) << details.toStdString();
+}
+
 TEST_F(SchemaUpgradeTest, OldPriceDatabaseGainsTheCatalogueAndMatchingTablesWithTheirIndexes)
 {
     makeOldPriceDatabase();
