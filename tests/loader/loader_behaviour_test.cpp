@@ -6,6 +6,7 @@
 #include "storage/schema.h"
 #include "storage/settings_store.h"
 #include "suppliers/loader/file_stamp.h"
+#include "suppliers/brands/article_normaliser.h"
 #include "suppliers/loader/price_list_loader.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,30 @@ TEST(LoaderReplace, OrmitaStoresEveryRowAndCopiesArticlesOfThisListOnly)
     EXPECT_EQ(offers[3].tovar, QStringLiteral(" "));
     for (const StoredOffer& offer : offers)
         EXPECT_EQ(offer.description, offer.art);
+    for (const StoredOffer& offer : ReadOffers(dbs.price, kOther))
+        EXPECT_TRUE(offer.description.isEmpty());
+}
+
+// With "Преобразовывать артикулы при загрузке" on, a load stores each
+// offer's normalised article as its Description, in client mode too; the
+// other list, loaded before, keeps its own.
+TEST(LoaderReplace, ArticlesConvertedOnLoadBecomeTheDescriptionKey)
+{
+    TestDatabases dbs;
+    LoadTwoLists(dbs);
+    brands::ArticleSwitches switches;
+    switches.convertOnLoad = true;
+    switches.lettersAndDigits = true;
+    SettingsStore settings(dbs.order);
+    switches.write(settings);
+    for (const bool ormita : {false, true}) {
+        SCOPED_TRACE(ormita ? "client mode" : "plain");
+        ASSERT_TRUE(Load(dbs, kName, ormita).loaded);
+        const std::vector<StoredOffer> offers = ReadOffers(dbs.price, kName);
+        ASSERT_EQ(offers.size(), 4u);
+        for (const StoredOffer& offer : offers)
+            EXPECT_EQ(offer.description, QString(offer.art).remove(u'-')) << offer.art.toStdString();
+    }
     for (const StoredOffer& offer : ReadOffers(dbs.price, kOther))
         EXPECT_TRUE(offer.description.isEmpty());
 }

@@ -7,6 +7,7 @@
 #include "platform/spreadsheet/sheet_error.h"
 #include "storage/goods_search_index.h"
 #include "storage/settings_store.h"
+#include "suppliers/brands/article_normaliser.h"
 #include "suppliers/loader/file_stamp.h"
 #include "suppliers/loader/offer_pipe.h"
 #include "suppliers/loader/offer_store.h"
@@ -104,9 +105,10 @@ struct RowInserts {
 // rolls back whatever was not committed.
 class OfferWriter {
 public:
-    OfferWriter(db::Connection& priceDb, const QString& name, double conversion, const LoadRequest& request)
-        : priceDb_(priceDb), name_(name), request_(request), transaction_(priceDb), batch_(priceDb, kBatchRows),
-          single_(priceDb, 1)
+    OfferWriter(db::Connection& priceDb, const QString& name, double conversion, const LoadRequest& request,
+                const std::optional<brands::ArticleSwitches>& articles)
+        : priceDb_(priceDb), name_(name), request_(request), articles_(articles), transaction_(priceDb),
+          batch_(priceDb, kBatchRows), single_(priceDb, 1)
     {
         today_ = db::dayNumber(request.startTime.date());
         loadTime_ = db::dayNumberTime(request.startTime);
@@ -197,8 +199,14 @@ private:
             inserts.offers.bindDouble(b + 3, offer.prices.priceMax);
             bindUtf8(inserts.offers, b + 4, offers.text(i, TextGarant));
             bindUtf8(inserts.offers, b + 5, offers.text(i, TextSklad));
-            // In client mode the description is the article.
-            bindUtf8(inserts.offers, b + 6, offers.text(i, request_.switches.ormita ? TextArt : TextDescription));
+            // Articles converted on load: the normalised article, the key the
+            // combined export groups by (bound as its own copy: the batch's
+            // rows are all bound before it runs). In client mode the article.
+            if (articles_)
+                inserts.offers.bindText(b + 6,
+                                        brands::NormaliseArticle(QString::fromUtf8(offers.text(i, TextArt)), *articles_));
+            else
+                bindUtf8(inserts.offers, b + 6, offers.text(i, request_.switches.ormita ? TextArt : TextDescription));
             bindUtf8(inserts.offers, b + 7, offers.text(i, TextNoName));
             inserts.offers.bindDouble(b + 8, offer.prices.priceOut);
         }
@@ -227,6 +235,7 @@ private:
     db::Connection& priceDb_;
     const QString& name_;
     const LoadRequest& request_;
+    const std::optional<brands::ArticleSwitches> articles_;
     db::Transaction transaction_;
     RowInserts batch_;
     RowInserts single_;
@@ -360,6 +369,9 @@ LoadResult LoadPriceList(db::Connection& priceDb, db::Connection& settingsDb, co
     SettingsStore settings(settingsDb);
     const bool disabled = settings.readBoolean(name + QStringLiteral("_PostavDisable"), QStringLiteral("0"));
     const bool historyOn = settings.readBoolean(name + QStringLiteral("_PriceHistoryLoad"), QStringLiteral("0"));
+    std::optional<brands::ArticleSwitches> articles = brands::ArticleSwitches::read(settings);
+    if (!articles->convertOnLoad)
+        articles.reset();
     if (disabled) {
         result.errorText = DisabledText(name);
         return result;
@@ -391,7 +403,7 @@ LoadResult LoadPriceList(db::Connection& priceDb, db::Connection& settingsDb, co
         OfferStore chunk;
         while (parsing.pipe().pop(chunk)) {
             if (!writer)
-                writer.emplace(priceDb, name, setup->conversion, request);
+                writer.emplace(priceDb, name, setup->conversion, request, articles);
             if (!writer->insert(chunk)) {
                 stopped = true;
                 break;

@@ -49,7 +49,9 @@ struct LoadResult {
 // without offers leaves everything as it was and returns the reason in
 // errorText, as does a stop asked for through the progress. The file's time
 // stamp goes to the setting "<name>_DataLoad" of `settingsDb` (the order
-// database) after a load.
+// database) after a load. With the setting CheckBox_Art_All on, each
+// offer's Description is its article normalised by the article switches
+// there (brands/article_normaliser.h).
 //
 // The new offers are not put in the search index inside that transaction:
 // the caller runs catchUpSupplierGoodsIndex after the load (the search
