@@ -111,5 +111,6 @@ void wireOutputParameters(MainWiring& wiring);
 void wirePricing(MainWiring& wiring);
 void wireStockCriteria(MainWiring& wiring);
 void wireDatabaseSave(MainWiring& wiring);
+void wireSupplierSettings(MainWiring& wiring);
 
 } // namespace velmora

@@ -27,6 +27,7 @@ void wireSubsystems(Program& program)
     wireMatching(*wiring);
     wirePriceSave(*wiring);
     wireStockCriteria(*wiring);
+    wireSupplierSettings(*wiring);
     wireOutputParameters(*wiring);
     wirePricing(*wiring);
     wireDatabaseSave(*wiring);
