@@ -7,6 +7,8 @@
 
 namespace velmora {
 
+QString databaseFileFilter() { return QStringLiteral("Базы данных VDB (*.vdb *.zip *.rar);;Все файлы (*)"); }
+
 ChooseResult connectChosenDatabase(db::Connection& priceDb, const QString& chosenName, const QString& dataFolder,
                                    const ArchiveResolver& resolveArchiveFile)
 {

@@ -8,6 +8,9 @@
 
 namespace velmora {
 
+// The file filter of the dialogs that choose a price database.
+QString databaseFileFilter();
+
 // Turns a chosen name into the database file itself (unpacking an archive).
 using ArchiveResolver = std::function<QString(const QString& name)>;
 

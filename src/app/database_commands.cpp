@@ -1,5 +1,6 @@
 #include "database_commands.h"
 
+#include "choose_database.h"
 #include "form_main.h"
 #include "form_progress.h"
 #include "main_status_bar.h"
@@ -108,7 +109,7 @@ void DatabaseCommands::ToolButton_BaseLoadClick()
     if (refusedWhileBusy())
         return;
     const QString chosen = form_.dialogs().openFileName
-        ? form_.dialogs().openFileName(&form_, QStringLiteral("Базы данных VDB (*.vdb *.zip *.rar);;Все файлы (*)"))
+        ? form_.dialogs().openFileName(&form_, databaseFileFilter())
         : QString();
     if (chosen.isEmpty()) {
         say(kRestoreCancelled);

@@ -217,7 +217,7 @@ bool Form_main::ChooseDatabaseFile()
 {
     namespace msg = startup_messages;
     const QString chosen = dialogs_.openFileName
-        ? dialogs_.openFileName(this, QStringLiteral("Базы данных VDB (*.vdb *.zip *.rar);;Все файлы (*)"))
+        ? dialogs_.openFileName(this, databaseFileFilter())
         : QString();
     const ChooseResult result =
         connectChosenDatabase(ADOConnection, chosen, folders_.dataFolder, hooks_.ResolveArchiveFile);

@@ -112,5 +112,12 @@ void wirePricing(MainWiring& wiring);
 void wireStockCriteria(MainWiring& wiring);
 void wireDatabaseSave(MainWiring& wiring);
 void wireSupplierSettings(MainWiring& wiring);
+void wirePriceListIni(MainWiring& wiring);
+
+// The price-list settings file (wiring_price_list_ini.cpp): written from the
+// tables and the queue, read back into them; both report through the
+// window's messages.
+bool exportPriceListSettings(MainWiring& wiring, const QString& iniPath);
+void importPriceListSettings(MainWiring& wiring, const QString& iniPath);
 
 } // namespace velmora

@@ -22,6 +22,8 @@ UserDialogs completeDialogs(UserDialogs dialogs, bool interactive)
         dialogs.confirm = fallback.confirm;
     if (!dialogs.openFileName)
         dialogs.openFileName = fallback.openFileName;
+    if (!dialogs.folderName)
+        dialogs.folderName = fallback.folderName;
     return dialogs;
 }
 

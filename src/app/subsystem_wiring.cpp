@@ -31,6 +31,7 @@ void wireSubsystems(Program& program)
     wireOutputParameters(*wiring);
     wirePricing(*wiring);
     wireDatabaseSave(*wiring);
+    wirePriceListIni(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

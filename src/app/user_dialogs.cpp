@@ -33,6 +33,9 @@ UserDialogs messageBoxDialogs()
     dialogs.openFileName = [](QWidget* parent, const QString& filter) {
         return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
     };
+    dialogs.folderName = [](QWidget* parent, const QString& caption) {
+        return QFileDialog::getExistingDirectory(parent, caption);
+    };
     return dialogs;
 }
 
@@ -50,6 +53,7 @@ UserDialogs scriptedDialogs()
         return false;
     };
     dialogs.openFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.folderName = [](QWidget*, const QString&) { return QString(); };
     return dialogs;
 }
 

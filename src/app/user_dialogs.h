@@ -21,13 +21,15 @@ struct UserDialogs {
     Question confirm;
     // An open-file dialog; an empty name when cancelled.
     std::function<QString(QWidget* parent, const QString& filter)> openFileName;
+    // A folder dialog; an empty name when cancelled.
+    std::function<QString(QWidget* parent, const QString& caption)> folderName;
 };
 
 // Message boxes over the active window.
 UserDialogs messageBoxDialogs();
 
 // No window at all: texts go to standard error, questions are answered No,
-// file choices are cancelled.
+// file and folder choices are cancelled.
 UserDialogs scriptedDialogs();
 
 // A stored text as a message window shows it: CR becomes a line break.

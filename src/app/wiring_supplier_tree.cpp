@@ -83,6 +83,17 @@ void wireSetupPanel(MainWiring& wiring)
     PriceListSetupPanel::Actions actions;
     actions.chooseDatabase = [&form] { form.ChooseDatabaseFile(); };
     actions.isLoadAdmin = [&wiring] { return wiring.globals.IsLoadAdmin; };
+    actions.importSettings = [&wiring](const QString& path) { importPriceListSettings(wiring, path); };
+    actions.exportSettings = [&wiring](const QString& path) { return exportPriceListSettings(wiring, path); };
+    const UserDialogs& dialogs = form.dialogs();
+    if (dialogs.openFileName)
+        actions.chooseIniFile = [&form] {
+            return form.dialogs().openFileName(&form, QStringLiteral("Файлы с настройками (*.ini);;Все файлы (*)"));
+        };
+    if (dialogs.folderName)
+        actions.chooseFolder = [&form] {
+            return form.dialogs().folderName(&form, QStringLiteral("Укажите папку для выгрузки файлов"));
+        };
     auto* panel = new PriceListSetupPanel(form.ADOConnection_Zakaz, std::move(actions));
     if (form.dialogs().message)
         panel->setMessageSink(form.dialogs().message);

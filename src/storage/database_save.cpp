@@ -1,8 +1,8 @@
 #include "database_save.h"
 
 #include "database_compaction.h"
-#include "platform/db/backup.h"
 #include "platform/db/connection.h"
+#include "platform/files/file_helpers.h"
 #include "platform/files/ini_file.h"
 #include "price_indexes.h"
 
@@ -56,6 +56,9 @@ void compactAndSettleIndexes(const QString& workingPath, const QString& temporar
     {
         db::Connection copy(temporary);
         indexes = settlePriceIndexes(copy);
+        // Back to the compaction's own journal mode, so that the file is one
+        // self-contained file that can be published as it is.
+        copy.scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
     }
     if (indexes.errors > 0) {
         report.say(QStringLiteral("ОШИБКИ добавления индексов:") + indexes.errorList);
@@ -79,19 +82,31 @@ void putInPlace(const QString& workingPath, const QString& temporary)
     }
 }
 
+// The published file is a database as large as the working one.
+bool publishedWhole(const QString& workingPath, const QString& savePath)
+{
+    try {
+        const db::Connection published(savePath, db::OpenMode::ReadOnly);
+        const qint64 pages = published.scalar(QStringLiteral("PRAGMA page_count")).toLongLong();
+        const qint64 pageSize = published.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        return pages * pageSize == QFileInfo(workingPath).size() && QFileInfo(savePath).size() == pages * pageSize;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The working file, just compacted, closed and in journal mode DELETE, is
+// copied as it is: to a synced temporary file beside the save path that is
+// renamed over the file there, so users copying the shared file at their
+// start find the old file or the whole new one.
 void publish(const QString& workingPath, const QString& savePath)
 {
     if (sameFile(savePath, workingPath))
         return;
     if (!isLocalAbsolutePath(savePath) || !QFileInfo(QFileInfo(savePath).absolutePath()).isDir())
         throw std::runtime_error(("no folder for " + savePath).toStdString());
-    db::publishDatabase(workingPath, savePath);
-    // The copy read the working file on a read-only connection, whose log
-    // stays after it; the next open folds it, but no file should be left.
-    try {
-        foldDatabaseLog(workingPath);
-    } catch (const std::exception&) {
-    }
+    if (!CopyFileShell(workingPath, savePath) || !publishedWhole(workingPath, savePath))
+        throw std::runtime_error(("cannot write " + savePath).toStdString());
 }
 
 } // namespace

@@ -21,8 +21,8 @@ struct DatabaseSaveFiles {
 // holds: the working file is compacted into BaseTemp.vdb beside it, the
 // copy's twelve indexes are settled (price_indexes.h), and the copy then
 // replaces the working file in one rename; the working file is published
-// to the save path as a checked copy renamed over the file there (nothing
-// is copied when the save path is the working file). The steps' texts go
+// to the save path as a synced copy renamed over the file there and checked
+// there (nothing is copied when the save path is the working file). The steps' texts go
 // to `report` in order, ending with the success message. A failure leaves
 // the working file as it was (or the complete compacted copy in its
 // place) and the published file old or new, reports its message and

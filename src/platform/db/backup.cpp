@@ -70,8 +70,8 @@ void removeDatabaseFile(const QString& path)
 
 // A consistent copy of `from` in a new file beside `destination`, as one
 // self-contained file (journal mode DELETE) synced to the disk; returns its
-// name. With `check`, the copy must pass the engine's quick check.
-QString copyBeside(Connection& from, const QString& source, const QString& destination, bool check)
+// name.
+QString copyBeside(Connection& from, const QString& source, const QString& destination)
 {
     const QString temporary = reserveTemporaryBeside(destination);
     if (temporary.isEmpty())
@@ -85,11 +85,6 @@ QString copyBeside(Connection& from, const QString& source, const QString& desti
         // The pages carry the source's journal mode in their header; the copy
         // is left as one self-contained file.
         to.scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
-        if (check) {
-            const QString verdict = to.scalar(QStringLiteral("PRAGMA quick_check")).toString();
-            if (verdict != QLatin1String("ok"))
-                throw DbError(QStringLiteral("Копия базы данных повреждена (%1): ").arg(verdict) + destination);
-        }
         to.close();
         if (!syncFile(temporary))
             throw DbError(QStringLiteral("Не удалось записать файл ") + destination);
@@ -102,9 +97,9 @@ QString copyBeside(Connection& from, const QString& source, const QString& desti
 
 // A destination that is missing or is no database is built aside and
 // renamed over it; the old file stays in place until the new one is whole.
-void copyToNewFile(Connection& from, const QString& source, const QString& destination, bool check = false)
+void copyToNewFile(Connection& from, const QString& source, const QString& destination)
 {
-    const QString temporary = copyBeside(from, source, destination, check);
+    const QString temporary = copyBeside(from, source, destination);
     // A log left by a crash of the old file's last user would be replayed
     // into the new file.
     QFile::remove(destination + QStringLiteral("-wal"));
@@ -137,16 +132,10 @@ void copyDatabase(const QString& source, const QString& destination)
     copyToNewFile(from, source, destination);
 }
 
-void publishDatabase(const QString& source, const QString& destination)
-{
-    Connection from(source, OpenMode::ReadOnly);
-    copyToNewFile(from, source, destination, true);
-}
-
 QString copyDatabaseBeside(const QString& source, const QString& destination)
 {
     Connection from(source, OpenMode::ReadOnly);
-    return copyBeside(from, source, destination, false);
+    return copyBeside(from, source, destination);
 }
 
 void compactDatabase(const QString& source, const QString& destination)

@@ -10,13 +10,6 @@ namespace velmora::db {
 // on failure.
 void copyDatabase(const QString& source, const QString& destination);
 
-// Puts a consistent copy of the source in the destination's place for other
-// programs to read or copy: it is built beside the destination as one
-// self-contained file (journal mode DELETE), passes the engine's quick
-// check, is synced and then renamed over the destination, which is never
-// removed first. Throws DbError; the destination is untouched on failure.
-void publishDatabase(const QString& source, const QString& destination);
-
 // Writes a consistent copy of the source into a new file beside the
 // destination (same folder, journal mode DELETE, synced) and returns that
 // file's name, for a caller that puts it in the destination's place itself

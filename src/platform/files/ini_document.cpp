@@ -10,6 +10,12 @@ namespace {
 
 bool isSectionHeader(const QString& line, QString* name = nullptr)
 {
+    // Most lines are keys: tell them apart without making a trimmed copy.
+    qsizetype first = 0;
+    while (first < line.size() && line[first].isSpace())
+        ++first;
+    if (first == line.size() || line[first] != u'[')
+        return false;
     const QString t = line.trimmed();
     if (!t.startsWith(u'['))
         return false;
@@ -127,6 +133,28 @@ void IniDocument::removeSection(const QString& section)
 {
     while (const auto range = findSection(section))
         lines_.remove(range->header, range->end - range->header);
+}
+
+void IniDocument::removeSections(const std::function<bool(const QString& section)>& matches)
+{
+    QStringList kept;
+    kept.reserve(lines_.size());
+    bool dropping = false;
+    for (const QString& line : std::as_const(lines_)) {
+        QString name;
+        if (isSectionHeader(line, &name))
+            dropping = matches(name);
+        if (!dropping)
+            kept << line;
+    }
+    lines_ = std::move(kept);
+}
+
+void IniDocument::appendSection(const QString& section, const QList<std::pair<QString, QString>>& keys)
+{
+    lines_ << (u'[' + section + u']');
+    for (const auto& [key, value] : keys)
+        lines_ << key + u'=' + value;
 }
 
 void IniDocument::save(const QString& path) const

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace velmora {
 
@@ -17,10 +19,17 @@ public:
     // std::runtime_error when the file cannot be read or is not text.
     static IniDocument load(const QString& path);
 
+    bool hasSection(const QString& section) const { return findSection(section).has_value(); }
     std::optional<QString> value(const QString& section, const QString& key) const;
     void setValue(const QString& section, const QString& key, const QString& value);
     void removeKey(const QString& section, const QString& key);
     void removeSection(const QString& section);
+    // Removes, in one pass, every section whose name `matches` accepts.
+    void removeSections(const std::function<bool(const QString& section)>& matches);
+    // Appends a section with its keys in this order at the end of the file,
+    // in one step (for a writer of many sections; remove an old section of
+    // the name first).
+    void appendSection(const QString& section, const QList<std::pair<QString, QString>>& keys);
 
     // Writes the whole file through a temporary file and a rename, CRLF line
     // ends, in the encoding it was read in (Windows-1251 for a new file).
