@@ -21,6 +21,15 @@ constexpr std::array<const char*, 8> kColumnKeys = {"Column_art",    "Column_Tov
                                                     "Column_Pricemax", "Column_Sklad",    "Column_Garant",
                                                     "Column_Description", "Column_TextNoName"};
 
+// The eight column names, for a statement's column list.
+QString columnList()
+{
+    QStringList columns;
+    for (const char* key : kColumnKeys)
+        columns << QLatin1String(key);
+    return columns.join(QStringLiteral(", "));
+}
+
 QString listSection(int n) { return QStringLiteral("PriceList%1").arg(n); }
 QString sheetSection(int n, int k) { return QStringLiteral("PriceList%1Sheet%2").arg(n).arg(k); }
 
@@ -53,13 +62,10 @@ struct ListRow {
 
 std::vector<SheetRow> readSheets(const db::Connection& priceDb, const QString& supplier)
 {
-    QStringList columns;
-    for (const char* key : kColumnKeys)
-        columns << QLatin1String(key);
     db::Statement select = priceDb.prepare(
         QStringLiteral("SELECT SheetName, %1, Obrab, Nacen, Valuta, PriceSet, TovarPrefiks FROM AllPostavPage"
                        " WHERE Postavshik = ?1 ORDER BY SheetName")
-            .arg(columns.join(QStringLiteral(", "))));
+            .arg(columnList()));
     select.bindText(1, supplier);
     std::vector<SheetRow> sheets;
     while (select.step()) {
@@ -156,13 +162,10 @@ void replaceLists(db::Connection& priceDb, const std::vector<ListRow>& lists)
     db::Statement list = priceDb.prepare(QStringLiteral(
         "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion,"
         " Valuta) VALUES (?1, ?2, ?3, ?4, '', 1, ?5, ?6, 0)"));
-    QStringList columns;
-    for (const char* key : kColumnKeys)
-        columns << QLatin1String(key);
     db::Statement sheet = priceDb.prepare(
         QStringLiteral("INSERT INTO AllPostavPage (Postavshik, SheetName, %1, Obrab, Nacen, Valuta, PriceSet, TovarPrefiks)"
                        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)")
-            .arg(columns.join(QStringLiteral(", "))));
+            .arg(columnList()));
     const qint64 today = db::dayNumber(QDate::currentDate());
     qint64 id = 0;
     for (const ListRow& row : lists) {
