@@ -10,4 +10,8 @@ namespace velmora {
 // constant name ("clRed"). Returns `fallback` for text it cannot read.
 QColor colorFromText(const QString& text, const QColor& fallback);
 
+// The colour text the settings are written with: "$00BBGGRR" ("$000000FF"
+// is red).
+QString colorToText(const QColor& color);
+
 } // namespace velmora

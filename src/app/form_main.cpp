@@ -284,7 +284,6 @@ void Form_main::FormShow()
     const auto* clients = findChild<QComboBox*>(QStringLiteral("ComboBox_Client"));
     if (!clients || clients->count() == 0)
         runHook(hooks_.FillOrderClients, QString());
-    runHook(hooks_.LayoutSootvPage, 6);
 
     const ShowSettings settings = readShowSettings(ADOConnection_Zakaz, ADOConnection);
     setControlChecked(QStringLiteral("CheckBox_FindHistoryABC"), settings.findHistoryABC);

@@ -18,6 +18,26 @@ namespace velmora {
 
 namespace {
 
+// A splitter whose panels keep what a resize of the window gave them: the
+// panel without stretch (the supplier side, the page control) keeps its
+// size while the window changes, gives way only once the stretching panel
+// (the goods side) is at its minimum, and does not grow back afterwards.
+class FrameSplitter : public QSplitter {
+public:
+    FrameSplitter(Qt::Orientation orientation, QWidget* parent) : QSplitter(orientation, parent)
+    {
+        setChildrenCollapsible(false);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QSplitter::resizeEvent(event);
+        if (isVisible())
+            setSizes(sizes());
+    }
+};
+
 QWidget* namedPanel(const QString& name, QWidget* parent)
 {
     auto* panel = new QWidget(parent);
@@ -100,9 +120,8 @@ void Form_main::buildFrame()
     centralLayout->setContentsMargins(0, 0, 0, 0);
     centralLayout->setSpacing(0);
 
-    auto* mainSplitter = new QSplitter(Qt::Horizontal, central);
+    auto* mainSplitter = new FrameSplitter(Qt::Horizontal, central);
     mainSplitter->setObjectName(QStringLiteral("Splitter_Main"));
-    mainSplitter->setChildrenCollapsible(false);
 
     // The left panel has two pages: the suppliers' price lists (as the
     // supplier pieces fill it) and the shop's own catalogue.
@@ -115,9 +134,8 @@ void Form_main::buildFrame()
     allTovar->layout()->setContentsMargins(0, 0, 0, 0);
     allTovar->layout()->addWidget(allTovarPages);
 
-    auto* rightSplitter = new QSplitter(Qt::Vertical, mainSplitter);
+    auto* rightSplitter = new FrameSplitter(Qt::Vertical, mainSplitter);
     rightSplitter->setObjectName(QStringLiteral("Panel_Right"));
-    rightSplitter->setChildrenCollapsible(false);
     QWidget* tovar = namedPanel(QStringLiteral("Panel_Tovar"), rightSplitter);
     tovar->setMinimumHeight(150);
 

@@ -44,8 +44,6 @@ struct MainHooks {
     std::function<void(qint64 groupCode)> OpenMarkupThresholds;
     std::function<void(qint64 groupCode)> RecalcGroupMinPrices;
     std::function<void(qint64 groupCode)> FindMatchesInGroup;
-    // Lays out one page (0 to 6) of PageControl_Sootv.
-    std::function<void(int pageIndex)> LayoutSootvPage;
     // Timer_PostavNew: offers updated price lists for loading (administrator).
     std::function<void()> CheckUpdatedPriceLists;
     // Writes all price-list settings to PriceListIniPath.
@@ -70,6 +68,17 @@ struct MainHooks {
     // older loading window): the default supplier ticks, the user's
     // settings; a failure is shown to the user and gives false.
     std::function<bool(output::Progress* bar)> RecalcAllMinPrices;
+    // The settings dialog "Настройки программы", modal, on its page with
+    // this index (0: the first); it is on its first page again afterwards.
+    std::function<void(int pageIndex)> OpenProgramSettings;
+    // The own catalogue's import window (Form_ExcelSetup), which the menu
+    // item "MyPrice" opens after its warning; the item stays disabled
+    // while this is unset.
+    std::function<void()> OpenExcelSetup;
+    // The user export window (Form_UserExport) that ToolButton_Export opens
+    // in the client mode Ormita-Club; the button does nothing there while
+    // this is unset.
+    std::function<void()> OpenUserExport;
 };
 
 // Runs a hook when it is set.

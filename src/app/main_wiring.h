@@ -91,7 +91,12 @@ public:
 // A submenu of a menu of the main menu (both made on first use).
 QMenu* addMainMenu(Form_main& form, const QString& name, const QString& title, const QString& parentName,
                    const QString& parentTitle);
-// An item of the main menu, in the named menu (made on first use).
+// An item of the main menu. `name` is the handler's name without "Click"
+// ("ZakazExcel", "ExportOut"). An item the menu already holds under that
+// name (the commands of wiring_main_menu.cpp, there from the start and
+// disabled) is returned enabled, in its place, with the caption when one
+// is given; any other is added at the end of the named menu (made on first
+// use), before "Выход" in "Файл".
 QAction* addMainMenuItem(Form_main& form, const QString& menuName, const QString& menuTitle, const QString& name,
                          const QString& caption);
 
@@ -113,6 +118,7 @@ void wireStockCriteria(MainWiring& wiring);
 void wireDatabaseSave(MainWiring& wiring);
 void wireSupplierSettings(MainWiring& wiring);
 void wirePriceListIni(MainWiring& wiring);
+void wireProgramSettings(MainWiring& wiring);
 
 // The price-list settings file (wiring_price_list_ini.cpp): written from the
 // tables and the queue, read back into them; both report through the

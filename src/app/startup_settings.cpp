@@ -28,14 +28,26 @@ bool clientSwitchOn(const QString& userIniPath, const QString& key, const Messag
 
 void markSaleGoods(db::Connection& priceDb, const QString& saleSupplierName)
 {
-    db::Transaction transaction(priceDb);
+    db::Savepoint savepoint(priceDb, QStringLiteral("sale_marks"));
     priceDb.exec(QStringLiteral("UPDATE price_main SET Sale = 0"));
     priceDb
         .prepare(QStringLiteral("UPDATE price_main SET Sale = 1 WHERE EXISTS (SELECT 1 FROM svod "
                                 "WHERE svod.Code_sootv = price_main.Code AND svod.Postavshik = :sale COLLATE UNOCASE)"))
         .bind(QStringLiteral(":sale"), saleSupplierName)
         .execute();
-    transaction.commit();
+    savepoint.release();
+}
+
+void reloadCachedSettings(SettingsStore& settings, AppGlobals& globals)
+{
+    globals.OldTovarDays = int(settings.readInteger(QStringLiteral("OldTovarDay"), QStringLiteral("90")));
+    globals.OldTovarColorValue =
+        colorFromText(settings.readText(QStringLiteral("OldTovarColor"), QStringLiteral("$0000FF")), QColor(255, 0, 0));
+    globals.SaleSupplierName = settings.readText(QStringLiteral("Edit_Sale"), QString());
+    globals.SaleTovarColorValue =
+        colorFromText(settings.readText(QStringLiteral("SaleTovarColor"), QStringLiteral("$FF0000")), QColor(0, 0, 255));
+    globals.RoundDigits = int(settings.readInteger(QStringLiteral("RoundingDegree"), QStringLiteral("2")));
+    globals.RoundDigitsPostav = int(settings.readInteger(QStringLiteral("RoundingDegreePostav"), QStringLiteral("2")));
 }
 
 ShowSettings readShowSettings(db::Connection& orderDb, db::Connection& priceDb)
@@ -74,16 +86,9 @@ StartupSettings loadStartupSettings(const StartupFolders& folders, const Databas
 
     UpgradeSchema(priceDb, orderDb, globals.BrendPrioryOn);
 
-    globals.OldTovarDays = int(settings.readInteger(QStringLiteral("OldTovarDay"), QStringLiteral("90")));
-    globals.OldTovarColorValue =
-        colorFromText(settings.readText(QStringLiteral("OldTovarColor"), QStringLiteral("$0000FF")), QColor(255, 0, 0));
-    globals.SaleSupplierName = settings.readText(QStringLiteral("Edit_Sale"), QString());
-    globals.SaleTovarColorValue =
-        colorFromText(settings.readText(QStringLiteral("SaleTovarColor"), QStringLiteral("$FF0000")), QColor(0, 0, 255));
+    reloadCachedSettings(settings, globals);
     settings.readInteger(QStringLiteral("SuperPrice"), QStringLiteral("0")); // creates the row when missing
     globals.KursRUBRate = settings.readCurrency(QStringLiteral("KursRUB"), QStringLiteral("27,0"));
-    globals.RoundDigits = int(settings.readInteger(QStringLiteral("RoundingDegree"), QStringLiteral("2")));
-    globals.RoundDigitsPostav = int(settings.readInteger(QStringLiteral("RoundingDegreePostav"), QStringLiteral("2")));
 
     markSaleGoods(priceDb, globals.SaleSupplierName);
 

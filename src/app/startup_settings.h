@@ -9,6 +9,8 @@
 
 namespace velmora {
 
+class SettingsStore;
+
 // Which of the three search radio buttons ends checked.
 enum class SearchRadio { None, TovarArt, TovarName, TovarAll };
 
@@ -43,8 +45,12 @@ struct ShowSettings {
 };
 ShowSettings readShowSettings(db::Connection& orderDb, db::Connection& priceDb);
 
-// Marks as sale goods the own goods that the sale supplier offers, in one
-// transaction on the price database.
+// Marks as sale goods the own goods that the sale supplier offers, all or
+// nothing (a savepoint, so inside a caller's transaction too).
 void markSaleGoods(db::Connection& priceDb, const QString& saleSupplierName);
+
+// The cached settings the settings dialog changes: OldTovarDays, the two
+// colours, SaleSupplierName, RoundDigits and RoundDigitsPostav.
+void reloadCachedSettings(SettingsStore& orderSettings, AppGlobals& globals);
 
 } // namespace velmora

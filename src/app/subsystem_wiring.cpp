@@ -32,6 +32,7 @@ void wireSubsystems(Program& program)
     wirePricing(*wiring);
     wireDatabaseSave(*wiring);
     wirePriceListIni(*wiring);
+    wireProgramSettings(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

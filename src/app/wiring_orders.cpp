@@ -47,14 +47,13 @@ orders::CardOffer cardOffer(const search::OfferCard& card)
     return offer;
 }
 
-// Showing the order page hides the other feature panels and lays the page out.
+// Showing the order page hides the other feature panels.
 void TabSheet_ZakazShow(MainWiring& wiring)
 {
     for (const char* name : {"Panel_Excel", "Panel_ListExcel", "Panel4", "Panel_PostavInfo", "Panel_SelPostav",
                              "Panel_TemplateSetup"})
         if (auto* panel = wiring.form.findChild<QWidget*>(QLatin1String(name)))
             panel->hide();
-    runHook(wiring.form.hooks().LayoutSootvPage, kOrderPage);
     if (wiring.orderTab)
         wiring.orderTab->TabSheet_ZakazShow();
 }

@@ -50,12 +50,13 @@ void createPriceSavePanel(MainWiring& wiring)
 
 void ToolButton_ExportClick(MainWiring& wiring)
 {
+    // The Ormita client exports through its own window.
+    if (wiring.globals.ClientModeOrmita) {
+        runHook(wiring.form.hooks().OpenUserExport);
+        return;
+    }
     exports::PriceSavePanel* panel = wiring.priceSave;
     if (!panel)
-        return;
-    // The Ormita client exports through its own window, which is not part
-    // of this program yet.
-    if (wiring.globals.ClientModeOrmita)
         return;
     wiring.showSootvPage(kSetupPage);
     QStringList names;

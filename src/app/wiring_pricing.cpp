@@ -6,7 +6,7 @@
 // hook ExportPriceExcel.
 #include "main_wiring.h"
 
-#include "form_progress.h"
+#include "wait_window_progress.h"
 
 #include "catalogue/ui/catalogue_page.h"
 #include "output/dbase/managers_dbf.h"
@@ -17,51 +17,11 @@
 #include "storage/settings_store.h"
 
 #include <QAction>
-#include <QProgressBar>
 
 #include <memory>
 
 namespace velmora {
 namespace {
-
-// The wait window as the operations' progress. It is made after the main
-// window's frame, so it is looked up when the work starts.
-class WaitWindowProgress : public output::Progress {
-public:
-    explicit WaitWindowProgress(Form_main& form) : form_(form) {}
-
-    void start(const QString& text, int steps) override
-    {
-        if (Form_Progress* wait = window()) {
-            wait->begin(text, steps);
-            painted_ = 0;
-        }
-    }
-    void step(int count) override
-    {
-        Form_Progress* wait = window();
-        if (!wait)
-            return;
-        QProgressBar* bar = wait->ProgressBar_Out();
-        const int value = qMin(bar->value() + count, bar->maximum());
-        bar->setValue(value);
-        if (value - painted_ >= qMax(1, bar->maximum() / 100) || value == bar->maximum()) {
-            painted_ = value;
-            wait->repaintNow();
-        }
-    }
-    void finish() override
-    {
-        if (Form_Progress* wait = window())
-            wait->finish();
-    }
-
-private:
-    Form_Progress* window() const { return form_.findChild<Form_Progress*>(); }
-
-    Form_main& form_;
-    int painted_ = 0;
-};
 
 void showGoodsAgain(MainWiring& wiring)
 {

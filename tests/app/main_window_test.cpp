@@ -63,7 +63,6 @@ struct Recorder {
         hooks.RefreshOrder = record("RefreshOrder");
         hooks.FillOrderClients = [this](const QString& n) { calls << QStringLiteral("FillOrderClients(%1)").arg(n); };
         hooks.SearchSupplierGoods = record("SearchSupplierGoods");
-        hooks.LayoutSootvPage = [this](int page) { calls << QStringLiteral("LayoutSootvPage(%1)").arg(page); };
         hooks.CheckUpdatedPriceLists = record("CheckUpdatedPriceLists");
         hooks.SavePriceListSettingsToIni = record("SavePriceListSettingsToIni");
         hooks.ReleasePriceExcelApp = record("ReleasePriceExcelApp");
@@ -295,7 +294,7 @@ TEST(MainWindowRun, CreateShowAndCloseCallTheSubsystemsInOrder)
     form.show();
     processEventsFor(1300); // the splash closes at once; Timer_PostavNew fires after 1000 ms
     EXPECT_EQ(recorder.calls, QStringList({"LoadTovarColumns", "RefreshOrder", "FillOrderClients()",
-                                           "LayoutSootvPage(6)", "RefreshCurrencyRates", "ClearTovarSortMarks",
+                                           "RefreshCurrencyRates", "ClearTovarSortMarks",
                                            "SearchSupplierGoods", "CheckUpdatedPriceLists"}));
     recorder.calls.clear();
 

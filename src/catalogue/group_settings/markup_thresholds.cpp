@@ -24,15 +24,39 @@ MarkupThresholds sortedThresholds(MarkupThresholds thresholds)
     return thresholds;
 }
 
+namespace {
+
+// The pairs of a row whose first kColumns value stands at `first`.
+MarkupThresholds thresholdsOf(const db::Statement& s, int first)
+{
+    MarkupThresholds thresholds{};
+    for (int i = 0; i < kThresholdCount; ++i)
+        thresholds[size_t(i)] = ThresholdPair{s.integer(first + 2 * i), s.integer(first + 2 * i + 1)};
+    return thresholds;
+}
+
+} // namespace
+
 bool readThresholdRow(db::Connection& priceDb, qint64 group, MarkupThresholds& thresholds)
 {
     db::Statement s = priceDb.prepare(QStringLiteral("SELECT %1 FROM MinPrice_Nacen WHERE Kategor = ?1").arg(kColumns));
     s.bindInt(1, group);
     if (!s.step())
         return false;
-    for (int i = 0; i < kThresholdCount; ++i)
-        thresholds[size_t(i)] = ThresholdPair{s.integer(2 * i), s.integer(2 * i + 1)};
+    thresholds = thresholdsOf(s, 0);
     return true;
+}
+
+QHash<qint64, MarkupThresholds> readAllThresholdRows(db::Connection& priceDb)
+{
+    QHash<qint64, MarkupThresholds> rows;
+    // The first row of a group wins, as the lookup of one group finds it.
+    db::Statement s =
+        priceDb.prepare(QStringLiteral("SELECT ifnull(Kategor, 0), %1 FROM MinPrice_Nacen ORDER BY rowid").arg(kColumns));
+    while (s.step())
+        if (!rows.contains(s.integer(0)))
+            rows.insert(s.integer(0), thresholdsOf(s, 1));
+    return rows;
 }
 
 GroupThresholds readGroupThresholds(db::Connection& priceDb, qint64 group)

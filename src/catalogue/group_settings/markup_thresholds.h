@@ -2,6 +2,7 @@
 
 #include "platform/db/connection.h"
 
+#include <QHash>
 #include <QString>
 
 #include <array>
@@ -33,6 +34,10 @@ MarkupThresholds sortedThresholds(MarkupThresholds thresholds);
 // The row of one group (or of the general thresholds, group 0); false when
 // there is none. Throws db::DbError.
 bool readThresholdRow(db::Connection& priceDb, qint64 group, MarkupThresholds& thresholds);
+
+// Every row at once, by group (the general row under 0). Throws
+// db::DbError.
+QHash<qint64, MarkupThresholds> readAllThresholdRows(db::Connection& priceDb);
 
 // The thresholds a group works with: its own row (own = true), else the
 // general row (zeros when that is missing too).

@@ -94,24 +94,30 @@ void OrderTab::buildControls()
     Edit_Address->setMaxLength(255);
     Edit_Text = named(new QLineEdit(client), "Edit_Text");
     Edit_Text->setMaxLength(255);
-    auto* clientButtons = new QHBoxLayout;
+    // The register's buttons two by two at the right, so that the group
+    // fits a page control at its narrowest.
+    auto* clientButtons = new QGridLayout;
+    clientButtons->setVerticalSpacing(2);
     QToolButton* add = speedButton("SpeedButton_ClientAdd", QStringLiteral("Запомнить в базе"), client);
     QToolButton* select = speedButton("SpeedButton_ClientSel", QStringLiteral("Выбрать из базы"), client);
     QToolButton* edit = speedButton("SpeedButton_ClientEdit", QStringLiteral("Изменить в базе"), client);
     QToolButton* remove = speedButton("SpeedButton_ClientDel", QStringLiteral("Удалить из базы"), client);
-    for (QToolButton* button : {add, select, edit, remove})
-        clientButtons->addWidget(button);
-    clientButtons->addStretch(1);
+    int place = 0;
+    for (QToolButton* button : {add, select, edit, remove}) {
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        clientButtons->addWidget(button, place / 2, place % 2);
+        ++place;
+    }
     auto* clientGrid = new QGridLayout(client);
     clientGrid->addWidget(new QLabel(QStringLiteral("Клиент"), client), 0, 0);
-    clientGrid->addWidget(ComboBox_Client, 0, 1);
-    clientGrid->addLayout(clientButtons, 0, 2, 1, 2);
+    clientGrid->addWidget(ComboBox_Client, 0, 1, 1, 3);
+    clientGrid->addLayout(clientButtons, 0, 4, 2, 1);
     clientGrid->addWidget(named(new QLabel(QStringLiteral("Телефон"), client), "Label16"), 1, 0);
     clientGrid->addWidget(Edit_Phone, 1, 1);
     clientGrid->addWidget(named(new QLabel(QStringLiteral("Адрес доставки"), client), "Label_Address"), 1, 2);
     clientGrid->addWidget(Edit_Address, 1, 3);
     clientGrid->addWidget(named(new QLabel(QStringLiteral("Примечание"), client), "Label4"), 2, 0);
-    clientGrid->addWidget(Edit_Text, 2, 1, 1, 3);
+    clientGrid->addWidget(Edit_Text, 2, 1, 1, 4);
     clientGrid->setColumnStretch(1, 1);
     clientGrid->setColumnStretch(3, 2);
 
@@ -128,6 +134,8 @@ void OrderTab::buildControls()
     DBCtrlGrid_Zakaz->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                                       QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     DBCtrlGrid_Zakaz->verticalHeader()->hide();
+    // Two lines at the page control's lowest; it takes whatever more there is.
+    DBCtrlGrid_Zakaz->setMinimumHeight(48);
     QHeaderView* header = DBCtrlGrid_Zakaz->horizontalHeader();
     header->setSectionResizeMode(OrderLinesModel::Tovar, QHeaderView::Stretch);
     header->resizeSection(OrderLinesModel::Art, 100);
@@ -152,13 +160,16 @@ void OrderTab::buildControls()
     DBEdit_Itogo = named(new QLineEdit(this), "DBEdit_Itogo");
     DBEdit_Itogo->setReadOnly(true);
     DBEdit_Itogo->setAlignment(Qt::AlignRight);
+    DBEdit_Itogo->setMinimumWidth(80);
     DBEdit_Itogo->setMaximumWidth(120);
     for (QPushButton* button : {addTovar, excel, excelPostav, excelAll, quorvel, zayavka})
         bottom->addWidget(button);
     bottom->addStretch(1);
-    bottom->addWidget(new QLabel(QStringLiteral("ИТОГО:"), this));
-    bottom->addWidget(DBEdit_Itogo);
-    bottom->addWidget(itogo);
+    // The total stands at the right of the number row, where the row has
+    // room to spare at the page control's narrowest.
+    numberRow->addWidget(new QLabel(QStringLiteral("ИТОГО:"), this));
+    numberRow->addWidget(DBEdit_Itogo);
+    numberRow->addWidget(itogo);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);

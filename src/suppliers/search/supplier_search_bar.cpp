@@ -7,10 +7,13 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace velmora::search {
 
@@ -36,14 +39,17 @@ SupplierSearchBar::SupplierSearchBar(GoodsSearchController& controller, QWidget*
     ToolButton_Find->setText(QStringLiteral("Найти"));
     ToolButton_Find->setToolTip(QStringLiteral("Найти товары"));
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Edit_Find, 1);
-    layout->addWidget(ToolButton_Find);
-    layout->addWidget(RadioButton_TovarName);
-    layout->addWidget(RadioButton_TovarArt);
-    layout->addWidget(RadioButton_TovarAll);
-    layout->addWidget(CheckBox_FindUp);
+    fieldChoice_ = new QHBoxLayout;
+    fieldChoice_->setContentsMargins(0, 0, 0, 0);
+    for (QRadioButton* button : {RadioButton_TovarName, RadioButton_TovarArt, RadioButton_TovarAll})
+        fieldChoice_->addWidget(button);
+    layout_ = new QGridLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setVerticalSpacing(2);
+    layout_->setColumnStretch(0, 1);
+    layout_->addWidget(Edit_Find, 0, 0);
+    layout_->addWidget(ToolButton_Find, 0, 1);
+    arrange(true);
 
     typingPause_.setSingleShot(true);
     typingPause_.setInterval(kTypingPauseMs);
@@ -55,6 +61,53 @@ SupplierSearchBar::SupplierSearchBar(GoodsSearchController& controller, QWidget*
         connect(button, &QRadioButton::clicked, this, &SupplierSearchBar::RadioButton_TovarNameClick);
     connect(CheckBox_FindUp, &QCheckBox::clicked, this, &SupplierSearchBar::CheckBox_FindUpClick);
     controller_.setField(field());
+}
+
+int SupplierSearchBar::oneRowWidth() const
+{
+    const int spacing = layout_->horizontalSpacing();
+    return Edit_Find->minimumSizeHint().width() + ToolButton_Find->sizeHint().width()
+        + fieldChoice_->minimumSize().width() + CheckBox_FindUp->sizeHint().width() + 3 * spacing;
+}
+
+int SupplierSearchBar::twoRowWidth() const
+{
+    const int spacing = layout_->horizontalSpacing();
+    const int findRow = Edit_Find->minimumSizeHint().width() + ToolButton_Find->sizeHint().width()
+        + CheckBox_FindUp->sizeHint().width() + 2 * spacing;
+    return std::max(findRow, fieldChoice_->minimumSize().width());
+}
+
+QSize SupplierSearchBar::minimumSizeHint() const
+{
+    return QSize(twoRowWidth(), QWidget::minimumSizeHint().height());
+}
+
+void SupplierSearchBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    arrange(width() >= oneRowWidth());
+}
+
+// One row: the field, "Найти", the field choice, CheckBox_FindUp; two: the
+// field choice under the others.
+void SupplierSearchBar::arrange(bool oneRow)
+{
+    const int rows = oneRow ? 1 : 2;
+    if (rows == rows_)
+        return;
+    rows_ = rows;
+    layout_->removeWidget(CheckBox_FindUp);
+    layout_->removeItem(fieldChoice_);
+    fieldChoice_->setParent(nullptr); // to be added again
+    if (oneRow) {
+        layout_->addLayout(fieldChoice_, 0, 2);
+        layout_->addWidget(CheckBox_FindUp, 0, 3);
+    } else {
+        layout_->addWidget(CheckBox_FindUp, 0, 2);
+        layout_->addLayout(fieldChoice_, 1, 0, 1, 3, Qt::AlignLeft);
+    }
+    updateGeometry();
 }
 
 void SupplierSearchBar::restoreSettings()

@@ -6,6 +6,8 @@
 #include <QWidget>
 
 class QCheckBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLineEdit;
 class QRadioButton;
 class QToolButton;
@@ -21,6 +23,8 @@ class GoodsSearchController;
 // The find box with its field choice and switches: Edit_Find,
 // RadioButton_TovarName / _TovarArt / _TovarAll, CheckBox_FindUp and
 // ToolButton_Find. It gathers the text and hands it to the controller.
+// Where one row is too narrow for them all, the field choice goes to a
+// second row, so the bar fits beside a narrow page control.
 class SupplierSearchBar : public QWidget {
     Q_OBJECT
 public:
@@ -54,10 +58,17 @@ public slots:
     void RadioButton_TovarNameClick();
     void CheckBox_FindUpClick();
 
+    QSize minimumSizeHint() const override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The widest of the two rows, and the width all need on one row.
+    int twoRowWidth() const;
+    int oneRowWidth() const;
+    void arrange(bool oneRow);
     void writeBoolean(const QString& name, bool value);
 
     GoodsSearchController& controller_;
@@ -69,6 +80,9 @@ private:
     QRadioButton* RadioButton_TovarAll;
     QCheckBox* CheckBox_FindUp;
     QToolButton* ToolButton_Find;
+    QGridLayout* layout_;
+    QHBoxLayout* fieldChoice_;
+    int rows_ = 0;
 };
 
 } // namespace velmora::search
