@@ -119,6 +119,7 @@ void wireDatabaseSave(MainWiring& wiring);
 void wireSupplierSettings(MainWiring& wiring);
 void wirePriceListIni(MainWiring& wiring);
 void wireProgramSettings(MainWiring& wiring);
+void wireSearchExport(MainWiring& wiring);
 
 // The price-list settings file (wiring_price_list_ini.cpp): written from the
 // tables and the queue, read back into them; both report through the

@@ -33,6 +33,7 @@ void wireSubsystems(Program& program)
     wireDatabaseSave(*wiring);
     wirePriceListIni(*wiring);
     wireProgramSettings(*wiring);
+    wireSearchExport(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

@@ -8,7 +8,10 @@
 #include "wired_installation.h"
 #include "../common/program_databases.h"
 
+#include "app/main_status_bar.h"
 #include "platform/files/ini_file.h"
+#include "platform/spreadsheet/handover.h"
+#include "platform/spreadsheet/reader.h"
 #include "suppliers/search/supplier_goods_model.h"
 #include "suppliers/search/supplier_goods_panel.h"
 
@@ -309,6 +312,42 @@ TEST(MainShell, TheOrmitaClientsExportButtonOpensTheUserExport)
     findControl<QToolButton>(&form, "ToolButton_Export")->click();
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(pages->currentIndex(), page);
+    form.close();
+}
+
+// The search's rows go to a workbook in the program folder's "Excel"; with
+// no program to open it the status bar names the file.
+TEST(MainShell, TheSearchExportWritesTheFoundRows)
+{
+    sheet::setDesktopOpeningEnabled(false);
+    WiredInstallation inst;
+    {
+        db::Connection price = inst.priceDefaults();
+        price.exec("INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Valuta, PriceConversion, Dates, "
+                   "Obrab, PostavVisible) VALUES (1, 'Альфа', '', 1, 0, 1, 45000, '', 1)");
+        price.exec("INSERT INTO AllTovarPostav (Postavshik, Art, Tovar, Price, Pricemax, PriceOut) "
+                   "VALUES ('Альфа', '007', 'Дрель ударная', 10, 12, 11), ('Альфа', 'A2', 'Пила', 20, 22, 21)");
+    }
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    auto* find = findControl<QLineEdit>(&form, "Edit_Find");
+    find->setText(QStringLiteral("дрель"));
+    QTest::keyClick(find, Qt::Key_Return);
+    processEventsFor(50);
+
+    auto* button = findControl<QToolButton>(&form, "ToolButton_FindExcel");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), "Экспорт товаров из поиска в Excel");
+    button->click();
+    const QString path = inst.program + "Excel/Search_Tovar_" + QDate::currentDate().toString("dd.MM.yyyy") + ".xlsx";
+    ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_EQ(mainStatusText(form, 1), "Сохранено: " + path);
+    const sheet::SheetData data = sheet::WorkbookReader(path).readSheet(1);
+    EXPECT_EQ(data.values.rows(), 2);
+    EXPECT_EQ(data.values.text(2, 1), "007");
+    EXPECT_EQ(data.values.number(2, 4), 11);
     form.close();
 }
 

@@ -1,6 +1,7 @@
 // On a set large enough for every plan of the indexed search (trigram
 // candidates, a window of the sort order, a wider window, the fall-back),
-// the rows equal those of the plain statement, chunk after chunk.
+// the rows equal those of the plain statement, chunk after chunk, and so
+// does the whole result read by one statement.
 #include "search_fixture.h"
 
 #include "suppliers/search/goods_index.h"
@@ -71,6 +72,7 @@ protected:
 
     struct Rows {
         std::vector<qint64> numbers;
+        std::vector<qint64> whole; // the same result by one statement (forEachRow)
         GoodsQuery::FetchCounts counts;
     };
 
@@ -98,6 +100,10 @@ protected:
             part = q.fetch(q.keyOf(part.rows.constLast()), chunk);
         }
         rows.counts = q.fetchCounts();
+        q.forEachRow({QStringLiteral("Number")}, [&](const db::Statement& row) {
+            rows.whole.push_back(row.integer(0));
+            return true;
+        });
         return rows;
     }
 
@@ -132,6 +138,8 @@ void IndexPathsTest::expectPlainRows(bool windowsAsPlanned)
             const Rows indexed = all(QString::fromUtf8(c.text), c.field, IndexUse::Auto, sort);
             EXPECT_FALSE(plain.numbers.empty());
             EXPECT_EQ(indexed.numbers, plain.numbers);
+            EXPECT_EQ(indexed.whole, plain.numbers);
+            EXPECT_EQ(plain.whole, plain.numbers);
             EXPECT_EQ(indexed.counts.table, 0);
             // Only an indexed sort order can be walked in windows.
             if (sort && sort->field == "PricePostav") {

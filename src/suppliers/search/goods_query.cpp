@@ -98,14 +98,17 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
         from_ += QStringLiteral(" LEFT OUTER JOIN BrendPriory ON (BrendPriory.BrendName=AllTovarPostav.TextNoName)");
 
     where_ = QStringLiteral("(") + words.sql + QStringLiteral(")");
+    wholeResultWhere_ = where_;
     if (suppliers_.isEmpty()) {
         where_ += QStringLiteral(" AND (AllTovarPostav.Number < 0)");
+        wholeResultWhere_ = where_;
     } else {
         QStringList params;
         for (int i = 1; i <= suppliers_.size(); ++i)
             params << QStringLiteral(":s%1").arg(i);
         // "+" keeps a supplier index from being walked in place of the order.
         where_ += QStringLiteral(" AND (+AllTovarPostav.Postavshik IN (%1))").arg(params.join(u','));
+        wholeResultWhere_ += QStringLiteral(" AND (AllTovarPostav.Postavshik IN (%1))").arg(params.join(u','));
     }
 
     db::Statement probe = db_->prepare(sql(std::nullopt, true, usesIndex() ? Source::Trigram : Source::Table));
@@ -135,13 +138,15 @@ QString GoodsQuery::keysetCondition(const std::optional<RowKey>& after) const
     return QStringLiteral(" AND (%1 < :kv OR %1 IS NULL OR (%1 = :kv AND %2 > :kn))").arg(s, n);
 }
 
-QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source source) const
+QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source source, const Shape* shape) const
 {
+    const QString& head = shape ? shape->head : head_;
+    const QString& joins = shape ? shape->joins : from_;
     const QString order = QStringLiteral(" ORDER BY ") + sortExpr_ + (descending_ ? QStringLiteral(" DESC") : QString())
         + QStringLiteral(", AllTovarPostav.Number");
     const QString fts = QString::fromLatin1(kGoodsTextIndex);
     QString from;
-    QString where = where_;
+    QString where = shape ? shape->where : where_;
     switch (source) {
     case Source::Table:
         from = QStringLiteral("AllTovarPostav");
@@ -172,14 +177,14 @@ QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source
     }
     const QString limit = limited ? QStringLiteral(" LIMIT :limit") : QString();
     if (source == Source::Table)
-        return head_ + QStringLiteral(" FROM ") + from + from_ + QStringLiteral(" WHERE ") + where + order + limit;
+        return head + QStringLiteral(" FROM ") + from + joins + QStringLiteral(" WHERE ") + where + order + limit;
     // The chunk's offers are picked first and only they are joined to their
     // currency rows and read whole.
     const bool sortNeedsValuta = sortExpr_.startsWith(QStringLiteral("AllTovarValuta."));
     const QString picked = QStringLiteral("SELECT AllTovarPostav.Number AS PickedNumber FROM ") + from
         + (sortNeedsValuta ? kValutaJoin : QString()) + QStringLiteral(" WHERE ") + where + order + limit;
-    return head_ + QStringLiteral(" FROM (") + picked
-        + QStringLiteral(") AS Picked CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=Picked.PickedNumber)") + from_
+    return head + QStringLiteral(" FROM (") + picked
+        + QStringLiteral(") AS Picked CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=Picked.PickedNumber)") + joins
         + order;
 }
 
@@ -230,6 +235,31 @@ GoodsChunk GoodsQuery::fetch(const std::optional<RowKey>& after, int limit) cons
     }
     ++counts_.trigram;
     return run(after, limit, Source::Trigram);
+}
+
+void GoodsQuery::forEachRow(const QStringList& fields, const std::function<bool(const db::Statement& row)>& visit) const
+{
+    // Only the fields asked for, and the currency rows only when a field
+    // or the order needs them: the rows are sorted whole.
+    Shape shape;
+    shape.where = wholeResultWhere_;
+    bool valuta = sortExpr_.startsWith(QStringLiteral("AllTovarValuta."));
+    QStringList select;
+    for (const QString& field : fields) {
+        const QString expression = sortExpression(field);
+        valuta = valuta || expression.startsWith(QStringLiteral("AllTovarValuta."));
+        select << (expression.isEmpty() ? QStringLiteral("NULL") : expression) + QStringLiteral(" AS \"%1\"")
+                                                                                     .arg(QString(field).remove(u'"'));
+    }
+    shape.head = QStringLiteral("SELECT ") + (select.isEmpty() ? QStringLiteral("NULL") : select.join(QStringLiteral(", ")));
+    if (valuta)
+        shape.joins = kValutaJoin;
+    db::Statement statement =
+        db_->prepare(sql(std::nullopt, false, usesIndex() ? Source::Trigram : Source::Table, &shape));
+    bindCommon(statement);
+    while (statement.step())
+        if (!visit(statement))
+            return;
 }
 
 GoodsChunk GoodsQuery::run(const std::optional<RowKey>& after, int limit, Source source, qint64 window) const

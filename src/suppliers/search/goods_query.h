@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 namespace velmora::search {
@@ -60,6 +61,14 @@ public:
     int columnIndex(const QString& field) const { return columns_.indexOf(field); }
 
     GoodsChunk fetch(const std::optional<RowKey>& after, int limit) const;
+    // The whole result in the same order, by one statement stepped through
+    // once, for a reader of every row such as an export: each row holds the
+    // grid fields `fields` in their order (a field the grid does not have
+    // reads NULL) and is handed to `visit` (false stops). The engine is
+    // free to pick the rows by their suppliers first and sort them, which
+    // beats walking the sort order when the suppliers shown hold few of the
+    // offers. Throws DbError.
+    void forEachRow(const QStringList& fields, const std::function<bool(const db::Statement& row)>& visit) const;
     RowKey keyOf(const GoodsRow& row) const;
     // True when the offer with this Number is among the rows.
     bool contains(qint64 number) const;
@@ -87,7 +96,14 @@ public:
 
 private:
     enum class Source { Table, Trigram, Window };
-    QString sql(const std::optional<RowKey>& after, bool limited, Source source) const;
+    // What a statement reads: its select list, the joins after the offers
+    // and its condition; the grid's unless given.
+    struct Shape {
+        QString head;
+        QString joins;
+        QString where;
+    };
+    QString sql(const std::optional<RowKey>& after, bool limited, Source source, const Shape* shape = nullptr) const;
     QString keysetCondition(const std::optional<RowKey>& after) const;
     GoodsChunk run(const std::optional<RowKey>& after, int limit, Source source, qint64 window = 0) const;
     void bindCommon(db::Statement& statement) const;
@@ -96,6 +112,7 @@ private:
     QString head_;
     QString from_;
     QString where_;
+    QString wholeResultWhere_; // where_ without the hint that keeps the sort order walked
     QString indexQuery_;
     QStringList patterns_;
     QStringList suppliers_;
