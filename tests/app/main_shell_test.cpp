@@ -45,6 +45,26 @@ void processEventsFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// One visible supplier "Альфа" with offers given as rows of (Art, Tovar,
+// Price, Pricemax, PriceOut, TextNoName).
+void addOffers(WiredInstallation& inst, const char* rows)
+{
+    db::Connection price = inst.priceDefaults();
+    price.exec("INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Valuta, PriceConversion, Dates, "
+               "Obrab, PostavVisible) VALUES (1, 'Альфа', '', 1, 0, 1, 45000, '', 1)");
+    price.exec(QStringLiteral("INSERT INTO AllTovarPostav (Art, Tovar, Price, Pricemax, PriceOut, TextNoName, "
+                              "Postavshik) SELECT *, 'Альфа' FROM (VALUES %1)")
+                   .arg(QString::fromUtf8(rows)));
+}
+
+void searchFor(Form_main& form, const QString& text)
+{
+    auto* find = findControl<QLineEdit>(&form, "Edit_Find");
+    find->setText(text);
+    QTest::keyClick(find, Qt::Key_Return);
+    processEventsFor(50);
+}
+
 struct PanelSizes {
     QSize window;
     QSize allTovar;
@@ -321,21 +341,12 @@ TEST(MainShell, TheSearchExportWritesTheFoundRows)
 {
     sheet::setDesktopOpeningEnabled(false);
     WiredInstallation inst;
-    {
-        db::Connection price = inst.priceDefaults();
-        price.exec("INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Valuta, PriceConversion, Dates, "
-                   "Obrab, PostavVisible) VALUES (1, 'Альфа', '', 1, 0, 1, 45000, '', 1)");
-        price.exec("INSERT INTO AllTovarPostav (Postavshik, Art, Tovar, Price, Pricemax, PriceOut) "
-                   "VALUES ('Альфа', '007', 'Дрель ударная', 10, 12, 11), ('Альфа', 'A2', 'Пила', 20, 22, 21)");
-    }
+    addOffers(inst, "('007', 'Дрель ударная', 10, 12, 11, ''), ('A2', 'Пила', 20, 22, 21, '')");
     Program program(inst.options());
     ASSERT_TRUE(program.start());
     Form_main& form = *program.Form_main();
     processEventsFor(100);
-    auto* find = findControl<QLineEdit>(&form, "Edit_Find");
-    find->setText(QStringLiteral("дрель"));
-    QTest::keyClick(find, Qt::Key_Return);
-    processEventsFor(50);
+    searchFor(form, QStringLiteral("дрель"));
 
     auto* button = findControl<QToolButton>(&form, "ToolButton_FindExcel");
     ASSERT_NE(button, nullptr);
@@ -358,23 +369,13 @@ TEST(MainShell, PriorityBrandOffersAreRedOnlyWithTheSwitchOn)
         WiredInstallation inst;
         if (on)
             inst.setUserKey(QStringLiteral("BrendPriory"), QStringLiteral("1"));
-        {
-            db::Connection price = inst.priceDefaults();
-            price.exec("INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Valuta, PriceConversion, Dates, "
-                       "Obrab, PostavVisible) VALUES (1, 'Альфа', '', 1, 0, 1, 45000, '', 1)");
-            price.exec("INSERT INTO AllTovarPostav (Postavshik, Art, Tovar, Price, Pricemax, PriceOut, TextNoName) "
-                       "VALUES ('Альфа', 'A1', 'Дрель ударная', 10, 12, 11, 'Bosch'), "
-                       "('Альфа', 'A2', 'Дрель простая', 20, 22, 21, 'Noname')");
-            price.exec("INSERT INTO BrendPriory (BrendName) VALUES ('Bosch')");
-        }
+        addOffers(inst, "('A1', 'Дрель ударная', 10, 12, 11, 'Bosch'), ('A2', 'Дрель простая', 20, 22, 21, 'Noname')");
+        inst.priceDefaults().exec("INSERT INTO BrendPriory (BrendName) VALUES ('Bosch')");
         Program program(inst.options());
         ASSERT_TRUE(program.start());
         Form_main& form = *program.Form_main();
         processEventsFor(100);
-        auto* find = findControl<QLineEdit>(&form, "Edit_Find");
-        find->setText(QStringLiteral("дрель"));
-        QTest::keyClick(find, Qt::Key_Return);
-        processEventsFor(50);
+        searchFor(form, QStringLiteral("дрель"));
         auto* grid = findControl<QTableView>(&form, "DBGrid_Tovar");
         ASSERT_EQ(grid->model()->rowCount(), 2) << on;
         QStringList red;
