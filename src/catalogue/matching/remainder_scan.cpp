@@ -1,23 +1,19 @@
 #include "remainder_scan.h"
 
+#include "side_by_side.h"
+
 #include "storage/schema.h"
 
-#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
 #include <functional>
-#include <thread>
 #include <vector>
 
 namespace velmora::catalogue {
 namespace {
 
-// Below this many Numbers a scan is too short to share out.
-constexpr qint64 kRangeMinimum = 100000;
-constexpr int kMaxRanges = 4;
 // How often a range looks whether an earlier one has found enough.
 constexpr int kStopCheckRows = 4096;
 
@@ -43,7 +39,6 @@ struct Range {
     QList<qint64> numbers;
     qint64 lastNumber = 0;
     bool complete = false; // scanned to its end
-    std::exception_ptr error;
 };
 
 // Scans one range until it holds `count` matches or ends; `stop` tells it
@@ -72,15 +67,6 @@ void scanRange(db::Connection& db, const CriteriaMatcher& matcher, const QSet<qi
     }
 }
 
-int rangeCount(const db::Connection& priceDb, qint64 span)
-{
-    const QString path = priceDb.path();
-    if (priceDb.inTransaction() || path.isEmpty() || !QFileInfo(path).isFile() || span < kRangeMinimum)
-        return 1;
-    const int cores = int(std::thread::hardware_concurrency());
-    return std::clamp(cores / 2, 1, kMaxRanges);
-}
-
 } // namespace
 
 RemainderScan scanRemainder(db::Connection& priceDb, const CriteriaMatcher& matcher, qint64 afterNumber, int count)
@@ -93,43 +79,22 @@ RemainderScan scanRemainder(db::Connection& priceDb, const CriteriaMatcher& matc
         return result;
     }
     const QSet<qint64> keptOut = keptOutItems(priceDb, afterNumber);
-    const int n = rangeCount(priceDb, maxNumber - afterNumber);
-
-    std::vector<Range> ranges(static_cast<size_t>(n));
-    const qint64 span = (maxNumber - afterNumber + n - 1) / n;
-    for (int i = 0; i < n; ++i) {
-        ranges[size_t(i)].from = afterNumber + span * i;
-        ranges[size_t(i)].to = std::min(maxNumber, afterNumber + span * (i + 1));
-    }
-    if (n == 1) {
-        scanRange(priceDb, matcher, keptOut, count, ranges[0], [] { return false; });
-    } else {
-        // A range that found enough makes every later one stop.
-        std::atomic<int> firstFilled{n};
-        std::vector<std::thread> workers;
-        for (int i = 0; i < n; ++i) {
-            workers.emplace_back([&, i] {
-                Range& range = ranges[size_t(i)];
-                try {
-                    // Read-only: no journal settings and the small default page cache.
-                    db::Connection own(priceDb.path(), db::OpenMode::ReadOnly);
-                    scanRange(own, matcher, keptOut, count, range, [&] { return firstFilled.load() < i; });
-                    if (range.numbers.size() >= count) {
-                        int filled = firstFilled.load();
-                        while (i < filled && !firstFilled.compare_exchange_weak(filled, i)) {
-                        }
-                    }
-                } catch (...) {
-                    range.error = std::current_exception();
-                }
-            });
+    std::vector<Range> ranges;
+    for (const NumberRange& r : sideBySideRanges(priceDb, afterNumber, maxNumber))
+        ranges.push_back({r.from, r.to, {}, 0, false});
+    const int n = int(ranges.size());
+    // A range that found enough makes every later one stop.
+    std::atomic<int> firstFilled{n};
+    runSideBySide(priceDb, ranges.size(), [&](db::Connection& connection, size_t index) {
+        const int i = int(index);
+        Range& range = ranges[index];
+        scanRange(connection, matcher, keptOut, count, range, [&] { return firstFilled.load() < i; });
+        if (range.numbers.size() >= count) {
+            int filled = firstFilled.load();
+            while (i < filled && !firstFilled.compare_exchange_weak(filled, i)) {
+            }
         }
-        for (std::thread& worker : workers)
-            worker.join();
-        for (const Range& range : ranges)
-            if (range.error)
-                std::rethrow_exception(range.error);
-    }
+    });
 
     // The ranges in order, up to the first that stopped short of its end
     // with enough matches (every earlier one is complete).
