@@ -108,6 +108,7 @@ void wireOrders(MainWiring& wiring);
 void wireOrderList(MainWiring& wiring);
 void wireSupplierTree(MainWiring& wiring);
 void wireCatalogue(MainWiring& wiring);
+void wireCatalogueWindows(MainWiring& wiring);
 void wireMatching(MainWiring& wiring);
 void wirePriceSave(MainWiring& wiring);
 void wireSettingsPanel(MainWiring& wiring);

@@ -24,6 +24,7 @@ void wireSubsystems(Program& program)
     wireOrders(*wiring);
     wireOrderList(*wiring);
     wireCatalogue(*wiring);
+    wireCatalogueWindows(*wiring);
     wireMatching(*wiring);
     wirePriceSave(*wiring);
     wireStockCriteria(*wiring);

@@ -12,6 +12,7 @@ const QString kTreeLoadFailedQuestion =
 const QString kRestoreDoneMessage =
     QStringLiteral("Данные востановлены из резервной копии.\r\rТребуется перезагрузка программы.");
 const QString kRestoreEmptyMessage = QStringLiteral("Резервная копия каталога пуста. Восстановление невозможно.");
+const QString kUngroupedCaption = QStringLiteral("Без группы");
 
 namespace {
 
@@ -236,6 +237,12 @@ bool restoreCatalogueFromHistory(db::Connection& priceDb)
         " ifnull(SuperPrice, 0) FROM price_main_history;"));
     tx.commit();
     return true;
+}
+
+bool hasUngroupedGoods(db::Connection& priceDb)
+{
+    db::Statement s = priceDb.prepare(QStringLiteral("SELECT 1 FROM price_main WHERE Kategor = '0' LIMIT 1"));
+    return s.step();
 }
 
 } // namespace velmora::catalogue

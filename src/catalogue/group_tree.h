@@ -35,6 +35,12 @@ std::vector<GroupNode> readGroupNodes(db::Connection& priceDb, qint64 parent);
 // One transaction (a savepoint inside a caller's).
 std::vector<GroupNode> readGroupNodesRepairingPositions(db::Connection& priceDb, qint64 parent);
 
+// Goods of group 0 belong to no group (the first import layout files every
+// good there; no group has code 0). The main tree shows them under a node
+// of its own, "Без группы", whenever any exist.
+extern const QString kUngroupedCaption;
+bool hasUngroupedGoods(db::Connection& priceDb);
+
 // The group's name; empty when there is no such group.
 QString groupName(db::Connection& priceDb, qint64 code);
 // The group's parent (0 at the top level); -1 when there is no such group.

@@ -128,7 +128,7 @@ void CataloguePage::ReopenGoodsList()
         goods_->model()->setPricing(pricing_());
     GoodsListFilter filter = goods_->model()->filter();
     // Without a selected group the list keeps its group.
-    if (const qint64 group = tree_->selectedGroup(); group > 0)
+    if (const qint64 group = tree_->selectedGroup(); group > 0 || tree_->ungroupedSelected())
         filter.kategor = QString::number(group);
     filter.namePart = namePart_;
     try {

@@ -18,6 +18,9 @@ namespace {
 const QString kPlaceholder = QStringLiteral(" ");
 const QString kGroupMime = QStringLiteral("application/x-velmora-group");
 constexpr int kPictureRole = Qt::UserRole + 1;
+// The node of the goods of no group: it takes no subgroups and no group
+// commands.
+constexpr int kUngroupedRole = Qt::UserRole + 2;
 // The pointer moves this far with the button down before a drag begins.
 constexpr int kDragStartPixels = 2;
 
@@ -29,6 +32,11 @@ bool isPlaceholder(const QTreeWidgetItem* item)
 qint64 codeOf(const QTreeWidgetItem* item)
 {
     return item ? item->data(0, GroupTreeView::kCodeRole).toLongLong() : 0;
+}
+
+bool isUngrouped(const QTreeWidgetItem* item)
+{
+    return item && item->data(0, kUngroupedRole).toBool();
 }
 
 struct MenuItem {
@@ -99,12 +107,17 @@ void GroupTreeView::buildMenu()
             {"KatMinPrice", bool(hooks.RecalcMinPrices)},
             {"KatAutoKrit", bool(hooks.FindMatchesInGroup)},
         };
+        const bool ungrouped = ungroupedSelected();
         for (const auto& [name, set] : hooked)
-            menu_->findChild<QAction*>(QLatin1String(name))->setEnabled(set);
+            menu_->findChild<QAction*>(QLatin1String(name))->setEnabled(set && !ungrouped);
+        for (const char* name : {"AddGroup", "DelGroup", "Sort"})
+            menu_->findChild<QAction*>(QLatin1String(name))->setEnabled(!ungrouped);
     });
 }
 
 qint64 GroupTreeView::selectedGroup() const { return codeOf(currentItem()); }
+
+bool GroupTreeView::ungroupedSelected() const { return isUngrouped(currentItem()); }
 
 QTreeWidgetItem* GroupTreeView::nodeOfCode(qint64 code) const
 {
@@ -157,6 +170,10 @@ void GroupTreeView::fillChildren(QTreeWidgetItem* parent)
 {
     for (const GroupNode& g : readGroupNodes(priceDb_, codeOf(parent)))
         makeNode(parent, g.code, g.caption, g.picture, g.hasChildren);
+    if (!parent && hasUngroupedGoods(priceDb_)) {
+        QTreeWidgetItem* node = makeNode(nullptr, 0, kUngroupedCaption, 0, false);
+        node->setData(0, kUngroupedRole, true);
+    }
 }
 
 bool GroupTreeView::LoadGroupTreeRoot()
@@ -224,6 +241,8 @@ void GroupTreeView::AddUpGroupClick() { AddNode(nullptr, kNewGroupPicture, QStri
 
 void GroupTreeView::AddGroupClick()
 {
+    if (ungroupedSelected())
+        return;
     // Without a selected node the new group is a category.
     AddNode(currentItem(), kNewGroupPicture, QStringLiteral("Новая группа"));
 }
@@ -231,7 +250,7 @@ void GroupTreeView::AddGroupClick()
 void GroupTreeView::DelGroupClick()
 {
     QTreeWidgetItem* node = currentItem();
-    if (!node || !ask(QStringLiteral("Удалить выбранную группу?")))
+    if (!node || isUngrouped(node) || !ask(QStringLiteral("Удалить выбранную группу?")))
         return;
     GroupDeletion result = GroupDeletion::NoSuchGroup;
     try {
@@ -251,6 +270,8 @@ void GroupTreeView::DelGroupClick()
 void GroupTreeView::SortClick()
 {
     QTreeWidgetItem* node = currentItem();
+    if (isUngrouped(node))
+        return;
     qint64 parent = 0;
     if (node && node->childCount() > 0) {
         node->setExpanded(true);

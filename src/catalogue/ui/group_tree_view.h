@@ -47,6 +47,9 @@ public:
     QMenu* popupMenu() const { return menu_; }
     // The selected node's group; 0 when none is selected.
     qint64 selectedGroup() const;
+    // True when the node of the goods of no group ("Без группы") is
+    // selected; selectedGroup() is then 0.
+    bool ungroupedSelected() const;
     QTreeWidgetItem* nodeOfCode(qint64 code) const;
     // Expands the groups from the top down to it and selects its node:
     // false when it is not shown in the tree.
