@@ -10,6 +10,7 @@
 #include "catalogue/group_settings/pricing_switches.h"
 #include "catalogue/group_tree.h"
 #include "catalogue/group_tree_walk.h"
+#include "catalogue/shops_script/shops_script_goods.h"
 #include "storage/settings_store.h"
 
 using namespace velmora;
@@ -185,6 +186,36 @@ TEST_F(GroupSettingsTest, TheViewerSelectsByEachConditionAndKeepsGoodsWithoutDet
     both.hasArticle = false;
     both.priceAboveZero = true;
     EXPECT_EQ(codes(both), QList<qint64>{4});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GroupSettingsTest, ShopScriptGoodsCarryTheFourOutputPricesAndKeepGoodsWithoutDetails)
+{
+    putGroup(1, 0, 1, QStringLiteral("A"));
+    putGood(1, 1, QStringLiteral("Чайник"), QStringLiteral("Ч-1"), 100);
+    putGood(2, 1, QStringLiteral("Утюг"), QStringLiteral("У-1"), 0);
+    putGood(3, 2, QStringLiteral("Другая группа"), QString(), 50);
+    exec(QStringLiteral("UPDATE price_main SET Nacen = 10 WHERE Code = 1"));
+    exec(QStringLiteral("INSERT INTO Price_Tovar_Info (Code, Art, URL, pictures, Comment) "
+                        "VALUES (1, 'Ч-1', 'http://shop/1', 'p1.jpg', '')"));
+    const int markups[] = {0, 5, 10, 20};
+    for (int id = 1; id <= 4; ++id)
+        exec(QStringLiteral("UPDATE parametr SET Name_out = ?1, Nacen_out = ?2 WHERE Id = ?3"),
+             {QStringLiteral("Цена %1").arg(id), markups[id - 1], id});
+
+    const OutputPriceColumns columns = readOutputPriceColumns(priceDb);
+    EXPECT_EQ(columns[3].name, QStringLiteral("Цена 4"));
+    EXPECT_EQ(columns[3].markup, 20);
+    const std::vector<ShopsScriptGood> goods = readShopsScriptGoods(priceDb, 1, -1.0, columns, 2);
+    ASSERT_EQ(goods.size(), 2u) << "the good without details stays in";
+    EXPECT_EQ(goods[0].tovar, QStringLiteral("Утюг"));
+    EXPECT_EQ(goods[0].url, QString());
+    EXPECT_EQ(goods[1].url, QStringLiteral("http://shop/1"));
+    EXPECT_EQ(goods[1].priceOut, (std::array<double, 4>{110, 115.5, 121, 132}));
+    EXPECT_EQ(readShopsScriptGoods(priceDb, 1, 0.0, columns, 2).size(), 1u) << "priced goods only";
 }
 
 } // namespace
