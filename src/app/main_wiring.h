@@ -121,6 +121,7 @@ void wireSupplierSettings(MainWiring& wiring);
 void wirePriceListIni(MainWiring& wiring);
 void wireProgramSettings(MainWiring& wiring);
 void wireSearchExport(MainWiring& wiring);
+void wireShopExports(MainWiring& wiring);
 
 // The price-list settings file (wiring_price_list_ini.cpp): written from the
 // tables and the queue, read back into them; both report through the

@@ -35,6 +35,7 @@ void wireSubsystems(Program& program)
     wirePriceListIni(*wiring);
     wireProgramSettings(*wiring);
     wireSearchExport(*wiring);
+    wireShopExports(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

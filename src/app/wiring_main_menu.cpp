@@ -55,6 +55,10 @@ constexpr CommandSpec kCommands[] = {
     {"Menu_Export", "ExportOut", "Экспорт"},
     {"Menu_Export", "Excel1", "Настройка прайс-листа в Excel"},
     {"Menu_Export", "N12", "Формирование каталога товаров для Shop-Script"},
+    {"Menu_Export", "SvodExcel", "Сводный прайс-лист по категориям"},
+    {"Menu_Export", "XML1", "Каталог в XML"},
+    {"Menu_Export", "MySQL_Updait", "Обновление данных в MySQL"},
+    {"Menu_Export", "ShopScript", "Каталог для Shop-Script"},
     {"Menu_Setup", "ProgSetup", "Настройки программы"},
     {"Menu_Help", "About", "О программе"},
 };

@@ -4,6 +4,8 @@
 #include "app/main_status_bar.h"
 #include "app/program.h"
 #include "app/velmora_application.h"
+#include "output/shop_upload/frm_connection_master.h"
+#include "output/shop_upload/shop_data_source.h"
 #include "app_environment.h"
 #include "app_test_support.h"
 #include "wired_installation.h"
@@ -28,6 +30,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QWheelEvent>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -514,8 +517,8 @@ TEST(WiredMenus, StockCriteriaAndExportParametersOpenFromTheirMenus)
     QTimer::singleShot(0, &form, [&form] {
         auto* window = form.findChild<QDialog*>("Form_parametr");
         ASSERT_NE(window, nullptr);
-        // No data-source window is wired yet.
-        EXPECT_FALSE(window->findChild<QWidget*>("SpeedButton5")->isEnabled());
+        // The data-source wizard is wired.
+        EXPECT_TRUE(window->findChild<QWidget*>("SpeedButton5")->isEnabled());
         window->findChild<QLineEdit*>("Edit_Out_1")->setText("Розница");
         window->findChild<QPushButton*>("Button_OutSet")->click();
     });
@@ -553,6 +556,79 @@ TEST(WiredMenus, PricingItemsOpenTheirWindowsAndTheGroupCommandsAreSet)
     });
     form.findChild<QAction*>("ExportOut")->trigger();
     form.close();
+}
+
+// The shop's catalogue outputs of the "Экспорт" menu on a small shop: each
+// item says where its file went or what is missing; the export parameters'
+// wizard fills the connection string.
+TEST(WiredMenus, CatalogueOutputsShowTheirMessagesAndTheWizardFillsTheConnectionString)
+{
+    WiredInstallation inst;
+    for (const char* name : {"Svod_Price_Kat.xlsx", "shops.dtd"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_PROGRAM_DIR "/") + QLatin1String(name),
+                                inst.program + QLatin1String(name)));
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        fixRatesWithoutDownload(priceDb);
+        priceDb.exec(QStringLiteral("INSERT INTO Tovar_tree (Code, Parent, Pos, HCh_T, Picture, Comment, Nacen, Garant) "
+                                    "VALUES (1, 0, 1, 0, 0, 'Чайники', 0, '')"));
+        priceDb.exec(QStringLiteral("INSERT INTO price_main (Code, Art, Kategor, Tovar, PriceBase, Nacen, Price_1, "
+                                    "Dates, Garant, Sale, SuperPrice) VALUES (5, 'A5', '1', 'Чайник', 90, 10, 100, 1, "
+                                    "'', 0, 0)"));
+        priceDb.exec(QStringLiteral("INSERT INTO Price_Tovar_Info (Code, Art, URL, pictures, Comment) "
+                                    "VALUES (5, 'A5', 'http://shop.example/5', '', 'белый')"));
+    }
+    QTemporaryDir odbc;
+    qputenv("ODBCINI", QFile::encodeName(odbc.filePath("odbc.ini")));
+    sheet::setDesktopOpeningEnabled(false);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    const auto run = [&](const char* item) {
+        inst.messages.clear();
+        auto* action = form.findChild<QAction*>(item);
+        EXPECT_TRUE(action && action->isEnabled()) << item;
+        if (action)
+            action->trigger();
+        return inst.messages.join(u'\n');
+    };
+    EXPECT_EQ(run("ShopScript"), QStringLiteral("Каталог для Shop-Script создан в:\r") + inst.program +
+                                     QStringLiteral("Каталог для Shop-Script/CatalogUpdate.csv"));
+    EXPECT_EQ(run("XML1"), QStringLiteral(" Каталог в формате XML создан в:\r ") + inst.program +
+                               QStringLiteral("XML каталог/price.xml"));
+    EXPECT_TRUE(QFile::exists(inst.program + QStringLiteral("XML каталог/shops.dtd")));
+    EXPECT_TRUE(run("MySQL_Updait").contains(QStringLiteral("не указана строка соединения")));
+    EXPECT_EQ(run("SvodExcel"), QStringLiteral("Сводный прайс-лист сохранен в:\r") + inst.program +
+                                    QStringLiteral("Сводные прайс-листы/Svod_Price_") +
+                                    QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")) +
+                                    QStringLiteral(".xlsx"));
+
+    // "Параметры экспорта" -> the wizard -> Edit_ConStr.
+    QString connection;
+    QTimer::singleShot(0, &form, [&form, &connection] {
+        auto* window = form.findChild<QDialog*>("Form_parametr");
+        ASSERT_NE(window, nullptr);
+        QTimer::singleShot(0, &form, [&form] {
+            auto* master = form.findChild<output::frmConnectionMaster*>("frmConnectionMaster");
+            ASSERT_NE(master, nullptr);
+            output::ConnectionMasterDialogs dialogs;
+            dialogs.input = [](QWidget*, const QString& caption, const QString&) -> std::optional<QString> {
+                return caption == QStringLiteral("Сервер MySQL") ? QStringLiteral("srv") : QStringLiteral("shop");
+            };
+            master->setDialogs(dialogs);
+            master->findChild<QPushButton*>("btnNext")->click();
+            master->findChild<QPushButton*>("btnClose")->click();
+        });
+        window->findChild<QToolButton*>("SpeedButton5")->click();
+        connection = window->findChild<QLineEdit*>("Edit_ConStr")->text();
+        window->close();
+    });
+    form.findChild<QAction*>("ParamExport")->trigger();
+    EXPECT_EQ(connection, output::shopConnectionString());
+    form.close();
+    qunsetenv("ODBCINI");
 }
 
 // The order templates beside the installation's program.

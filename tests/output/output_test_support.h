@@ -32,10 +32,13 @@ struct ToolRun {
     QByteArray errors;
 };
 
-// Runs an independent reader of our files (xmllint, Debian's python3).
-inline ToolRun runTool(const QString& program, const QStringList& arguments)
+// Runs an independent reader of our files (xmllint, Debian's python3), in
+// `workingDirectory` when given.
+inline ToolRun runTool(const QString& program, const QStringList& arguments, const QString& workingDirectory = {})
 {
     QProcess process;
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
     process.start(program, arguments);
     ToolRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
