@@ -147,7 +147,11 @@ TEST_F(CatalogueWindowsTest, TheGroupSettingsWindowStoresThresholdsAscendingAndS
     tabs->setCurrentIndex(2);
     ASSERT_EQ(suppliers->rowCount(), 1);
     EXPECT_EQ(suppliers->item(0, 0)->text(), QStringLiteral("Альфа"));
-    suppliers->item(0, 1)->setCheckState(Qt::Unchecked);
+    suppliers->setCurrentCell(0, 2);
+    auto* tick = findControl<QCheckBox>(&window, "DBCheckBox_SootvArt");
+    EXPECT_TRUE(tick->isChecked());
+    tick->click();
+    EXPECT_EQ(suppliers->item(0, 1)->checkState(), Qt::Unchecked);
     findControl<QPushButton>(&window, "Button_PostSet")->click();
     EXPECT_EQ(rows(QStringLiteral("SELECT Kategor, Postavshik, Obrab FROM MinPrice_Group WHERE Kategor = 2")),
               QStringList{"2|Альфа|False"});

@@ -167,18 +167,32 @@ QWidget* Form_GroupSetup::buildSuppliersPage()
     DBGrid_Post->verticalHeader()->hide();
     DBGrid_Post->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid_Post->setToolTip(QStringLiteral("Идентификация товаров у поставщика - по артикулю"));
+    // The current supplier's tick, as the grid's column holds it.
+    auto* tick = named(new QCheckBox(QStringLiteral("Обрабатывать"), page), "DBCheckBox_SootvArt");
+    tick->setToolTip(QStringLiteral("Идентификация товаров у поставщика - по артикулю"));
     CheckBox_AllGroupPost =
         named(new QCheckBox(QStringLiteral("    Включая вложенные подгруппы"), page), "CheckBox_AllGroupPost");
     auto* save = named(new QPushButton(QStringLiteral("Запомнить"), page), "Button_PostSet");
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(StaticText_IndividPost);
     layout->addWidget(DBGrid_Post, 1);
+    layout->addWidget(tick);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(CheckBox_AllGroupPost);
     bottom->addStretch(1);
     bottom->addWidget(save);
     layout->addLayout(bottom);
     connect(save, &QPushButton::clicked, this, &Form_GroupSetup::Button_PostSetClick);
+    connect(DBGrid_Post, &QTableWidget::currentCellChanged, tick, [this, tick](int row) {
+        const QTableWidgetItem* item = DBGrid_Post->item(row, 1);
+        const QSignalBlocker quiet(tick);
+        tick->setEnabled(item != nullptr);
+        tick->setChecked(item && item->checkState() == Qt::Checked);
+    });
+    connect(tick, &QCheckBox::clicked, this, [this](bool on) {
+        if (QTableWidgetItem* item = DBGrid_Post->item(DBGrid_Post->currentRow(), 1))
+            item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    });
     // DBCheckBox_SootvArtMouseUp: a tick is posted to the working set at once.
     connect(DBGrid_Post, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (fillingSuppliers_ || item->column() != 1 || !env_.priceDb)
