@@ -244,24 +244,14 @@ void Form_ExcelSetup::reportError(const QString& text)
 
 void Form_ExcelSetup::SpeedButton_PathClick()
 {
-    QString path = Edit_Path->text().trimmed();
-    if (!QFileInfo(path).isFile()) {
+    const auto askForFile = [this] {
         if (env_.setMainWindowHidden)
             env_.setMainWindowHidden(true);
-        path = env_.openFileName ? env_.openFileName(this, kWorkbookFilter) : QString();
-        if (path.isEmpty())
-            return;
-        Edit_Path->setText(path);
-    }
-    try {
-        picker_->open(path);
-    } catch (const sheet::SheetError& e) {
-        reportError(e.message());
+        return env_.openFileName ? env_.openFileName(this, kWorkbookFilter) : QString();
+    };
+    if (!picker_->openFromField(Edit_Path, askForFile, [this](const QString& t) { reportError(t); }))
         return;
-    }
-    ComboBox_Sheet->clear();
-    const QStringList names = picker_->sheetNames();
-    ComboBox_Sheet->addItems(names.isEmpty() ? QStringList{QStringLiteral("Нет")} : names);
+    picker_->listSheets(ComboBox_Sheet);
     ComboBox_Sheet->setCurrentIndex(0);
     picker_->showSheet(1);
 }

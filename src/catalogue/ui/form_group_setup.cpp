@@ -1,5 +1,6 @@
 #include "form_group_setup.h"
 
+#include "group_switches_bar.h"
 #include "settings_group_tree.h"
 #include "window_controls.h"
 
@@ -28,7 +29,6 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -80,18 +80,8 @@ Form_GroupSetup::Form_GroupSetup(CatalogueWindowEnvironment environment, std::fu
     split->addWidget(right);
     split->setStretchFactor(1, 1);
 
-    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setToolTip(kGroupSwitchesHint);
-    panelThresholds_ = named(new QLabel(StatusBar1), "StatusPanel2");
-    panelSuppliers_ = named(new QLabel(StatusBar1), "StatusPanel4");
-    StatusBar1->addWidget(new QLabel(QStringLiteral("Индивидуальные пороги наценки:"), StatusBar1));
-    StatusBar1->addWidget(panelThresholds_);
-    StatusBar1->addWidget(new QLabel(QStringLiteral("Индивидуальные поставщики:"), StatusBar1));
-    StatusBar1->addWidget(panelSuppliers_);
-    StatusBar1->installEventFilter(this);
-    for (QWidget* child : StatusBar1->findChildren<QWidget*>())
-        child->installEventFilter(this);
+    StatusBar1 = new GroupSwitchesBar(this);
+    connect(StatusBar1, &GroupSwitchesBar::doubleClicked, this, &Form_GroupSetup::StatusBar1DblClick);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
@@ -232,16 +222,6 @@ void Form_GroupSetup::showEvent(QShowEvent* event)
         FormShow();
 }
 
-bool Form_GroupSetup::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonDblClick
-        && (watched == StatusBar1 || StatusBar1->isAncestorOf(qobject_cast<QWidget*>(watched)))) {
-        StatusBar1DblClick();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void Form_GroupSetup::reportError(const QString& text)
 {
     if (env_.error)
@@ -286,16 +266,8 @@ void Form_GroupSetup::showGroup()
 
 void Form_GroupSetup::showSwitches()
 {
-    if (!env_.orderDb)
-        return;
-    try {
-        SettingsStore store(*env_.orderDb);
-        const GroupSwitchTexts texts = readGroupSwitchTexts(store);
-        panelThresholds_->setText(texts.thresholds);
-        panelSuppliers_->setText(texts.suppliers);
-    } catch (const std::exception& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    if (env_.orderDb)
+        StatusBar1->refresh(*env_.orderDb, [this](const QString& t) { reportError(t); });
 }
 
 void Form_GroupSetup::showThresholds()

@@ -13,7 +13,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
-class QStatusBar;
 class QTableWidget;
 class QTabWidget;
 
@@ -22,6 +21,7 @@ class QLineSeries;
 
 namespace velmora::catalogue {
 
+class GroupSwitchesBar;
 class SettingsGroupTree;
 
 // "Параметры групп товаров": per group the thresholds of the additional
@@ -50,7 +50,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildThresholdsPage();
@@ -83,9 +82,7 @@ private:
     QSpinBox* SpinEdit_NacenSet = nullptr;
     QLineEdit* Edit_Garant = nullptr;
     QCheckBox* CheckBox_AllGroup = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* panelThresholds_ = nullptr;
-    QLabel* panelSuppliers_ = nullptr;
+    GroupSwitchesBar* StatusBar1 = nullptr;
     bool fillingSuppliers_ = false;
 };
 

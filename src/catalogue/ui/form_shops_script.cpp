@@ -1,12 +1,11 @@
 #include "form_shops_script.h"
 
+#include "group_switches_bar.h"
 #include "settings_group_tree.h"
 #include "window_controls.h"
 
-#include "catalogue/group_settings/pricing_switches.h"
 
 #include "platform/db/db_error.h"
-#include "storage/settings_store.h"
 #include "storage/value_helpers.h"
 
 #include <QHBoxLayout>
@@ -14,7 +13,6 @@
 #include <QLabel>
 #include <QShowEvent>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -43,19 +41,11 @@ Form_ShopsScript::Form_ShopsScript(CatalogueWindowEnvironment environment, QWidg
     split->addWidget(DBGrid_Tovar);
     split->setStretchFactor(1, 1);
 
-    auto* status = named(new QStatusBar(this), "StatusBar1");
-    status->setSizeGripEnabled(false);
-    status->setToolTip(kGroupSwitchesHint);
-    panelThresholds_ = named(new QLabel(status), "StatusPanel2");
-    panelSuppliers_ = named(new QLabel(status), "StatusPanel4");
-    status->addWidget(new QLabel(QStringLiteral("Индивидуальные пороги наценки:"), status));
-    status->addWidget(panelThresholds_);
-    status->addWidget(new QLabel(QStringLiteral("Индивидуальные поставщики:"), status));
-    status->addWidget(panelSuppliers_);
+    status_ = new GroupSwitchesBar(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
-    layout->addWidget(status);
+    layout->addWidget(status_);
     connect(TreeView_Group, &SettingsGroupTree::groupClicked, this, &Form_ShopsScript::TreeView_GroupClick);
 }
 
@@ -87,17 +77,8 @@ void Form_ShopsScript::FormShow()
         titles << (name.isEmpty() ? QStringLiteral("Price_Out_%1").arg(k + 1) : name);
     }
     DBGrid_Tovar->setHorizontalHeaderLabels(titles);
-    if (env_.orderDb) {
-        try {
-            SettingsStore store(*env_.orderDb);
-            const GroupSwitchTexts texts = readGroupSwitchTexts(store);
-            panelThresholds_->setText(texts.thresholds);
-            panelSuppliers_->setText(texts.suppliers);
-        } catch (const std::exception& e) {
-            if (env_.error)
-                env_.error(QString::fromStdString(e.what()));
-        }
-    }
+    if (env_.orderDb)
+        status_->refresh(*env_.orderDb, env_.error);
     TreeView_Group->fill();
     showGoods();
 }

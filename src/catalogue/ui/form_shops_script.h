@@ -6,11 +6,11 @@
 
 #include <QDialog>
 
-class QLabel;
 class QTableWidget;
 
 namespace velmora::catalogue {
 
+class GroupSwitchesBar;
 class SettingsGroupTree;
 
 // "Формирование каталога товаров для   Shop-Script": the group tree and
@@ -40,8 +40,7 @@ private:
     OutputPriceColumns columns_{};
     SettingsGroupTree* TreeView_Group = nullptr;
     QTableWidget* DBGrid_Tovar = nullptr;
-    QLabel* panelThresholds_ = nullptr;
-    QLabel* panelSuppliers_ = nullptr;
+    GroupSwitchesBar* status_ = nullptr;
 };
 
 } // namespace velmora::catalogue

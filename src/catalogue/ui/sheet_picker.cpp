@@ -2,7 +2,9 @@
 
 #include "platform/spreadsheet/sheet_error.h"
 
+#include <QComboBox>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace velmora::catalogue {
 
@@ -32,6 +34,33 @@ void SheetPicker::open(const QString& path)
     view_->setWindowTitle(QFileInfo(path).fileName());
     view_->show();
     view_->raise();
+}
+
+bool SheetPicker::openFromField(QLineEdit* pathField, const std::function<QString()>& askForFile,
+                                const MessageSink& error)
+{
+    QString path = pathField->text().trimmed();
+    if (!QFileInfo(path).isFile()) {
+        path = askForFile ? askForFile() : QString();
+        if (path.isEmpty())
+            return false;
+        pathField->setText(path);
+    }
+    try {
+        open(path);
+    } catch (const sheet::SheetError& e) {
+        if (error)
+            error(e.message());
+        return false;
+    }
+    return true;
+}
+
+void SheetPicker::listSheets(QComboBox* list) const
+{
+    const QStringList names = sheetNames();
+    list->clear();
+    list->addItems(names.isEmpty() ? QStringList{QStringLiteral("Нет")} : names);
 }
 
 void SheetPicker::close()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/files/message_sink.h"
 #include "platform/spreadsheet/view/sheet_view.h"
 
 #include <QObject>
@@ -8,6 +9,8 @@
 
 #include <optional>
 
+class QComboBox;
+class QLineEdit;
 class QWidget;
 
 namespace velmora::catalogue {
@@ -26,6 +29,13 @@ public:
     // Opens the workbook and shows the view. Throws sheet::SheetError; the
     // view is then closed.
     void open(const QString& path);
+    // Opens the workbook the path field names; when it names no file,
+    // asks for one first (the field then takes it). False when none is
+    // chosen or it cannot be read (said through `error`).
+    bool openFromField(QLineEdit* pathField, const std::function<QString()>& askForFile, const MessageSink& error);
+    // Fills a sheet list with the open workbook's sheet names ("Нет" for
+    // none).
+    void listSheets(QComboBox* list) const;
     void close();
     bool isOpen() const;
     QStringList sheetNames() const;

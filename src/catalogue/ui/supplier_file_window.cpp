@@ -314,28 +314,18 @@ SupplierFileSettings SupplierFileWindow::controlSettings() const
 
 void SupplierFileWindow::SpeedButton_PathClick()
 {
-    QString path = Edit_Path->text().trimmed();
-    if (!QFileInfo(path).isFile()) {
-        path = env_.openFileName ? env_.openFileName(this, kWorkbookFilter) : QString();
-        if (path.isEmpty())
-            return;
-        Edit_Path->setText(path);
-    }
-    try {
-        picker_->open(path);
-    } catch (const sheet::SheetError& e) {
-        reportError(e.message());
+    const auto askForFile = [this] {
+        return env_.openFileName ? env_.openFileName(this, kWorkbookFilter) : QString();
+    };
+    if (!picker_->openFromField(Edit_Path, askForFile, [this](const QString& t) { reportError(t); }))
         return;
-    }
     if (env_.setMainWindowHidden)
         env_.setMainWindowHidden(true);
     // The stored sheet is chosen again when the workbook still has it.
     const QString stored = ComboBox_Sheet->currentText();
     const int storedIndex = ComboBox_Sheet->currentIndex();
-    const QStringList names = picker_->sheetNames();
-    ComboBox_Sheet->clear();
-    ComboBox_Sheet->addItems(names.isEmpty() ? QStringList{QStringLiteral("Нет")} : names);
-    int index = names.indexOf(stored);
+    picker_->listSheets(ComboBox_Sheet);
+    int index = picker_->sheetNames().indexOf(stored);
     if (index < 0)
         index = storedIndex > 0 && storedIndex < ComboBox_Sheet->count() ? storedIndex : 0;
     ComboBox_Sheet->setCurrentIndex(index);
@@ -390,6 +380,23 @@ void SupplierFileWindow::Button1Click()
     Button_Close->setEnabled(true);
 }
 
+bool SupplierFileWindow::readAndUse(const SupplierFileSettings& settings, Progress& progress,
+                                    const std::function<void(const SupplierFileRead&)>& use)
+{
+    try {
+        Label_Info->setText(kReadingExcelText);
+        use(readSupplierFile(settings, &progress));
+        return true;
+    } catch (const sheet::SheetError& e) {
+        showResult(QString(), false);
+        reportError(e.message());
+    } catch (const db::DbError& e) {
+        showResult(QString(), false);
+        reportError(e.message());
+    }
+    return false;
+}
+
 void SupplierFileWindow::Button_CloseClick() { Panel_Load->hide(); }
 
 void SupplierFileWindow::FormClose()
@@ -415,20 +422,12 @@ void Form_LoadPricePostav::run(const QString& supplier, const SupplierFileSettin
     Label_Info->setText(kLoadingDataText);
     BarProgress progress(ProgressBar_Load);
     PriceUpdateResult result;
-    try {
-        Label_Info->setText(kReadingExcelText);
-        const SupplierFileRead read = readSupplierFile(settings, &progress);
+    const bool done = readAndUse(settings, progress, [&](const SupplierFileRead& read) {
         result = updateSupplierPrices(*env_.priceDb, supplier, read.rows, settings.byArticle,
                                       db::dayNumber(env_.today()));
-    } catch (const sheet::SheetError& e) {
-        showResult(QString(), false);
-        reportError(e.message());
+    });
+    if (!done)
         return;
-    } catch (const db::DbError& e) {
-        showResult(QString(), false);
-        reportError(e.message());
-        return;
-    }
     ProgressBar_Load->hide();
     Label_Info->setText(priceUpdateMessage(result));
     if (pricesUpdated_)
@@ -469,19 +468,11 @@ void Form_PostavInvoice::run(const QString& supplier, const SupplierFileSettings
     invoice_ = Invoice{};
     Label_Info->setText(kLoadingDataText);
     BarProgress progress(ProgressBar_Load);
-    try {
-        Label_Info->setText(kReadingExcelText);
-        const SupplierFileRead read = readSupplierFile(settings, &progress);
+    const bool done = readAndUse(settings, progress, [&](const SupplierFileRead& read) {
         invoice_ = recogniseInvoice(*env_.priceDb, supplier, read, settings.byArticle);
-    } catch (const sheet::SheetError& e) {
-        showResult(QString(), false);
-        reportError(e.message());
+    });
+    if (!done)
         return;
-    } catch (const db::DbError& e) {
-        showResult(QString(), false);
-        reportError(e.message());
-        return;
-    }
     Label_All->setText(QString::number(invoice_.lines.size()));
     Label_k->setText(QString::number(invoice_.recognised));
     ProgressBar_Load->hide();

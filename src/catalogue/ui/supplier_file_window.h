@@ -3,6 +3,7 @@
 #include "catalogue_window_environment.h"
 
 #include "catalogue/supplier_files/invoice.h"
+#include "catalogue/supplier_files/supplier_file_rows.h"
 #include "catalogue/supplier_files/supplier_file_settings.h"
 
 #include <QDialog>
@@ -58,6 +59,10 @@ protected:
     // The result panel with a text; the gauge hidden unless `busy`.
     void showResult(const QString& text, bool busy);
     void reportError(const QString& text);
+    // Reads the workbook and hands its rows to `use`; a workbook or
+    // database failure is said and gives false.
+    bool readAndUse(const SupplierFileSettings& settings, Progress& progress,
+                    const std::function<void(const SupplierFileRead&)>& use);
 
     SupplierFileKind kind_;
     CatalogueWindowEnvironment env_;
