@@ -1,15 +1,65 @@
 // The matching pages of the current own good on PageControl_Sootv: its
 // criteria (TabSheet_Krit), the results of a criteria search
-// (TabSheet_Sootv) and its correspondences (TabSheet_TablSootv), and the
-// menu "Соответствия".
+// (TabSheet_Sootv), its correspondences (TabSheet_TablSootv), the remainder
+// (TabSheet_Ostatok), the trash (TabSheet_IsklTovar) and its combined price
+// (TabSheet_Svod); the automatic matching's windows, and the menu
+// "Соответствия".
 #include "main_wiring.h"
 
+#include "form_progress.h"
+#include "storage/settings_store.h"
+
+#include "catalogue/matching/combined_price_page.h"
+#include "catalogue/matching/form_auto_krit.h"
+#include "catalogue/matching/form_auto_krit_post.h"
+#include "catalogue/matching/item_list_page.h"
 #include "catalogue/matching/matching_pages.h"
 #include "catalogue/ui/catalogue_page.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QTabWidget>
+
+#include <memory>
 
 namespace velmora {
+
+namespace {
+
+constexpr int kRemainderPage = 3; // TabSheet_Ostatok
+constexpr int kTrashPage = 4;     // TabSheet_IsklTovar
+constexpr int kSvodPage = 5;      // TabSheet_Svod
+
+QAction* addSootvItem(Form_main& form, const char* name, const char* caption)
+{
+    return addMainMenuItem(form, QStringLiteral("Menu_Sootv"), QStringLiteral("Соответствия"), QLatin1String(name),
+                           QString::fromUtf8(caption));
+}
+
+// The wait window as the automatic matching drives it, looked up when the
+// run goes (it is made after the frame).
+catalogue::MatchingWait matchingWait(Form_main& form)
+{
+    auto window = [&form] { return form.findChild<Form_Progress*>(); };
+    catalogue::MatchingWait wait;
+    wait.show = [window](int steps) {
+        if (Form_Progress* w = window())
+            w->begin(QString(), steps);
+    };
+    wait.step = [window](const QString& text) {
+        if (Form_Progress* w = window()) {
+            w->Label_Wait()->setText(text);
+            w->stepIt();
+        }
+    };
+    wait.close = [window] {
+        if (Form_Progress* w = window())
+            w->finish();
+    };
+    return wait;
+}
+
+} // namespace
 
 void wireMatching(MainWiring& wiring)
 {
@@ -21,15 +71,75 @@ void wireMatching(MainWiring& wiring)
     form.placeWidget(QStringLiteral("TabSheet_Sootv"), pages->searchResultsPage());
     form.placeWidget(QStringLiteral("TabSheet_TablSootv"), pages->correspondencePage());
 
+    const catalogue::ItemPageDialogs itemDialogs{dialogs.message, dialogs.confirm};
+    auto* remainder = new catalogue::ItemListPage(form.ADOConnection, catalogue::ItemTable::Remainder, itemDialogs);
+    auto* trash = new catalogue::ItemListPage(form.ADOConnection, catalogue::ItemTable::Trash, itemDialogs);
+    if (!wiring.orderSettings)
+        wiring.orderSettings = std::make_unique<SettingsStore>(form.ADOConnection_Zakaz);
+    AppGlobals& globals = wiring.globals;
+    auto* svod = new catalogue::CombinedPricePage(form.ADOConnection, *wiring.orderSettings, [&globals] {
+        return catalogue::CombinedPriceContext{globals.SaleSupplierName,
+                                               catalogue::GoodsPricing{globals.RoundDigits, globals.KursRUBRate},
+                                               globals.RoundDigits};
+    });
+    form.placeWidget(QStringLiteral("TabSheet_Ostatok"), remainder);
+    form.placeWidget(QStringLiteral("TabSheet_IsklTovar"), trash);
+    form.placeWidget(QStringLiteral("TabSheet_Svod"), svod);
+    if (auto* control = form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv")))
+        QObject::connect(control, &QTabWidget::currentChanged, svod, [remainder, trash, svod](int index) {
+            if (index == kRemainderPage)
+                remainder->showPage();
+            else if (index == kTrashPage)
+                trash->showPage();
+            else if (index == kSvodPage)
+                svod->showPage();
+        });
+
     QObject::connect(pages, &catalogue::MatchingPages::pageRequested, &wiring, &MainWiring::showSootvPage);
     QObject::connect(pages, &catalogue::MatchingPages::statusText, &wiring, &MainWiring::showStatus);
-    if (wiring.catalogue)
-        QObject::connect(wiring.catalogue, &catalogue::CataloguePage::currentGoodChanged, pages,
+    if (wiring.catalogue) {
+        catalogue::CataloguePage* catalogue = wiring.catalogue;
+        QObject::connect(catalogue, &catalogue::CataloguePage::currentGoodChanged, pages,
                          &catalogue::MatchingPages::CurrentGoodChanged);
+        QObject::connect(catalogue, &catalogue::CataloguePage::currentGoodChanged, remainder,
+                         &catalogue::ItemListPage::setCurrentGood);
+        QObject::connect(catalogue, &catalogue::CataloguePage::currentGoodChanged, svod,
+                         &catalogue::CombinedPricePage::setCurrentGood);
+    }
+    // Items matched by hand or by accepting proposals: the goods totals, the
+    // good's correspondences and its combined price are shown afresh.
+    auto matched = [&wiring, pages, svod](qint64 code) {
+        if (wiring.catalogue)
+            wiring.catalogue->ShowGoodsTotals();
+        if (code == pages->currentGood())
+            pages->CurrentGoodChanged(code);
+        svod->reopen();
+    };
+    QObject::connect(remainder, &catalogue::ItemListPage::correspondencesChanged, svod, matched);
 
-    QAction* clear = addMainMenuItem(form, QStringLiteral("Menu_Sootv"), QStringLiteral("Соответствия"),
-                                     QStringLiteral("SootvClear"), QStringLiteral("Очистить таблицу соответствия"));
-    QObject::connect(clear, &QAction::triggered, pages, &catalogue::MatchingPages::ClearCorrespondenceTableClick);
+    QObject::connect(addSootvItem(form, "SootvClear", "Очистить таблицу соответствия"), &QAction::triggered, pages,
+                     &catalogue::MatchingPages::ClearCorrespondenceTableClick);
+    QObject::connect(addSootvItem(form, "MusorClear", "Очистить мусорный бак"), &QAction::triggered, trash,
+                     &catalogue::ItemListPage::EmptyTrashClick);
+
+    // The automatic matching: the run window, then the review.
+    auto* review = new catalogue::Form_AutoKrit(form.ADOConnection, dialogs.confirm, dialogs.message, &form);
+    auto* run = new catalogue::Form_AutoKritPost(form.ADOConnection, dialogs.confirm, matchingWait(form), &form);
+    QObject::connect(review, &catalogue::Form_AutoKrit::correspondencesChanged, svod, matched);
+    auto runFor = [run, review](qint64 group) {
+        run->setGroup(group);
+        const bool ran = run->exec() == QDialog::Accepted;
+        run->setGroup(0);
+        if (ran)
+            review->exec();
+    };
+    QObject::connect(addSootvItem(form, "SootvAll", nullptr), &QAction::triggered, run, [runFor] { runFor(0); });
+    QObject::connect(addSootvItem(form, "SootvOpen", nullptr), &QAction::triggered, review, [review] {
+        // SootvOpenClick: modeless.
+        review->show();
+        review->raise();
+    });
+    form.hooks().FindMatchesInGroup = runFor;
 }
 
 } // namespace velmora
