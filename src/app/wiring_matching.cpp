@@ -14,7 +14,12 @@
 #include "catalogue/matching/form_auto_krit_post.h"
 #include "catalogue/matching/item_list_page.h"
 #include "catalogue/matching/matching_pages.h"
+#include "catalogue/loading/form_data_load.h"
+#include "catalogue/loading/form_load.h"
+#include "catalogue/loading/form_postav_del.h"
 #include "catalogue/ui/catalogue_page.h"
+#include "output/window_support.h"
+#include "platform/spreadsheet/handover.h"
 
 #include <QAction>
 #include <QLabel>
@@ -140,6 +145,48 @@ void wireMatching(MainWiring& wiring)
         review->raise();
     });
     form.hooks().FindMatchesInGroup = runFor;
+
+    // The older loading windows.
+    auto* setup = new catalogue::Form_load(form.ADOConnection, dialogs.message, [&form](QWidget* parent) {
+        const UserDialogs& d = form.dialogs();
+        return d.openFileName ? d.openFileName(parent, QStringLiteral("Файлы Excel (*.xls *.xlsx);;Все файлы (*)"))
+                              : QString();
+    }, &form);
+    QObject::connect(addSootvItem(form, "ParamImport", nullptr), &QAction::triggered, setup, [setup] { setup->exec(); });
+
+    catalogue::Form_DataLoad::Hooks loadHooks;
+    loadHooks.tell = dialogs.message;
+    loadHooks.recalcAllMinPrices = [&form](QProgressBar* bar) {
+        output::ProgressBarProgress progress(bar);
+        runHook(form.hooks().RecalcAllMinPrices, &progress);
+    };
+    loadHooks.openWorkbook = [&wiring](const QString& path) {
+        if (!sheet::openInDesktop(path))
+            wiring.showStatus(path);
+    };
+    auto* load = new catalogue::Form_DataLoad(form.ADOConnection, *wiring.orderSettings, loadHooks, &form);
+    QObject::connect(addSootvItem(form, "LoadPriceList", nullptr), &QAction::triggered, load, [load] { load->exec(); });
+    QObject::connect(load, &catalogue::Form_DataLoad::loadFinished, svod, [&wiring, svod] {
+        if (wiring.catalogue)
+            wiring.catalogue->ShowGoodsTotals();
+        svod->reopen();
+    });
+    QObject::connect(load, &catalogue::Form_DataLoad::reviewRequested, review, [review] { review->exec(); });
+
+    auto* del = new catalogue::Form_PostavDel(form.ADOConnection, dialogs.confirm, dialogs.message, &form);
+    QObject::connect(del, &catalogue::Form_PostavDel::aboutToShow, pages, [pages] {
+        pages->CloseSearchResults();
+        pages->CurrentGoodChanged(pages->currentGood());
+    });
+    QObject::connect(addSootvItem(form, "DelPostav", nullptr), &QAction::triggered, del, [del] {
+        del->setMode(QStringLiteral("DEL"));
+        del->exec();
+    });
+    QObject::connect(addSootvItem(form, "RenamePostav", "Изменение названия поставщика"), &QAction::triggered, del,
+                     [del] {
+                         del->setMode(QStringLiteral("Rename"));
+                         del->exec();
+                     });
 }
 
 } // namespace velmora
