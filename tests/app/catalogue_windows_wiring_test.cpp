@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -167,6 +168,10 @@ TEST(WiredCatalogueWindows, AnImportWithPickedColumnsFillsTheTreeAndAPriceUpdate
         control<QPushButton>(w, "Button1")->click();
         EXPECT_EQ(control<QLabel>(w, "Label_Info")->text(), QStringLiteral("Обновлены цены по 1 товарам из  2"));
     });
+    // The order page is shown again with its lines.
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->currentWidget()->objectName(), QStringLiteral("TabSheet_Zakaz"));
     const qint64 today = form.ADOConnection.scalar(QStringLiteral("SELECT CAST(julianday(date('now', 'localtime')) - julianday('1899-12-30') AS INTEGER)")).toLongLong();
     EXPECT_EQ(queryRows(form.ADOConnection,
                         QStringLiteral("SELECT Code_sootv, Price, Pricemax, Sklad, Obrab, Dates = %1 FROM svod "

@@ -11,6 +11,7 @@
 #include "catalogue/group_settings/pricing_switches.h"
 #include "catalogue/ui/catalogue_goods_panel.h"
 #include "catalogue/ui/catalogue_page.h"
+#include "catalogue/ui/form_excel_setup.h"
 #include "catalogue/ui/form_group_setup.h"
 #include "catalogue/ui/settings_group_tree.h"
 #include "catalogue/ui/sheet_picker.h"
@@ -20,6 +21,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QChartView>
+#include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -206,6 +209,54 @@ TEST_F(CatalogueWindowsTest, TheInvoiceWindowTakesTheNumberCellsAddressAndExport
     // The chosen supplier is the one the window offers next time.
     findControl<QPushButton>(&window, "Button_SaveZakazExcel")->click();
     EXPECT_EQ(findControl<QLabel>(&window, "Label_Info")->text(), kSettingsSavedText);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+TEST_F(CatalogueWindowsTest, TheImportWindowsLevelRowsTakeThePickedCellsLookAndAskAboutIdenticalOnes)
+{
+    addReferenceTree();
+    bool replaced = false;
+    CatalogueWindowEnvironment env = environment();
+    env.confirm = [this](const QString& text) {
+        questions << text;
+        return false;
+    };
+    Form_ExcelSetup window(env, [&] { replaced = true; });
+    window.show();
+    findControl<QLineEdit>(&window, "Edit_Path")->setText(QStringLiteral(VELMORA_TEST_DATA "/spreadsheet/styled.xls"));
+    findControl<QToolButton>(&window, "SpeedButton_Path")->click();
+    ASSERT_TRUE(window.picker()->isOpen());
+    EXPECT_EQ(findControl<QComboBox>(&window, "ComboBox_Sheet")->currentText(), QStringLiteral("Прайс"));
+    auto* grid = window.picker()->view()->findChild<QTableView*>(QStringLiteral("TableView_Sheet"));
+    ASSERT_NE(grid, nullptr);
+    const auto pickFor = [&](int row, int column, const char* button) {
+        grid->setCurrentIndex(grid->model()->index(row - 1, column - 1));
+        findControl<QToolButton>(&window, button)->click();
+    };
+    pickFor(1, 1, "Button_SetParam1");
+    pickFor(1, 1, "Button_SetParam2");
+    pickFor(2, 1, "Button_SetParam3");
+    EXPECT_EQ(findControl<QLineEdit>(&window, "Edit_FontName1")->text(), QStringLiteral("Arial"));
+    EXPECT_EQ(findControl<QLineEdit>(&window, "Edit_FontSize1")->text(), QStringLiteral("14"));
+    EXPECT_EQ(findControl<QLabel>(&window, "StaticText_Column1")->text(), QStringLiteral("A"));
+    EXPECT_TRUE(findControl<QToolButton>(&window, "SpeedButton_FontBold1")->isChecked());
+    EXPECT_FALSE(findControl<QToolButton>(&window, "SpeedButton_FontItalic1")->isChecked());
+    EXPECT_EQ(findControl<QFrame>(&window, "Panel_ColorFont1")->palette().color(QPalette::Window), QColor(0xFF0000));
+    EXPECT_EQ(findControl<QFrame>(&window, "Panel_Color1")->palette().color(QPalette::Window), QColor(0xFFFF00));
+    EXPECT_TRUE(findControl<QToolButton>(&window, "SpeedButton_FontItalic3")->isChecked());
+    EXPECT_EQ(findControl<QLineEdit>(&window, "Edit_FontName3")->text(), QStringLiteral("Times New Roman"));
+
+    // Levels 1 and 2 look alike: the milder question, and No writes nothing.
+    findControl<QPushButton>(&window, "Button_Start")->click();
+    EXPECT_EQ(questions, QStringList{identicalLevelsQuestion(1)});
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(groups().size(), 6);
+
+    findControl<QPushButton>(&window, "Button_ClearSetGroup")->click();
+    EXPECT_EQ(findControl<QLineEdit>(&window, "Edit_FontName1")->text(), QString());
+    EXPECT_EQ(findControl<QLabel>(&window, "StaticText_Column3")->text(), QString());
+    EXPECT_FALSE(findControl<QToolButton>(&window, "SpeedButton_FontBold1")->isChecked());
+    EXPECT_EQ(identicalLevelPairs(window.levelLooks()), 0);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
