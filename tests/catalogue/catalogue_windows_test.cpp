@@ -13,6 +13,7 @@
 #include "catalogue/ui/catalogue_page.h"
 #include "catalogue/ui/form_excel_setup.h"
 #include "catalogue/ui/form_group_setup.h"
+#include "catalogue/ui/form_view_tovar_sel.h"
 #include "catalogue/ui/settings_group_tree.h"
 #include "catalogue/ui/sheet_picker.h"
 #include "catalogue/ui/supplier_file_window.h"
@@ -28,6 +29,7 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableView>
@@ -258,6 +260,39 @@ TEST_F(CatalogueWindowsTest, TheImportWindowsLevelRowsTakeThePickedCellsLookAndA
     EXPECT_FALSE(findControl<QToolButton>(&window, "SpeedButton_FontBold1")->isChecked());
     EXPECT_EQ(identicalLevelPairs(window.levelLooks()), 0);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CatalogueWindowsTest, TheViewerListsTheGoodsOfTheTickedConditionsAndEditsTheCurrentOne)
+{
+    putGroup(1, 0, 1, QStringLiteral("A"));
+    putGood(1, 1, QStringLiteral("Без цены"), QStringLiteral("Б-1"), 0);
+    putGood(2, 1, QStringLiteral("С ценой"), QStringLiteral("С-2"), 120);
+    putGood(3, 1, QStringLiteral("С ценой, без артикула"), QString(), 80);
+    QList<qint64> edited;
+    Form_ViewTovarSel window(environment(), [&](qint64 code) { edited << code; });
+    window.show();
+    QAbstractItemModel* list = window.list()->model();
+    ASSERT_EQ(list->rowCount(), 2) << "at first the goods with a price";
+    EXPECT_FALSE(findControl<QRadioButton>(&window, "CheckBox_Price_1")->isEnabled());
+
+    findControl<QCheckBox>(&window, "CheckBox_Price")->setChecked(true);
+    EXPECT_TRUE(findControl<QRadioButton>(&window, "CheckBox_Price_1")->isEnabled());
+    findControl<QPushButton>(&window, "Button_Sel")->click();
+    ASSERT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(list->index(0, 2).data().toString(), QStringLiteral("Без цены"));
+    EXPECT_EQ(findControl<QLineEdit>(&window, "DBEdit_Art")->text(), QStringLiteral("Б-1"));
+
+    findControl<QRadioButton>(&window, "CheckBox_Price_2")->setChecked(true);
+    findControl<QCheckBox>(&window, "CheckBox_Art")->setChecked(true); // "артикул отсутствует"
+    findControl<QPushButton>(&window, "Button_Sel")->click();
+    ASSERT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(list->index(0, 2).data().toString(), QStringLiteral("С ценой, без артикула"));
+    findControl<QPushButton>(&window, "Button_Edit")->click();
+    EXPECT_EQ(edited, QList<qint64>{3});
 }
 
 } // namespace

@@ -18,7 +18,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-#include <QTableWidget>
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace velmora::catalogue {
@@ -42,9 +44,79 @@ const ConditionSpec kConditions[] = {
     {"CheckBox_Pictures", "Отбирать по URL картинки", "поле пустое", "есть ссылка на картинку"},
 };
 
-constexpr int kCodeColumn = 0;
-
 } // namespace
+
+// The selected goods: their codes in list order, each good read when its
+// row is first shown, so a long selection opens at once.
+class SelectedGoodsModel : public QAbstractTableModel {
+public:
+    SelectedGoodsModel(db::Connection& priceDb, int roundDigits, QObject* parent)
+        : QAbstractTableModel(parent), priceDb_(priceDb), roundDigits_(roundDigits)
+    {
+    }
+
+    void reset(std::vector<GoodsListEntry> entries)
+    {
+        beginResetModel();
+        entries_ = std::move(entries);
+        cache_.clear();
+        endResetModel();
+    }
+
+    qint64 codeAt(int row) const
+    {
+        return row >= 0 && row < int(entries_.size()) ? entries_[size_t(row)].code : 0;
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(entries_.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 4; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char* const titles[] = {"Код", "Артикул", "Название", "Цена"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+            return QString::fromUtf8(titles[section]);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const Good& good = goodAt(index.row());
+        switch (index.column()) {
+        case 0:
+            return good.code;
+        case 1:
+            return good.art;
+        case 2:
+            return good.tovar;
+        default:
+            return RoundValue(roundDigits_, good.price1);
+        }
+    }
+
+private:
+    const Good& goodAt(int row) const
+    {
+        const qint64 code = codeAt(row);
+        auto found = cache_.find(code);
+        if (found == cache_.end()) {
+            Good good;
+            try {
+                readGood(priceDb_, code, good);
+            } catch (const db::DbError&) {
+            }
+            found = cache_.insert(code, good);
+        }
+        return *found;
+    }
+
+    db::Connection& priceDb_;
+    int roundDigits_;
+    std::vector<GoodsListEntry> entries_;
+    mutable QHash<qint64, Good> cache_;
+};
 
 Form_ViewTovarSel::Form_ViewTovarSel(CatalogueWindowEnvironment environment, std::function<void(qint64)> editGood,
                                      QWidget* parent)
@@ -72,9 +144,9 @@ Form_ViewTovarSel::Form_ViewTovarSel(CatalogueWindowEnvironment environment, std
         connect(c.box, &QCheckBox::toggled, this, &Form_ViewTovarSel::enableConditions);
     }
 
-    DBGrid_SelTovar = named(new QTableWidget(0, 4, this), "DBGrid_SelTovar");
-    DBGrid_SelTovar->setHorizontalHeaderLabels(
-        {QStringLiteral("Код"), QStringLiteral("Артикул"), QStringLiteral("Название"), QStringLiteral("Цена")});
+    DBGrid_SelTovar = named(new QTableView(this), "DBGrid_SelTovar");
+    model_ = new SelectedGoodsModel(*env_.priceDb, env_.roundDigits, this);
+    DBGrid_SelTovar->setModel(model_);
     DBGrid_SelTovar->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     DBGrid_SelTovar->verticalHeader()->hide();
     DBGrid_SelTovar->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -122,9 +194,10 @@ Form_ViewTovarSel::Form_ViewTovarSel(CatalogueWindowEnvironment environment, std
 
     connect(select, &QPushButton::clicked, this, &Form_ViewTovarSel::Button_SelClick);
     connect(edit, &QPushButton::clicked, this, &Form_ViewTovarSel::Button_EditClick);
-    connect(DBGrid_SelTovar, &QTableWidget::doubleClicked, this, &Form_ViewTovarSel::Button_EditClick);
+    connect(DBGrid_SelTovar, &QTableView::doubleClicked, this, &Form_ViewTovarSel::Button_EditClick);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-    connect(DBGrid_SelTovar, &QTableWidget::currentCellChanged, this, &Form_ViewTovarSel::ADOQuery_SelTovarAfterScroll);
+    connect(DBGrid_SelTovar->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &Form_ViewTovarSel::ADOQuery_SelTovarAfterScroll);
 }
 
 Form_ViewTovarSel::~Form_ViewTovarSel() = default;
@@ -171,27 +244,17 @@ void Form_ViewTovarSel::Button_SelClick() { showList(selection()); }
 
 void Form_ViewTovarSel::showList(const GoodsSelection& selection)
 {
-    DBGrid_SelTovar->setRowCount(0);
     std::vector<GoodsListEntry> entries;
     try {
         entries = selectGoods(*env_.priceDb, selection);
-        DBGrid_SelTovar->setRowCount(int(entries.size()));
-        for (int r = 0; r < int(entries.size()); ++r) {
-            Good good;
-            if (!readGood(*env_.priceDb, entries[size_t(r)].code, good))
-                continue;
-            DBGrid_SelTovar->setItem(r, kCodeColumn, new QTableWidgetItem(QString::number(good.code)));
-            DBGrid_SelTovar->setItem(r, 1, new QTableWidgetItem(good.art));
-            DBGrid_SelTovar->setItem(r, 2, new QTableWidgetItem(good.tovar));
-            DBGrid_SelTovar->setItem(r, 3, new QTableWidgetItem(QString::number(RoundValue(env_.roundDigits, good.price1))));
-        }
     } catch (const db::DbError& e) {
         if (env_.error)
             env_.error(e.message());
     }
     Label_Count->setText(QStringLiteral("Отобрано товаров: %1").arg(entries.size()));
-    if (DBGrid_SelTovar->rowCount() > 0)
-        DBGrid_SelTovar->setCurrentCell(0, 2);
+    model_->reset(std::move(entries));
+    if (model_->rowCount() > 0)
+        DBGrid_SelTovar->setCurrentIndex(model_->index(0, 2));
     else
         ADOQuery_SelTovarAfterScroll();
 }
@@ -199,11 +262,10 @@ void Form_ViewTovarSel::showList(const GoodsSelection& selection)
 void Form_ViewTovarSel::ADOQuery_SelTovarAfterScroll()
 {
     Good good;
-    const QTableWidgetItem* codeItem = DBGrid_SelTovar->item(DBGrid_SelTovar->currentRow(), kCodeColumn);
     bool found = false;
-    if (codeItem) {
+    if (const qint64 code = currentCode(); code > 0) {
         try {
-            found = readGood(*env_.priceDb, codeItem->text().toLongLong(), good);
+            found = readGood(*env_.priceDb, code, good);
         } catch (const db::DbError&) {
         }
     }
@@ -218,11 +280,12 @@ void Form_ViewTovarSel::ADOQuery_SelTovarAfterScroll()
     DBEdit_Nacen->setEnabled(!good.superPrice);
 }
 
+qint64 Form_ViewTovarSel::currentCode() const { return model_->codeAt(DBGrid_SelTovar->currentIndex().row()); }
+
 void Form_ViewTovarSel::Button_EditClick()
 {
-    const QTableWidgetItem* codeItem = DBGrid_SelTovar->item(DBGrid_SelTovar->currentRow(), kCodeColumn);
-    if (codeItem && editGood_)
-        editGood_(codeItem->text().toLongLong());
+    if (const qint64 code = currentCode(); code > 0 && editGood_)
+        editGood_(code);
 }
 
 } // namespace velmora::catalogue

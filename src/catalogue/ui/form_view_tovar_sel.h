@@ -13,7 +13,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QTableWidget;
+class QTableView;
 
 namespace velmora::catalogue {
 
@@ -31,7 +31,7 @@ public:
 
     // The conditions as the controls hold them.
     GoodsSelection selection() const;
-    QTableWidget* list() const { return DBGrid_SelTovar; }
+    QTableView* list() const { return DBGrid_SelTovar; }
 
 public slots:
     void FormShow();
@@ -49,12 +49,14 @@ private:
     };
     void showList(const GoodsSelection& selection);
     void ADOQuery_SelTovarAfterScroll();
+    qint64 currentCode() const;
     void enableConditions();
 
     CatalogueWindowEnvironment env_;
     std::function<void(qint64)> editGood_;
     std::array<Condition, 5> conditions_;
-    QTableWidget* DBGrid_SelTovar = nullptr;
+    QTableView* DBGrid_SelTovar = nullptr;
+    class SelectedGoodsModel* model_ = nullptr;
     QLineEdit* DBEdit_Art = nullptr;
     QLineEdit* DBEdit_Tovar = nullptr;
     QLineEdit* Edit_Price = nullptr;
