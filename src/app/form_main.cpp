@@ -4,6 +4,7 @@
 #include "form_logo.h"
 #include "shutdown.h"
 #include "startup_messages.h"
+#include "window_placement.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -310,6 +311,7 @@ void Form_main::Timer_PostavNewTimer()
 
 void Form_main::FormClose()
 {
+    storeMainWindowPlacement(*this, ADOConnection_Zakaz);
     try {
         runHook(hooks_.ReleasePriceExcelApp);
     } catch (...) {

@@ -3,6 +3,7 @@
 #include "form_about.h"
 #include "form_logo.h"
 #include "form_progress.h"
+#include "window_placement.h"
 
 #include <QApplication>
 
@@ -62,7 +63,7 @@ bool Program::start()
     Form_main_->setSplash(Form_Logo_.get());
     Form_main_->setAboutWindow(Form_About_.get());
 
-    Form_main_->show();
+    showMainWindowAsLeft(*Form_main_, Form_main_->ADOConnection_Zakaz);
     return true;
 }
 

@@ -2,6 +2,9 @@
 
 #include "user_dialogs.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include <new>
 #include <cstdio>
 #include <exception>
@@ -12,6 +15,18 @@ VelmoraApplication::VelmoraApplication(int& argc, char** argv) : QApplication(ar
 {
     // The application title: the product name followed by one blank.
     setApplicationName(QStringLiteral("Velmora "));
+    installRussianTranslations();
+}
+
+void VelmoraApplication::installRussianTranslations()
+{
+    // The program speaks Russian whatever the user's locale: Qt's own
+    // buttons, file dialogs and context menus as well as its texts.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        translated_ = installTranslator(translator);
+    else
+        delete translator;
 }
 
 bool VelmoraApplication::notify(QObject* receiver, QEvent* event)

@@ -18,11 +18,16 @@ public:
     // Where escaped errors are shown; a message box by default.
     void setErrorSink(MessageSink sink) { errorSink_ = std::move(sink); }
 
+    // Qt's Russian catalogues (false: none was found).
+    bool hasRussianTranslations() const { return translated_; }
+
 private:
+    void installRussianTranslations();
     void reportError(const QString& text);
 
     MessageSink errorSink_;
     bool reporting_ = false;
+    bool translated_ = false;
 };
 
 } // namespace velmora

@@ -15,9 +15,13 @@
 #include "suppliers/search/supplier_search_bar.h"
 #include "suppliers/search/supplier_selection_panel.h"
 
+#include "orders/ui/order_tab.h"
+
+#include <QAbstractItemView>
 #include <QAction>
 #include <QBoxLayout>
 #include <QMenu>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace velmora {
@@ -25,6 +29,32 @@ namespace velmora {
 namespace {
 
 constexpr int kOrderPage = 6;
+constexpr int kSetupPage = 7;
+
+bool orderHasLines(const MainWiring& wiring)
+{
+    if (!wiring.orderTab)
+        return false;
+    const auto* lines = wiring.orderTab->findChild<QAbstractItemView*>(QStringLiteral("DBCtrlGrid_Zakaz"));
+    return lines && lines->model() && lines->model()->rowCount() > 0;
+}
+
+// An empty order page does not stay in front of the price-list settings.
+void leaveEmptyOrderPage(MainWiring& wiring)
+{
+    const auto* pages = wiring.form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv"));
+    if (pages && pages->currentIndex() == kOrderPage && !orderHasLines(wiring))
+        wiring.showSootvPage(kSetupPage);
+}
+
+// A search shows the order page when there is an order to show.
+void showOrderPageIfUsed(MainWiring& wiring)
+{
+    if (orderHasLines(wiring))
+        wiring.showSootvPage(kOrderPage);
+    else
+        leaveEmptyOrderPage(wiring);
+}
 
 // The goods panel's first row holds the sort reset and the find bar; the
 // button goes between them.
@@ -123,12 +153,12 @@ void wireGoodsSearch(MainWiring& wiring)
     // text searched again.
     goods->controller()->shareLastFindText(&globals.LastFindText);
     QObject::connect(goods->controller(), &search::GoodsSearchController::searched, &wiring, [&wiring] {
-        // A search that ran closes the supplier selection and shows the order page.
+        // A search that ran closes the supplier selection.
         if (wiring.supplierSelection) {
             wiring.supplierSelection->selectionPanel()->hide();
             wiring.supplierSelection->templatePanel()->hide();
         }
-        wiring.showSootvPage(kOrderPage);
+        showOrderPageIfUsed(wiring);
     });
 
     auto& hooks = form.hooks();
@@ -139,6 +169,8 @@ void wireGoodsSearch(MainWiring& wiring)
         controller->setField(goods->searchBar()->field());
         controller->setBrendPriory(globals.BrendPrioryOn);
         controller->search(goods->searchBar()->findText());
+        // The first showing (an empty find box searches nothing) too.
+        leaveEmptyOrderPage(wiring);
     };
     hooks.LoadColumnTitles = [&wiring] {
         wiring.columnTitles = search::LoadColumnTitles(*wiring.orderSettings);

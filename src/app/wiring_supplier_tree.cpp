@@ -6,6 +6,7 @@
 
 #include "suppliers/currency/currency_panel.h"
 #include "suppliers/loader/load_queue_panel.h"
+#include "suppliers/search/supplier_goods_panel.h"
 #include "suppliers/setup/price_list_setup_tab.h"
 #include "suppliers/setup/setup_panel.h"
 #include "suppliers/tree/supplier_tree.h"
@@ -23,6 +24,9 @@ namespace {
 
 constexpr int kSetupPage = 7;
 const QString kOptionLocked = QStringLiteral("Опция заблокирована!\rПроверьте настройки.");
+const QString kLoadRunning = QStringLiteral("Идёт загрузка прайс-листов из очереди.\r\r"
+                                            "Прайс-лист можно будет загрузить, когда она закончится\r"
+                                            "или будет остановлена.");
 
 // A queue entry clicked: the first node whose name holds the entry's text
 // (without case) is selected and shown.
@@ -122,7 +126,8 @@ void wireSingleLoad(MainWiring& wiring)
         if (name.isEmpty())
             return;
         wiring.showSootvPage(kSetupPage);
-        wiring.loadQueue->startSingleLoad(name);
+        if (!wiring.loadQueue->startSingleLoad(name) && dialogs.message)
+            dialogs.message(kLoadRunning);
     });
 }
 
@@ -143,6 +148,9 @@ void connectTreeAndLoadQueue(MainWiring& wiring)
                      [&wiring](const QString& name, const QString& errorText) {
                          if (!errorText.isEmpty() && wiring.form.dialogs().message)
                              wiring.form.dialogs().message(errorText);
+                         // The grid lists what was just loaded.
+                         if (errorText.isEmpty() && wiring.goods)
+                             wiring.goods->showSupplierOffers(name);
                          if (wiring.setupTab && wiring.setupTab->currentName() == name)
                              wiring.setupTab->ShowPriceListSettings(name);
                      });

@@ -95,13 +95,14 @@ TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
     for (const char* item : {"SearchNameTovar", "SetupArtikul", "SpeedButton_Refresh", "N25"})
         EXPECT_NE(form.findChild<QAction*>(QLatin1String(item)), nullptr) << item;
 
-    // Back to the suppliers: their goods and the order page.
+    // Back to the suppliers: their goods and the page they left (the
+    // price-list settings: there is no order to show).
     left->setCurrentIndex(0);
     EXPECT_FALSE(ownGoods->isVisibleTo(&form));
     EXPECT_TRUE(supplierGoods->isVisibleTo(&form));
     for (int page = 0; page < 6; ++page)
         EXPECT_FALSE(pages->isTabVisible(page)) << page;
-    EXPECT_EQ(pages->currentIndex(), 6);
+    EXPECT_EQ(pages->currentIndex(), 7);
     EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
 }
 

@@ -167,10 +167,11 @@ TEST(WiredProgram, RunsFromAFreshDataFolderWithEveryPieceInItsPlace)
     // The administrator's currency controls are enabled.
     EXPECT_TRUE(form.findChild<QWidget*>("ComboBox_ValutaName")->isEnabled());
     EXPECT_NE(form.findChild<QAction*>("About"), nullptr);
-    // Start-up hides the goods card and the save panel, and shows the order page.
+    // Start-up hides the goods card and the save panel; with no order to
+    // show, the price-list settings are in front.
     EXPECT_TRUE(form.findChild<QWidget*>("Panel_TovarViews")->isHidden());
     EXPECT_TRUE(form.findChild<QWidget*>("Panel_PriceSaveAll")->isHidden());
-    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 6);
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl_Sootv")->currentIndex(), 7);
 
     // The settings panel opens from its tool button and closes with its X.
     auto* setup = form.findChild<QWidget*>("Panel_Setup");
@@ -348,8 +349,9 @@ TEST(WiredLoadQueue, AQueueEntryShowsItsListAndTheToolBarLoadsTheSelectedOne)
     searchFor(form, "Гайка");
     ASSERT_TRUE(gridRows(form).isEmpty());
     form.findChild<QToolButton*>("ToolButton_Load")->click();
+    // The grid lists the loaded list's offers.
     ASSERT_TRUE(waitFor([&] { return !gridRows(form).isEmpty(); }));
-    EXPECT_EQ(gridRows(form), QStringList{"Гайка|12"});
+    EXPECT_EQ(gridRows(form), (QStringList{"Шайба|3", "Гайка|12"}));
     // The settings tab counts the new goods.
     auto* info = form.findChild<QLabel*>("StaticText_InfoPrice");
     ASSERT_NE(info, nullptr);
@@ -465,10 +467,12 @@ TEST(WiredSupplierTree, ChoosingAPriceListShowsItsSettingsAndSearchesFollowTheSe
     auto* name = form.findChild<QLineEdit*>("Edit_PriceList");
     EXPECT_EQ(name->text(), "Альфа"); // the first list is shown at start
 
-    // A search shows the order page; a click on a node brings its settings.
+    // A search leaves the empty order page behind; a click on a node
+    // brings its settings.
+    pages->setCurrentIndex(6);
     searchFor(form, "Болт");
     EXPECT_EQ(gridRows(form).size(), 2);
-    EXPECT_EQ(pages->currentIndex(), 6);
+    EXPECT_EQ(pages->currentIndex(), 7);
     QTreeWidgetItem* gamma = tree->topLevelItem(1);
     const QRect node = tree->visualItemRect(gamma);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, node.center());

@@ -142,8 +142,9 @@ QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source
 {
     const QString& head = shape ? shape->head : head_;
     const QString& joins = shape ? shape->joins : from_;
-    const QString order = QStringLiteral(" ORDER BY ") + sortExpr_ + (descending_ ? QStringLiteral(" DESC") : QString())
-        + QStringLiteral(", AllTovarPostav.Number");
+    const QString sortOrder = QStringLiteral(" ORDER BY ") + sortExpr_
+        + (descending_ ? QStringLiteral(" DESC") : QString()) + QStringLiteral(", AllTovarPostav.Number");
+    const QString order = (shape && !shape->ordered) ? QString() : sortOrder;
     const QString fts = QString::fromLatin1(kGoodsTextIndex);
     QString from;
     QString where = shape ? shape->where : where_;
@@ -172,7 +173,7 @@ QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source
         // The next rows of the sort order, read from its index alone.
         from = QStringLiteral("(SELECT AllTovarPostav.Number AS WindowNumber FROM AllTovarPostav WHERE 1%1%2 LIMIT :window) "
                               "AS SortWindow CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=SortWindow.WindowNumber)")
-                   .arg(keysetCondition(after), order);
+                   .arg(keysetCondition(after), sortOrder);
         break;
     }
     const QString limit = limited ? QStringLiteral(" LIMIT :limit") : QString();
@@ -260,6 +261,22 @@ void GoodsQuery::forEachRow(const QStringList& fields, const std::function<bool(
     while (statement.step())
         if (!visit(statement))
             return;
+}
+
+qint64 GoodsQuery::count(const db::Connection& on, qint64 cap) const
+{
+    // The offers alone, unsorted, up to the cap: a count of the rows the
+    // grid would list, without their fields.
+    Shape shape;
+    shape.head = QStringLiteral("SELECT AllTovarPostav.Number");
+    shape.where = wholeResultWhere_;
+    shape.ordered = false;
+    const QString rows = sql(std::nullopt, false, usesIndex() ? Source::Trigram : Source::Table, &shape);
+    db::Statement statement =
+        on.prepare(QStringLiteral("SELECT COUNT(*) FROM (") + rows + QStringLiteral(" LIMIT :cap)"));
+    bindCommon(statement);
+    statement.bind(QStringLiteral(":cap"), cap);
+    return statement.step() ? statement.value(0).toLongLong() : 0;
 }
 
 GoodsChunk GoodsQuery::run(const std::optional<RowKey>& after, int limit, Source source, qint64 window) const

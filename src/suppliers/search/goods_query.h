@@ -69,6 +69,10 @@ public:
     // beats walking the sort order when the suppliers shown hold few of the
     // offers. Throws DbError.
     void forEachRow(const QStringList& fields, const std::function<bool(const db::Statement& row)>& visit) const;
+    // How many offers the result holds, counted on `on` (a connection to
+    // the same database, so that a worker thread can count while the grid
+    // reads), at most `cap`. Throws DbError.
+    qint64 count(const db::Connection& on, qint64 cap) const;
     RowKey keyOf(const GoodsRow& row) const;
     // True when the offer with this Number is among the rows.
     bool contains(qint64 number) const;
@@ -102,6 +106,7 @@ private:
         QString head;
         QString joins;
         QString where;
+        bool ordered = true;
     };
     QString sql(const std::optional<RowKey>& after, bool limited, Source source, const Shape* shape = nullptr) const;
     QString keysetCondition(const std::optional<RowKey>& after) const;

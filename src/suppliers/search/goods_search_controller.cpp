@@ -1,5 +1,7 @@
 #include "goods_search_controller.h"
 
+#include "platform/db/db_error.h"
+
 namespace velmora::search {
 
 GoodsSearchController::GoodsSearchController(const db::Connection& priceDb, SupplierGoodsModel& model,
@@ -43,6 +45,30 @@ SearchStatus GoodsSearchController::search(const QString& findText)
         break;
     }
     return outcome.status;
+}
+
+SearchStatus GoodsSearchController::showSupplierOffers(const QString& supplier)
+{
+    state_.lastFindText.clear();
+    if (sharedLastFindText_)
+        sharedLastFindText_->clear();
+    options_.sort = sortOrderOf(model_.sortMark());
+    WordConditions everyOffer;
+    everyOffer.sql = QStringLiteral("1");
+    state_.searchRunning = true;
+    try {
+        auto query = std::make_shared<const GoodsQuery>(priceDb_, everyOffer, QStringList{supplier}, options_);
+        GoodsChunk first = query->fetch(std::nullopt, model_.cache().chunkSize());
+        state_.searchRunning = false;
+        model_.setResult(std::move(query), std::move(first));
+    } catch (const db::DbError&) {
+        state_.searchRunning = false;
+        emit searchFailed(kSearchFailedMessage);
+        return SearchStatus::Failed;
+    }
+    currentRow_ = model_.rowCount() > 0 ? 0 : -1;
+    emit searched(currentRow_);
+    return SearchStatus::Opened;
 }
 
 SearchStatus GoodsSearchController::searchAgain(const QString& findText)

@@ -35,6 +35,10 @@ public:
     // find button, Enter, the field choice, sort and visibility changes).
     SearchStatus searchAgain(const QString& findText);
 
+    // Every offer of one price list (after it was loaded), in the grid's
+    // order; the last search text is cleared, so the next text searches.
+    SearchStatus showSupplierOffers(const QString& supplier);
+
     // A title click cycles the column's mark and searches again.
     SearchStatus sortByColumn(int column, const QString& findText);
     SearchStatus clearSort(const QString& findText);

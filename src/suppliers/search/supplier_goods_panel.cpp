@@ -9,8 +9,12 @@
 #include "supplier_search_bar.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QThread>
 #include <QLineEdit>
 #include <QResizeEvent>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -35,9 +39,13 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     Button_SortClear->setText(QStringLiteral("==="));
     Button_SortClear->setToolTip(QStringLiteral("Сортировка \"по умолчанию\""));
 
+    Label_FindCount = new QLabel(this);
+    Label_FindCount->setObjectName(QStringLiteral("Label_FindCount"));
+
     auto* top = new QHBoxLayout;
     top->addWidget(Button_SortClear);
     top->addWidget(searchBar_, 1);
+    top->addWidget(Label_FindCount);
     auto* body = new QHBoxLayout;
     body->addWidget(grid_, 3);
     body->addWidget(chart_, 1);
@@ -51,6 +59,7 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
         showCurrentRow(row);
         Button_SortClear->show();
         chart_->DrawSupplierPriceChart(*model_);
+        countFound();
     });
     connect(controller_, &GoodsSearchController::searchFailed, this, [this](const QString& m) { report(m); });
     connect(grid_, &GoodsGrid::titleClicked, this,
@@ -84,6 +93,12 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
 
 SupplierGoodsPanel::~SupplierGoodsPanel()
 {
+    // A count still running reads through its own connection; it is waited
+    // for, and its answer goes nowhere.
+    ++countGeneration_;
+    for (const QPointer<QThread>& thread : counting_)
+        if (thread)
+            thread->wait();
     // The children go one by one: nothing may search into a half-gone panel.
     searchBar_->findEdit()->removeEventFilter(searchBar_);
     controller_->disconnect(this);
@@ -96,7 +111,56 @@ void SupplierGoodsPanel::setColumnTitles(const ColumnTitles& titles, const QStri
 
 void SupplierGoodsPanel::searchAgain() { controller_->searchAgain(searchBar_->findText()); }
 
+void SupplierGoodsPanel::showSupplierOffers(const QString& supplier)
+{
+    {
+        const QSignalBlocker quiet(searchBar_->findEdit());
+        searchBar_->findEdit()->clear();
+    }
+    controller_->showSupplierOffers(supplier);
+}
+
 void SupplierGoodsPanel::Button_SortClearClick() { controller_->clearSort(searchBar_->findText()); }
+
+void SupplierGoodsPanel::countFound()
+{
+    const int generation = ++countGeneration_;
+    const std::shared_ptr<const GoodsQuery> query = model_->query();
+    if (!query || model_->cache().complete()) {
+        showFoundCount(model_->rowCount());
+        return;
+    }
+    Label_FindCount->setText(QStringLiteral("Найдено: ..."));
+    auto found = std::make_shared<qint64>(-1);
+    const QString path = priceDb_.path();
+    QThread* thread = QThread::create([query, path, found] {
+        try {
+            const db::Connection own(path, db::OpenMode::ReadOnly);
+            *found = query->count(own, kCountCap + 1);
+        } catch (const std::exception&) {
+            // The label stays without a number; the grid is not affected.
+        }
+    });
+    connect(thread, &QThread::finished, this, [this, thread, found, generation] {
+        counting_.removeAll(thread);
+        thread->deleteLater();
+        if (generation == countGeneration_)
+            showFoundCount(*found);
+    });
+    thread->setParent(this);
+    counting_ << thread;
+    thread->start(QThread::LowPriority);
+}
+
+void SupplierGoodsPanel::showFoundCount(qint64 found)
+{
+    if (found < 0)
+        Label_FindCount->clear();
+    else if (found > kCountCap)
+        Label_FindCount->setText(QStringLiteral("Найдено: более %1").arg(QLocale(QLocale::Russian).toString(kCountCap)));
+    else
+        Label_FindCount->setText(QStringLiteral("Найдено: %1").arg(QLocale(QLocale::Russian).toString(found)));
+}
 
 void SupplierGoodsPanel::showCurrentRow(int row)
 {

@@ -4,10 +4,14 @@
 
 #include "platform/db/connection.h"
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
+class QLabel;
+class QThread;
 class QToolButton;
 
 namespace velmora::search {
@@ -48,6 +52,16 @@ public:
 
     // Searches again after the supplier selection or the prices changed.
     void searchAgain();
+    // A price list was loaded: the grid lists its offers, the find box is
+    // emptied for the next search.
+    void showSupplierOffers(const QString& supplier);
+
+    // Label_FindCount beside the find box: how many offers the last search
+    // found. It is counted on a worker thread with its own connection, so
+    // the grid shows its first rows at once.
+    QLabel* foundCountLabel() const { return Label_FindCount; }
+    // The count shown at most; beyond it the label says "more than".
+    static constexpr qint64 kCountCap = 100000;
 
 signals:
     // The card was asked for; its quantity list has taken the focus.
@@ -61,6 +75,8 @@ protected:
 
 private:
     void showCurrentRow(int row);
+    void countFound();
+    void showFoundCount(qint64 found);
     void placeCard();
     void report(const QString& message) const
     {
@@ -78,6 +94,9 @@ private:
     SupplierPriceChart* chart_;
     PriceHistoryPopup* history_;
     QToolButton* Button_SortClear;
+    QLabel* Label_FindCount;
+    int countGeneration_ = 0;
+    QList<QPointer<QThread>> counting_;
 };
 
 } // namespace velmora::search

@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include "platform/spreadsheet/view/sheet_view.h"
+
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -314,6 +316,8 @@ bool PriceListSetupTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Edit_Sheet && event->type() == QEvent::MouseButtonDblClick)
         Edit_SheetDblClick();
+    if (watched == view_ && event->type() == QEvent::Hide && orderDb_.isOpen())
+        storeSheetViewPlacement();
     return QWidget::eventFilter(watched, event);
 }
 

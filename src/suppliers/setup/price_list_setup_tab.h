@@ -134,6 +134,8 @@ private:
     void reloadSheets(const QString& select = QString());
     void refreshInfoText();
     void activateSheetInView();
+    void restoreSheetViewPlacement();
+    void storeSheetViewPlacement();
     void clearPriceList();
     void setNameColor(bool known);
     void showNamingPanel(bool naming);

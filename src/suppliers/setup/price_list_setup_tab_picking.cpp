@@ -6,6 +6,7 @@
 #include "platform/files/file_helpers.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/view/sheet_view.h"
+#include "storage/settings_store.h"
 #include "storage/value_helpers.h"
 #include "suppliers/loader/sheet_columns.h"
 #include "suppliers/setup/column_picking.h"
@@ -17,6 +18,10 @@
 #include <QToolButton>
 
 namespace velmora {
+
+namespace {
+const QString kSheetViewGeometry = QStringLiteral("PriceExcelApp_Geometry");
+}
 
 // ---- The workbook ----------------------------------------------------------
 
@@ -46,10 +51,13 @@ bool PriceListSetupTab::OpenPriceFileInExcel(const QString& path)
         return false;
     }
     if (!view_) {
+        // A window of the main window's own: above it, below the dialogs
+        // the program opens over it.
         view_ = new sheet::SheetView(this);
-        view_->setWindowFlag(Qt::Window, true);
         view_->setObjectName(QStringLiteral("PriceExcelApp"));
         view_->setWindowTitle(QStringLiteral("Прайс-лист"));
+        restoreSheetViewPlacement();
+        view_->installEventFilter(this);
     }
     try {
         view_->openWorkbook(path);
@@ -62,6 +70,29 @@ bool PriceListSetupTab::OpenPriceFileInExcel(const QString& path)
     view_->raise();
     activateSheetInView();
     return true;
+}
+
+// The view reopens where the user left it, also in a later run.
+void PriceListSetupTab::restoreSheetViewPlacement()
+{
+    try {
+        SettingsStore settings(orderDb_);
+        if (!settings.contains(kSheetViewGeometry))
+            return;
+        view_->restoreGeometry(QByteArray::fromBase64(settings.readText(kSheetViewGeometry).toLatin1()));
+    } catch (const std::exception&) {
+        // The view opens at its default place.
+    }
+}
+
+void PriceListSetupTab::storeSheetViewPlacement()
+{
+    try {
+        SettingsStore(orderDb_).write(kSheetViewGeometry, QStringLiteral("TypeText"),
+                                      QString::fromLatin1(view_->saveGeometry().toBase64()));
+    } catch (const std::exception&) {
+        // Next time it opens where it opened before.
+    }
 }
 
 void PriceListSetupTab::BitBtn2Click()

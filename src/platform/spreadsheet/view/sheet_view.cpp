@@ -21,7 +21,7 @@ struct SheetView::State {
 };
 
 SheetView::SheetView(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Window),
       state_(std::make_unique<State>()),
       grid_(new QTableView(this)),
       tabs_(new QTabBar(this)),

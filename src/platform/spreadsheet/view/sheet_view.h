@@ -34,7 +34,8 @@ struct PickedCell {
 
 // A window that shows one workbook read through WorkbookReader: the first
 // rows of a sheet in a grid with column letters and row numbers, and the
-// sheet tabs below. It stays on top of the program's other windows. The
+// sheet tabs below. It is a window of its parent's window: above that
+// window, never above the dialogs the program opens (no always-on-top). The
 // column-picking settings windows open the supplier's file here and take
 // the current cell's column (or hyperlink, or look) when their "..."
 // button is pressed; clicking a cell also reports it by cellClicked. Merged blocks

@@ -1,0 +1,285 @@
+// The supplier side as a new user meets it: Qt's own texts in Russian, a
+// window that opens maximised and then as it was left, the order page only
+// when there is an order, the found count beside the find box, the sheet
+// view below the program's questions, and no command that fails silently.
+#include "app/main_status_bar.h"
+#include "app/program.h"
+#include "app/user_dialogs.h"
+#include "app/velmora_application.h"
+#include "app_environment.h"
+#include "app_test_support.h"
+#include "wired_installation.h"
+#include "platform/spreadsheet/view/sheet_view.h"
+#include "storage/settings_store.h"
+#include "suppliers/currency/rate_settings.h"
+#include "suppliers/search/goods_card.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include <functional>
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+constexpr int kOrderPage = 6;
+
+bool waitFor(const std::function<bool()>& condition, int ms = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void processEventsFor(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+template <typename T>
+T* control(QWidget& form, const char* name)
+{
+    T* found = form.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void searchFor(Form_main& form, const QString& text)
+{
+    auto* find = control<QLineEdit>(form, "Edit_Find");
+    find->setText(text);
+    QTest::keyClick(find, Qt::Key_Return);
+}
+
+int currentPage(Form_main& form) { return control<QTabWidget>(form, "PageControl_Sootv")->currentIndex(); }
+
+QString foundCount(Form_main& form)
+{
+    auto* label = control<QLabel>(form, "Label_FindCount");
+    waitFor([label] { return !label->text().endsWith(QStringLiteral("...")); }, 5000);
+    return label->text();
+}
+
+// "Бета" read from a CSV file of two offers in roubles, and "Альфа" with
+// offers already stored; rates fixed, no download, no export after a load.
+void addPriceLists(WiredInstallation& inst)
+{
+    const QString file = inst.root.filePath("prices/Бета.csv");
+    QDir().mkpath(QFileInfo(file).path());
+    {
+        QFile csv(file);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        csv.write("B1;Гайка;12\r\nB2;Шайба;3\r\n");
+    }
+    db::Connection priceDb = inst.priceDefaults();
+    rate_settings::setDownloadEnabled(priceDb, false);
+    rate_settings::setSourceSetting(priceDb, 1);
+    rate_settings::setDisplayIndex(priceDb, 2);
+    rate_settings::storeRate(priceDb, 0, 90.0);
+    priceDb.exec(QStringLiteral(
+        "INSERT INTO AllPostavSetup (Id, Postavshik, Path, SheetCount, Obrab, PostavVisible, Dates, PriceConversion,"
+        " Valuta) VALUES (1, 'Альфа', '-', 1, '', 1, 0, 1, 0), (2, 'Бета', '%1', 1, '', 1, 0, 1, 0)")
+                     .arg(file));
+    priceDb.exec(QStringLiteral(
+        "INSERT INTO AllPostavPage (Postavshik, SheetName, Column_art, Column_Tovar, Column_Price,"
+        " Column_Pricemax, Column_Sklad, Column_Garant, Column_Description, Column_TextNoName, Obrab, Nacen,"
+        " Valuta, PriceSet, TovarPrefiks) VALUES ('Бета', 'Бета', 1, 2, 3, 0, 0, 0, 0, 0, '', 0, 2, 0, '')"));
+    priceDb.exec(QStringLiteral(
+        "INSERT INTO AllTovarPostav (Postavshik, Art, Tovar, Price, Pricemax, PriceOut, Sklad, Garant, Description,"
+        " TextNoName, Dates, Check_obrab, Check_sootv) VALUES"
+        " ('Альфа', 'A1', 'Болт', 5, 5, 5, '', '', '', '', 0, '', ''),"
+        " ('Альфа', 'A2', 'Болт длинный', 6, 6, 6, '', '', '', '', 0, '', ''),"
+        " ('Альфа', 'A3', 'Винт', 7, 7, 7, '', '', '', '', 0, '', '')"));
+    db::Connection orderDb(inst.program + "BaseZakaz.vdb");
+    WriteSetting(orderDb, "AutoExportPrice", "TypeBoolean", "False");
+}
+
+void selectPriceList(Form_main& form, const QString& name)
+{
+    auto* tree = control<QTreeWidget>(form, "TreeView1");
+    const QList<QTreeWidgetItem*> items = tree->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    tree->setCurrentItem(items.first());
+    const QRect rect = tree->visualItemRect(items.first());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QString withoutAccelerator(QString text) { return text.remove(u'&'); }
+
+TEST(FirstHour, QtsOwnButtonsSpeakRussianWhateverTheLocale)
+{
+    ASSERT_TRUE(ApplicationEnvironment::instance->hasRussianTranslations());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Velmora"), QStringLiteral("Продолжить?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(withoutAccelerator(box.button(QMessageBox::Yes)->text()), "Да");
+    EXPECT_EQ(withoutAccelerator(box.button(QMessageBox::No)->text()), "Нет");
+    EXPECT_EQ(withoutAccelerator(box.button(QMessageBox::Cancel)->text()), "Отмена");
+}
+
+TEST(FirstHour, TheWindowOpensMaximisedAndThenAsItWasLeft)
+{
+    WiredInstallation inst;
+    QRect left;
+    QList<int> sides;
+    {
+        Program program(inst.options());
+        ASSERT_TRUE(program.start());
+        Form_main& form = *program.Form_main();
+        processEventsFor(100);
+        EXPECT_TRUE(form.isMaximized());
+        form.showNormal();
+        form.setGeometry(40, 50, 1250, 820);
+        processEventsFor(50);
+        auto* splitter = control<QSplitter>(form, "Splitter_Main");
+        splitter->setSizes({400, splitter->width() - 400 - splitter->handleWidth()});
+        processEventsFor(50);
+        left = form.geometry();
+        sides = splitter->sizes();
+        form.close();
+    }
+    Program again(inst.options());
+    ASSERT_TRUE(again.start());
+    Form_main& form = *again.Form_main();
+    processEventsFor(100);
+    EXPECT_FALSE(form.isMaximized());
+    EXPECT_EQ(form.geometry(), left);
+    EXPECT_EQ(control<QSplitter>(form, "Splitter_Main")->sizes(), sides);
+    form.close();
+}
+
+TEST(FirstHour, SearchesAndLoadsLeaveAnEmptyOrderPageBehindAndTheCountIsShown)
+{
+    WiredInstallation inst;
+    addPriceLists(inst);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    EXPECT_NE(currentPage(form), kOrderPage) << "no order yet";
+
+    searchFor(form, "болт");
+    EXPECT_NE(currentPage(form), kOrderPage);
+    EXPECT_EQ(foundCount(form), "Найдено: 2");
+
+    // A load: the grid lists the loaded offers and the count follows.
+    selectPriceList(form, "Бета");
+    control<QToolButton>(form, "ToolButton_Load")->click();
+    auto* grid = control<QTableView>(form, "DBGrid_Tovar");
+    auto names = [grid] {
+        QStringList shown;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            shown << grid->model()->index(row, 1).data().toString();
+        return shown;
+    };
+    ASSERT_TRUE(waitFor([&] { return names() == QStringList{"Шайба", "Гайка"}; })) << names().join(u',').toStdString();
+    EXPECT_EQ(foundCount(form), "Найдено: 2");
+    EXPECT_TRUE(control<QLineEdit>(form, "Edit_Find")->text().isEmpty());
+    EXPECT_NE(currentPage(form), kOrderPage);
+
+    // With a line in the order a search brings the order page forward.
+    searchFor(form, "винт");
+    const QRect row = grid->visualRect(grid->model()->index(0, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+    auto* card = form.findChild<search::GoodsCard*>("Panel_TovarViews");
+    ASSERT_TRUE(waitFor([&] { return card->isVisible(); }, 2000));
+    control<QPushButton>(form, "Button_Zakaz")->click();
+    control<QTabWidget>(form, "PageControl_Sootv")->setCurrentIndex(7);
+    searchFor(form, "болт");
+    EXPECT_EQ(currentPage(form), kOrderPage);
+    form.close();
+}
+
+TEST(FirstHour, ASingleLoadRefusedDuringAQueueRunSaysSo)
+{
+    WiredInstallation inst;
+    addPriceLists(inst);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    control<QToolButton>(form, "ToolButton8")->click(); // the new-file question is answered No
+    auto* queue = control<QListWidget>(form, "ListBox_LoadPrice");
+    ASSERT_GT(queue->count(), 0);
+    queue->setCurrentRow(queue->count() - 1);
+    auto* run = control<QPushButton>(form, "Button_LoadPrice");
+    run->click();
+    inst.messages.clear();
+    control<QToolButton>(form, "ToolButton_Load")->click();
+    ASSERT_EQ(inst.messages.size(), 1);
+    EXPECT_TRUE(inst.messages.first().startsWith("Идёт загрузка прайс-листов из очереди.")) << inst.messages.first().toStdString();
+    ASSERT_TRUE(waitFor([&] { return run->text() == "Загрузить прайс-листы" && run->isEnabled(); }));
+    form.close();
+}
+
+TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
+{
+    WiredInstallation inst;
+    addPriceLists(inst);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    selectPriceList(form, "Бета");
+    control<QPushButton>(form, "BitBtn2")->click();
+    auto* view = form.findChild<sheet::SheetView*>("PriceExcelApp");
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    EXPECT_FALSE(view->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(view->isWindow());
+    EXPECT_EQ(view->parentWidget()->window(), &form) << "owned by the main window";
+
+    // A question asked while it is open is the window the user answers.
+    QString active;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, &form, [&active, &answer] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible())
+                continue;
+            if (!waitFor([] { return QApplication::activeWindow() != nullptr; }, 1000))
+                return;
+            active = QString::fromLatin1(QApplication::activeWindow()->metaObject()->className());
+            answer.stop();
+            box->button(QMessageBox::No)->click();
+            return;
+        }
+    });
+    answer.start(50);
+    EXPECT_FALSE(messageBoxDialogs().confirm(QStringLiteral("Продолжить?")));
+    EXPECT_EQ(active, "QMessageBox");
+
+    // It reopens where the user left it, also in the next run.
+    view->move(130, 140);
+    const QRect left = view->geometry();
+    control<QPushButton>(form, "Button3")->click();
+    control<QPushButton>(form, "BitBtn2")->click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    EXPECT_EQ(view->geometry(), left);
+    form.close();
+}
+
+} // namespace
