@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QSet>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace velmora::catalogue {
 
@@ -64,6 +65,23 @@ const MenuItem kMenu[] = {
     {"IconEdits", "Изменить иконку", nullptr, nullptr},
 };
 
+// The selected node is drawn on sky blue (#A6CAF0) in a black, underlined font.
+class SelectedNodeDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected))
+            return;
+        option->palette.setColor(QPalette::Highlight, QColor(0xA6, 0xCA, 0xF0));
+        option->palette.setColor(QPalette::HighlightedText, Qt::black);
+        option->font.setUnderline(true);
+    }
+};
+
 } // namespace
 
 GroupTreeView::GroupTreeView(db::Connection& priceDb, QWidget* parent) : QTreeWidget(parent), priceDb_(priceDb)
@@ -76,6 +94,7 @@ GroupTreeView::GroupTreeView(db::Connection& priceDb, QWidget* parent) : QTreeWi
     setDropIndicatorShown(true);
     // The view scrolls itself at its edges while a group is dragged.
     setAutoScroll(false);
+    setItemDelegate(new SelectedNodeDelegate(this));
     buildMenu();
     connect(this, &QTreeWidget::itemExpanded, this, &GroupTreeView::TreeView1Expanded);
     connect(this, &QTreeWidget::currentItemChanged, this,
