@@ -13,6 +13,7 @@
 #include "catalogue/ui/catalogue_page.h"
 #include "catalogue/ui/form_excel_setup.h"
 #include "catalogue/ui/form_group_setup.h"
+#include "catalogue/ui/form_shops_script.h"
 #include "catalogue/ui/form_view_tovar_sel.h"
 #include "catalogue/ui/settings_group_tree.h"
 #include "catalogue/ui/sheet_picker.h"
@@ -23,6 +24,9 @@
 #include <QCheckBox>
 #include <QChartView>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -293,6 +297,74 @@ TEST_F(CatalogueWindowsTest, TheViewerListsTheGoodsOfTheTickedConditionsAndEdits
     EXPECT_EQ(list->index(0, 2).data().toString(), QStringLiteral("С ценой, без артикула"));
     findControl<QPushButton>(&window, "Button_Edit")->click();
     EXPECT_EQ(edited, QList<qint64>{3});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CatalogueWindowsTest, TheShopScriptWindowRepairsItsTreeAndShowsTheOutputPricesUnderTheirNames)
+{
+    putGroup(1, 0, 1, QStringLiteral("A"), 1);
+    putGroup(2, 1, 1, QStringLiteral("A1"));
+    putGroup(3, 1, 2, QStringLiteral("A2"));
+    putGroup(4, 1, 4, QStringLiteral("A4"));
+    putGood(1, 1, QStringLiteral("Чайник"), QStringLiteral("Ч-1"), 100);
+    putGood(2, 4, QStringLiteral("Утюг"), QStringLiteral("У-1"), 50);
+    exec(QStringLiteral("UPDATE price_main SET Nacen = 10 WHERE Code = 1"));
+    const int markups[] = {0, 5, 10, 20};
+    for (int id = 1; id <= 4; ++id)
+        exec(QStringLiteral("UPDATE parametr SET Name_out = ?1, Nacen_out = ?2 WHERE Id = ?3"),
+             {QStringLiteral("Цена %1").arg(id), markups[id - 1], id});
+    Form_ShopsScript window(environment());
+    window.show();
+    EXPECT_EQ(window.GroupSetupCode(), 1);
+    QTableWidget* goods = window.goods();
+    ASSERT_EQ(goods->rowCount(), 1);
+    EXPECT_EQ(goods->horizontalHeaderItem(7)->text(), QStringLiteral("Цена 4"));
+    QStringList prices;
+    for (int c = 4; c < 8; ++c)
+        prices << goods->item(0, c)->text();
+    EXPECT_EQ(prices, (QStringList{"110", "115.5", "121", "132"}));
+
+    window.tree()->topLevelItem(0)->setExpanded(true);
+    ASSERT_EQ(window.tree()->topLevelItem(0)->childCount(), 3);
+    EXPECT_EQ(groups(), (QStringList{"1:0:1", "2:1:1", "3:1:2", "4:1:3"})) << "showing the level closed the gap";
+    window.TreeView_GroupClick(4);
+    ASSERT_EQ(goods->rowCount(), 1);
+    EXPECT_EQ(goods->item(0, 1)->text(), QStringLiteral("Утюг"));
+}
+
+TEST_F(CatalogueWindowsTest, TheInvoiceWindowExportsTheLoadedInvoiceAndHandsTheWorkbookOver)
+{
+    exec(QStringLiteral("INSERT INTO postavshik (Postavshik, Obrab, Dates) VALUES ('Альфа', 'True', 45000)"));
+    putGood(1, 1, QStringLiteral("Мышь наша"), QStringLiteral("M-1"));
+    exec(QStringLiteral("INSERT INTO sootv (Code, Art, Tovar, Postavshik) VALUES (1, 'A1', 'Мышь', 'Альфа')"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_PROGRAM_DIR "/invoice.xlsx"), dir.filePath(QStringLiteral("invoice.xlsx"))));
+    const QString book = dir.filePath(QStringLiteral("накладная.xlsx"));
+    velmora::testing::writeXlsx(book, {{QStringLiteral("Лист1"),
+                                        velmora::testing::SheetRows{{QStringLiteral("U1"), QStringLiteral("Коврик"), 5.0, 2.0},
+                                                                    {QStringLiteral("A1"), QStringLiteral("Мышь"), 100.0, 1.5}}}});
+    QStringList handedOver;
+    Form_PostavInvoice window(environment(), [&](const QString& path) { handedOver << path; });
+    window.show();
+    findControl<QLineEdit>(&window, "Edit_Path")->setText(book);
+    findControl<QComboBox>(&window, "ComboBox_Art")->setCurrentIndex(1);
+    findControl<QComboBox>(&window, "ComboBox_Tov")->setCurrentIndex(2);
+    findControl<QComboBox>(&window, "ComboBox_PriceMax")->setCurrentIndex(3);
+    findControl<QComboBox>(&window, "ComboBox_Zakaz")->setCurrentIndex(4);
+    findControl<QRadioButton>(&window, "RadioButton_SelArtZakaz")->setChecked(true);
+    findControl<QPushButton>(&window, "Button1")->click();
+    EXPECT_EQ(findControl<QLabel>(&window, "Label_All")->text(), QStringLiteral("2"));
+    EXPECT_EQ(findControl<QLabel>(&window, "Label_k")->text(), QStringLiteral("1"));
+    auto* exportButton = findControl<QPushButton>(&window, "Button_ExportInvoice");
+    ASSERT_TRUE(exportButton->isEnabled());
+    exportButton->click();
+    ASSERT_EQ(handedOver.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(handedOver[0]));
+    EXPECT_EQ(QFileInfo(handedOver[0]).dir().dirName(), QStringLiteral("Накладные"));
+    EXPECT_TRUE(QFileInfo(handedOver[0]).fileName().startsWith(QStringLiteral("Альфа ")));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
 } // namespace
