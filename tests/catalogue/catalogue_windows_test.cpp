@@ -77,7 +77,9 @@ TEST_F(CatalogueWindowsTest, GoodsOfNoGroupHaveTheirOwnNodeThatTakesNoGroupComma
     putGroup(1, 0, 1, QStringLiteral("A"));
     putGood(1, 1, QStringLiteral("В группе"));
     SettingsStore settings(priceDb);
-    CataloguePage page(priceDb, settings, CatalogueDialogs{});
+    CatalogueDialogs dialogs;
+    dialogs.message = [this](const QString& text) { messages << text; };
+    CataloguePage page(priceDb, settings, dialogs);
     page.start();
     ASSERT_EQ(page.tree()->topLevelItemCount(), 1) << "no node while every good has its group";
 
@@ -100,6 +102,8 @@ TEST_F(CatalogueWindowsTest, GoodsOfNoGroupHaveTheirOwnNodeThatTakesNoGroupComma
         EXPECT_FALSE(menu->findChild<QAction*>(QLatin1String(name))->isEnabled()) << name;
     page.tree()->AddGroupClick();
     page.tree()->DelGroupClick();
+    page.Button_MainTovAddClick();
+    EXPECT_EQ(messages, QStringList{"Выберите группу товаров"}) << "no new good goes to another group";
     EXPECT_EQ(groups(), QStringList{"1:0:1"});
     EXPECT_EQ(page.tree()->topLevelItemCount(), 2);
 }

@@ -115,6 +115,14 @@ void CataloguePage::start()
     ReopenGoodsList();
 }
 
+qint64 CataloguePage::targetGroup() const
+{
+    // The goods of no group take no new goods: they belong to no group.
+    if (tree_->ungroupedSelected())
+        return 0;
+    return tree_->selectedGroup() > 0 ? tree_->selectedGroup() : currentGroupCode_;
+}
+
 void CataloguePage::onGroupChosen(qint64 code)
 {
     if (code > 0)
@@ -149,7 +157,7 @@ void CataloguePage::ShowGoodsTotals()
 
 void CataloguePage::Button_MainTovAddClick()
 {
-    const qint64 group = tree_->selectedGroup() > 0 ? tree_->selectedGroup() : currentGroupCode_;
+    const qint64 group = targetGroup();
     if (group <= 0) {
         report(QStringLiteral("Выберите группу товаров"));
         return;
@@ -217,7 +225,7 @@ void CataloguePage::InsertTovarClick()
         report(kNoGoodsToMoveMessage);
         return;
     }
-    const qint64 group = tree_->selectedGroup() > 0 ? tree_->selectedGroup() : currentGroupCode_;
+    const qint64 group = targetGroup();
     if (group <= 0)
         return;
     try {

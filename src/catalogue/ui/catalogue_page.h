@@ -98,6 +98,8 @@ signals:
 private:
     void openSearch(const QString& field);
     void onGroupChosen(qint64 code);
+    // The group a new or moved good goes to; 0 for none.
+    qint64 targetGroup() const;
     void showGoodSaved(qint64 code);
     void report(const QString& text) const;
     bool ask(const QString& text) const;
