@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace velmora::testing {
@@ -65,6 +67,15 @@ protected:
         exec(QStringLiteral("INSERT INTO price_main (Code, Art, Kategor, Tovar, PriceBase, Nacen, Price_1, Dates, Garant)"
                             " VALUES (?1, ?2, ?3, ?4, ?5, 0, ?5, 45000, '')"),
              {code, art, QString::number(group), name, price});
+    }
+
+    // The export parameters' four output price columns "Цена 1" ... "Цена 4"
+    // with these markups (Nacen_out).
+    void putOutputPriceColumns(const std::array<int, 4>& markups)
+    {
+        for (int id = 1; id <= 4; ++id)
+            exec(QStringLiteral("UPDATE parametr SET Name_out = ?1, Nacen_out = ?2 WHERE Id = ?3"),
+                 {QStringLiteral("Цена %1").arg(id), markups[size_t(id - 1)], id});
     }
 
     // "code:parent:pos" of every group in code order.

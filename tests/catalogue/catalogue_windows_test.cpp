@@ -316,10 +316,7 @@ TEST_F(CatalogueWindowsTest, TheShopScriptWindowRepairsItsTreeAndShowsTheOutputP
     putGood(1, 1, QStringLiteral("Чайник"), QStringLiteral("Ч-1"), 100);
     putGood(2, 4, QStringLiteral("Утюг"), QStringLiteral("У-1"), 50);
     exec(QStringLiteral("UPDATE price_main SET Nacen = 10 WHERE Code = 1"));
-    const int markups[] = {0, 5, 10, 20};
-    for (int id = 1; id <= 4; ++id)
-        exec(QStringLiteral("UPDATE parametr SET Name_out = ?1, Nacen_out = ?2 WHERE Id = ?3"),
-             {QStringLiteral("Цена %1").arg(id), markups[id - 1], id});
+    putOutputPriceColumns({0, 5, 10, 20});
     Form_ShopsScript window(environment());
     window.show();
     EXPECT_EQ(window.GroupSetupCode(), 1);

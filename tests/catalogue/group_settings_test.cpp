@@ -201,10 +201,7 @@ TEST_F(GroupSettingsTest, ShopScriptGoodsCarryTheFourOutputPricesAndKeepGoodsWit
     exec(QStringLiteral("UPDATE price_main SET Nacen = 10 WHERE Code = 1"));
     exec(QStringLiteral("INSERT INTO Price_Tovar_Info (Code, Art, URL, pictures, Comment) "
                         "VALUES (1, 'Ч-1', 'http://shop/1', 'p1.jpg', '')"));
-    const int markups[] = {0, 5, 10, 20};
-    for (int id = 1; id <= 4; ++id)
-        exec(QStringLiteral("UPDATE parametr SET Name_out = ?1, Nacen_out = ?2 WHERE Id = ?3"),
-             {QStringLiteral("Цена %1").arg(id), markups[id - 1], id});
+    putOutputPriceColumns({0, 5, 10, 20});
 
     const OutputPriceColumns columns = readOutputPriceColumns(priceDb);
     EXPECT_EQ(columns[3].name, QStringLiteral("Цена 4"));
