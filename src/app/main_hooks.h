@@ -55,8 +55,9 @@ struct MainHooks {
     std::function<QString(const QString& name)> ResolveArchiveFile;
     // Windows the export parameters window opens: the ODBC data-source
     // window (returns the connection string it made, empty when none) and
-    // the spreadsheet price-list layout window. Their buttons stay
-    // disabled while these are unset.
+    // the spreadsheet price-list layout window (given the window to show
+    // again when it closes, or null). Their buttons stay disabled while
+    // these are unset.
     std::function<QString(QWidget* parent)> OpenDataSourceWindow;
     std::function<void(QWidget* parent)> OpenPriceLayoutWindow;
     // The export run's spreadsheet price list (CheckBox_Excel, disabled

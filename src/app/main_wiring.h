@@ -122,6 +122,7 @@ void wirePriceListIni(MainWiring& wiring);
 void wireProgramSettings(MainWiring& wiring);
 void wireSearchExport(MainWiring& wiring);
 void wireShopExports(MainWiring& wiring);
+void wirePriceListExcel(MainWiring& wiring);
 
 // The price-list settings file (wiring_price_list_ini.cpp): written from the
 // tables and the queue, read back into them; both report through the

@@ -36,6 +36,7 @@ void wireSubsystems(Program& program)
     wireProgramSettings(*wiring);
     wireSearchExport(*wiring);
     wireShopExports(*wiring);
+    wirePriceListExcel(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

@@ -17,7 +17,10 @@ void wireOutputParameters(MainWiring& wiring)
     // ParamExportClick. The windows it opens may be wired after this piece.
     QObject::connect(item, &QAction::triggered, window, [&form, window] {
         window->setDataSourceOpener(form.hooks().OpenDataSourceWindow);
-        window->setLayoutOpener(form.hooks().OpenPriceLayoutWindow);
+        // The layout window comes back to this one when it closes.
+        const auto& layout = form.hooks().OpenPriceLayoutWindow;
+        window->setLayoutOpener(layout ? output::Form_parametr::LayoutOpener([layout, window](QWidget*) { layout(window); })
+                                       : nullptr);
         window->exec();
     });
 }

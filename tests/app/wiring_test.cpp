@@ -554,8 +554,8 @@ TEST(WiredMenus, PricingItemsOpenTheirWindowsAndTheGroupCommandsAreSet)
     QTimer::singleShot(0, &form, [&form] {
         auto* window = form.findChild<QDialog*>("Form_Export");
         ASSERT_NE(window, nullptr);
-        // No spreadsheet price-list writer is wired yet.
-        EXPECT_FALSE(window->findChild<QWidget*>("CheckBox_Excel")->isEnabled());
+        // The spreadsheet price list's writer is wired.
+        EXPECT_TRUE(window->findChild<QWidget*>("CheckBox_Excel")->isEnabled());
         window->close();
     });
     form.findChild<QAction*>("ExportOut")->trigger();

@@ -16,14 +16,22 @@ void SheetGridModel::setSheet(SheetData data, SheetLook look)
     endResetModel();
 }
 
+void SheetGridModel::setSpareCells(int rows, int columns)
+{
+    beginResetModel();
+    spareRows_ = qMax(0, rows);
+    spareColumns_ = qMax(0, columns);
+    endResetModel();
+}
+
 int SheetGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : data_.values.rows();
+    return parent.isValid() ? 0 : qMin(data_.values.rows() + spareRows_, kMaxRows);
 }
 
 int SheetGridModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : data_.values.columns();
+    return parent.isValid() ? 0 : qMin(data_.values.columns() + spareColumns_, kMaxColumns);
 }
 
 QVariant SheetGridModel::data(const QModelIndex& index, int role) const

@@ -15,6 +15,8 @@ public:
     explicit SheetGridModel(QObject* parent = nullptr);
 
     void setSheet(SheetData data, SheetLook look = {});
+    // Empty rows and columns shown past the sheet's used cells.
+    void setSpareCells(int rows, int columns);
     const SheetData& sheet() const { return data_; }
     const SheetLook& look() const { return look_; }
 
@@ -26,6 +28,8 @@ public:
 private:
     SheetData data_;
     SheetLook look_;
+    int spareRows_ = 0;
+    int spareColumns_ = 0;
 };
 
 } // namespace velmora::sheet

@@ -157,6 +157,11 @@ PickedCell SheetView::cellAt(const QModelIndex& index) const
     return cell;
 }
 
+void SheetView::setSpareCells(int rows, int columns)
+{
+    state_->model->setSpareCells(rows, columns);
+}
+
 PickedCell SheetView::currentCell() const
 {
     return cellAt(grid_->currentIndex());

@@ -58,6 +58,9 @@ public:
     // Shows sheet `index` (1-based) or the one named so; false when none.
     bool showSheet(int index);
     bool showSheet(const QString& name);
+    // Empty rows and columns shown past each sheet's used cells, so that a
+    // cell a template leaves empty can be picked too (none by default).
+    void setSpareCells(int rows, int columns);
     // The current (selected) cell; invalid when there is none.
     PickedCell currentCell() const;
 

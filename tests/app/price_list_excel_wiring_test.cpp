@@ -1,0 +1,160 @@
+// The shop's spreadsheet price list in the running program: the layout
+// window from the menu "Экспорт", the template in the sheet view, a cell's
+// look taken by "...", "Выгрузить в Excel" storing the settings and
+// writing the workbook; the export run's hook writes the same workbook.
+#include "app_environment.h"
+#include "wired_installation.h"
+
+#include "app/form_main.h"
+#include "platform/spreadsheet/handover.h"
+#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/workbook.h"
+#include "platform/spreadsheet/worksheet.h"
+#include "storage/settings_store.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+void processEventsFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+template <typename T>
+T* findControl(const QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void clickCell(QWidget* view, int row, int column)
+{
+    auto* grid = view->findChild<QTableView*>(QStringLiteral("TableView_Sheet"));
+    ASSERT_NE(grid, nullptr);
+    const QModelIndex index = grid->model()->index(row - 1, column - 1);
+    grid->scrollTo(index);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
+
+
+struct PriceListInstallation : WiredInstallation {
+    PriceListInstallation()
+    {
+        QFile::copy(QStringLiteral(VELMORA_PROGRAM_DIR "/Price-List.xlsx"), program + QStringLiteral("Price-List.xlsx"));
+        db::Connection priceDb = priceDefaults();
+        priceDb.exec(QStringLiteral("INSERT INTO Tovar_tree (Code, Parent, Pos, HCh_T, Picture, Comment, Nacen, Garant) "
+                                    "VALUES (1, 0, 1, 0, 5, 'Мыши', 0, '')"));
+        priceDb.exec(QStringLiteral("INSERT INTO price_main (Code, Art, Kategor, Tovar, PriceBase, Nacen, Price_1, Dates, "
+                                    "Garant, Sale, SuperPrice) VALUES (11, 'M-1', '1', 'Мышь оптическая', 10, 0, 10, 1, "
+                                    "'1 год', 0, 0)"));
+    }
+    QString written() const
+    {
+        const QDir folder(program + QStringLiteral("Прайс-лист Excel"));
+        const QStringList files = folder.entryList({QStringLiteral("*.xlsx")}, QDir::Files);
+        return files.size() == 1 ? folder.filePath(files.first()) : QString();
+    }
+};
+
+TEST(WiredPriceList, TheLayoutWindowFromTheMenuTakesACellAndWritesTheWorkbook)
+{
+    sheet::setDesktopOpeningEnabled(false);
+    PriceListInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    inst.messages.clear(); // the start's own
+
+    auto* item = form.findChild<QAction*>(QStringLiteral("Excel1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("Настройка прайс-листа в Excel"));
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    auto* window = form.findChild<QDialog*>(QStringLiteral("Form_PriceExcel"));
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->isVisible());
+    // The template beside the program is the default.
+    EXPECT_EQ(QFileInfo(findControl<QLineEdit>(window, "Edit_Path")->text()).canonicalFilePath(),
+              QFileInfo(inst.program + QStringLiteral("Price-List.xlsx")).canonicalFilePath());
+    findControl<QToolButton>(window, "SpeedButton_Path")->click();
+    auto* view = window->findChild<QWidget*>(QStringLiteral("PriceExcelView"));
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_FALSE(form.isVisible()); // the main window stepped aside
+    EXPECT_EQ(findControl<QComboBox>(window, "ComboBox_Sheet")->currentText(), QStringLiteral("Прайс-лист"));
+
+    // The template's column title: Arial 10, bold, on its fill.
+    clickCell(view, 3, 3);
+    findControl<QToolButton>(window, "Button_SetParam1")->click();
+    EXPECT_EQ(findControl<QLineEdit>(window, "Edit_FontName1")->text(), QStringLiteral("Arial"));
+    EXPECT_TRUE(findControl<QToolButton>(window, "SpeedButton_FontBold1")->isChecked());
+    EXPECT_EQ(findControl<QLabel>(window, "StaticText_Column1")->text(), QStringLiteral("C"));
+    EXPECT_EQ(findControl<QLabel>(window, "Panel_Color1")->palette().color(QPalette::Window), QColor(0xD9, 0xE1, 0xF2));
+    clickCell(view, 4, 1);
+    findControl<QToolButton>(window, "Button_StartRow")->click();
+    EXPECT_EQ(findControl<QComboBox>(window, "ComboBox_StartRow")->currentText(), QStringLiteral("4"));
+
+    findControl<QPushButton>(window, "Button_ExportExcel")->click();
+    EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_TRUE(form.isVisible());
+    SettingsStore settings(form.ADOConnection_Zakaz);
+    EXPECT_TRUE(settings.readBoolean(QStringLiteral("SpeedButton_FontBold1")));
+    EXPECT_EQ(settings.readInteger(QStringLiteral("ComboBox_StartRowItemIndex")), 4);
+    const QString path = inst.written();
+    ASSERT_FALSE(path.isEmpty());
+    sheet::Workbook book = sheet::Workbook::open(path);
+    sheet::Worksheet* sheet = book.findSheet(QStringLiteral("Прайс-лист"));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->value(4, 3).toText(), QStringLiteral("Мыши"));
+    EXPECT_EQ(sheet->value(5, 1).toText(), QStringLiteral("Мышь оптическая"));
+    form.close();
+}
+
+// The export run's writer is the same routine; a failure is told and
+// reported as not saved.
+TEST(WiredPriceList, TheExportRunsHookWritesTheSameWorkbook)
+{
+    sheet::setDesktopOpeningEnabled(false);
+    PriceListInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    inst.messages.clear(); // the start's own
+    ASSERT_TRUE(form.hooks().ExportPriceExcel);
+    EXPECT_FALSE(form.hooks().ExportPriceExcel(nullptr)); // start row "нет"
+    ASSERT_EQ(inst.messages.size(), 1);
+    EXPECT_TRUE(inst.messages.at(0).contains(QStringLiteral("\"нет\""))) << inst.messages.at(0).toStdString();
+    EXPECT_TRUE(inst.written().isEmpty());
+
+    SettingsStore(form.ADOConnection_Zakaz)
+        .write(QStringLiteral("ComboBox_StartRowItemIndex"), QStringLiteral("TypeInteger"), QStringLiteral("4"));
+    EXPECT_TRUE(form.hooks().ExportPriceExcel(nullptr));
+    EXPECT_FALSE(inst.written().isEmpty());
+    form.close();
+}
+
+} // namespace
