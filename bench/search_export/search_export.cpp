@@ -9,6 +9,7 @@
 // by later runs (the offer count is then the file's).
 #include "offer_generator.h"
 
+#include "../bench_memory.h"
 #include "../bench_stats.h"
 
 #include "platform/spreadsheet/value_block.h"
@@ -25,33 +26,13 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <malloc.h>
 #include <vector>
 
 using namespace velmora;
+using velmora::timing::memoryKiB;
+using velmora::timing::resetPeak;
 
 namespace {
-
-qint64 memoryKiB(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-// The peak resident size from here on (Linux resets it on request), after
-// the memory freed so far went back to the system.
-void resetPeak()
-{
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 struct Run {
     double ms = 0;
