@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
 
@@ -158,3 +159,38 @@ TEST(WiredPriceList, TheExportRunsHookWritesTheSameWorkbook)
 }
 
 } // namespace
+
+// Opened from the export parameters window, the layout window brings that
+// window back when it closes; opened from the menu, it does not.
+TEST(WiredPriceList, TheParametersWindowComesBackWhenTheLayoutWindowCloses)
+{
+    PriceListInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    QTimer::singleShot(0, &form, [&form] {
+        auto* parameters = form.findChild<QDialog*>(QStringLiteral("Form_parametr"));
+        ASSERT_NE(parameters, nullptr);
+        auto* button = findControl<QPushButton>(parameters, "Button_Excel");
+        ASSERT_TRUE(button->isEnabled());
+        button->click();
+    });
+    form.findChild<QAction*>(QStringLiteral("ParamExport"))->trigger();
+    auto* parameters = form.findChild<QDialog*>(QStringLiteral("Form_parametr"));
+    auto* layout = form.findChild<QDialog*>(QStringLiteral("Form_PriceExcel"));
+    ASSERT_NE(layout, nullptr);
+    EXPECT_TRUE(layout->isVisible());
+    EXPECT_FALSE(parameters->isVisible());
+    findControl<QPushButton>(layout, "Button_Exit")->click();
+    EXPECT_FALSE(layout->isVisible());
+    EXPECT_TRUE(parameters->isVisible());
+    parameters->close();
+
+    form.findChild<QAction*>(QStringLiteral("Excel1"))->trigger();
+    EXPECT_TRUE(layout->isVisible());
+    QTest::keyClick(layout, Qt::Key_Escape);
+    EXPECT_FALSE(layout->isVisible());
+    EXPECT_FALSE(parameters->isVisible());
+    form.close();
+}
