@@ -13,6 +13,7 @@
 #include "storage/settings_store.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -192,5 +193,35 @@ TEST(WiredPriceList, TheParametersWindowComesBackWhenTheLayoutWindowCloses)
     QTest::keyClick(layout, Qt::Key_Escape);
     EXPECT_FALSE(layout->isVisible());
     EXPECT_FALSE(parameters->isVisible());
+    form.close();
+}
+
+// The export window's run with only "Создать прайс-лист в Excel" on: the
+// same workbook, and parametr row 1 dated once it is saved.
+TEST(WiredPriceList, TheExportWindowsRunWritesTheWorkbookAndDatesItsRow)
+{
+    sheet::setDesktopOpeningEnabled(false);
+    PriceListInstallation inst;
+    inst.priceDefaults().exec(QStringLiteral("UPDATE parametr SET Dates = 1 WHERE Id = 1"));
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    inst.messages.clear();
+    SettingsStore(form.ADOConnection_Zakaz)
+        .write(QStringLiteral("ComboBox_StartRowItemIndex"), QStringLiteral("TypeInteger"), QStringLiteral("4"));
+    QTimer::singleShot(0, &form, [&form] {
+        auto* window = form.findChild<QDialog*>(QStringLiteral("Form_Export"));
+        ASSERT_NE(window, nullptr);
+        for (const char* name : {"CheckBox_Price", "CheckBox_DBF", "CheckBox_Access", "CheckBox_Excel", "CheckBox_KatExcel"})
+            findControl<QCheckBox>(window, name)->setChecked(QByteArray(name) == "CheckBox_Excel");
+        findControl<QPushButton>(window, "Button_Export")->click();
+        if (window->isVisible())
+            window->close();
+    });
+    form.findChild<QAction*>(QStringLiteral("ExportOut"))->trigger();
+    EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
+    EXPECT_FALSE(inst.written().isEmpty());
+    EXPECT_NE(form.ADOConnection.scalar(QStringLiteral("SELECT Dates FROM parametr WHERE Id = 1")).toLongLong(), 1);
     form.close();
 }
