@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace velmora::output {
@@ -78,39 +80,43 @@ QHash<QString, std::vector<Good>> readGoods(db::Connection& priceDb)
     return goods;
 }
 
-// Every good's offers of listed suppliers in one pass over svod, in the
-// order a good's rows are read (by supplier name, then as stored), so a
-// supplier's later row stands in its column.
+// Every good's offers of listed suppliers in one pass over svod in table
+// order. A good's rows are read by supplier name, then as stored, so of a
+// supplier's rows the last stored stands in its column: keeping them in
+// table order gives the same.
 QHash<qint64, std::vector<Offer>> readOffers(db::Connection& priceDb, const Suppliers& suppliers)
 {
     QHash<qint64, std::vector<Offer>> offers;
-    db::Statement select = priceDb.prepare(QStringLiteral(
-        "SELECT Code_sootv, Postavshik, Price FROM svod WHERE Code_sootv IS NOT NULL "
-        "ORDER BY Code_sootv, Postavshik, rowid"));
+    db::Statement select = priceDb.prepare(
+        QStringLiteral("SELECT Code_sootv, Postavshik, Price FROM svod WHERE Code_sootv IS NOT NULL ORDER BY rowid"));
+    static const std::vector<int> none;
+    // Looked up by the stored bytes, without a copy per row.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, const std::vector<int>*, NameHash, std::equal_to<>> columnsByName;
     qint64 current = std::numeric_limits<qint64>::min();
     std::vector<Offer>* list = nullptr;
-    QString lastName;
-    const std::vector<int>* lastColumns = nullptr;
     while (select.step()) {
+        if (select.isNull(2))
+            continue;
+        const std::string_view raw = select.utf8(1);
+        auto found = columnsByName.find(raw);
+        if (found == columnsByName.end()) {
+            const auto it =
+                suppliers.byName.constFind(db::foldCase(QString::fromUtf8(raw.data(), qsizetype(raw.size())).trimmed()));
+            found = columnsByName.emplace(std::string(raw), it == suppliers.byName.cend() ? &none : &it.value()).first;
+        }
+        if (found->second->empty())
+            continue;
         const qint64 code = select.integer(0);
         if (code != current || !list) {
             current = code;
-            list = &offers[code];
+            list = &offers[code]; // found again after every other good: an insert may move the table
         }
-        const QString name = select.text(1);
-        if (!lastColumns || name != lastName) {
-            lastName = name;
-            const auto it = suppliers.byName.constFind(db::foldCase(name.trimmed()));
-            lastColumns = it == suppliers.byName.cend() ? nullptr : &it.value();
-            if (!lastColumns) {
-                static const std::vector<int> none;
-                lastColumns = &none;
-            }
-        }
-        if (select.isNull(2))
-            continue;
         const double price = select.number(2);
-        for (int column : *lastColumns)
+        for (int column : *found->second)
             list->push_back({column, price});
     }
     return offers;
@@ -258,40 +264,68 @@ CombinedPriceResult ExportCombinedPriceList(db::Connection& priceDb, db::Connect
         makeSupplierColumns(*ws, suppliers);
         const int lastColumn = 2 * suppliers.count() + 7;
 
-        // Every row of the list takes the goods row's format, made at once.
-        const int fitting = int(std::min<qint64>(rowCount, qint64(sheet::kMaxRows - kFirstRow + 1)));
-        if (fitting > 1)
-            ws->insertRowCopy(kFirstRow, kFirstRow + 1, fitting - 1);
+        // The list's rows take the template's goods row format: each row as a
+        // whole (what its empty cells show) and each written cell its
+        // column's, copied from that row kept below the list meanwhile.
+        const int listRows = int(std::min<qint64>(rowCount, qint64(sheet::kMaxRows - kFirstRow)));
+        const int listEnd = kFirstRow + listRows - 1;
+        const int modelRow = listEnd + 1;
+        if (listRows > 0) {
+            // What the template holds below the goods row goes below the list
+            // (the new rows take the goods row's format cell by cell: a
+            // slower way, for a template with such rows only).
+            if (ws->lastUsedCell().row > kFirstRow)
+                ws->insertRows(kFirstRow + 1, listRows);
+            ws->range(sheet::CellRef{kFirstRow, 1}, sheet::CellRef{kFirstRow, lastColumn})
+                .copyFormatsTo(ws->range(sheet::CellRef{modelRow, 1}, sheet::CellRef{modelRow, lastColumn}));
+            const sheet::CellStyle rowLook = ws->style(modelRow, 1);
+            ws->rows(kFirstRow, listEnd).changeStyle([&rowLook](sheet::CellStyle& style) { style = rowLook; });
+        }
+        const auto formatRows = [&](int first, int last, int width) {
+            ws->range(sheet::CellRef{modelRow, 1}, sheet::CellRef{modelRow, width})
+                .copyFormatsTo(ws->range(sheet::CellRef{first, 1}, sheet::CellRef{last, width}));
+        };
+        const auto offered = [&offers](const Good& good) {
+            const auto it = offers.constFind(good.code);
+            return it != offers.cend() && !it.value().empty();
+        };
 
         GroupOutline outline(*ws);
         qint64 row = kFirstRow;
         for (const catalogue::GroupLevel& group : walk) {
             const QString name = names.value(group.code);
             const std::vector<Good>& groupGoods = goodsOf(group.code);
-            if (row > sheet::kMaxRows) {
-                result.unwrittenGroups << name;
-            } else {
+            const qint64 lastRow = row + qint64(groupGoods.size());
+            if (lastRow > listEnd)
+                result.unwrittenGroups << name; // no room left on the sheet
+            if (row <= listEnd) {
                 outline.beginGroup(group.level, int(row));
                 ws->setNumber(int(row), 1, group.level);
                 ws->setText(int(row), 2, name);
                 formatGroupHeader(ws->range(sheet::CellRef{int(row), 1}, sheet::CellRef{int(row), lastColumn}),
                                   depthLook(group.level));
-                if (!groupGoods.empty()) {
-                    try {
-                        ws->setValues(sheet::CellRef{int(row) + 1, 1},
-                                      goodsBlock(groupGoods, offers, suppliers.count(), mark, input.roundDigits));
-                    } catch (const sheet::SheetError&) {
-                        // No room left on the sheet: named at the end.
-                        result.unwrittenGroups << name;
-                    }
+            }
+            if (!groupGoods.empty() && lastRow <= listEnd) {
+                const int first = int(row) + 1;
+                ws->setValues(sheet::CellRef{first, 1},
+                              goodsBlock(groupGoods, offers, suppliers.count(), mark, input.roundDigits));
+                // Runs of goods with and without supplier prices, each formatted at once.
+                size_t from = 0;
+                for (size_t i = 1; i <= groupGoods.size(); ++i) {
+                    if (i < groupGoods.size() && offered(groupGoods[i]) == offered(groupGoods[from]))
+                        continue;
+                    formatRows(first + int(from), first + int(i) - 1, offered(groupGoods[from]) ? lastColumn : 3);
+                    from = i;
                 }
             }
-            row += 1 + qint64(groupGoods.size());
+            row = lastRow + 1;
             ++result.groups;
             result.goods += qint64(groupGoods.size());
             stepProgress(progress, 1 + int(groupGoods.size()));
         }
-        outline.finish(int(std::min<qint64>(row, sheet::kMaxRows + 1)));
+        outline.finish(int(std::min<qint64>(row, modelRow)));
+        if (listRows > 0)
+            ws->deleteRows(modelRow);
         ws->setActiveCell(sheet::CellRef{1, 2});
 
         const QString folder = ensureOutputFolder(input.programFolder, QString::fromUtf8(kCombinedPriceFolderName));

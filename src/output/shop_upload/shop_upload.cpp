@@ -10,6 +10,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace velmora::output {
@@ -90,7 +95,73 @@ const ShopTable& tableNamed(const char* name)
                          [name](const ShopTable& t) { return qstrcmp(t.name, name) == 0; });
 }
 
-// Streams one table of the price database into its "_tmp" table.
+// One thread that runs one piece of work at a time, the next given once
+// the last is done (wait() first); an exception of the work comes out of
+// wait().
+class SerialWorker {
+public:
+    SerialWorker() : thread_([this] { loop(); }) {}
+    ~SerialWorker()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    SerialWorker(const SerialWorker&) = delete;
+    SerialWorker& operator=(const SerialWorker&) = delete;
+
+    void start(std::function<void()> work)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            work_ = std::move(work);
+        }
+        changed_.notify_all();
+    }
+    void wait()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !work_; });
+        if (error_)
+            std::rethrow_exception(std::exchange(error_, nullptr));
+    }
+
+private:
+    void loop()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return stopping_ || work_; });
+            if (!work_)
+                return;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                work_();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            error_ = error;
+            work_ = nullptr;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> work_;
+    std::exception_ptr error_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// Streams one table of the price database into its "_tmp" table. While the
+// server stores one array of rows, the next is read: the statement runs on
+// a thread of its own, one array at a time, and the progress moves on here.
 qint64 copyTable(db::Connection& priceDb, odbc::Connection& server, const ShopTable& table, Progress* progress)
 {
     const qint64 total = priceDb.scalar(QStringLiteral("SELECT count(*) FROM (%1)").arg(QLatin1String(table.source)))
@@ -104,35 +175,58 @@ qint64 copyTable(db::Connection& priceDb, odbc::Connection& server, const ShopTa
     odbc::Statement insert = server.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                 .arg(named(table.name, "_tmp"), QLatin1String(table.columns),
                                                      marks.join(u',')));
-    odbc::ParameterBatch batch(table.types, kBatchRows);
+    odbc::ParameterBatch batches[2] = {odbc::ParameterBatch(table.types, kBatchRows),
+                                       odbc::ParameterBatch(table.types, kBatchRows)};
+    int filling = 0;
+    SerialWorker sender;
+    int sent = 0; // rows of the array being sent
+    const auto waitSent = [&] {
+        sender.wait(); // the statement's error, if any, comes out here
+        stepProgress(progress, sent);
+        sent = 0;
+    };
     const auto send = [&] {
+        odbc::ParameterBatch& batch = batches[filling];
         if (batch.size() == 0)
             return;
-        insert.execute(batch);
-        stepProgress(progress, batch.size());
-        batch.clear();
+        waitSent();
+        sent = batch.size();
+        sender.start([&insert, &batch] { insert.execute(batch); });
+        filling = 1 - filling;
+        batches[filling].clear();
     };
 
-    db::Statement select = priceDb.prepare(QLatin1String(table.source));
     qint64 rows = 0;
-    while (select.step()) {
-        for (int c = 0; c < columns; ++c) {
-            if (select.isNull(c)) {
-                batch.setNull(c);
-                continue;
+    try {
+        db::Statement select = priceDb.prepare(QLatin1String(table.source));
+        while (select.step()) {
+            odbc::ParameterBatch& batch = batches[filling];
+            for (int c = 0; c < columns; ++c) {
+                if (select.isNull(c)) {
+                    batch.setNull(c);
+                    continue;
+                }
+                switch (table.types[size_t(c)]) {
+                case ParameterType::Integer: batch.setInt(c, select.integer(c)); break;
+                case ParameterType::Double: batch.setDouble(c, select.number(c)); break;
+                case ParameterType::Text: batch.setText(c, select.text(c)); break;
+                }
             }
-            switch (table.types[size_t(c)]) {
-            case ParameterType::Integer: batch.setInt(c, select.integer(c)); break;
-            case ParameterType::Double: batch.setDouble(c, select.number(c)); break;
-            case ParameterType::Text: batch.setText(c, select.text(c)); break;
-            }
+            batch.endRow();
+            ++rows;
+            if (batch.isFull())
+                send();
         }
-        batch.endRow();
-        ++rows;
-        if (batch.isFull())
-            send();
+        send();
+        waitSent();
+    } catch (...) {
+        // The statement and the arrays it reads must outlive its run.
+        try {
+            sender.wait();
+        } catch (...) {
+        }
+        throw;
     }
-    send();
     return rows;
 }
 

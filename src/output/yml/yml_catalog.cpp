@@ -4,6 +4,7 @@
 #include "platform/files/code_page.h"
 #include "storage/value_helpers.h"
 
+#include <QBuffer>
 #include <QSaveFile>
 
 namespace velmora::output {
@@ -187,22 +188,39 @@ void ExportYmlCatalog(const QString& path, const YmlCatalog& catalog, const QDat
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw OutputError(QStringLiteral("Невозможно создать файл ") + path + QStringLiteral(": ") + file.errorString());
-    WriteYmlHeader(file);
-    WriteYmlCatalogOpen(file, date);
-    WriteYmlShopOpen(file, catalog.shop);
-    WriteYmlCurrencies(file, catalog.usd, catalog.eur);
-    WriteYmlCategoriesOpen(file);
-    for (const YmlCategory& category : catalog.categories)
-        WriteYmlCategory(file, category);
-    WriteYmlCategoriesClose(file);
+    // The elements are written into memory and go to the file a megabyte at
+    // a time.
+    QBuffer chunk;
+    chunk.open(QIODevice::WriteOnly);
+    const auto flush = [&file, &chunk](qint64 atLeast) {
+        if (chunk.size() < atLeast)
+            return;
+        if (file.write(chunk.data()) != chunk.size())
+            throw OutputError(QStringLiteral("Ошибка записи файла: ") + file.errorString());
+        chunk.buffer().clear();
+        chunk.seek(0);
+    };
+    WriteYmlHeader(chunk);
+    WriteYmlCatalogOpen(chunk, date);
+    WriteYmlShopOpen(chunk, catalog.shop);
+    WriteYmlCurrencies(chunk, catalog.usd, catalog.eur);
+    WriteYmlCategoriesOpen(chunk);
+    for (const YmlCategory& category : catalog.categories) {
+        WriteYmlCategory(chunk, category);
+        flush(1 << 20);
+    }
+    WriteYmlCategoriesClose(chunk);
     if (catalog.deliveryIncluded)
-        WriteYmlDeliveryIncluded(file);
-    WriteYmlOffersOpen(file);
-    for (const YmlOffer& offer : catalog.offers)
-        WriteYmlOffer(file, offer);
-    WriteYmlOffersClose(file);
-    WriteYmlShopClose(file);
-    WriteYmlCatalogClose(file);
+        WriteYmlDeliveryIncluded(chunk);
+    WriteYmlOffersOpen(chunk);
+    for (const YmlOffer& offer : catalog.offers) {
+        WriteYmlOffer(chunk, offer);
+        flush(1 << 20);
+    }
+    WriteYmlOffersClose(chunk);
+    WriteYmlShopClose(chunk);
+    WriteYmlCatalogClose(chunk);
+    flush(0);
     if (!file.commit())
         throw OutputError(QStringLiteral("Ошибка записи файла ") + path + QStringLiteral(": ") + file.errorString());
 }
