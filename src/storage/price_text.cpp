@@ -161,4 +161,40 @@ ParsedPrice ParsePriceText(const QString& text, QString* currencyCode)
     return result;
 }
 
+double ParsePrice(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype i = 0;
+    while (i < trimmed.size() && !isDigit(trimmed[i]))
+        ++i;
+    QString number;
+    int separators = 0;
+    while (i < trimmed.size()) {
+        const QChar c = trimmed[i];
+        if (isDigit(c)) {
+            number.append(c);
+            ++i;
+            continue;
+        }
+        qsizetype next = i;
+        while (next < trimmed.size() && isBlank(trimmed[next]))
+            ++next;
+        if (next > i && next < trimmed.size() && isDigit(trimmed[next])) {
+            i = next;
+            continue;
+        }
+        if (isDecimalSeparator(c) && i + 1 < trimmed.size() && isDigit(trimmed[i + 1])) {
+            ++separators;
+            number.append(u'.');
+            ++i;
+            continue;
+        }
+        break;
+    }
+    double value = 0;
+    if (number.isEmpty() || separators > 1 || !toFinite(number, &value))
+        return 0;
+    return std::round(value * 10000) / 10000;
+}
+
 } // namespace velmora

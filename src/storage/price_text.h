@@ -36,6 +36,14 @@ struct ParsedPrice {
 // (CurrencyCodeOfPriceWord), or stays as it is when there is none.
 ParsedPrice ParsePriceText(const QString& text, QString* currencyCode = nullptr);
 
+// A stock text's quantity as the combined stock export reads it: the
+// first number of the trimmed text, made of digits, blanks between digit
+// groups and at most one "," or "." between digits as the decimal
+// separator, rounded to four decimals ("12 шт" 12, "1,5" 1.5, "1 200" 1200,
+// "10-20" 10). A number with two separators ("1.234,5") and a text
+// without digits give 0.
+double ParsePrice(const QString& text);
+
 // The code named by a currency word in the text ("" when none), case
 // ignored, tested in this order: BYN for "byn"/"бел" (so "бел. руб" is not
 // RUB), RUB for "руб"/"р.", USD for "$"/"usd", EUR for "eur"/"evro"/"евро"/

@@ -32,7 +32,7 @@ struct OrderFolder {
         QDir().mkpath(program + QStringLiteral("client"));
         const QString shipped = QStringLiteral(VELMORA_PROGRAM_DIR "/");
         for (const char* name : {"zakaz.xlsx", "zayavka.xlsx", "Quorvel.xlsx", "order.xlsx", "notimport.xlsx",
-                                 "notzakaz.xlsx", "Svod_Price.xlsx", "client/zakaz.xlsx", "client/zayavka.xlsx",
+                                 "notzakaz.xlsx", "Svod_Price.xlsx", "Price-svod.xlsx", "client/zakaz.xlsx", "client/zayavka.xlsx",
                                  "client/zayavka2.xlsx"})
             if (!QFile::copy(shipped + QLatin1String(name), program + QLatin1String(name)))
                 throw std::runtime_error(std::string("template missing: ") + name);

@@ -78,6 +78,20 @@ TEST(PriceText, ReadsThePriceAsWritten)
     }
 }
 
+// The combined stock export's quantity: the first number, a text it cannot
+// read counting 0.
+TEST(PriceText, StockQuantities)
+{
+    const std::vector<std::pair<QString, double>> cases = {
+        {"12 шт", 12},     {"1.5", 1.5},   {"1,5", 1.5},    {"1.234,5", 0},  {"1,234,567", 0},
+        {"", 0},           {"нет", 0},     {" 7 ", 7},      {"10-20", 10},   {"5/10", 5},
+        {"1 200", 1200},   {"1 200,5", 1200.5}, {">50", 50}, {"-3", 3}, {"12.", 12},
+        {"0,12345", 0.1235}, {"есть 3 шт.", 3},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(ParsePrice(text), value) << text.toStdString();
+}
+
 TEST(PriceText, RowCurrencyCellsNormalise)
 {
     const std::vector<std::pair<QString, QString>> cases = {

@@ -22,6 +22,12 @@ Beside the program:
                 copied once per supplier, the summary H..M, the formats of a
                 line in row 7. No merges: the supplier block is copied as
                 whole columns.
+  Price-svod.xlsx
+                the combined stock export: date D1, header row 2 (B..E the
+                own stock's article, name, maker and stock, F the supplier
+                column copied once per supplier with its name in F2, G the
+                largest quantity), row 3 a spacer, the formats of a data
+                row in row 4 (A..G, stock texts as text, G a number).
 In client/ (the client layout mode), same stems, other cell maps:
   zakaz.xlsx    supplier request with the price left blank: client C2:C4,
                 supplier C6:C9, number H6, address C11, line row 14 (A..H),
@@ -291,6 +297,37 @@ def comparison_sheet():
     book.save(os.path.join(HERE, "Svod_Price.xlsx"))
 
 
+def stock_export():
+    book, sheet = new_sheet("Сводный")
+    sheet["A1"] = "Сводный прайс-лист на"
+    sheet["A1"].font = Font(name="Arial", size=12, bold=True, color="1F3864")
+    sheet["D1"].font = Font(name="Arial", size=12, bold=True, color="1F3864")
+    sheet["D1"].number_format = "dd.mm.yyyy"
+    sheet["D1"].alignment = Alignment(horizontal="left")
+    heads = {"B": "Артикул", "C": "Наименование", "D": "Производитель", "E": "Наш склад",
+             "F": "Поставщик", "G": "Максимум"}
+    for column in "ABCDEFG":
+        cell = sheet[column + "2"]
+        if column in heads:
+            cell.value = heads[column]
+        cell.font = Font(name="Arial", size=10, bold=True)
+        cell.fill = PatternFill("solid", fgColor="FFF2CC" if column == "F" else "D9E1F2")
+        cell.border = BOX
+        cell.alignment = Alignment(horizontal="center", vertical="center", wrap_text=True)
+    sheet.row_dimensions[2].height = 30
+    for column in "ABCDEFG":
+        cell = sheet[column + "4"]
+        cell.font = Font(name="Arial", size=9)
+        cell.border = BOX
+        cell.alignment = Alignment(vertical="top")
+        cell.number_format = "0.####" if column == "G" else "@"
+    sheet["G4"].alignment = Alignment(horizontal="right", vertical="top")
+    sheet["G4"].font = Font(name="Arial", size=9, bold=True)
+    widths(sheet, "ABCDEFG", (3, 16, 48, 16, 11, 12, 11))
+    sheet.freeze_panes = "F4"
+    book.save(os.path.join(HERE, "Price-svod.xlsx"))
+
+
 standard_order()
 client_order()
 supplier_order()
@@ -298,6 +335,7 @@ not_ordered("notimport.xlsx", "Не загруженные товары", "По�
 not_ordered("notzakaz.xlsx", "Нет товаров у поставщиков", "Товары, которых нет у поставщиков или нет на складе",
             "FFF2CC")
 comparison_sheet()
+stock_export()
 purchaser_table()
 supplier_request()
 purchase_workbook("zayavka.xlsx", "Тальверон", "E2EFDA")
