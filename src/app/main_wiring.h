@@ -32,6 +32,7 @@ class LoadQueuePanel;
 }
 namespace orders {
 class OrderTab;
+class UserExportRunner;
 }
 namespace search {
 class SupplierGoodsPanel;
@@ -59,6 +60,8 @@ public:
     QPointer<PriceListSetupTab> setupTab;
     QPointer<exports::PriceSavePanel> priceSave;
     QPointer<orders::OrderTab> orderTab;
+    // The combined stock export's worker (wiring_user_export.cpp).
+    QPointer<orders::UserExportRunner> userExport;
     // The own catalogue (wiring_catalogue.cpp): later pieces follow its
     // currentGoodChanged(Code) and fill the pages of PageControl_Sootv.
     QPointer<catalogue::CataloguePage> catalogue;
@@ -123,6 +126,7 @@ void wireProgramSettings(MainWiring& wiring);
 void wireSearchExport(MainWiring& wiring);
 void wireShopExports(MainWiring& wiring);
 void wirePriceListExcel(MainWiring& wiring);
+void wireUserExport(MainWiring& wiring);
 
 // The price-list settings file (wiring_price_list_ini.cpp): written from the
 // tables and the queue, read back into them; both report through the

@@ -37,6 +37,7 @@ void wireSubsystems(Program& program)
     wireSearchExport(*wiring);
     wireShopExports(*wiring);
     wirePriceListExcel(*wiring);
+    wireUserExport(*wiring);
 
     // The settings panel's groups stand at its top.
     if (auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel_Setup")))

@@ -5,6 +5,7 @@
 
 #include "database_commands.h"
 #include "platform/archive/resolve_archive_file.h"
+#include "orders/user_export_thread.h"
 #include "suppliers/exports/price_save_panel.h"
 #include "suppliers/loader/load_queue_panel.h"
 
@@ -23,11 +24,12 @@ void wireDatabaseSave(MainWiring& wiring)
         return ResolveArchiveFile(name, options);
     };
 
-    // The load thread and the export panel's worker work on the price
+    // The load thread and the export workers work on the price
     // database with connections of their own.
     auto* commands = new DatabaseCommands(form, [&wiring] {
         return (wiring.loadQueue && wiring.loadQueue->isLoadRunning())
-            || (wiring.priceSave && wiring.priceSave->isExporting());
+            || (wiring.priceSave && wiring.priceSave->isExporting())
+            || (wiring.userExport && wiring.userExport->isRunning());
     });
     if (auto* save = form.findChild<QToolButton*>(QStringLiteral("ToolButton_Base")))
         QObject::connect(save, &QToolButton::clicked, commands, &DatabaseCommands::SaveDatabase);

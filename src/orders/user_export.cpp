@@ -6,6 +6,7 @@
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/workbook.h"
 #include "storage/price_text.h"
+#include "storage/settings_store.h"
 
 #include <QDir>
 
@@ -217,6 +218,16 @@ QString UserExportFileName(const QDate& today)
 QString DefaultUserExportFolder(const QString& programFolder)
 {
     QString folder = QDir::cleanPath(programFolder);
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString ReadUserExportFolder(db::Connection& orderDb, const QString& programFolder)
+{
+    QString folder = SettingsStore(orderDb)
+                         .readText(kUserExportFolderSetting, DefaultUserExportFolder(programFolder))
+                         .trimmed();
+    if (folder.isEmpty())
+        return DefaultUserExportFolder(programFolder);
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 

@@ -36,6 +36,10 @@ QString UserExportFileName(const QDate& today);
 // The default output folder: the program folder, ending in "/".
 QString DefaultUserExportFolder(const QString& programFolder);
 
+// The output folder as stored (the setting kUserExportFolderSetting, by
+// default the program folder), ending in "/".
+QString ReadUserExportFolder(db::Connection& orderDb, const QString& programFolder);
+
 // A run's status texts: each status with the button caption that goes
 // with it; only a changed text is passed on. A stop request is polled
 // through `stopRequested`.
