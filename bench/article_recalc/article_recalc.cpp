@@ -1,0 +1,98 @@
+// Times "Пересчитать Артикулы" with all six steps on a generated price
+// database of 1,000,000 offers of 50 suppliers holding 300,000 articles,
+// each written in up to four ways suppliers write them (which the steps
+// make one), beside a rebuild of the
+// search index over the same offers, in the same run. The target: at most
+// twice the rebuild.
+//
+//     article_recalc [--offers N] [--runs R]
+#include "offer_generator.h"
+
+#include "../bench_peer.h"
+#include "../bench_stats.h"
+
+#include "storage/goods_search_index.h"
+#include "storage/schema.h"
+#include "suppliers/brands/article_recalc.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <vector>
+
+using namespace velmora;
+
+namespace {
+
+constexpr int kArticles = 300000;
+
+// Articles from a pool of kArticles, in forms the steps change: blanks at
+// the ends, dashes and slashes, Cyrillic look-alikes, lower case.
+void writeArticles(db::Connection& db)
+{
+    db::Transaction transaction(db);
+    db.exec(QStringLiteral(
+        "UPDATE AllTovarPostav SET Art = CASE abs(random()) % 4"
+        " WHEN 0 THEN ' ab-С' || (Number % %1) || '/2,3 '"
+        " WHEN 1 THEN 'AB-С' || (Number % %1)"
+        " WHEN 2 THEN 'ОО' || (Number % %1) || '-2RS'"
+        " ELSE 'ab с' || (Number % %1) END")
+                .arg(kArticles));
+    transaction.commit();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int offers = 1000000;
+    int runs = 3;
+    const QStringList args = app.arguments();
+    if (const int i = int(args.indexOf(QStringLiteral("--offers"))); i > 0 && i + 1 < args.size())
+        offers = args.at(i + 1).toInt();
+    if (const int i = int(args.indexOf(QStringLiteral("--runs"))); i > 0 && i + 1 < args.size())
+        runs = std::max(1, args.at(i + 1).toInt());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("PRICE.vdb"));
+    createPriceDatabase(path);
+    db::Connection db(path);
+    std::printf("generating %d offers of 50 suppliers...\n", offers);
+    search::bench::generateOffers(db, offers, 50, 20240305, true);
+    writeArticles(db);
+    ensureSupplierGoodsIndex(db);
+    const qint64 distinct = db.scalar(QStringLiteral("SELECT count(DISTINCT Art) FROM AllTovarPostav")).toLongLong();
+
+    brands::ArticleSwitches all;
+    all.convertOnLoad = all.cutAtSlashComma = all.trimEnds = all.lettersAndDigits = all.upperCase =
+        all.cyrillicToLatin = all.letterOToZero = true;
+
+    std::vector<double> rebuild, recalc;
+    int changed = 0;
+    for (int r = 0; r < runs; ++r) {
+        bench::Measure index;
+        index.start();
+        rebuildSupplierGoodsIndex(db);
+        index.stop();
+        rebuild.push_back(index.seconds);
+
+        // Every Description back to the article first, so that each run
+        // rewrites them all (not timed).
+        brands::ApplyArticleConversions(db, false);
+        bench::Measure run;
+        run.start();
+        changed = brands::RecalculateArticles(db, all);
+        run.stop();
+        recalc.push_back(run.seconds);
+    }
+    const double base = timing::median(rebuild);
+    const double ours = timing::median(recalc);
+    std::printf("%d offers, %lld distinct articles, %d Descriptions changed; median of %d runs\n", offers, distinct,
+                changed, runs);
+    std::printf("  search index rebuild:         %7.3f s\n", base);
+    std::printf("  article recalculation (six):  %7.3f s, peak %.0f MB\n", ours, bench::peakMemoryMb());
+    std::printf("  ratio %.2f (target at most 2.00)\n", ours / base);
+    return 0;
+}
