@@ -12,7 +12,8 @@
 // which carries its Code (0 for none). The group commands of the tree's
 // menu reach their windows through the MainHooks entries
 // OpenGroupValueWindow, OpenMarkupThresholds, RecalcGroupMinPrices and
-// FindMatchesInGroup.
+// FindMatchesInGroup. The own goods panel's hidden "в Заказ" puts the
+// current good into the order list Zakaz and shows the order tab.
 #include "main_wiring.h"
 
 #include "main_status_bar.h"
@@ -20,9 +21,13 @@
 
 #include "catalogue/ui/catalogue_goods_panel.h"
 #include "catalogue/ui/catalogue_page.h"
+#include "orders/order_rate.h"
+#include "orders/ui/order_tab.h"
+#include "orders/zakaz_list.h"
 
 #include <QAction>
 #include <QHash>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include <memory>
@@ -90,6 +95,33 @@ void addCatalogueMenu(MainWiring& wiring, catalogue::CataloguePage* page)
     }
 }
 
+// Button_AddZakazClick: the current own good into Zakaz, its sale price at
+// the order tab's dollar rate when the order is priced in roubles; a good
+// the list holds already is refused. The order tab then shows its order.
+void Button_AddZakazClick(MainWiring& wiring)
+{
+    Form_main& form = wiring.form;
+    const qint64 code = wiring.catalogue ? wiring.catalogue->currentGood() : 0;
+    if (code <= 0)
+        return;
+    const UserDialogs& dialogs = form.dialogs();
+    try {
+        const double dollarRate =
+            wiring.orderTab ? wiring.orderTab->dollarRate() : orders::ReadDollarRate(form.ADOConnection_Zakaz);
+        const double rate = orders::ReadPricesInRoubles(form.ADOConnection_Zakaz) ? dollarRate : 1;
+        if (orders::AddOwnGoodToZakaz(form.ADOConnection, code, wiring.globals.RoundDigits, rate) ==
+            orders::AddToZakazOutcome::AlreadyListed)
+            runHook(dialogs.message, orders::kGoodAlreadyListedMessage);
+    } catch (const std::exception& e) {
+        runHook(dialogs.error ? dialogs.error : dialogs.message, QString::fromUtf8(e.what()));
+        return;
+    }
+    if (!wiring.orderTab)
+        return;
+    wiring.orderTab->RefreshOrder();
+    emit wiring.orderTab->orderPageRequested();
+}
+
 } // namespace
 
 void wireCatalogue(MainWiring& wiring)
@@ -123,6 +155,9 @@ void wireCatalogue(MainWiring& wiring)
     if (auto* left = form.findChild<QTabWidget*>(QStringLiteral("PageControl_AllTovar")))
         QObject::connect(left, &QTabWidget::currentChanged, &wiring,
                          [&wiring, before](int tab) { showCatalogue(wiring, tab == kCatalogueTab, *before); });
+
+    QObject::connect(page->goods()->addZakazButton(), &QPushButton::clicked, &wiring,
+                     [&wiring] { Button_AddZakazClick(wiring); });
 
     addCatalogueMenu(wiring, page);
     wiring.onStartupSettled.push_back([page] { page->start(); });

@@ -1,6 +1,7 @@
 // The own catalogue in the wired program: its page beside the suppliers,
 // the own goods in the centre while it is chosen, its menu, a good added
-// through the card and found again by its article.
+// through the card and found again by its article, the hidden "в Заказ"
+// putting the current good into the order list.
 #include "app/main_status_bar.h"
 #include "app/program.h"
 #include "app_environment.h"
@@ -104,6 +105,50 @@ TEST(WiredCatalogue, AGoodAddedInTheCardIsShownCountedAndFoundByItsArticle)
         EXPECT_FALSE(pages->isTabVisible(page)) << page;
     EXPECT_EQ(pages->currentIndex(), 7);
     EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
+}
+
+TEST(WiredCatalogue, TheHiddenOrderCommandPutsTheCurrentGoodIntoTheOrderListOnce)
+{
+    WiredInstallation inst;
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    QCoreApplication::processEvents();
+    inst.messages.clear();
+    // A group with one good, through the tree's menu and the card.
+    findControl<QTabWidget>(&form, "PageControl_AllTovar")->setCurrentIndex(1);
+    QMenu* treeMenu = findControl<QMenu>(&form, "PopupMenu_Tree");
+    ASSERT_NE(treeMenu, nullptr);
+    emit treeMenu->aboutToShow();
+    findControl<QAction>(treeMenu, "AddUpGroup")->trigger();
+    findControl<QAction>(treeMenu, "AddGroup")->trigger();
+    findControl<QPushButton>(&form, "Button_MainTovAdd")->click();
+    auto* card = findControl<QDialog>(&form, "Form_MainTovAdEd");
+    ASSERT_NE(card, nullptr);
+    findControl<QLineEdit>(card, "Edit_AdEdArt")->setText(QStringLiteral("M-1"));
+    findControl<QLineEdit>(card, "Edit_AdEdName")->setText(QStringLiteral("Монитор"));
+    findControl<QLineEdit>(card, "Edit_AdEdPrice")->setText(QStringLiteral("115"));
+    findControl<QPushButton>(card, "Button_AdEdOk")->click();
+    ASSERT_EQ(findControl<QTableView>(&form, "DBGrid_PriceMain")->model()->rowCount(), 1);
+    const qint64 code = form.ADOConnection.scalar(QStringLiteral("SELECT Code FROM price_main")).toLongLong();
+
+    auto* command = findControl<QPushButton>(&form, "Button_AddZakaz");
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->text(), QStringLiteral("в Заказ"));
+    EXPECT_FALSE(command->isVisibleTo(&form));
+    command->click();
+    const QString zakaz = QStringLiteral("SELECT Id, Code, Art, Tovar, Price_1, PriceOut, Quantity, Obrab FROM Zakaz");
+    // The order is priced in roubles at the tab's rate of 30.
+    EXPECT_EQ(queryRows(form.ADOConnection, zakaz),
+              QStringList{QStringLiteral("1|%1|M-1|Монитор|115.0|3450.0|1|True").arg(code)});
+    EXPECT_EQ(findControl<QTabWidget>(&form, "PageControl_Sootv")->currentWidget()->objectName(),
+              QStringLiteral("TabSheet_Zakaz"));
+    EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
+
+    command->click();
+    EXPECT_EQ(inst.messages, QStringList{"Товар уже есть в списке"});
+    EXPECT_EQ(queryRows(form.ADOConnection, zakaz).size(), 1);
+    form.close();
 }
 
 } // namespace

@@ -42,6 +42,9 @@ CatalogueGoodsPanel::CatalogueGoodsPanel(db::Connection& priceDb, QWidget* paren
     edit_ = namedButton<QPushButton>(QStringLiteral("Button_MainTovEdit"), QStringLiteral("Редактировать"), QString(),
                                      this);
     delete_ = namedButton<QPushButton>(QStringLiteral("Button_MainTovDel"), QStringLiteral("Удалить"), QString(), this);
+    addZakaz_ = namedButton<QPushButton>(QStringLiteral("Button_AddZakaz"), QStringLiteral("в Заказ"),
+                                         QStringLiteral("Добавить товар в форму для оформление заказа"), this);
+    addZakaz_->hide();
 
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("DBGrid_PriceMain"));
@@ -72,6 +75,7 @@ CatalogueGoodsPanel::CatalogueGoodsPanel(db::Connection& priceDb, QWidget* paren
     top->addWidget(add_);
     top->addWidget(edit_);
     top->addWidget(delete_);
+    top->addWidget(addZakaz_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);

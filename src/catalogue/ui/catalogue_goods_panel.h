@@ -15,8 +15,10 @@ namespace velmora::catalogue {
 // Panel_PriceMain: the own goods of the chosen group in DBGrid_PriceMain
 // (rows read as they are scrolled to), the name filter Edit_TovarFilter
 // with SpeedButton_TovarFilter and SpeedButton_TovarAll, the buttons
-// "Добавить", "Редактировать", "Удалить" and the grid's pop-up menu
-// PopupMenu_Tovar. The panel only shows; the catalogue runs the commands.
+// "Добавить", "Редактировать", "Удалить", the hidden "в Заказ" (the good
+// into the order list, run by whoever wires the orders) and the grid's
+// pop-up menu PopupMenu_Tovar. The panel only shows; the catalogue runs
+// the commands.
 class CatalogueGoodsPanel : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +31,7 @@ public:
     QPushButton* addButton() const { return add_; }
     QPushButton* editButton() const { return edit_; }
     QPushButton* deleteButton() const { return delete_; }
+    QPushButton* addZakazButton() const { return addZakaz_; }
     QToolButton* filterButton() const { return filterButton_; }
     QToolButton* allButton() const { return allButton_; }
 
@@ -59,6 +62,7 @@ private:
     QPushButton* add_;
     QPushButton* edit_;
     QPushButton* delete_;
+    QPushButton* addZakaz_;
     QMenu* menu_;
 };
 
