@@ -14,6 +14,7 @@
 using namespace velmora;
 using namespace velmora::odbc;
 using velmora::test::MariaDbServer;
+using velmora::test::SuiteServer;
 using velmora::test::ScopedEnvironment;
 
 namespace {
@@ -28,16 +29,13 @@ class MariaDbOdbc : public ::testing::Test {
 protected:
     // A server that cannot start fails every test with the reason, rather
     // than leaving them skipped.
-    static void SetUpTestSuite()
+    static void SetUpTestSuite() { SuiteServer::start(); }
+    static void TearDownTestSuite() { SuiteServer::stop(); }
+    void SetUp() override
     {
-        try {
-            server_ = std::make_unique<MariaDbServer>();
-        } catch (const std::exception& error) {
-            startError_ = error.what();
-        }
+        server_ = SuiteServer::server();
+        ASSERT_TRUE(server_) << SuiteServer::startError();
     }
-    static void TearDownTestSuite() { server_.reset(); }
-    void SetUp() override { ASSERT_TRUE(server_) << startError_; }
 
     // Registers the source for `database`, made with `charset`, and connects
     // by the ADO string the parameters keep.
@@ -54,14 +52,11 @@ protected:
         return std::make_unique<Connection>(kAdoString);
     }
 
-    static std::unique_ptr<MariaDbServer> server_;
-    static std::string startError_;
+    MariaDbServer* server_ = nullptr;
     QTemporaryDir dir_;
     ScopedEnvironment odbcIni_{"ODBCINI", QFile::encodeName(dir_.filePath("odbc.ini"))};
 };
 
-std::unique_ptr<MariaDbServer> MariaDbOdbc::server_;
-std::string MariaDbOdbc::startError_;
 
 struct Good {
     qint64 code;

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace velmora::test {
 
@@ -41,6 +43,29 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> server_;
     int port_ = 0;
+};
+
+// The one server of a test program, for its suites: start() in
+// SetUpTestSuite, stop() in TearDownTestSuite. A server that cannot start
+// leaves server() empty and its reason in startError(), so each test can
+// fail with it rather than be skipped.
+class SuiteServer {
+public:
+    static void start()
+    {
+        try {
+            server_ = std::make_unique<MariaDbServer>();
+        } catch (const std::exception& error) {
+            startError_ = error.what();
+        }
+    }
+    static void stop() { server_.reset(); }
+    static MariaDbServer* server() { return server_.get(); }
+    static const std::string& startError() { return startError_; }
+
+private:
+    static inline std::unique_ptr<MariaDbServer> server_;
+    static inline std::string startError_;
 };
 
 } // namespace velmora::test

@@ -1,7 +1,7 @@
 // The shop's spreadsheet price list: the layout settings, the date line and
 // the writer, each workbook read back by openpyxl.
-#include "output_test_support.h"
 #include "pricing_fixture.h"
+#include "xlsx_dump.h"
 
 #include "output/output_error.h"
 #include "output/price_list/price_excel_settings.h"
@@ -21,56 +21,19 @@
 using namespace velmora;
 using namespace velmora::output;
 using namespace velmora::testing;
+using velmora::output::test::SheetDump;
 using velmora::output::test::ToolRun;
+using velmora::output::test::readXlsx;
 using velmora::output::test::runTool;
 
 namespace {
 
 const QDateTime kMoment(QDate(2007, 1, 1), QTime(12, 0));
 
-QJsonObject readXlsx(const QString& path)
-{
-    const ToolRun run = runTool(QStringLiteral("/usr/bin/python3"),
-                                {QStringLiteral(VELMORA_TEST_DATA "/../spreadsheet/dump_xlsx.py"), path});
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    return QJsonDocument::fromJson(run.output).object();
-}
-
-// One sheet of a workbook as openpyxl reads it.
-struct SheetDump {
-    QJsonObject sheet;
-    QJsonObject cell(const QString& a1) const
-    {
-        return sheet.value(QStringLiteral("cells")).toObject().value(a1).toObject();
-    }
-    QJsonValue value(const QString& a1) const { return cell(a1).value(QStringLiteral("value")); }
-    QJsonObject font(const QString& a1) const { return cell(a1).value(QStringLiteral("font")).toObject(); }
-    QString fill(const QString& a1) const { return cell(a1).value(QStringLiteral("fill")).toString(); }
-    int level(int row) const
-    {
-        return sheet.value(QStringLiteral("rows")).toObject().value(QString::number(row)).toObject()
-            .value(QStringLiteral("level")).toInt();
-    }
-    // The row's values from column A to `last`, joined by "|".
-    QString row(int row, QChar last) const
-    {
-        QStringList values;
-        for (QChar c = u'A'; c <= last; c = QChar(c.unicode() + 1)) {
-            const QJsonValue v = value(QString(c) + QString::number(row));
-            values << (v.isDouble() ? QString::number(v.toDouble()) : v.toString());
-        }
-        return values.join(u'|');
-    }
-};
-
+// The price list's sheet as openpyxl reads it.
 SheetDump sheetOf(const QString& path, const QString& name = QStringLiteral("Прайс-лист"))
 {
-    const QJsonArray sheets = readXlsx(path).value(QStringLiteral("sheets")).toArray();
-    for (const QJsonValue& s : sheets)
-        if (s.toObject().value(QStringLiteral("name")).toString() == name)
-            return SheetDump{s.toObject()};
-    ADD_FAILURE() << "no sheet " << name.toStdString();
-    return {};
+    return velmora::output::test::sheetOf(path, name);
 }
 
 class PriceListTest : public PricingTest {

@@ -18,24 +18,19 @@ using namespace velmora;
 using namespace velmora::output;
 using namespace velmora::testing;
 using velmora::test::MariaDbServer;
+using velmora::test::SuiteServer;
 using velmora::test::ScopedEnvironment;
 
 namespace {
 
 class ShopUploadTest : public PricingTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        try {
-            server_ = std::make_unique<MariaDbServer>();
-        } catch (const std::exception& error) {
-            startError_ = error.what();
-        }
-    }
-    static void TearDownTestSuite() { server_.reset(); }
+    static void SetUpTestSuite() { SuiteServer::start(); }
+    static void TearDownTestSuite() { SuiteServer::stop(); }
     void SetUp() override
     {
-        ASSERT_TRUE(server_) << startError_;
+        server_ = SuiteServer::server();
+        ASSERT_TRUE(server_) << SuiteServer::startError();
         PricingTest::SetUp();
     }
 
@@ -71,15 +66,12 @@ protected:
         exec(QStringLiteral("UPDATE parametr SET Name_out = 'Розница', Nacen_out = 5 WHERE Id = 1"));
     }
 
-    static std::unique_ptr<MariaDbServer> server_;
-    static std::string startError_;
+    MariaDbServer* server_ = nullptr;
     QTemporaryDir odbcDir_;
     ScopedEnvironment odbcIni_{"ODBCINI", QFile::encodeName(odbcDir_.filePath("odbc.ini"))};
     QString database_;
 };
 
-std::unique_ptr<MariaDbServer> ShopUploadTest::server_;
-std::string ShopUploadTest::startError_;
 
 TEST_F(ShopUploadTest, TheWizardsSourceCarriesTheShopsTables)
 {

@@ -332,16 +332,7 @@ CombinedPriceResult ExportCombinedPriceList(db::Connection& priceDb, db::Connect
         const QString path =
             folder + QStringLiteral("Svod_Price_") + input.today.toString(QStringLiteral("dd.MM.yyyy")) +
             QStringLiteral(".xlsx");
-        try {
-            book.saveAs(path);
-        } catch (const sheet::SheetError&) {
-            result.message = kFileNotSaved;
-            return result;
-        }
-        result.saved = true;
-        result.savedPath = path;
-        if (!result.unwrittenGroups.isEmpty())
-            result.message = unwrittenGroupsMessage(result.unwrittenGroups);
+        saveListWorkbook(book, path, result);
     } catch (const std::exception& e) {
         result.message = QString::fromUtf8(e.what());
     }

@@ -272,16 +272,7 @@ PriceExcelResult ExportPriceExcel(db::Connection& priceDb, db::Connection& order
         const QString path = folder + outputFileName(parameters.row(1).fileName,
                                                      {QStringLiteral(".xlsx"), QStringLiteral(".xls")},
                                                      QString::fromUtf8(kPriceListDefaultStem), QStringLiteral(".xlsx"));
-        try {
-            book.saveAs(path);
-        } catch (const sheet::SheetError&) {
-            result.message = kFileNotSaved;
-            return result;
-        }
-        result.saved = true;
-        result.savedPath = path;
-        if (!result.unwrittenGroups.isEmpty())
-            result.message = unwrittenGroupsMessage(result.unwrittenGroups);
+        saveListWorkbook(book, path, result);
     } catch (const std::exception& e) {
         // OutputError, sheet::SheetError, db::DbError, SettingsError: each
         // carries the text the user reads.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "output/output_error.h"
 #include "output/progress.h"
 
 #include "platform/db/connection.h"
+#include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/workbook.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,6 +25,25 @@ inline const QString kPriceListProgressText = QStringLiteral("                  
 QString noStartRowMessage();
 // The message naming the groups whose goods could not be written.
 QString unwrittenGroupsMessage(const QStringList& groups);
+
+// How a list workbook that walks the group tree is saved: `saved` and
+// `savedPath` when it was, with the message naming `unwrittenGroups` (if
+// any); otherwise "Файл не был сохранен!". For PriceExcelResult and the
+// results like it.
+template <typename Result>
+void saveListWorkbook(const sheet::Workbook& book, const QString& path, Result& result)
+{
+    try {
+        book.saveAs(path);
+    } catch (const sheet::SheetError&) {
+        result.message = kFileNotSaved;
+        return;
+    }
+    result.saved = true;
+    result.savedPath = path;
+    if (!result.unwrittenGroups.isEmpty())
+        result.message = unwrittenGroupsMessage(result.unwrittenGroups);
+}
 
 struct PriceExcelInput {
     QString programFolder;              // the template's folder; the output folder is made under it
