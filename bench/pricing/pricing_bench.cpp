@@ -15,7 +15,7 @@
 
 #include "output/dbase/managers_dbf.h"
 #include "output/export/export_run.h"
-#include "output/pricing/markup_thresholds.h"
+#include "catalogue/group_settings/markup_thresholds.h"
 #include "output/pricing/recalc_min_prices.h"
 
 #include "platform/db/connection.h"
@@ -117,17 +117,14 @@ void generate(db::Connection& priceDb, const Size& size)
 
     // General thresholds and those of one group in ten; the supplier choice
     // of one group in ten.
-    output::MarkupThresholds general;
-    general.price = {100, 1000, 5000, 20000, 40000};
-    general.markup = {30, 20, 15, 10, 5};
-    output::storeThresholds(priceDb, {0}, general);
+    const catalogue::MarkupThresholds general{{{100, 30}, {1000, 20}, {5000, 15}, {20000, 10}, {40000, 5}}};
+    catalogue::storeThresholds(priceDb, {0}, general);
     std::vector<qint64> own;
     for (int code : leaves)
         if (code % 10 == 0)
             own.push_back(code);
-    output::MarkupThresholds special = general;
-    special.markup = {40, 25, 15, 8, 3};
-    output::storeThresholds(priceDb, own, special);
+    const catalogue::MarkupThresholds special{{{100, 40}, {1000, 25}, {5000, 15}, {20000, 8}, {40000, 3}}};
+    catalogue::storeThresholds(priceDb, own, special);
     db::Transaction choice(priceDb);
     db::Statement chosen = priceDb.prepare(QStringLiteral(
         "INSERT INTO MinPrice_Group (Kategor, Postavshik, Obrab, Dates) "

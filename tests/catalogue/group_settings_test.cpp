@@ -66,7 +66,8 @@ TEST_F(GroupSettingsTest, ThresholdsAreStoredAscendingWithTheirMarkupsIntoEachGr
     storeThresholds(priceDb, {2}, MarkupThresholds{});
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM MinPrice_Nacen WHERE Kategor = 2")), 1);
 
-    ensureGroupThresholdRow(priceDb, 5);
+    // The markup window gives a group without a row a copy of the general one.
+    EXPECT_EQ(prepareThresholds(priceDb, 5), (MarkupThresholds{{{50, 1}, {60, 2}, {70, 3}, {80, 4}, {90, 5}}}));
     EXPECT_EQ(thresholdRows().last(), QStringLiteral("5|50|1|60|2|70|3|80|4|90|5"));
 
     const auto points = thresholdChartPoints(sortedThresholds(entered));

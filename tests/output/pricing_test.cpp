@@ -3,26 +3,39 @@
 #include "pricing_fixture.h"
 
 #include "output/pricing/group_markups.h"
-#include "output/pricing/markup_thresholds.h"
 #include "output/pricing/min_price_suppliers.h"
 #include "output/pricing/recalc_min_prices.h"
 
+#include "catalogue/group_settings/markup_thresholds.h"
 #include "catalogue/stock/stock_criteria.h"
 #include "storage/settings_store.h"
 
+#include <optional>
 #include <stdexcept>
 
 using namespace velmora;
 using namespace velmora::output;
 using namespace velmora::testing;
+using catalogue::MarkupThresholds;
+using catalogue::prepareThresholds;
+using catalogue::storeThresholds;
 
 namespace {
 
 MarkupThresholds thresholds(std::array<int, 5> price, std::array<int, 5> markup)
 {
-    MarkupThresholds t;
-    t.price = price;
-    t.markup = markup;
+    MarkupThresholds t{};
+    for (size_t k = 0; k < t.size(); ++k)
+        t[k] = catalogue::ThresholdPair{price[k], markup[k]};
+    return t;
+}
+
+// The group's own row; none when it has none.
+std::optional<MarkupThresholds> ownThresholds(db::Connection& priceDb, qint64 group)
+{
+    MarkupThresholds t{};
+    if (!catalogue::readThresholdRow(priceDb, group, t))
+        return std::nullopt;
     return t;
 }
 
@@ -63,9 +76,9 @@ protected:
 TEST(MarkupThresholdsTest, PairsAreSortedByThresholdWithTheirMarkups)
 {
     const MarkupThresholds entered = thresholds({300, 100, 500, 200, 400}, {10, 30, 0, 20, 5});
-    EXPECT_EQ(sortThresholds(entered), thresholds({100, 200, 300, 400, 500}, {30, 20, 10, 5, 0}));
+    EXPECT_EQ(catalogue::sortedThresholds(entered), thresholds({100, 200, 300, 400, 500}, {30, 20, 10, 5, 0}));
     const MarkupThresholds descending = thresholds({500, 400, 300, 200, 100}, {0, 5, 10, 20, 30});
-    EXPECT_EQ(sortThresholds(descending), thresholds({100, 200, 300, 400, 500}, {30, 20, 10, 5, 0}));
+    EXPECT_EQ(catalogue::sortedThresholds(descending), thresholds({100, 200, 300, 400, 500}, {30, 20, 10, 5, 0}));
 }
 
 TEST_F(PricingTest, StoredThresholdsAreAscendingInEveryGroupGiven)
@@ -80,11 +93,11 @@ TEST_F(PricingTest, StoredThresholdsAreAscendingInEveryGroupGiven)
 TEST_F(PricingTest, AGroupWithoutThresholdsGetsACopyOfTheGeneralRow)
 {
     EXPECT_EQ(prepareThresholds(priceDb, 5), MarkupThresholds{});
-    EXPECT_FALSE(readThresholds(priceDb, 5).has_value());
+    EXPECT_FALSE(ownThresholds(priceDb, 5).has_value());
     const MarkupThresholds general = thresholds({100, 200, 300, 400, 500}, {20, 15, 10, 5, 0});
     storeThresholds(priceDb, {0}, general);
     EXPECT_EQ(prepareThresholds(priceDb, 5), general);
-    EXPECT_EQ(readThresholds(priceDb, 5), general);
+    EXPECT_EQ(ownThresholds(priceDb, 5), general);
 }
 
 TEST_F(RecalcTest, BaseAndSellingPriceFollowTheThresholdBands)

@@ -68,12 +68,20 @@ GroupThresholds readGroupThresholds(db::Connection& priceDb, qint64 group)
     return result;
 }
 
-void ensureGroupThresholdRow(db::Connection& priceDb, qint64 group)
+MarkupThresholds prepareThresholds(db::Connection& priceDb, qint64 group)
 {
-    MarkupThresholds own;
-    if (readThresholdRow(priceDb, group, own))
-        return;
-    storeThresholds(priceDb, {group}, readGroupThresholds(priceDb, group).thresholds);
+    MarkupThresholds thresholds{};
+    if (readThresholdRow(priceDb, group, thresholds))
+        return thresholds;
+    db::Statement copy = priceDb.prepare(QStringLiteral(
+        "INSERT INTO MinPrice_Nacen (Kategor, Price1, Nacen1, Price2, Nacen2, Price3, Nacen3, Price4, Nacen4,"
+        " Price5, Nacen5) SELECT ?1, Price1, Nacen1, Price2, Nacen2, Price3, Nacen3, Price4, Nacen4, Price5, Nacen5"
+        " FROM MinPrice_Nacen WHERE Kategor = ?2 ORDER BY rowid LIMIT 1"));
+    copy.bindInt(1, group).bindInt(2, kGeneralThresholdsGroup);
+    copy.execute();
+    if (!readThresholdRow(priceDb, group, thresholds))
+        thresholds = MarkupThresholds{};
+    return thresholds;
 }
 
 void storeThresholds(db::Connection& priceDb, const std::vector<qint64>& groups, const MarkupThresholds& thresholds)

@@ -15,7 +15,8 @@ namespace velmora::catalogue {
 // per group with its own, the row of Kategor 0 holding the general ones
 // that every other group uses. Each row holds five pairs (price threshold
 // PriceN, markup NacenN in percent), ascending by threshold once stored.
-// The group settings window and the markup window both keep them here.
+// The group settings window, the markup window and the minimum-price
+// recalculation all read and keep them here.
 
 inline constexpr int kThresholdCount = 5;
 inline constexpr qint64 kGeneralThresholdsGroup = 0;
@@ -47,9 +48,10 @@ struct GroupThresholds {
 };
 GroupThresholds readGroupThresholds(db::Connection& priceDb, qint64 group);
 
-// Gives a group without a row of its own a copy of the general row (zeros
-// when there is none); nothing changes for a group that has one.
-void ensureGroupThresholdRow(db::Connection& priceDb, qint64 group);
+// The thresholds the markup window shows for a group: a group without a
+// row of its own first gets a copy of the general row as it stands (none
+// when there is no general row either, which reads as zeros).
+MarkupThresholds prepareThresholds(db::Connection& priceDb, qint64 group);
 
 // Stores the thresholds, sorted, into the row of each group (a missing row
 // is added): all in one transaction (a savepoint inside a caller's).
@@ -59,8 +61,9 @@ void storeThresholds(db::Connection& priceDb, const std::vector<qint64>& groups,
 // (P5 + 50, N5).
 std::vector<std::pair<double, double>> thresholdChartPoints(const MarkupThresholds& thresholds);
 
-// The texts of the group settings window, and the question put after a
-// save while the thresholds take no part in the minimum price.
+// The texts of the group settings window, and the question it and the
+// markup window put after a save while the thresholds take no part in the
+// minimum price.
 extern const QString kOwnThresholdsText;     // navy
 extern const QString kGeneralThresholdsText; // red
 extern const QString kUseThresholdsQuestion;

@@ -3,8 +3,8 @@
 #include "ui_form_nacen.h"
 
 #include "group_markups.h"
-#include "markup_thresholds.h"
 
+#include "catalogue/group_settings/markup_thresholds.h"
 #include "catalogue/group_tree_walk.h"
 #include "platform/db/db_error.h"
 #include "storage/settings_store.h"
@@ -12,12 +12,10 @@
 #include <QSpinBox>
 
 namespace velmora::output {
-namespace {
 
-const QString kUseThresholdsQuestion =
-    QStringLiteral(" Учитывать пороги дополнительной наценки\r            при расчете минимальной цены?");
-
-} // namespace
+using catalogue::kThresholdCount;
+using catalogue::kUseThresholdsQuestion;
+using catalogue::MarkupThresholds;
 
 Form_Nacen::Form_Nacen(db::Connection& priceDb, SettingsStore& orderSettings, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::Form_Nacen>()), priceDb_(priceDb), orderSettings_(orderSettings)
@@ -44,10 +42,10 @@ void Form_Nacen::FormShow()
     ui->CheckBox_AllGroup->setChecked(false);
     ui->GroupBox_NacenAll->setVisible(!forGroup);
     try {
-        const MarkupThresholds t = prepareThresholds(priceDb_, NacenGroupCode_);
+        const MarkupThresholds t = catalogue::prepareThresholds(priceDb_, NacenGroupCode_);
         for (int k = 1; k <= kThresholdCount; ++k) {
-            findChild<QSpinBox*>(QStringLiteral("SpinEdit_Porog%1").arg(k))->setValue(t.price[size_t(k - 1)]);
-            findChild<QSpinBox*>(QStringLiteral("SpinEdit_NacenPor%1").arg(k))->setValue(t.markup[size_t(k - 1)]);
+            findChild<QSpinBox*>(QStringLiteral("SpinEdit_Porog%1").arg(k))->setValue(int(t[size_t(k - 1)].price));
+            findChild<QSpinBox*>(QStringLiteral("SpinEdit_NacenPor%1").arg(k))->setValue(int(t[size_t(k - 1)].markup));
         }
     } catch (const db::DbError& e) {
         dialogs_.tell(e.message());
@@ -69,16 +67,16 @@ void Form_Nacen::Button_NacenAllClick()
 
 void Form_Nacen::Button_SaveClick()
 {
-    MarkupThresholds t;
+    MarkupThresholds t{};
     for (int k = 1; k <= kThresholdCount; ++k) {
-        t.price[size_t(k - 1)] = findChild<QSpinBox*>(QStringLiteral("SpinEdit_Porog%1").arg(k))->value();
-        t.markup[size_t(k - 1)] = findChild<QSpinBox*>(QStringLiteral("SpinEdit_NacenPor%1").arg(k))->value();
+        t[size_t(k - 1)].price = findChild<QSpinBox*>(QStringLiteral("SpinEdit_Porog%1").arg(k))->value();
+        t[size_t(k - 1)].markup = findChild<QSpinBox*>(QStringLiteral("SpinEdit_NacenPor%1").arg(k))->value();
     }
     try {
         std::vector<qint64> groups{NacenGroupCode_};
         if (NacenGroupCode_ != 0 && ui->CheckBox_AllGroup->isChecked())
             groups = catalogue::groupWithSubgroups(catalogue::loadGroupTree(priceDb_), NacenGroupCode_);
-        storeThresholds(priceDb_, groups, t);
+        catalogue::storeThresholds(priceDb_, groups, t);
         if (!orderSettings_.readBoolean(QStringLiteral("CheckBox_NacenDop")) && dialogs_.ask(kUseThresholdsQuestion))
             orderSettings_.write(QStringLiteral("CheckBox_NacenDop"), QStringLiteral("TypeBoolean"),
                                  QStringLiteral("-1"));

@@ -4,37 +4,11 @@
 
 #include <QString>
 
-#include <array>
-#include <optional>
-#include <vector>
-
 namespace velmora::output {
 
-// The thresholds of the additional markup, one row of MinPrice_Nacen per
-// group; the row of group 0 holds the general thresholds.
-inline constexpr int kThresholdCount = 5;
-
-struct MarkupThresholds {
-    std::array<int, kThresholdCount> price{};  // Price1 ... Price5: "Порог 1" ... "Порог 5"
-    std::array<int, kThresholdCount> markup{}; // Nacen1 ... Nacen5: additional markup in percent
-    bool operator==(const MarkupThresholds&) const = default;
-};
-
-// The pairs in ascending order of threshold, each markup staying with its
-// threshold; pairs of equal thresholds keep their order.
-MarkupThresholds sortThresholds(MarkupThresholds thresholds);
-
-// The group's own row; none when it has none.
-std::optional<MarkupThresholds> readThresholds(db::Connection& priceDb, qint64 group);
-
-// The thresholds the markup window shows for a group: a group without a
-// row of its own first gets a copy of the general row (none when there is
-// no general row either, which reads as zeros).
-MarkupThresholds prepareThresholds(db::Connection& priceDb, qint64 group);
-
-// Stores the thresholds, sorted, as the row of each group (a group without
-// one gets it), in one transaction.
-void storeThresholds(db::Connection& priceDb, const std::vector<qint64>& groups, const MarkupThresholds& thresholds);
+// The thresholds of the additional markup themselves (one row of
+// MinPrice_Nacen per group, the general ones under group 0) are read and
+// stored by catalogue/group_settings/markup_thresholds.h.
 
 // Prices goods by their base price with the thresholds of a MinPrice_Nacen
 // row: below threshold 1 markup 1; between thresholds k and k + 1 the
