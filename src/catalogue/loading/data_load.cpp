@@ -9,8 +9,10 @@
 #include "storage/price_text.h"
 #include "storage/settings_store.h"
 #include "storage/value_helpers.h"
+#include "platform/db/text_functions.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>
@@ -63,6 +65,54 @@ QString recognisedOneOf(bool byArticle, const QString& items)
 qint64 count(db::Connection& priceDb, const QString& sql)
 {
     return priceDb.scalar(sql).toLongLong();
+}
+
+// A text compared as the database compares it: folded, a null apart from
+// every text.
+QString comparedText(const db::Statement& row, int column)
+{
+    return row.isNull(column) ? QStringLiteral("\x01") : u'\x02' + db::foldCase(row.text(column));
+}
+
+// The supplier's new combined-price rows take their good from the
+// correspondences in Price_temp: by article and name, the articles compared
+// null-safely so that items without one get their good too (by article:
+// an item without one by its name alone). The two tables have no index
+// that a join could use, so each is read once and matched in memory; where
+// several correspondences fit, the first one counts.
+void setCombinedPriceGoods(db::Connection& priceDb, const QString& supplier, bool byArticle)
+{
+    QHash<QString, qint64> byItem; // article + name
+    QHash<QString, qint64> byName; // name alone
+    db::Statement known = priceDb.prepare(QStringLiteral("SELECT Code, Art, Tovar FROM Price_temp ORDER BY rowid"));
+    while (known.step()) {
+        const QString name = comparedText(known, 2);
+        byItem.insert(comparedText(known, 1) + u'\x03' + name, known.integer(0)); // the first one stays
+        if (!byName.contains(name))
+            byName.insert(name, known.integer(0));
+    }
+    struct Update {
+        qint64 rowid;
+        qint64 code;
+    };
+    std::vector<Update> updates;
+    db::Statement rows = priceDb.prepare(
+        QStringLiteral("SELECT rowid, Art, Tovar FROM svod WHERE Code_sootv = 0 AND Postavshik = ?1"));
+    rows.bindText(1, supplier);
+    while (rows.step()) {
+        const QString name = comparedText(rows, 2);
+        const bool withArticle = !rows.isNull(1) && !rows.text(1).isEmpty();
+        const qint64 code = byArticle && !withArticle ? byName.value(name)
+                                                      : byItem.value(comparedText(rows, 1) + u'\x03' + name);
+        if (code != 0)
+            updates.push_back({rows.integer(0), code});
+    }
+    db::Statement update = priceDb.prepare(QStringLiteral("UPDATE svod SET Code_sootv = ?2 WHERE rowid = ?1"));
+    for (const Update& u : updates) {
+        update.bindInt(1, u.rowid).bindInt(2, u.code);
+        update.execute();
+        update.reset();
+    }
 }
 
 // Steps 4 to 12 of a load, in the caller's transaction.
@@ -134,16 +184,7 @@ LoadCounts storeItems(db::Connection& priceDb, const SupplierSetup& setup, const
                                 "Garant, Sklad) SELECT DISTINCT Art, Tovar, Price, Pricemax, Postavshik, 0, 'false', "
                                 "Dates, Garant, Sklad FROM price_one WHERE %1")
                      .arg(marked));
-    // Articles compare null-safely, so that items without one get their good too.
-    const QString sameItem =
-        byArticle ? QStringLiteral("(CASE WHEN coalesce(svod.Art, '') <> '' THEN svod.Art = t.Art "
-                                   "AND svod.Tovar = t.Tovar ELSE svod.Tovar = t.Tovar END)")
-                  : QStringLiteral("svod.Art IS t.Art AND svod.Tovar = t.Tovar");
-    run(priceDb,
-        QStringLiteral("UPDATE svod SET Code_sootv = t.Code FROM Price_temp AS t WHERE svod.Code_sootv = 0 "
-                       "AND svod.Postavshik = ?1 AND svod.Postavshik = t.Postavshik AND ") +
-            sameItem,
-        bindSupplier);
+    setCombinedPriceGoods(priceDb, supplier, byArticle);
     priceDb.exec(QStringLiteral("DELETE FROM price_one WHERE ") + marked);
     stepProgress(report.bar, int(counts.combined));
 
