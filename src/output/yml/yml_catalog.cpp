@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace velmora::output {
 namespace {
 
@@ -61,6 +63,15 @@ QString FormatYmlPrice(double value) { return RoundedDecimalText(value, 2, u'.')
 
 QString EscapeXmlText(const QString& text)
 {
+    // Most texts need nothing: they are given back as they are.
+    const auto plain = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 32 && u != u'&' && u != u'"' && u != u'<' && u != u'>' && u != u'\'' && !c.isSurrogate() &&
+               u != 0xFFFE && u != 0xFFFF;
+    };
+    const auto kept = [&plain](QChar c) { return plain(c) || c == u'\t' || c == u'\n' || c == u'\r'; };
+    if (std::all_of(text.cbegin(), text.cend(), kept))
+        return text;
     QString result;
     result.reserve(text.size() + 16);
     for (qsizetype i = 0; i < text.size(); ++i) {

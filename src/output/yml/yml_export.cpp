@@ -32,7 +32,7 @@ QList<YmlOffer> readOffers(db::Connection& priceDb, int markup4, const QString& 
     db::Statement select = priceDb.prepare(QStringLiteral(
         "SELECT m.Code, m.Kategor, m.Tovar, i.URL, i.pictures, "
         "m.Price_1 * (1 + m.Nacen / 100.0) * (1 + ?1 / 100.0) AS Price "
-        "FROM price_main m JOIN Price_Tovar_Info i ON m.Code = i.Code ORDER BY m.rowid, i.rowid"));
+        "FROM price_main m JOIN Price_Tovar_Info i ON m.Code = i.Code ORDER BY m.rowid"));
     select.bindInt(1, markup4);
     while (select.step()) {
         YmlOffer offer;
