@@ -5,7 +5,10 @@
 // beside the plain read of every chosen offer ordered by Description that
 // the export's first step would otherwise make, in the same run.
 //
-//     combined_export [--offers N] [--runs R]
+//     combined_export [--offers N] [--runs R] [--database PATH]
+//
+// With --database the generated database is kept at PATH and used again by
+// later runs (the offer count is then the file's).
 #include "offer_generator.h"
 
 #include "../bench_peer.h"
@@ -17,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -135,9 +139,17 @@ int main(int argc, char** argv)
         runs = std::max(1, args.at(i + 1).toInt());
 
     QTemporaryDir dir;
-    const QString pricePath = dir.filePath(QStringLiteral("PRICE.vdb"));
+    QString pricePath = dir.filePath(QStringLiteral("PRICE.vdb"));
+    if (const int i = int(args.indexOf(QStringLiteral("--database"))); i > 0 && i + 1 < args.size())
+        pricePath = args.at(i + 1);
     QStringList suppliers;
-    {
+    if (QFileInfo::exists(pricePath)) {
+        db::Connection db(pricePath, db::OpenMode::ReadOnly);
+        db::Statement select = db.prepare(QStringLiteral(
+            "SELECT Postavshik FROM AllPostavSetup WHERE Postavshik <> '_Наш склад' ORDER BY Id"));
+        while (select.step())
+            suppliers << select.text(0);
+    } else {
         createPriceDatabase(pricePath);
         db::Connection db(pricePath);
         std::printf("generating %d offers of 50 suppliers...\n", offers);

@@ -69,14 +69,6 @@ private:
     QString lastCaption_;
 };
 
-QString bindList(int first, qsizetype count)
-{
-    QStringList marks;
-    for (qsizetype i = 0; i < count; ++i)
-        marks << QStringLiteral("?%1").arg(first + i);
-    return marks.join(QStringLiteral(", "));
-}
-
 void setText(sheet::ValueBlock& rows, int row, int column, std::string_view text)
 {
     if (!text.empty())
@@ -117,32 +109,28 @@ std::optional<sheet::ValueBlock> readRows(db::Connection& priceDb, const QString
         std::unordered_map<std::string, std::vector<int>> columnsOf;
         for (int i = 0; i < n; ++i)
             columnsOf[db::foldUtf8(suppliers[i].toStdString())].push_back(kFixedColumns + 1 + i);
-        const QString condition = QStringLiteral(" FROM AllTovarPostav WHERE Postavshik IN (") + bindList(1, n) +
-                                  QStringLiteral(") AND Description <> '*****'");
-        db::Statement count = priceDb.prepare(QStringLiteral("SELECT count(*)") + condition);
-        db::Statement offers =
-            priceDb.prepare(QStringLiteral("SELECT Description, Postavshik, Sklad") + condition +
-                            QStringLiteral(" ORDER BY Number"));
-        for (int i = 0; i < n; ++i) {
-            count.bindText(i + 1, suppliers[i]);
-            offers.bindText(i + 1, suppliers[i]);
-        }
-        const qint64 total = count.step() ? count.integer(0) : 0;
+        // One pass over the table in Number order, the keys looked up
+        // first: most offers are of no own-stock key, and an index on the
+        // suppliers would cost a sort by Number.
+        db::Statement offers = priceDb.prepare(
+            QStringLiteral("SELECT Number, Description, Postavshik, Sklad FROM AllTovarPostav NOT INDEXED"
+                           " WHERE Description <> '*****' ORDER BY Number"));
+        const qint64 total = priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong();
         std::string supplierBuffer;
         qint64 done = 0;
         while (offers.step()) {
-            if ((++done & 1023) == 0 || done == total) {
+            if ((++done & 1023) == 0) {
                 if (status.stopped())
                     return std::nullopt;
-                status.percent(kPreparing, done, total);
+                status.percent(kPreparing, offers.integer(0), total);
             }
-            const auto found = rowOfKey.find(std::string(db::foldUtf8(offers.utf8(0), buffer)));
+            const auto found = rowOfKey.find(std::string(db::foldUtf8(offers.utf8(1), buffer)));
             if (found == rowOfKey.end())
                 continue;
-            const auto columns = columnsOf.find(std::string(db::foldUtf8(offers.utf8(1), supplierBuffer)));
+            const auto columns = columnsOf.find(std::string(db::foldUtf8(offers.utf8(2), supplierBuffer)));
             if (columns == columnsOf.end())
                 continue;
-            const std::string_view sklad = offers.utf8(2);
+            const std::string_view sklad = offers.utf8(3);
             for (int column : columns->second) {
                 if (sklad.empty())
                     rows.clear(found->second, column);
