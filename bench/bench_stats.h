@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <algorithm>
 #include <vector>
 
@@ -13,6 +16,14 @@ inline double median(std::vector<double> values)
         return 0;
     const size_t mid = values.size() / 2;
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// The whole number after `name` on the command line ("--runs 3"), or
+// `fallback` when it is not given.
+inline int intOption(const QStringList& args, const char* name, int fallback)
+{
+    const qsizetype i = args.indexOf(QLatin1String(name));
+    return i > 0 && i + 1 < args.size() ? args.at(i + 1).toInt() : fallback;
 }
 
 } // namespace velmora::timing

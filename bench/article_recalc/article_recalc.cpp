@@ -50,10 +50,8 @@ int main(int argc, char** argv)
     int offers = 1000000;
     int runs = 3;
     const QStringList args = app.arguments();
-    if (const int i = int(args.indexOf(QStringLiteral("--offers"))); i > 0 && i + 1 < args.size())
-        offers = args.at(i + 1).toInt();
-    if (const int i = int(args.indexOf(QStringLiteral("--runs"))); i > 0 && i + 1 < args.size())
-        runs = std::max(1, args.at(i + 1).toInt());
+    offers = timing::intOption(args, "--offers", offers);
+    runs = std::max(1, timing::intOption(args, "--runs", runs));
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("PRICE.vdb"));

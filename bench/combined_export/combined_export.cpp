@@ -11,6 +11,7 @@
 // later runs (the offer count is then the file's).
 #include "offer_generator.h"
 
+#include "../bench_memory.h"
 #include "../bench_peer.h"
 #include "../bench_stats.h"
 
@@ -24,7 +25,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <malloc.h>
 #include <random>
 #include <vector>
 
@@ -33,15 +33,6 @@ using namespace velmora;
 namespace {
 
 constexpr int kArticlePool = 300000;
-
-// The peak resident size from here on, after freed memory went back.
-void resetPeak()
-{
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 // Article keys for the offers, and the own stock's articles: `ownArticles`
 // distinct keys of the pool, each with one offer.
@@ -83,7 +74,7 @@ bench::Measure orderedRead(db::Connection& db, const QStringList& suppliers, qin
     QStringList marks;
     for (int i = 0; i <= suppliers.size(); ++i)
         marks << QStringLiteral("?%1").arg(i + 1);
-    resetPeak();
+    timing::resetPeak();
     bench::Measure measure;
     measure.start();
     db::Statement select = db.prepare(QStringLiteral("SELECT * FROM AllTovarPostav WHERE Description <> '*****'"
@@ -110,7 +101,7 @@ bench::Measure exportOnce(const QString& pricePath, const QStringList& suppliers
     request.supplierNames = suppliers;
     request.folder = folder + u'/';
     request.programFolder = QStringLiteral(VELMORA_PROGRAM_DIR);
-    resetPeak();
+    timing::resetPeak();
     bench::Measure measure;
     measure.start();
     const orders::UserExportResult result = orders::RunUserExport(db, request);
@@ -133,10 +124,8 @@ int main(int argc, char** argv)
     int offers = 1000000;
     int runs = 3;
     const QStringList args = app.arguments();
-    if (const int i = int(args.indexOf(QStringLiteral("--offers"))); i > 0 && i + 1 < args.size())
-        offers = args.at(i + 1).toInt();
-    if (const int i = int(args.indexOf(QStringLiteral("--runs"))); i > 0 && i + 1 < args.size())
-        runs = std::max(1, args.at(i + 1).toInt());
+    offers = timing::intOption(args, "--offers", offers);
+    runs = std::max(1, timing::intOption(args, "--runs", runs));
 
     QTemporaryDir dir;
     QString pricePath = dir.filePath(QStringLiteral("PRICE.vdb"));

@@ -7,6 +7,7 @@
 //
 //     price_history [--loads N] [--offers N]
 #include "../bench_peer.h"
+#include "../bench_stats.h"
 
 #include "storage/schema.h"
 #include "suppliers/history/price_history.h"
@@ -45,10 +46,8 @@ int main(int argc, char** argv)
     int loads = 30;
     int offers = 100000;
     const QStringList args = app.arguments();
-    if (const int i = int(args.indexOf(QStringLiteral("--loads"))); i > 0 && i + 1 < args.size())
-        loads = args.at(i + 1).toInt();
-    if (const int i = int(args.indexOf(QStringLiteral("--offers"))); i > 0 && i + 1 < args.size())
-        offers = args.at(i + 1).toInt();
+    loads = timing::intOption(args, "--loads", loads);
+    offers = timing::intOption(args, "--offers", offers);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("PRICE.vdb"));
