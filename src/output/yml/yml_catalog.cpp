@@ -18,17 +18,17 @@ constexpr char kEnd[] = "\r";
 void write(QIODevice& out, const QString& text) { WriteYmlText(out, text); }
 
 // Six blanks + <tag> + escaped value + </tag>, the line of an offer's element.
-void writeOfferElement(QIODevice& out, const char* tag, const QString& value)
+void addOfferElement(QString& offer, const char* tag, const QString& value)
 {
-    const QString name = QString::fromLatin1(tag);
-    write(out, QStringLiteral("      <") + name + u'>' + EscapeXmlText(value) + QStringLiteral("</") + name + u'>' +
-                   QLatin1String(kEnd));
+    const QLatin1String name(tag);
+    offer += QStringLiteral("      <") + name + u'>' + EscapeXmlText(value) + QStringLiteral("</") + name + u'>' +
+             QLatin1String(kEnd);
 }
 
-void writeOptional(QIODevice& out, const char* tag, const QString& value)
+void addOptional(QString& offer, const char* tag, const QString& value)
 {
     if (!value.isEmpty())
-        writeOfferElement(out, tag, value);
+        addOfferElement(offer, tag, value);
 }
 
 void writeCurrency(QIODevice& out, const char* id, const YmlRate& rate)
@@ -156,31 +156,33 @@ void WriteYmlOffersOpen(QIODevice& out) { write(out, QStringLiteral("<offers>\r"
 
 void WriteYmlOffer(QIODevice& out, const YmlOffer& offer)
 {
-    write(out, QStringLiteral("    <offer id=\"") + QString::number(offer.id) + QStringLiteral("\">\r"));
-    writeOfferElement(out, "url", offer.url);
-    writeOfferElement(out, "price", FormatYmlPrice(offer.price));
-    writeOfferElement(out, "currencyId", offer.currencyId);
-    writeOfferElement(out, "categoryId", QString::number(offer.categoryId));
-    writeOfferElement(out, "picture", offer.picture);
+    // One offer, one write.
+    QString text = QStringLiteral("    <offer id=\"") + QString::number(offer.id) + QStringLiteral("\">\r");
+    addOfferElement(text, "url", offer.url);
+    addOfferElement(text, "price", FormatYmlPrice(offer.price));
+    addOfferElement(text, "currencyId", offer.currencyId);
+    addOfferElement(text, "categoryId", QString::number(offer.categoryId));
+    addOfferElement(text, "picture", offer.picture);
     if (offer.delivery > 0)
-        write(out, QStringLiteral("      <deliveryIncluded/>\r"));
+        text += QStringLiteral("      <deliveryIncluded/>\r");
     if (!offer.orderingTime.isEmpty())
-        write(out, QStringLiteral("      <orderingTime>\r        <ordering>") + EscapeXmlText(offer.orderingTime) +
-                       QStringLiteral("</ordering>\r      </orderingTime>\r"));
+        text += QStringLiteral("      <orderingTime>\r        <ordering>") + EscapeXmlText(offer.orderingTime) +
+                QStringLiteral("</ordering>\r      </orderingTime>\r");
     if (!offer.vendor.isEmpty() && !offer.model.isEmpty()) {
-        writeOptional(out, "typePrefix", offer.typePrefix);
-        writeOfferElement(out, "vendor", offer.vendor);
-        writeOptional(out, "vendorCode", offer.vendorCode);
-        writeOfferElement(out, "model", offer.model);
+        addOptional(text, "typePrefix", offer.typePrefix);
+        addOfferElement(text, "vendor", offer.vendor);
+        addOptional(text, "vendorCode", offer.vendorCode);
+        addOfferElement(text, "model", offer.model);
         if (!offer.provider.isEmpty()) {
-            writeOfferElement(out, "provider", offer.provider);
-            writeOptional(out, "tarifplan", offer.tarifplan);
+            addOfferElement(text, "provider", offer.provider);
+            addOptional(text, "tarifplan", offer.tarifplan);
         }
     } else {
-        writeOfferElement(out, "name", offer.name);
-        writeOptional(out, "vendorCode", offer.vendorCode);
+        addOfferElement(text, "name", offer.name);
+        addOptional(text, "vendorCode", offer.vendorCode);
     }
-    write(out, QStringLiteral("      <description></description>\r    </offer>\r\r"));
+    text += QStringLiteral("      <description></description>\r    </offer>\r\r");
+    write(out, text);
 }
 
 void WriteYmlOffersClose(QIODevice& out) { write(out, QStringLiteral("</offers>\r")); }
