@@ -43,27 +43,6 @@ constexpr Size kSample{20000, 1334};
 int criteriaRows(const Size& size) { return size.goods + size.goods / 2; }
 int exclusions(const Size& size) { return size.goods / 6; }
 
-void fillRemainder(db::Connection& db, int items)
-{
-    std::mt19937 rng(20240611);
-    const QStringList suppliers = search::bench::supplierNames(kSuppliers);
-    const QStringList stock = {"есть", "под заказ", "нет", "", "10"};
-    db::Statement insert = db.prepare(QStringLiteral(
-        "INSERT INTO price_all (Number, Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates, "
-        "Garant, Sklad) VALUES (?1, ?2, ?3, ?4, ?4 * 1.2, ?5, 'false', 'true', 45000, '12', ?6)"));
-    std::lognormal_distribution<double> price(5.0, 1.5);
-    for (int n = 1; n <= items; ++n) {
-        QString brand;
-        const QString tovar = search::bench::goodsName(rng, brand);
-        insert.bindInt(1, n).bindText(2, brand.left(2).toUpper() + u'-' + QString::number(n)).bindText(3, tovar);
-        insert.bindDouble(4, std::round(price(rng) * 100) / 100);
-        insert.bindText(5, suppliers.at(std::uniform_int_distribution<int>(0, kSuppliers - 1)(rng)));
-        insert.bindText(6, stock.at(n % stock.size()));
-        insert.execute();
-        insert.reset();
-    }
-}
-
 // The groups, the goods (group 1 holds the first 1,000, the others share
 // the rest) and their criteria made of the names' words as users write
 // them: a type with an attribute's stem and a size; a type's stem in
@@ -123,7 +102,7 @@ void makeDatabase(const QString& path, const Size& size)
     createPriceDatabase(path);
     db::Connection db(path);
     db::Transaction transaction(db);
-    fillRemainder(db, size.items);
+    search::bench::fillRemainder(db, size.items, kSuppliers);
     fillCatalogue(db, size);
     transaction.commit();
 }

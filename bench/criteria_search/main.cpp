@@ -29,29 +29,6 @@ constexpr int kGoods = 20;
 constexpr int kSuppliers = 50;
 constexpr int kTicksBeforeEachSearch = 3;
 
-void fillRemainder(db::Connection& db, int items)
-{
-    std::mt19937 rng(20240611);
-    const QStringList suppliers = search::bench::supplierNames(kSuppliers);
-    const QStringList stock = {"есть", "под заказ", "нет", "", "10"};
-    db::Transaction transaction(db);
-    db::Statement insert = db.prepare(QStringLiteral(
-        "INSERT INTO price_all (Number, Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates, "
-        "Garant, Sklad) VALUES (?1, ?2, ?3, ?4, ?4 * 1.2, ?5, 'false', 'true', 45000, '12', ?6)"));
-    std::lognormal_distribution<double> price(5.0, 1.5);
-    for (int n = 1; n <= items; ++n) {
-        QString brand;
-        const QString tovar = search::bench::goodsName(rng, brand);
-        insert.bindInt(1, n).bindText(2, brand.left(2).toUpper() + u'-' + QString::number(n)).bindText(3, tovar);
-        insert.bindDouble(4, std::round(price(rng) * 100) / 100);
-        insert.bindText(5, suppliers.at(std::uniform_int_distribution<int>(0, kSuppliers - 1)(rng)));
-        insert.bindText(6, stock.at(n % stock.size()));
-        insert.execute();
-        insert.reset();
-    }
-    transaction.commit();
-}
-
 // Twenty goods, each with three criteria rows and two exclusions made of
 // the names' own words, the way a user writes them: a type with an
 // attribute's stem and a size, a type's stem with the size and a brand, the
@@ -194,7 +171,11 @@ int main(int argc, char** argv)
     db::Connection db(path);
     QElapsedTimer timer;
     timer.start();
-    fillRemainder(db, items);
+    {
+        db::Transaction transaction(db);
+        search::bench::fillRemainder(db, items, kSuppliers);
+        transaction.commit();
+    }
     makeGoods(db);
     std::printf("remainder of %d items of %d suppliers, %d goods with 3 criteria rows and 2 exclusions each, "
                 "made in %.1f s (%.0f MB)\n",

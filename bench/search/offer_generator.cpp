@@ -2,6 +2,7 @@
 
 #include "suppliers/search/goods_index.h"
 
+#include <cmath>
 #include <optional>
 #include <random>
 
@@ -67,6 +68,27 @@ QStringList supplierNames(int suppliers)
                                             : QStringLiteral("%1-%2").arg(stem).arg(i));
     }
     return names;
+}
+
+void fillRemainder(db::Connection& priceDb, int items, int suppliers)
+{
+    std::mt19937 rng(20240611);
+    const QStringList names = supplierNames(suppliers);
+    const QStringList stock = {"есть", "под заказ", "нет", "", "10"};
+    db::Statement insert = priceDb.prepare(QStringLiteral(
+        "INSERT INTO price_all (Number, Art, Tovar, Price, Pricemax, Postavshik, Check_sootv, Check_obrab, Dates, "
+        "Garant, Sklad) VALUES (?1, ?2, ?3, ?4, ?4 * 1.2, ?5, 'false', 'true', 45000, '12', ?6)"));
+    std::lognormal_distribution<double> price(5.0, 1.5);
+    for (int n = 1; n <= items; ++n) {
+        QString brand;
+        const QString tovar = goodsName(rng, brand);
+        insert.bindInt(1, n).bindText(2, brand.left(2).toUpper() + u'-' + QString::number(n)).bindText(3, tovar);
+        insert.bindDouble(4, std::round(price(rng) * 100) / 100);
+        insert.bindText(5, names.at(std::uniform_int_distribution<int>(0, suppliers - 1)(rng)));
+        insert.bindText(6, stock.at(n % stock.size()));
+        insert.execute();
+        insert.reset();
+    }
 }
 
 QString goodsName(std::mt19937& rng, QString& brand)

@@ -18,6 +18,11 @@ const QStringList& goodsBrands();
 // second attribute and the brand (which is returned in `brand` either way).
 QString goodsName(std::mt19937& rng, QString& brand);
 
+// Fills the matching remainder (price_all) with `items` goods names of
+// `suppliers` suppliers, Numbers 1 .. items, every item taking part;
+// deterministic. In the caller's transaction.
+void fillRemainder(db::Connection& priceDb, int items, int suppliers);
+
 // The names of `suppliers` suppliers ("ООО Крепеж", ... "Крепеж-25", ...).
 QStringList supplierNames(int suppliers);
 

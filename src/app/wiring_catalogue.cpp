@@ -136,10 +136,17 @@ void wireCatalogue(MainWiring& wiring)
                                               catalogue::CatalogueDialogs{dialogs.message, dialogs.confirm}, &form);
     wiring.catalogue = page;
     page->setPricing([&globals] { return catalogue::GoodsPricing{globals.RoundDigits, globals.KursRUBRate}; });
-    page->setGroupCommandHooks([&form] {
+    page->setGroupCommandHooks([&form, page] {
         const MainHooks& hooks = form.hooks();
-        return catalogue::GroupCommandHooks{hooks.OpenGroupValueWindow, hooks.OpenMarkupThresholds,
-                                            hooks.RecalcGroupMinPrices, hooks.FindMatchesInGroup};
+        // After a group's prices are recalculated the goods list shows them.
+        std::function<void(qint64)> recalc;
+        if (hooks.RecalcGroupMinPrices)
+            recalc = [recalcGroup = hooks.RecalcGroupMinPrices, page](qint64 group) {
+                recalcGroup(group);
+                page->ReopenGoodsList();
+            };
+        return catalogue::GroupCommandHooks{hooks.OpenGroupValueWindow, hooks.OpenMarkupThresholds, recalc,
+                                            hooks.FindMatchesInGroup};
     });
     form.placeWidget(QStringLiteral("TabSheet_Groups"), page->groupsPanel());
     page->goods()->hide();

@@ -1,13 +1,9 @@
 #include "item_list_model.h"
 
-#include "platform/db/day_numbers.h"
-
-#include <QLocale>
+#include "remainder_item_cells.h"
 
 namespace velmora::catalogue {
 namespace {
-
-enum Column { Tick, Name, Supplier, Price, Pricemax, Article, Stock, Warranty, Day, ColumnCount };
 
 constexpr int kChunk = 100;
 
@@ -29,7 +25,7 @@ void ItemListModel::reread()
 {
     rows_.clear();
     if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kItemColumns - 1));
 }
 
 qint64 ItemListModel::keyAt(int row) { return list_.isOpen() && row >= 0 ? list_.keyAt(row) : 0; }
@@ -63,50 +59,29 @@ int ItemListModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() || !list_.isOpen() ? 0 : int(list_.size());
 }
 
-int ItemListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ItemListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kItemColumns; }
 
 QVariant ItemListModel::data(const QModelIndex& index, int role) const
 {
     const RemainderItem* item = itemAt(index.row());
-    if (!item)
-        return {};
-    if (index.column() == Tick)
-        return role == Qt::CheckStateRole ? QVariant(item->ticked ? Qt::Checked : Qt::Unchecked) : QVariant();
-    if (role != Qt::DisplayRole)
-        return {};
-    switch (index.column()) {
-    case Name: return item->tovar;
-    case Supplier: return item->postavshik;
-    case Price: return item->price;
-    case Pricemax: return item->pricemax;
-    case Article: return item->art;
-    case Stock: return item->sklad;
-    case Warranty: return item->garant;
-    case Day: return QLocale().toString(db::dateFromDayNumber(double(item->dates)), QLocale::ShortFormat);
-    default: return {};
-    }
+    return item ? remainderItemCell(*item, index.column(), role) : QVariant();
 }
 
 QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"",        "Наименование", "Поставщик", "Цена", "Цена max",
-                                                    "Артикул", "Склад",        "Гарантия",  "Дата"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    return remainderItemTitle(section);
 }
 
 Qt::ItemFlags ItemListModel::flags(const QModelIndex& index) const
 {
-    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.column() == Tick)
-        flags |= Qt::ItemIsUserCheckable;
-    return flags;
+    return remainderItemFlags(QAbstractTableModel::flags(index), index.column());
 }
 
 bool ItemListModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (index.column() != Tick || role != Qt::CheckStateRole || !itemAt(index.row()))
+    if (index.column() != kItemTick || role != Qt::CheckStateRole || !itemAt(index.row()))
         return false;
     RemainderItem& item = rows_[index.row()];
     item.ticked = value.toInt() == Qt::Checked;

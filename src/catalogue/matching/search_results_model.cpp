@@ -1,14 +1,9 @@
 #include "search_results_model.h"
 
 #include "correspondence.h"
+#include "remainder_item_cells.h"
 
 namespace velmora::catalogue {
-namespace {
-
-enum Column { Tick, Name, Supplier, Price, Pricemax, Article, Stock, Warranty, ColumnCount };
-
-} // namespace
-
 SearchResultsModel::SearchResultsModel(db::Connection& priceDb, QObject* parent)
     : QAbstractTableModel(parent), priceDb_(priceDb)
 {
@@ -37,49 +32,30 @@ const RemainderItem* SearchResultsModel::itemAt(int row) const
 
 int SearchResultsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(items_.size()); }
 
-int SearchResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+// Every column but the date.
+int SearchResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kItemDate; }
 
 QVariant SearchResultsModel::data(const QModelIndex& index, int role) const
 {
     const RemainderItem* item = itemAt(index.row());
-    if (!item)
-        return {};
-    if (index.column() == Tick)
-        return role == Qt::CheckStateRole ? QVariant(item->ticked ? Qt::Checked : Qt::Unchecked) : QVariant();
-    if (role != Qt::DisplayRole)
-        return {};
-    switch (index.column()) {
-    case Name: return item->tovar;
-    case Supplier: return item->postavshik;
-    case Price: return item->price;
-    case Pricemax: return item->pricemax;
-    case Article: return item->art;
-    case Stock: return item->sklad;
-    case Warranty: return item->garant;
-    default: return {};
-    }
+    return item ? remainderItemCell(*item, index.column(), role) : QVariant();
 }
 
 QVariant SearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"",     "Наименование", "Поставщик", "Цена",
-                                                    "Цена max", "Артикул",  "Склад",     "Гарантия"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    return remainderItemTitle(section);
 }
 
 Qt::ItemFlags SearchResultsModel::flags(const QModelIndex& index) const
 {
-    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.column() == Tick)
-        flags |= Qt::ItemIsUserCheckable;
-    return flags;
+    return remainderItemFlags(QAbstractTableModel::flags(index), index.column());
 }
 
 bool SearchResultsModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (index.column() != Tick || role != Qt::CheckStateRole || index.row() >= items_.size())
+    if (index.column() != kItemTick || role != Qt::CheckStateRole || index.row() >= items_.size())
         return false;
     RemainderItem& item = items_[index.row()];
     const bool ticked = value.toInt() == Qt::Checked;
