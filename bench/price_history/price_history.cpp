@@ -102,10 +102,10 @@ int main(int argc, char** argv)
     const int left = int(history::ReadStoredLoads(db, supplier).size());
 
     std::printf("%lld stored offers of the supplier in %d loads\n", rows, int(stored.size()));
-    std::printf("  plain count of its rows:     %7.3f s\n", plainCount.seconds);
-    std::printf("  its loads listed:            %7.3f s (target at most 1 s)\n", list.seconds);
-    std::printf("  plain delete of %d rows:  %7.3f s\n", offers, plainDelete.seconds);
-    std::printf("  one load deleted:            %7.3f s (target at most 2 s); %d loads left\n", deleteOne.seconds,
-                left);
+    std::printf("  plain count of its rows:     %7.3f s (cpu %.3f s)\n", plainCount.seconds, plainCount.cpu);
+    std::printf("  its loads listed:            %7.3f s (cpu %.3f s; target at most 1 s)\n", list.seconds, list.cpu);
+    std::printf("  plain delete of %d rows:  %7.3f s (cpu %.3f s)\n", offers, plainDelete.seconds, plainDelete.cpu);
+    std::printf("  one load deleted:            %7.3f s (cpu %.3f s; target at most 2 s); %d loads left\n",
+                deleteOne.seconds, deleteOne.cpu, left);
     return 0;
 }
