@@ -61,7 +61,8 @@ void dropSupplierGoodsIndex(db::Connection& priceDb);
 
 // The full-text query proposing the rows whose `field` (any indexed field
 // when empty) may contain `text`, at least three characters the index folds
-// as the search does.
+// as the search does. Only the trigrams of characters the index holds
+// (db::searchIndexHolds) are asked; empty when the text has none.
 QString supplierGoodsIndexTerm(const QString& text, const QString& field);
 
 // Deletes one supplier's offers inside the caller's transaction and returns

@@ -73,6 +73,32 @@ TEST_F(GoodsSearchIndexTest, ANewPriceDatabaseHasTheWholeIndex)
     expectConsistent();
 }
 
+// The index keeps the trigrams a search can ask for, folded as the search
+// folds them, and none across a space, a separator or a character it does
+// not hold; a malformed text is indexed as far as it reads.
+TEST_F(GoodsSearchIndexTest, TheIndexKeepsTheTrigramsASearchAsks)
+{
+    db.exec(QStringLiteral("INSERT INTO AllTovarPostav (Postavshik, Art, Tovar) VALUES "
+                           "('Альфа', 'ЁЖ-20', 'ЁЛКА Болт/М6 x''y Straße'),"
+                           "('Бета', CAST(x'41424344D0' AS TEXT), CAST(x'D0D0E282AC41424358' AS TEXT))"));
+    struct Case {
+        const char* query; // as the engine reads it
+        int rows;
+    };
+    for (const Case& c : {Case{"\"ёлк\"", 1}, Case{"\"ЕЛК\"", 0}, Case{"\"ЁЛК\"", 1}, Case{"\"ёж\"", 0},
+                          Case{"\"олт\"", 1}, Case{"\"т/м\"", 0}, Case{"\"а б\"", 0}, Case{"\"x'y\"", 0},
+                          Case{"\"str\"", 1}, Case{"\"raß\"", 0}, Case{"\"bcd\"", 1}, Case{"\"bcx\"", 1},
+                          Case{"\"bcd\" AND \"bcx\"", 1}}) {
+        SCOPED_TRACE(c.query);
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav_SearchText "
+                                           "WHERE AllTovarPostav_SearchText MATCH ?1"),
+                            {QString::fromUtf8(c.query)})
+                      .toInt(),
+                  c.rows);
+    }
+    expectConsistent();
+}
+
 TEST_F(GoodsSearchIndexTest, DeletingASuppliersOffersKeepsTheOthersFound)
 {
     // Each: how many offers the deleted supplier and the kept one have (the

@@ -1,5 +1,6 @@
 #include "text_functions.h"
 
+#include "search_tokenizer.h"
 #include "sqlite_api.h"
 
 #include <QChar>
@@ -327,6 +328,8 @@ int registerTextFunctions(sqlite3* db)
         rc = sqlite3_create_function(db, "like", 2, textFlags, nullptr, likeFunction, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function(db, "like", 3, textFlags, nullptr, likeFunction, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = registerSearchTokenizer(db);
     return rc;
 }
 

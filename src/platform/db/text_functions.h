@@ -16,7 +16,8 @@ namespace velmora::db {
 // ASCII-only NOCASE and taking the indexes for corrupt.
 inline constexpr char kTextCollation[] = "UNOCASE";
 
-// Registers the collation and like() with the same case folding on a
+// Registers the collation and like() with the same case folding, and the
+// tokenizer of the offers' search index (search_tokenizer.h), on a
 // connection. The program calls it for each of its connections; the
 // loadable extension beside the program (velmora_text) calls it for any
 // other SQLite client. Returns the engine's result code.

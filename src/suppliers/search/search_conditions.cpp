@@ -1,5 +1,6 @@
 #include "search_conditions.h"
 
+#include "platform/db/search_tokenizer.h"
 #include "storage/goods_search_index.h"
 
 #include <QVector>
@@ -37,14 +38,11 @@ QString wordCondition(SearchField field, const QString& param, bool negate)
     return negate ? QStringLiteral("NOT ") + any : any;
 }
 
-// Characters whose case folding the program's like() and the trigram index
-// agree on: ASCII and the basic Cyrillic block. Other characters are left
-// to the exact test on the row.
-bool indexFoldsAlike(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0x20 && u < 0x7F) || (u >= 0x0400 && u <= 0x045F);
-}
+// Characters the offers' index keeps in its trigrams, folded as the
+// program's like() folds them: ASCII and the basic Cyrillic block, but for
+// spaces, separators and wildcards. Other characters are left to the exact
+// test on the row.
+bool indexHolds(QChar c) { return db::searchIndexHolds(c.unicode()); }
 
 // Builds the term list as it goes and keeps the shape of the parentheses,
 // so that a statement the engine would refuse is known before it runs.
@@ -220,7 +218,7 @@ QString indexQueryForPattern(const QString& pattern, SearchField field)
         run.clear();
     };
     for (const QChar c : pattern) {
-        if (c == u'%' || c == u'_' || !indexFoldsAlike(c))
+        if (!indexHolds(c))
             flush();
         else
             run += c;
