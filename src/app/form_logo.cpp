@@ -20,7 +20,7 @@ Form_Logo::Form_Logo(QWidget* parent, int waitMs)
     Timer1->setInterval(waitMs);
     connect(Timer1, &QTimer::timeout, this, &Form_Logo::Timer1Timer);
     connect(ui->Button_Skip, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->Button_Exit, &QPushButton::clicked, this, [this] { done(EndProgram); });
+    connect(ui->Button_Exit, &QPushButton::clicked, this, &Form_Logo::Button_ExitClick);
 }
 
 Form_Logo::~Form_Logo() = default;
@@ -35,6 +35,16 @@ int Form_Logo::exec()
     const int result = QDialog::exec();
     Timer1->stop();
     return result;
+}
+
+void Form_Logo::Button_ExitClick()
+{
+    // The splash does not close under the question.
+    Timer1->stop();
+    if (!ask_ || ask_(endProgramQuestion()))
+        done(EndProgram);
+    else
+        Timer1->start();
 }
 
 void Form_Logo::Timer1Timer()

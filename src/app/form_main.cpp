@@ -323,6 +323,10 @@ void Form_main::FormClose()
 
 void Form_main::closeEvent(QCloseEvent* event)
 {
+    if (hooks_.ConfirmClose && !hooks_.ConfirmClose()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

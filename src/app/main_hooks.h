@@ -36,6 +36,8 @@ struct MainHooks {
     std::function<void(const QString& clientName)> FillOrderClients;
     // Supplier goods search.
     std::function<void()> SearchSupplierGoods;
+    // Closing the main window: false keeps it open (the user was asked).
+    std::function<bool()> ConfirmClose;
     // Group commands of the catalogue's group tree, each with the group's
     // code; a command whose hook is unset is disabled in the tree's menu.
     // The group value window sets the column "Nacen" (markup) or "Garant"

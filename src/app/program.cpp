@@ -60,6 +60,7 @@ bool Program::start()
     Form_About_ = std::make_unique<velmora::Form_About>(Form_main_.get());
     Form_Logo_ = std::make_unique<velmora::Form_Logo>(Form_main_.get(),
                                                       options_.interactive ? velmora::Form_Logo::DefaultWaitMs : 0);
+    Form_Logo_->setQuestion(options_.dialogs.confirm);
     Form_main_->setSplash(Form_Logo_.get());
     Form_main_->setAboutWindow(Form_About_.get());
 

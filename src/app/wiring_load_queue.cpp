@@ -17,6 +17,8 @@ namespace velmora {
 namespace {
 
 const QString kOptionLocked = QStringLiteral("Опция заблокирована!\rПроверьте настройки.");
+const QString kCloseDuringLoad = QStringLiteral("Идёт загрузка прайс-листов.\r\rЗакрыть программу? "
+                                                "Прайс-лист, который сейчас загружается, останется с прежними товарами.");
 
 // The panel needs the open databases and the settled role, so it is made
 // at the end of start-up.
@@ -74,6 +76,13 @@ void createLoadQueuePanel(MainWiring& wiring)
     QObject::connect(panel, &loader::LoadQueuePanel::queueChanged, &wiring, &MainWiring::markPriceListSettingsChanged);
 
     form.hooks().CheckUpdatedPriceLists = [panel] { panel->CheckUpdatedPriceLists(); };
+    // Closing during a load abandons the list being loaded (its old goods
+    // stay): the user says so first.
+    form.hooks().ConfirmClose = [&form, panel] {
+        if (!panel->isLoadRunning())
+            return true;
+        return form.dialogs().confirm && form.dialogs().confirm(kCloseDuringLoad);
+    };
 }
 
 } // namespace

@@ -12,11 +12,14 @@
 #include "suppliers/tree/supplier_tree.h"
 
 #include <QCheckBox>
+#include <QHash>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <memory>
 
 namespace velmora {
 
@@ -47,6 +50,9 @@ void showQueueEntry(MainWiring& wiring, const QString& entry)
     }
     wiring.showSootvPage(kSetupPage);
 }
+
+// The offers the running load stored of each list, for the settings tab.
+using LoadedOffers = std::shared_ptr<QHash<QString, int>>;
 
 void replaceInQueue(MainWiring& wiring, const QString& oldName, const QString& newName)
 {
@@ -139,25 +145,40 @@ void connectTreeAndLoadQueue(MainWiring& wiring)
     SupplierTree* tree = wiring.tree;
     if (!queue || !tree)
         return;
+    const LoadedOffers loaded = std::make_shared<QHash<QString, int>>();
     QObject::connect(tree, &SupplierTree::loadQueueRebuilt, queue, &loader::LoadQueuePanel::setQueueNames);
     QObject::connect(tree, &SupplierTree::priceListDeleted, &wiring,
                      [&wiring](const QString& name) { replaceInQueue(wiring, name, QString()); });
     QObject::connect(queue, &loader::LoadQueuePanel::queueEntryClicked, &wiring,
                      [&wiring](const QString& name) { showQueueEntry(wiring, name); });
     QObject::connect(queue, &loader::LoadQueuePanel::singleLoadFinished, &wiring,
-                     [&wiring](const QString& name, const QString& errorText) {
+                     [&wiring, loaded](const QString& name, const QString& errorText) {
                          if (!errorText.isEmpty() && wiring.form.dialogs().message)
                              wiring.form.dialogs().message(errorText);
                          // The grid lists what was just loaded.
                          if (errorText.isEmpty() && wiring.goods)
                              wiring.goods->showSupplierOffers(name);
-                         if (wiring.setupTab && wiring.setupTab->currentName() == name)
+                         if (wiring.setupTab && wiring.setupTab->currentName() == name) {
                              wiring.setupTab->ShowPriceListSettings(name);
+                             wiring.setupTab->endLoadProgress(loaded->value(name, -1));
+                         } else if (wiring.setupTab) {
+                             wiring.setupTab->endLoadProgress();
+                         }
                      });
+    // The load of the list on the settings tab shows its progress there.
+    QObject::connect(queue, &loader::LoadQueuePanel::offersLoaded, &wiring, [&wiring, loaded](const QString& name, int count) {
+        (*loaded)[name] = count;
+        if (wiring.setupTab && wiring.setupTab->currentName() == name)
+            wiring.setupTab->showLoadProgress(count);
+    });
     // A finished run changed the lists' dates and goods counts.
-    QObject::connect(queue, &loader::LoadQueuePanel::loadRunFinished, &wiring, [&wiring] {
-        if (wiring.setupTab && !wiring.setupTab->currentName().isEmpty())
-            wiring.setupTab->ShowPriceListSettings(wiring.setupTab->currentName());
+    QObject::connect(queue, &loader::LoadQueuePanel::loadRunFinished, &wiring, [&wiring, loaded] {
+        if (wiring.setupTab && !wiring.setupTab->currentName().isEmpty()) {
+            const QString shown = wiring.setupTab->currentName();
+            wiring.setupTab->ShowPriceListSettings(shown);
+            wiring.setupTab->endLoadProgress(loaded->value(shown, -1));
+        }
+        loaded->clear();
     });
     if (wiring.setupTab)
         QObject::connect(wiring.setupTab, &PriceListSetupTab::priceListRenamed, &wiring,
@@ -200,6 +221,7 @@ void wireSupplierTree(MainWiring& wiring)
     ConnectSupplierTreeAndSetupTab(tree, tab);
 
     QObject::connect(tab, &PriceListSetupTab::setupPageRequested, &wiring, [&wiring] { wiring.showSootvPage(kSetupPage); });
+    QObject::connect(tab, &PriceListSetupTab::statusMessage, &wiring, &MainWiring::showStatus);
     QObject::connect(tab, &PriceListSetupTab::priceListSettingsChanged, &wiring,
                      &MainWiring::markPriceListSettingsChanged);
     QObject::connect(tree, &SupplierTree::priceListSettingsChanged, &wiring, &MainWiring::markPriceListSettingsChanged);

@@ -165,4 +165,12 @@ QString ElapsedTimer::ElapsedTimeText(bool reset, const QDateTime& now)
         .arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
+QString RussianCount(qint64 n, const QString& one, const QString& few, const QString& many)
+{
+    const qint64 tens = (n < 0 ? -n : n) % 100;
+    const qint64 units = tens % 10;
+    const QString& noun = (tens >= 11 && tens <= 14) ? many : units == 1 ? one : (units >= 2 && units <= 4) ? few : many;
+    return QString::number(n) + u' ' + noun;
+}
+
 } // namespace velmora

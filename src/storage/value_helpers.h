@@ -25,6 +25,10 @@ bool RoundPriceColumn(db::Connection& priceDb, const QString& table, const QStri
 // Column letters: 1 "A" ... 26 "Z", 27 "AA", 52 "AZ", 53 "BA".
 QString ColumnToLetters(int column);
 
+// A count with its noun in the form Russian gives it: "1 прайс-лист",
+// "2 прайс-листа", "5 прайс-листов", "11 прайс-листов", "21 прайс-лист".
+QString RussianCount(qint64 n, const QString& one, const QString& few, const QString& many);
+
 // The column-spec number: up to four columns as two-digit groups (first
 // chosen column highest), 100000000 + column for a hyperlink column, 0 none.
 int ColumnSpecGroupCount(qint64 spec);

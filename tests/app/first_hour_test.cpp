@@ -282,4 +282,49 @@ TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
     form.close();
 }
 
+// Each of these used to end without a word to the user.
+TEST(FirstHour, NothingEndsSilently)
+{
+    WiredInstallation inst;
+    addPriceLists(inst);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    // An unpaired bracket says what is wrong beside the find box.
+    searchFor(form, "[болт");
+    EXPECT_TRUE(control<QLabel>(form, "Label_FindCount")->text().startsWith("Поиск не выполнен: скобки"))
+        << control<QLabel>(form, "Label_FindCount")->text().toStdString();
+
+    // "Сохранить" on the settings tab confirms in the status bar.
+    selectPriceList(form, "Бета");
+    control<QPushButton>(form, "BitBtn_SaveSheet")->click();
+    EXPECT_EQ(mainStatusText(form, 1), "Настройки прайс-листа \"Бета\" сохранены");
+    // The conversion factor as the user types it.
+    EXPECT_EQ(control<QLineEdit>(form, "Edit_PriceConversion")->text(), "1");
+
+    // A single load counts what it stored beside the file buttons.
+    control<QToolButton>(form, "ToolButton_Load")->click();
+    auto* count = control<QLabel>(form, "Label_CountLoadTovar");
+    ASSERT_TRUE(waitFor([&] { return count->text() == "загружено 2 товара"; })) << count->text().toStdString();
+    EXPECT_TRUE(control<QWidget>(form, "ProgressBar_LoadPrice")->isHidden());
+
+    // Closing during a load asks first; No keeps the window and the load.
+    control<QToolButton>(form, "ToolButton8")->click();
+    control<QListWidget>(form, "ListBox_LoadPrice")->setCurrentRow(0);
+    auto* run = control<QPushButton>(form, "Button_LoadPrice");
+    run->click();
+    inst.questions.clear();
+    inst.answer = false;
+    EXPECT_FALSE(form.close());
+    ASSERT_EQ(inst.questions.size(), 1);
+    EXPECT_TRUE(inst.questions.first().startsWith("Идёт загрузка прайс-листов.")) << inst.questions.first().toStdString();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_TRUE(waitFor([&] { return run->text() == "Загрузить прайс-листы" && run->isEnabled(); }));
+    inst.questions.clear();
+    EXPECT_TRUE(form.close()) << "nothing running: no question";
+    EXPECT_TRUE(inst.questions.isEmpty());
+}
+
 } // namespace

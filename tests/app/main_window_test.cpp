@@ -304,7 +304,7 @@ TEST(MainWindowRun, CreateShowAndCloseCallTheSubsystemsInOrder)
     EXPECT_FALSE(form.endRequested());
 }
 
-TEST(MainWindowRun, SplashExitButtonEndsTheProgram)
+TEST(MainWindowRun, SplashExitButtonEndsTheProgramOnceConfirmed)
 {
     app();
     Installation inst;
@@ -313,11 +313,25 @@ TEST(MainWindowRun, SplashExitButtonEndsTheProgram)
     Form_main form(globals, {inst.program, inst.data, "anna"}, recorder.dialogs());
     recorder.hookAll(form.hooks());
     Form_Logo splash(&form, 60000);
+    // "X" asks first; a No leaves the splash up, a Yes ends the program.
+    QStringList asked;
+    QList<bool> answers{false, true};
+    splash.setQuestion([&](const QString& text) {
+        asked << text;
+        return answers.takeFirst();
+    });
     form.setSplash(&splash);
     ASSERT_TRUE(form.FormCreate());
     recorder.calls.clear();
-    QTimer::singleShot(50, &splash, [&] { splash.findChild<QPushButton*>("Button_Exit")->click(); });
+    bool openAfterNo = false;
+    QTimer::singleShot(50, &splash, [&] {
+        splash.findChild<QPushButton*>("Button_Exit")->click();
+        openAfterNo = splash.isVisible();
+        splash.findChild<QPushButton*>("Button_Exit")->click();
+    });
     form.FormShow();
+    EXPECT_TRUE(openAfterNo);
+    EXPECT_EQ(asked, QStringList(2, QStringLiteral("Завершить работу программы?")));
     EXPECT_TRUE(form.endRequested());
     EXPECT_TRUE(recorder.calls.isEmpty());
 }

@@ -161,6 +161,17 @@ TEST_F(PanelTest, FailedDownloadIsReportedAndKeepsTheRates)
     EXPECT_TRUE(status[0][0].toString().contains(QStringLiteral("не загружены")));
     EXPECT_EQ(child<QLineEdit>("Edit_Dollar")->text(), QStringLiteral("90"));
     EXPECT_FALSE(timer()->isActive());
+    // The rate fields show that their rates were not downloaded (a 1 there
+    // is no real rate); a good download takes the mark away.
+    EXPECT_TRUE(panel->ratesUnconfirmed());
+    for (const char* name : {"Edit_Dollar", "Edit_Evro"}) {
+        EXPECT_FALSE(child<QLineEdit>(name)->styleSheet().isEmpty()) << name;
+        EXPECT_TRUE(child<QLineEdit>(name)->toolTip().startsWith(QStringLiteral("Курс не загружен"))) << name;
+    }
+    failDownloads = false;
+    panel->RefreshCurrencyRates();
+    EXPECT_FALSE(panel->ratesUnconfirmed());
+    EXPECT_TRUE(child<QLineEdit>("Edit_Dollar")->styleSheet().isEmpty());
 }
 
 TEST_F(PanelTest, TypedRateReachesTheTableOfTheShownCurrency)

@@ -3,6 +3,7 @@
 #include "platform/http/http_client.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,9 @@ TEST(HttpGetText, FailuresGiveNoBodyAndAnError)
         const http::HttpResult result = http::HttpGetText(c.url, quickOptions());
         EXPECT_FALSE(result.ok()) << c.what;
         EXPECT_FALSE(result.error.isEmpty()) << c.what;
+        // A Russian sentence first, the library's detail in brackets.
+        EXPECT_TRUE(result.error.contains(QRegularExpression(QStringLiteral("^[А-Яа-яЁё][^(]* \\(.+\\)$"))))
+            << c.what << ": " << result.error.toStdString();
         EXPECT_TRUE(result.body.isEmpty()) << c.what;
         EXPECT_LT(clock.elapsed(), 3000) << c.what;
     }

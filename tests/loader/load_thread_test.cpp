@@ -4,6 +4,7 @@
 #include "platform/files/cp1251.h"
 #include "platform/files/ini_file.h"
 #include "storage/goods_search_index.h"
+#include "suppliers/exports/price_list_export.h"
 #include "suppliers/loader/load_queue_panel.h"
 #include "suppliers/loader/price_list_load_thread.h"
 
@@ -140,6 +141,33 @@ for row in sheet.iter_rows(min_row=5, values_only=True):
     print("%s|%s|%s" % row[:3])
 )"), {exported});
     EXPECT_EQ(rows, QStringLiteral("Первый\nD-1|Половина|10.5\nD-2|Три знака|10.13\nD-3|Сотни|1234\n"));
+}
+
+// A list longer than a workbook takes: the export after the queue writes
+// what fits and tells the user how many goods it left out.
+TEST_F(ThreeLists, GoodsCutFromTheWorkbookAfterTheQueueAreReported)
+{
+    const QString csv = dbs.dir.filePath(QStringLiteral("prices/long.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray rows;
+        for (int i = 1; i <= exports::kMaxWorkbookRows + 2; ++i)
+            rows += "A" + QByteArray::number(i) + ";Item " + QByteArray::number(i) + ";10\r\n";
+        f.write(rows);
+    }
+    const QString name = QStringLiteral("Длинный");
+    AddPriceList(dbs.price, name, csv);
+    AddSheet(dbs.price, name, Sheet(QStringLiteral("long")));
+    QStringList informed;
+    LoadQueueEnvironment env = Environment();
+    env.inform = [&informed](const QString& text) { informed << text; };
+    LoadQueuePanel panel(env);
+    panel.setQueueNames({name});
+    RunToEnd(panel);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(informed, QStringList{name + QStringLiteral(": Не выгружено товаров: 2 (в одном прайс-листе Excel не больше 65528 строк)")});
+    EXPECT_TRUE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Длинный.xlsx"))));
 }
 
 TEST_F(ThreeLists, CsvSwitchWritesWindows1251Files)

@@ -133,3 +133,19 @@ TEST(ValueHelpers, DatesAndElapsedTime)
     EXPECT_EQ(timer.ElapsedTimeText(false, start.addSecs(3725)), QStringLiteral("01:02:05"));
     EXPECT_EQ(timer.ElapsedTimeText(false, start.addSecs(25 * 3600)), QStringLiteral("01:00:00"));
 }
+
+TEST(RussianCount, TheNounAgreesWithTheNumber)
+{
+    const struct {
+        qint64 n;
+        const char* text;
+    } cases[] = {{0, "0 прайс-листов"},    {1, "1 прайс-лист"},     {2, "2 прайс-листа"},   {4, "4 прайс-листа"},
+                 {5, "5 прайс-листов"},    {11, "11 прайс-листов"}, {12, "12 прайс-листов"}, {14, "14 прайс-листов"},
+                 {21, "21 прайс-лист"},    {22, "22 прайс-листа"},  {111, "111 прайс-листов"},
+                 {1001, "1001 прайс-лист"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(velmora::RussianCount(c.n, QStringLiteral("прайс-лист"), QStringLiteral("прайс-листа"),
+                                        QStringLiteral("прайс-листов")),
+                  QString::fromUtf8(c.text))
+            << c.n;
+}

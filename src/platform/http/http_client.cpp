@@ -51,6 +51,23 @@ struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
+// What a user reads first; the library's own words follow it.
+QString russianReason(CURLcode code)
+{
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return QStringLiteral("Адрес сервера не найден");
+    case CURLE_COULDNT_CONNECT: return QStringLiteral("Не удалось подключиться к серверу");
+    case CURLE_OPERATION_TIMEDOUT: return QStringLiteral("Сервер не ответил вовремя");
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL: return QStringLiteral("Неверный адрес");
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION: return QStringLiteral("Не удалось установить защищённое соединение");
+    case CURLE_TOO_MANY_REDIRECTS: return QStringLiteral("Слишком много перенаправлений");
+    default: return QStringLiteral("Ошибка при получении данных с сервера");
+    }
+}
+
 HttpResult failure(const QString& error, long status = 0)
 {
     HttpResult result;
@@ -95,15 +112,17 @@ HttpResult HttpGetText(const QString& url, const HttpOptions& options)
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
 
     if (sink.overflow)
-        return failure(QStringLiteral("%1: the answer is larger than %2 bytes").arg(url).arg(options.maxBodyBytes),
+        return failure(QStringLiteral("Ответ сервера слишком велик (%1: the answer is larger than %2 bytes)")
+                           .arg(url)
+                           .arg(options.maxBodyBytes),
                        status);
     if (code != CURLE_OK) {
         const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer)
                                               : QString::fromUtf8(curl_easy_strerror(code));
-        return failure(QStringLiteral("%1: %2").arg(url, detail), status);
+        return failure(QStringLiteral("%1 (%2: %3)").arg(russianReason(code), url, detail), status);
     }
     if (status >= 400)
-        return failure(QStringLiteral("%1: HTTP %2").arg(url).arg(status), status);
+        return failure(QStringLiteral("Сервер ответил ошибкой %1 (%2: HTTP %1)").arg(status).arg(url), status);
 
     HttpResult result;
     result.body = std::move(sink.body);

@@ -1,5 +1,6 @@
 #include "currency_panel.h"
 
+#include "storage/value_helpers.h"
 #include "rate_entry.h"
 #include "rate_settings.h"
 #include "reprice.h"
@@ -150,6 +151,7 @@ void CurrencyPanel::RefreshCurrencyRates()
     table_ = result.table;
     lowerRows_ = result.lowerRows;
     lastFeedText_ = result.feedText;
+    ratesUnconfirmed_ = result.downloadFailed;
     valutaName_->setCurrentIndex(table_.displayIndex);
     showRates();
     refreshRunning_ = false;
@@ -167,7 +169,13 @@ void CurrencyPanel::showRates()
     for (int row = 0; row < RowCount; ++row) {
         const int currency = currencyOfRow(row);
         labels_[size_t(row)]->setText(CurrencyCode(currency));
-        edits_[size_t(row)]->setText(locale_.toString(table_.rate(currency), 'g', 10));
+        QLineEdit* edit = edits_[size_t(row)];
+        edit->setText(locale_.toString(table_.rate(currency), 'g', 10));
+        edit->setStyleSheet(ratesUnconfirmed_ ? QStringLiteral("QLineEdit { color: #c00000; background: #fff0f0; }")
+                                              : QString());
+        edit->setToolTip(ratesUnconfirmed_ ? QStringLiteral("Курс не загружен с сайта: показан сохранённый курс. "
+                                                            "Проверьте его или введите вручную.")
+                                           : QString());
     }
 }
 
@@ -192,7 +200,9 @@ void CurrencyPanel::RepriceForeignGoods()
         return;
     try {
         const RepriceResult result = velmora::RepriceForeignGoods(priceDb_, table_, rounding_());
-        emit statusMessage(QStringLiteral("Цены пересчитаны по курсам валют: %1 товаров").arg(result.offersChanged));
+        emit statusMessage(QStringLiteral("Цены пересчитаны по курсам валют: ") +
+                           RussianCount(result.offersChanged, QStringLiteral("товар"), QStringLiteral("товара"),
+                                        QStringLiteral("товаров")));
         if (result.offersChanged > 0)
             emit goodsRepriced();
     } catch (const std::exception& error) {
@@ -248,6 +258,9 @@ void CurrencyPanel::rateEditChanged(int row)
     const std::optional<double> rate = ParseTypedRate(edits_[size_t(row)]->text());
     if (!rate)
         return; // not a usable rate yet (e.g. "0" on the way to "0,5")
+    // A rate the user typed is a real one.
+    edits_[size_t(row)]->setStyleSheet(QString());
+    edits_[size_t(row)]->setToolTip(QString());
     try {
         if (ApplyTypedRate(priceDb_, table_, currencyOfRow(row), *rate, QString::fromLatin1(kExtraSettings[row]))) {
             emit currencyTableChanged();

@@ -39,6 +39,7 @@ public:
     const CurrencyTable& currencyTable() const { return table_; }
     bool ratesRefreshRunning() const { return refreshRunning_; }
     const QByteArray& lastFeedText() const { return lastFeedText_; }
+    bool ratesUnconfirmed() const { return ratesUnconfirmed_; }
 
     // Only the administrator changes the rate source and display currency,
     // and only the administrator's program re-prices the goods.
@@ -94,6 +95,9 @@ private:
     CurrencyTable table_;
     std::array<int, 2> lowerRows_{CurrencyBYN, CurrencyUAH};
     QByteArray lastFeedText_;
+    // The last download failed: the shown rates are the stored ones (1 for
+    // a currency never downloaded), and the edits say so.
+    bool ratesUnconfirmed_ = false;
     bool refreshRunning_ = true;
     bool administrator_ = false;
 

@@ -235,4 +235,11 @@ ExportResult ExportAllPriceListsWorkbook(db::Connection& priceDb, const QStringL
     return result;
 }
 
+QString OmittedRowsText(int omitted)
+{
+    return QStringLiteral("Не выгружено товаров: ") + QString::number(omitted) +
+           QStringLiteral(" (в одном прайс-листе Excel не больше ") + QString::number(kMaxWorkbookRows) +
+           QStringLiteral(" строк)");
+}
+
 } // namespace velmora::exports

@@ -34,6 +34,9 @@ struct ExportColumnTitles {
 // At most this many goods of one price list go into a workbook.
 inline constexpr int kMaxWorkbookRows = 65528;
 
+// What a user is told of goods left out of a workbook.
+QString OmittedRowsText(int omitted);
+
 struct ExportResult {
     QString path;        // the file written
     int rowsWritten = 0;

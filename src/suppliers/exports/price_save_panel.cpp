@@ -226,9 +226,7 @@ void PriceSavePanel::finish(const QStringList& files, const QString& errorText, 
     if (!errorText.isEmpty())
         showError(errorText);
     else if (omitted > 0)
-        showError(QStringLiteral("Не выгружено товаров: ") + QString::number(omitted) +
-                  QStringLiteral(" (в одном прайс-листе Excel не больше ") + QString::number(kMaxWorkbookRows) +
-                  QStringLiteral(" строк)"));
+        showError(OmittedRowsText(omitted));
     emit exportFinished(files, errorText);
 }
 

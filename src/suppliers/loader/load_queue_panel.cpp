@@ -1,5 +1,6 @@
 #include "suppliers/loader/load_queue_panel.h"
 
+#include "storage/value_helpers.h"
 #include "platform/files/ini_file.h"
 #include "storage/settings_store.h"
 #include "suppliers/exports/price_list_export.h"
@@ -235,6 +236,8 @@ void LoadQueuePanel::startRun(const QStringList& names, bool singleList)
             Qt::QueuedConnection);
     connect(thread, &TPriceListLoadSave::repricingRequested, this, &LoadQueuePanel::repricingRequested,
             Qt::QueuedConnection);
+    connect(thread, &TPriceListLoadSave::exportRowsOmitted, this, &LoadQueuePanel::inform, Qt::QueuedConnection);
+    connect(thread, &TPriceListLoadSave::offersLoaded, this, &LoadQueuePanel::offersLoaded, Qt::QueuedConnection);
     connect(thread, &QThread::finished, this, &LoadQueuePanel::threadEnded, Qt::QueuedConnection);
     thread->start(QThread::LowPriority);
 }
@@ -302,7 +305,9 @@ void LoadQueuePanel::CheckUpdatedPriceLists()
     setQueueNames(updated);
     show();
     emit queueChanged(queueNames());
-    if (!ask(QStringLiteral("Обновилось ") + QString::number(updated.size()) + QStringLiteral(" прайс-листов") +
+    if (!ask(QStringLiteral("Обновилось ") +
+             RussianCount(updated.size(), QStringLiteral("прайс-лист"), QStringLiteral("прайс-листа"),
+                          QStringLiteral("прайс-листов")) +
              QStringLiteral("\r     Загрузить?")))
         return;
     list_->setCurrentRow(0);

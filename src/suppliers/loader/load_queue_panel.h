@@ -90,6 +90,8 @@ signals:
     void loadRunFinished();
     // A single-list load ended; errorText is "" when the list was loaded.
     void singleLoadFinished(const QString& name, const QString& errorText);
+    // Offers of a list stored so far by the running load.
+    void offersLoaded(const QString& name, int count);
     // The role changed by the hand-over box (start-up applies it).
     void loadAdminChanged(bool isLoadAdmin);
 

@@ -58,8 +58,10 @@ public:
         request.rates = settings_.rates;
         request.progress = this;
         const LoadResult result = LoadPriceList(priceDb_, orderDb_, request);
-        if (result.loaded)
+        if (result.loaded) {
             report(loadedText(result.offerCount), kStopLoadCaption);
+            emit thread_.offersLoaded(name, result.offerCount);
+        }
         catchUpSearchIndex();
         if (!result.errorText.isEmpty() && firstError_.isEmpty())
             firstError_ = result.errorText;
@@ -71,6 +73,7 @@ public:
         if (sinceStatus_.elapsed() >= kStatusEveryMs) {
             sinceStatus_.restart();
             report(loadedText(count), kStopLoadCaption);
+            emit thread_.offersLoaded(name_, count);
         }
         return !thread_.abortRequested();
     }
@@ -89,9 +92,14 @@ public:
             throw exports::ExportError(QString::fromUtf8(error.what()));
         }
         const QString output = exportFolder(name) + sheet::xlsxNameFor(exports::SafeFileName(name) + QStringLiteral(".xls"));
-        exports::ExportPriceListWorkbook(priceDb_, name, templateFile, output, settings_.titles,
-                                         settings_.rates.displayCode());
+        const exports::ExportResult result = exports::ExportPriceListWorkbook(
+            priceDb_, name, templateFile, output, settings_.titles, settings_.rates.displayCode());
+        if (result.rowsOmitted > 0)
+            omitted_ << name + QStringLiteral(": ") + exports::OmittedRowsText(result.rowsOmitted);
     }
+
+    // The lists whose workbooks could not take all their goods.
+    const QStringList& omitted() const { return omitted_; }
 
     void startCombinedExport(const QString& ownStockName) override
     {
@@ -144,6 +152,7 @@ private:
     QString name_;
     QString statusText_;
     QElapsedTimer sinceStatus_;
+    QStringList omitted_;
 };
 
 } // namespace
@@ -173,6 +182,8 @@ void TPriceListLoadSave::run()
         switches.singleList = settings_.singleList;
         ThreadHost host(*this, settings_, priceDb, orderDb, lastStatus, firstError_);
         outcome_ = RunLoadQueue(settings_.names, host, switches, settings_.pauses);
+        if (!host.omitted().isEmpty())
+            emit exportRowsOmitted(host.omitted().join(u'\r'));
     } catch (const std::exception& error) {
         const QString text = dynamic_cast<const std::bad_alloc*>(&error)
                                  ? QStringLiteral("Недостаточно памяти для загрузки прайс-листов")

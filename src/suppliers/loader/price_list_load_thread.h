@@ -56,6 +56,12 @@ signals:
     void statusReported(const QString& statusText, const QString& buttonCaption);
     void combinedExportRequested(const QString& ownStockName, const QStringList& supplierNames);
     void repricingRequested();
+    // The export after the queue left goods out of some workbooks (a line
+    // per list).
+    void exportRowsOmitted(const QString& text);
+    // Offers of the list being loaded stored so far (every few thousand,
+    // and the total once it is loaded).
+    void offersLoaded(const QString& name, int count);
 
 protected:
     void run() override;

@@ -24,7 +24,9 @@ SearchStatus GoodsSearchController::search(const QString& findText)
         *sharedLastFindText_ = state_.lastFindText;
     switch (outcome.status) {
     case SearchStatus::NotRun:
+        break;
     case SearchStatus::Rejected:
+        emit searchRejected(rejectedBracketsMessage());
         break;
     case SearchStatus::Opened: {
         model_.setResult(outcome.query, std::move(outcome.firstChunk));

@@ -43,6 +43,12 @@ public:
     SearchStatus sortByColumn(int column, const QString& findText);
     SearchStatus clearSort(const QString& findText);
 
+    static QString rejectedBracketsMessage()
+    {
+        return QStringLiteral("Поиск не выполнен: скобки \u00AB[\u00BB и \u00AB]\u00BB должны стоять парами, "
+                              "пустые \u00AB[]\u00BB не допускаются");
+    }
+
     // Rows searched at most to bring the previous current row back.
     static constexpr int kRelocateRows = 5000;
 
@@ -51,6 +57,9 @@ signals:
     void searched(int currentRow);
     // The statement could not run; the previous result is shown again.
     void searchFailed(const QString& message);
+    // The find text was not searched (its brackets do not pair up); the
+    // grid keeps its rows.
+    void searchRejected(const QString& message);
 
 private:
     const db::Connection& priceDb_;

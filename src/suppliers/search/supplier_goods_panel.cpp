@@ -62,6 +62,13 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
         countFound();
     });
     connect(controller_, &GoodsSearchController::searchFailed, this, [this](const QString& m) { report(m); });
+    // Said beside the find box, not in a message box: typing with the
+    // search-as-you-type switch passes through unpaired brackets.
+    connect(controller_, &GoodsSearchController::searchRejected, this, [this](const QString& m) {
+        ++countGeneration_;
+        Label_FindCount->setStyleSheet(QStringLiteral("color: #c00000;"));
+        Label_FindCount->setText(m);
+    });
     connect(grid_, &GoodsGrid::titleClicked, this,
             [this](int column) { controller_->sortByColumn(column, searchBar_->findText()); });
     connect(grid_, &GoodsGrid::currentRowChanged, this, &SupplierGoodsPanel::showCurrentRow);
@@ -130,6 +137,7 @@ void SupplierGoodsPanel::countFound()
         showFoundCount(model_->rowCount());
         return;
     }
+    Label_FindCount->setStyleSheet(QString());
     Label_FindCount->setText(QStringLiteral("Найдено: ..."));
     auto found = std::make_shared<qint64>(-1);
     const QString path = priceDb_.path();
@@ -154,6 +162,7 @@ void SupplierGoodsPanel::countFound()
 
 void SupplierGoodsPanel::showFoundCount(qint64 found)
 {
+    Label_FindCount->setStyleSheet(QString());
     if (found < 0)
         Label_FindCount->clear();
     else if (found > kCountCap)

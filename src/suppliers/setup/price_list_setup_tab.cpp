@@ -1,5 +1,6 @@
 #include "suppliers/setup/price_list_setup_tab.h"
 
+#include "storage/value_helpers.h"
 #include "platform/db/day_numbers.h"
 #include "storage/settings_store.h"
 #include "suppliers/currency/currency_table.h"
@@ -19,6 +20,7 @@
 #include "platform/spreadsheet/view/sheet_view.h"
 
 #include <QEvent>
+#include <QProgressBar>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -123,6 +125,11 @@ void PriceListSetupTab::buildUi()
     BitBtn2 = named(new QPushButton(QStringLiteral("Открыть файл")), "BitBtn2");
     Button3 = named(new QPushButton(QStringLiteral("Закрыть файл")), "Button3");
     BitBtn_SaveSheet = named(new QPushButton(QStringLiteral("Сохранить")), "BitBtn_SaveSheet");
+    ProgressBar_LoadPrice = named(new QProgressBar, "ProgressBar_LoadPrice");
+    ProgressBar_LoadPrice->setMaximumWidth(160);
+    ProgressBar_LoadPrice->setTextVisible(false);
+    ProgressBar_LoadPrice->hide();
+    Label_CountLoadTovar = named(new QLabel, "Label_CountLoadTovar");
     listForm->addWidget(new QLabel(QStringLiteral("Название:")), 0, 0);
     listForm->addWidget(Edit_PriceList, 0, 1, 1, 2);
     listForm->addWidget(Edit_idPostav, 0, 3);
@@ -137,6 +144,8 @@ void PriceListSetupTab::buildUi()
     auto* fileButtons = new QHBoxLayout;
     fileButtons->addWidget(BitBtn2);
     fileButtons->addWidget(Button3);
+    fileButtons->addWidget(ProgressBar_LoadPrice);
+    fileButtons->addWidget(Label_CountLoadTovar);
     fileButtons->addStretch();
     fileButtons->addWidget(BitBtn_SaveSheet);
     listForm->addLayout(fileButtons, 4, 0, 1, 4);
@@ -345,6 +354,7 @@ void PriceListSetupTab::clearPriceList()
     Edit_Path->clear();
     Edit_PriceConversion->setText(QStringLiteral("0"));
     Label_Dates->clear();
+    Label_CountLoadTovar->clear();
     StaticText_InfoPrice->clear();
     for (QLineEdit* field : {Edit_info, Edit_site, Edit_web, Edit_tel, Edit_mail})
         field->clear();
@@ -400,7 +410,8 @@ void PriceListSetupTab::ShowPriceListSettings(const QString& name)
     Edit_PriceList->setText(row->Postavshik);
     Edit_idPostav->setText(QString::number(row->Id));
     Edit_Path->setText(row->Path);
-    Edit_PriceConversion->setText(QString::number(row->PriceConversion, 'g', 15));
+    // As the user types it: a decimal comma.
+    Edit_PriceConversion->setText(QString::number(row->PriceConversion, 'g', 15).replace(u'.', u','));
     const qint64 today = db::dayNumber(QDate::currentDate());
     Label_Dates->setText(db::dateFromDayNumber(double(row->Dates)).toString(QStringLiteral("dd.MM.yyyy")));
     QPalette pal = Label_Dates->palette();
@@ -481,6 +492,31 @@ void PriceListSetupTab::commitName()
     refreshInfoText();
 }
 
+namespace {
+QString loadedOffersText(int offers)
+{
+    return QStringLiteral("загружено ") +
+           RussianCount(offers, QStringLiteral("товар"), QStringLiteral("товара"), QStringLiteral("товаров"));
+}
+} // namespace
+
+void PriceListSetupTab::showLoadProgress(int offers)
+{
+    // The number of rows is not known before the file is read: the bar
+    // runs without an end.
+    ProgressBar_LoadPrice->setRange(0, 0);
+    ProgressBar_LoadPrice->show();
+    Label_CountLoadTovar->setText(loadedOffersText(offers));
+}
+
+void PriceListSetupTab::endLoadProgress(int offers)
+{
+    ProgressBar_LoadPrice->hide();
+    ProgressBar_LoadPrice->setRange(0, 1);
+    if (offers >= 0)
+        Label_CountLoadTovar->setText(loadedOffersText(offers));
+}
+
 void PriceListSetupTab::BitBtn_SaveSheetClick()
 {
     if (currentId_ == 0)
@@ -509,9 +545,18 @@ void PriceListSetupTab::BitBtn_SaveSheetClick()
         return;
     }
     changed();
+    // The save's four steps: the list, its row, its sheet, done.
+    ProgressBar_LoadPrice->setRange(0, 4);
+    ProgressBar_LoadPrice->setValue(1);
+    ProgressBar_LoadPrice->show();
     const QString sheet = currentSheet_;
+    ProgressBar_LoadPrice->setValue(2);
     ShowPriceListSettings(currentName_);
+    ProgressBar_LoadPrice->setValue(3);
     reloadSheets(sheet);
+    ProgressBar_LoadPrice->setValue(4);
+    ProgressBar_LoadPrice->hide();
+    emit statusMessage(QStringLiteral("Настройки прайс-листа \"%1\" сохранены").arg(currentName_));
 }
 
 void PriceListSetupTab::Edit_siteExit()

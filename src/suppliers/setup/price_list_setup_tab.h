@@ -17,6 +17,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QToolButton;
@@ -85,6 +86,11 @@ public slots:
     // cannot be read.
     bool OpenPriceFileInExcel(const QString& path);
     void BitBtn_SaveSheetClick();
+    // A load of the shown list: ProgressBar_LoadPrice and
+    // Label_CountLoadTovar ("загружено N товаров").
+    void showLoadProgress(int offers);
+    // The load ended; with offers >= 0 the label keeps the final count.
+    void endLoadProgress(int offers = -1);
     void BitBtn2Click(); // "Открыть файл": the newest file matching Edit_Path
     void Button3Click(); // "Закрыть файл"
     void Button_SheetEditClick();
@@ -106,6 +112,8 @@ signals:
     void priceListSettingsChanged();
     // Switch the page control to this tab.
     void setupPageRequested();
+    // A confirmation for the main status bar.
+    void statusMessage(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -187,6 +195,8 @@ private:
     QToolButton* Button_PriceSet = nullptr;
     QLineEdit* Edit_TovarPrefiks = nullptr;
     QPushButton* BitBtn_SaveSheet = nullptr;
+    QProgressBar* ProgressBar_LoadPrice = nullptr;
+    QLabel* Label_CountLoadTovar = nullptr;
     QPushButton* BitBtn2 = nullptr;
     QPushButton* Button3 = nullptr;
     std::array<ColumnSelector, kSheetFieldCount> selectors_{};
