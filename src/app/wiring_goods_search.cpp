@@ -103,13 +103,24 @@ void wireSupplierSelection(MainWiring& wiring)
     });
 }
 
-// The column rename window is opened by the title labels of the order
-// page, which this program does not have yet: the menu reaches it, one
-// item per renamable title.
+// The column rename window opens from a double click on a title label of
+// the goods card (after the question) and from the menu, one item per
+// renamable title.
 void wireColumnTitleMenu(MainWiring& wiring)
 {
     Form_main& form = wiring.form;
     auto* rename = new search::Form_Column_Name(*wiring.orderSettings, &form);
+    QObject::connect(wiring.goods->card(), &search::GoodsCard::columnTitleRenameRequested, &wiring,
+                     [&wiring, rename](const QString& labelName, const QString& caption) {
+                         const QString setting = search::columnTitleSettingOf(labelName);
+                         const UserDialogs& dialogs = wiring.form.dialogs();
+                         if (setting.isEmpty() || !dialogs.confirm ||
+                             !dialogs.confirm(QStringLiteral("Поменять название колонки?")))
+                             return;
+                         rename->prepare(caption, setting);
+                         if (rename->exec() == QDialog::Accepted)
+                             runHook(wiring.form.hooks().LoadColumnTitles);
+                     });
     QMenu* menu = addMainMenu(form, QStringLiteral("Menu_ColumnTitles"), QStringLiteral("Названия колонок"),
                               QStringLiteral("Menu_Setup"), QStringLiteral("Настройки"));
     for (const search::ColumnTitleSetting& setting : search::columnTitleSettings()) {
@@ -148,6 +159,11 @@ void wireGoodsSearch(MainWiring& wiring)
     if (form.dialogs().error)
         goods->card()->setErrorReporter(form.dialogs().error);
     goods->controller()->setBrendPriory(false);
+    // The card's prices with the places of the program's rounding.
+    wiring.onStartupSettled.push_back([&wiring] {
+        if (wiring.goods)
+            wiring.goods->setPricePlaces(wiring.globals.RoundDigits);
+    });
 
     // Re-pricing and the other pieces clear LastFindText to have the same
     // text searched again.

@@ -91,16 +91,16 @@ void wireSettingsPanel(MainWiring& wiring)
     new QVBoxLayout(valuta);
     form.placeWidget(QStringLiteral("Panel_Setup"), valuta);
 
-    // "Скрыть панели": the supplier tree and the supplier list go and come back together.
+    // "Скрыть панели": the whole left panel goes, and its width goes to the
+    // goods grid; a second press brings it back.
     auto* panels = new QPushButton(QStringLiteral("Скрыть панели"));
     panels->setObjectName(QStringLiteral("BitBtn_NotVisble"));
     form.placeWidget(QStringLiteral("Panel_Setup"), panels);
     QObject::connect(panels, &QPushButton::clicked, &wiring, [&wiring] {
         AppGlobals& globals = wiring.globals;
         globals.PanelsVisible = !globals.PanelsVisible;
-        for (const char* name : {"TreeView1", "DBCtrlGrid_AllPostav"})
-            if (auto* widget = wiring.form.findChild<QWidget*>(QLatin1String(name)))
-                widget->setVisible(globals.PanelsVisible);
+        if (auto* left = wiring.form.findChild<QWidget*>(QStringLiteral("Panel_AllTovar")))
+            left->setVisible(globals.PanelsVisible);
     });
 
     QToolButton* open = wiring.addToolButton(QStringLiteral("ToolButton_Setup"), QStringLiteral("Настройки программы"),

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QHash>
+#include <QListWidget>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QStyle>
@@ -146,6 +147,8 @@ void connectTreeAndLoadQueue(MainWiring& wiring)
     if (!queue || !tree)
         return;
     const LoadedOffers loaded = std::make_shared<QHash<QString, int>>();
+    // A node clicked selects its list in the queue box (when it is open).
+    tree->setLoadQueue(nullptr, queue->findChild<QListWidget*>(QStringLiteral("ListBox_LoadPrice")));
     QObject::connect(tree, &SupplierTree::loadQueueRebuilt, queue, &loader::LoadQueuePanel::setQueueNames);
     QObject::connect(tree, &SupplierTree::priceListDeleted, &wiring,
                      [&wiring](const QString& name) { replaceInQueue(wiring, name, QString()); });
@@ -222,6 +225,11 @@ void wireSupplierTree(MainWiring& wiring)
 
     QObject::connect(tab, &PriceListSetupTab::setupPageRequested, &wiring, [&wiring] { wiring.showSootvPage(kSetupPage); });
     QObject::connect(tab, &PriceListSetupTab::statusMessage, &wiring, &MainWiring::showStatus);
+    if (auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl_Sootv")))
+        QObject::connect(pages, &QTabWidget::currentChanged, tab, [tab](int page) {
+            if (page == kSetupPage)
+                tab->TabSheet_PostavSetupShow();
+        });
     QObject::connect(tab, &PriceListSetupTab::priceListSettingsChanged, &wiring,
                      &MainWiring::markPriceListSettingsChanged);
     QObject::connect(tree, &SupplierTree::priceListSettingsChanged, &wiring, &MainWiring::markPriceListSettingsChanged);

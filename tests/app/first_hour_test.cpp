@@ -15,7 +15,13 @@
 #include "suppliers/search/goods_card.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -325,6 +331,101 @@ TEST(FirstHour, NothingEndsSilently)
     inst.questions.clear();
     EXPECT_TRUE(form.close()) << "nothing running: no question";
     EXPECT_TRUE(inst.questions.isEmpty());
+}
+
+TEST(FirstHour, TheCardsTitleLabelRenamesItsColumnAndTheTreeFindsTheQueueEntry)
+{
+    WiredInstallation inst;
+    addPriceLists(inst);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+
+    // A double click on the card's "Товар" asks, then renames the column.
+    auto* label = control<QLabel>(form, "Label_Tovar");
+    EXPECT_EQ(label->text(), "Товар");
+    inst.answer = true;
+    QTimer::singleShot(0, &form, [&form] {
+        auto* window = form.findChild<QDialog*>("Form_Column_Name");
+        ASSERT_TRUE(window && window->isVisible());
+        auto* edit = window->findChild<QLineEdit*>("Edit_Column_Name");
+        EXPECT_EQ(edit->text(), "Товар");
+        edit->setText("Наименование");
+        window->findChild<QPushButton*>("Button_Column_Name")->click();
+    });
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(inst.questions, QStringList{"Поменять название колонки?"});
+    EXPECT_EQ(label->text(), "Наименование");
+    EXPECT_EQ(control<QTableView>(form, "DBGrid_Tovar")->model()->headerData(1, Qt::Horizontal).toString(),
+              "Наименование");
+    EXPECT_EQ(ReadSetting(form.ADOConnection_Zakaz, "Column_Tovar_Name", "TypeText", "").toString(), "Наименование");
+
+    // With the queue open, a node clicked selects its entry there.
+    inst.answer = false; // the new-file check offers nothing new
+    control<QToolButton>(form, "ToolButton8")->click();
+    auto* queue = control<QListWidget>(form, "ListBox_LoadPrice");
+    ASSERT_EQ(queue->count(), 2);
+    queue->setCurrentRow(0);
+    selectPriceList(form, "Бета");
+    ASSERT_NE(queue->currentItem(), nullptr);
+    EXPECT_EQ(queue->currentItem()->text(), "Бета");
+
+    // "Скрыть панели" gives the whole left side to the goods.
+    auto* left = control<QWidget>(form, "Panel_AllTovar");
+    auto* goods = control<QWidget>(form, "Panel_Tovar");
+    const int before = goods->width();
+    control<QPushButton>(form, "BitBtn_NotVisble")->click();
+    processEventsFor(50);
+    EXPECT_FALSE(left->isVisible());
+    EXPECT_GT(goods->width(), before);
+    control<QPushButton>(form, "BitBtn_NotVisble")->click();
+    EXPECT_TRUE(left->isVisible());
+    form.close();
+}
+
+// Pictures of the program for docs/screens, taken only when
+// VELMORA_SCREENS_DIR names their folder, under a real display
+// (scripts/screens runs this under xvfb-run).
+void saveScreen(const QString& folder, const QString& name)
+{
+    processEventsFor(300);
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QImage small = screen.toImage().scaledToWidth(1200, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888);
+    ASSERT_TRUE(small.save(QDir(folder).filePath(name), "PNG", 9)) << name.toStdString();
+}
+
+TEST(FirstHourScreens, TheProgramAsANewUserSeesIt)
+{
+    const QString folder = qEnvironmentVariable("VELMORA_SCREENS_DIR");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "VELMORA_SCREENS_DIR not set";
+    WiredInstallation inst;
+    addPriceLists(inst);
+    Program program(inst.options());
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    // Without a window manager nothing maximises the window: it is given
+    // the screen.
+    form.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    processEventsFor(500);
+    saveScreen(folder, QStringLiteral("first_start.png"));
+
+    searchFor(form, "болт");
+    auto* grid = control<QTableView>(form, "DBGrid_Tovar");
+    const QRect row = grid->visualRect(grid->model()->index(0, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+    saveScreen(folder, QStringLiteral("search_with_card.png"));
+
+    selectPriceList(form, "Бета");
+    control<QPushButton>(form, "BitBtn2")->click();
+    if (auto* view = form.findChild<sheet::SheetView*>("PriceExcelApp")) {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        view->setGeometry(screen.width() - 620, 90, 580, 380);
+    }
+    saveScreen(folder, QStringLiteral("settings_with_sheet_view.png"));
+    form.close();
 }
 
 } // namespace

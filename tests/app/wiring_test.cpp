@@ -178,14 +178,14 @@ TEST(WiredProgram, RunsFromAFreshDataFolderWithEveryPieceInItsPlace)
     EXPECT_TRUE(setup->isHidden());
     form.findChild<QToolButton*>("ToolButton_Setup")->click();
     EXPECT_FALSE(setup->isHidden());
-    // "Скрыть панели" hides the supplier tree and brings it back.
+    // "Скрыть панели" hides the whole left panel and brings it back.
     auto* panels = form.findChild<QPushButton*>("BitBtn_NotVisble");
     ASSERT_TRUE(isInside(panels, setup));
     panels->click();
-    EXPECT_TRUE(form.findChild<QWidget*>("TreeView1")->isHidden());
+    EXPECT_TRUE(form.findChild<QWidget*>("Panel_AllTovar")->isHidden());
     EXPECT_FALSE(program.globals().PanelsVisible);
     panels->click();
-    EXPECT_FALSE(form.findChild<QWidget*>("TreeView1")->isHidden());
+    EXPECT_FALSE(form.findChild<QWidget*>("Panel_AllTovar")->isHidden());
     form.findChild<QPushButton*>("Button4")->click();
     EXPECT_TRUE(setup->isHidden());
 

@@ -177,7 +177,10 @@ TEST_F(GoodsWidgetsTest, HidingASupplierRefreshesTheGrid)
     ASSERT_EQ(grid->model()->rowCount(), 2);
     auto* list = find<QListWidget>(selection, "List_SelPostav");
     ASSERT_EQ(list->item(0)->text(), QStringLiteral("Альфа"));
+    selection.SpeedButton_AllPostavClick(); // the list opens
     list->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(grid->model()->rowCount(), 2) << "searched when the list closes";
+    selection.SpeedButton_AllPostavClick();
     ASSERT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(cell(0, 2), QStringLiteral("Бета"));
 }

@@ -127,10 +127,16 @@ TEST_F(SelectionTest, PanelCommandsSetFlagsAndAskForASearch)
     EXPECT_EQ(visibleNames(), (QStringList{"A", "C"}));
     EXPECT_EQ(changed.count(), 1);
 
-    // Ticking a supplier in the list stores its flag at once.
+    // Ticking a supplier in the list stores its flag at once; the list
+    // stays open for more ticks and asks for one search when it closes.
     auto* list = find<QListWidget>(panel, "List_SelPostav");
+    panel.SpeedButton_AllPostavClick();
+    list->item(1)->setCheckState(Qt::Checked);
+    list->item(1)->setCheckState(Qt::Unchecked);
     list->item(1)->setCheckState(Qt::Checked);
     EXPECT_EQ(visibleNames(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(changed.count(), 1);
+    panel.SpeedButton_AllPostavClick();
     EXPECT_EQ(changed.count(), 2);
 
     panel.Button_SelectNotClick();

@@ -138,12 +138,14 @@ QString shownColumnsMessage(int shown)
     return QStringLiteral("Показано %1 скрытых колонок.\r\rФиксация ширины с колонок снята!").arg(shown);
 }
 
-WidthTable loadColumnWidths(SettingsStore& orderSettings, const QString& gridName, int columns)
+WidthTable loadColumnWidths(SettingsStore& orderSettings, const QString& gridName, int columns,
+                            const QVector<int>& defaults)
 {
     WidthTable table(columns);
     for (int i = 0; i < columns; ++i) {
         const QString name = gridName + QStringLiteral("_Columns_") + QString::number(i);
-        table[i].width = int(orderSettings.readInteger(name, QStringLiteral("100")));
+        const int fallback = i < defaults.size() ? defaults.at(i) : 100;
+        table[i].width = int(orderSettings.readInteger(name, QString::number(fallback)));
         table[i].fixed = orderSettings.readBoolean(name, QStringLiteral("0"));
     }
     return table;

@@ -45,7 +45,10 @@ QString shownColumnsMessage(int shown);
 
 // Settings "<grid>_Columns_<i>": width as TypeInteger (default "100"), the
 // fixed flag as TypeBoolean (default false), in the order database.
-WidthTable loadColumnWidths(SettingsStore& orderSettings, const QString& gridName, int columns);
+// A column without a stored width takes its default: defaults[i] when given,
+// else 100.
+WidthTable loadColumnWidths(SettingsStore& orderSettings, const QString& gridName, int columns,
+                            const QVector<int>& defaults = {});
 // Stores every column in one transaction.
 void storeColumnWidths(db::Connection& orderDb, SettingsStore& orderSettings, const QString& gridName,
                        const WidthTable& table);

@@ -19,16 +19,25 @@ GoodsCard::GoodsCard(ContactsSource contacts, QWidget* parent)
     openLink_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     auto* grid = new QGridLayout(this);
-    Edit_ViewsArt = addField(QStringLiteral("Edit_ViewsArt"), QStringLiteral("Артикул"), 0, 0);
-    Edit_ViewsTovar = addField(QStringLiteral("Edit_ViewsTovar"), QStringLiteral("Товар"), 1, 0);
-    Edit_ViewsDescription = addField(QStringLiteral("Edit_ViewsDescription"), QStringLiteral("Описание"), 2, 0);
-    Edit_Garant = addField(QStringLiteral("Edit_Garant"), QStringLiteral("Страна"), 3, 0);
-    Edit_Sklad2 = addField(QStringLiteral("Edit_Sklad2"), QStringLiteral("Производит."), 4, 0);
-    Edit_Price = addField(QStringLiteral("Edit_Price"), QStringLiteral("Цена"), 0, 2);
-    Edit_PostavPrice = addField(QStringLiteral("Edit_PostavPrice"), QStringLiteral("Цена (пост.)"), 1, 2);
-    Edit_PostavPriceMax = addField(QStringLiteral("Edit_PostavPriceMax"), QStringLiteral("Цена (розн.)"), 2, 2);
+    // The captions named Label_... carry the user's column titles.
+    Edit_ViewsArt = addField(QStringLiteral("Edit_ViewsArt"), QStringLiteral("Артикул"), 0, 0, QStringLiteral("Label_art"));
+    Edit_ViewsTovar = addField(QStringLiteral("Edit_ViewsTovar"), QStringLiteral("Товар"), 1, 0, QStringLiteral("Label_Tovar"));
+    Edit_ViewsDescription = addField(QStringLiteral("Edit_ViewsDescription"), QStringLiteral("Описание"), 2, 0,
+                                     QStringLiteral("Label_Description"));
+    Edit_Garant = addField(QStringLiteral("Edit_Garant"), QStringLiteral("Страна"), 3, 0, QStringLiteral("Label_Garant"));
+    Edit_Sklad2 = addField(QStringLiteral("Edit_Sklad2"), QStringLiteral("Производит."), 4, 0,
+                           QStringLiteral("Label_TextNoName"));
+    Edit_Price = addField(QStringLiteral("Edit_Price"), QStringLiteral("Цена"), 0, 2, QStringLiteral("Label_Price"));
+    // The purchase price converted to the display currency; the grid's
+    // "Цена (пост.)" is the price as the supplier quotes it.
+    Edit_PostavPrice = addField(QStringLiteral("Edit_PostavPrice"), QStringLiteral("Закупка"), 1, 2);
+    Edit_PostavPriceMax = addField(QStringLiteral("Edit_PostavPriceMax"), QStringLiteral("Цена (розн.)"), 2, 2,
+                                   QStringLiteral("Label_Pricemax"));
     Edit_Number = addField(QStringLiteral("Edit_Number"), QStringLiteral("Номер"), 3, 2);
-    Edit_PostavSklad = addField(QStringLiteral("Edit_PostavSklad"), QStringLiteral("Склад"), 4, 2);
+    Edit_PostavSklad = addField(QStringLiteral("Edit_PostavSklad"), QStringLiteral("Склад"), 4, 2, QStringLiteral("Label_Sklad"));
+    // Room for a whole name.
+    Edit_ViewsTovar->setMinimumWidth(320);
+    Edit_ViewsDescription->setMinimumWidth(320);
     Edit_PostavName = addField(QStringLiteral("Edit_PostavName"), QStringLiteral("Поставщик"), 0, 4);
     Edit_tel2 = addField(QStringLiteral("Edit_tel2"), QStringLiteral("тел.:"), 3, 4);
     Edit_mail2 = addField(QStringLiteral("Edit_mail2"), QStringLiteral("e-mail:"), 4, 4);
@@ -36,10 +45,14 @@ GoodsCard::GoodsCard(ContactsSource contacts, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("сайт:"), this), 1, 4);
     Label_site = new QLabel(this);
     Label_site->setObjectName(QStringLiteral("Label_site"));
+    Label_site->setCursor(Qt::PointingHandCursor);
+    Label_site->installEventFilter(this);
     grid->addWidget(Label_site, 1, 5);
     grid->addWidget(new QLabel(QStringLiteral("web:"), this), 2, 4);
     Label_web = new QLabel(this);
     Label_web->setObjectName(QStringLiteral("Label_web"));
+    Label_web->setCursor(Qt::PointingHandCursor);
+    Label_web->installEventFilter(this);
     grid->addWidget(Label_web, 2, 5);
 
     auto* descLink = new QToolButton(this);
@@ -99,6 +112,20 @@ void GoodsCard::Button_ZakazClick()
 
 bool GoodsCard::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonRelease && watched == Label_site) {
+        Label_siteClick();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == Label_web) {
+        Label_webClick();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (auto* label = qobject_cast<QLabel*>(watched); label && titleLabels_.contains(label)) {
+            emit columnTitleRenameRequested(label->objectName(), label->text());
+            return true;
+        }
+    }
     // Enter in the quantity list adds the offer; the key goes no further.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -110,10 +137,18 @@ bool GoodsCard::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-QLineEdit* GoodsCard::addField(const QString& name, const QString& caption, int row, int column)
+QLineEdit* GoodsCard::addField(const QString& name, const QString& caption, int row, int column,
+                               const QString& labelName)
 {
     auto* grid = static_cast<QGridLayout*>(layout());
-    grid->addWidget(new QLabel(caption, this), row, column);
+    auto* label = new QLabel(caption, this);
+    if (!labelName.isEmpty()) {
+        label->setObjectName(labelName);
+        label->setToolTip(QStringLiteral("Двойной щелчок: переименовать колонку"));
+        label->installEventFilter(this);
+        titleLabels_ << label;
+    }
+    grid->addWidget(label, row, column);
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     edit->setReadOnly(true);
@@ -161,6 +196,20 @@ void GoodsCard::ShowTovarDetails()
     Edit_mail2->setText(found->mail);
     Edit_info2->setText(found->nameFull);
 }
+
+void GoodsCard::setColumnTitles(const ColumnTitles& titles)
+{
+    for (const ColumnTitleSetting& setting : columnTitleSettings()) {
+        const QString labelName = columnTitleLabelOf(setting.name);
+        for (QLabel* label : titleLabels_)
+            if (label->objectName() == labelName)
+                label->setText(titles.*setting.title);
+    }
+}
+
+void GoodsCard::Label_siteClick() { openText(Label_site->text()); }
+
+void GoodsCard::Label_webClick() { openText(Label_web->text()); }
 
 void GoodsCard::SpeedButton_DescHyperLinkClick() { openText(Edit_ViewsDescription->text()); }
 

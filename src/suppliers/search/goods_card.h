@@ -2,6 +2,9 @@
 
 #include "goods_card_data.h"
 
+#include "goods_columns.h"
+
+#include <QList>
 #include <QWidget>
 
 #include <functional>
@@ -37,6 +40,13 @@ public:
 
     const OfferCard& offer() const { return offer_; }
 
+    // The captions of the fields that carry the user's column titles.
+    void setColumnTitles(const ColumnTitles& titles);
+
+    // Label_siteClick / Label_webClick: the supplier's address opened.
+    void Label_siteClick();
+    void Label_webClick();
+
     // The quantity list ComboBox_Quantity2 (editable; first entry "1").
     QString quantityText() const;
     // Back to its first entry, after the offer went into an order.
@@ -49,6 +59,9 @@ signals:
     // to go into the current order with quantityText(). The card hides
     // itself right after.
     void addToOrderRequested();
+    // A double click on a column-title label (Label_art ...): the user
+    // wants to rename that column.
+    void columnTitleRenameRequested(const QString& labelName, const QString& caption);
 
 public slots:
     void Button5Click() { hide(); }
@@ -60,7 +73,8 @@ protected:
 
 private:
     void Button_ZakazClick();
-    QLineEdit* addField(const QString& name, const QString& caption, int row, int column);
+    QLineEdit* addField(const QString& name, const QString& caption, int row, int column,
+                        const QString& labelName = QString());
     void openText(const QString& text);
 
     ContactsSource contacts_;
@@ -84,6 +98,7 @@ private:
     QLineEdit* Edit_mail2;
     QLineEdit* Edit_info2;
     QComboBox* ComboBox_Quantity2;
+    QList<QLabel*> titleLabels_;
     QPushButton* Button_Zakaz;
 };
 

@@ -18,16 +18,32 @@ QString cardPriceText(const QVariant& value)
     return RoundedDecimalText(x, 4, u',');
 }
 
-OfferCard offerCardOf(const SupplierGoodsModel& model, int row)
+QString cardPriceText(const QVariant& value, int places)
 {
+    if (value.isNull() || !value.isValid())
+        return QString();
+    bool ok = false;
+    const double x = value.toDouble(&ok);
+    if (!ok)
+        return value.toString();
+    const double rounded = RoundValue(places, x) + 0.0; // no "-0,00"
+    return QString::number(rounded, 'f', places).replace(u'.', u',');
+}
+
+OfferCard offerCardOf(const SupplierGoodsModel& model, int row, int places)
+{
+    auto price = [&](const char* field) {
+        const QVariant value = model.field(row, QString::fromLatin1(field));
+        return places < 0 ? cardPriceText(value) : cardPriceText(value, places);
+    };
     auto text = [&](const char* field) { return model.field(row, QString::fromLatin1(field)).toString(); };
     OfferCard card;
     card.art = text("Art");
     card.tovar = text("Tovar");
     card.description = text("Description");
-    card.priceOut = cardPriceText(model.field(row, QStringLiteral("PriceOut")));
-    card.price = cardPriceText(model.field(row, QStringLiteral("Price")));
-    card.pricemax = cardPriceText(model.field(row, QStringLiteral("Pricemax")));
+    card.priceOut = price("PriceOut");
+    card.price = price("Price");
+    card.pricemax = price("Pricemax");
     card.garant = text("Garant");
     card.textNoName = text("TextNoName");
     card.number = text("Number");

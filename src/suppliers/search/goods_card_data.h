@@ -37,9 +37,13 @@ struct SupplierContacts {
 
 // A price as fixed-point text with up to four decimals ("12,5", "3").
 QString cardPriceText(const QVariant& value);
+// The same with exactly `places` decimals (the display currency's), a
+// decimal comma: 12.5 with 2 gives "12,50".
+QString cardPriceText(const QVariant& value, int places);
 
 // The card fields of a grid row.
-OfferCard offerCardOf(const SupplierGoodsModel& model, int row);
+// Prices with `places` decimals; negative: up to four, as cardPriceText.
+OfferCard offerCardOf(const SupplierGoodsModel& model, int row, int places = -1);
 
 // The contacts of a supplier (select * from Postav_info where
 // Postavshik=:Postav); none when there is no row.

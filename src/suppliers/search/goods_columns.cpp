@@ -88,4 +88,12 @@ std::optional<SortOrder> sortOrderOf(const SortMark& mark)
     return SortOrder{goodsColumns().at(mark.column).field, mark.descending};
 }
 
+QString columnTitleLabelOf(const QString& settingName)
+{
+    QString key = settingName;
+    key.remove(0, int(qstrlen("Column_")));
+    key.chop(int(qstrlen("_Name")));
+    return QStringLiteral("Label_") + key;
+}
+
 } // namespace velmora::search

@@ -46,6 +46,9 @@ struct ColumnTitleSetting {
     int gridColumn;  // -1: sets labels only
 };
 const QVector<ColumnTitleSetting>& columnTitleSettings();
+// The label that shows a title setting's text: "Column_art_Name" gives
+// "Label_art".
+QString columnTitleLabelOf(const QString& settingName);
 
 // Reads the eight title settings (a missing one is created with its default).
 ColumnTitles LoadColumnTitles(SettingsStore& orderSettings);

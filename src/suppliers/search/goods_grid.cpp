@@ -58,8 +58,14 @@ void GoodsGrid::setWidthSettings(db::Connection* orderDb, SettingsStore* orderSe
 
 void GoodsGrid::LoadTovarColumns()
 {
-    if (settings_)
-        widths_ = loadColumnWidths(*settings_, objectName(), int(goodsColumns().size()));
+    if (settings_) {
+        // A first start takes the design widths: the name gets its room,
+        // the prices theirs.
+        QVector<int> design;
+        for (const GoodsColumn& column : goodsColumns())
+            design << column.designWidth;
+        widths_ = loadColumnWidths(*settings_, objectName(), int(design.size()), design);
+    }
     applyWidths();
 }
 

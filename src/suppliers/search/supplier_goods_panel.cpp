@@ -29,6 +29,8 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     searchBar_ = new SupplierSearchBar(*controller_, this);
     grid_ = new GoodsGrid(this);
     grid_->setGoodsModel(model_);
+    // Prices with a decimal comma, whatever the user's locale.
+    grid_->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     grid_->setReporter([this](const QString& message) { report(message); });
     card_ = new GoodsCard([this](const QString& supplier) { return readSupplierContacts(priceDb_, supplier); }, this);
     chart_ = new SupplierPriceChart(this);
@@ -49,9 +51,11 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     auto* body = new QHBoxLayout;
     body->addWidget(grid_, 3);
     body->addWidget(chart_, 1);
+    // The card opens under the grid's rows, never over them.
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(body, 1);
+    layout->addWidget(card_);
 
     connect(controller_, &GoodsSearchController::searched, this, [this](int row) {
         grid_->showRow(row);
@@ -74,8 +78,6 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     connect(grid_, &GoodsGrid::currentRowChanged, this, &SupplierGoodsPanel::showCurrentRow);
     connect(grid_, &GoodsGrid::cardRequested, this, [this] {
         card_->show();
-        card_->raise();
-        placeCard();
         card_->ShowTovarDetails();
         card_->focusQuantity();
         emit cardShown();
@@ -114,6 +116,7 @@ SupplierGoodsPanel::~SupplierGoodsPanel()
 void SupplierGoodsPanel::setColumnTitles(const ColumnTitles& titles, const QString& currencyCode)
 {
     model_->setTitles(gridTitles(titles, currencyCode));
+    card_->setColumnTitles(titles);
 }
 
 void SupplierGoodsPanel::searchAgain() { controller_->searchAgain(searchBar_->findText()); }
@@ -178,7 +181,7 @@ void SupplierGoodsPanel::showCurrentRow(int row)
         return;
     controller_->setCurrentRow(row);
     if (row >= 0 && row < model_->rowCount())
-        card_->showOffer(offerCardOf(*model_, row));
+        card_->showOffer(offerCardOf(*model_, row, pricePlaces_));
     else
         card_->showOffer(OfferCard{});
 }
@@ -186,13 +189,6 @@ void SupplierGoodsPanel::showCurrentRow(int row)
 void SupplierGoodsPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    placeCard();
-}
-
-void SupplierGoodsPanel::placeCard()
-{
-    const QSize size = card_->sizeHint();
-    card_->setGeometry(5, height() - size.height() - 5, std::min(size.width(), width() - 10), size.height());
 }
 
 } // namespace velmora::search

@@ -26,7 +26,7 @@ class PriceHistoryPopup;
 
 // The supplier goods search as the main window shows it: the find bar, the
 // goods grid DBGrid_Tovar with Button_SortClear, the goods card
-// Panel_TovarViews over the grid's lower left corner and the price chart
+// Panel_TovarViews under the grid and the price chart
 // Chart_Postav. The main window may take the pieces apart.
 class SupplierGoodsPanel : public QWidget {
     Q_OBJECT
@@ -52,6 +52,10 @@ public:
 
     // Searches again after the supplier selection or the prices changed.
     void searchAgain();
+    // The card's prices with this many decimals (the display currency's);
+    // negative: up to four.
+    void setPricePlaces(int places) { pricePlaces_ = places; }
+
     // A price list was loaded: the grid lists its offers, the find box is
     // emptied for the next search.
     void showSupplierOffers(const QString& supplier);
@@ -77,7 +81,6 @@ private:
     void showCurrentRow(int row);
     void countFound();
     void showFoundCount(qint64 found);
-    void placeCard();
     void report(const QString& message) const
     {
         if (report_)
@@ -96,6 +99,7 @@ private:
     QToolButton* Button_SortClear;
     QLabel* Label_FindCount;
     int countGeneration_ = 0;
+    int pricePlaces_ = -1;
     QList<QPointer<QThread>> counting_;
 };
 

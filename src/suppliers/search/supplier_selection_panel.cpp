@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace velmora::search {
 namespace {
 
@@ -81,6 +83,8 @@ SupplierSelectionPanel::SupplierSelectionPanel(db::Connection& priceDb, db::Conn
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Panel_TemplateSetup);
     layout->addWidget(Panel_SelPostav);
+    // Both open from "*" (SpeedButton_AllPostavClick).
+    Panel_SelPostav->hide();
     Panel_TemplateSetup->hide();
     GroupBox_TempAdd->hide();
 
@@ -118,13 +122,16 @@ void SupplierSelectionPanel::supplierTicked(QListWidgetItem* item)
     if (filling_)
         return;
     setSupplierVisible(priceDb_, item->data(Qt::UserRole).toInt(), item->checkState() == Qt::Checked);
-    emit selectionChanged();
+    // The list stays open for more ticks; the goods are searched once, when
+    // it closes.
+    ticksPending_ = true;
 }
 
 void SupplierSelectionPanel::hidePanels()
 {
     Panel_SelPostav->hide();
     Panel_TemplateSetup->hide();
+    ticksPending_ = false; // whoever closes them searches
 }
 
 void SupplierSelectionPanel::FillTemplateLists(const QString& templateName)
@@ -164,10 +171,13 @@ void SupplierSelectionPanel::ShowSelectionTemplate(QString templateName)
 
 void SupplierSelectionPanel::SpeedButton_AllPostavClick()
 {
-    Panel_SelPostav->setVisible(!Panel_SelPostav->isVisible());
+    const bool closing = !Panel_SelPostav->isHidden();
+    Panel_SelPostav->setVisible(!closing);
     FillTemplateLists(ComboBox_SelectTemplate->currentText());
     Panel_TemplateSetup->hide();
     reloadSuppliers();
+    if (closing && std::exchange(ticksPending_, false))
+        emit selectionChanged();
 }
 
 void SupplierSelectionPanel::Button_SelectAllClick()

@@ -64,6 +64,7 @@ private:
     Question ask_;
     QStringList templateSuppliers_;
     bool filling_ = false;
+    bool ticksPending_ = false; // suppliers ticked since the list opened
 
     QWidget* Panel_SelPostav;
     QListWidget* List_SelPostav;

@@ -168,7 +168,11 @@ void PriceListSetupTab::buildUi()
     right->addWidget(Panel_PostavInfo);
     Panel4 = named(new QFrame, "Panel4");
     auto* naming = new QHBoxLayout(Panel4);
-    naming->addWidget(new QLabel(QStringLiteral("Введите название нового прайс-листа в поле \"Название\"")));
+    naming->addWidget(new QLabel(QStringLiteral("Введите название нового прайс-листа в поле \"Название\"")), 1);
+    Button2 = named(new QToolButton, "Button2");
+    Button2->setText(QStringLiteral("X"));
+    naming->addWidget(Button2);
+    Panel4->installEventFilter(this);
     right->addWidget(Panel4);
     right->addWidget(StaticText_InfoPrice);
     right->addStretch();
@@ -266,6 +270,7 @@ void PriceListSetupTab::connectUi()
     connect(SpeedButton_Path, &QToolButton::clicked, this, &PriceListSetupTab::SpeedButton_PathClick);
     connect(BitBtn2, &QPushButton::clicked, this, &PriceListSetupTab::BitBtn2Click);
     connect(Button3, &QPushButton::clicked, this, &PriceListSetupTab::Button3Click);
+    connect(Button2, &QToolButton::clicked, this, &PriceListSetupTab::Button2Click);
     connect(BitBtn_SaveSheet, &QPushButton::clicked, this, &PriceListSetupTab::BitBtn_SaveSheetClick);
     connect(CheckBox_PostavDisable, &QCheckBox::clicked, this, &PriceListSetupTab::CheckBox_PostavDisableClick);
     connect(CheckBox_PriceHistory, &QCheckBox::clicked, this, &PriceListSetupTab::CheckBox_PriceHistoryClick);
@@ -325,9 +330,23 @@ bool PriceListSetupTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Edit_Sheet && event->type() == QEvent::MouseButtonDblClick)
         Edit_SheetDblClick();
+    if (watched == Panel4 && event->type() == QEvent::MouseButtonRelease)
+        Panel4Click();
     if (watched == view_ && event->type() == QEvent::Hide && orderDb_.isOpen())
         storeSheetViewPlacement();
     return QWidget::eventFilter(watched, event);
+}
+
+void PriceListSetupTab::Button2Click() { showNamingPanel(false); }
+
+void PriceListSetupTab::Panel4Click() { showNamingPanel(false); }
+
+void PriceListSetupTab::TabSheet_PostavSetupShow()
+{
+    // The tab opens on the contact card, unless the list shown still waits
+    // for its name.
+    if (currentId_ != 0 && currentName_ != kNewPriceListName)
+        showNamingPanel(false);
 }
 
 void PriceListSetupTab::setNameColor(bool known)

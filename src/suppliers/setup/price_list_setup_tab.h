@@ -93,6 +93,11 @@ public slots:
     void endLoadProgress(int offers = -1);
     void BitBtn2Click(); // "Открыть файл": the newest file matching Edit_Path
     void Button3Click(); // "Закрыть файл"
+    // The naming panel's close and a click on it: back to the contact card.
+    void Button2Click();
+    void Panel4Click();
+    // The tab came to the front.
+    void TabSheet_PostavSetupShow();
     void Button_SheetEditClick();
     // Deletes the current sheet row after a Yes (a sheet the workbook no
     // longer has, a row made by mistake).
@@ -196,6 +201,7 @@ private:
     QLineEdit* Edit_TovarPrefiks = nullptr;
     QPushButton* BitBtn_SaveSheet = nullptr;
     QProgressBar* ProgressBar_LoadPrice = nullptr;
+    QToolButton* Button2 = nullptr;
     QLabel* Label_CountLoadTovar = nullptr;
     QPushButton* BitBtn2 = nullptr;
     QPushButton* Button3 = nullptr;
