@@ -7,16 +7,7 @@
 
 namespace velmora::search {
 
-QString cardPriceText(const QVariant& value)
-{
-    if (value.isNull() || !value.isValid())
-        return QString();
-    bool ok = false;
-    const double x = value.toDouble(&ok);
-    if (!ok)
-        return value.toString();
-    return RoundedDecimalText(x, 4, u',');
-}
+QString cardPriceText(const QVariant& value) { return cardPriceText(value, -1); }
 
 QString cardPriceText(const QVariant& value, int places)
 {
@@ -26,6 +17,8 @@ QString cardPriceText(const QVariant& value, int places)
     const double x = value.toDouble(&ok);
     if (!ok)
         return value.toString();
+    if (places < 0)
+        return RoundedDecimalText(x, 4, u',');
     const double rounded = RoundValue(places, x) + 0.0; // no "-0,00"
     return QString::number(rounded, 'f', places).replace(u'.', u',');
 }
@@ -33,8 +26,7 @@ QString cardPriceText(const QVariant& value, int places)
 OfferCard offerCardOf(const SupplierGoodsModel& model, int row, int places)
 {
     auto price = [&](const char* field) {
-        const QVariant value = model.field(row, QString::fromLatin1(field));
-        return places < 0 ? cardPriceText(value) : cardPriceText(value, places);
+        return cardPriceText(model.field(row, QString::fromLatin1(field)), places);
     };
     auto text = [&](const char* field) { return model.field(row, QString::fromLatin1(field)).toString(); };
     OfferCard card;

@@ -38,7 +38,7 @@ struct SupplierContacts {
 // A price as fixed-point text with up to four decimals ("12,5", "3").
 QString cardPriceText(const QVariant& value);
 // The same with exactly `places` decimals (the display currency's), a
-// decimal comma: 12.5 with 2 gives "12,50".
+// decimal comma: 12.5 with 2 gives "12,50"; negative places: up to four.
 QString cardPriceText(const QVariant& value, int places);
 
 // The card fields of a grid row.
