@@ -278,7 +278,7 @@ QString WriteComparisonSheet(const ComparisonInput& input)
     try {
         book.saveAs(path);
     } catch (const sheet::SheetError&) {
-        throw OrderExportError(kComparisonNotSavedMessage);
+        throw OrderExportError(sheet::kFileNotSaved);
     }
     return path;
 }

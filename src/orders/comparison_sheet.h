@@ -110,7 +110,6 @@ struct ComparisonInput {
 
 // The message of a template that [TemplateName] does not list.
 QString MissingComparisonTemplateMessage(const QString& name, const QString& iniPath);
-inline const QString kComparisonNotSavedMessage = QStringLiteral("Файл не был сохранен!");
 
 // Writes the sheet for the template: the template workbook's sheet
 // "Сводный прайс-лист" with the date in C1, one E:G block per chosen
@@ -118,7 +117,7 @@ inline const QString kComparisonNotSavedMessage = QStringLiteral("Файл не 
 // the values from row 7; saved into the template's folder (made when
 // missing) under its file name. Throws OrderExportError with the missing
 // template's message, "Невозможно создать директорию " + folder,
-// kComparisonNotSavedMessage, or the layer's message for a template workbook
+// sheet::kFileNotSaved, or the layer's message for a template workbook
 // that cannot be read; nothing is saved then. Returns the path saved.
 QString WriteComparisonSheet(const ComparisonInput& input);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/spreadsheet/sheet_error.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -7,7 +9,7 @@
 namespace velmora::output {
 
 // What a writer reports when its workbook could not be saved.
-inline const QString kFileNotSaved = QStringLiteral("Файл не был сохранен!");
+using sheet::kFileNotSaved;
 
 // A failure of an output writer, with the text the user sees.
 class OutputError : public std::runtime_error {

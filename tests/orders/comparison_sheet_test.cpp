@@ -4,6 +4,7 @@
 
 #include "orders/comparison_sheet.h"
 #include "platform/files/cp1251.h"
+#include "platform/spreadsheet/sheet_error.h"
 #include "storage/value_helpers.h"
 
 #include <QFileInfo>
@@ -234,7 +235,7 @@ TEST(ComparisonSheet, FailuresSaveNothingAndSayWhy)
              t.fixedName = QStringLiteral("занято");
              QDir().mkpath(DefaultComparisonFolder(f.folder.program) + QStringLiteral("занято.xlsx"));
          },
-         kComparisonNotSavedMessage},
+         sheet::kFileNotSaved},
         {"a template that is missing", [&](ComparisonTemplate& t) { t.templatePath = f.folder.program + QStringLiteral("нет.xlsx"); },
          QStringLiteral("нет.xlsx")},
     };

@@ -14,4 +14,7 @@ public:
     QString message() const { return QString::fromStdString(what()); }
 };
 
+// What the user is told when a workbook could not be saved.
+inline const QString kFileNotSaved = QStringLiteral("Файл не был сохранен!");
+
 } // namespace velmora::sheet

@@ -156,7 +156,7 @@ QString exportSearch(const SearchExportInput& input, const std::vector<LayoutCol
     try {
         book.saveAs(path);
     } catch (const sheet::SheetError&) {
-        throw ExportError(kSearchExportNotSaved);
+        throw ExportError(sheet::kFileNotSaved);
     }
     return path;
 }

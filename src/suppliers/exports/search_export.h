@@ -47,7 +47,6 @@ QString ExportSearchToExcelQuorvel(const SearchExportInput& input);
 
 inline const QString kSearchExportFolder = QStringLiteral("Excel");
 inline const QString kSearchExportSheet = QStringLiteral("Search_Tovar");
-inline const QString kSearchExportNotSaved = QStringLiteral("Файл не был сохранен!");
 
 // The refusal of a result longer than a sheet holds below its header.
 QString searchTooLongMessage(qint64 rows, qint64 sheetRows = sheet::kMaxRows - 1);
