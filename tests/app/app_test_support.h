@@ -5,16 +5,38 @@
 #include "storage/schema.h"
 #include "storage/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace velmora::testing {
+
+// Processes events until the condition holds or the time is up.
+inline bool waitFor(const std::function<bool()>& condition, int ms = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Processes events for a while: timers and queued signals run.
+inline void processEventsFor(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
 
 inline QString readBytesAsCp1251(const QString& path)
 {

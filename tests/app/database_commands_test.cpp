@@ -21,13 +21,6 @@ namespace {
 
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-void processEventsFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 // A zip written by Python's zipfile holding the named files.
 void writeZip(const QString& zip, const QStringList& files)

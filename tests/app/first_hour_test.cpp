@@ -48,22 +48,7 @@ const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(n
 
 constexpr int kOrderPage = 6;
 
-bool waitFor(const std::function<bool()>& condition, int ms = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
-void processEventsFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
 
 template <typename T>
 T* control(QWidget& form, const char* name)

@@ -37,13 +37,6 @@ namespace {
 
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-void processEventsFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 // One visible supplier "Альфа" with offers given as rows of (Art, Tovar,
 // Price, Pricemax, PriceOut, TextNoName).

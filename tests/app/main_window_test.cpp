@@ -32,13 +32,6 @@ const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(n
 
 VelmoraApplication& app() { return *ApplicationEnvironment::instance; }
 
-void processEventsFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 struct Recorder {
     QStringList messages;

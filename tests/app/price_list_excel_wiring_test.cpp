@@ -3,6 +3,7 @@
 // look taken by "...", "Выгрузить в Excel" storing the settings and
 // writing the workbook; the export run's hook writes the same workbook.
 #include "app_environment.h"
+#include "app_test_support.h"
 #include "wired_installation.h"
 
 #include "app/form_main.h"
@@ -33,13 +34,6 @@ using namespace velmora::testing;
 
 namespace {
 
-void processEventsFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 template <typename T>
 T* findControl(const QWidget* window, const char* name)

@@ -43,23 +43,7 @@ namespace {
 
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-// Processes events until the condition holds or the time is up.
-bool waitFor(const std::function<bool()>& condition, int ms = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
-void processEventsFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
 
 // Rates fixed in the database, no download: USD 90 roubles.
 void fixRatesWithoutDownload(db::Connection& priceDb)
