@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <memory>
+
 namespace velmora {
 
 namespace {
@@ -37,7 +39,13 @@ void createLoadQueuePanel(MainWiring& wiring)
     environment.priceDb = &form.ADOConnection;
     environment.orderDb = &form.ADOConnection_Zakaz;
     QPointer<CurrencyPanel> currency = wiring.currency;
-    environment.rates = [currency] { return currency ? currency->currencyTable() : CurrencyTable{}; };
+    // The rates a run loads with; a rate changed during the run re-prices
+    // its offers once it has ended.
+    auto runRates = std::make_shared<CurrencyTable>();
+    environment.rates = [currency, runRates] {
+        *runRates = currency ? currency->currencyTable() : CurrencyTable{};
+        return *runRates;
+    };
     if (form.dialogs().confirm)
         environment.ask = form.dialogs().confirm;
     if (form.dialogs().message)
@@ -67,7 +75,11 @@ void createLoadQueuePanel(MainWiring& wiring)
         if (wiring.currency)
             wiring.currency->RepriceForeignGoods();
     });
-    QObject::connect(panel, &loader::LoadQueuePanel::loadRunFinished, &wiring, &MainWiring::searchGoodsAgain);
+    QObject::connect(panel, &loader::LoadQueuePanel::loadRunFinished, &wiring, [&wiring, runRates] {
+        if (wiring.currency && wiring.currency->currencyTable() != *runRates)
+            wiring.currency->RepriceForeignGoods();
+        wiring.searchGoodsAgain();
+    });
     QObject::connect(panel, &loader::LoadQueuePanel::loadAdminChanged, &wiring, [&wiring] {
         wiring.form.ApplyAdminRole();
         if (wiring.currency)

@@ -129,8 +129,8 @@ TEST_F(PanelTest, RefreshShowsTheRatesAndRelabelsTheLowerRows)
         {2, "bankua_currrate.xml", "BYN", "11,6543", "RUB", "0,41234"},
         {3, "nbrb_exrates.xml", "RUB", "0,035123", "UAH", "0,085432"},
         {4, "nbk_rates_all.xml", "BYN", "138,5", "UAH", "11,85"},
-        // No source after another: BYN and UAH again, all at 1.
-        {0, "cbr_daily.xml", "BYN", "1", "UAH", "1"},
+        // No source after another: BYN and UAH again, at the rates last stored.
+        {0, "cbr_daily.xml", "BYN", "138,5", "UAH", "11,85"},
     };
     QSignalSpy titles(panel.get(), &CurrencyPanel::priceColumnTitleChanged);
     for (const Case& c : cases) {
@@ -147,7 +147,38 @@ TEST_F(PanelTest, RefreshShowsTheRatesAndRelabelsTheLowerRows)
     }
     ASSERT_FALSE(titles.isEmpty());
     EXPECT_EQ(titles.last().at(0).toString(), QStringLiteral("Цена (RUB)"));
+    EXPECT_EQ(child<QLineEdit>("Edit_Dollar")->text(), QStringLiteral("450,12"));
+    EXPECT_EQ(requests.size(), 4) << "no download without a source";
+}
+
+// With no source the rates are the user's own: what is typed stays in
+// force after the next refresh and after a restart.
+TEST_F(PanelTest, RatesTypedWithNoSourceStayAfterRefreshAndRestart)
+{
+    panel->setAdministrator(true);
+    rate_settings::setSourceSetting(prices.db, 0);
+    panel->RefreshCurrencyRates();
     EXPECT_EQ(child<QLineEdit>("Edit_Dollar")->text(), QStringLiteral("1"));
+    for (const char* name : {"Edit_Dollar", "Edit_Evro"}) {
+        QLineEdit* edit = child<QLineEdit>(name);
+        edit->clear();
+        QTest::keyClicks(edit, QString::fromLatin1(name) == u"Edit_Dollar" ? QStringLiteral("92,5") : QStringLiteral("101"));
+    }
+    panel->RefreshCurrencyRates();
+    EXPECT_DOUBLE_EQ(panel->currencyTable().rate(CurrencyUSD), 92.5);
+    EXPECT_DOUBLE_EQ(panel->currencyTable().rate(CurrencyEUR), 101);
+    EXPECT_EQ(child<QLineEdit>("Edit_Dollar")->text(), QStringLiteral("92,5"));
+
+    CurrencyPanel restarted(prices.db, RateFeedOptions{});
+    restarted.setFeedFetcher([this](const QString& url) {
+        requests << url;
+        return http::HttpResult{};
+    });
+    restarted.RefreshCurrencyRates();
+    EXPECT_DOUBLE_EQ(restarted.currencyTable().rate(CurrencyUSD), 92.5);
+    EXPECT_DOUBLE_EQ(restarted.currencyTable().rate(CurrencyEUR), 101);
+    EXPECT_DOUBLE_EQ(restarted.currencyTable().factor(CurrencyUSD), 92.5);
+    EXPECT_TRUE(requests.isEmpty());
 }
 
 TEST_F(PanelTest, FailedDownloadIsReportedAndKeepsTheRates)

@@ -55,31 +55,38 @@ TEST(TypedRate, TextToRate)
     EXPECT_EQ(ParseTypedRate(QStringLiteral("abc")), std::nullopt);
 }
 
-TEST(TypedRate, StoresAndUpdatesTheTableOnlyBeyondTheTolerance)
+TEST(TypedRate, TakenByTheTableAndDueForTheStoreOnlyBeyondTheTolerance)
 {
     PriceDatabase prices;
     rate_settings::storeRate(prices.db, CurrencyUSD, 90);
     CurrencyTable table;
     table.rates = {90, 100, 1, 28, 2.5};
 
-    EXPECT_FALSE(ApplyTypedRate(prices.db, table, CurrencyUSD, 90.00005));
-    EXPECT_DOUBLE_EQ(rate_settings::storedRate(prices.db, CurrencyUSD), 90);
+    EXPECT_FALSE(TakeTypedRate(prices.db, table, CurrencyUSD, 90.00005).any());
+    EXPECT_DOUBLE_EQ(table.rate(CurrencyUSD), 90);
 
-    EXPECT_TRUE(ApplyTypedRate(prices.db, table, CurrencyUSD, 90.0002));
-    EXPECT_DOUBLE_EQ(rate_settings::storedRate(prices.db, CurrencyUSD), 90.0002);
+    const TypedRateChange moved = TakeTypedRate(prices.db, table, CurrencyUSD, 90.0002);
+    EXPECT_TRUE(moved.tableChanged);
+    EXPECT_TRUE(moved.storeDue);
     EXPECT_DOUBLE_EQ(table.rate(CurrencyUSD), 90.0002);
+    EXPECT_DOUBLE_EQ(rate_settings::storedRate(prices.db, CurrencyUSD), 90) << "taking reads the store only";
+    StoreTypedRate(prices.db, CurrencyUSD, 90.0002);
+    EXPECT_DOUBLE_EQ(rate_settings::storedRate(prices.db, CurrencyUSD), 90.0002);
 
     // A lower row keeps writing its old setting name as well.
-    EXPECT_TRUE(ApplyTypedRate(prices.db, table, CurrencyBYN, 27.5, QStringLiteral("KursValuta_BYR")));
+    EXPECT_TRUE(TakeTypedRate(prices.db, table, CurrencyBYN, 27.5).storeDue);
+    StoreTypedRate(prices.db, CurrencyBYN, 27.5, QStringLiteral("KursValuta_BYR"));
     EXPECT_DOUBLE_EQ(table.rate(CurrencyBYN), 27.5);
     EXPECT_DOUBLE_EQ(rate_settings::storedRate(prices.db, CurrencyBYN), 27.5);
     EXPECT_DOUBLE_EQ(rate_settings::readDouble(prices.db, QStringLiteral("KursValuta_BYR"), 0), 27.5);
 
-    // The table may differ from the store (no source gives all 1): the
-    // typed value reaches it even when the store already holds it.
+    // The table may differ from the store (a failed download): the typed
+    // value reaches it even when the store already holds it.
     table.rates[CurrencyEUR] = 1;
     rate_settings::storeRate(prices.db, CurrencyEUR, 100);
-    EXPECT_TRUE(ApplyTypedRate(prices.db, table, CurrencyEUR, 100));
+    const TypedRateChange euro = TakeTypedRate(prices.db, table, CurrencyEUR, 100);
+    EXPECT_TRUE(euro.tableChanged);
+    EXPECT_FALSE(euro.storeDue);
     EXPECT_DOUBLE_EQ(table.rate(CurrencyEUR), 100);
 }
 

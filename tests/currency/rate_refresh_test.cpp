@@ -187,12 +187,15 @@ TEST_F(RefreshTest, FailedDownloadsKeepTheStoredRates)
     }
 }
 
-TEST_F(RefreshTest, NoSourceMeansAllOnesAndNoDownload)
+// With no source nothing is downloaded and the stored rates (the typed
+// ones) serve; a database that never stored a rate has all at 1.
+TEST_F(RefreshTest, NoSourceTakesTheStoredRatesAndDownloadsNothing)
 {
-    storeRates({70, 75, 1, 25, 2});
     useSource(0);
+    expectRates(refresh().table.rates, {1, 1, 1, 1, 1}, "never stored");
+    storeRates({70, 75, 1, 25, 2});
     const RateRefreshResult result = refresh();
-    expectRates(result.table.rates, {1, 1, 1, 1, 1}, "no source");
+    expectRates(result.table.rates, {70, 75, 1, 25, 2}, "no source");
     EXPECT_FALSE(result.ratesChanged);
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(result.lowerRows, (std::array<int, 2>{CurrencyBYN, CurrencyUAH}));

@@ -30,7 +30,8 @@ constexpr int kNewDatabasePageSize = 8192;
 
 Connection::Connection(const QString& path, OpenMode mode) { open(path, mode); }
 
-Connection::Connection(Connection&& other) noexcept : db_(other.db_), path_(std::move(other.path_))
+Connection::Connection(Connection&& other) noexcept
+    : db_(other.db_), path_(std::move(other.path_)), busyTimeoutMs_(other.busyTimeoutMs_)
 {
     other.db_ = nullptr;
 }
@@ -41,6 +42,7 @@ Connection& Connection::operator=(Connection&& other) noexcept
         close();
         db_ = other.db_;
         path_ = std::move(other.path_);
+        busyTimeoutMs_ = other.busyTimeoutMs_;
         other.db_ = nullptr;
     }
     return *this;
@@ -74,7 +76,7 @@ void Connection::open(const QString& path, OpenMode mode)
     path_ = path;
     try {
         sqlite3_extended_result_codes(db_, 1);
-        sqlite3_busy_timeout(db_, 10000);
+        sqlite3_busy_timeout(db_, busyTimeoutMs_);
         registerSqlFunctions(db_);
         // Reading the schema is what tells a database from any other file.
         scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
@@ -133,6 +135,13 @@ QVariant Connection::scalar(const QString& sql, const QVariantList& params) cons
     for (int i = 0; i < params.size(); ++i)
         statement.bind(i + 1, params[i]);
     return statement.step() ? statement.value(0) : QVariant();
+}
+
+void Connection::setBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs_ = milliseconds;
+    if (db_)
+        sqlite3_busy_timeout(db_, milliseconds);
 }
 
 bool Connection::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }

@@ -54,6 +54,11 @@ public:
     bool columnExists(const QString& table, const QString& column) const;
     QStringList columnNames(const QString& table) const;
 
+    // How long a statement waits for another connection's lock before it
+    // fails with a DbError whose lockHeldElsewhere() is true (10 s unless set).
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return busyTimeoutMs_; }
+
     sqlite3* handle() const { return db_; }
 
 private:
@@ -61,6 +66,29 @@ private:
 
     sqlite3* db_ = nullptr;
     QString path_;
+    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
+
+public:
+    static constexpr int kDefaultBusyTimeoutMs = 10000;
+};
+
+// Shortens a connection's wait for another connection's lock while it
+// lives, so the main window tries a write beside a running load without
+// waiting for it, and tries again later when the lock is held.
+class ShortLockWait {
+public:
+    ShortLockWait(Connection& connection, int milliseconds)
+        : connection_(connection), previous_(connection.busyTimeout())
+    {
+        connection_.setBusyTimeout(milliseconds);
+    }
+    ShortLockWait(const ShortLockWait&) = delete;
+    ShortLockWait& operator=(const ShortLockWait&) = delete;
+    ~ShortLockWait() { connection_.setBusyTimeout(previous_); }
+
+private:
+    Connection& connection_;
+    int previous_;
 };
 
 // A transaction with an explicit commit; the destructor rolls back an

@@ -15,6 +15,9 @@ public:
     QString message() const { return QString::fromStdString(what()); }
     // The SQLite result code, or 0 when the error is the layer's own.
     int code() const { return code_; }
+    // Another connection holds the lock this statement needed (SQLITE_BUSY
+    // or SQLITE_LOCKED, extended codes included): trying again later helps.
+    bool lockHeldElsewhere() const { return (code_ & 0xff) == 5 || (code_ & 0xff) == 6; }
 
 private:
     int code_;

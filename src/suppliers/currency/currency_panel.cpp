@@ -5,6 +5,8 @@
 #include "rate_settings.h"
 #include "reprice.h"
 
+#include "platform/db/db_error.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -16,6 +18,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -149,6 +152,12 @@ void CurrencyPanel::RefreshCurrencyRates()
     }
 
     table_ = result.table;
+    // Typed rates still waiting for the write lock hold over the stored
+    // ones; a downloaded feed replaces them.
+    if (result.downloaded)
+        pendingRates_.clear();
+    for (const auto& [currency, pending] : pendingRates_)
+        table_.rates[size_t(currency)] = pending.rate;
     lowerRows_ = result.lowerRows;
     lastFeedText_ = result.feedText;
     ratesUnconfirmed_ = result.downloadFailed;
@@ -196,18 +205,58 @@ void CurrencyPanel::Timer_ValutaKursUpdateTimer()
 
 void CurrencyPanel::RepriceForeignGoods()
 {
-    if (refreshRunning_ || !administrator_)
+    if (refreshRunning_)
         return;
     try {
-        const RepriceResult result = velmora::RepriceForeignGoods(priceDb_, table_, rounding_());
+        const bool stored = storePendingRates();
+        if (!administrator_) {
+            if (!stored)
+                armRepricing();
+            return;
+        }
+        std::optional<RepriceResult> result;
+        if (stored) {
+            db::ShortLockWait wait(priceDb_, kLockWaitMs);
+            try {
+                result = velmora::RepriceForeignGoods(priceDb_, table_, rounding_());
+            } catch (const db::DbError& error) {
+                if (!error.lockHeldElsewhere())
+                    throw;
+            }
+        }
+        if (!result) {
+            // The load's commit ends the wait; its offers are re-priced then.
+            emit statusMessage(QStringLiteral("Цены будут пересчитаны по курсам валют после загрузки прайс-листа"));
+            armRepricing();
+            return;
+        }
         emit statusMessage(QStringLiteral("Цены пересчитаны по курсам валют: ") +
-                           RussianCount(result.offersChanged, QStringLiteral("товар"), QStringLiteral("товара"),
+                           RussianCount(result->offersChanged, QStringLiteral("товар"), QStringLiteral("товара"),
                                         QStringLiteral("товаров")));
-        if (result.offersChanged > 0)
+        if (result->offersChanged > 0)
             emit goodsRepriced();
     } catch (const std::exception& error) {
         emit statusMessage(QStringLiteral("Цены не пересчитаны: %1").arg(QString::fromUtf8(error.what())));
     }
+}
+
+bool CurrencyPanel::storePendingRates()
+{
+    if (pendingRates_.empty())
+        return true;
+    db::ShortLockWait wait(priceDb_, kLockWaitMs);
+    try {
+        db::Transaction transaction(priceDb_);
+        for (const auto& [currency, pending] : pendingRates_)
+            StoreTypedRate(priceDb_, currency, pending.rate, pending.extraSetting);
+        transaction.commit();
+    } catch (const db::DbError& error) {
+        if (error.lockHeldElsewhere())
+            return false;
+        throw;
+    }
+    pendingRates_.clear();
+    return true;
 }
 
 void CurrencyPanel::CheckBox_ValutaKursClick(bool checked)
@@ -261,11 +310,19 @@ void CurrencyPanel::rateEditChanged(int row)
     // A rate the user typed is a real one.
     edits_[size_t(row)]->setStyleSheet(QString());
     edits_[size_t(row)]->setToolTip(QString());
+    const int currency = currencyOfRow(row);
     try {
-        if (ApplyTypedRate(priceDb_, table_, currencyOfRow(row), *rate, QString::fromLatin1(kExtraSettings[row]))) {
-            emit currencyTableChanged();
-            armRepricing();
-        }
+        const TypedRateChange change = TakeTypedRate(priceDb_, table_, currency, *rate);
+        if (change.storeDue)
+            pendingRates_[currency] = {*rate, QString::fromLatin1(kExtraSettings[row])};
+        else
+            pendingRates_.erase(currency); // typed back to the stored value
+        if (!change.any())
+            return;
+        emit currencyTableChanged();
+        armRepricing();
+        // Stored at once when the lock is free, else with the re-pricing.
+        storePendingRates();
     } catch (const std::exception& error) {
         emit statusMessage(QString::fromUtf8(error.what()));
     }

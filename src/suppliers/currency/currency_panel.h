@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 
 class QCheckBox;
 class QComboBox;
@@ -52,8 +53,16 @@ public:
     // The locale whose decimal separator the rate edits use.
     void setEditLocale(const QLocale& locale);
 
+    // How long the main window waits for the price database's write lock
+    // before it leaves a write for the next tick of the re-pricing timer.
+    static constexpr int kLockWaitMs = 10;
+
 public slots:
     void RefreshCurrencyRates();
+    // Stores the typed rates still waiting and re-prices the goods. While
+    // another connection (a running load) holds the write lock it waits no
+    // longer than kLockWaitMs and arms the timer to try again, so the main
+    // window is never held up and the prices follow once the load commits.
     void RepriceForeignGoods();
 
 signals:
@@ -84,6 +93,7 @@ private:
     void rateEditChanged(int row);
     void showRates();
     void armRepricing();
+    bool storePendingRates();
     int currencyOfRow(int row) const;
 
     db::Connection& priceDb_;
@@ -98,6 +108,12 @@ private:
     // The last download failed: the shown rates are the stored ones (1 for
     // a currency never downloaded), and the edits say so.
     bool ratesUnconfirmed_ = false;
+    // Typed rates not stored yet, by currency index (the lock was held).
+    struct PendingRate {
+        double rate;
+        QString extraSetting;
+    };
+    std::map<int, PendingRate> pendingRates_;
     bool refreshRunning_ = true;
     bool administrator_ = false;
 

@@ -40,6 +40,8 @@ struct CurrencyTable {
     double factor(int index) const;
 
     static bool isCurrencyIndex(int index) { return index >= 0 && index < kCurrencyCount; }
+
+    bool operator==(const CurrencyTable&) const = default;
 };
 
 } // namespace velmora

@@ -54,26 +54,27 @@ std::optional<double> ParseTypedRate(const QString& text)
     return rounded;
 }
 
-bool ApplyTypedRate(db::Connection& priceDb, CurrencyTable& table, int currencyIndex, double rate,
-                    const QString& extraSettingName)
+TypedRateChange TakeTypedRate(db::Connection& priceDb, CurrencyTable& table, int currencyIndex, double rate)
 {
+    TypedRateChange change;
     if (!CurrencyTable::isCurrencyIndex(currencyIndex) || !(rate > 0))
-        return false;
-    bool changed = false;
-    if (std::fabs(rate - rate_settings::storedRate(priceDb, currencyIndex)) > kRateTolerance) {
-        rate_settings::storeRate(priceDb, currencyIndex, rate);
-        if (!extraSettingName.isEmpty())
-            rate_settings::writeDouble(priceDb, extraSettingName, rate);
-        changed = true;
-    }
-    // The table may hold another value than the store (no source, or a
-    // failed download): what the user typed is what prices must use.
+        return change;
+    change.storeDue = std::fabs(rate - rate_settings::storedRate(priceDb, currencyIndex)) > kRateTolerance;
+    // The table may hold another value than the store (a failed download):
+    // what the user typed is what prices must use.
     double& current = table.rates[size_t(currencyIndex)];
     if (std::fabs(rate - current) > kRateTolerance) {
         current = rate;
-        changed = true;
+        change.tableChanged = true;
     }
-    return changed;
+    return change;
+}
+
+void StoreTypedRate(db::Connection& priceDb, int currencyIndex, double rate, const QString& extraSettingName)
+{
+    rate_settings::storeRate(priceDb, currencyIndex, rate);
+    if (!extraSettingName.isEmpty())
+        rate_settings::writeDouble(priceDb, extraSettingName, rate);
 }
 
 } // namespace velmora

@@ -27,12 +27,20 @@ RateKeyDecision FilterRateKey(const QString& currentText, QChar key, QChar decim
 // number or not above 0 (such a rate would divide by zero).
 std::optional<double> ParseTypedRate(const QString& text);
 
-// A rate typed for the currency at currencyIndex. When it differs from the
-// stored "ValutaKurs_" setting by more than the tolerance it is stored there
-// (and under extraSettingName too, when given); when it differs from the
-// table's rate it becomes that rate. True when either changed, so
-// re-pricing is due.
-bool ApplyTypedRate(db::Connection& priceDb, CurrencyTable& table, int currencyIndex, double rate,
-                    const QString& extraSettingName = QString());
+// What a rate typed for the currency at currencyIndex changes. The table
+// takes it at once when it differs from the table's rate by more than the
+// tolerance; storeDue says it differs from the stored "ValutaKurs_" setting,
+// which StoreTypedRate then writes. Reads the store only, so the main window
+// can take a typed rate while a load holds the write lock.
+struct TypedRateChange {
+    bool tableChanged = false;
+    bool storeDue = false;
+    bool any() const { return tableChanged || storeDue; } // re-pricing is due
+};
+TypedRateChange TakeTypedRate(db::Connection& priceDb, CurrencyTable& table, int currencyIndex, double rate);
+
+// Stores a typed rate under its "ValutaKurs_" setting, and under
+// extraSettingName too when given.
+void StoreTypedRate(db::Connection& priceDb, int currencyIndex, double rate, const QString& extraSettingName = QString());
 
 } // namespace velmora

@@ -40,10 +40,11 @@ RateRefreshResult RefreshCurrencyRates(db::Connection& priceDb, const QDateTime&
     result.source = rate_settings::sourceOfSetting(rate_settings::sourceSetting(priceDb));
     result.lowerRows = LowerRateRows(result.source);
 
-    std::array<double, kCurrencyCount> stored{1, 1, 1, 1, 1};
-    if (result.source != RateSourceNone)
-        for (int i = 0; i < kCurrencyCount; ++i)
-            stored[size_t(i)] = rate_settings::storedRate(priceDb, i);
+    // Also with no source: the rates typed under it are the stored ones, and
+    // they stay in force until the user types others (1 when never stored).
+    std::array<double, kCurrencyCount> stored{};
+    for (int i = 0; i < kCurrencyCount; ++i)
+        stored[size_t(i)] = rate_settings::storedRate(priceDb, i);
     result.table.rates = stored;
 
     if (result.source == RateSourceNone || !rate_settings::downloadEnabled(priceDb))

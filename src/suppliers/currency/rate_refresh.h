@@ -49,7 +49,8 @@ struct RateRefreshResult {
 };
 
 // Rebuilds the currency table: reads the display currency and source, takes
-// the stored rates (all 1 with no source), and when downloading is on
+// the stored rates (also with no source, where they are the typed ones), and
+// when downloading is on and there is a source
 // fetches the source's feed for `now` and takes every currency it lists.
 // After a good download the source's home currency is 1 and all five rates
 // are stored. A failed, empty or unreadable download changes nothing
