@@ -2,19 +2,23 @@
 // database, runs the search index's catch-up the load thread runs after it,
 // and prints the time until the offers are searchable and the peak memory.
 //
-//   load_price_list [--reader] [--peer] [--reload] FILE
+//   load_price_list [--reader] [--peer] [--reload] [--database OUT] FILE
 //                                         load FILE (.xlsx, .xls or .csv);
 //                                         --reader also times the reader
 //                                         alone streaming the sheet,
 //                                         --peer the peer's read of FILE
 //                                         (bench/peer_read.py), --reload a
-//                                         second load over the first
+//                                         second load over the first,
+//                                         --database keeps the loaded price
+//                                         database at OUT (written after the
+//                                         timings, replacing OUT)
 //   load_price_list --generate N OUT      write N rows to OUT (.xlsx or .csv)
 //
 // The supplier's sheet maps columns A-H: article, name, price, second price,
 // stock, warranty, description, link.
 #include "bench_peer.h"
 
+#include "platform/db/backup.h"
 #include "platform/db/connection.h"
 #include "platform/files/cp1251.h"
 #include "platform/spreadsheet/reader.h"
@@ -128,6 +132,7 @@ struct Options {
     bool reader = false;
     bool peer = false;
     bool reload = false;
+    QString database; // where the loaded price database is kept; "" for nowhere
 };
 
 int load(const QString& file, const Options& options)
@@ -208,6 +213,15 @@ int load(const QString& file, const Options& options)
         if (const std::optional<bench::PeerResult> peer = bench::readWithPeer(file))
             std::printf("ratio       searchable in 1/%.1f of the peer's read\n", peer->measure.seconds / first.total.seconds);
     }
+    if (!options.database.isEmpty()) {
+        try {
+            db::copyDatabase(pricePath, options.database);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "cannot keep the database at %s: %s\n", qPrintable(options.database), error.what());
+            return 1;
+        }
+        std::printf("kept        %s\n", qPrintable(QFileInfo(options.database).absoluteFilePath()));
+    }
     return 0;
 }
 
@@ -223,9 +237,17 @@ int main(int argc, char** argv)
     options.reader = args.removeAll(QStringLiteral("--reader")) > 0;
     options.peer = args.removeAll(QStringLiteral("--peer")) > 0;
     options.reload = args.removeAll(QStringLiteral("--reload")) > 0;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--database")); at >= 0) {
+        if (at + 1 >= args.size())
+            args.clear(); // usage
+        else
+            options.database = args.takeAt(at + 1);
+        if (!args.isEmpty())
+            args.removeAt(at);
+    }
     if (args.size() == 1 && !args[0].startsWith(u'-'))
         return load(args[0], options);
-    std::fprintf(stderr, "usage: load_price_list [--reader] [--peer] [--reload] FILE\n"
+    std::fprintf(stderr, "usage: load_price_list [--reader] [--peer] [--reload] [--database OUT] FILE\n"
                          "       load_price_list --generate N OUT.xlsx|OUT.csv\n");
     return 2;
 }
