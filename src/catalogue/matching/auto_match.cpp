@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -21,6 +22,10 @@ namespace {
 
 // A group's rows run on worker threads from this many on.
 constexpr size_t kRowsWorthThreads = 8;
+// Groups' rows matched together by one set of workers.
+constexpr size_t kRowsPerBatch = 4000;
+// Hits written by one INSERT statement (three parameters each).
+constexpr size_t kHitsPerInsert = 256;
 
 struct CriteriaRowOfGood {
     qint64 code = 0;
@@ -241,15 +246,25 @@ MatchingRunResult RunCriteriaMatching(db::Connection& priceDb, const MatchingRun
     const MatchingItems items = MatchingItems::read(priceDb);
     const LiteralPartIndex index(items, std::move(parts));
 
+    // Groups are matched a batch at a time, so that the workers stay busy
+    // across the many small groups; the hits keep the groups' order.
     std::vector<Hit> hits;
+    std::vector<size_t> batch;
+    auto matchBatch = [&] {
+        const std::vector<std::vector<uint32_t>> found = matchRows(batch, criteria, items, index);
+        for (size_t r = 0; r < found.size(); ++r)
+            for (const uint32_t item : found[r])
+                hits.push_back({item, criteria.rows[batch[r]].code});
+        batch.clear();
+    };
     for (const RunGroup& group : groups) {
         if (byGroups)
             wait.step(groupStepText(group.name));
-        const std::vector<std::vector<uint32_t>> found = matchRows(group.rows, criteria, items, index);
-        for (size_t r = 0; r < found.size(); ++r)
-            for (const uint32_t item : found[r])
-                hits.push_back({item, criteria.rows[group.rows[r]].code});
+        batch.insert(batch.end(), group.rows.begin(), group.rows.end());
+        if (batch.size() >= kRowsPerBatch)
+            matchBatch();
     }
+    matchBatch();
     if (byGroups)
         wait.step(exclusionStepText());
 
@@ -271,17 +286,28 @@ MatchingRunResult RunCriteriaMatching(db::Connection& priceDb, const MatchingRun
         priceDb.exec(QStringLiteral("DELETE FROM Sootv_All WHERE Postavshik IN "
                                     "(SELECT DISTINCT Postavshik FROM price_all WHERE Check_obrab = 'true')"));
     }
-    db::Statement insertHit = priceDb.prepare(
-        QStringLiteral("INSERT INTO Sootv_temp (Number, Tovar, Code, KritNum) VALUES (?1, ?2, ?3, '5')"));
-    QSet<qint64> hitItems;
-    for (const Hit& hit : hits) {
-        const std::string_view name = items.name(hit.item);
-        insertHit.bindInt(1, items.number(hit.item))
-            .bindText(2, QString::fromUtf8(name.data(), qsizetype(name.size())))
-            .bindInt(3, hit.code);
-        insertHit.execute();
-        insertHit.reset();
-        hitItems.insert(items.number(hit.item));
+    // Many hits per statement: one statement run per hit costs more than
+    // the row it writes.
+    auto insertOf = [&priceDb](size_t rows) {
+        QString sql = QStringLiteral("INSERT INTO Sootv_temp (Number, Tovar, Code, KritNum) VALUES ");
+        for (size_t r = 0; r < rows; ++r)
+            sql += QStringLiteral("%1(?%2, ?%3, ?%4, '5')").arg(r == 0 ? "" : ", ").arg(3 * r + 1).arg(3 * r + 2).arg(3 * r + 3);
+        return priceDb.prepare(sql);
+    };
+    db::Statement insertFull = insertOf(kHitsPerInsert);
+    std::vector<bool> itemHit(items.size(), false);
+    for (size_t first = 0; first < hits.size(); first += kHitsPerInsert) {
+        const size_t count = std::min(kHitsPerInsert, hits.size() - first);
+        std::optional<db::Statement> insertRest;
+        db::Statement& insert = count == kHitsPerInsert ? insertFull : insertRest.emplace(insertOf(count));
+        for (size_t r = 0; r < count; ++r) {
+            const Hit& hit = hits[first + r];
+            const int at = int(3 * r);
+            insert.bindInt(at + 1, items.number(hit.item)).bindUtf8(at + 2, items.name(hit.item)).bindInt(at + 3, hit.code);
+            itemHit[hit.item] = true;
+        }
+        insert.execute();
+        insert.reset();
     }
     // One proposal per good and item: the same item and good through
     // several criteria rows (or goods of one code and name) give one.
@@ -294,7 +320,7 @@ MatchingRunResult RunCriteriaMatching(db::Connection& priceDb, const MatchingRun
         "JOIN price_all AS p ON p.Number = t.Number "
         "JOIN (SELECT DISTINCT Code, Tovar FROM price_main) AS m ON m.Code = t.Code"));
     result.proposals = priceDb.changes();
-    result.hitItems = hitItems.size();
+    result.hitItems = qint64(std::count(itemHit.begin(), itemHit.end(), true));
     transaction.commit();
     return result;
 }

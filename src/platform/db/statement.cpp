@@ -131,6 +131,18 @@ Statement& Statement::bindText(int index, const QString& value)
     return *this;
 }
 
+Statement& Statement::bindUtf8(int index, std::string_view value)
+{
+    if (index < 1 || index > sqlite3_bind_parameter_count(stmt_))
+        throw DbError(QStringLiteral("Нет параметра с номером %1\n%2").arg(index).arg(sql_), SQLITE_RANGE);
+    // An empty text, never NULL: the data pointer of an empty view may be null.
+    const char* data = value.empty() ? "" : value.data();
+    const int rc = sqlite3_bind_text(stmt_, index, data, int(value.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK)
+        fail(rc);
+    return *this;
+}
+
 Statement& Statement::bindDouble(int index, double value)
 {
     const int rc = sqlite3_bind_double(stmt_, index, value);

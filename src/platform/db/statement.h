@@ -28,6 +28,9 @@ public:
     Statement& bind(int index, const QVariant& value);
     // Binds without going through QVariant: the fast path for bulk inserts.
     Statement& bindText(int index, const QString& value);
+    // A UTF-8 text read in place: it must stay as it is until the statement
+    // has run (bulk inserts of texts already held in UTF-8).
+    Statement& bindUtf8(int index, std::string_view value);
     Statement& bindDouble(int index, double value);
     Statement& bindInt(int index, qint64 value);
     Statement& bindNull(int index);
