@@ -227,27 +227,30 @@ void ValueBlock::resize(int rows, int columns)
     if (rows == 0 || columns == 0)
         rows = columns = 0;
     const std::size_t chunkCount = (std::size_t(rows) + kChunkRows - 1) / kChunkRows;
-    if (columns != columns_) {
-        // Re-lay each kept chunk at the new width, one chunk at a time.
-        const std::size_t keep = std::min(chunkCount, chunks_.size());
-        const std::size_t keepColumns = std::size_t(std::min(columns, columns_));
-        for (std::size_t k = 0; k < keep; ++k) {
-            std::vector<Slot> wide(std::size_t(kChunkRows) * std::size_t(columns));
-            for (std::size_t r = 0; r < std::size_t(kChunkRows); ++r)
-                for (std::size_t c = 0; c < keepColumns; ++c)
-                    wide[r * std::size_t(columns) + c] = chunks_[k][r * std::size_t(columns_) + c];
-            chunks_[k].swap(wide);
-        }
-    }
-    const std::size_t kept = std::min(chunkCount, chunks_.size());
+    const std::size_t width = std::size_t(columns);
+    // A chunk holds only the block's own rows (the last one fewer than a
+    // full chunk): a block of a few rows costs those rows, not a whole chunk.
+    const std::size_t oldCount = chunks_.size();
     chunks_.resize(chunkCount);
-    for (std::size_t k = kept; k < chunkCount; ++k)
-        chunks_[k].assign(std::size_t(kChunkRows) * std::size_t(columns), Slot());
-    // Rows cut off and grown back later must read empty.
-    if (rows < rows_ && rows > 0) {
-        const std::size_t last = std::size_t(rows) % kChunkRows;
-        if (last != 0)
-            std::fill(chunks_.back().begin() + std::ptrdiff_t(last * std::size_t(columns)), chunks_.back().end(), Slot());
+    // At the same width only the last kept chunk and the new ones change.
+    const std::size_t from = columns == columns_ && oldCount > 0 ? std::min(oldCount, chunkCount) - 1 : 0;
+    for (std::size_t k = from; k < chunkCount; ++k) {
+        std::vector<Slot>& chunk = chunks_[k];
+        const std::size_t chunkRows = std::min<std::size_t>(kChunkRows, std::size_t(rows) - k * kChunkRows);
+        if (columns != columns_ && !chunk.empty()) {
+            // Re-lay a kept chunk at the new width, one chunk at a time.
+            const std::size_t oldWidth = std::size_t(columns_);
+            const std::size_t keepRows = std::min(chunkRows, chunk.size() / oldWidth);
+            const std::size_t keepColumns = std::min(width, oldWidth);
+            std::vector<Slot> wide(chunkRows * width);
+            for (std::size_t r = 0; r < keepRows; ++r)
+                for (std::size_t c = 0; c < keepColumns; ++c)
+                    wide[r * width + c] = chunk[r * oldWidth + c];
+            chunk.swap(wide);
+        } else {
+            // Rows cut off go with their slots: grown back, they read empty.
+            chunk.resize(chunkRows * width);
+        }
     }
     rows_ = rows;
     columns_ = columns;
