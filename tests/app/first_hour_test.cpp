@@ -38,6 +38,7 @@
 #include <QWindow>
 
 #include <functional>
+#include <memory>
 
 using namespace velmora;
 using namespace velmora::testing;
@@ -108,6 +109,18 @@ void addPriceLists(WiredInstallation& inst)
     WriteSetting(orderDb, "AutoExportPrice", "TypeBoolean", "False");
 }
 
+// The wired program started over the two price lists of addPriceLists, its
+// start-up settled; null when it did not start.
+std::unique_ptr<Program> startOverPriceLists(WiredInstallation& inst)
+{
+    addPriceLists(inst);
+    auto program = std::make_unique<Program>(inst.options());
+    if (!program->start())
+        return nullptr;
+    processEventsFor(100);
+    return program;
+}
+
 void selectPriceList(Form_main& form, const QString& name)
 {
     auto* tree = control<QTreeWidget>(form, "TreeView1");
@@ -164,11 +177,9 @@ TEST(FirstHour, TheWindowOpensMaximisedAndThenAsItWasLeft)
 TEST(FirstHour, SearchesAndLoadsLeaveAnEmptyOrderPageBehindAndTheCountIsShown)
 {
     WiredInstallation inst;
-    addPriceLists(inst);
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
+    const std::unique_ptr<Program> program = startOverPriceLists(inst);
+    ASSERT_TRUE(program);
+    Form_main& form = *program->Form_main();
     EXPECT_NE(currentPage(form), kOrderPage) << "no order yet";
 
     searchFor(form, "болт");
@@ -207,11 +218,9 @@ TEST(FirstHour, SearchesAndLoadsLeaveAnEmptyOrderPageBehindAndTheCountIsShown)
 TEST(FirstHour, ASingleLoadRefusedDuringAQueueRunSaysSo)
 {
     WiredInstallation inst;
-    addPriceLists(inst);
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
+    const std::unique_ptr<Program> program = startOverPriceLists(inst);
+    ASSERT_TRUE(program);
+    Form_main& form = *program->Form_main();
     control<QToolButton>(form, "ToolButton8")->click(); // the new-file question is answered No
     auto* queue = control<QListWidget>(form, "ListBox_LoadPrice");
     ASSERT_GT(queue->count(), 0);
@@ -229,11 +238,9 @@ TEST(FirstHour, ASingleLoadRefusedDuringAQueueRunSaysSo)
 TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
 {
     WiredInstallation inst;
-    addPriceLists(inst);
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
+    const std::unique_ptr<Program> program = startOverPriceLists(inst);
+    ASSERT_TRUE(program);
+    Form_main& form = *program->Form_main();
     selectPriceList(form, "Бета");
     control<QPushButton>(form, "BitBtn2")->click();
     auto* view = form.findChild<sheet::SheetView*>("PriceExcelApp");
@@ -277,11 +284,9 @@ TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
 TEST(FirstHour, NothingEndsSilently)
 {
     WiredInstallation inst;
-    addPriceLists(inst);
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
+    const std::unique_ptr<Program> program = startOverPriceLists(inst);
+    ASSERT_TRUE(program);
+    Form_main& form = *program->Form_main();
 
     // An unpaired bracket says what is wrong beside the find box.
     searchFor(form, "[болт");
@@ -321,11 +326,9 @@ TEST(FirstHour, NothingEndsSilently)
 TEST(FirstHour, TheCardsTitleLabelRenamesItsColumnAndTheTreeFindsTheQueueEntry)
 {
     WiredInstallation inst;
-    addPriceLists(inst);
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
+    const std::unique_ptr<Program> program = startOverPriceLists(inst);
+    ASSERT_TRUE(program);
+    Form_main& form = *program->Form_main();
 
     // A double click on the card's "Товар" asks, then renames the column.
     auto* label = control<QLabel>(form, "Label_Tovar");
