@@ -53,6 +53,11 @@ void Connection::open(const QString& connectionString)
     if (!succeeded(rc))
         fail(SQL_HANDLE_DBC, dbc_, QStringLiteral("Не удалось подключиться к источнику данных ODBC"));
     connected_ = true;
+    // Narrow texts reach the server as they are, read in the session's
+    // client character set; UTF-8 ones are sent so only when that is
+    // utf8mb4 (it is for a Unicode connection), else the driver converts
+    // wide ones.
+    utf8Texts_ = scalar(QStringLiteral("SELECT @@character_set_client")).toString() == QLatin1String("utf8mb4");
 }
 
 void Connection::close()
@@ -60,6 +65,7 @@ void Connection::close()
     if (connected_) {
         SQLDisconnect(dbc_);
         connected_ = false;
+        utf8Texts_ = false;
     }
 }
 
@@ -72,19 +78,19 @@ void Connection::requireOpen() const
 qint64 Connection::exec(const QString& sql)
 {
     requireOpen();
-    return Statement(dbc_, sql, true).rowsAffected();
+    return Statement(dbc_, sql, true, utf8Texts_).rowsAffected();
 }
 
 Statement Connection::prepare(const QString& sql)
 {
     requireOpen();
-    return Statement(dbc_, sql, false);
+    return Statement(dbc_, sql, false, utf8Texts_);
 }
 
 Statement Connection::query(const QString& sql)
 {
     requireOpen();
-    return Statement(dbc_, sql, true);
+    return Statement(dbc_, sql, true, utf8Texts_);
 }
 
 QVariant Connection::scalar(const QString& sql)

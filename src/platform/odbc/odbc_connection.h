@@ -42,6 +42,7 @@ private:
     void* env_ = nullptr; // SQLHENV
     void* dbc_ = nullptr; // SQLHDBC
     bool connected_ = false;
+    bool utf8Texts_ = false; // texts of parameter arrays go as UTF-8 bytes
 };
 
 } // namespace velmora::odbc

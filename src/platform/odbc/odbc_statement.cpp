@@ -32,9 +32,54 @@ ColumnKind kindOf(SQLSMALLINT sqlType)
     }
 }
 
+// Text arrays: every element as wide as the longest text of the batch, so
+// nothing is cut here; a value too long for its column reaches the server,
+// which refuses it. Each fills `buffer` and the lengths of the values that
+// are not NULL, and gives the element's width in characters.
+qsizetype fillWideTexts(const std::vector<QString>& texts, const std::vector<bool>& isNull, size_t size,
+                        std::vector<char16_t>& buffer, std::vector<SQLLEN>& length)
+{
+    qsizetype widest = 1;
+    for (size_t r = 0; r < size; ++r)
+        widest = qMax(widest, texts[r].size());
+    const qsizetype stride = widest + 1;
+    buffer.assign(size_t(stride) * size, u'\0');
+    for (size_t r = 0; r < size; ++r) {
+        if (isNull[r])
+            continue;
+        const QString& text = texts[r];
+        std::copy(text.utf16(), text.utf16() + text.size(), buffer.begin() + qsizetype(r) * stride);
+        length[r] = SQLLEN(text.size() * sizeof(char16_t));
+    }
+    return widest;
+}
+
+qsizetype fillUtf8Texts(const std::vector<QString>& texts, const std::vector<bool>& isNull, size_t size,
+                        std::vector<char>& buffer, std::vector<SQLLEN>& length)
+{
+    std::vector<QByteArray> bytes(size);
+    qsizetype widest = 1;
+    for (size_t r = 0; r < size; ++r) {
+        if (isNull[r])
+            continue;
+        bytes[r] = texts[r].toUtf8();
+        widest = qMax(widest, bytes[r].size());
+    }
+    const qsizetype stride = widest + 1;
+    buffer.assign(size_t(stride) * size, '\0');
+    for (size_t r = 0; r < size; ++r) {
+        if (isNull[r])
+            continue;
+        std::copy(bytes[r].cbegin(), bytes[r].cend(), buffer.begin() + qsizetype(r) * stride);
+        length[r] = SQLLEN(bytes[r].size());
+    }
+    return widest;
+}
+
 } // namespace
 
-Statement::Statement(void* connection, const QString& sql, bool run) : sql_(sql)
+Statement::Statement(void* connection, const QString& sql, bool run, bool utf8Texts)
+    : sql_(sql), utf8Texts_(utf8Texts)
 {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     if (!succeeded(SQLAllocHandle(SQL_HANDLE_STMT, SQLHDBC(connection), &stmt)))
@@ -53,7 +98,7 @@ Statement::Statement(void* connection, const QString& sql, bool run) : sql_(sql)
 
 Statement::Statement(Statement&& other) noexcept
     : stmt_(std::exchange(other.stmt_, nullptr)), sql_(std::move(other.sql_)), columns_(std::move(other.columns_)),
-      row_(std::move(other.row_)), rowsAffected_(other.rowsAffected_)
+      row_(std::move(other.row_)), rowsAffected_(other.rowsAffected_), utf8Texts_(other.utf8Texts_)
 {
 }
 
@@ -67,6 +112,7 @@ Statement& Statement::operator=(Statement&& other) noexcept
         columns_ = std::move(other.columns_);
         row_ = std::move(other.row_);
         rowsAffected_ = other.rowsAffected_;
+        utf8Texts_ = other.utf8Texts_;
     }
     return *this;
 }
@@ -118,7 +164,8 @@ void Statement::execute(const ParameterBatch& rows)
 
     // Column-wise arrays: one buffer of values and one of lengths per column.
     std::vector<std::vector<SQLLEN>> lengths(rows.columnCount(), std::vector<SQLLEN>(size));
-    std::vector<std::vector<char16_t>> texts(rows.columnCount());
+    std::vector<std::vector<char16_t>> wide(rows.columnCount());
+    std::vector<std::vector<char>> narrow(rows.columnCount());
     std::vector<SQLUSMALLINT> status(size, SQL_PARAM_UNUSED);
     SQLULEN processed = 0;
 
@@ -142,25 +189,20 @@ void Statement::execute(const ParameterBatch& rows)
             rc = SQLBindParameter(stmt_, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0,
                                   const_cast<double*>(column.doubles.data()), sizeof(double), length.data());
             break;
-        case ParameterType::Text: {
-            // Every element as wide as the longest text of the batch, so
-            // nothing is cut.
-            qsizetype widest = 1;
-            for (SQLULEN r = 0; r < size; ++r)
-                widest = qMax(widest, column.texts[r].size());
-            const qsizetype stride = widest + 1;
-            std::vector<char16_t>& buffer = texts[c];
-            buffer.assign(size_t(stride) * size, u'\0');
-            for (SQLULEN r = 0; r < size; ++r) {
-                const QString& text = column.texts[r];
-                std::copy(text.utf16(), text.utf16() + text.size(), buffer.begin() + qsizetype(r) * stride);
-                if (!column.isNull[r])
-                    length[r] = SQLLEN(text.size() * sizeof(char16_t));
+        case ParameterType::Text:
+            if (utf8Texts_) {
+                // UTF-8 in the session's own character set: the driver hands
+                // the bytes on as they are rather than converting each value.
+                const qsizetype widest = fillUtf8Texts(column.texts, column.isNull, size, narrow[c], length);
+                rc = SQLBindParameter(stmt_, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                      SQLULEN(widest), 0, narrow[c].data(), SQLLEN(widest + 1), length.data());
+            } else {
+                const qsizetype widest = fillWideTexts(column.texts, column.isNull, size, wide[c], length);
+                rc = SQLBindParameter(stmt_, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                                      SQLULEN(widest), 0, wide[c].data(), SQLLEN((widest + 1) * sizeof(char16_t)),
+                                      length.data());
             }
-            rc = SQLBindParameter(stmt_, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                                  SQLULEN(widest), 0, buffer.data(), SQLLEN(stride * sizeof(char16_t)), length.data());
             break;
-        }
         }
         if (!succeeded(rc))
             fail(QStringLiteral("Ошибка передачи параметров запроса"));

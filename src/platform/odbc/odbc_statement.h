@@ -45,7 +45,7 @@ public:
 
 private:
     friend class Connection;
-    Statement(void* connection, const QString& sql, bool run);
+    Statement(void* connection, const QString& sql, bool run, bool utf8Texts);
 
     void describeColumns();
     [[noreturn]] void fail(const QString& what) const;
@@ -59,6 +59,7 @@ private:
     std::vector<ColumnInfo> columns_;
     QVariantList row_;
     qint64 rowsAffected_ = 0;
+    bool utf8Texts_ = false;
 };
 
 } // namespace velmora::odbc
