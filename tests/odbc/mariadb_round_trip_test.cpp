@@ -38,8 +38,10 @@ protected:
     }
 
     // Registers the source for `database`, made with `charset`, and connects
-    // by the ADO string the parameters keep.
-    std::unique_ptr<Connection> connect(const QString& database, const QString& charset = QStringLiteral("utf8mb4"))
+    // by the ADO string the parameters keep, or by the source's name with
+    // the driver's `options` when given.
+    std::unique_ptr<Connection> connect(const QString& database, const QString& charset = QStringLiteral("utf8mb4"),
+                                        const QString& options = {})
     {
         server_->createDatabase(database, charset);
         MySqlDataSource source;
@@ -49,6 +51,8 @@ protected:
         source.driverPath = MariaDbDriverPath();
         source.port = QString::number(server_->port());
         RegisterMySqlDataSource(source);
+        if (!options.isEmpty())
+            return std::make_unique<Connection>(QStringLiteral("DSN=") + kDataSource + u';' + options);
         return std::make_unique<Connection>(kAdoString);
     }
 
@@ -138,6 +142,24 @@ TEST_F(MariaDbOdbc, ACodePage1251DatabaseKeepsCyrillic)
     EXPECT_EQ(server_->clientQuery(QStringLiteral("SELECT HEX(Tovar) FROM goods WHERE Code = 2"),
                                    QStringLiteral("shop1251")),
               QStringLiteral("F7E0E9EDE8EA\n")); // "чайник" in Windows-1251
+}
+
+// A session in another character set gets its texts through the driver's
+// own conversion: Cyrillic arrives whole, a value too long still fails.
+TEST_F(MariaDbOdbc, ASessionInAnotherCharacterSetKeepsCyrillicAndStrictness)
+{
+    std::unique_ptr<Connection> db = connect(QStringLiteral("session1251"), QStringLiteral("utf8mb4"),
+                                             QStringLiteral("CHARSET=cp1251"));
+    ASSERT_EQ(db->scalar(QStringLiteral("SELECT @@character_set_client")).toString(), QStringLiteral("cp1251"));
+    db->exec(QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES'"));
+    db->exec(QStringLiteral("CREATE TABLE goods (Code int(11), Tovar varchar(20), Price double) ENGINE=MyISAM"));
+    std::vector<Good> rows = {{1, QStringLiteral("Ёлка «Зимняя» №5"), 115.5}, {2, QStringLiteral("чайник"), 2.68}};
+    insertGoods(*db, rows);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT Tovar FROM goods WHERE Code = 1")).toString(), rows[0].tovar);
+    EXPECT_EQ(server_->clientQuery(QStringLiteral("SELECT Tovar FROM goods ORDER BY Code"),
+                                   QStringLiteral("session1251")),
+              rows[0].tovar + u'\n' + rows[1].tovar + u'\n');
+    EXPECT_THROW(insertGoods(*db, {{3, QString(21, u'я'), 1.0}}), OdbcError);
 }
 
 TEST_F(MariaDbOdbc, AValueTheServerCannotStoreFailsItsBatch)
