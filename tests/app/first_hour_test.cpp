@@ -231,7 +231,9 @@ TEST(FirstHour, ASingleLoadRefusedDuringAQueueRunSaysSo)
     control<QToolButton>(form, "ToolButton_Load")->click();
     ASSERT_EQ(inst.messages.size(), 1);
     EXPECT_TRUE(inst.messages.first().startsWith("Идёт загрузка прайс-листов из очереди.")) << inst.messages.first().toStdString();
-    ASSERT_TRUE(waitFor([&] { return run->text() == "Загрузить прайс-листы" && run->isEnabled(); }));
+    ASSERT_TRUE(waitForLoadRunEnd(form));
+    EXPECT_EQ(run->text(), "Загрузить прайс-листы");
+    EXPECT_TRUE(run->isEnabled());
     form.close();
 }
 
@@ -245,7 +247,7 @@ TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
     control<QPushButton>(form, "BitBtn2")->click();
     auto* view = form.findChild<sheet::SheetView*>("PriceExcelApp");
     ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view, 30000));
     EXPECT_FALSE(view->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(view->isWindow());
     EXPECT_EQ(view->parentWidget()->window(), &form) << "owned by the main window";
@@ -258,9 +260,11 @@ TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
             auto* box = qobject_cast<QMessageBox*>(window);
             if (!box || !box->isVisible())
                 continue;
-            if (!waitFor([] { return QApplication::activeWindow() != nullptr; }, 1000))
-                return;
-            active = QString::fromLatin1(QApplication::activeWindow()->metaObject()->className());
+            // The box is activated a moment after it shows; what is active
+            // once it is, or after a generous wait, is what the user faces.
+            waitFor([box] { return QApplication::activeWindow() == box; }, 30000);
+            if (QWidget* front = QApplication::activeWindow())
+                active = QString::fromLatin1(front->metaObject()->className());
             answer.stop();
             box->button(QMessageBox::No)->click();
             return;
@@ -275,7 +279,7 @@ TEST(FirstHour, TheSheetViewStaysBelowTheProgramsQuestions)
     const QRect left = view->geometry();
     control<QPushButton>(form, "Button3")->click();
     control<QPushButton>(form, "BitBtn2")->click();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view, 30000));
     EXPECT_EQ(view->geometry(), left);
     form.close();
 }
@@ -302,8 +306,9 @@ TEST(FirstHour, NothingEndsSilently)
 
     // A single load counts what it stored beside the file buttons.
     control<QToolButton>(form, "ToolButton_Load")->click();
-    auto* count = control<QLabel>(form, "Label_CountLoadTovar");
-    ASSERT_TRUE(waitFor([&] { return count->text() == "загружено 2 товара"; })) << count->text().toStdString();
+    // The count shows while the load goes on too; the bar goes when it ends.
+    ASSERT_TRUE(waitForLoadRunEnd(form));
+    EXPECT_EQ(control<QLabel>(form, "Label_CountLoadTovar")->text(), "загружено 2 товара");
     EXPECT_TRUE(control<QWidget>(form, "ProgressBar_LoadPrice")->isHidden());
 
     // Closing during a load asks first; No keeps the window and the load.
@@ -317,7 +322,9 @@ TEST(FirstHour, NothingEndsSilently)
     ASSERT_EQ(inst.questions.size(), 1);
     EXPECT_TRUE(inst.questions.first().startsWith("Идёт загрузка прайс-листов.")) << inst.questions.first().toStdString();
     EXPECT_TRUE(form.isVisible());
-    ASSERT_TRUE(waitFor([&] { return run->text() == "Загрузить прайс-листы" && run->isEnabled(); }));
+    ASSERT_TRUE(waitForLoadRunEnd(form));
+    EXPECT_EQ(run->text(), "Загрузить прайс-листы");
+    EXPECT_TRUE(run->isEnabled());
     inst.questions.clear();
     EXPECT_TRUE(form.close()) << "nothing running: no question";
     EXPECT_TRUE(inst.questions.isEmpty());

@@ -2,8 +2,10 @@
 
 #include "app/program.h"
 #include "app_test_support.h"
+#include "suppliers/loader/load_queue_panel.h"
 
 #include <QStringList>
+#include <QWidget>
 
 namespace velmora::testing {
 
@@ -30,5 +32,15 @@ struct WiredInstallation : Installation {
         return o;
     }
 };
+
+// Waits until the load queue panel has no run going on: its thread has
+// ended and the panel has done its end-of-run steps (the button, the goods
+// shown again). The button's caption alone turns back a moment earlier,
+// with the run's last status.
+inline bool waitForLoadRunEnd(QWidget& form, int ms = 60000)
+{
+    const auto* panel = form.findChild<loader::LoadQueuePanel*>();
+    return panel && waitFor([panel] { return !panel->isLoadRunning(); }, ms);
+}
 
 } // namespace velmora::testing

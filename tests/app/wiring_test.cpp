@@ -281,7 +281,7 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
     ASSERT_TRUE(program.start());
     Form_main& form = *program.Form_main();
     // The new-file check after the first showing offers the never-loaded list.
-    ASSERT_TRUE(waitFor([&] { return !inst.questions.isEmpty(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !inst.questions.isEmpty(); }, 30000));
     EXPECT_EQ(inst.questions.first(), "Обновились некоторые прайс-листы.\rДобавить их в очередь загрузки?");
 
     // The tree filled the queue with every list.
@@ -294,7 +294,9 @@ TEST(WiredLoadQueue, AQueuedLoadRunsOnItsThreadAndReportsInTheStatusBar)
     EXPECT_TRUE(gridRows(form).isEmpty());
     button->click();
     EXPECT_EQ(button->text(), "Остановить загрузку");
-    ASSERT_TRUE(waitFor([&] { return button->text() == "Загрузить прайс-листы" && button->isEnabled(); }));
+    ASSERT_TRUE(waitForLoadRunEnd(form));
+    EXPECT_EQ(button->text(), "Загрузить прайс-листы");
+    EXPECT_TRUE(button->isEnabled());
     EXPECT_TRUE(mainStatusText(form, 1).contains("Загрузка и экспорт в Excel успешно завершен!"))
         << mainStatusText(form, 1).toStdString();
     EXPECT_FALSE(mainStatusText(form, 2).isEmpty());
