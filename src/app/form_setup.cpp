@@ -1,9 +1,9 @@
 #include "form_setup.h"
 
 #include "output/output_error.h"
-#include "output/progress.h"
 #include "output/reports/markup_threshold_report.h"
 #include "platform/db/db_error.h"
+#include "platform/files/progress.h"
 #include "storage/settings_store.h"
 
 #include <QCheckBox>
@@ -70,8 +70,8 @@ constexpr int kRowIdRole = Qt::UserRole + 1;
 
 // The wait window stays open only while the work runs, however it ends.
 struct WaitGuard {
-    output::Progress* wait;
-    ~WaitGuard() { output::finishProgress(wait); }
+    Progress* wait;
+    ~WaitGuard() { finishProgress(wait); }
 };
 
 } // namespace
@@ -385,11 +385,11 @@ void Form_Setup::Button1Click()
     QString failure;
     {
         WaitGuard closeWait{env_.wait.get()};
-        output::startProgress(env_.wait.get(), QStringLiteral("                         Сохранение параметров"),
-                              kProgramSettingWrites);
+        startProgress(env_.wait.get(), QStringLiteral("                         Сохранение параметров"),
+                      kProgramSettingWrites);
         try {
             storeProgramSettings(*env_.orderDb, *env_.priceDb, settings(),
-                                 [this] { output::stepProgress(env_.wait.get()); });
+                                 [this] { stepProgress(env_.wait.get()); });
         } catch (const std::exception& e) {
             failed = true;
             failure = QString::fromUtf8(e.what());

@@ -22,16 +22,14 @@ class QWidget;
 
 namespace velmora {
 
-namespace output {
 class Progress;
-}
 
 // What the settings dialog works with.
 struct SetupEnvironment {
     db::Connection* orderDb = nullptr;
     db::Connection* priceDb = nullptr;
     QString programFolder;  // where the markup-threshold report is saved
-    std::shared_ptr<output::Progress> wait; // the wait window
+    std::shared_ptr<Progress> wait; // the wait window
     MessageSink message;    // notices
     MessageSink error;      // failures
     // After OK stored the settings: the cached globals are read again and

@@ -6,11 +6,9 @@
 
 class QWidget;
 
-namespace velmora::output {
-class Progress;
-}
-
 namespace velmora {
+
+class Progress;
 
 // The calls the main window makes into subsystems that live elsewhere.
 // Whoever wires a subsystem into the program sets its entries; an entry
@@ -66,11 +64,11 @@ struct MainHooks {
     // while unset): written from Price_Out and the export parameters with
     // the run's bar; true when the workbook was saved (only then is
     // parametr row 1 dated).
-    std::function<bool(output::Progress* bar)> ExportPriceExcel;
+    std::function<bool(Progress* bar)> ExportPriceExcel;
     // The minimum-price recalculation of all goods with a caller's bar (the
     // older loading window): the default supplier ticks, the user's
     // settings; a failure is shown to the user and gives false.
-    std::function<bool(output::Progress* bar)> RecalcAllMinPrices;
+    std::function<bool(Progress* bar)> RecalcAllMinPrices;
     // The settings dialog "Настройки программы", modal, on its page with
     // this index (0: the first); it is on its first page again afterwards.
     std::function<void(int pageIndex)> OpenProgramSettings;

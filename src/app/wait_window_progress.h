@@ -1,7 +1,7 @@
 #pragma once
 
 #include "orders/order_exports.h"
-#include "output/progress.h"
+#include "platform/files/progress.h"
 
 #include <QString>
 
@@ -18,7 +18,7 @@ orders::ExportProgress waitWindowProgress(Form_main& form, const QString& text =
 
 // The wait window as the progress of a pricing or output operation, looked
 // up the same way; it repaints about a hundred times over a stretch.
-class WaitWindowProgress : public output::Progress {
+class WaitWindowProgress : public Progress {
 public:
     explicit WaitWindowProgress(Form_main& form) : form_(form) {}
 

@@ -23,7 +23,7 @@ namespace {
 // window, when shown, is hidden during the walk and closed at the end in
 // every outcome; a failure is told, a saved workbook is opened for the
 // user. True when the workbook was saved.
-bool writePriceList(MainWiring& wiring, output::Form_PriceExcel* layout, output::Progress* progress)
+bool writePriceList(MainWiring& wiring, output::Form_PriceExcel* layout, Progress* progress)
 {
     Form_main& form = wiring.form;
     output::PriceExcelInput input;
@@ -88,7 +88,7 @@ void wirePriceListExcel(MainWiring& wiring)
         layout->raise();
         layout->activateWindow();
     };
-    hooks.ExportPriceExcel = [&wiring, layout](output::Progress* bar) { return writePriceList(wiring, layout, bar); };
+    hooks.ExportPriceExcel = [&wiring, layout](Progress* bar) { return writePriceList(wiring, layout, bar); };
 
     // Excel1Click.
     QAction* item = addMainMenuItem(form, QStringLiteral("Menu_Export"), QStringLiteral("Экспорт"),

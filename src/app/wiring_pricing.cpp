@@ -38,7 +38,7 @@ QAction* addExportItem(Form_main& form, const char* name, const char* caption)
 }
 
 // DBF1Click: the managers' catalogue in the program folder.
-void writeManagersDbf(MainWiring& wiring, output::Progress& wait)
+void writeManagersDbf(MainWiring& wiring, Progress& wait)
 {
     Form_main& form = wiring.form;
     const QString folder = form.folders().programFolder;
@@ -117,7 +117,7 @@ void wirePricing(MainWiring& wiring)
         minPrice->exec();
         minPrice->setGroup(0);
     };
-    hooks.RecalcAllMinPrices = [&wiring, &settings, pricingGlobals](output::Progress* bar) {
+    hooks.RecalcAllMinPrices = [&wiring, &settings, pricingGlobals](Progress* bar) {
         try {
             const output::PricingGlobals g = pricingGlobals();
             output::RecalcRequest request;

@@ -33,7 +33,7 @@ void tellError(Form_main& form, const QString& text)
     runHook(form.dialogs().error ? form.dialogs().error : form.dialogs().message, text);
 }
 
-void SvodExcelClick(MainWiring& wiring, output::Progress& wait)
+void SvodExcelClick(MainWiring& wiring, Progress& wait)
 {
     Form_main& form = wiring.form;
     output::CombinedPriceInput input;
@@ -66,7 +66,7 @@ void XML1Click(MainWiring& wiring)
         tellError(form, result.message);
 }
 
-void MySQL_UpdaitClick(MainWiring& wiring, output::Progress& wait)
+void MySQL_UpdaitClick(MainWiring& wiring, Progress& wait)
 {
     Form_main& form = wiring.form;
     const output::ShopUploadResult result = output::UploadShopTables(form.ADOConnection, &wait);
@@ -76,7 +76,7 @@ void MySQL_UpdaitClick(MainWiring& wiring, output::Progress& wait)
         tellError(form, result.message);
 }
 
-void ShopScriptClick(MainWiring& wiring, output::Progress& wait)
+void ShopScriptClick(MainWiring& wiring, Progress& wait)
 {
     Form_main& form = wiring.form;
     try {

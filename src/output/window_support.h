@@ -1,8 +1,7 @@
 #pragma once
 
-#include "progress.h"
-
 #include "platform/files/message_sink.h"
+#include "platform/files/progress.h"
 
 #include <QPointer>
 #include <QProgressBar>

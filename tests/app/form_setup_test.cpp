@@ -6,7 +6,7 @@
 #include "app/program_settings.h"
 #include "../output/pricing_fixture.h"
 
-#include "output/progress.h"
+#include "platform/files/progress.h"
 #include "storage/settings_store.h"
 
 #include <QCheckBox>
@@ -24,7 +24,7 @@ using namespace velmora::testing;
 
 namespace {
 
-class CountingWait : public output::Progress {
+class CountingWait : public Progress {
 public:
     void start(const QString& text, int steps) override
     {

@@ -2,9 +2,9 @@
 
 #include "output/output_error.h"
 #include "output/parameters/export_parameters.h"
-#include "output/progress.h"
 
 #include "platform/db/connection.h"
+#include "platform/files/progress.h"
 
 #include <QDate>
 #include <QString>

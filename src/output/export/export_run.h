@@ -6,10 +6,10 @@
 #include "price_out.h"
 
 #include "output/pricing/recalc_min_prices.h"
-#include "output/progress.h"
 
 #include "platform/db/connection.h"
 #include "platform/files/message_sink.h"
+#include "platform/files/progress.h"
 
 #include <QDate>
 #include <QString>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "output/progress.h"
-
 #include "platform/db/connection.h"
+#include "platform/files/progress.h"
 
 #include <QDate>
 #include <QString>

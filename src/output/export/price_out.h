@@ -1,9 +1,9 @@
 #pragma once
 
 #include "output/parameters/export_parameters.h"
-#include "output/progress.h"
 
 #include "platform/db/connection.h"
+#include "platform/files/progress.h"
 
 namespace velmora::output {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "output/output_error.h"
-#include "output/progress.h"
 
 #include "platform/db/connection.h"
+#include "platform/files/progress.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/workbook.h"
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "output/progress.h"
-
 #include "catalogue/stock/stock_criteria.h"
 
 #include "platform/db/connection.h"
+#include "platform/files/progress.h"
 
 #include <QDate>
 #include <QString>

@@ -17,7 +17,7 @@ public:
     virtual void start(const QString& text, int steps) = 0;
     // Moves on by `count` steps.
     virtual void step(int count = 1) = 0;
-    // The operation is over (the wait window closes).
+    // The operation is over, done or failed (the wait window closes).
     virtual void finish() {}
 };
 
