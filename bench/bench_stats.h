@@ -1,12 +1,23 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace velmora::timing {
+
+// The milliseconds `work` takes.
+inline double timeMs(const std::function<void()>& work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return clock.nsecsElapsed() / 1e6;
+}
 
 // The median of a set of timings (0 for none).
 inline double median(std::vector<double> values)

@@ -8,6 +8,9 @@
 //
 // Beside it, the plain way of the same run: the sheet read alone, and the
 // same goods inserted one row each into a table without indexes.
+#include "../bench_files.h"
+#include "../bench_stats.h"
+
 #include "catalogue/import/catalogue_import.h"
 
 #include "platform/db/connection.h"
@@ -15,12 +18,8 @@
 #include "storage/schema.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <functional>
 #include <random>
 
 using namespace velmora;
@@ -31,14 +30,6 @@ namespace {
 constexpr int kBranching[] = {8, 6, 6, 6};
 constexpr int kGoods = 100000;
 constexpr qint64 kToday = 46000;
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return clock.nsecsElapsed() / 1e6;
-}
 
 // Rows: category, group, subgroup, sub-subgroup, article, name, price;
 // the goods of each leaf group follow each other, as a catalogue lists them.
@@ -66,10 +57,7 @@ void writeWorkbook(const QString& path)
         block.setText(row, 6, QStringLiteral("Товар номер %1 модель %2").arg(i + 1).arg(random() % 1000));
         block.setNumber(row, 7, double(random() % 100000) / 100 + 1);
     }
-    sheet::Workbook book;
-    book.sheet(1).setName(QStringLiteral("Каталог"));
-    book.sheet(1).setValues(sheet::CellRef{1, 1}, block);
-    book.saveAs(path);
+    bench::saveBlockAsWorkbook(path, block, QStringLiteral("Каталог"));
 }
 
 CatalogueImportSettings settings(const QString& path)
@@ -93,13 +81,9 @@ CatalogueImportSettings settings(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir temporary;
-    QString folder = temporary.path();
     const QStringList args = app.arguments();
-    if (const qsizetype at = args.indexOf(QStringLiteral("--keep")); at >= 0 && at + 1 < args.size()) {
-        folder = args[at + 1];
-        QDir().mkpath(folder);
-    }
+    const bench::WorkFolder work(args);
+    const QString& folder = work.path();
     const QString workbook = folder + QStringLiteral("/catalogue.xlsx");
     const QString database = folder + QStringLiteral("/PRICE.vdb");
     std::printf("writing %d goods ...\n", kGoods);
@@ -110,20 +94,20 @@ int main(int argc, char** argv)
 
     const CatalogueImportSettings s = settings(workbook);
     CatalogueImportResult result;
-    const double first = timeMs([&] { result = importCatalogue(priceDb, s, kToday); });
-    const double second = timeMs([&] { result = importCatalogue(priceDb, s, kToday); });
+    const double first = timing::timeMs([&] { result = importCatalogue(priceDb, s, kToday); });
+    const double second = timing::timeMs([&] { result = importCatalogue(priceDb, s, kToday); });
 
     // The parts and the plain way.
     sheet::SheetData data;
-    const double read = timeMs([&] {
+    const double read = timing::timeMs([&] {
         sheet::WorkbookReader reader(workbook);
         data = reader.readSheet(1, sheet::ReadOptions{0, 7});
     });
     ImportedCatalogue built;
-    const double build = timeMs([&] { built = buildImportedCatalogue(data.values, s); });
-    const double store = timeMs([&] { storeImportedCatalogue(priceDb, built, kToday); });
+    const double build = timing::timeMs([&] { built = buildImportedCatalogue(data.values, s); });
+    const double store = timing::timeMs([&] { storeImportedCatalogue(priceDb, built, kToday); });
     priceDb.exec(QStringLiteral("CREATE TABLE plain (Code INTEGER, Art TEXT, Kategor TEXT, Tovar TEXT, Price REAL)"));
-    const double plain = timeMs([&] {
+    const double plain = timing::timeMs([&] {
         db::Transaction tx(priceDb);
         db::Statement insert = priceDb.prepare(QStringLiteral("INSERT INTO plain VALUES (?1, ?2, ?3, ?4, ?5)"));
         for (int row = 2; row <= data.values.rows(); ++row) {

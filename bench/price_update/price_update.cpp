@@ -9,6 +9,9 @@
 //
 // Beside it, the plain way of the same run: the sheet read alone, and one
 // UPDATE a row by rowid of the same number of combined-price rows.
+#include "../bench_files.h"
+#include "../bench_stats.h"
+
 #include "catalogue/supplier_files/price_update.h"
 
 #include "platform/db/connection.h"
@@ -16,12 +19,8 @@
 #include "storage/schema.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <functional>
 #include <random>
 
 using namespace velmora;
@@ -34,14 +33,6 @@ constexpr int kSuppliers = 10;
 constexpr int kRows = 100000;
 constexpr qint64 kToday = 46000;
 const QString kSupplier = QStringLiteral("Поставщик 1");
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return clock.nsecsElapsed() / 1e6;
-}
 
 QString art(int supplier, int good) { return QStringLiteral("P%1-%2").arg(supplier).arg(good, 6, 10, QLatin1Char('0')); }
 
@@ -87,10 +78,7 @@ void writeWorkbook(const QString& path)
         block.setNumber(i + 1, 3, double(random() % 100000) / 100 + 1);
         block.setNumber(i + 1, 4, double(random() % 50));
     }
-    sheet::Workbook book;
-    book.sheet(1).setName(QStringLiteral("Прайс"));
-    book.sheet(1).setValues(sheet::CellRef{1, 1}, block);
-    book.saveAs(path);
+    bench::saveBlockAsWorkbook(path, block, QStringLiteral("Прайс"));
 }
 
 } // namespace
@@ -98,13 +86,9 @@ void writeWorkbook(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir temporary;
-    QString folder = temporary.path();
     const QStringList args = app.arguments();
-    if (const qsizetype at = args.indexOf(QStringLiteral("--keep")); at >= 0 && at + 1 < args.size()) {
-        folder = args[at + 1];
-        QDir().mkpath(folder);
-    }
+    const bench::WorkFolder work(args);
+    const QString& folder = work.path();
     const QString workbook = folder + QStringLiteral("/supplier.xlsx");
     const QString database = folder + QStringLiteral("/PRICE.vdb");
     std::printf("generating %d combined-price rows and a %d-row workbook ...\n", kGoods * kSuppliers, kRows);
@@ -125,13 +109,13 @@ int main(int argc, char** argv)
     s.byArticle = true;
     PriceUpdateResult result;
     double readPart = 0;
-    const double whole = timeMs([&] {
+    const double whole = timing::timeMs([&] {
         SupplierFileRead read;
-        readPart = timeMs([&] { read = readSupplierFile(s); });
+        readPart = timing::timeMs([&] { read = readSupplierFile(s); });
         result = updateSupplierPrices(priceDb, kSupplier, read.rows, s.byArticle, kToday);
     });
 
-    const double plain = timeMs([&] {
+    const double plain = timing::timeMs([&] {
         db::Transaction tx(priceDb);
         db::Statement update = priceDb.prepare(QStringLiteral("UPDATE svod SET Price = ?1 WHERE rowid = ?2"));
         for (int i = 1; i <= kRows; ++i) {

@@ -13,6 +13,7 @@
 //
 //   shop_upload [--keep FOLDER] [--only upload|files|combined]
 //   (--keep keeps the database and the files; --only times one part)
+#include "../bench_files.h"
 #include "../bench_stats.h"
 #include "mariadb_server.h"
 
@@ -30,12 +31,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <functional>
 
 using namespace velmora;
 
@@ -45,14 +43,6 @@ constexpr int kGroups = 2000;
 constexpr int kGoods = 100000;
 constexpr int kOfferedGoods = 20000;
 constexpr int kSuppliers = 50;
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return clock.nsecsElapsed() / 1e6;
-}
 
 void fillDatabase(db::Connection& priceDb)
 {
@@ -192,7 +182,7 @@ const Table kTables[] = {
 // One plain value block of the combined list's cells, into a new workbook.
 double plainCombinedBlock(const QString& path)
 {
-    return timeMs([&] {
+    return timing::timeMs([&] {
         const int width = 2 * kSuppliers + 7;
         const int rows = kGroups + kGoods;
         sheet::ValueBlock block(rows, width);
@@ -207,9 +197,7 @@ double plainCombinedBlock(const QString& path)
                     block.setNumber(r, c, c * 0.5 + r % 13);
             }
         }
-        sheet::Workbook book;
-        book.sheet(1).setValues(sheet::CellRef { 6, 1 }, block);
-        book.saveAs(path);
+        bench::saveBlockAsWorkbook(path, block, {}, sheet::CellRef{6, 1});
     });
 }
 
@@ -218,13 +206,9 @@ double plainCombinedBlock(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir temporary;
-    QString folder = temporary.path();
     const QStringList args = app.arguments();
-    if (const qsizetype at = args.indexOf(QStringLiteral("--keep")); at >= 0 && at + 1 < args.size()) {
-        folder = args[at + 1];
-        QDir().mkpath(folder);
-    }
+    const bench::WorkFolder work(args);
+    const QString& folder = work.path();
     QString only;
     if (const qsizetype at = args.indexOf(QStringLiteral("--only")); at >= 0 && at + 1 < args.size())
         only = args[at + 1];
@@ -280,8 +264,8 @@ int main(int argc, char** argv)
             for (const Table& table : kTables)
                 truncates << QStringLiteral("TRUNCATE TABLE %1").arg(QLatin1String(table.name));
             server.clientQuery(truncates.join(u';'), QStringLiteral("plain"));
-            plainRuns.push_back(timeMs([&] { server.clientQuery(loads.join(u';'), QStringLiteral("plain")); }));
-            uploadRuns.push_back(timeMs([&] { upload = output::UploadShopTables(priceDb); }));
+            plainRuns.push_back(timing::timeMs([&] { server.clientQuery(loads.join(u';'), QStringLiteral("plain")); }));
+            uploadRuns.push_back(timing::timeMs([&] { upload = output::UploadShopTables(priceDb); }));
             if (!upload.done) {
                 std::printf("upload failed: %s\n", upload.message.toUtf8().constData());
                 return 1;
@@ -305,8 +289,8 @@ int main(int argc, char** argv)
         output::YmlExportResult ymlResult;
         std::vector<double> ymlRuns, shopScriptRuns;
         for (int round = 0; round < 3; ++round) {
-            ymlRuns.push_back(timeMs([&] { ymlResult = output::ExportYmlCatalogFile(priceDb, settings, yml); }));
-            shopScriptRuns.push_back(timeMs([&] { output::WriteShopScriptCatalog(priceDb, program, 2); }));
+            ymlRuns.push_back(timing::timeMs([&] { ymlResult = output::ExportYmlCatalogFile(priceDb, settings, yml); }));
+            shopScriptRuns.push_back(timing::timeMs([&] { output::WriteShopScriptCatalog(priceDb, program, 2); }));
         }
         std::printf("YML catalogue of %d goods:             %8.0f ms   (median of 3, target <= 1000 ms)%s\n", kGoods,
             timing::median(ymlRuns), ymlResult.written ? "" : "  FAILED");
@@ -323,7 +307,7 @@ int main(int argc, char** argv)
         std::vector<double> combinedRuns, blockRuns;
         for (int round = 0; round < 3; ++round) {
             combinedRuns.push_back(
-                timeMs([&] { combinedResult = output::ExportCombinedPriceList(priceDb, orderDb, combined); }));
+                timing::timeMs([&] { combinedResult = output::ExportCombinedPriceList(priceDb, orderDb, combined); }));
             blockRuns.push_back(plainCombinedBlock(folder + QStringLiteral("/plain.xlsx")));
         }
         const double combinedMs = timing::median(combinedRuns);
