@@ -215,6 +215,13 @@ void indexPendingOffers(db::Connection& db)
     }
 }
 
+// A rewrite reaching half the offers costs less as one pass over all of
+// them than as the trigger's delete and insert for each.
+bool rebuildPays(const db::Connection& db, qint64 changedOffers)
+{
+    return changedOffers > 0 && changedOffers * 2 >= remainingOffers(db);
+}
+
 } // namespace
 
 bool supplierGoodsIndexExists(const db::Connection& priceDb)
@@ -421,7 +428,7 @@ void SupplierGoodsBulkInsert::finish()
 
 SupplierGoodsBulkUpdate::SupplierGoodsBulkUpdate(db::Connection& priceDb, qint64 changedOffers) : db_(priceDb)
 {
-    if (changedOffers == 0 || !supplierGoodsIndexExists(db_) || changedOffers * 2 < remainingOffers(db_))
+    if (changedOffers == 0 || !supplierGoodsIndexExists(db_) || !rebuildPays(db_, changedOffers))
         return;
     db_.exec(QStringLiteral("DROP TRIGGER ") + updateTrigger().name);
     active_ = true;
@@ -446,6 +453,23 @@ void SupplierGoodsBulkUpdate::finish()
     active_ = false;
     db_.exec(updateTrigger().sql);
     rebuildSupplierGoodsIndex(db_);
+}
+
+qint64 rewriteSupplierGoods(db::Connection& priceDb, const std::function<qint64()>& write)
+{
+    if (!supplierGoodsIndexExists(priceDb))
+        return write();
+    db::Savepoint triggerOff(priceDb, QStringLiteral("rewrite_supplier_goods"));
+    priceDb.exec(QStringLiteral("DROP TRIGGER ") + updateTrigger().name);
+    const qint64 changed = write();
+    if (rebuildPays(priceDb, changed)) {
+        priceDb.exec(updateTrigger().sql);
+        rebuildSupplierGoodsIndex(priceDb);
+        triggerOff.release();
+        return changed;
+    }
+    triggerOff.rollBack();
+    return changed == 0 ? 0 : write();
 }
 
 } // namespace velmora

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace velmora {
@@ -136,5 +137,16 @@ private:
     db::Connection& db_;
     bool active_ = false;
 };
+
+// For a writer that changes the searched fields of offers in place and
+// learns how many only by writing (the article recalculation, one statement
+// over all offers): `write` runs with the update trigger off and returns the
+// offers it changed. When they reach half the offers the index is built anew
+// in one pass, as SupplierGoodsBulkUpdate does; fewer are undone (with the
+// trigger's removal) and written again by a second `write` with the trigger
+// on, which keeps just those offers in step. Inside the caller's
+// transaction; an exception leaves everything as it was before the call.
+// Returns the offers changed.
+qint64 rewriteSupplierGoods(db::Connection& priceDb, const std::function<qint64()>& write);
 
 } // namespace velmora

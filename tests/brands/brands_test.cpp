@@ -36,6 +36,8 @@ TEST(ArticleNormaliser, StepsInTheirOrder)
     lettersOnly.lettersAndDigits = true;
     ArticleSwitches cutOnly;
     cutOnly.cutAtSlashComma = true;
+    ArticleSwitches upperOnly;
+    upperOnly.upperCase = true;
     struct Case {
         const char* article;
         ArticleSwitches steps;
@@ -53,6 +55,9 @@ TEST(ArticleNormaliser, StepsInTheirOrder)
         {"Ёж-ёлка9", lettersOnly, "жлка9"}, // Ё and ё are no letters of the step
         {"A,1/2", cutOnly, "A"},
         {"A/1,2", cutOnly, "A"},
+        {"ab-яж", upperOnly, "AB-ЯЖ"},
+        {"ёж", upperOnly, "ЁЖ"},
+        {"straße", upperOnly, "STRASSE"}, // the full mapping, longer
     };
     for (const Case& c : cases)
         EXPECT_EQ(NormaliseArticle(QString::fromUtf8(c.article), c.steps), QString::fromUtf8(c.expected)) << c.article;
@@ -120,6 +125,10 @@ TEST_F(ArticleRecalcTest, EveryOfferTakesItsNormalisedArticleAndOtherKindsStay)
     // The search finds the offers by their new key, not by the old text.
     EXPECT_EQ(found(QStringLiteral("ABC1")), 3);
     EXPECT_EQ(found(QStringLiteral("описание")), 0);
+    expectIndexConsistent();
+    // The same steps again change nothing.
+    EXPECT_EQ(RecalculateArticles(priceDb, AllSteps()), 0);
+    EXPECT_EQ(found(QStringLiteral("ABC1")), 3);
     expectIndexConsistent();
 
     // Without a step every article is its own key, however it is written.

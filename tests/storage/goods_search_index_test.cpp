@@ -204,9 +204,10 @@ TEST_F(GoodsSearchIndexTest, ChangesBeforeTheCatchUpKeepTheIndexRight)
 }
 
 // Many offers' searched fields rewritten in place (the article
-// recalculation): with few changes the trigger keeps the index, with many
-// the scope builds it anew; offers still waiting for the catch-up are
-// indexed once either way, and a rollback leaves everything as it was.
+// recalculation), told beforehand how many change (the scope) or learning
+// it by writing (the rewrite): with few changes the trigger keeps the
+// index, with many it is built anew; offers still waiting for the catch-up
+// are indexed once either way, and a rollback leaves everything as it was.
 TEST_F(GoodsSearchIndexTest, ABulkUpdateOfSearchedFieldsKeepsTheIndexRight)
 {
     struct Case {
@@ -215,32 +216,54 @@ TEST_F(GoodsSearchIndexTest, ABulkUpdateOfSearchedFieldsKeepsTheIndexRight)
         int changed;
     };
     const Case cases[] = {
+        {"no offer", "WHERE Description = 'КЛЮЧ'", 0},
         {"a few offers", "WHERE Tovar = 'Гайка 3'", 1},
         {"most offers", "WHERE Postavshik = 'Бета'", 30},
         {"every offer", "", 50},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        db.exec(QStringLiteral("DELETE FROM AllTovarPostav"));
-        addOffers(QStringLiteral("Бета"), QStringLiteral("Гайка"), 30);
-        bulkAdd(QStringLiteral("Альфа"), QStringLiteral("Шайба"), 20);
-        {
-            db::Transaction transaction(db);
-            SupplierGoodsBulkUpdate bulk(db, c.changed);
-            db.exec(QStringLiteral("UPDATE AllTovarPostav SET Description = 'КЛЮЧ' ") + QString::fromUtf8(c.where));
-            bulk.finish();
-            transaction.commit();
+    const auto rewrite = [this](const Case& c) -> qint64 {
+        db.exec(QStringLiteral("UPDATE AllTovarPostav SET Description = 'КЛЮЧ' ") + QString::fromUtf8(c.where));
+        return db.changes();
+    };
+    for (const bool learnedByWriting : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.label) + (learnedByWriting ? ", learned by writing" : ", told beforehand"));
+            db.exec(QStringLiteral("DELETE FROM AllTovarPostav"));
+            addOffers(QStringLiteral("Бета"), QStringLiteral("Гайка"), 30);
+            bulkAdd(QStringLiteral("Альфа"), QStringLiteral("Шайба"), 20);
+            {
+                db::Transaction transaction(db);
+                if (learnedByWriting) {
+                    EXPECT_EQ(rewriteSupplierGoods(db, [&] { return rewrite(c); }), c.changed);
+                } else {
+                    SupplierGoodsBulkUpdate bulk(db, c.changed);
+                    rewrite(c);
+                    bulk.finish();
+                }
+                transaction.commit();
+            }
+            catchUpSupplierGoodsIndex(db);
+            EXPECT_EQ(found(QStringLiteral("ключ")), c.changed);
+            EXPECT_EQ(found(QStringLiteral("шайба")), 20);
+            expectConsistent();
         }
-        catchUpSupplierGoodsIndex(db);
-        EXPECT_EQ(found(QStringLiteral("ключ")), c.changed);
-        EXPECT_EQ(found(QStringLiteral("шайба")), 20);
-        expectConsistent();
     }
+    const Case every = cases[3];
     try {
         db::Transaction transaction(db);
         SupplierGoodsBulkUpdate bulk(db, 50);
         db.exec(QStringLiteral("UPDATE AllTovarPostav SET Description = 'ВИНТ'"));
         throw std::runtime_error("recalculation failed");
+    } catch (const std::runtime_error&) {
+    }
+    try {
+        db::Transaction transaction(db);
+        rewriteSupplierGoods(db, [&] {
+            rewrite(every);
+            db.exec(QStringLiteral("UPDATE AllTovarPostav SET Description = 'ВИНТ'"));
+            throw std::runtime_error("recalculation failed");
+            return qint64(0);
+        });
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(found(QStringLiteral("винт")), 0);

@@ -215,4 +215,10 @@ void Savepoint::release()
     done_ = true;
 }
 
+void Savepoint::rollBack()
+{
+    done_ = true;
+    connection_.exec(QStringLiteral("ROLLBACK TO \"%1\"; RELEASE \"%1\"").arg(name_));
+}
+
 } // namespace velmora::db

@@ -118,6 +118,8 @@ public:
     ~Savepoint();
 
     void release();
+    // Undoes everything since the savepoint and ends it; errors are thrown.
+    void rollBack();
 
 private:
     Connection& connection_;

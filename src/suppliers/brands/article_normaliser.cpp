@@ -2,6 +2,7 @@
 
 #include "storage/settings_store.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velmora::brands {
@@ -22,14 +23,17 @@ constexpr std::array<SwitchSetting, 7> kSwitches{{
     {"CheckBox_Art_05", &ArticleSwitches::letterOToZero},
 }};
 
-QString cutAt(const QString& text, QChar mark)
+// The steps work on the one copy of the article, in place: the loader and
+// the recalculation run them for every article of a million offers.
+void cutAt(QString& text, QChar mark)
 {
     const qsizetype at = text.indexOf(mark);
-    return at < 0 ? text : text.left(at);
+    if (at >= 0)
+        text.truncate(at);
 }
 
 // As the Pascal Trim: every character up to the blank goes.
-QString trimControlsAndBlanks(const QString& text)
+void trimControlsAndBlanks(QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -37,48 +41,76 @@ QString trimControlsAndBlanks(const QString& text)
         ++first;
     while (last > first && text[last - 1].unicode() <= u' ')
         --last;
-    return text.mid(first, last - first);
+    text.truncate(last);
+    text.remove(0, first);
 }
 
 // The Cyrillic letters of code page 1251 the step keeps: А..я, without Ё and ё.
-bool isKeptLetterOrDigit(QChar c)
+bool isKeptLetterOrDigit(char16_t u)
 {
-    const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
         || (u >= u'\u0410' && u <= u'\u044F');
 }
 
-QString lettersAndDigitsOnly(const QString& text)
+void keepLettersAndDigits(QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text)
-        if (isKeptLetterOrDigit(c))
-            out.append(c);
-    return out;
+    const auto first = std::find_if_not(text.cbegin(), text.cend(), [](QChar c) { return isKeptLetterOrDigit(c.unicode()); });
+    if (first == text.cend())
+        return;
+    qsizetype kept = first - text.cbegin();
+    QChar* chars = text.data();
+    for (qsizetype i = kept; i < text.size(); ++i)
+        if (isKeptLetterOrDigit(chars[i].unicode()))
+            chars[kept++] = chars[i];
+    text.truncate(kept);
+}
+
+// Latin and the Cyrillic А..я map one to one, in place; anything else takes
+// the full Unicode mapping, which may change the length ("ß" as "SS").
+void toUpperCase(QString& text)
+{
+    const bool simple = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x80 || (u >= u'\u0410' && u <= u'\u044F');
+    });
+    if (!simple) {
+        text = std::move(text).toUpper();
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        if ((u >= u'a' && u <= u'z') || (u >= u'\u0430' && u <= u'\u044F'))
+            text[i] = QChar(char16_t(u - 0x20));
+    }
 }
 
 // Cyrillic А В Е К М Н О Р С Т Х, either case, as the capital Latin letters
 // A B E K M N O P C T X.
-QString cyrillicToLatin(QString text)
+char16_t latinLookAlike(char16_t u)
 {
     static const char16_t cyrillic[] = u"АВЕКМНОРСТХавекмнорстх";
     static const char16_t latin[] = u"ABEKMNOPCTXABEKMNOPCTX";
-    for (QChar& c : text)
-        for (int i = 0; cyrillic[i]; ++i)
-            if (c.unicode() == cyrillic[i]) {
-                c = QChar(latin[i]);
-                break;
-            }
-    return text;
+    if (u < u'\u0410' || u > u'\u0445')
+        return u;
+    for (int i = 0; cyrillic[i]; ++i)
+        if (u == cyrillic[i])
+            return latin[i];
+    return u;
 }
 
-QString letterOToZero(QString text)
+char16_t zeroForO(char16_t u) { return u == u'O' || u == u'\u041E' ? u'0' : u; }
+
+// Replaces each character by `map` of it; the text is copied only when one
+// changes.
+template <typename Map>
+void mapCharacters(QString& text, Map map)
 {
-    for (QChar& c : text)
-        if (c == u'O' || c == u'\u041E')
-            c = u'0';
-    return text;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        const char16_t mapped = map(u);
+        if (mapped != u)
+            text[i] = QChar(mapped);
+    }
 }
 
 } // namespace
@@ -101,19 +133,26 @@ void ArticleSwitches::write(SettingsStore& settings) const
 QString NormaliseArticle(const QString& article, const ArticleSwitches& steps)
 {
     QString text = article;
-    if (steps.cutAtSlashComma)
-        text = cutAt(cutAt(text, u'/'), u',');
-    if (steps.trimEnds)
-        text = trimControlsAndBlanks(text);
-    if (steps.lettersAndDigits)
-        text = lettersAndDigitsOnly(text);
-    if (steps.upperCase)
-        text = text.toUpper();
-    if (steps.cyrillicToLatin)
-        text = cyrillicToLatin(text);
-    if (steps.letterOToZero)
-        text = letterOToZero(text);
+    NormaliseArticleInPlace(text, steps);
     return text;
+}
+
+void NormaliseArticleInPlace(QString& text, const ArticleSwitches& steps)
+{
+    if (steps.cutAtSlashComma) {
+        cutAt(text, u'/');
+        cutAt(text, u',');
+    }
+    if (steps.trimEnds)
+        trimControlsAndBlanks(text);
+    if (steps.lettersAndDigits)
+        keepLettersAndDigits(text);
+    if (steps.upperCase)
+        toUpperCase(text);
+    if (steps.cyrillicToLatin)
+        mapCharacters(text, latinLookAlike);
+    if (steps.letterOToZero)
+        mapCharacters(text, zeroForO);
 }
 
 } // namespace velmora::brands

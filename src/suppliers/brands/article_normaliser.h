@@ -28,5 +28,7 @@ struct ArticleSwitches {
 // The article after the switched-on steps; an article no step changes
 // comes back as it is.
 QString NormaliseArticle(const QString& article, const ArticleSwitches& steps);
+// The same on `text` itself (no copy when it is not shared).
+void NormaliseArticleInPlace(QString& text, const ArticleSwitches& steps);
 
 } // namespace velmora::brands

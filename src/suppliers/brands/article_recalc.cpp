@@ -1,11 +1,20 @@
 #include "suppliers/brands/article_recalc.h"
 
+#include "platform/db/db_error.h"
 #include "platform/db/text_functions.h"
 #include "storage/goods_search_index.h"
 
+#include <QByteArray>
 #include <QHash>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
+#include <sqlite3.h>
+
+#include <new>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -73,6 +82,131 @@ void writeDescriptions(db::Connection& priceDb, const std::vector<DescriptionCha
     searchIndex.finish();
 }
 
+// The name the recalculation's statements call the normalisation by.
+constexpr char kNormalisedArticle[] = "velmora_normalised_article";
+
+// velmora_normalised_article(Art) on one connection while it lives: the
+// normalisation of `steps` as an SQL function, so that the conversions and
+// the Descriptions are each written by statements over all offers in the
+// engine, with no round trip per offer. NULL gives NULL. The result for the
+// article of the call before is kept, as the update asks for each offer's
+// twice running (to compare, then to store).
+class NormalisedArticleFunction {
+public:
+    NormalisedArticleFunction(db::Connection& connection, const ArticleSwitches& steps)
+        : connection_(connection), steps_(steps)
+    {
+        define(this, &NormalisedArticleFunction::call);
+    }
+    NormalisedArticleFunction(const NormalisedArticleFunction&) = delete;
+    NormalisedArticleFunction& operator=(const NormalisedArticleFunction&) = delete;
+    ~NormalisedArticleFunction() { define(nullptr, nullptr); }
+
+private:
+    using Call = void (*)(sqlite3_context*, int, sqlite3_value**);
+
+    void define(void* self, Call call)
+    {
+        const int rc = sqlite3_create_function_v2(connection_.handle(), kNormalisedArticle, 1,
+                                                  SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, self, call,
+                                                  nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK && call)
+            throw db::DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+    }
+
+    static void call(sqlite3_context* context, int, sqlite3_value** arguments)
+    {
+        auto* self = static_cast<NormalisedArticleFunction*>(sqlite3_user_data(context));
+        if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+        const std::string_view article(bytes ? bytes : "", std::size_t(sqlite3_value_bytes(arguments[0])));
+        try {
+            if (article != self->lastArticle_) {
+                self->lastArticle_.assign(article);
+                self->normalise(article);
+            }
+        } catch (const std::bad_alloc&) {
+            self->lastArticle_.clear();
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+        sqlite3_result_text(context, self->normalised_.constData(), int(self->normalisedSize_), SQLITE_TRANSIENT);
+    }
+
+    // As NormaliseArticle, in buffers kept from call to call: a million
+    // offers' articles would otherwise each allocate several texts.
+    void normalise(std::string_view article)
+    {
+        text_.resize(qsizetype(article.size())); // UTF-8 never has fewer bytes than UTF-16 units
+        QChar* end = decoder_.appendToBuffer(text_.data(), QByteArrayView(article.data(), qsizetype(article.size())));
+        text_.truncate(end - text_.constData());
+        NormaliseArticleInPlace(text_, steps_);
+        normalised_.resize(text_.size() * 3);
+        char* last = encoder_.appendToBuffer(normalised_.data(), text_);
+        normalisedSize_ = last - normalised_.constData();
+    }
+
+    db::Connection& connection_;
+    const ArticleSwitches steps_;
+    // As QString::fromUtf8 and toUtf8 convert: a leading byte order mark is
+    // a character of the article.
+    QStringDecoder decoder_{QStringConverter::Utf8,
+                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};
+    QStringEncoder encoder_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
+    std::string lastArticle_;
+    QString text_;
+    QByteArray normalised_;
+    qsizetype normalisedSize_ = 0;
+};
+
+// The conversions of kind 0 made anew: one per distinct article exactly as
+// written. Without rows of other kinds the table is emptied at once (a
+// delete row by row costs about as much as the insert).
+void replaceConversions(db::Connection& priceDb)
+{
+    const bool otherKinds =
+        priceDb.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ArtOldtoNew WHERE TypeArt IS NOT 0)")).toBool();
+    priceDb.exec(otherKinds ? QStringLiteral("DELETE FROM ArtOldtoNew WHERE TypeArt = 0")
+                            : QStringLiteral("DELETE FROM ArtOldtoNew"));
+    priceDb.exec(QStringLiteral("INSERT INTO ArtOldtoNew (ArtOld, ArtNew, TypeArt) SELECT Art, %1(Art), 0 FROM "
+                                "(SELECT DISTINCT Art COLLATE BINARY AS Art FROM AllTovarPostav WHERE Art IS NOT NULL)")
+                     .arg(QLatin1String(kNormalisedArticle)));
+}
+
+// Every offer whose Description is not its normalised article (compared
+// exactly) takes it, in one statement per hundredth of the offers (by
+// Number) for the progress. Returns the offers changed.
+qint64 describeByArticles(db::Connection& priceDb, const PercentProgress& progress)
+{
+    constexpr int kSlices = 100;
+    const QVariant lowest = priceDb.scalar(QStringLiteral("SELECT min(Number) FROM AllTovarPostav"));
+    const qint64 first = lowest.toLongLong();
+    const qint64 span = lowest.isNull()
+        ? 0
+        : priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong() - first + 1;
+    db::Statement update = priceDb.prepare(
+        QStringLiteral("UPDATE AllTovarPostav SET Description = %1(Art) WHERE Number BETWEEN ?1 AND ?2 "
+                       "AND Description IS NOT %1(Art) COLLATE BINARY")
+            .arg(QLatin1String(kNormalisedArticle)));
+    qint64 changed = 0;
+    for (int slice = 0; slice < kSlices; ++slice) {
+        const qint64 from = first + span * slice / kSlices;
+        const qint64 to = first + span * (slice + 1) / kSlices - 1;
+        if (to >= from) {
+            update.bindInt(1, from).bindInt(2, to);
+            update.execute();
+            update.reset();
+            changed += priceDb.changes();
+        }
+        if (progress)
+            progress((slice + 1) * 100 / kSlices);
+    }
+    return changed;
+}
+
 } // namespace
 
 QString ArticleRecalcStatusText(int percent)
@@ -84,35 +218,11 @@ QString ArticleRecalcStatusText(int percent)
 int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress)
 {
     db::Transaction transaction(priceDb);
-    // Each distinct article is normalised once, in the order first met.
-    QHash<QString, qsizetype> known;
-    std::vector<std::pair<QString, QString>> conversions;
-    const std::vector<DescriptionChange> changes =
-        changedDescriptions(priceDb, [&](const std::optional<QString>& article) -> std::optional<Description> {
-            if (!article)
-                return kNoDescription;
-            auto found = known.constFind(*article);
-            if (found == known.constEnd()) {
-                found = known.insert(*article, qsizetype(conversions.size()));
-                conversions.emplace_back(*article, NormaliseArticle(*article, steps));
-            }
-            return Description{false, conversions[std::size_t(*found)].second};
-        });
-
-    db::Statement clear = priceDb.prepare(QStringLiteral("DELETE FROM ArtOldtoNew WHERE TypeArt = ?1"));
-    clear.bindInt(1, 0);
-    clear.execute();
-    db::Statement insert =
-        priceDb.prepare(QStringLiteral("INSERT INTO ArtOldtoNew (ArtOld, ArtNew, TypeArt) VALUES (?1, ?2, 0)"));
-    for (const auto& [article, normalised] : conversions) {
-        insert.bindText(1, article);
-        insert.bindText(2, normalised);
-        insert.execute();
-        insert.reset();
-    }
-    writeDescriptions(priceDb, changes, progress);
+    const NormalisedArticleFunction normalised(priceDb, steps);
+    replaceConversions(priceDb);
+    const qint64 changed = rewriteSupplierGoods(priceDb, [&] { return describeByArticles(priceDb, progress); });
     transaction.commit();
-    return int(changes.size());
+    return int(changed);
 }
 
 int ApplyArticleConversions(db::Connection& priceDb, bool convertOnLoad)

@@ -19,10 +19,10 @@ QString ArticleRecalcStatusText(int percent);
 // are made anew, one row (article, normalised article, 0) per distinct
 // article (exactly as written), and every offer's Description becomes its
 // normalised article (an offer without an article keeps none). Rows of
-// other kinds stay. Computed in memory and written in one transaction on
-// `priceDb`, the search index kept in step: a failure leaves every offer
-// and conversion as it was and throws db::DbError. Returns the offers whose
-// Description changed.
+// other kinds stay. Written by statements over all offers (a Description
+// only where it changes) in one transaction on `priceDb`, the search index
+// kept in step: a failure leaves every offer and conversion as it was and
+// throws db::DbError. Returns the offers whose Description changed.
 int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress = {});
 
 // "Запомнить настройки" of the articles tab, after the switches are stored:
