@@ -119,6 +119,15 @@ TEST_F(ThreeLists, BrokenMiddleListIsReportedKeptAndNotExported)
     EXPECT_EQ(ReadOffers(dbs.price, third).size(), 3u);
     // Each list's offers went into the search index after it.
     EXPECT_FALSE(supplierGoodsIndexPendingAbove(dbs.price));
+    // And its pages from the write-ahead log into the database file: the
+    // file alone holds them.
+    const QString fileAlone = dbs.dir.filePath(QStringLiteral("file-alone.vdb"));
+    ASSERT_TRUE(QFile::copy(dbs.pricePath, fileAlone));
+    {
+        db::Connection copy(fileAlone);
+        EXPECT_EQ(ReadOffers(copy, first).size(), 3u);
+        EXPECT_EQ(ReadOffers(copy, third).size(), 3u);
+    }
     bool reported = false;
     for (const QString& s : statuses)
         reported |= s.startsWith(QStringLiteral("Загрузка прайс-листов:  2 из 3     #####  Не удалось прочитать прайс-лист Второй"));

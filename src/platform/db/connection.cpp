@@ -144,6 +144,21 @@ void Connection::setBusyTimeout(int milliseconds)
         sqlite3_busy_timeout(db_, milliseconds);
 }
 
+void Connection::deferCheckpoints()
+{
+    requireOpen();
+    sqlite3_wal_autocheckpoint(db_, 0);
+}
+
+void Connection::checkpoint()
+{
+    requireOpen();
+    const int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    // Busy: another connection is copying the log right now.
+    if (rc != SQLITE_OK && rc != SQLITE_BUSY)
+        throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)), rc);
+}
+
 bool Connection::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
 
 qint64 Connection::lastInsertRowId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }

@@ -63,6 +63,7 @@ public:
             emit thread_.offersLoaded(name, result.offerCount);
         }
         catchUpSearchIndex();
+        copyLogIntoFile();
         if (!result.errorText.isEmpty() && firstError_.isEmpty())
             firstError_ = result.errorText;
         return result.errorText;
@@ -127,6 +128,17 @@ private:
         }
     }
 
+    // The list is searchable; only now are the pages its commit left in the
+    // write-ahead log copied into the database file (this connection defers
+    // that copy). When it fails they stay in the log, as safe, for the next.
+    void copyLogIntoFile()
+    {
+        try {
+            priceDb_.checkpoint();
+        } catch (const db::DbError&) {
+        }
+    }
+
     QString loadedText(int count) const
     {
         return statusText_ + QStringLiteral("   ") + name_ + QStringLiteral(" загружено ") + QString::number(count) +
@@ -173,6 +185,9 @@ void TPriceListLoadSave::run()
     QString lastStatus;
     try {
         db::Connection priceDb(settings_.pricePath);
+        // A list's commit does not wait for its pages to be copied from the
+        // write-ahead log: each list copies them once it is searchable.
+        priceDb.deferCheckpoints();
         db::Connection orderDb(settings_.orderPath);
         QueueSwitches switches;
         switches.brevikMoto = iniSwitch(settings_.userIniPath, "Brevik-Moto");
