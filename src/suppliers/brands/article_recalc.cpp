@@ -176,6 +176,35 @@ void replaceConversions(db::Connection& priceDb)
                      .arg(QLatin1String(kNormalisedArticle)));
 }
 
+// The connection's page cache raised to `kibibytes` while it lives: the
+// rewrite of every offer dirties the whole table, and pages spilled to the
+// log one at a time in the middle of it cost more than the memory.
+class CacheSizeAtLeast {
+public:
+    CacheSizeAtLeast(db::Connection& connection, qint64 kibibytes)
+        : connection_(connection), previous_(connection.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong())
+    {
+        // Negative sizes are in KiB, positive ones in pages.
+        const qint64 pageSize = connection.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        const qint64 previousKib = previous_ < 0 ? -previous_ : previous_ * pageSize / 1024;
+        if (previousKib < kibibytes)
+            connection_.exec(QStringLiteral("PRAGMA cache_size=%1").arg(-kibibytes));
+    }
+    CacheSizeAtLeast(const CacheSizeAtLeast&) = delete;
+    CacheSizeAtLeast& operator=(const CacheSizeAtLeast&) = delete;
+    ~CacheSizeAtLeast()
+    {
+        try {
+            connection_.exec(QStringLiteral("PRAGMA cache_size=%1").arg(previous_));
+        } catch (...) {
+        }
+    }
+
+private:
+    db::Connection& connection_;
+    const qint64 previous_;
+};
+
 // Every offer whose Description is not its normalised article (compared
 // exactly) takes it, in one statement per hundredth of the offers (by
 // Number) for the progress. Returns the offers changed.
@@ -217,6 +246,7 @@ QString ArticleRecalcStatusText(int percent)
 
 int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress)
 {
+    const CacheSizeAtLeast cache(priceDb, 256 * 1024);
     db::Transaction transaction(priceDb);
     const NormalisedArticleFunction normalised(priceDb, steps);
     replaceConversions(priceDb);
