@@ -244,14 +244,23 @@ QString ArticleRecalcStatusText(int percent)
            QStringLiteral("%");
 }
 
-int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress)
+int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress,
+                        db::BackgroundCheckpoint* checkpoint)
 {
-    const CacheSizeAtLeast cache(priceDb, 256 * 1024);
-    db::Transaction transaction(priceDb);
-    const NormalisedArticleFunction normalised(priceDb, steps);
-    replaceConversions(priceDb);
-    const qint64 changed = rewriteSupplierGoods(priceDb, [&] { return describeByArticles(priceDb, progress); });
-    transaction.commit();
+    qint64 changed = 0;
+    {
+        std::optional<db::AutoCheckpointPause> paused;
+        if (checkpoint)
+            paused.emplace(priceDb);
+        const CacheSizeAtLeast cache(priceDb, 256 * 1024);
+        db::Transaction transaction(priceDb);
+        const NormalisedArticleFunction normalised(priceDb, steps);
+        replaceConversions(priceDb);
+        changed = rewriteSupplierGoods(priceDb, [&] { return describeByArticles(priceDb, progress); });
+        transaction.commit();
+    }
+    if (checkpoint)
+        checkpoint->start(priceDb.path());
     return int(changed);
 }
 

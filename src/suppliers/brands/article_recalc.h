@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/background_checkpoint.h"
 #include "platform/db/connection.h"
 #include "suppliers/brands/article_normaliser.h"
 
@@ -22,8 +23,11 @@ QString ArticleRecalcStatusText(int percent);
 // other kinds stay. Written by statements over all offers (a Description
 // only where it changes) in one transaction on `priceDb`, the search index
 // kept in step: a failure leaves every offer and conversion as it was and
-// throws db::DbError. Returns the offers whose Description changed.
-int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress = {});
+// throws db::DbError. Returns the offers whose Description changed. Given
+// `checkpoint`, the log of the rewrite is copied into the file by it after
+// the commit, off the caller's thread.
+int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, const PercentProgress& progress = {},
+                        db::BackgroundCheckpoint* checkpoint = nullptr);
 
 // "Запомнить настройки" of the articles tab, after the switches are stored:
 // with `convertOnLoad` every offer whose article has a stored conversion of

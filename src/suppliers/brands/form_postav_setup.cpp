@@ -285,7 +285,8 @@ void Form_PostavSetup::Button_ArticulUpdateClick()
     try {
         storeSwitches();
         RecalculateArticles(priceDb_, switchesShown(),
-                            [this](int percent) { emit statusTextChanged(ArticleRecalcStatusText(percent)); });
+                            [this](int percent) { emit statusTextChanged(ArticleRecalcStatusText(percent)); },
+                            &recalcCheckpoint_);
         emit goodsChanged();
     } catch (const std::exception& error) {
         fail(error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/background_checkpoint.h"
 #include "platform/db/connection.h"
 #include "platform/files/message_sink.h"
 #include "suppliers/brands/article_normaliser.h"
@@ -71,6 +72,8 @@ private:
     void fail(const std::exception& error);
 
     db::Connection& priceDb_;
+    // The recalculation's log copied into the file after it, off this thread.
+    db::BackgroundCheckpoint recalcCheckpoint_;
     db::Connection& orderDb_;
     MessageSink messages_;
     QVector<MakerText> brandRows_;
