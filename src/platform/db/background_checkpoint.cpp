@@ -8,7 +8,7 @@ void BackgroundCheckpoint::start(const QString& path)
     thread_ = std::thread([path] {
         try {
             Connection connection(path);
-            connection.scalar(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+            connection.checkpoint();
         } catch (...) {
         }
     });
