@@ -1,17 +1,31 @@
 #include "background_checkpoint.h"
 
+#include <system_error>
+
 namespace velmora::db {
+
+namespace {
+
+void copyLog(const QString& path) noexcept
+{
+    try {
+        Connection connection(path);
+        connection.checkpoint();
+    } catch (...) {
+    }
+}
+
+} // namespace
 
 void BackgroundCheckpoint::start(const QString& path)
 {
     wait();
-    thread_ = std::thread([path] {
-        try {
-            Connection connection(path);
-            connection.checkpoint();
-        } catch (...) {
-        }
-    });
+    try {
+        thread_ = std::thread(copyLog, path);
+    } catch (const std::system_error&) {
+        // No thread to be had: the caller's commit is done, so copy here.
+        copyLog(path);
+    }
 }
 
 void BackgroundCheckpoint::wait()
