@@ -142,12 +142,18 @@ void createPlainIndexes(db::Connection& db)
 
 const QString kPriceOrderIndex = QStringLiteral("AllTovarPostav_PriceOut");
 
-// How a bulk load or a wholesale delete treats each of the offers' own
-// indexes (those of the schema).
+// How a bulk load or a wholesale delete treats each index of the schema on
+// the offers and their quoted prices.
 enum class BulkTreatment { Rebuilt, KeptUp, LeftForSave };
 
-BulkTreatment bulkTreatment(const IndexDef& index)
+BulkTreatment bulkTreatment(const TableDef& table, const IndexDef& index)
 {
+    // A list's quoted prices are added in the order of their offers' numbers,
+    // so each lands at the end of the index that joins them to their offer.
+    // Nothing asks for them by currency code; that index is the database
+    // save's to build.
+    if (table.name == u"AllTovarValuta")
+        return index.name == u"Valuta" ? BulkTreatment::LeftForSave : BulkTreatment::KeptUp;
     // A list's offers are one run of the supplier index, added at its end or
     // taken out whole: kept up row by row that is a short walk each, where a
     // sort would compare every offer's supplier through the collation.
@@ -161,15 +167,19 @@ BulkTreatment bulkTreatment(const IndexDef& index)
     return BulkTreatment::Rebuilt;
 }
 
-// The offers' indexes a bulk change puts off, and the price order. Kept up
-// row by row, a large load or delete pays a search down each for every
-// offer, in no order; built again once, each is one sort.
+const QStringList kBulkTables = {QStringLiteral("AllTovarPostav"), QStringLiteral("AllTovarValuta")};
+
+// The indexes a bulk change puts off, and the price order. Kept up row by
+// row, a large load or delete pays a search down each for every offer, in
+// no order; built again once, each is one sort.
 void dropOfferIndexes(db::Connection& db)
 {
-    const TableDef& offers = priceTable(QStringLiteral("AllTovarPostav"));
-    for (const IndexDef& index : offers.indexes)
-        if (bulkTreatment(index) != BulkTreatment::KeptUp)
-            db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(db::uniqueIndexName(offers.name, index.name)));
+    for (const QString& name : kBulkTables) {
+        const TableDef& table = priceTable(name);
+        for (const IndexDef& index : table.indexes)
+            if (bulkTreatment(table, index) != BulkTreatment::KeptUp)
+                db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(db::uniqueIndexName(table.name, index.name)));
+    }
     db.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
 }
 
@@ -210,11 +220,13 @@ private:
 void createOfferIndexes(db::Connection& db)
 {
     const SortOnWorkerThreads sorting(db);
-    const TableDef& offers = priceTable(QStringLiteral("AllTovarPostav"));
-    const QStringList statements = createIndexSql(offers);
-    for (qsizetype i = 0; i < offers.indexes.size(); ++i)
-        if (bulkTreatment(offers.indexes.at(i)) == BulkTreatment::Rebuilt)
-            db.exec(statements.at(i));
+    for (const QString& name : kBulkTables) {
+        const TableDef& table = priceTable(name);
+        const QStringList statements = createIndexSql(table);
+        for (qsizetype i = 0; i < table.indexes.size(); ++i)
+            if (bulkTreatment(table, table.indexes.at(i)) == BulkTreatment::Rebuilt)
+                db.exec(statements.at(i));
+    }
     createPlainIndexes(db);
 }
 

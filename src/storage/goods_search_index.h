@@ -71,8 +71,9 @@ QString supplierGoodsIndexTerm(const QString& text, const QString& field);
 // of the index, about as costly as putting them in; when the offers are
 // most of the table, the index is emptied and the remaining offers indexed
 // again instead, and the offers' indexes are built anew over them (but for
-// the one on Postavshik, kept up meanwhile, and the one on Tovar, which
-// serves no statement and which the database save builds).
+// the one on Postavshik, kept up meanwhile, and the one on Tovar and the
+// quoted prices' one on Valuta, which serve no statement and which the
+// database save builds).
 qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 
 // For a writer of many offers (the loader): the full-text index would
@@ -92,8 +93,8 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 // list's old size); when they would outnumber the offers already there, the
 // offers' indexes (those of the schema and the price order) are left off
 // until finish() builds each in one sort; the one on Postavshik is kept up
-// (the list is one run of it) and the one on Tovar is left for the
-// database save.
+// (the list is one run of it), and the one on Tovar and the quoted prices'
+// one on Valuta are left for the database save.
 class SupplierGoodsBulkInsert {
 public:
     explicit SupplierGoodsBulkInsert(db::Connection& priceDb, qint64 expectedOffers = 0);
