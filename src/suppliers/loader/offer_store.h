@@ -3,6 +3,7 @@
 #include "suppliers/pricing.h"
 
 #include <QString>
+#include <QStringEncoder>
 
 #include <array>
 #include <string>
@@ -34,14 +35,25 @@ class OfferStore {
 public:
     void reserve(std::size_t offers) { offers_.reserve(offers); }
 
-    // Appends an offer with its texts (already cut to their lengths).
+    // Appends an offer with its texts (already cut to their lengths),
+    // encoded straight into the pool: no buffer of its own per text.
     void add(OfferRecord record, const std::array<QString, kOfferTextCount>& texts)
     {
         record.textStart = pool_.size();
         for (int i = 0; i < kOfferTextCount; ++i) {
-            const QByteArray utf8 = texts[size_t(i)].toUtf8();
-            pool_.append(utf8.constData(), size_t(utf8.size()));
-            record.textLength[size_t(i)] = std::uint32_t(utf8.size());
+            const QString& text = texts[size_t(i)];
+            const std::size_t start = pool_.size();
+            // A UTF-16 unit never takes more than three bytes in UTF-8.
+            pool_.resize(start + std::size_t(text.size()) * 3);
+            char* const end = encoder_.appendToBuffer(pool_.data() + start, text);
+            pool_.resize(std::size_t(end - pool_.data()));
+            if (encoder_.hasError()) {
+                // A broken surrogate: stored as toUtf8() has always stored it.
+                encoder_.resetState();
+                const QByteArray utf8 = text.toUtf8();
+                pool_.replace(start, std::string::npos, utf8.constData(), std::size_t(utf8.size()));
+            }
+            record.textLength[size_t(i)] = std::uint32_t(pool_.size() - start);
         }
         offers_.push_back(record);
     }
@@ -77,6 +89,9 @@ private:
     std::vector<OfferRecord> offers_;
     std::string pool_;
     std::unordered_map<std::size_t, std::string> overrides_;
+    // Each text on its own: a broken surrogate at the end of one never
+    // joins the next.
+    QStringEncoder encoder_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };
 
 } // namespace velmora::loader
