@@ -4,10 +4,12 @@
 #include "platform/db/connection.h"
 #include "platform/files/file_replace.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 
 namespace velmora {
 
@@ -27,18 +29,27 @@ QString freeNameIn(const QString& folder, const QString& pattern)
 
 } // namespace
 
-void foldDatabaseLog(const QString& path)
+void foldDatabaseLog(const QString& path, std::chrono::milliseconds patience)
 {
     // Without a log there is nothing to fold, and no program holds the file:
     // the program's databases are in WAL mode, whose users always have one.
     if (!QFileInfo::exists(walOf(path)))
         return;
-    {
-        db::Connection connection(path);
+    // A connection that lets go of the file soon (the copy of a large log
+    // into the file after a big rewrite, on a thread of its own) is waited
+    // for; one that stays is another program's.
+    QDeadlineTimer deadline(patience);
+    for (;;) {
+        {
+            db::Connection connection(path);
+        }
+        // The last connection to close takes the log away with it.
+        if (!QFileInfo::exists(walOf(path)))
+            return;
+        if (deadline.hasExpired())
+            throw DatabaseHeldError(path);
+        QThread::msleep(50);
     }
-    // The last connection to close takes the log away with it.
-    if (QFileInfo::exists(walOf(path)))
-        throw DatabaseHeldError(path);
 }
 
 void removeDatabaseFiles(const QString& path)

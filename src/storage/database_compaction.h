@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace velmora {
@@ -17,11 +18,11 @@ public:
 };
 
 // When a write-ahead log is beside the database, opens and closes the
-// database once, so that what a crash left in the log is folded into the
-// file and the log goes. Call it after every connection of this program to
-// the file has closed. Throws DatabaseHeldError when the log stays;
-// db::DbError when the file does not open.
-void foldDatabaseLog(const QString& path);
+// database, so that what a crash left in the log is folded into the file
+// and the log goes. Call it after every connection of this program to the
+// file has closed. Throws DatabaseHeldError when the log still stays after
+// `patience`; db::DbError when the file does not open.
+void foldDatabaseLog(const QString& path, std::chrono::milliseconds patience = std::chrono::seconds(3));
 
 // Removes a database file with its journal and logs, if any.
 void removeDatabaseFiles(const QString& path);

@@ -11,7 +11,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using namespace velmora;
 using namespace velmora::testing;
@@ -271,6 +274,30 @@ TEST(DatabaseSave, AWorkingFileAnotherProgramHoldsIsNotReplaced)
     EXPECT_EQ(SaveFolders::leftovers(f.data), QStringList());
     EXPECT_EQ(priceFileState(f.working).marker, QStringLiteral("held"));
     EXPECT_EQ(priceFileState(f.program + QStringLiteral("PRICE.vdb")).marker, QStringLiteral("default"));
+}
+
+TEST(DatabaseSave, AConnectionOfItsOwnThatLetsGoSoonIsWaitedFor)
+{
+    // As the copy of a large log into the file holds it for a moment after
+    // a big rewrite has committed.
+    SaveFolders f;
+    std::atomic<bool> holding{false};
+    std::thread copy([&] {
+        db::Connection c(f.working);
+        c.exec(QStringLiteral("UPDATE settings SET TypeText = 'rewritten' WHERE ParName = 'Marker'"));
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    });
+    while (!holding)
+        std::this_thread::yield();
+    RecordedReport recorded;
+
+    const bool saved = SaveDatabaseFiles(f.files(), recorded.report());
+    copy.join();
+
+    EXPECT_TRUE(saved) << recorded.messages().join(u'\n').toStdString();
+    EXPECT_EQ(priceFileState(f.program + QStringLiteral("PRICE.vdb")).marker, QStringLiteral("rewritten"));
+    EXPECT_EQ(SaveFolders::leftovers(f.data), QStringList());
 }
 
 TEST(DatabaseSave, ALogACrashLeftIsFoldedInBeforeTheCompaction)
