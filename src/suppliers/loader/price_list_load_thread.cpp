@@ -1,5 +1,6 @@
 #include "suppliers/loader/price_list_load_thread.h"
 
+#include "platform/db/background_checkpoint.h"
 #include "platform/db/connection.h"
 #include "platform/db/db_error.h"
 #include "platform/files/ini_file.h"
@@ -59,6 +60,7 @@ public:
         request.progress = this;
         const LoadResult result = LoadPriceList(priceDb_, orderDb_, request);
         if (result.loaded) {
+            copyLogIntoFile();
             report(loadedText(result.offerCount), kStopLoadCaption);
             emit thread_.offersLoaded(name, result.offerCount);
         }
@@ -128,16 +130,14 @@ private:
         }
     }
 
-    // The list is searchable; only now are the pages its commit left in the
-    // write-ahead log copied into the database file (this connection defers
-    // that copy). When it fails they stay in the log, as safe, for the next.
-    void copyLogIntoFile()
-    {
-        try {
-            priceDb_.checkpoint();
-        } catch (const db::DbError&) {
-        }
-    }
+    // The pages a commit left in the write-ahead log are copied into the
+    // database file on a thread of its own (this connection defers that
+    // copy), the list's while its search index catches up, the index's
+    // while the next list loads. While a copy runs, another connection's
+    // commit (the main window's) does not take the copy over on its own
+    // thread. A copy that fails leaves the pages in the log, as safe, for
+    // the next one.
+    void copyLogIntoFile() { logCopy_.start(settings_.pricePath); }
 
     QString loadedText(int count) const
     {
@@ -165,6 +165,7 @@ private:
     QString statusText_;
     QElapsedTimer sinceStatus_;
     QStringList omitted_;
+    db::BackgroundCheckpoint logCopy_; // waited for when the run ends
 };
 
 } // namespace
