@@ -2,9 +2,11 @@
 // database of 1,000,000 offers of 50 suppliers holding 300,000 articles,
 // each written in up to four ways suppliers write them (which the steps
 // make one), beside a rebuild of the search index over the same offers, in
-// the same run. The target: at most twice the rebuild. The copy of the
-// recalculation's log into the file, which runs on in the background after
-// it, is timed apart.
+// the same run. The target: at most twice the rebuild. Both run in one
+// transaction with the copy of their log into the file held back; each copy
+// is timed apart (the recalculation's runs on in the background after it,
+// the rebuild's follows it on the same connection), and the ratio is given
+// without the copies and with both.
 //
 //     article_recalc [--offers N] [--runs R]
 #include "offer_generator.h"
@@ -70,15 +72,28 @@ int main(int argc, char** argv)
     all.convertOnLoad = all.cutAtSlashComma = all.trimEnds = all.lettersAndDigits = all.upperCase =
         all.cyrillicToLatin = all.letterOToZero = true;
 
-    std::vector<double> rebuild, recalc, copy;
+    // What the generation left in the log is copied first, so that no run
+    // pays for it.
+    db.checkpoint();
+    std::vector<double> rebuild, rebuildCopy, recalc, copy;
     db::BackgroundCheckpoint checkpoint;
     int changed = 0;
     for (int r = 0; r < runs; ++r) {
         bench::Measure index;
-        index.start();
-        rebuildSupplierGoodsIndex(db);
-        index.stop();
+        {
+            const db::AutoCheckpointPause paused(db);
+            index.start();
+            db::Transaction transaction(db);
+            rebuildSupplierGoodsIndex(db);
+            transaction.commit();
+            index.stop();
+        }
         rebuild.push_back(index.seconds);
+        bench::Measure indexCopied;
+        indexCopied.start();
+        db.checkpoint();
+        indexCopied.stop();
+        rebuildCopy.push_back(indexCopied.seconds);
 
         // Every Description back to the article first, so that each run
         // rewrites them all (not timed).
@@ -100,13 +115,17 @@ int main(int argc, char** argv)
     const qint64 keys =
         db.scalar(QStringLiteral("SELECT count(DISTINCT Description COLLATE BINARY) FROM AllTovarPostav")).toLongLong();
     const double base = timing::median(rebuild);
+    const double baseCopy = timing::median(rebuildCopy);
     const double ours = timing::median(recalc);
+    const double oursCopy = timing::median(copy);
     std::printf("%d offers, %lld articles written %lld ways, %d Descriptions changed; median of %d runs\n", offers,
                 keys, distinct, changed, runs);
-    std::printf("  search index rebuild:         %7.3f s\n", base);
-    std::printf("  article recalculation (six):  %7.3f s, peak %.0f MB\n", ours, bench::peakMemoryMb());
-    std::printf("  its log copied into the file:  %7.3f s more, in the background\n", timing::median(copy));
-    std::printf("  ratio %.2f (target at most 2.00); %.2f with the copy\n", ours / base,
-                (ours + timing::median(copy)) / base);
+    std::printf("  search index rebuild:         %7.3f s, its log copied into the file %.3f s more\n", base,
+                baseCopy);
+    std::printf("  article recalculation (six):  %7.3f s, its log copied into the file %.3f s more (in the "
+                "background), peak %.0f MB\n",
+                ours, oursCopy, bench::peakMemoryMb());
+    std::printf("  ratio %.2f without the copies, %.2f with both (target at most 2.00)\n", ours / base,
+                (ours + oursCopy) / (base + baseCopy));
     return 0;
 }
