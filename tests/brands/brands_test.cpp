@@ -144,6 +144,39 @@ TEST_F(ArticleRecalcTest, EveryOfferTakesItsNormalisedArticleAndOtherKindsStay)
     expectIndexConsistent();
 }
 
+// The conversions are read on a connection of their own beside the writer
+// where the database allows (WAL) and by the writer otherwise: either way
+// one row per article exactly as written, in the order of the statement
+// that reads them.
+TEST_F(ArticleRecalcTest, ConversionsFollowTheDistinctArticlesInTheirOrder)
+{
+    const QStringList forms{QStringLiteral("ob-с%1"), QStringLiteral("OB-С%1"), QStringLiteral("ОВ с%1/2"),
+                            QStringLiteral(" Ob-c%1 ")};
+    for (int k = 0; k < 40; ++k)
+        addOffer(QStringLiteral("Альфа"), forms[k % forms.size()].arg(k % 7), QStringLiteral("описание"));
+    addOffer(QStringLiteral("Бета"), QStringLiteral(""), QStringLiteral("пустой"));
+    addOffer(QStringLiteral("Бета"), QVariant(), QStringLiteral("без артикула"));
+    for (const char* journal : {"wal", "delete"}) {
+        SCOPED_TRACE(journal);
+        EXPECT_EQ(priceDb.scalar(QStringLiteral("PRAGMA journal_mode=%1").arg(QLatin1String(journal))).toString(),
+                  QLatin1String(journal));
+        QStringList expected;
+        db::Statement articles = priceDb.prepare(QStringLiteral(
+            "SELECT Art FROM (SELECT DISTINCT Art COLLATE BINARY AS Art FROM AllTovarPostav WHERE Art IS NOT NULL)"));
+        while (articles.step())
+            expected << articles.text(0) + u'>' + NormaliseArticle(articles.text(0), AllSteps());
+        ASSERT_EQ(expected.size(), 3 + 4 * 7 + 1);
+        EXPECT_GT(RecalculateArticles(priceDb, AllSteps()), 0);
+        EXPECT_EQ(queryRows(priceDb, QStringLiteral("SELECT ArtOld || '>' || ArtNew FROM ArtOldtoNew "
+                                                    "WHERE TypeArt = 0 ORDER BY rowid")),
+                  expected);
+        EXPECT_EQ(found(QStringLiteral("0BC3")), 6);
+        expectIndexConsistent();
+        // Back to the old texts for the next way round.
+        ApplyArticleConversions(priceDb, false);
+    }
+}
+
 TEST_F(ArticleRecalcTest, AFailureLeavesEveryOfferAndConversionAsItWas)
 {
     const QStringList offersBefore = descriptions();

@@ -11,10 +11,14 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -162,19 +166,164 @@ private:
     qsizetype normalisedSize_ = 0;
 };
 
-// The conversions of kind 0 made anew: one per distinct article exactly as
-// written. Without rows of other kinds the table is emptied at once (a
-// delete row by row costs about as much as the insert).
-void replaceConversions(db::Connection& priceDb)
+// The statement giving the conversions of kind 0: one per distinct article
+// exactly as written, with its normalised form.
+QString conversionsQuery()
+{
+    return QStringLiteral("SELECT Art, %1(Art) FROM (SELECT DISTINCT Art COLLATE BINARY AS Art FROM AllTovarPostav "
+                          "WHERE Art IS NOT NULL)")
+        .arg(QLatin1String(kNormalisedArticle));
+}
+
+// Empties the conversions of kind 0. Without rows of other kinds the table
+// is emptied at once (a delete row by row costs about as much as the
+// insert).
+void deleteConversions(db::Connection& priceDb)
 {
     const bool otherKinds =
         priceDb.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ArtOldtoNew WHERE TypeArt IS NOT 0)")).toBool();
     priceDb.exec(otherKinds ? QStringLiteral("DELETE FROM ArtOldtoNew WHERE TypeArt = 0")
                             : QStringLiteral("DELETE FROM ArtOldtoNew"));
-    priceDb.exec(QStringLiteral("INSERT INTO ArtOldtoNew (ArtOld, ArtNew, TypeArt) SELECT Art, %1(Art), 0 FROM "
-                                "(SELECT DISTINCT Art COLLATE BINARY AS Art FROM AllTovarPostav WHERE Art IS NOT NULL)")
-                     .arg(QLatin1String(kNormalisedArticle)));
 }
+
+// The conversions of kind 0 read, normalised and inserted in one statement
+// (velmora_normalised_article defined on the connection).
+void insertConversions(db::Connection& priceDb)
+{
+    priceDb.exec(QStringLiteral("INSERT INTO ArtOldtoNew (ArtOld, ArtNew, TypeArt) SELECT *, 0 FROM (%1)")
+                     .arg(conversionsQuery()));
+}
+
+// The conversions read and normalised on a thread and a read-only
+// connection of their own while the writer rewrites the Descriptions: the
+// recalculation never changes Art, so the state before its writes holds the
+// same articles. Started once the writer's transaction holds the write
+// lock, so that no other commit comes between the two. Only for a database
+// in WAL mode, where a reader neither waits for the writer nor holds it up.
+class ConversionsReader {
+public:
+    ConversionsReader(const QString& path, const ArticleSwitches& steps) : path_(path), steps_(steps)
+    {
+        thread_ = std::thread([this] { read(); });
+    }
+    ConversionsReader(const ConversionsReader&) = delete;
+    ConversionsReader& operator=(const ConversionsReader&) = delete;
+    ~ConversionsReader()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    // True when the database's readers work beside its writer.
+    static bool worksBeside(const db::Connection& priceDb)
+    {
+        const QString path = priceDb.path();
+        return !path.isEmpty() && path != QLatin1String(":memory:") &&
+            priceDb.scalar(QStringLiteral("PRAGMA journal_mode")).toString().compare(QLatin1String("wal"),
+                                                                                     Qt::CaseInsensitive) == 0;
+    }
+
+    // Waits for the reader and inserts what it read, in its order, inside
+    // the caller's transaction (again when called again: the rows are
+    // kept). Should the reader have failed, the writer reads them itself.
+    void insertInto(db::Connection& priceDb)
+    {
+        if (thread_.joinable())
+            thread_.join();
+        if (failed_) {
+            insertConversions(priceDb);
+            return;
+        }
+        if (rows_.empty())
+            return;
+        // One statement over the rows by their place: a statement run per
+        // row costs more than the insert itself.
+        const RowsFunction rows(priceDb, this);
+        db::Statement insert = priceDb.prepare(
+            QStringLiteral("WITH RECURSIVE place(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM place WHERE i < ?1) "
+                           "INSERT INTO ArtOldtoNew (ArtOld, ArtNew, TypeArt) "
+                           "SELECT %1(i, 0), %1(i, 1), 0 FROM place")
+                .arg(QLatin1String(kConversionRow)));
+        insert.bindInt(1, qint64(rows_.size()) - 1);
+        insert.execute();
+    }
+
+private:
+    // An article and its normalised form, one after the other in text_.
+    struct Row {
+        std::size_t at;
+        std::uint32_t oldSize;
+        std::uint32_t newSize;
+    };
+
+    static constexpr char kConversionRow[] = "velmora_conversion_row";
+
+    // velmora_conversion_row(i, 0) is row i's article, (i, 1) its
+    // normalised form, while it lives.
+    class RowsFunction {
+    public:
+        RowsFunction(db::Connection& connection, ConversionsReader* reader) : connection_(connection)
+        {
+            const int rc = sqlite3_create_function_v2(connection_.handle(), kConversionRow, 2,
+                                                      SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                                      reader, &call, nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK)
+                throw db::DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+        }
+        RowsFunction(const RowsFunction&) = delete;
+        RowsFunction& operator=(const RowsFunction&) = delete;
+        ~RowsFunction()
+        {
+            sqlite3_create_function_v2(connection_.handle(), kConversionRow, 2, SQLITE_UTF8, nullptr, nullptr,
+                                       nullptr, nullptr, nullptr);
+        }
+
+    private:
+        static void call(sqlite3_context* context, int, sqlite3_value** arguments)
+        {
+            const auto* self = static_cast<const ConversionsReader*>(sqlite3_user_data(context));
+            const sqlite3_int64 i = sqlite3_value_int64(arguments[0]);
+            if (i < 0 || std::size_t(i) >= self->rows_.size()) {
+                sqlite3_result_null(context);
+                return;
+            }
+            const Row& row = self->rows_[std::size_t(i)];
+            if (sqlite3_value_int(arguments[1]) == 0)
+                sqlite3_result_text(context, self->text_.data() + row.at, int(row.oldSize), SQLITE_STATIC);
+            else
+                sqlite3_result_text(context, self->text_.data() + row.at + row.oldSize, int(row.newSize),
+                                    SQLITE_STATIC);
+        }
+
+        db::Connection& connection_;
+    };
+
+    void read() noexcept
+    {
+        try {
+            db::Connection reader(path_, db::OpenMode::ReadOnly);
+            const NormalisedArticleFunction normalised(reader, steps_);
+            db::Statement conversions = reader.prepare(conversionsQuery());
+            while (!stop_ && conversions.step()) {
+                const std::string_view old = conversions.utf8(0);
+                const std::string_view fresh = conversions.utf8(1);
+                rows_.push_back({text_.size(), std::uint32_t(old.size()), std::uint32_t(fresh.size())});
+                text_.append(old).append(fresh);
+            }
+        } catch (...) {
+            failed_ = true;
+        }
+    }
+
+    const QString path_;
+    const ArticleSwitches steps_;
+    std::atomic<bool> stop_{false};
+    std::string text_;
+    std::vector<Row> rows_;
+    bool failed_ = false;
+    std::thread thread_;
+};
 
 // The connection's page cache raised to `kibibytes` while it lives: the
 // rewrite of every offer dirties the whole table, and pages spilled to the
@@ -255,8 +404,26 @@ int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, c
         const CacheSizeAtLeast cache(priceDb, 256 * 1024);
         db::Transaction transaction(priceDb);
         const NormalisedArticleFunction normalised(priceDb, steps);
-        replaceConversions(priceDb);
-        changed = rewriteSupplierGoods(priceDb, [&] { return describeByArticles(priceDb, progress); });
+        deleteConversions(priceDb);
+        std::optional<ConversionsReader> conversions;
+        if (ConversionsReader::worksBeside(priceDb)) {
+            try {
+                conversions.emplace(priceDb.path(), steps);
+            } catch (const std::system_error&) {
+                // No thread to be had: the statement below reads them.
+            }
+        }
+        if (!conversions)
+            insertConversions(priceDb);
+        // The conversions go in before the search index is rebuilt, while
+        // the page cache still has room for them; when the Descriptions are
+        // written again (few changed), so are they.
+        changed = rewriteSupplierGoods(priceDb, [&] {
+            const qint64 described = describeByArticles(priceDb, progress);
+            if (conversions)
+                conversions->insertInto(priceDb);
+            return described;
+        });
         transaction.commit();
     }
     if (checkpoint)
