@@ -142,7 +142,10 @@ struct LastCellTracker {
 
 class RowStreamSink : public CellSink {
 public:
-    RowStreamSink(const std::function<bool(const RowData&)>& onRow) : onRow_(onRow) {}
+    RowStreamSink(const std::function<bool(const RowData&)>& onRow, RowTexts texts)
+        : onRow_(onRow), utf8_(texts == RowTexts::Utf8)
+    {
+    }
     bool cell(const CellEvent& e) override
     {
         tracker.see(e);
@@ -157,8 +160,19 @@ public:
             unsorted_ = true;
         RowCell& cell = current_.cells.emplace_back();
         cell.column = e.column;
-        cell.value = e.value();
         cell.formula = e.formula;
+        if (utf8_ && e.type == CellType::Text && (e.utf8 || e.pool)) {
+            // Copied: a chunk's texts may be gone by the time the row is
+            // complete. The pointers are set once the row's bytes stop growing.
+            const char* bytes = e.utf8 ? e.utf8 : e.pool->bytes(e.span);
+            const std::size_t size = e.utf8 ? e.utf8Size : e.span.length;
+            cell.value = CellValue::text(QString());
+            cell.utf8Size = size;
+            utf8Offsets_.emplace_back(current_.cells.size() - 1, bytes_.size());
+            bytes_.append(bytes, size);
+        } else {
+            cell.value = e.value();
+        }
         return true;
     }
     bool takesRows() const override { return true; }
@@ -176,12 +190,16 @@ public:
     {
         if (current_.cells.empty())
             return true;
+        for (const auto& [cell, offset] : utf8Offsets_)
+            current_.cells[cell].utf8 = bytes_.data() + offset;
         if (unsorted_)
             std::sort(current_.cells.begin(), current_.cells.end(),
                       [](const RowCell& a, const RowCell& b) { return a.column < b.column; });
         unsorted_ = false;
         const bool goOn = onRow_(current_);
         current_.cells.clear();
+        utf8Offsets_.clear();
+        bytes_.clear();
         stopped = !goOn;
         return goOn;
     }
@@ -190,8 +208,12 @@ public:
 
 private:
     const std::function<bool(const RowData&)>& onRow_;
+    const bool utf8_;
     RowData current_;
     bool unsorted_ = false; // a cell came before one already in the row
+    // With texts as bytes: the row's text bytes, and which cell starts where.
+    std::string bytes_;
+    std::vector<std::pair<std::size_t, std::size_t>> utf8Offsets_;
 };
 
 class BlockSink : public CellSink {
@@ -278,10 +300,10 @@ private:
 
 } // namespace
 
-SheetInfo WorkbookReader::streamSheet(int index, const std::function<bool(const RowData&)>& onRow)
+SheetInfo WorkbookReader::streamSheet(int index, const std::function<bool(const RowData&)>& onRow, RowTexts texts)
 {
     checkIndex(path_, index, sheetCount());
-    RowStreamSink sink(onRow);
+    RowStreamSink sink(onRow, texts);
     SheetInfo info = withinMemory(path_, [&] { return backend_->read(index, sink); });
     if (!sink.stopped)
         sink.flush();

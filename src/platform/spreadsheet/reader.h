@@ -37,7 +37,17 @@ struct RowCell {
     int column = 0;
     CellValue value;
     QString formula;
+    // Streamed with RowTexts::Utf8: a text cell's UTF-8 bytes when the
+    // reader has them as such (valid during the row's call), its value then
+    // an empty text; nullptr otherwise.
+    const char* utf8 = nullptr;
+    std::size_t utf8Size = 0;
 };
+
+// How a streamed row hands over its text cells: as values, or as the UTF-8
+// bytes the file holds, for a caller that stores them so and would only
+// convert them twice.
+enum class RowTexts { Values, Utf8 };
 
 // One row of a streamed sheet: its cells in column order, only those with a
 // value or a formula.
@@ -107,7 +117,8 @@ public:
     // false to stop early. Returns the sheet's info (merges and hyperlinks
     // are complete only when the whole sheet was read). Throws SheetError for
     // an index outside 1..sheetCount() or a damaged sheet.
-    SheetInfo streamSheet(int index, const std::function<bool(const RowData&)>& onRow);
+    SheetInfo streamSheet(int index, const std::function<bool(const RowData&)>& onRow,
+                          RowTexts texts = RowTexts::Values);
 
     // The whole sheet (1-based index) as one block with its formulas,
     // hyperlinks and merges.

@@ -5,12 +5,15 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 namespace velmora::loader {
 
 // Chunks of parsed offers passed from the thread that reads the file to the
 // one that writes them, at most `capacity` chunks ahead, so memory stays
-// bounded whatever the file's size.
+// bounded whatever the file's size. Written chunks come back emptied, with
+// their capacity, for the reading side to fill again: a long list does not
+// allocate and free a chunk's buffers over and over, each on another thread.
 class OfferPipe {
 public:
     explicit OfferPipe(std::size_t capacity) : capacity_(capacity) {}
@@ -26,6 +29,16 @@ public:
         chunks_.push_back(std::move(chunk));
         changed_.notify_all();
         return true;
+    }
+    // Producer: an emptied chunk to fill next (a fresh one when none came back).
+    OfferStore takeSpare()
+    {
+        std::lock_guard lock(mutex_);
+        if (spare_.empty())
+            return {};
+        OfferStore chunk = std::move(spare_.back());
+        spare_.pop_back();
+        return chunk;
     }
     // Producer: no more chunks.
     void finish()
@@ -48,6 +61,14 @@ public:
         changed_.notify_all();
         return true;
     }
+    // Consumer: a written chunk handed back for reuse.
+    void recycle(OfferStore&& chunk)
+    {
+        chunk.clear();
+        std::lock_guard lock(mutex_);
+        if (!cancelled_ && spare_.size() < capacity_)
+            spare_.push_back(std::move(chunk));
+    }
     // Consumer: stop the producer and drop what is queued.
     void cancel()
     {
@@ -61,6 +82,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<OfferStore> chunks_;
+    std::vector<OfferStore> spare_;
     std::size_t capacity_;
     bool finished_ = false;
     bool cancelled_ = false;

@@ -266,7 +266,7 @@ void ParseFile(const QString& file, const std::vector<SheetSetup>& sheets, const
         QSet<int> readSheets;
         int carriedCurrency = list.rates.displayIndex;
         OfferStore store;
-        const OfferSink handOver = [&](OfferStore& chunk) { return pipe.push(std::exchange(chunk, OfferStore{})); };
+        const OfferSink handOver = [&](OfferStore& chunk) { return pipe.push(std::exchange(chunk, pipe.takeSpare())); };
         for (const SheetSetup& sheet : sheets) {
             // Each worksheet is read once, by the first sheet row that chooses it.
             const int index = ChooseWorksheet(worksheetNames, sheet.sheetName);
@@ -408,6 +408,7 @@ LoadResult LoadPriceList(db::Connection& priceDb, db::Connection& settingsDb, co
                 stopped = true;
                 break;
             }
+            parsing.pipe().recycle(std::move(chunk));
         }
         const ParseOutcome& parsed = parsing.join();
         result.skippedRows = parsed.skippedRows;

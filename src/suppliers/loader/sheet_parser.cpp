@@ -1,6 +1,7 @@
 #include "suppliers/loader/sheet_parser.h"
 
 #include "storage/price_text.h"
+#include "suppliers/loader/cell_text.h"
 #include "suppliers/loader/sheet_columns.h"
 
 #include <algorithm>
@@ -13,6 +14,12 @@ constexpr int kTovarLength = 200;
 constexpr int kGarantLength = 50;
 constexpr int kSkladLength = 50;
 constexpr int kTextNoNameLength = 255;
+
+// A cell's text as the sheet gives it, whichever way the row holds it.
+QString rawCellText(const sheet::RowCell& cell)
+{
+    return cell.utf8 ? QString::fromUtf8(cell.utf8, qsizetype(cell.utf8Size)) : cell.value.toText();
+}
 
 } // namespace
 
@@ -47,12 +54,26 @@ QString SheetRowParser::cellText(int column, const std::vector<const sheet::RowC
 {
     if (column <= 0 || column >= int(cells.size()) || !cells[size_t(column)])
         return {};
-    QString text = cells[size_t(column)]->value.toText();
-    // A NUL ends a text for the search index but not for the statement
-    // that tests the rows: stored as a blank, both see the whole text.
-    if (text.contains(QChar(0)))
-        text.replace(QChar(0), u' ');
-    return text.trimmed();
+    return StoredCellText(rawCellText(*cells[size_t(column)]));
+}
+
+SheetRowParser::FieldText SheetRowParser::fieldText(const FieldColumns& field, int maxLength,
+                                                    const std::vector<const sheet::RowCell*>& cells) const
+{
+    FieldText result;
+    const int column = field.columns[0];
+    if (field.columns[1] == 0 && column > 0 && column < int(cells.size()) && cells[size_t(column)]) {
+        const sheet::RowCell& cell = *cells[size_t(column)];
+        if (cell.utf8 && StoresAsItStands(std::string_view(cell.utf8, cell.utf8Size), maxLength)) {
+            result.utf8 = std::string_view(cell.utf8, cell.utf8Size);
+            result.asBytes = true;
+            return result;
+        }
+    }
+    result.text = composite(field, cells);
+    if (maxLength >= 0)
+        result.text = result.text.left(maxLength);
+    return result;
 }
 
 QString SheetRowParser::formulaLink(int column, const std::vector<const sheet::RowCell*>& cells) const
@@ -80,7 +101,7 @@ QString SheetRowParser::composite(const FieldColumns& field, const std::vector<c
 
 bool SheetRowParser::parseRow(int row, const std::vector<const sheet::RowCell*>& cells, OfferStore& store) const
 {
-    const QString name = composite(tovar_, cells).left(kTovarLength);
+    FieldText name = fieldText(tovar_, kTovarLength, cells);
 
     QString rowCurrencyText = currencyColumn_ > 0 ? cellText(currencyColumn_, cells) : QString();
 
@@ -99,7 +120,7 @@ bool SheetRowParser::parseRow(int row, const std::vector<const sheet::RowCell*>&
             price.hasNumber = true;
             return price;
         }
-        return ParsePriceText(cell->value.toText().trimmed(), currencyWord);
+        return ParsePriceText(rawCellText(*cell).trimmed(), currencyWord);
     };
     ParsedPrice price = readPrice(priceColumn_, currencyColumn_ > 0 ? &rowCurrencyText : nullptr);
     const ParsedPrice pricemax = readPrice(pricemaxColumn_, nullptr);
@@ -129,22 +150,35 @@ bool SheetRowParser::parseRow(int row, const std::vector<const sheet::RowCell*>&
     record.prices = ComputeStoredPrices({price.value, pricemax.value, list_.conversion, double(sheet_.nacen)},
                                         list_.rates.factor(currency), list_.rounding);
 
-    std::array<QString, kOfferTextCount> texts;
-    texts[TextArt] = composite(art_, cells).left(kArtLength);
-    QString tovar = name;
-    if (!sheet_.tovarPrefiks.isEmpty())
-        tovar = (sheet_.tovarPrefiks + u' ' + tovar).left(kTovarLength);
-    if (tovar.isEmpty())
-        tovar = QStringLiteral(" ");
-    texts[TextTovar] = tovar;
-    texts[TextGarant] = composite(garant_, cells).left(kGarantLength);
-    texts[TextSklad] = composite(sklad_, cells).left(kSkladLength);
-    texts[TextDescription] = description_.isHyperlink() ? formulaLink(description_.hyperlinkColumn, cells)
-                                                        : composite(description_, cells);
-    texts[TextNoName] = (textNoName_.isHyperlink() ? formulaLink(textNoName_.hyperlinkColumn, cells)
-                                                   : composite(textNoName_, cells))
-                            .left(kTextNoNameLength);
-    store.add(record, texts);
+    // The texts in the store's order: art, name, warranty, stock,
+    // description, extra text.
+    auto append = [&store](const FieldText& text) {
+        if (text.asBytes)
+            store.appendUtf8(text.utf8);
+        else
+            store.appendText(text.text);
+    };
+    append(fieldText(art_, kArtLength, cells));
+    if (!sheet_.tovarPrefiks.isEmpty()) {
+        const QString own = name.asBytes ? QString::fromUtf8(name.utf8.data(), qsizetype(name.utf8.size())) : name.text;
+        name.text = (sheet_.tovarPrefiks + u' ' + own).left(kTovarLength);
+        name.asBytes = false;
+    }
+    if (name.isEmpty())
+        store.appendText(QStringLiteral(" "));
+    else
+        append(name);
+    append(fieldText(garant_, kGarantLength, cells));
+    append(fieldText(sklad_, kSkladLength, cells));
+    if (description_.isHyperlink())
+        store.appendText(formulaLink(description_.hyperlinkColumn, cells));
+    else
+        append(fieldText(description_, -1, cells));
+    if (textNoName_.isHyperlink())
+        store.appendText(formulaLink(textNoName_.hyperlinkColumn, cells).left(kTextNoNameLength));
+    else
+        append(fieldText(textNoName_, kTextNoNameLength, cells));
+    store.addAppended(record);
     return true;
 }
 
@@ -191,7 +225,7 @@ bool ParseWorksheet(sheet::WorkbookReader& reader, int index, const SheetRowPars
     std::vector<std::pair<int, std::size_t>> rowOffers;
     bool stopped = false;
 
-    const sheet::SheetInfo info = reader.streamSheet(index, [&](const sheet::RowData& row) {
+    auto onRow = [&](const sheet::RowData& row) {
         std::fill(cells.begin(), cells.end(), nullptr);
         for (const sheet::RowCell& cell : row.cells) {
             if (cell.column > lastColumn)
@@ -212,7 +246,9 @@ bool ParseWorksheet(sheet::WorkbookReader& reader, int index, const SheetRowPars
             return false;
         }
         return true;
-    });
+    };
+    // Text cells come as the file's bytes: most are stored as they stand.
+    const sheet::SheetInfo info = reader.streamSheet(index, onRow, sheet::RowTexts::Utf8);
     if (stopped)
         return false;
     if (withLinks)

@@ -8,6 +8,7 @@
 #include "suppliers/pricing.h"
 
 #include <functional>
+#include <string_view>
 
 namespace velmora::loader {
 
@@ -49,6 +50,15 @@ public:
                          const std::vector<std::pair<int, std::size_t>>& rowOffers, OfferStore& store) const;
 
 private:
+    // One field's text: the cell's own bytes when they are stored as they
+    // stand, else the text as a QString, cut to `maxLength` (when >= 0).
+    struct FieldText {
+        std::string_view utf8;
+        bool asBytes = false;
+        QString text;
+        bool isEmpty() const { return asBytes ? utf8.empty() : text.isEmpty(); }
+    };
+    FieldText fieldText(const FieldColumns& field, int maxLength, const std::vector<const sheet::RowCell*>& cells) const;
     QString composite(const FieldColumns& field, const std::vector<const sheet::RowCell*>& cells) const;
     QString cellText(int column, const std::vector<const sheet::RowCell*>& cells) const;
     QString formulaLink(int column, const std::vector<const sheet::RowCell*>& cells) const;
