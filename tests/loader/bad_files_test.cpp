@@ -316,5 +316,68 @@ TEST(OddNames, ANulInsideANameIsFoundAlikeWithAndWithoutTheIndex)
     }
 }
 
+// Texts read from the shared-string table reach the offers as the file's
+// bytes, inline ones as decoded text: both store alike, blanks of any kind
+// trimmed and each field cut to its length, a character beyond the basic
+// plane counting twice.
+TEST(OddNames, SharedAndInlineTextsAreStoredAlike)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const std::vector<std::vector<QString>> rows = {
+        {QStringLiteral("A-1"), QStringLiteral("Кабель медный"), QStringLiteral("12 мес"), QStringLiteral("есть"),
+         QStringLiteral("Описание"), QStringLiteral("http://example.com/1")},
+        {QStringLiteral(" A-2 "), QStringLiteral("\u00A0Кабель\u3000"), QStringLiteral("\t12\t"), QStringLiteral(" "),
+         QStringLiteral("Описание\u2003"), QStringLiteral("  ссылка  ")},
+        {QString(40, u'Ж'), QString(250, u'Ё'), QString(60, u'я'), QString(60, u'z'), QString(300, u'Щ'),
+         QString(300, u'ю')},
+        {QString(29, u'Ж') + emoji, QString(199, u'Ё') + emoji, emoji + QString(49, u'я'), emoji,
+         QStringLiteral("Ёж ") + emoji, QString(254, u'ю') + emoji},
+        {QString(28, u'Ж') + emoji, QStringLiteral("Имя ") + emoji + QStringLiteral(" "), QString(48, u'я') + emoji,
+         QStringLiteral("склад"), emoji, QStringLiteral("ещё")},
+    };
+    TestDatabases dbs;
+    SheetSetup sheet;
+    sheet.sheetName = QStringLiteral("Прайс");
+    sheet.columnArt = 1;
+    sheet.columnTovar = 2;
+    sheet.columnPrice = 3;
+    sheet.columnGarant = 4;
+    sheet.columnSklad = 5;
+    sheet.columnDescription = 6;
+    sheet.columnTextNoName = 7;
+    std::vector<std::vector<StoredOffer>> stored;
+    for (const bool inlineStrings : {false, true}) {
+        const QString name = inlineStrings ? QStringLiteral("Встроенные") : QStringLiteral("Общие");
+        const QString path = dbs.dir.filePath(name + QStringLiteral(".xlsx"));
+        WriteTextXlsx(path, rows, 3, inlineStrings);
+        AddPriceList(dbs.price, name, path);
+        AddSheet(dbs.price, name, sheet);
+        LoadRequest request;
+        request.name = name;
+        request.rates = TestRates();
+        ASSERT_TRUE(LoadPriceList(dbs.price, dbs.order, request).loaded);
+        stored.push_back(ReadOffers(dbs.price, name));
+    }
+    ASSERT_EQ(stored[0].size(), rows.size());
+    ASSERT_EQ(stored[1].size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        const StoredOffer& shared = stored[0][i];
+        const StoredOffer& inlined = stored[1][i];
+        EXPECT_EQ(shared.art, inlined.art);
+        EXPECT_EQ(shared.tovar, inlined.tovar);
+        EXPECT_EQ(shared.garant, inlined.garant);
+        EXPECT_EQ(shared.sklad, inlined.sklad);
+        EXPECT_EQ(shared.description, inlined.description);
+        EXPECT_EQ(shared.textNoName, inlined.textNoName);
+    }
+    EXPECT_EQ(stored[0][1].art, QStringLiteral("A-2"));
+    EXPECT_EQ(stored[0][1].tovar, QStringLiteral("Кабель"));
+    EXPECT_EQ(stored[0][1].description, QStringLiteral("Описание"));
+    EXPECT_EQ(stored[0][2].tovar, QString(200, u'Ё'));
+    EXPECT_EQ(stored[0][2].description, QString(300, u'Щ'));
+    EXPECT_EQ(stored[0][3].sklad, emoji);
+}
+
 } // namespace
 } // namespace velmora::loader::test

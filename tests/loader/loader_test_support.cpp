@@ -127,6 +127,26 @@ void WriteLargeXlsx(const QString& path, int rows, const QString& sheetName)
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
+void WriteTextXlsx(const QString& path, const std::vector<std::vector<QString>>& rows, int priceColumn,
+                   bool inlineStrings)
+{
+    lxw_workbook_options options = {};
+    options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
+    lxw_workbook* book = workbook_new_opt(path.toUtf8().constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Прайс");
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(priceColumn - 1), 10, nullptr);
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            if (rows[r][c].isEmpty())
+                continue;
+            const int column = int(c) + 1 < priceColumn ? int(c) : int(c) + 1;
+            worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(column), rows[r][c].toUtf8().constData(), nullptr);
+        }
+    }
+    if (workbook_close(book) != LXW_NO_ERROR)
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
 QString RunPython(const QString& script, const QStringList& arguments)
 {
     QProcess python;

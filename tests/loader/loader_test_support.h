@@ -52,6 +52,13 @@ namespace velmora::loader::test {
 // "Товар <n>", C price n, D second price.
 void WriteLargeXlsx(const QString& path, int rows, const QString& sheetName = QStringLiteral("Прайс"));
 
+// A workbook of text rows on sheet "Прайс", each cell a text (an empty
+// text leaves its cell empty), with the price 10 in column `priceColumn`
+// (1-based, moving the texts one column on from there). Texts go to the
+// shared-string table, or inline with `inlineStrings`.
+void WriteTextXlsx(const QString& path, const std::vector<std::vector<QString>>& rows, int priceColumn,
+                   bool inlineStrings);
+
 // Runs /usr/bin/python3 with a script and arguments; returns its standard
 // output (UTF-8), or throws with its error output.
 QString RunPython(const QString& script, const QStringList& arguments);
