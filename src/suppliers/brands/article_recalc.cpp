@@ -11,7 +11,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <cstdint>
 #include <new>
 #include <optional>
@@ -118,26 +122,33 @@ private:
             throw db::DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
     }
 
-    static void call(sqlite3_context* context, int, sqlite3_value** arguments)
+public:
+    // The function's result for `article` into `context`.
+    void answer(sqlite3_context* context, sqlite3_value* article)
     {
-        auto* self = static_cast<NormalisedArticleFunction*>(sqlite3_user_data(context));
-        if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        if (sqlite3_value_type(article) == SQLITE_NULL) {
             sqlite3_result_null(context);
             return;
         }
-        const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
-        const std::string_view article(bytes ? bytes : "", std::size_t(sqlite3_value_bytes(arguments[0])));
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(article));
+        const std::string_view text(bytes ? bytes : "", std::size_t(sqlite3_value_bytes(article)));
         try {
-            if (article != self->lastArticle_) {
-                self->lastArticle_.assign(article);
-                self->normalise(article);
+            if (text != lastArticle_) {
+                lastArticle_.assign(text);
+                normalise(text);
             }
         } catch (const std::bad_alloc&) {
-            self->lastArticle_.clear();
+            lastArticle_.clear();
             sqlite3_result_error_nomem(context);
             return;
         }
-        sqlite3_result_text(context, self->normalised_.constData(), int(self->normalisedSize_), SQLITE_TRANSIENT);
+        sqlite3_result_text(context, normalised_.constData(), int(normalisedSize_), SQLITE_TRANSIENT);
+    }
+
+private:
+    static void call(sqlite3_context* context, int, sqlite3_value** arguments)
+    {
+        static_cast<NormalisedArticleFunction*>(sqlite3_user_data(context))->answer(context, arguments[0]);
     }
 
     // As NormaliseArticle, in buffers kept from call to call: a million
@@ -325,6 +336,156 @@ private:
     std::thread thread_;
 };
 
+// The name the Description update calls the prepared articles by.
+constexpr char kPreparedArticle[] = "velmora_prepared_article";
+
+// Every offer's normalised article read and made on a thread and a
+// read-only connection of their own, in Number order, while the writer
+// updates the Descriptions in the same order: the writer's
+// velmora_prepared_article(Number, Art) takes each offer's from there
+// (waiting for the reader to get that far), so the normalisation runs
+// beside the update instead of inside it. An offer the reader has not got
+// (it failed, say) is normalised on the spot. The same conditions as for
+// ConversionsReader.
+class PreparedArticles {
+public:
+    PreparedArticles(db::Connection& writer, NormalisedArticleFunction& normalised, const ArticleSwitches& steps)
+        : writer_(writer), normalised_(normalised), path_(writer.path()), steps_(steps)
+    {
+        thread_ = std::thread([this] { read(); });
+        const int rc = sqlite3_create_function_v2(writer_.handle(), kPreparedArticle, 2,
+                                                  SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &call, nullptr, nullptr,
+                                                  nullptr);
+        if (rc != SQLITE_OK) {
+            stop();
+            throw db::DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+        }
+    }
+    PreparedArticles(const PreparedArticles&) = delete;
+    PreparedArticles& operator=(const PreparedArticles&) = delete;
+    ~PreparedArticles()
+    {
+        sqlite3_create_function_v2(writer_.handle(), kPreparedArticle, 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr);
+        stop();
+    }
+
+private:
+    struct Offer {
+        qint64 number;
+        const char* text; // null: the offer has no article
+        std::uint32_t size;
+    };
+    static constexpr std::size_t kBlock = 1 << 20;
+    static constexpr std::size_t kPublishEvery = 1024;
+
+    void stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    void read() noexcept
+    {
+        try {
+            db::Connection reader(path_, db::OpenMode::ReadOnly);
+            const NormalisedArticleFunction normalised(reader, steps_);
+            // The count and the offers from one state (the connection's
+            // close ends the read).
+            reader.exec(QStringLiteral("BEGIN"));
+            const std::size_t count = std::size_t(reader.scalar(QStringLiteral("SELECT count(*) FROM AllTovarPostav")).toLongLong());
+            offers_.resize(count);
+            db::Statement offers = reader.prepare(
+                QStringLiteral("SELECT Number, %1(Art) FROM AllTovarPostav ORDER BY Number").arg(QLatin1String(kNormalisedArticle)));
+            std::size_t made = 0;
+            while (!stop_ && made < count && offers.step()) {
+                Offer& offer = offers_[made];
+                offer.number = offers.integer(0);
+                if (offers.isNull(1)) {
+                    offer.text = nullptr;
+                    offer.size = 0;
+                } else {
+                    const std::string_view text = offers.utf8(1);
+                    if (blocks_.empty() || blocks_.back().size() + text.size() > blocks_.back().capacity()) {
+                        blocks_.emplace_back();
+                        blocks_.back().reserve(std::max(kBlock, text.size()));
+                    }
+                    std::string& block = blocks_.back();
+                    offer.text = block.data() + block.size();
+                    offer.size = std::uint32_t(text.size());
+                    block.append(text);
+                }
+                if (++made % kPublishEvery == 0)
+                    publish(made, false);
+            }
+            publish(made, true);
+        } catch (...) {
+            publish(made_.load(), true);
+        }
+    }
+
+    void publish(std::size_t made, bool done)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            made_.store(made, std::memory_order_release);
+            if (done)
+                done_ = true;
+        }
+        ready_.notify_all();
+    }
+
+    // The prepared offer numbered `number`, or null.
+    const Offer* find(qint64 number)
+    {
+        std::size_t made = made_.load(std::memory_order_acquire);
+        if (cursor_ < made && offers_[cursor_].number > number) {
+            // Back to an earlier offer (the update run again).
+            cursor_ = std::size_t(std::lower_bound(offers_.begin(), offers_.begin() + qsizetype(made), number,
+                                                   [](const Offer& o, qint64 n) { return o.number < n; }) -
+                                  offers_.begin());
+        }
+        for (;;) {
+            while (cursor_ < made && offers_[cursor_].number < number)
+                ++cursor_;
+            if (cursor_ < made)
+                return offers_[cursor_].number == number ? &offers_[cursor_] : nullptr;
+            std::unique_lock<std::mutex> lock(mutex_);
+            ready_.wait(lock, [&] { return done_ || made_.load(std::memory_order_relaxed) > cursor_; });
+            made = made_.load(std::memory_order_relaxed);
+            if (cursor_ >= made)
+                return nullptr;
+        }
+    }
+
+    static void call(sqlite3_context* context, int, sqlite3_value** arguments)
+    {
+        auto* self = static_cast<PreparedArticles*>(sqlite3_user_data(context));
+        const Offer* offer = self->find(sqlite3_value_int64(arguments[0]));
+        if (!offer)
+            self->normalised_.answer(context, arguments[1]);
+        else if (!offer->text)
+            sqlite3_result_null(context);
+        else
+            sqlite3_result_text(context, offer->text, int(offer->size), SQLITE_STATIC);
+    }
+
+    db::Connection& writer_;
+    NormalisedArticleFunction& normalised_;
+    const QString path_;
+    const ArticleSwitches steps_;
+    std::atomic<bool> stop_{false};
+    std::vector<Offer> offers_;
+    std::deque<std::string> blocks_;
+    std::atomic<std::size_t> made_{0};
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    bool done_ = false;
+    std::size_t cursor_ = 0; // the writer's place
+    std::thread thread_;
+};
+
 // The connection's page cache raised to `kibibytes` while it lives: the
 // rewrite of every offer dirties the whole table, and pages spilled to the
 // log one at a time in the middle of it cost more than the memory.
@@ -357,7 +518,7 @@ private:
 // Every offer whose Description is not its normalised article (compared
 // exactly) takes it, in one statement per hundredth of the offers (by
 // Number) for the progress. Returns the offers changed.
-qint64 describeByArticles(db::Connection& priceDb, const PercentProgress& progress)
+qint64 describeByArticles(db::Connection& priceDb, const PercentProgress& progress, bool prepared)
 {
     constexpr int kSlices = 100;
     const QVariant lowest = priceDb.scalar(QStringLiteral("SELECT min(Number) FROM AllTovarPostav"));
@@ -366,9 +527,10 @@ qint64 describeByArticles(db::Connection& priceDb, const PercentProgress& progre
         ? 0
         : priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong() - first + 1;
     db::Statement update = priceDb.prepare(
-        QStringLiteral("UPDATE AllTovarPostav SET Description = %1(Art) WHERE Number BETWEEN ?1 AND ?2 "
-                       "AND Description IS NOT %1(Art) COLLATE BINARY")
-            .arg(QLatin1String(kNormalisedArticle)));
+        QStringLiteral("UPDATE AllTovarPostav SET Description = %1 WHERE Number BETWEEN ?1 AND ?2 "
+                       "AND Description IS NOT %1 COLLATE BINARY")
+            .arg(prepared ? QLatin1String(kPreparedArticle) + QLatin1String("(Number, Art)")
+                          : QLatin1String(kNormalisedArticle) + QLatin1String("(Art)")));
     qint64 changed = 0;
     for (int slice = 0; slice < kSlices; ++slice) {
         const qint64 from = first + span * slice / kSlices;
@@ -403,14 +565,16 @@ int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, c
             paused.emplace(priceDb);
         const CacheSizeAtLeast cache(priceDb, 256 * 1024);
         db::Transaction transaction(priceDb);
-        const NormalisedArticleFunction normalised(priceDb, steps);
+        NormalisedArticleFunction normalised(priceDb, steps);
         deleteConversions(priceDb);
         std::optional<ConversionsReader> conversions;
+        std::optional<PreparedArticles> prepared;
         if (ConversionsReader::worksBeside(priceDb)) {
             try {
                 conversions.emplace(priceDb.path(), steps);
+                prepared.emplace(priceDb, normalised, steps);
             } catch (const std::system_error&) {
-                // No thread to be had: the statement below reads them.
+                // No thread to be had: the statements below do the work.
             }
         }
         if (!conversions)
@@ -419,7 +583,7 @@ int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, c
         // the page cache still has room for them; when the Descriptions are
         // written again (few changed), so are they.
         changed = rewriteSupplierGoods(priceDb, [&] {
-            const qint64 described = describeByArticles(priceDb, progress);
+            const qint64 described = describeByArticles(priceDb, progress, prepared.has_value());
             if (conversions)
                 conversions->insertInto(priceDb);
             return described;
