@@ -563,7 +563,10 @@ int RecalculateArticles(db::Connection& priceDb, const ArticleSwitches& steps, c
         std::optional<db::AutoCheckpointPause> paused;
         if (checkpoint)
             paused.emplace(priceDb);
-        const CacheSizeAtLeast cache(priceDb, 256 * 1024);
+        // Room for the pages the rewrite of a million offers dirties (the
+        // table, the search index and the conversions), so that fewer are
+        // spilled to the log one at a time before the commit.
+        const CacheSizeAtLeast cache(priceDb, 512 * 1024);
         db::Transaction transaction(priceDb);
         NormalisedArticleFunction normalised(priceDb, steps);
         deleteConversions(priceDb);
