@@ -21,6 +21,7 @@
 #include "bench_peer.h"
 
 #include "platform/db/backup.h"
+#include "platform/db/background_checkpoint.h"
 #include "platform/db/connection.h"
 #include "platform/files/cp1251.h"
 #include "platform/spreadsheet/reader.h"
@@ -147,7 +148,7 @@ int load(const QString& file, const Options& options)
     db::Connection priceDb(pricePath);
     // As on the load thread: the list's pages are copied from the
     // write-ahead log into the file once it is searchable.
-    priceDb.deferCheckpoints();
+    const db::AutoCheckpointPause deferred(priceDb);
     db::Connection orderDb(orderPath);
 
     const QString name = QStringLiteral("Бенчмарк");

@@ -1,6 +1,7 @@
 #include "goods_search_index.h"
 
 #include "platform/db/jet_dialect.h"
+#include "platform/db/pragma_override.h"
 #include "platform/db/search_tokenizer.h"
 #include "storage/schema.h"
 
@@ -191,30 +192,16 @@ void dropOfferIndexes(db::Connection& db)
 class SortOnWorkerThreads {
 public:
     explicit SortOnWorkerThreads(db::Connection& db)
-        : db_(db), cacheSize_(db.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong()),
-          threads_(db.scalar(QStringLiteral("PRAGMA threads")).toInt())
+        : threads_(db, "threads", std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, kMaxWorkers)),
+          cacheSize_(db, "cache_size", -kSliceKiB)
     {
-        const int workers = std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, kMaxWorkers);
-        db_.exec(QStringLiteral("PRAGMA threads=%1").arg(workers));
-        db_.exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kSliceKiB));
     }
-    ~SortOnWorkerThreads()
-    {
-        try {
-            db_.exec(QStringLiteral("PRAGMA cache_size=%1").arg(cacheSize_));
-            db_.exec(QStringLiteral("PRAGMA threads=%1").arg(threads_));
-        } catch (...) {
-        }
-    }
-    SortOnWorkerThreads(const SortOnWorkerThreads&) = delete;
-    SortOnWorkerThreads& operator=(const SortOnWorkerThreads&) = delete;
 
 private:
     static constexpr int kMaxWorkers = 4;
     static constexpr int kSliceKiB = 8192;
-    db::Connection& db_;
-    qint64 cacheSize_;
-    int threads_;
+    const db::PragmaOverride threads_;
+    const db::PragmaOverride cacheSize_;
 };
 
 void createOfferIndexes(db::Connection& db)

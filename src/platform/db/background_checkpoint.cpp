@@ -34,18 +34,4 @@ void BackgroundCheckpoint::wait()
         thread_.join();
 }
 
-AutoCheckpointPause::AutoCheckpointPause(Connection& connection)
-    : connection_(connection), previousPages_(connection.scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toInt())
-{
-    connection_.scalar(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
-}
-
-AutoCheckpointPause::~AutoCheckpointPause()
-{
-    try {
-        connection_.scalar(QStringLiteral("PRAGMA wal_autocheckpoint=%1").arg(previousPages_));
-    } catch (...) {
-    }
-}
-
 } // namespace velmora::db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection.h"
+#include "pragma_override.h"
 
 #include <QString>
 
@@ -34,18 +35,11 @@ private:
 };
 
 // Stops a connection's automatic copy of the log after its commits while it
-// lives (a BackgroundCheckpoint takes it over); the previous limit comes
-// back after.
-class AutoCheckpointPause {
+// lives (a BackgroundCheckpoint, or the owner's Connection::checkpoint(),
+// takes it over); the previous limit comes back after.
+class AutoCheckpointPause : public PragmaOverride {
 public:
-    explicit AutoCheckpointPause(Connection& connection);
-    AutoCheckpointPause(const AutoCheckpointPause&) = delete;
-    AutoCheckpointPause& operator=(const AutoCheckpointPause&) = delete;
-    ~AutoCheckpointPause();
-
-private:
-    Connection& connection_;
-    const int previousPages_;
+    explicit AutoCheckpointPause(Connection& connection) : PragmaOverride(connection, "wal_autocheckpoint", 0) {}
 };
 
 } // namespace velmora::db

@@ -144,12 +144,6 @@ void Connection::setBusyTimeout(int milliseconds)
         sqlite3_busy_timeout(db_, milliseconds);
 }
 
-void Connection::deferCheckpoints()
-{
-    requireOpen();
-    sqlite3_wal_autocheckpoint(db_, 0);
-}
-
 void Connection::checkpoint()
 {
     requireOpen();

@@ -59,12 +59,6 @@ public:
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return busyTimeoutMs_; }
 
-    // This connection's commits leave the write-ahead log as it is instead
-    // of copying it into the database file at once (the engine's automatic
-    // checkpoint): a price list's commit would wait for hundreds of
-    // megabytes to be copied. The owner calls checkpoint() when nothing
-    // waits for it any more.
-    void deferCheckpoints();
     // Copies the committed pages of the write-ahead log into the database
     // file, as far as no reader of an older state still needs them, and
     // makes them durable (a passive checkpoint: it never waits for a lock).

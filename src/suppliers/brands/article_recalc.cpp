@@ -1,6 +1,7 @@
 #include "suppliers/brands/article_recalc.h"
 
 #include "platform/db/db_error.h"
+#include "platform/db/pragma_override.h"
 #include "platform/db/text_functions.h"
 #include "storage/goods_search_index.h"
 
@@ -492,27 +493,17 @@ private:
 class CacheSizeAtLeast {
 public:
     CacheSizeAtLeast(db::Connection& connection, qint64 kibibytes)
-        : connection_(connection), previous_(connection.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong())
     {
         // Negative sizes are in KiB, positive ones in pages.
+        const qint64 current = connection.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
         const qint64 pageSize = connection.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
-        const qint64 previousKib = previous_ < 0 ? -previous_ : previous_ * pageSize / 1024;
-        if (previousKib < kibibytes)
-            connection_.exec(QStringLiteral("PRAGMA cache_size=%1").arg(-kibibytes));
-    }
-    CacheSizeAtLeast(const CacheSizeAtLeast&) = delete;
-    CacheSizeAtLeast& operator=(const CacheSizeAtLeast&) = delete;
-    ~CacheSizeAtLeast()
-    {
-        try {
-            connection_.exec(QStringLiteral("PRAGMA cache_size=%1").arg(previous_));
-        } catch (...) {
-        }
+        const qint64 currentKib = current < 0 ? -current : current * pageSize / 1024;
+        if (currentKib < kibibytes)
+            raised_.emplace(connection, "cache_size", -kibibytes);
     }
 
 private:
-    db::Connection& connection_;
-    const qint64 previous_;
+    std::optional<db::PragmaOverride> raised_;
 };
 
 // Every offer whose Description is not its normalised article (compared

@@ -188,7 +188,7 @@ void TPriceListLoadSave::run()
         db::Connection priceDb(settings_.pricePath);
         // A list's commit does not wait for its pages to be copied from the
         // write-ahead log: each list copies them once it is searchable.
-        priceDb.deferCheckpoints();
+        const db::AutoCheckpointPause deferred(priceDb);
         db::Connection orderDb(settings_.orderPath);
         QueueSwitches switches;
         switches.brevikMoto = iniSwitch(settings_.userIniPath, "Brevik-Moto");
