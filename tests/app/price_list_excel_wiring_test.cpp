@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace velmora;
 using namespace velmora::testing;
 
@@ -72,15 +74,30 @@ struct PriceListInstallation : WiredInstallation {
     }
 };
 
-TEST(WiredPriceList, TheLayoutWindowFromTheMenuTakesACellAndWritesTheWorkbook)
+// The program over a price-list installation, started once the test has
+// set the installation up; the start's own messages are dropped.
+class WiredPriceList : public ::testing::Test {
+protected:
+    void start()
+    {
+        program_.emplace(inst.options());
+        ASSERT_TRUE(program_->start());
+        processEventsFor(100);
+        inst.messages.clear();
+    }
+    Form_main& form() { return *program_->Form_main(); }
+
+    PriceListInstallation inst;
+
+private:
+    std::optional<Program> program_;
+};
+
+TEST_F(WiredPriceList, TheLayoutWindowFromTheMenuTakesACellAndWritesTheWorkbook)
 {
     sheet::setDesktopOpeningEnabled(false);
-    PriceListInstallation inst;
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
-    inst.messages.clear(); // the start's own
+    ASSERT_NO_FATAL_FAILURE(start());
+    Form_main& form = this->form();
 
     auto* item = form.findChild<QAction*>(QStringLiteral("Excel1"));
     ASSERT_NE(item, nullptr);
@@ -131,15 +148,11 @@ TEST(WiredPriceList, TheLayoutWindowFromTheMenuTakesACellAndWritesTheWorkbook)
 
 // The export run's writer is the same routine; a failure is told and
 // reported as not saved.
-TEST(WiredPriceList, TheExportRunsHookWritesTheSameWorkbook)
+TEST_F(WiredPriceList, TheExportRunsHookWritesTheSameWorkbook)
 {
     sheet::setDesktopOpeningEnabled(false);
-    PriceListInstallation inst;
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
-    inst.messages.clear(); // the start's own
+    ASSERT_NO_FATAL_FAILURE(start());
+    Form_main& form = this->form();
     ASSERT_TRUE(form.hooks().ExportPriceExcel);
     EXPECT_FALSE(form.hooks().ExportPriceExcel(nullptr)); // start row "нет"
     ASSERT_EQ(inst.messages.size(), 1);
@@ -157,13 +170,10 @@ TEST(WiredPriceList, TheExportRunsHookWritesTheSameWorkbook)
 
 // Opened from the export parameters window, the layout window brings that
 // window back when it closes; opened from the menu, it does not.
-TEST(WiredPriceList, TheParametersWindowComesBackWhenTheLayoutWindowCloses)
+TEST_F(WiredPriceList, TheParametersWindowComesBackWhenTheLayoutWindowCloses)
 {
-    PriceListInstallation inst;
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
+    ASSERT_NO_FATAL_FAILURE(start());
+    Form_main& form = this->form();
     QTimer::singleShot(0, &form, [&form] {
         auto* parameters = form.findChild<QDialog*>(QStringLiteral("Form_parametr"));
         ASSERT_NE(parameters, nullptr);
@@ -192,16 +202,12 @@ TEST(WiredPriceList, TheParametersWindowComesBackWhenTheLayoutWindowCloses)
 
 // The export window's run with only "Создать прайс-лист в Excel" on: the
 // same workbook, and parametr row 1 dated once it is saved.
-TEST(WiredPriceList, TheExportWindowsRunWritesTheWorkbookAndDatesItsRow)
+TEST_F(WiredPriceList, TheExportWindowsRunWritesTheWorkbookAndDatesItsRow)
 {
     sheet::setDesktopOpeningEnabled(false);
-    PriceListInstallation inst;
     inst.priceDefaults().exec(QStringLiteral("UPDATE parametr SET Dates = 1 WHERE Id = 1"));
-    Program program(inst.options());
-    ASSERT_TRUE(program.start());
-    Form_main& form = *program.Form_main();
-    processEventsFor(100);
-    inst.messages.clear();
+    ASSERT_NO_FATAL_FAILURE(start());
+    Form_main& form = this->form();
     SettingsStore(form.ADOConnection_Zakaz)
         .write(QStringLiteral("ComboBox_StartRowItemIndex"), QStringLiteral("TypeInteger"), QStringLiteral("4"));
     QTimer::singleShot(0, &form, [&form] {
