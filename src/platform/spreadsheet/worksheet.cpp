@@ -426,19 +426,22 @@ const std::vector<CellRange>& Worksheet::merges() const
     return store_->merges;
 }
 
-// Moves everything keyed by row for rows inserted or deleted at `row`.
-static void shiftSheetForRows(SheetStore& store, int row, int count)
+// Moves the sheet's ranges (merges, links, rich text, the filter, the print
+// area) by `shift`, which returns false for a range that goes with deleted
+// rows or columns; such ranges, and merges left one cell, are dropped.
+template <typename Shift>
+static void shiftRanges(SheetStore& store, Shift shift)
 {
     auto& merges = store.merges;
     for (auto it = merges.begin(); it != merges.end();) {
-        if (!shiftRange(*it, row, count) || it->first == it->last)
+        if (!shift(*it) || it->first == it->last)
             it = merges.erase(it);
         else
             ++it;
     }
     auto& links = store.hyperlinks;
     for (auto it = links.begin(); it != links.end();) {
-        if (!shiftRange(it->range, row, count))
+        if (!shift(it->range))
             it = links.erase(it);
         else
             ++it;
@@ -446,14 +449,20 @@ static void shiftSheetForRows(SheetStore& store, int row, int count)
     std::map<CellRef, std::vector<RichRun>> rich;
     for (auto& [cell, runs] : store.richText) {
         CellRange r{cell, cell};
-        if (shiftRange(r, row, count))
+        if (shift(r))
             rich[r.first] = std::move(runs);
     }
     store.richText.swap(rich);
-    if (store.autoFilter && !shiftRange(*store.autoFilter, row, count))
+    if (store.autoFilter && !shift(*store.autoFilter))
         store.autoFilter.reset();
-    if (store.page.printArea && !shiftRange(*store.page.printArea, row, count))
+    if (store.page.printArea && !shift(*store.page.printArea))
         store.page.printArea.reset();
+}
+
+// Moves everything keyed by row for rows inserted or deleted at `row`.
+static void shiftSheetForRows(SheetStore& store, int row, int count)
+{
+    shiftRanges(store, [row, count](CellRange& range) { return shiftRange(range, row, count); });
     if (store.page.repeatRows) {
         CellRange titles{{store.page.repeatRows->first, 1}, {store.page.repeatRows->second, 1}};
         if (shiftRange(titles, row, count))
@@ -569,31 +578,7 @@ void Worksheet::insertRowCopy(int sourceRow, int atRow, int count)
 // selection and every formula's references.
 static void shiftSheetForColumns(SheetStore& store, int column, int count)
 {
-    auto& merges = store.merges;
-    for (auto it = merges.begin(); it != merges.end();) {
-        if (!shiftColumnRange(*it, column, count) || it->first == it->last)
-            it = merges.erase(it);
-        else
-            ++it;
-    }
-    auto& links = store.hyperlinks;
-    for (auto it = links.begin(); it != links.end();) {
-        if (!shiftColumnRange(it->range, column, count))
-            it = links.erase(it);
-        else
-            ++it;
-    }
-    std::map<CellRef, std::vector<RichRun>> rich;
-    for (auto& [cell, runs] : store.richText) {
-        CellRange r{cell, cell};
-        if (shiftColumnRange(r, column, count))
-            rich[r.first] = std::move(runs);
-    }
-    store.richText.swap(rich);
-    if (store.autoFilter && !shiftColumnRange(*store.autoFilter, column, count))
-        store.autoFilter.reset();
-    if (store.page.printArea && !shiftColumnRange(*store.page.printArea, column, count))
-        store.page.printArea.reset();
+    shiftRanges(store, [column, count](CellRange& range) { return shiftColumnRange(range, column, count); });
     CellRange active{store.activeCell, store.activeCell};
     if (shiftColumnRange(active, column, count))
         store.activeCell = active.first;
