@@ -56,6 +56,7 @@ void generate(db::Connection& priceDb, int offers, const CurrencyTable& table, c
     searchIndex.finish();
     transaction.commit();
     catchUpSupplierGoodsIndex(priceDb);
+    completeOfferIndexes(priceDb);
 }
 
 } // namespace

@@ -155,8 +155,10 @@ QStringList generateOffers(db::Connection& priceDb, int offers, int suppliers, u
         bulk->finish();
     transaction.commit();
     // The loaded offers are indexed for the search after the commit.
-    if (bulk)
+    if (bulk) {
         catchUpSupplierGoodsIndex(priceDb);
+        completeOfferIndexes(priceDb);
+    }
     return names;
 }
 

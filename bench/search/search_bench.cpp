@@ -219,6 +219,7 @@ int main(int argc, char** argv)
         printSummary(label.constData(), pending);
         timer.restart();
         catchUpSupplierGoodsIndex(db);
+        completeOfferIndexes(db);
         std::printf("  their catch-up: %.2f s\n", timer.elapsed() / 1000.0);
         printSummary("  search after the catch-up:", runSet(db, IndexUse::Auto, model));
     }

@@ -145,7 +145,7 @@ const QString kPriceOrderIndex = QStringLiteral("AllTovarPostav_PriceOut");
 
 // How a bulk load or a wholesale delete treats each index of the schema on
 // the offers and their quoted prices.
-enum class BulkTreatment { Rebuilt, KeptUp, LeftForSave };
+enum class BulkTreatment { Rebuilt, RebuiltOnceSearchable, KeptUp, LeftForSave };
 
 BulkTreatment bulkTreatment(const TableDef& table, const IndexDef& index)
 {
@@ -165,6 +165,12 @@ BulkTreatment bulkTreatment(const TableDef& table, const IndexDef& index)
     // again here it would be the dearest of all.
     if (index.name == u"Tovar")
         return BulkTreatment::LeftForSave;
+    // The index on the articles orders the grid by article; the search and
+    // its default order do without it. A load builds it once the list is
+    // searchable (completeOfferIndexes), the next start if the program
+    // stopped before.
+    if (index.name == u"Art")
+        return BulkTreatment::RebuiltOnceSearchable;
     return BulkTreatment::Rebuilt;
 }
 
@@ -204,17 +210,60 @@ private:
     const db::PragmaOverride cacheSize_;
 };
 
-void createOfferIndexes(db::Connection& db)
+// Runs `create` for each index of the offers' tables whose bulk treatment
+// is `treatment`, with its name and statement.
+void forEachOfferIndex(BulkTreatment treatment, const std::function<void(const QString&, const QString&)>& create)
 {
-    const SortOnWorkerThreads sorting(db);
     for (const QString& name : kBulkTables) {
         const TableDef& table = priceTable(name);
         const QStringList statements = createIndexSql(table);
         for (qsizetype i = 0; i < table.indexes.size(); ++i)
-            if (bulkTreatment(table, table.indexes.at(i)) == BulkTreatment::Rebuilt)
-                db.exec(statements.at(i));
+            if (bulkTreatment(table, table.indexes.at(i)) == treatment)
+                create(db::uniqueIndexName(table.name, table.indexes.at(i).name), statements.at(i));
     }
-    createPlainIndexes(db);
+}
+
+bool indexPresent(const db::Connection& db, const QString& name)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = ?1"), {name})
+               .toInt()
+        == 1;
+}
+
+// Whether the indexes a bulk load builds only once its list is searchable
+// are there.
+bool deferredIndexesPresent(const db::Connection& db)
+{
+    bool present = true;
+    forEachOfferIndex(BulkTreatment::RebuiltOnceSearchable,
+                      [&](const QString& name, const QString&) { present = present && indexPresent(db, name); });
+    return present;
+}
+
+// Builds those of them that are missing.
+void createDeferredIndexes(db::Connection& db)
+{
+    if (deferredIndexesPresent(db))
+        return;
+    const SortOnWorkerThreads sorting(db);
+    forEachOfferIndex(BulkTreatment::RebuiltOnceSearchable, [&](const QString& name, const QString& sql) {
+        if (!indexPresent(db, name))
+            db.exec(sql);
+    });
+}
+
+// The indexes a bulk change put off, each in one sort; those of the
+// article order too unless `searchableFirst` leaves them for
+// completeOfferIndexes.
+void createOfferIndexes(db::Connection& db, bool searchableFirst)
+{
+    {
+        const SortOnWorkerThreads sorting(db);
+        forEachOfferIndex(BulkTreatment::Rebuilt, [&](const QString&, const QString& sql) { db.exec(sql); });
+        createPlainIndexes(db);
+    }
+    if (!searchableFirst)
+        createDeferredIndexes(db);
 }
 
 qint64 remainingOffers(const db::Connection& db)
@@ -279,12 +328,13 @@ bool supplierGoodsIndexCurrent(const db::Connection& priceDb)
     for (const Trigger& t : triggers())
         if (storedSql(priceDb, t.name) != t.sql)
             return false;
-    return plainIndexesPresent(priceDb);
+    return plainIndexesPresent(priceDb) && deferredIndexesPresent(priceDb);
 }
 
 void createSupplierGoodsIndex(db::Connection& priceDb)
 {
     createPlainIndexes(priceDb);
+    createDeferredIndexes(priceDb);
     // An index of another definition, or found without all its triggers
     // (it may have missed writes), is built anew.
     const bool rebuild = storedSql(priceDb, fts()) != createTableSql() || !supplierGoodsIndexExists(priceDb);
@@ -331,6 +381,16 @@ bool catchUpSupplierGoodsIndex(db::Connection& priceDb)
         return false;
     db::Transaction transaction(priceDb);
     indexPendingOffers(priceDb);
+    transaction.commit();
+    return true;
+}
+
+bool completeOfferIndexes(db::Connection& priceDb)
+{
+    if (deferredIndexesPresent(priceDb))
+        return false;
+    db::Transaction transaction(priceDb);
+    createDeferredIndexes(priceDb);
     transaction.commit();
     return true;
 }
@@ -411,7 +471,7 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier)
         db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
         remove.bind(1, supplier);
         remove.execute();
-        createOfferIndexes(priceDb);
+        createOfferIndexes(priceDb, false);
         // Offers still waiting for the catch-up are indexed with the rest.
         indexOffersAbove(priceDb, 0);
         clearWatermark(priceDb);
@@ -458,7 +518,7 @@ void SupplierGoodsBulkInsert::finish()
     active_ = false;
     db_.exec(insertTrigger().sql);
     if (offerIndexesOff_)
-        createOfferIndexes(db_);
+        createOfferIndexes(db_, true);
 }
 
 SupplierGoodsBulkUpdate::SupplierGoodsBulkUpdate(db::Connection& priceDb, qint64 changedOffers) : db_(priceDb)

@@ -52,6 +52,12 @@ std::optional<qint64> supplierGoodsIndexPendingAbove(const db::Connection& price
 // written) when nothing waits.
 bool catchUpSupplierGoodsIndex(db::Connection& priceDb);
 
+// After the catch-up: builds the offers' index on their articles (the
+// grid's order by article), which a bulk load leaves off so that its list
+// is searchable sooner, in a transaction of its own. False (nothing
+// written) when it is there. A start that finds it missing builds it too.
+bool completeOfferIndexes(db::Connection& priceDb);
+
 // Indexes every offer anew in one pass (the watermark cleared), inside the
 // caller's transaction. Without the index it does nothing.
 void rebuildSupplierGoodsIndex(db::Connection& priceDb);
@@ -93,8 +99,9 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier);
 // list's old size); when they would outnumber the offers already there, the
 // offers' indexes (those of the schema and the price order) are left off
 // until finish() builds each in one sort; the one on Postavshik is kept up
-// (the list is one run of it), and the one on Tovar and the quoted prices'
-// one on Valuta are left for the database save.
+// (the list is one run of it), the one on Art is left for
+// completeOfferIndexes, and the one on Tovar and the quoted prices' one on
+// Valuta are left for the database save.
 class SupplierGoodsBulkInsert {
 public:
     explicit SupplierGoodsBulkInsert(db::Connection& priceDb, qint64 expectedOffers = 0);

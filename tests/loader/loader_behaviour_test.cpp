@@ -163,6 +163,7 @@ TEST(LoaderReplace, ArticlesConvertedOnLoadBecomeTheDescriptionKey)
 void ExpectIndexFollowsOffers(TestDatabases& dbs)
 {
     catchUpSupplierGoodsIndex(dbs.price);
+    completeOfferIndexes(dbs.price);
     EXPECT_NO_THROW(dbs.price.exec(QStringLiteral(
         "INSERT INTO AllTovarPostav_SearchText(AllTovarPostav_SearchText, rank) VALUES('integrity-check', 1)")));
     EXPECT_TRUE(supplierGoodsIndexCurrent(dbs.price));
@@ -210,17 +211,22 @@ TEST(LoaderReplace, SearchIndexFollowsLoadsAndReloads)
 }
 
 // The program stopped between a load's commit and its catch-up: the next
-// start's upgrade indexes the loaded offers.
+// start's upgrade indexes the loaded offers and builds the index on the
+// articles the load left for after the catch-up.
 TEST(LoaderReplace, StartUpIndexesALoadWhoseCatchUpNeverRan)
 {
+    const QString articleIndex = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'AllTovarPostav_Art'");
     TestDatabases dbs;
     LoadTwoLists(dbs);
     ASSERT_TRUE(supplierGoodsIndexPendingAbove(dbs.price));
+    ASSERT_EQ(CountRows(dbs.price, articleIndex), 0) << "the first list was a bulk load into an empty table";
     dbs.price.close();
     dbs.price.open(dbs.pricePath);
     UpgradeSchema(dbs.price, dbs.order, false);
     EXPECT_FALSE(supplierGoodsIndexPendingAbove(dbs.price));
     EXPECT_FALSE(catchUpSupplierGoodsIndex(dbs.price));
+    EXPECT_EQ(CountRows(dbs.price, articleIndex), 1);
+    EXPECT_FALSE(completeOfferIndexes(dbs.price));
     ExpectIndexFollowsOffers(dbs);
 }
 

@@ -119,13 +119,15 @@ public:
 
 private:
     // The loaded offers are searchable at once; indexing them for a fast
-    // search runs in a transaction of its own before the next list. When it
-    // fails the search still finds them (slower) and the next start
-    // indexes them.
+    // search runs in a transaction of its own before the next list, and the
+    // index on their articles in another after it. When either fails the
+    // search still finds them (slower) and the next start builds what is
+    // missing.
     void catchUpSearchIndex()
     {
         try {
             catchUpSupplierGoodsIndex(priceDb_);
+            completeOfferIndexes(priceDb_);
         } catch (const db::DbError&) {
         }
     }
