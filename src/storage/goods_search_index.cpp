@@ -176,17 +176,34 @@ BulkTreatment bulkTreatment(const TableDef& table, const IndexDef& index)
 
 const QStringList kBulkTables = {QStringLiteral("AllTovarPostav"), QStringLiteral("AllTovarValuta")};
 
+// Runs `visit` with the name and statement of each index of the offers'
+// tables whose bulk treatment `chosen` picks.
+void forEachOfferIndex(const std::function<bool(BulkTreatment)>& chosen,
+                       const std::function<void(const QString&, const QString&)>& visit)
+{
+    for (const QString& name : kBulkTables) {
+        const TableDef& table = priceTable(name);
+        const QStringList statements = createIndexSql(table);
+        for (qsizetype i = 0; i < table.indexes.size(); ++i)
+            if (chosen(bulkTreatment(table, table.indexes.at(i))))
+                visit(db::uniqueIndexName(table.name, table.indexes.at(i).name), statements.at(i));
+    }
+}
+
+void forEachOfferIndex(BulkTreatment treatment, const std::function<void(const QString&, const QString&)>& visit)
+{
+    forEachOfferIndex([treatment](BulkTreatment t) { return t == treatment; }, visit);
+}
+
 // The indexes a bulk change puts off, and the price order. Kept up row by
 // row, a large load or delete pays a search down each for every offer, in
 // no order; built again once, each is one sort.
 void dropOfferIndexes(db::Connection& db)
 {
-    for (const QString& name : kBulkTables) {
-        const TableDef& table = priceTable(name);
-        for (const IndexDef& index : table.indexes)
-            if (bulkTreatment(table, index) != BulkTreatment::KeptUp)
-                db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(db::uniqueIndexName(table.name, index.name)));
-    }
+    forEachOfferIndex([](BulkTreatment t) { return t != BulkTreatment::KeptUp; },
+                      [&](const QString& name, const QString&) {
+                          db.exec(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(name));
+                      });
     db.exec(QStringLiteral("DROP INDEX IF EXISTS ") + kPriceOrderIndex);
 }
 
@@ -209,19 +226,6 @@ private:
     const db::PragmaOverride threads_;
     const db::PragmaOverride cacheSize_;
 };
-
-// Runs `create` for each index of the offers' tables whose bulk treatment
-// is `treatment`, with its name and statement.
-void forEachOfferIndex(BulkTreatment treatment, const std::function<void(const QString&, const QString&)>& create)
-{
-    for (const QString& name : kBulkTables) {
-        const TableDef& table = priceTable(name);
-        const QStringList statements = createIndexSql(table);
-        for (qsizetype i = 0; i < table.indexes.size(); ++i)
-            if (bulkTreatment(table, table.indexes.at(i)) == treatment)
-                create(db::uniqueIndexName(table.name, table.indexes.at(i).name), statements.at(i));
-    }
-}
 
 bool indexPresent(const db::Connection& db, const QString& name)
 {
@@ -252,17 +256,19 @@ void createDeferredIndexes(db::Connection& db)
     });
 }
 
-// The indexes a bulk change put off, each in one sort; those of the
-// article order too unless `searchableFirst` leaves them for
-// completeOfferIndexes.
-void createOfferIndexes(db::Connection& db, bool searchableFirst)
+// When the indexes a bulk load builds once its list is searchable are
+// built: with the rest, or after the search index's catch-up.
+enum class ArticleOrder { WithTheRest, OnceSearchable };
+
+// The indexes a bulk change put off, each in one sort.
+void createOfferIndexes(db::Connection& db, ArticleOrder articleOrder)
 {
     {
         const SortOnWorkerThreads sorting(db);
         forEachOfferIndex(BulkTreatment::Rebuilt, [&](const QString&, const QString& sql) { db.exec(sql); });
         createPlainIndexes(db);
     }
-    if (!searchableFirst)
+    if (articleOrder == ArticleOrder::WithTheRest)
         createDeferredIndexes(db);
 }
 
@@ -471,7 +477,7 @@ qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier)
         db::Statement remove = priceDb.prepare(QStringLiteral("DELETE FROM AllTovarPostav WHERE Postavshik = ?1"));
         remove.bind(1, supplier);
         remove.execute();
-        createOfferIndexes(priceDb, false);
+        createOfferIndexes(priceDb, ArticleOrder::WithTheRest);
         // Offers still waiting for the catch-up are indexed with the rest.
         indexOffersAbove(priceDb, 0);
         clearWatermark(priceDb);
@@ -518,7 +524,7 @@ void SupplierGoodsBulkInsert::finish()
     active_ = false;
     db_.exec(insertTrigger().sql);
     if (offerIndexesOff_)
-        createOfferIndexes(db_, true);
+        createOfferIndexes(db_, ArticleOrder::OnceSearchable);
 }
 
 SupplierGoodsBulkUpdate::SupplierGoodsBulkUpdate(db::Connection& priceDb, qint64 changedOffers) : db_(priceDb)
