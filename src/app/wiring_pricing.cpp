@@ -127,6 +127,7 @@ void wirePricing(MainWiring& wiring)
                 request, bar);
             if (result.roundingFailed)
                 runHook(wiring.form.dialogs().message, output::kRoundingFailed);
+            runHook(wiring.form.dialogs().message, output::recalcReportText(result));
             showGoodsAgain(wiring);
             return true;
         } catch (const std::exception& e) {

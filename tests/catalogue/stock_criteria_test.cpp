@@ -138,9 +138,9 @@ TEST_F(StockCriteriaTest, JudgingTheOffersStockTexts)
     const Case cases[] = {
         {"in the presence list, other case", StockList::Presence, yes, no, true, QStringLiteral("Есть"), "Mark"},
         {"not in the presence list", StockList::Presence, yes, no, true, QStringLiteral("нет"), "False"},
-        {"no text counts as in stock", StockList::Presence, yes, no, true, QVariant(), "True"},
+        {"no text counts as in stock: kept", StockList::Presence, yes, no, true, QVariant(), "Mark"},
         {"no text counts as not in stock", StockList::Presence, yes, no, false, QVariant(), "False"},
-        {"a blank text is no text", StockList::Presence, yes, no, true, QStringLiteral("  "), "True"},
+        {"a blank text is no text", StockList::Presence, yes, no, true, QStringLiteral("  "), "Mark"},
         {"empty presence list", StockList::Presence, {}, {}, true, QStringLiteral("есть"), "False"},
         {"in the absence list, other case", StockList::Absence, yes, no, true, QStringLiteral("НЕТ"), "False"},
         {"not in the absence list", StockList::Absence, yes, no, true, QStringLiteral("есть"), "Mark"},
@@ -176,7 +176,7 @@ TEST_F(StockCriteriaTest, FailedJudgingLeavesTheOffersAsTheyWereInsideTheCallers
                                 "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     db::Transaction callers(priceDb);
     priceDb.exec(QStringLiteral("UPDATE svod SET Garant = '12'"));
-    EXPECT_ANY_THROW(ApplyStockCriteria(priceDb, StockSwitches{true, StockList::Presence, true}));
+    EXPECT_ANY_THROW(ApplyStockCriteria(priceDb, StockSwitches{true, StockList::Presence, false}));
     // The judging is undone; what the caller did before stays for it to commit.
     EXPECT_EQ(queryRows(priceDb, QStringLiteral("SELECT Obrab, Garant FROM svod")),
               (QStringList{QStringLiteral("Mark|12"), QStringLiteral("Mark|12")}));

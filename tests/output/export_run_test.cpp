@@ -178,6 +178,25 @@ TEST_F(ExportRunTest, EachSwitchDatesItsOwnRowOnly)
     EXPECT_EQ(phases.mid(phases.size() - 3), (QStringList{kPhaseRecalc, kPhasePrepare, kPhaseManagers}));
 }
 
+TEST_F(ExportRunTest, TheRecalculationsReportIsToldBeforeAnyFileIsWritten)
+{
+    makeCatalogue();
+    addSupplier(QStringLiteral("Старый"), true, today() - 30);
+    addOffer(11, QStringLiteral("Старый"), 90, today() - 30);
+    QStringList events;
+    input.phase = [&events](const QString& text) { events << text; };
+    input.notify = [&events](const QString& text) { events << text; };
+    input.switches.recalcPrices = true;
+    input.switches.dbf = true;
+    const ExportRunResult result = run();
+    ASSERT_TRUE(result.recalc.has_value());
+    // The stale offer is dropped; the five goods priced 100 lose their price.
+    EXPECT_EQ(events, (QStringList{kPhaseRecalc,
+                                   QStringLiteral("Пересчет цен: удалено устаревших предложений поставщиков - 1, "
+                                                  "товаров осталось без цены - 5"),
+                                   kPhasePrepare, kPhaseDbf, cutArticlesMessage(1)}));
+}
+
 TEST_F(ExportRunTest, PriceDbfIsReadBackWithItsOwnCodePage)
 {
     makeCatalogue();

@@ -166,6 +166,33 @@ TEST_F(RecalcTest, BaseIsTheSmallestUsableOfferWithItsDate)
               QStringLiteral("False"));
 }
 
+TEST_F(RecalcTest, TheRunSaysHowManyStaleOffersItDroppedAndGoodsItLeftWithoutAPrice)
+{
+    addGroup(1, 0, 1, QStringLiteral("Все"));
+    addSupplier(QStringLiteral("Альфа"));
+    addSupplier(QStringLiteral("Старый"), true, today() - 10); // older than actual_price
+    addGood(1, 1, QStringLiteral("Монитор"), 50);     // an imported price, only a stale offer
+    addGood(2, 1, QStringLiteral("Клавиатура"), 30);  // a fresh offer as well
+    addGood(3, 1, QStringLiteral("Мышь"));            // never priced
+    addGood(4, 1, QStringLiteral("Акция"), 70, 0, true); // a fixed price stays
+    addOffer(1, QStringLiteral("Старый"), 45, today() - 10);
+    addOffer(2, QStringLiteral("Старый"), 25, today() - 10);
+    addOffer(2, QStringLiteral("Альфа"), 40);
+    const RecalcResult result = recalc();
+    // Two offers dropped; the monitor lost its 50, the keyboard took 40.
+    EXPECT_EQ(result.staleOffers, 2);
+    EXPECT_EQ(result.goodsLeftWithoutPrice, 1);
+    EXPECT_EQ(prices(1).section(u'|', 0, 1), QStringLiteral("0|0"));
+    EXPECT_EQ(prices(2).section(u'|', 0, 1), QStringLiteral("40|40"));
+    EXPECT_EQ(recalcReportText(result),
+              QStringLiteral("Пересчет цен: удалено устаревших предложений поставщиков - 2, "
+                             "товаров осталось без цены - 1"));
+    // A second run finds nothing more to drop and no price to lose.
+    const RecalcResult again = recalc();
+    EXPECT_EQ(again.staleOffers, 0);
+    EXPECT_EQ(again.goodsLeftWithoutPrice, 0);
+}
+
 TEST_F(RecalcTest, WithoutActiveSuppliersTheSaleOfferGivesThePrice)
 {
     addGroup(1, 0, 1, QStringLiteral("Все"));
@@ -207,6 +234,67 @@ TEST_F(RecalcTest, StockTextsDecideWithoutCase)
         settings.stock = {true, c.judgeBy, c.noTextInStock};
         recalc();
         EXPECT_EQ(prices(1).section(u'|', 0, 0), QString::fromUtf8(c.cheapest)) << int(c.judgeBy) << c.noTextInStock;
+    }
+}
+
+TEST_F(RecalcTest, StockCriteriaNeverBringBackAnOfferTheSupplierChoiceLeftOut)
+{
+    // Two goods, each offered by Альфа (on) and by a supplier left out:
+    // good 1 (group 1) by Выкл, switched off by default; good 2 (group 2) by
+    // Бета, on in general but not in group 2's own choice. Each left-out
+    // supplier has a cheap row without a stock text and one "есть".
+    addGroup(1, 0, 1, QStringLiteral("Мониторы"));
+    addGroup(2, 0, 2, QStringLiteral("Клавиатуры"));
+    addSupplier(QStringLiteral("Альфа"));
+    addSupplier(QStringLiteral("Выкл"), false, today(), false);
+    addSupplier(QStringLiteral("Бета"));
+    addGood(1, 1, QStringLiteral("Монитор"));
+    addGood(2, 2, QStringLiteral("Клавиатура"));
+    const QString inStock = QStringLiteral("есть");
+    const QString outOfStock = QStringLiteral("нет");
+    addOffer(1, QStringLiteral("Выкл"), 100);
+    addOffer(1, QStringLiteral("Выкл"), 90, today(), inStock);
+    addOffer(2, QStringLiteral("Бета"), 110);
+    addOffer(2, QStringLiteral("Бета"), 105, today(), inStock);
+    for (qint64 good : {1, 2}) {
+        addOffer(good, QStringLiteral("Альфа"), 150);
+        addOffer(good, QStringLiteral("Альфа"), 160, today(), inStock);
+        addOffer(good, QStringLiteral("Альфа"), 120, today(), outOfStock);
+    }
+    for (const SupplierChoice& choice : prepareGroupSupplierChoices(priceDb, 2))
+        if (choice.supplier == QStringLiteral("Бета"))
+            setSupplierChoice(priceDb, 2, choice.rowId, false);
+    settings.perGroup = true;
+    settings.groupSuppliers = true;
+    catalogue::addStockCriterion(priceDb, catalogue::StockList::Presence, inStock);
+    catalogue::addStockCriterion(priceDb, catalogue::StockList::Absence, outOfStock);
+
+    using catalogue::StockList;
+    struct Case {
+        const char* what;
+        catalogue::StockSwitches stock;
+        const char* good1;
+        const char* good2;
+    };
+    // Альфа's rows alone are usable to begin with: 150 (no text), 160
+    // ("есть"), 120 ("нет"); Выкл's and Бета's stay out whatever their text.
+    const Case cases[] = {
+        // Stock texts not judged: the cheapest of Альфа, 120.
+        {"criteria off", {false, StockList::Presence, true}, "120", "120"},
+        // "нет" is not in the presence list: 120 out; no text counts as in
+        // stock and keeps what it had: 150 (not Выкл's 100 nor Бета's 110).
+        {"presence list, KritSklad 1", {true, StockList::Presence, true}, "150", "150"},
+        // No text is out as well: 160 alone is left.
+        {"presence list, KritSklad 0", {true, StockList::Presence, false}, "160", "160"},
+        // "нет" is in the absence list: 120 out, 150 and 160 stay.
+        {"absence list, KritSklad 1", {true, StockList::Absence, true}, "150", "150"},
+        {"absence list, KritSklad 0", {true, StockList::Absence, false}, "160", "160"},
+    };
+    for (const Case& c : cases) {
+        settings.stock = c.stock;
+        recalc();
+        EXPECT_EQ(prices(1).section(u'|', 0, 0), QLatin1String(c.good1)) << c.what;
+        EXPECT_EQ(prices(2).section(u'|', 0, 0), QLatin1String(c.good2)) << c.what;
     }
 }
 

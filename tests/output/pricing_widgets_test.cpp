@@ -130,6 +130,9 @@ TEST_F(PricingWindowsTest, TicksOfTheSupplierListTakeEffectInTheRun)
     findControl<QPushButton>(&window, "Button_Recalc")->click();
     EXPECT_EQ(prices(1).section(u'|', 0, 0), QStringLiteral("150"));
     EXPECT_TRUE(questions.isEmpty());
+    // The run ends with its one line.
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Пересчет цен: удалено устаревших предложений поставщиков - 0, "
+                                                   "товаров осталось без цены - 0")});
     EXPECT_FALSE(window.isVisible());
 }
 

@@ -121,10 +121,13 @@ void ApplyStockCriteria(db::Connection& priceDb, const StockSwitches& switches)
                          "(SELECT Text FROM Price_Sklad WHERE Sklad = 'No')");
     priceDb.prepare(judged.arg(QLatin1String(kHasStockText))).execute();
 
-    db::Statement withoutText = priceDb.prepare(
-        QStringLiteral("UPDATE svod SET Obrab = ?1 WHERE NOT (%1)").arg(QLatin1String(kHasStockText)));
-    withoutText.bindText(1, switches.noTextInStock ? QStringLiteral("True") : QStringLiteral("False"));
-    withoutText.execute();
+    // An offer without a stock text keeps what the suppliers' choice gave
+    // it: counting it as in stock never makes a left-out supplier's offer
+    // usable again.
+    if (!switches.noTextInStock)
+        priceDb
+            .prepare(QStringLiteral("UPDATE svod SET Obrab = 'False' WHERE NOT (%1)").arg(QLatin1String(kHasStockText)))
+            .execute();
     savepoint.release();
 }
 

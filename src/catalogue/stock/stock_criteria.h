@@ -67,10 +67,10 @@ void writeStockNoTextInStock(SettingsStore& orderSettings, bool inStock); // "1"
 // Judging by the presence list, an offer whose stock text is in it keeps
 // its svod.Obrab and any other offer with a stock text gets "False" (so
 // with an empty list every such offer); judging by the absence list, an
-// offer whose text is in it gets "False". An offer without stock text gets
-// "True", or "False" when noTextInStock is off. Runs in a savepoint, so it
-// may be called inside the recalculation's transaction; on failure svod is
-// left as it was and db::DbError is thrown.
+// offer whose text is in it gets "False". An offer without stock text keeps
+// its svod.Obrab, or gets "False" when noTextInStock is off. Runs in a
+// savepoint, so it may be called inside the recalculation's transaction; on
+// failure svod is left as it was and db::DbError is thrown.
 void ApplyStockCriteria(db::Connection& priceDb, const StockSwitches& switches);
 
 } // namespace velmora::catalogue

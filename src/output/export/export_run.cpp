@@ -36,6 +36,8 @@ ExportRunResult RunExport(db::Connection& priceDb, const ExportRunInput& input, 
         result.recalc = RecalcMinPrices(priceDb, input.minPrices, request, bar);
         if (result.recalc->roundingFailed)
             tell(input.notify, kRoundingFailed);
+        // Before any file is written, so the user knows what they will lack.
+        tell(input.notify, recalcReportText(*result.recalc));
     }
 
     phase(kPhasePrepare);

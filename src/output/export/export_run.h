@@ -48,8 +48,8 @@ struct ExportRunInput {
     MinPriceSettings minPrices;  // for the recalculation
     ExportSwitches switches;
     PriceListWriter priceList;   // needed with switches.priceList
-    // Texts the user reads while the run goes on: rounding failures, the
-    // articles the dBase file had to cut.
+    // Texts the user reads while the run goes on: the recalculation's
+    // report, rounding failures, the articles the dBase file had to cut.
     MessageSink notify;
     // The phase texts.
     std::function<void(const QString& text)> phase;
@@ -71,8 +71,9 @@ struct ExportRunResult {
 QString cutArticlesMessage(int count);
 
 // The export run: the minimum prices recalculated for all goods (when
-// switched on), Price_Out rebuilt from the export parameters (a missing
-// parametr row is markup 0 and a blank name), then, as switched on:
+// switched on; its report line is told before any file is written),
+// Price_Out rebuilt from the export parameters (a missing parametr row is
+// markup 0 and a blank name), then, as switched on:
 // price.dbf in "База DBF/" (parametr row 2 dated once it is whole), the
 // managers' database in "База Access/" (row 3), the spreadsheet price list
 // (row 1, dated only when the writer reports it saved) and the catalogue

@@ -119,19 +119,22 @@ void Form_MinPrice::Button_RecalcClick()
 
     hide();
     QString failure;
-    bool roundingFailed = false;
+    RecalcResult result;
     try {
         const MinPriceSettings settings =
             readMinPriceSettings(orderSettings_, globals.roundDigits, globals.saleSupplierName);
-        roundingFailed = RecalcMinPrices(priceDb_, settings, request, wait_).roundingFailed;
+        result = RecalcMinPrices(priceDb_, settings, request, wait_);
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
     }
     finishProgress(wait_);
-    if (!failure.isEmpty())
+    if (!failure.isEmpty()) {
         dialogs_.tell(failure);
-    else if (roundingFailed)
-        dialogs_.tell(kRoundingFailed);
+    } else {
+        if (result.roundingFailed)
+            dialogs_.tell(kRoundingFailed);
+        dialogs_.tell(recalcReportText(result));
+    }
     emit pricesChanged();
     close();
 }

@@ -16,31 +16,41 @@ constexpr int kThresholdSteps = 6; // one per band, as the bands were priced one
 
 const char* const kNotSuperPriced = "COALESCE(price_main.SuperPrice, 0) = 0";
 
-// The groups of a group run, for the statements to name.
-class RunGroups {
+// A temporary table of the run, dropped when the run is over.
+class RunTable {
 public:
-    RunGroups(db::Connection& priceDb, const std::vector<qint64>& groups) : priceDb_(priceDb)
+    RunTable(db::Connection& priceDb, const QString& name, const QString& columns) : priceDb_(priceDb), name_(name)
     {
-        priceDb_.exec(QStringLiteral("CREATE TEMP TABLE recalc_groups (Kategor TEXT PRIMARY KEY)"));
-        db::Statement insert = priceDb_.prepare(QStringLiteral("INSERT OR IGNORE INTO recalc_groups VALUES (?1)"));
+        priceDb_.exec(QStringLiteral("CREATE TEMP TABLE %1 (%2)").arg(name_, columns));
+    }
+    ~RunTable()
+    {
+        try {
+            priceDb_.exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(name_));
+        } catch (...) {
+        }
+    }
+    RunTable(const RunTable&) = delete;
+    RunTable& operator=(const RunTable&) = delete;
+
+private:
+    db::Connection& priceDb_;
+    QString name_;
+};
+
+// The groups of a group run, for the statements to name.
+class RunGroups : RunTable {
+public:
+    RunGroups(db::Connection& priceDb, const std::vector<qint64>& groups)
+        : RunTable(priceDb, QStringLiteral("recalc_groups"), QStringLiteral("Kategor TEXT PRIMARY KEY"))
+    {
+        db::Statement insert = priceDb.prepare(QStringLiteral("INSERT OR IGNORE INTO recalc_groups VALUES (?1)"));
         for (qint64 code : groups) {
             insert.bindText(1, QString::number(code));
             insert.execute();
             insert.reset();
         }
     }
-    ~RunGroups()
-    {
-        try {
-            priceDb_.exec(QStringLiteral("DROP TABLE IF EXISTS temp.recalc_groups"));
-        } catch (...) {
-        }
-    }
-    RunGroups(const RunGroups&) = delete;
-    RunGroups& operator=(const RunGroups&) = delete;
-
-private:
-    db::Connection& priceDb_;
 };
 
 void run(db::Connection& priceDb, const QString& sql, const QVariantList& values = {})
@@ -65,6 +75,14 @@ QString cheapestOffers(const QString& offers, const QString& groupGoods)
 }
 
 } // namespace
+
+QString recalcReportText(const RecalcResult& result)
+{
+    return QStringLiteral("Пересчет цен: удалено устаревших предложений поставщиков - %1, "
+                          "товаров осталось без цены - %2")
+        .arg(result.staleOffers)
+        .arg(result.goodsLeftWithoutPrice);
+}
 
 MinPriceSettings readMinPriceSettings(SettingsStore& orderSettings, int roundDigits, const QString& saleSupplierName)
 {
@@ -98,6 +116,7 @@ RecalcResult RecalcMinPrices(db::Connection& priceDb, const MinPriceSettings& se
         priceDb.exec(QStringLiteral("UPDATE postavshik SET Obrab = Obrab_Def"));
     run(priceDb, QStringLiteral("UPDATE postavshik SET Obrab = 'False' WHERE Dates < ?1"), {oldestDay});
     run(priceDb, QStringLiteral("DELETE FROM svod WHERE Dates < ?1"), {oldestDay});
+    result.staleOffers = priceDb.changes();
     const int n = priceDb.scalar(QStringLiteral("SELECT count(*) FROM postavshik WHERE Obrab = 'True'")).toInt();
     result.activeSuppliers = n;
     if (groupRun && request.copyChoiceToSubgroups)
@@ -148,6 +167,11 @@ RecalcResult RecalcMinPrices(db::Connection& priceDb, const MinPriceSettings& se
     const QString priced = QStringLiteral("%1 AND (%2)").arg(QLatin1String(kNotSuperPriced), goods);
     const QString groupGoods = groupRun ? goods : QString();
 
+    // The goods priced before the run, to say how many it leaves without.
+    const RunTable pricedBefore(priceDb, QStringLiteral("recalc_priced"), QStringLiteral("Code PRIMARY KEY"));
+    priceDb.exec(QStringLiteral("INSERT OR IGNORE INTO recalc_priced SELECT Code FROM price_main "
+                                "WHERE %1 AND COALESCE(Price_1, 0) <> 0")
+                     .arg(priced));
     run(priceDb, QStringLiteral("UPDATE price_main SET PriceBase = 0, Price_1 = 0 WHERE %1").arg(priced));
     priceDb.exec(QStringLiteral("UPDATE price_main SET PriceBase = m.Price, Price_1 = m.Price, Dates = m.Dates "
                                 "FROM %1 AS m WHERE price_main.Code = m.Code_sootv AND %2")
@@ -175,6 +199,11 @@ RecalcResult RecalcMinPrices(db::Connection& priceDb, const MinPriceSettings& se
     if (settings.rounding
         && !RoundPriceColumn(priceDb, QStringLiteral("price_main"), QStringLiteral("Price_1"), settings.roundDigits))
         result.roundingFailed = true;
+    result.goodsLeftWithoutPrice =
+        priceDb
+            .scalar(QStringLiteral("SELECT count(*) FROM price_main WHERE Code IN (SELECT Code FROM temp.recalc_priced) "
+                                   "AND COALESCE(Price_1, 0) = 0"))
+            .toLongLong();
     runGroups.reset();
     transaction.commit();
     return result;

@@ -52,7 +52,13 @@ struct RecalcRequest {
 struct RecalcResult {
     int activeSuppliers = 0;
     bool roundingFailed = false; // "Ошибка при округлении цен на товары!"
+    qint64 staleOffers = 0;           // svod rows deleted for their age
+    qint64 goodsLeftWithoutPrice = 0; // goods of the run priced before it and at 0 after
 };
+
+// The one line that ends a run: how many stale offers it dropped and how
+// many goods it left without a price.
+QString recalcReportText(const RecalcResult& result);
 
 inline const QString kRoundingFailed = QStringLiteral("Ошибка при округлении цен на товары!");
 inline const QString kRecalcGroupText = QStringLiteral("         Пересчет стоимости товаров в выбранной группе");
@@ -77,7 +83,9 @@ inline const QString kRecalcAllText = QStringLiteral("                  Пере
 //    supplier's smallest offer, Price_1 = price / (1 + Nacen / 100), unless
 //    its Nacen is -100;
 //  - with rounding, Price_1 of every good is rounded to roundDigits places
-//    (a failure is reported in the result; the rest stands).
+//    (a failure is reported in the result; the rest stands);
+//  - the result counts the offers deleted for their age and the goods of
+//    the run that had a Price_1 before and have none after.
 // Texts (names, flags, stock texts) compare without case, Cyrillic too.
 // Progress: for a group run g × (n + 6 with thresholds) + 3 steps for its g
 // groups and n active suppliers; for all goods n + 3, + 6 with thresholds,
