@@ -4,6 +4,11 @@
 
 namespace velmora::catalogue {
 
+double sellingPrice(double price1, double nacen, bool superPrice)
+{
+    return superPrice ? price1 : price1 + price1 * nacen / 100.0;
+}
+
 GoodPriceTexts goodPriceTexts(const Good& good, const GoodsPricing& pricing)
 {
     const int digits = pricing.roundDigits;
@@ -16,8 +21,7 @@ GoodPriceTexts goodPriceTexts(const Good& good, const GoodsPricing& pricing)
         texts.Price_RUB = QStringLiteral(" - ");
         return texts;
     }
-    const double selling = good.superPrice ? RoundValue(digits, good.price1)
-                                           : RoundValue(digits, good.price1 + good.price1 * good.nacen / 100.0);
+    const double selling = RoundValue(digits, sellingPrice(good.price1, good.nacen, good.superPrice));
     texts.Price_nacen = shown(selling);
     if (good.superPrice || good.priceBase == 0) {
         texts.NacenAll = QStringLiteral("-");

@@ -33,6 +33,12 @@ struct GoodPriceTexts {
     QString Price_RUB;    // selling price at the rouble rate
 };
 
+// The selling price of an own good, unrounded: Price_1 for a SuperPrice
+// good (its price is fixed, no markup is added), else Price_1 with its
+// markup of Nacen percent. The goods list, the order list and the order
+// import all price a good by it.
+double sellingPrice(double price1, double nacen, bool superPrice);
+
 // Price_nacen: Price_1 rounded for a SuperPrice good, else Price_1 with its
 // markup, rounded; "нет" when Price_1 is 0, which also makes NacenAll the
 // good's own markup and NacenDollars "-" and Price_RUB " - ". Otherwise

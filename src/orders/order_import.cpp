@@ -1,11 +1,13 @@
 #include "orders/order_import.h"
 
+#include "orders/order_rate.h"
 #include "orders/order_workbook_parts.h"
 #include "orders/zakaz_list.h"
 #include "platform/db/text_functions.h"
 #include "platform/spreadsheet/reader.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "storage/price_text.h"
+#include "storage/value_helpers.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -48,8 +50,8 @@ class OwnGoodMatcher {
 public:
     explicit OwnGoodMatcher(db::Connection& priceDb)
         : priceDb_(priceDb),
-          byArt_(priceDb.prepare(
-              QStringLiteral("SELECT Code, Art, Tovar, Price_1, Nacen FROM price_main WHERE Art = ?1 LIMIT 1")))
+          byArt_(priceDb.prepare(QStringLiteral("SELECT %1 FROM price_main WHERE Art = ?1 LIMIT 1")
+                                     .arg(QLatin1String(kOwnGoodColumns))))
     {
     }
 
@@ -59,7 +61,7 @@ public:
         byArt_.bindText(1, art);
         if (!byArt_.step())
             return std::nullopt;
-        return goodOf(byArt_);
+        return OwnGoodOfRow(byArt_);
     }
 
     std::optional<OwnGood> byName(const QString& tovar)
@@ -67,11 +69,11 @@ public:
         if (!names_) {
             names_.emplace();
             db::Statement all = priceDb_.prepare(
-                QStringLiteral("SELECT Code, Art, Tovar, Price_1, Nacen FROM price_main ORDER BY rowid"));
+                QStringLiteral("SELECT %1 FROM price_main ORDER BY rowid").arg(QLatin1String(kOwnGoodColumns)));
             while (all.step()) {
                 const QString key = db::foldCase(all.text(2));
                 if (!names_->contains(key))
-                    names_->insert(key, goodOf(all));
+                    names_->insert(key, OwnGoodOfRow(all));
             }
         }
         const auto it = names_->constFind(db::foldCase(tovar));
@@ -81,11 +83,6 @@ public:
     }
 
 private:
-    static OwnGood goodOf(const db::Statement& row)
-    {
-        return OwnGood{row.integer(0), row.text(1), row.text(2), row.number(3), row.number(4)};
-    }
-
     db::Connection& priceDb_;
     db::Statement byArt_;
     std::optional<QHash<QString, OwnGood>> names_;
@@ -165,12 +162,17 @@ OrderImportResult ImportOrderCells(db::Connection& priceDb, const sheet::ValueBl
             result.notFound << listedRow;
             continue;
         }
-        const std::optional<double> priceOut = settings.priceFromFile ? price : std::nullopt;
+        const std::optional<double> filePrice = settings.priceFromFile ? price : std::nullopt;
         const qint64 units = qint64(*quantity);
-        if (const auto it = listed.constFind(good->code); it != listed.constEnd())
-            writer.addQuantity(*it, units, priceOut);
-        else
-            listed.insert(good->code, writer.append(*good, roundDigits, units, priceOut));
+        if (const auto it = listed.constFind(good->code); it != listed.constEnd()) {
+            writer.addQuantity(*it, units, filePrice);
+        } else {
+            // The sale price in the order tab's currency, as its purchase
+            // prices are shown.
+            const double price1 = RoundValue(roundDigits, MarkedUpPrice(*good));
+            listed.insert(good->code, writer.append(*good, roundDigits, units,
+                                                    filePrice.value_or(TruncatedToCents(price1, settings.rate))));
+        }
         ++result.loaded;
     }
     return result;

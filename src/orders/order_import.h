@@ -27,6 +27,9 @@ struct OrderImportSettings {
     bool matchByArticle = true; // else by name
     bool priceFromFile = false; // the file's price becomes the sale price
     bool addToOrder = false;    // keep the goods already in Zakaz
+    // The order tab's rate (ReadZakazRate): a sale price not taken from the
+    // file is Price_1 at it, as the tab's rate update makes it.
+    double rate = 1;
 };
 
 // What an import did: rows found (with a quantity), rows loaded into
@@ -63,8 +66,9 @@ sheet::ValueBlock ReadOrderCells(const QString& path, int sheetIndex, int lastCo
 // 0, below it or empty skips the row. A fractional quantity, or one that is
 // no number on a row with a name and a price above 0, counts the row as
 // found, not loaded, and lists it; so does an unmatched row. A price that
-// is no number leaves the row without a file price (the own price is
-// taken). The caller owns the transaction; the progress steps once a row.
+// is no number leaves the row without a file price (the own price at the
+// order tab's rate is taken). The caller owns the transaction; the progress
+// steps once a row.
 OrderImportResult ImportOrderCells(db::Connection& priceDb, const sheet::ValueBlock& cells,
                                    const OrderImportSettings& settings, int roundDigits,
                                    const ExportProgress& progress = {});

@@ -42,6 +42,8 @@ void StorePricesInRoubles(db::Connection& orderDb, bool roubles)
     WriteSetting(orderDb, kRoublesSetting, QStringLiteral("TypeBoolean"), roubles ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 
+double ReadZakazRate(db::Connection& orderDb) { return ReadPricesInRoubles(orderDb) ? ReadDollarRate(orderDb) : 1; }
+
 double TruncatedToCents(double price1, double rate)
 {
     // Both are four-decimal values: their product is an exact count of

@@ -15,6 +15,10 @@ double ReadDollarRate(db::Connection& orderDb);
 double StoreDollarRateText(db::Connection& orderDb, const QString& text, double current);
 bool ReadPricesInRoubles(db::Connection& orderDb);
 void StorePricesInRoubles(db::Connection& orderDb, bool roubles);
+// The rate the sale prices of Zakaz stand at: the dollar rate when the
+// order is priced in roubles, else 1. Purchase prices shown beside them
+// are converted at it, so both sides are in one currency.
+double ReadZakazRate(db::Connection& orderDb);
 
 // Price_1 * rate truncated to whole cents, computed on the four-decimal
 // currency values exactly (1,15 at rate 1 stays 1,15).

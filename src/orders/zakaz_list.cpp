@@ -1,5 +1,6 @@
 #include "orders/zakaz_list.h"
 
+#include "catalogue/goods_prices.h"
 #include "storage/value_helpers.h"
 
 namespace velmora::orders {
@@ -22,17 +23,22 @@ QVector<ZakazRow> ReadZakazRows(db::Connection& priceDb)
     return rows;
 }
 
+OwnGood OwnGoodOfRow(const db::Statement& row)
+{
+    return OwnGood{row.integer(0), row.text(1), row.text(2), row.number(3), row.number(4), row.integer(5) != 0};
+}
+
 std::optional<OwnGood> ReadOwnGood(db::Connection& priceDb, qint64 code)
 {
-    db::Statement select = priceDb.prepare(
-        QStringLiteral("SELECT Code, Art, Tovar, Price_1, Nacen FROM price_main WHERE Code = ?1 ORDER BY rowid LIMIT 1"));
+    db::Statement select = priceDb.prepare(QStringLiteral("SELECT %1 FROM price_main WHERE Code = ?1 ORDER BY rowid LIMIT 1")
+                                               .arg(QLatin1String(kOwnGoodColumns)));
     select.bindInt(1, code);
     if (!select.step())
         return std::nullopt;
-    return OwnGood{select.integer(0), select.text(1), select.text(2), select.number(3), select.number(4)};
+    return OwnGoodOfRow(select);
 }
 
-double MarkedUpPrice(const OwnGood& good) { return good.price1 * (1 + good.nacen / 100); }
+double MarkedUpPrice(const OwnGood& good) { return catalogue::sellingPrice(good.price1, good.nacen, good.superPrice); }
 
 ZakazWriter::ZakazWriter(db::Connection& priceDb)
     : priceDb_(priceDb),

@@ -34,14 +34,20 @@ struct OwnGood {
     QString tovar;
     double price1 = 0;
     double nacen = 0; // markup in percent
+    bool superPrice = false;
 };
+
+// The columns of price_main an OwnGood is read from, in its order, and the
+// good of a statement's row selected with them.
+inline constexpr char kOwnGoodColumns[] = "Code, Art, Tovar, Price_1, Nacen, SuperPrice";
+OwnGood OwnGoodOfRow(const db::Statement& row);
 
 // The good of that Code (the first when several share it); none when
 // price_main has no such good.
 std::optional<OwnGood> ReadOwnGood(db::Connection& priceDb, qint64 code);
 
-// The own price with the good's markup: Price_1 * (1 + Nacen / 100),
-// unrounded.
+// The price the goods list sells the good at, unrounded: Price_1 with the
+// good's markup, or Price_1 alone for a SuperPrice good.
 double MarkedUpPrice(const OwnGood& good);
 
 // Writes own goods into Zakaz through statements prepared once, for the

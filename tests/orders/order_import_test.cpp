@@ -228,5 +228,25 @@ TEST(OwnGoodToZakaz, TheCommandBuildsTheRowAsTheImportDoesAndRefusesAGoodTwice)
     EXPECT_DOUBLE_EQ(rows[2].priceOut, 10.01);
 }
 
+TEST(OrderImport, ASuperPriceGoodEntersTheOrderAtThePriceTheGoodsListShows)
+{
+    // Price_1 250 with Nacen 20: the goods list shows a SuperPrice good at
+    // its Price_1, 250, not 250 × 1.2 = 300.
+    ImportFixture f;
+    f.folder.addOwnGood(4, QStringLiteral("S-4"), QStringLiteral("Акция"), 250, 20, true);
+    WriteWorkbook(f.workbook, {{kNone, text("S-4"), text("Акция"), 1.0, 2.0}});
+    ImportOrder(f.folder.price, f.workbook, OrderImportSettings{}, 2);
+    ASSERT_EQ(f.rows().size(), 1);
+    EXPECT_DOUBLE_EQ(f.rows()[0].price1, 250);
+    EXPECT_DOUBLE_EQ(f.rows()[0].priceOut, 250);
+
+    // "в Заказ" in roubles at 30: 250 × 30 = 7500.
+    EmptyZakaz(f.folder.price);
+    EXPECT_EQ(AddOwnGoodToZakaz(f.folder.price, 4, 2, 30), AddToZakazOutcome::Added);
+    ASSERT_EQ(f.rows().size(), 1);
+    EXPECT_DOUBLE_EQ(f.rows()[0].price1, 250);
+    EXPECT_DOUBLE_EQ(f.rows()[0].priceOut, 7500);
+}
+
 } // namespace
 } // namespace velmora::orders

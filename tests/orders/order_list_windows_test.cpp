@@ -163,8 +163,9 @@ TEST(ImportWindow, AWorkbookPickedInTheSheetViewIsLoadedIntoTheOrder)
     EXPECT_EQ(f.seen.errors, QStringList());
     EXPECT_EQ(child<QLabel>(w, "Label_Info")->text(), QStringLiteral("Загружено в заказ: 1 из  2"));
     EXPECT_EQ(f.seen.imported, QStringList{"00007"});
+    // The order tab prices in roubles at 30 by default: 115 × 30.
     EXPECT_EQ(f.folder.price.scalar(QStringLiteral("SELECT Price_1 || '/' || PriceOut || '/' || Quantity FROM Zakaz")).toString(),
-              QStringLiteral("115.0/115.0/2"));
+              QStringLiteral("115.0/3450.0/2"));
     auto* exportButton = child<QPushButton>(w, "BitBtn_ExportNoTovar");
     ASSERT_TRUE(exportButton->isVisible());
 
@@ -205,6 +206,25 @@ TEST(ImportWindow, SettingsAreStoredAndAMissingFileIsSaid)
     EXPECT_EQ(child<QLineEdit>(f.window.get(), "Edit_Path")->text(), f.folder.program + QStringLiteral("нет.xlsx"));
 }
 
+// The distribution window over the folder's order list, shown.
+std::unique_ptr<Form_PostavZakaz> openDistribution(OrderFolder& folder, Recorded& seen)
+{
+    PostavZakazEnvironment env;
+    env.priceDb = &folder.price;
+    env.orderDb = &folder.order;
+    env.programFolder = folder.program;
+    env.roundDigits = [] { return 2; };
+    env.kursRub = [] { return 30.0; };
+    env.orderNumberText = [] { return QStringLiteral("00007"); };
+    env.handOver = [&seen](const QString& path) { seen.handedOver << path; };
+    env.message = [&seen](const QString& text) { seen.messages << text; };
+    env.error = [&seen](const QString& text) { seen.errors << text; };
+    auto window = std::make_unique<Form_PostavZakaz>(std::move(env));
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return window;
+}
+
 // An order of three goods over three suppliers.
 struct DistributionWindowFixture {
     OrderFolder folder;
@@ -225,25 +245,54 @@ struct DistributionWindowFixture {
         open();
     }
 
-    void open()
-    {
-        PostavZakazEnvironment env;
-        env.priceDb = &folder.price;
-        env.orderDb = &folder.order;
-        env.programFolder = folder.program;
-        env.roundDigits = [] { return 2; };
-        env.kursRub = [] { return 30.0; };
-        env.orderNumberText = [] { return QStringLiteral("00007"); };
-        env.handOver = [this](const QString& path) { seen.handedOver << path; };
-        env.message = [this](const QString& text) { seen.messages << text; };
-        env.error = [this](const QString& text) { seen.errors << text; };
-        window = std::make_unique<Form_PostavZakaz>(std::move(env));
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
+    void open() { window = openDistribution(folder, seen); }
 
     QString units(qint64 code) { return folder.unitsOf(code); }
 };
+
+TEST(ImportWindow, AfterAnImportTheDistributionSumsAreInTheOrderTabsCurrency)
+{
+    struct Case {
+        bool roubles; // "рубли" on the order tab, at the dollar rate 30
+        const char* purchase;
+        const char* sale;
+        const char* income;
+    };
+    // Two monitors: Price_1 100 with Nacen 15 is 115 each, bought from
+    // Альфа at 100 each. In dollars 2 × 100 = 200, 2 × 115 = 230, +30; in
+    // roubles each × 30: 6000, 6900, +900.
+    const Case cases[] = {{true, "6000", "6900", "900"}, {false, "200", "230", "30"}};
+    for (const Case& c : cases) {
+        ImportWindowFixture f;
+        StorePricesInRoubles(f.folder.order, c.roubles);
+        StoreDollarRateText(f.folder.order, QStringLiteral("30"), 0);
+        f.folder.addSvod(1, QStringLiteral("Альфа"), 100, QStringLiteral("5"));
+        Form_ZakazExcel* w = f.window.get();
+        child<QLineEdit>(w, "Edit_Path")->setText(f.workbook);
+        child<QComboBox>(w, "ComboBox_StartRow")->setCurrentIndex(1);
+        child<QComboBox>(w, "ComboBox_Art")->setCurrentIndex(1);
+        child<QComboBox>(w, "ComboBox_Tov")->setCurrentIndex(2);
+        child<QComboBox>(w, "ComboBox_Zakaz")->setCurrentIndex(3);
+        child<QComboBox>(w, "ComboBox_PriceMax")->setCurrentIndex(4);
+        child<QPushButton>(w, "Button1")->click();
+        ASSERT_EQ(child<QLabel>(w, "Label_Info")->text(), QStringLiteral("Загружено в заказ: 1 из  2"));
+        w->close();
+
+        Recorded seen;
+        std::unique_ptr<Form_PostavZakaz> distribution = openDistribution(f.folder, seen);
+        EXPECT_EQ(child<QLineEdit>(distribution.get(), "Edit_SumPokupky")->text(), QLatin1String(c.purchase));
+        EXPECT_EQ(child<QLineEdit>(distribution.get(), "Edit_SumProdazhy")->text(), QLatin1String(c.sale));
+        EXPECT_EQ(child<QLineEdit>(distribution.get(), "Edit_Doxod")->text(), QLatin1String(c.income));
+        // The export page's row of Альфа says the same.
+        child<QTabWidget>(distribution.get(), "PageControl_PostavZakaz")->setCurrentIndex(1);
+        auto* rows = child<QTableWidget>(distribution.get(), "Grid_PostavExport");
+        ASSERT_EQ(rows->rowCount(), 1);
+        EXPECT_EQ(rows->item(0, 1)->text(), QLatin1String(c.purchase));
+        EXPECT_EQ(rows->item(0, 2)->text(), QLatin1String(c.sale));
+        EXPECT_EQ(rows->item(0, 3)->text(), QLatin1String(c.income));
+        EXPECT_EQ(seen.errors, QStringList());
+    }
+}
 
 TEST(DistributionWindow, UnitsAreGivenByHandAndKeptOnReopening)
 {

@@ -76,11 +76,14 @@ struct OrderFolder {
     }
 
     // One own good of the catalogue.
-    void addOwnGood(qint64 code, const QString& art, const QString& tovar, double price1, int nacen = 0)
+    void addOwnGood(qint64 code, const QString& art, const QString& tovar, double price1, int nacen = 0,
+                    bool superPrice = false)
     {
         db::Statement insert = price.prepare(QStringLiteral(
-            "INSERT INTO price_main (Code, Art, Kategor, Tovar, Price_1, Nacen) VALUES (?1, ?2, '1', ?3, ?4, ?5)"));
+            "INSERT INTO price_main (Code, Art, Kategor, Tovar, Price_1, Nacen, SuperPrice)"
+            " VALUES (?1, ?2, '1', ?3, ?4, ?5, ?6)"));
         insert.bindInt(1, code).bindText(2, art).bindText(3, tovar).bindDouble(4, price1).bindInt(5, nacen);
+        insert.bindInt(6, superPrice ? 1 : 0);
         insert.execute();
     }
 

@@ -287,7 +287,7 @@ double Form_PostavZakaz::rate() const
     if (!env_.orderDb)
         return 1;
     try {
-        return ReadPricesInRoubles(*env_.orderDb) ? ReadDollarRate(*env_.orderDb) : 1;
+        return ReadZakazRate(*env_.orderDb);
     } catch (const std::exception&) {
         return 1;
     }

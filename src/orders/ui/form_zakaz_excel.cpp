@@ -1,6 +1,7 @@
 #include "orders/ui/form_zakaz_excel.h"
 
 #include "orders/order_numbers.h"
+#include "orders/order_rate.h"
 #include "orders/supplier_order_exports.h"
 #include "orders/ui/named_widgets.h"
 #include "platform/spreadsheet/sheet_error.h"
@@ -358,7 +359,7 @@ void Form_ZakazExcel::Button1Click()
     ProgressBar_Load->hide();
     showResultPanel(QStringLiteral("Загружаются данные..."), false);
     notFound_.clear();
-    const OrderImportSettings settings = importSettings();
+    OrderImportSettings settings = importSettings();
 
     ExportProgress progress;
     progress.begin = [this](int steps) {
@@ -370,6 +371,8 @@ void Form_ZakazExcel::Button1Click()
     OrderImportResult result;
     try {
         Label_Info->setText(QStringLiteral("Загрузка данных из Excel"));
+        if (env_.orderDb)
+            settings.rate = ReadZakazRate(*env_.orderDb);
         result = ImportOrder(*env_.priceDb, Edit_Path->text().trimmed(), settings,
                              env_.roundDigits ? env_.roundDigits() : 2, progress);
     } catch (const OrderImportError& e) {
