@@ -20,10 +20,19 @@ MainWiring::~MainWiring() = default;
 
 void MainWiring::applyColumnTitles()
 {
-    if (!goods)
-        return;
-    const QString code = currency ? currency->currencyTable().displayCode() : QStringLiteral("RUB");
-    goods->setColumnTitles(columnTitles, code);
+    if (goods)
+        goods->setColumnTitles(columnTitles, displayCurrencyCode());
+}
+
+QString MainWiring::displayCurrencyCode() const
+{
+    return currency ? currency->currencyTable().displayCode() : CurrencyCode(CurrencyRUB);
+}
+
+double MainWiring::roubleRate() const
+{
+    const std::optional<double> rate = currency ? currency->currencyTable().roublesPerDisplayUnit() : std::nullopt;
+    return rate.value_or(globals.KursRUBRate);
 }
 
 void MainWiring::showStatus(const QString& text)

@@ -84,6 +84,12 @@ public:
     void showSootvPage(int index);
     // The goods grid's titles from columnTitles and the display currency.
     void applyColumnTitles();
+    // The display currency's code ("RUB", its default, until the rates are
+    // there).
+    QString displayCurrencyCode() const;
+    // Roubles per unit of the display currency: from the currency table
+    // when it knows the rate, else the stored KursRUB.
+    double roubleRate() const;
     // Marks the price-list settings as changed (written at close).
     void markPriceListSettingsChanged() { globals.PriceListSettingsChanged = true; }
 

@@ -106,9 +106,7 @@ void Button_AddZakazClick(MainWiring& wiring)
         return;
     const UserDialogs& dialogs = form.dialogs();
     try {
-        const double dollarRate =
-            wiring.orderTab ? wiring.orderTab->dollarRate() : orders::ReadDollarRate(form.ADOConnection_Zakaz);
-        const double rate = orders::ReadPricesInRoubles(form.ADOConnection_Zakaz) ? dollarRate : 1;
+        const double rate = orders::ReadZakazRate(form.ADOConnection_Zakaz);
         if (orders::AddOwnGoodToZakaz(form.ADOConnection, code, wiring.globals.RoundDigits, rate) ==
             orders::AddToZakazOutcome::AlreadyListed)
             runHook(dialogs.message, orders::kGoodAlreadyListedMessage);
@@ -135,7 +133,7 @@ void wireCatalogue(MainWiring& wiring)
     auto* page = new catalogue::CataloguePage(form.ADOConnection, *wiring.orderSettings,
                                               catalogue::CatalogueDialogs{dialogs.message, dialogs.confirm}, &form);
     wiring.catalogue = page;
-    page->setPricing([&globals] { return catalogue::GoodsPricing{globals.RoundDigits, globals.KursRUBRate}; });
+    page->setPricing([&wiring] { return catalogue::GoodsPricing{wiring.globals.RoundDigits, wiring.roubleRate()}; });
     page->setGroupCommandHooks([&form, page] {
         const MainHooks& hooks = form.hooks();
         // After a group's prices are recalculated the goods list shows them.

@@ -82,9 +82,9 @@ void wireMatching(MainWiring& wiring)
     if (!wiring.orderSettings)
         wiring.orderSettings = std::make_unique<SettingsStore>(form.ADOConnection_Zakaz);
     AppGlobals& globals = wiring.globals;
-    auto* svod = new catalogue::CombinedPricePage(form.ADOConnection, *wiring.orderSettings, [&globals] {
+    auto* svod = new catalogue::CombinedPricePage(form.ADOConnection, *wiring.orderSettings, [&wiring, &globals] {
         return catalogue::CombinedPriceContext{globals.SaleSupplierName,
-                                               catalogue::GoodsPricing{globals.RoundDigits, globals.KursRUBRate},
+                                               catalogue::GoodsPricing{globals.RoundDigits, wiring.roubleRate()},
                                                globals.RoundDigits};
     });
     form.placeWidget(QStringLiteral("TabSheet_Ostatok"), remainder);

@@ -64,7 +64,7 @@ void PostavZakazClick(MainWiring& wiring)
     environment.orderDb = &form.ADOConnection_Zakaz;
     environment.programFolder = form.folders().programFolder;
     environment.roundDigits = [&globals] { return globals.RoundDigits; };
-    environment.kursRub = [&globals] { return globals.KursRUBRate; };
+    environment.kursRub = [&wiring] { return wiring.roubleRate(); };
     environment.orderNumberText = [&wiring] {
         return wiring.orderTab ? wiring.orderTab->importOrderNumberText() : QString();
     };

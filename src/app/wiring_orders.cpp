@@ -72,9 +72,7 @@ void wireOrders(MainWiring& wiring)
     environment.programFolder = form.folders().programFolder;
     environment.clientLayouts = [&globals] { return globals.ClientModeOrderLayouts; };
     environment.columnTitles = [&wiring] { return orderColumnTitles(wiring.columnTitles); };
-    environment.displayCode = [&wiring] {
-        return wiring.currency ? wiring.currency->currencyTable().displayCode() : QStringLiteral("RUB");
-    };
+    environment.displayCode = [&wiring] { return wiring.displayCurrencyCode(); };
     environment.progress = waitWindowProgress(form);
     environment.message = form.dialogs().message;
     environment.error = form.dialogs().error ? form.dialogs().error : form.dialogs().message;

@@ -12,6 +12,7 @@ void wireOutputParameters(MainWiring& wiring)
     Form_main& form = wiring.form;
     auto* window =
         new output::Form_parametr(form.ADOConnection, form.ADOConnection_Zakaz, form.folders().dataFolder, &form);
+    window->setDisplayCurrency([&wiring] { return wiring.displayCurrencyCode(); });
     QAction* item = addMainMenuItem(form, QStringLiteral("Menu_Export"), QStringLiteral("Экспорт"),
                                     QStringLiteral("ParamExport"), QStringLiteral("Параметры экспорта"));
     // ParamExportClick. The windows it opens may be wired after this piece.

@@ -28,7 +28,8 @@ bool writePriceList(MainWiring& wiring, output::Form_PriceExcel* layout, Progres
     Form_main& form = wiring.form;
     output::PriceExcelInput input;
     input.programFolder = form.folders().programFolder;
-    input.roubleRate = wiring.globals.KursRUBRate;
+    input.roubleRate = wiring.roubleRate();
+    input.displayCurrency = wiring.displayCurrencyCode();
     input.roundDigits = wiring.globals.RoundDigits;
     const bool layoutShown = layout && layout->isVisible();
     if (layoutShown)
@@ -62,6 +63,7 @@ void wirePriceListExcel(MainWiring& wiring)
     layout->setDialogs({form.dialogs().message, form.dialogs().confirm});
     layout->setOpenDialog(form.dialogs().openFileName);
     layout->setWaitWindow(wait.get());
+    layout->setDisplayCurrency([&wiring] { return wiring.displayCurrencyCode(); });
     layout->setPriceListWriter([&wiring, layout, wait] { writePriceList(wiring, layout, wait.get()); });
 
     // The window it was opened from (the export parameters window) comes

@@ -58,6 +58,7 @@ void XML1Click(MainWiring& wiring)
     output::YmlExportInput input;
     input.programFolder = form.folders().programFolder;
     input.dataFolder = form.folders().dataFolder;
+    input.displayCurrency = wiring.displayCurrencyCode();
     SettingsStore settings(form.ADOConnection_Zakaz);
     const output::YmlExportResult result = output::ExportYmlCatalogFile(form.ADOConnection, settings, input);
     if (result.written)

@@ -2,6 +2,7 @@
 // window from the menu "Экспорт", the template in the sheet view, a cell's
 // look taken by "...", "Выгрузить в Excel" storing the settings and
 // writing the workbook; the export run's hook writes the same workbook.
+#include "../common/program_databases.h"
 #include "app_environment.h"
 #include "app_test_support.h"
 #include "wired_installation.h"
@@ -35,15 +36,6 @@ using namespace velmora;
 using namespace velmora::testing;
 
 namespace {
-
-
-template <typename T>
-T* findControl(const QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 void clickCell(QWidget* view, int row, int column)
 {

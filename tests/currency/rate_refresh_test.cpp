@@ -8,6 +8,8 @@
 
 #include <QElapsedTimer>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 using namespace velmora;
@@ -82,6 +84,31 @@ struct SourceCase {
     Rates rates;
     std::array<int, 2> lowerRows;
 };
+
+TEST(CurrencyTable, RoublesPerUnitOfTheDisplayCurrency)
+{
+    struct Case {
+        const char* what;
+        Rates rates; // USD, EUR, RUB, BYN, UAH
+        int display;
+        std::optional<double> roubles;
+    };
+    const Case cases[] = {
+        {"roubles need no rate", {1, 1, 1, 1, 1}, CurrencyRUB, 1.0},
+        {"the Russian bank's dollar", {90, 100, 1, 28, 2.5}, CurrencyUSD, 90.0},
+        {"euros", {90, 100, 1, 28, 2.5}, CurrencyEUR, 100.0},
+        // The Ukrainian service: half a hryvnia per rouble, 2 roubles per hryvnia.
+        {"hryvnia", {37, 41, 0.5, 11, 1}, CurrencyUAH, 2.0},
+        {"no rate set: all at par", {1, 1, 1, 1, 1}, CurrencyUSD, std::nullopt},
+        {"no usable rate", {90, 100, 0, 28, 2.5}, CurrencyUSD, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        CurrencyTable table;
+        table.rates = c.rates;
+        table.displayIndex = c.display;
+        EXPECT_EQ(table.roublesPerDisplayUnit(), c.roubles) << c.what;
+    }
+}
 
 TEST_F(RefreshTest, EachSourceGivesItsRatesAndStoresThem)
 {

@@ -140,7 +140,7 @@ class YmlSettingsTest : public ProgramDatabasesTest {};
 TEST_F(YmlSettingsTest, FreshDatabaseGivesTheDefaults)
 {
     SettingsStore settings(orderDb);
-    const YmlSettings yml = readYmlSettings(settings, dataFolder());
+    const YmlSettings yml = readYmlSettings(settings, dataFolder(), QStringLiteral("USD"));
     EXPECT_EQ(yml.xmlPath, dataFolder() + QStringLiteral("price.xml"));
     EXPECT_EQ(yml.shopName, QStringLiteral("Name"));
     EXPECT_EQ(yml.company, QStringLiteral("Company"));
@@ -152,10 +152,25 @@ TEST_F(YmlSettingsTest, FreshDatabaseGivesTheDefaults)
     EXPECT_EQ(yml.delivery, 0);
 }
 
+TEST_F(YmlSettingsTest, ThePriceCurrencyFollowsTheShopsCurrencyUntilOneIsStored)
+{
+    SettingsStore settings(orderDb);
+    // 0 roubles, 1 dollars, 2 euros; the catalogue names no hryvnia.
+    const std::pair<const char*, int> cases[] = {{"RUB", 0}, {"USD", 1}, {"EUR", 2}, {"UAH", 1}};
+    for (const auto& [display, currency] : cases)
+        EXPECT_EQ(readYmlSettings(settings, dataFolder(), QLatin1String(display)).currency, currency) << display;
+    EXPECT_FALSE(settings.contains(QStringLiteral("ComboBox_Currency")));
+
+    YmlSettings yml = readYmlSettings(settings, dataFolder(), QStringLiteral("RUB"));
+    yml.currency = 2;
+    storeYmlSettings(settings, yml);
+    EXPECT_EQ(readYmlSettings(settings, dataFolder(), QStringLiteral("RUB")).currency, 2);
+}
+
 TEST_F(YmlSettingsTest, RatesAreStoredWithACommaAndANonNumberKeepsTheOldRate)
 {
     SettingsStore settings(orderDb);
-    YmlSettings yml = readYmlSettings(settings, dataFolder());
+    YmlSettings yml = readYmlSettings(settings, dataFolder(), QStringLiteral("USD"));
     yml.usd = {QStringLiteral("36.5"), 7}; // a fixed rate takes no surcharge
     yml.eur = {QStringLiteral("ЦБРФ"), 3};
     yml.rub = {QStringLiteral("1"), 0};

@@ -115,7 +115,7 @@ protected:
 TEST_F(PriceExcelWindowTest, ShowingAndStoringKeepsEveryKey)
 {
     // Every setting away from its default, as the program writes them.
-    PriceExcelSettings s = readPriceExcelSettings(orderDb, folder.path());
+    PriceExcelSettings s = readPriceExcelSettings(orderDb, folder.path(), QStringLiteral("USD"));
     s.templatePath = QStringLiteral("/шаблоны/Прайс.xlsx");
     s.sheetNames = QStringList{QStringLiteral("Опт"), QStringLiteral("Розница")};
     s.sheetIndex = 1;
@@ -190,7 +190,8 @@ TEST_F(PriceExcelWindowTest, TheTemplatesSheetsAreListedAndStored)
     EXPECT_EQ(stored("ComboBox_SheetItems1"), QStringLiteral("Прайс-лист"));
     EXPECT_EQ(stored("ComboBox_SheetItems3"), QStringLiteral("Розница"));
     EXPECT_EQ(storedNumber("ComboBox_SheetItemIndex"), 2);
-    EXPECT_EQ(readPriceExcelSettings(orderDb, folder.path()).sheetName(), QStringLiteral("Розница"));
+    EXPECT_EQ(readPriceExcelSettings(orderDb, folder.path(), QStringLiteral("USD")).sheetName(),
+              QStringLiteral("Розница"));
     // Closing the window closes the view.
     EXPECT_FALSE(window->templateView()->isVisible());
     EXPECT_FALSE(window->templateView()->hasWorkbook());

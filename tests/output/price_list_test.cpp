@@ -46,6 +46,9 @@ protected:
                                 program.filePath(QStringLiteral("Price-List.xlsx"))));
         input.programFolder = program.path();
         input.clock = [] { return kMoment; };
+        // A shop pricing in dollars: the columns stand as priced unless
+        // a column is set to roubles.
+        input.displayCurrency = QStringLiteral("USD");
         input.roubleRate = 30;
         input.roundDigits = 2;
         set("ComboBox_StartRowItemIndex", 4);
@@ -94,7 +97,7 @@ protected:
 
 TEST_F(PriceListTest, OneTableOfDefaultsServesTheWindowAndTheWriter)
 {
-    const PriceExcelSettings s = readPriceExcelSettings(orderDb, program.path());
+    const PriceExcelSettings s = readPriceExcelSettings(orderDb, program.path(), QStringLiteral("USD"));
     EXPECT_EQ(s.templatePath, program.filePath(QStringLiteral("Price-List.xlsx")));
     EXPECT_EQ(s.sheetIndex, 0);
     EXPECT_EQ(s.sheetName(), QStringLiteral("Прайс-лист"));
@@ -112,6 +115,23 @@ TEST_F(PriceListTest, OneTableOfDefaultsServesTheWindowAndTheWriter)
     EXPECT_EQ(settings.readText(QStringLiteral("Panel_Color2"), QStringLiteral("x")), QStringLiteral("$FFFFFF"));
 }
 
+TEST_F(PriceListTest, PriceColumnsAreInTheShopsCurrencyUntilOneIsStored)
+{
+    // 1 "руб." in a shop that prices in roubles, 0 " $" (as they stand) otherwise.
+    const std::pair<const char*, int> cases[] = {{"RUB", 1}, {"USD", 0}, {"EUR", 0}};
+    for (const auto& [display, currency] : cases)
+        EXPECT_EQ(readPriceExcelSettings(orderDb, program.path(), QLatin1String(display)).priceCurrency,
+                  (std::array<int, 4>{currency, currency, currency, currency}))
+            << display;
+    EXPECT_FALSE(settings.contains(QStringLiteral("CheckBox_Price1Kurs")));
+
+    PriceExcelSettings s = readPriceExcelSettings(orderDb, program.path(), QStringLiteral("RUB"));
+    s.priceCurrency = {0, 1, 0, 1};
+    storePriceExcelSettings(orderDb, s);
+    EXPECT_EQ(readPriceExcelSettings(orderDb, program.path(), QStringLiteral("RUB")).priceCurrency,
+              (std::array<int, 4>{0, 1, 0, 1}));
+}
+
 TEST_F(PriceListTest, StoringWhatWasReadKeepsEveryKey)
 {
     set("Panel_ColorFont2", QStringLiteral("clRed"));
@@ -122,7 +142,7 @@ TEST_F(PriceListTest, StoringWhatWasReadKeepsEveryKey)
     set("ComboBox_SheetItemIndex", 1);
     set("Edit_FontName3", QStringLiteral("Times New Roman"));
     set("SpeedButton_FontUline5", true);
-    PriceExcelSettings s = readPriceExcelSettings(orderDb, program.path());
+    PriceExcelSettings s = readPriceExcelSettings(orderDb, program.path(), QStringLiteral("USD"));
     EXPECT_EQ(s.levels[2].fontColor, 0x0000FFu);
     EXPECT_EQ(s.levels[4].fillColor, 0x00FFFFu);
     EXPECT_EQ(s.sheetNames, (QStringList{"Обложка", "Прайс-лист"}));
@@ -133,8 +153,8 @@ TEST_F(PriceListTest, StoringWhatWasReadKeepsEveryKey)
     EXPECT_EQ(settings.readText(QStringLiteral("Panel_ColorFont2")), QStringLiteral("$000000FF"));
     EXPECT_EQ(settings.readText(QStringLiteral("Panel_Color4")), QStringLiteral("$0000FFFF"));
     const QStringList once = settingRows();
-    EXPECT_EQ(readPriceExcelSettings(orderDb, program.path()).levels[2].fontColor, 0x0000FFu);
-    storePriceExcelSettings(orderDb, readPriceExcelSettings(orderDb, program.path()));
+    EXPECT_EQ(readPriceExcelSettings(orderDb, program.path(), QStringLiteral("USD")).levels[2].fontColor, 0x0000FFu);
+    storePriceExcelSettings(orderDb, readPriceExcelSettings(orderDb, program.path(), QStringLiteral("USD")));
     EXPECT_EQ(settingRows(), once);
     EXPECT_GE(once.size(), 90);
 }

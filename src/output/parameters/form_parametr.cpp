@@ -105,7 +105,8 @@ void Form_parametr::FormShow()
 
     // The YML file's own setting stands above row 5.
     SettingsStore settings(orderDb_);
-    const YmlSettings yml = readYmlSettings(settings, dataFolder_);
+    const YmlSettings yml =
+        readYmlSettings(settings, dataFolder_, displayCode_ ? displayCode_() : QStringLiteral("RUB"));
     ui->Edit_XML->setText(yml.xmlPath);
     ui->Edit_name->setText(yml.shopName);
     ui->Edit_company->setText(yml.company);

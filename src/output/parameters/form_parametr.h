@@ -37,6 +37,9 @@ public:
     using LayoutOpener = std::function<void(QWidget* parent)>;
     void setDataSourceOpener(DataSourceOpener opener);
     void setLayoutOpener(LayoutOpener opener);
+    // The display currency of the rates, which the YML price currency
+    // shows while none is stored ("RUB" while not set).
+    void setDisplayCurrency(std::function<QString()> displayCode) { displayCode_ = std::move(displayCode); }
 
     void FormShow();
     void Button_OutSetClick();
@@ -70,6 +73,7 @@ private:
     QFileSystemModel* folders_;
     DataSourceOpener dataSourceOpener_;
     LayoutOpener layoutOpener_;
+    std::function<QString()> displayCode_;
     int folderTarget_ = 0; // between a folder button and "Запомнить"
 };
 

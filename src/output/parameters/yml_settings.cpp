@@ -1,5 +1,6 @@
 #include "yml_settings.h"
 
+#include "output/shop_currency.h"
 #include "storage/settings_store.h"
 
 #include <QDir>
@@ -57,7 +58,7 @@ std::optional<QString> storedRateText(const QString& typed)
     }
 }
 
-YmlSettings readYmlSettings(SettingsStore& settings, const QString& dataFolder)
+YmlSettings readYmlSettings(SettingsStore& settings, const QString& dataFolder, const QString& displayCode)
 {
     YmlSettings yml;
     yml.xmlPath = settings.readText(QStringLiteral("Edit_XML"), QDir(dataFolder).filePath(QStringLiteral("price.xml")))
@@ -68,7 +69,9 @@ YmlSettings readYmlSettings(SettingsStore& settings, const QString& dataFolder)
     yml.rub = readRate(settings, kRub);
     yml.usd = readRate(settings, kUsd);
     yml.eur = readRate(settings, kEur);
-    yml.currency = int(settings.readInteger(QStringLiteral("ComboBox_Currency"), QStringLiteral("1")));
+    const QString currency = QStringLiteral("ComboBox_Currency");
+    yml.currency = settings.contains(currency) ? int(settings.readInteger(currency, QStringLiteral("1")))
+                                               : ymlCurrencyFor(displayCode);
     yml.delivery = int(settings.readInteger(QStringLiteral("ComboBox_Delivery"), QStringLiteral("0")));
     return yml;
 }

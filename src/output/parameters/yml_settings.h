@@ -42,8 +42,9 @@ struct YmlSettings {
 // Reads the settings with their defaults (a missing one is stored with its
 // default first); the catalogue file defaults to price.xml in the data
 // folder. Texts come trimmed. A surcharge of a rate that takes none reads
-// 0.
-YmlSettings readYmlSettings(SettingsStore& orderSettings, const QString& dataFolder);
+// 0. The price currency follows `displayCode`, the display currency of the
+// rates, while none is stored (ymlCurrencyFor).
+YmlSettings readYmlSettings(SettingsStore& orderSettings, const QString& dataFolder, const QString& displayCode);
 
 // Writes every setting. A rate other than "ЦБРФ" is stored as the number
 // it reads as, with a decimal comma; a rate that is no number leaves its

@@ -307,7 +307,8 @@ void Form_PriceExcel::LoadPriceExcelSettings()
 {
     startProgress(wait_, kLoadText, kWaitSteps);
     try {
-        showSettings(readPriceExcelSettings(orderDb_, programFolder_));
+        showSettings(
+            readPriceExcelSettings(orderDb_, programFolder_, displayCode_ ? displayCode_() : QStringLiteral("RUB")));
     } catch (const std::exception& e) {
         finishProgress(wait_);
         say(QString::fromUtf8(e.what()));

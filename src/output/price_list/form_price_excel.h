@@ -52,6 +52,9 @@ public:
     // (the main window steps aside), true when this window closes (the
     // window it was opened from and the main window come back).
     void setOtherWindowsShown(std::function<void(bool shown)> show) { otherWindows_ = std::move(show); }
+    // The display currency of the rates, which the price columns' currencies
+    // show while none is stored ("RUB" while not set).
+    void setDisplayCurrency(std::function<QString()> displayCode) { displayCode_ = std::move(displayCode); }
 
     sheet::SheetView* templateView() const { return view_; }
 
@@ -109,6 +112,7 @@ private:
     QString programFolder_;
     WindowDialogs dialogs_;
     OpenFileDialog openDialog_;
+    std::function<QString()> displayCode_;
     Progress* wait_ = nullptr;
     std::function<void()> writer_;
     std::function<void(bool)> otherWindows_;

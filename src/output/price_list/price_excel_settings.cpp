@@ -1,5 +1,6 @@
 #include "price_excel_settings.h"
 
+#include "output/shop_currency.h"
 #include "platform/db/connection.h"
 #include "storage/color_text.h"
 #include "storage/settings_store.h"
@@ -25,6 +26,13 @@ struct ColorField {
     Number& bgr;
 };
 
+// A value whose default follows the shop's currency: a missing setting
+// reads as the default and is not stored, until the window stores one.
+template <typename Number>
+struct CurrencyField {
+    Number& value;
+};
+
 struct ColumnDefaults {
     GoodsColumn column;
     const char* key;
@@ -46,7 +54,7 @@ constexpr ColumnDefaults kColumns[kGoodsColumnCount] = {
 // ColorField colours, const for writing. The window and the writer both
 // read through here, so they cannot disagree on a default.
 template <typename Settings, typename Visitor>
-void forEachSetting(Settings& s, const QString& templateDefault, Visitor&& visit)
+void forEachSetting(Settings& s, const QString& templateDefault, const QString& currencyDefault, Visitor&& visit)
 {
     visit(QStringLiteral("Edit_Path"), s.templatePath, templateDefault);
     visit(QStringLiteral("ComboBox_SheetItemIndex"), s.sheetIndex, QStringLiteral("0"));
@@ -76,7 +84,8 @@ void forEachSetting(Settings& s, const QString& templateDefault, Visitor&& visit
         visit(QStringLiteral("Edit_") + key, column.width, QLatin1String(d.width));
     }
     for (int k = 1; k <= 4; ++k)
-        visit(QStringLiteral("CheckBox_Price%1Kurs").arg(k), s.priceCurrency[size_t(k - 1)], QStringLiteral("0"));
+        visit(QStringLiteral("CheckBox_Price%1Kurs").arg(k), CurrencyField{s.priceCurrency[size_t(k - 1)]},
+              currencyDefault);
 }
 
 struct Reader {
@@ -93,6 +102,10 @@ struct Reader {
     void operator()(const QString& name, ColorField<std::uint32_t> value, const QString& def) const
     {
         value.bgr = colorNumberFromText(store.readText(name, def)).value_or(*colorNumberFromText(def));
+    }
+    void operator()(const QString& name, CurrencyField<int> value, const QString& def) const
+    {
+        value.value = store.contains(name) ? int(store.readInteger(name, def)) : def.toInt();
     }
 };
 
@@ -114,6 +127,10 @@ struct Writer {
     {
         store.write(name, kText, colorNumberText(value.bgr));
     }
+    void operator()(const QString& name, CurrencyField<const int> value, const QString&) const
+    {
+        store.write(name, kInteger, QString::number(value.value));
+    }
 };
 
 } // namespace
@@ -127,11 +144,13 @@ QString PriceExcelSettings::sheetName() const
     return QString::fromUtf8(kPriceListSheet);
 }
 
-PriceExcelSettings readPriceExcelSettings(db::Connection& orderDb, const QString& programFolder)
+PriceExcelSettings readPriceExcelSettings(db::Connection& orderDb, const QString& programFolder,
+                                          const QString& displayCode)
 {
     SettingsStore orderSettings(orderDb);
     PriceExcelSettings s;
-    forEachSetting(s, QDir(programFolder).filePath(QLatin1String(kPriceListTemplate)), Reader{orderSettings});
+    forEachSetting(s, QDir(programFolder).filePath(QLatin1String(kPriceListTemplate)),
+                   QString::number(priceColumnCurrencyFor(displayCode)), Reader{orderSettings});
     const qint64 stored = orderSettings.readInteger(QStringLiteral("ComboBox_SheetMaxItems"), QStringLiteral("0"));
     const int count = int(std::clamp<qint64>(stored, 0, kMostSheetNames));
     for (int k = 1; k <= count; ++k)
@@ -143,7 +162,7 @@ void storePriceExcelSettings(db::Connection& orderDb, const PriceExcelSettings& 
 {
     db::Savepoint transaction(orderDb, QStringLiteral("price_excel_settings"));
     SettingsStore orderSettings(orderDb);
-    forEachSetting(settings, QString(), Writer{orderSettings});
+    forEachSetting(settings, QString(), QString(), Writer{orderSettings});
     orderSettings.write(QStringLiteral("ComboBox_SheetMaxItems"), kInteger, QString::number(settings.sheetNames.size()));
     for (int k = 1; k <= settings.sheetNames.size(); ++k)
         orderSettings.write(QStringLiteral("ComboBox_SheetItems%1").arg(k), kText, settings.sheetNames.at(k - 1));

@@ -76,8 +76,11 @@ struct PriceExcelSettings {
 // Reads every setting from the order database, a missing one stored with
 // its default first. The template defaults to Price-List.xlsx in the
 // program folder; a colour text that cannot be read gives the default
-// colour. Throws db::DbError.
-PriceExcelSettings readPriceExcelSettings(db::Connection& orderDb, const QString& programFolder);
+// colour; the price columns' currencies follow `displayCode`, the display
+// currency of the rates, while none is stored (priceColumnCurrencyFor).
+// Throws db::DbError.
+PriceExcelSettings readPriceExcelSettings(db::Connection& orderDb, const QString& programFolder,
+                                          const QString& displayCode);
 
 // Writes every setting in one transaction: booleans as "-1"/"0", numbers as
 // decimal text, colours as "$00BBGGRR", the sheet names as

@@ -229,7 +229,7 @@ PriceExcelResult ExportPriceExcel(db::Connection& priceDb, db::Connection& order
     PriceExcelResult result;
     try {
         SettingsStore orderSettings(orderDb);
-        const PriceExcelSettings settings = readPriceExcelSettings(orderDb, input.programFolder);
+        const PriceExcelSettings settings = readPriceExcelSettings(orderDb, input.programFolder, input.displayCurrency);
         const SuperPriceMark mark = readSuperPriceMark(orderSettings);
         const ExportParameters parameters = readExportParameters(priceDb);
         if (settings.startRowIndex < 1 || settings.startRowIndex > sheet::kMaxRows) {

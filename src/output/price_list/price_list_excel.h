@@ -48,7 +48,8 @@ void saveListWorkbook(const sheet::Workbook& book, const QString& path, Result& 
 struct PriceExcelInput {
     QString programFolder;              // the template's folder; the output folder is made under it
     std::function<QDateTime()> clock;   // the date line's moment; none: now
-    double roubleRate = 27;             // KursRUBRate: roubles per dollar
+    double roubleRate = 27;             // roubles per unit of the display currency
+    QString displayCurrency = QStringLiteral("RUB"); // the rates' display currency, for the columns' default
     int roundDigits = 2;                // RoundDigits
 };
 

@@ -75,7 +75,7 @@ YmlExportResult ExportYmlCatalogFile(db::Connection& priceDb, SettingsStore& ord
     YmlExportResult result;
     try {
         const ExportParameters parameters = readExportParameters(priceDb);
-        const YmlSettings settings = readYmlSettings(orderSettings, input.dataFolder);
+        const YmlSettings settings = readYmlSettings(orderSettings, input.dataFolder, input.displayCurrency);
         // No window writes row 5: the path the parameters window keeps counts too.
         if (parameters.ymlPath().isEmpty() && settings.xmlPath.isEmpty()) {
             result.message = ymlNoPathMessage();

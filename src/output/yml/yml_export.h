@@ -26,6 +26,7 @@ struct YmlExportInput {
     QString programFolder; // holds shops.dtd; the catalogue's folder is made under it
     QString dataFolder;    // the default of the stored catalogue path
     std::function<QDateTime()> clock; // the catalogue's date; none: now
+    QString displayCurrency = QStringLiteral("RUB"); // the rates' display currency, for the price currency's default
 };
 
 struct YmlExportResult {

@@ -21,13 +21,30 @@ int CurrencyIndexOfCode(const QString& code)
     return -1;
 }
 
+namespace {
+
+bool usableRate(double rate) { return rate > 0 && std::isfinite(rate); }
+
+} // namespace
+
+std::optional<double> CurrencyTable::roublesPerDisplayUnit() const
+{
+    if (displayIndex == CurrencyRUB)
+        return 1.0;
+    const double display = rate(displayIndex);
+    const double rouble = rate(CurrencyRUB);
+    if (!usableRate(display) || !usableRate(rouble) || std::fabs(display - rouble) <= 1e-9 * display)
+        return std::nullopt;
+    return display / rouble;
+}
+
 double CurrencyTable::factor(int index) const
 {
     if (!isCurrencyIndex(index))
         return 1.0;
     const double from = rate(index);
     const double to = rate(displayIndex);
-    if (!(from > 0) || !(to > 0) || !std::isfinite(from) || !std::isfinite(to))
+    if (!usableRate(from) || !usableRate(to))
         return 1.0;
     return from / to;
 }

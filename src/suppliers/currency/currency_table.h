@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace velmora {
 
@@ -38,6 +39,13 @@ struct CurrencyTable {
     // display currency: rate(index) / rate(display). 1 for an index that is
     // no currency, or when either rate is not a usable positive number.
     double factor(int index) const;
+
+    // Roubles per unit of the display currency: 1 when it is the rouble,
+    // else rate(display) / rate(RUB). None when the table does not know it:
+    // a rate that is not a usable positive number, or both at the same rate
+    // (two currencies at par means one was never set, as a rate never
+    // downloaded nor typed is 1).
+    std::optional<double> roublesPerDisplayUnit() const;
 
     static bool isCurrencyIndex(int index) { return index >= 0 && index < kCurrencyCount; }
 
