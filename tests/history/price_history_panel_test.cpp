@@ -103,6 +103,11 @@ TEST_F(PanelTest, DeletingTheNewestMakesTheNextOlderCurrent)
     EXPECT_EQ(questions[0], QStringLiteral("Удалить прайс \"03.03.2025 10:15:30\" из базы?"));
     EXPECT_EQ(loadsGrid->rowCount(), 3);
 
+    // The result grid lists every stored offer; the deleted load's leave it
+    // at once.
+    panel->Button_FindHistoryClick();
+    ASSERT_EQ(resultNames().size(), 8);
+    const double newest = loadsGrid->item(0, 0)->data(Qt::UserRole).toDouble();
     answer = true;
     loadsGrid->setCurrentCell(0, 0);
     panel->Button_PriceHistoryDelClick();
@@ -110,6 +115,17 @@ TEST_F(PanelTest, DeletingTheNewestMakesTheNextOlderCurrent)
     EXPECT_EQ(loadsGrid->currentRow(), 0);
     EXPECT_EQ(loadsGrid->item(0, 0)->text(), QStringLiteral("02.03.2025 10:15:30"));
     EXPECT_EQ(stored(kSupplier), 5);
+    ASSERT_EQ(resultNames().size(), 5);
+    for (int r = 0; r < 5; ++r)
+        EXPECT_NE(panel->resultModel()->rowAt(r)->dates, newest);
+
+    // The grid showing one load: deleting it leaves the grid empty.
+    loadsGrid->setCurrentCell(1, 0);
+    panel->DBGrid_PriceHistory2DblClick();
+    ASSERT_FALSE(resultNames().isEmpty());
+    panel->Button_PriceHistoryDelClick();
+    EXPECT_EQ(loadsGrid->rowCount(), 1);
+    EXPECT_TRUE(resultNames().isEmpty());
 }
 
 TEST_F(PanelTest, SwitchingOffAsksOnlyWhenLoadsAreStored)
@@ -125,8 +141,11 @@ TEST_F(PanelTest, SwitchingOffAsksOnlyWhenLoadsAreStored)
     EXPECT_TRUE(panel->historyPanel()->isHidden());
     EXPECT_EQ(stored(kSupplier), 8);
     answer = true;
+    panel->Button_FindHistoryClick();
+    ASSERT_FALSE(resultNames().isEmpty());
     clickSwitch(false);
     EXPECT_EQ(stored(kSupplier), 0);
+    EXPECT_TRUE(resultNames().isEmpty());
     EXPECT_EQ(stored(QStringLiteral("Другой")), 1);
 
     supplier.clear(); // no price list shown: nothing happens

@@ -2,6 +2,8 @@
 
 #include "platform/db/db_error.h"
 
+#include <algorithm>
+
 namespace velmora::history {
 
 HistoryResultModel::HistoryResultModel(db::Connection& priceDb, QObject* parent, int chunkSize)
@@ -16,6 +18,25 @@ void HistoryResultModel::setResult(const HistoryResult& result)
     result_ = result;
     complete_ = first.size() < chunkSize_;
     rows_ = std::move(first);
+    endResetModel();
+}
+
+void HistoryResultModel::reload()
+{
+    if (!result_)
+        return;
+    const int reached = std::max(int(rows_.size()), chunkSize_);
+    QVector<HistoryRow> rows;
+    try {
+        rows = result_->fetch(priceDb_, std::nullopt, reached);
+    } catch (const db::DbError&) {
+        // Rows that may be gone are shown no longer.
+        clear();
+        return;
+    }
+    beginResetModel();
+    complete_ = rows.size() < reached;
+    rows_ = std::move(rows);
     endResetModel();
 }
 

@@ -19,6 +19,10 @@ public:
     // Shows a result from its first chunk; throws db::DbError when it
     // cannot be read (the grid then keeps what it showed).
     void setResult(const HistoryResult& result);
+    // Reads the result again, as many rows as were reached, after stored
+    // rows were deleted; emptied when it cannot be read. Nothing while no
+    // result is shown.
+    void reload();
     // The grid empty ("the result query closed").
     void clear();
     bool isOpen() const { return result_.has_value(); }

@@ -231,12 +231,14 @@ void PriceHistoryPanel::ClearPriceHistory(const QString& name, double dates)
         if (ask(DeleteLoadQuestion(dates))) {
             DeleteStoredLoad(priceDb_, name, dates);
             reopenLoads(next);
+            model_->reload(); // the found rows of the load go with it
         }
     } else {
         reopenLoads();
         if (DBGrid_PriceHistory2->rowCount() > 0 && ask(ClearHistoryQuestion(name))) {
             DeleteWholeHistory(priceDb_, name);
             reopenLoads();
+            model_->reload();
         }
     }
     DBGrid_PriceHistory2->setUpdatesEnabled(true);
