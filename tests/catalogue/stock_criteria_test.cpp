@@ -35,7 +35,8 @@ protected:
 
 TEST_F(StockCriteriaTest, ATextStandsInOneListOnlyWhateverItsCase)
 {
-    ASSERT_EQ(addStockCriterion(priceDb, StockList::Presence, QStringLiteral("В наличии")), StockEdit::Done);
+    // Kept without the blanks around it.
+    ASSERT_EQ(addStockCriterion(priceDb, StockList::Presence, QStringLiteral(" В наличии ")), StockEdit::Done);
     struct Case {
         const char* what;
         std::function<StockEdit()> edit;
@@ -47,6 +48,9 @@ TEST_F(StockCriteriaTest, ATextStandsInOneListOnlyWhateverItsCase)
          StockEdit::Duplicate},
         {"same text, same list",
          [&] { return addStockCriterion(priceDb, StockList::Presence, QStringLiteral("В наличии")); },
+         StockEdit::Duplicate},
+        {"same text with a trailing blank and a no-break space",
+         [&] { return addStockCriterion(priceDb, StockList::Absence, QStringLiteral("\u00a0В наличии ")); },
          StockEdit::Duplicate},
         {"empty text", [&] { return addStockCriterion(priceDb, StockList::Absence, QString()); }, StockEdit::Nothing},
         {"blank text", [&] { return addStockCriterion(priceDb, StockList::Absence, QStringLiteral("  ")); },
@@ -74,18 +78,25 @@ TEST_F(StockCriteriaTest, ATextStandsInOneListOnlyWhateverItsCase)
 
 TEST_F(StockCriteriaTest, MissingTextsAreTheStockTextsInNeitherList)
 {
-    for (const QVariant& sklad : {QVariant(QStringLiteral("есть")), QVariant(QStringLiteral("Есть")),
-                                  QVariant(QStringLiteral("под заказ")), QVariant(), QVariant(QStringLiteral(" "))})
+    for (const QVariant& sklad :
+         {QVariant(QStringLiteral("есть")), QVariant(QStringLiteral("Есть")), QVariant(QStringLiteral("есть ")),
+          QVariant(QStringLiteral("под заказ")), QVariant(QStringLiteral("\tпод заказ")), QVariant(),
+          QVariant(QStringLiteral(" ")), QVariant(QStringLiteral("ожидается"))})
         addOffer(sklad);
-    // "есть" and "Есть" are one text; no stock text is never listed.
+    // "есть", "Есть" and "есть " are one text, listed without its blank; no
+    // stock text is never listed.
     const QStringList before = missingStockTexts(priceDb);
-    ASSERT_EQ(before.size(), 2) << before.join(u'|').toStdString();
+    ASSERT_EQ(before.size(), 3) << before.join(u'|').toStdString();
     EXPECT_EQ(before.at(0).toLower(), QStringLiteral("есть"));
-    EXPECT_EQ(before.at(1), QStringLiteral("под заказ"));
+    EXPECT_EQ(before.at(1), QStringLiteral("ожидается"));
+    EXPECT_EQ(before.at(2), QStringLiteral("под заказ"));
     addStockCriterion(priceDb, StockList::Presence, QStringLiteral("есть"));
-    EXPECT_EQ(missingStockTexts(priceDb), QStringList{QStringLiteral("под заказ")});
+    EXPECT_EQ(missingStockTexts(priceDb), (QStringList{QStringLiteral("ожидается"), QStringLiteral("под заказ")}));
     addStockCriterion(priceDb, StockList::Absence, QStringLiteral("ПОД ЗАКАЗ"));
+    // A criterion kept with a blank before texts were trimmed matches too.
+    priceDb.exec(QStringLiteral("INSERT INTO Price_Sklad (Sklad, Text) VALUES ('No', 'ожидается ')"));
     EXPECT_TRUE(missingStockTexts(priceDb).isEmpty());
+    EXPECT_EQ(addStockCriterion(priceDb, StockList::Presence, QStringLiteral("ожидается")), StockEdit::Duplicate);
 }
 
 TEST_F(StockCriteriaTest, FreshDatabaseStoresAllThreeDefaultsTogether)
@@ -137,12 +148,16 @@ TEST_F(StockCriteriaTest, JudgingTheOffersStockTexts)
     const QStringList no{QStringLiteral("нет")};
     const Case cases[] = {
         {"in the presence list, other case", StockList::Presence, yes, no, true, QStringLiteral("Есть"), "Mark"},
+        {"in the presence list with a trailing blank", StockList::Presence, yes, no, true, QStringLiteral("есть "),
+         "Mark"},
         {"not in the presence list", StockList::Presence, yes, no, true, QStringLiteral("нет"), "False"},
         {"no text counts as in stock: kept", StockList::Presence, yes, no, true, QVariant(), "Mark"},
         {"no text counts as not in stock", StockList::Presence, yes, no, false, QVariant(), "False"},
         {"a blank text is no text", StockList::Presence, yes, no, true, QStringLiteral("  "), "Mark"},
         {"empty presence list", StockList::Presence, {}, {}, true, QStringLiteral("есть"), "False"},
         {"in the absence list, other case", StockList::Absence, yes, no, true, QStringLiteral("НЕТ"), "False"},
+        {"in the absence list between blanks", StockList::Absence, yes, no, true, QStringLiteral(" нет\u00a0"),
+         "False"},
         {"not in the absence list", StockList::Absence, yes, no, true, QStringLiteral("есть"), "Mark"},
         {"absence mode, no text, integer 0", StockList::Absence, yes, no, false, QVariant(), "False"},
     };

@@ -14,8 +14,9 @@ namespace velmora::catalogue {
 
 // Stock criteria: the suppliers' stock texts (svod.Sklad) that mean an
 // offer is in stock (the presence list, Price_Sklad.Sklad "Yes") or not
-// (the absence list, "No"). A text is compared whole and without regard to
-// case; a null or blank stock text is no stock text at all.
+// (the absence list, "No"). A text is compared whole, without the blanks
+// around it and without regard to case, and kept and listed without those
+// blanks; a null or blank stock text is no stock text at all.
 enum class StockList { Presence, Absence };
 
 // "Yes" for the presence list, "No" for the absence list.
