@@ -61,4 +61,22 @@ QString BuildArticleCode(const ArticleSettings& a, const QString& number, const 
     return article;
 }
 
+int longestArticleLength(const ArticleSettings& a)
+{
+    const int digits = a.ComboBox_MaxArt + 4;
+    const int prefixDigits = a.ComboBox_PrefMax + 2;
+    return int(BuildArticleCode(a, QString(std::max(digits, 1), u'9'), QString(std::max(prefixDigits, 1), u'9')).size());
+}
+
+QString articleTooLongMessage(const ArticleSettings& a)
+{
+    const int longest = longestArticleLength(a);
+    if (longest <= kArticleLength)
+        return QString();
+    return QStringLiteral("С такими настройками артикул может быть длиной до %1 символов, а поле артикула вмещает не "
+                          "более %2.\rУменьшите длину значащейся части, префикса или разделителей.")
+        .arg(longest)
+        .arg(kArticleLength);
+}
+
 } // namespace velmora::catalogue

@@ -24,6 +24,17 @@ struct ArticleSettings {
     bool operator==(const ArticleSettings&) const = default;
 };
 
+// The longest article price_main.Art holds.
+constexpr int kArticleLength = 15;
+
+// The length of the longest article the settings build: a number of its
+// full digits in a group whose code has the prefix's full digits (0 with
+// automatic articles off).
+int longestArticleLength(const ArticleSettings& article);
+// Why the article settings window refuses settings whose longest article
+// does not fit kArticleLength, with that length; empty when it fits.
+QString articleTooLongMessage(const ArticleSettings& article);
+
 ArticleSettings readArticleSettings(SettingsStore& settings);
 void writeArticleSettings(SettingsStore& settings, const ArticleSettings& article);
 

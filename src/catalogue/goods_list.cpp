@@ -1,6 +1,7 @@
 #include "goods_list.h"
 
 #include "platform/db/day_numbers.h"
+#include "platform/db/text_functions.h"
 #include "platform/db/db_error.h"
 #include "storage/value_helpers.h"
 
@@ -39,12 +40,12 @@ std::vector<GoodsListEntry> readGoodsList(db::Connection& priceDb, const GoodsLi
 {
     QString sql = QStringLiteral("SELECT rowid, Code FROM price_main WHERE Kategor = ?1 AND Price_1 > ?2");
     if (!filter.namePart.isEmpty())
-        sql += QStringLiteral(" AND Tovar LIKE '%' || ?3 || '%'");
+        sql += QStringLiteral(" AND Tovar LIKE ?3") + QLatin1String(db::kLikeEscapeClause);
     sql += QStringLiteral(" ORDER BY Tovar, Code");
     db::Statement s = priceDb.prepare(sql);
     s.bindText(1, filter.kategor).bindDouble(2, filter.priceNullThreshold);
     if (!filter.namePart.isEmpty())
-        s.bindText(3, filter.namePart);
+        s.bindText(3, db::likeContainingLiteral(filter.namePart));
     std::vector<GoodsListEntry> entries;
     while (s.step())
         entries.push_back(GoodsListEntry{s.integer(0), s.integer(1)});

@@ -15,7 +15,7 @@ namespace velmora::catalogue {
 // name holds a text (case ignored; "%" and "_" are wildcards).
 struct GoodsListFilter {
     QString kategor;  // the group's code as digits
-    QString namePart; // empty: every name
+    QString namePart; // found as typed ("%" and "_" too); empty: every name
     double priceNullThreshold = -1.0;
 };
 

@@ -24,8 +24,8 @@ struct FoundGood {
 
 // The goods found, in the order they were added to the table (as the
 // statement without an ordering gives them; sorting a large result by name
-// would cost more than the search); none for an empty text. "%" and "_" in
-// the text are wildcards, as in every LIKE of the program.
+// would cost more than the search); none for an empty text. The text is
+// found as typed: "%", "_" and "[" are characters like any other.
 std::vector<FoundGood> findGoods(db::Connection& priceDb, GoodsSearchMode mode, const QString& text);
 
 } // namespace velmora::catalogue

@@ -82,6 +82,55 @@ TEST(ArticleCode, BuildsFromNumberAndGroup)
             << c.name;
 }
 
+TEST(ArticleCode, SettingsAreAcceptedOnlyWhenTheirLongestArticleFitsTheField)
+{
+    struct Case {
+        const char* name;
+        bool autoOn;
+        int maxArt; // digits: index + 4
+        const char* separator; // nullptr: no separator
+        int prefMax; // prefix digits: index + 2; -1: no prefix
+        const char* prefixSeparator;
+        int longest;
+    };
+    const Case cases[] = {
+        {"the defaults with every switch on", true, 2, "-", 3, "/", 13},
+        {"eight digits and a five-digit prefix", true, 4, "-", 3, "/", 15},
+        {"one separator character too many", true, 4, "--", 3, "/", 16},
+        {"long separators", true, 4, "-----", 3, "/////", 23},
+        {"long separators without a prefix", true, 4, "-----", -1, "/////", 13},
+        {"a switched-off separator takes no room", true, 4, nullptr, 3, "/////", 18},
+        {"automatic articles off", false, 4, "-----", 3, "/////", 0},
+    };
+    for (const Case& c : cases) {
+        ArticleSettings a;
+        a.CheckBox_Auto = c.autoOn;
+        a.ComboBox_MaxArt = c.maxArt;
+        a.CheckBox_Razd = c.separator != nullptr;
+        a.Edit_Razd = QString::fromUtf8(c.separator ? c.separator : "-----");
+        a.ComboBox_RazdPos = 1;
+        a.CheckBox_PrefKat = c.prefMax >= 0;
+        a.ComboBox_PrefMax = std::max(c.prefMax, 0);
+        a.Edit_PrefRazd = QString::fromUtf8(c.prefixSeparator);
+        EXPECT_EQ(longestArticleLength(a), c.longest) << c.name;
+        // The articles of the smallest and the largest numbers and group
+        // codes the settings provide for.
+        const int digits = c.maxArt + 4;
+        const int prefixDigits = a.ComboBox_PrefMax + 2;
+        qsizetype built = 0;
+        for (const QString& number : {QStringLiteral("1"), QString(digits, u'9')})
+            for (const QString& group : {QStringLiteral("1"), QString(prefixDigits, u'9')})
+                built = std::max(built, BuildArticleCode(a, number, group).size());
+        const QString refusal = articleTooLongMessage(a);
+        if (built <= kArticleLength) {
+            EXPECT_TRUE(refusal.isEmpty()) << c.name;
+        } else {
+            EXPECT_EQ(built, c.longest) << c.name;
+            EXPECT_TRUE(refusal.contains(QStringLiteral("до %1 символов").arg(built))) << refusal.toStdString();
+        }
+    }
+}
+
 TEST_F(CatalogueTest, ArticleSettingsKeepTheirValuesAndDefaults)
 {
     SettingsStore store(priceDb);
@@ -268,6 +317,13 @@ TEST_F(CatalogueTest, SearchFindsByArticleOrNamePart)
     putGood(1, 1, QStringLiteral("Мышь беспроводная"), QStringLiteral("MX-100"));
     putGood(2, 1, QStringLiteral("Коврик для мыши"), QStringLiteral("mx-1000"));
     putGood(3, 1, QStringLiteral("Клавиатура"), QStringLiteral("KB-100"));
+    // Pairs that a wildcard "%" or "_" would not tell apart.
+    putGood(4, 1, QStringLiteral("Кабель 100%"), QStringLiteral("A_1"));
+    putGood(5, 1, QStringLiteral("Кабель 1000"), QStringLiteral("AB1"));
+    putGood(6, 1, QStringLiteral("Набор [2 шт]"), QStringLiteral("[X]1"));
+    putGood(7, 1, QStringLiteral("Набор 2 шт"), QStringLiteral("X1"));
+    putGood(8, 1, QStringLiteral("Провод_USB"), QStringLiteral("P%2"));
+    putGood(9, 1, QStringLiteral("Провод USB"), QStringLiteral("P12"));
     struct Case {
         GoodsSearchMode mode;
         const char* text;
@@ -275,9 +331,16 @@ TEST_F(CatalogueTest, SearchFindsByArticleOrNamePart)
     };
     const Case cases[] = {
         {GoodsSearchMode::ExactArticle, "mx-100", {"1"}},
+        {GoodsSearchMode::ExactArticle, "a_1", {"4"}},
         {GoodsSearchMode::PartialArticle, "X-1", {"1", "2"}},
         {GoodsSearchMode::PartialArticle, "100", {"1", "2", "3"}},
+        {GoodsSearchMode::PartialArticle, "A_1", {"4"}},
+        {GoodsSearchMode::PartialArticle, "%2", {"8"}},
+        {GoodsSearchMode::PartialArticle, "[X]", {"6"}},
         {GoodsSearchMode::NamePart, "МЫШ", {"1", "2"}},
+        {GoodsSearchMode::NamePart, "100%", {"4"}},
+        {GoodsSearchMode::NamePart, "_USB", {"8"}},
+        {GoodsSearchMode::NamePart, "[2", {"6"}},
         {GoodsSearchMode::NamePart, "O'Neil", {}},
         {GoodsSearchMode::NamePart, "", {}},
     };
@@ -286,6 +349,12 @@ TEST_F(CatalogueTest, SearchFindsByArticleOrNamePart)
         for (const FoundGood& g : findGoods(priceDb, c.mode, QString::fromUtf8(c.text)))
             codes << QString::number(g.code);
         EXPECT_EQ(codes, c.codes) << c.text;
+    }
+    // The goods list's name filter finds them as typed too.
+    CatalogueGoodsModel model(priceDb);
+    for (const char* text : {"100%", "_USB", "[2"}) {
+        model.reopen(GoodsListFilter{QStringLiteral("1"), QString::fromUtf8(text)});
+        EXPECT_EQ(model.goodsCount(), 1) << text;
     }
     EXPECT_EQ(findGoods(priceDb, GoodsSearchMode::ExactArticle, QStringLiteral("KB-100")).front().kategor,
               QStringLiteral("1"));

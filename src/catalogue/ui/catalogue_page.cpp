@@ -55,6 +55,7 @@ CataloguePage::CataloguePage(db::Connection& priceDb, SettingsStore& settings, C
     search_ = new Form_Search(priceDb_, windowParent);
     search_->setMessageSink(dialogs_.message);
     artikul_ = new Form_Artikul(settings_, windowParent);
+    artikul_->setMessageSink(dialogs_.message);
 
     connect(collapse, &QToolButton::clicked, tree_, &GroupTreeView::SpeedButton_TreeClick);
     connect(tree_, &GroupTreeView::groupChosen, this, &CataloguePage::onGroupChosen);

@@ -71,7 +71,15 @@ ArticleSettings Form_Artikul::shownSettings() const
 
 void Form_Artikul::Button_OKClick()
 {
-    writeArticleSettings(settings_, shownSettings());
+    const ArticleSettings shown = shownSettings();
+    // A longer article would be cut by the goods card, and the next good's
+    // cut article would then clash with it.
+    if (const QString refusal = articleTooLongMessage(shown); !refusal.isEmpty()) {
+        if (messages_)
+            messages_(refusal);
+        return;
+    }
+    writeArticleSettings(settings_, shown);
     accept();
 }
 

@@ -2,6 +2,8 @@
 
 #include "catalogue/article_code.h"
 
+#include "platform/files/message_sink.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -13,12 +15,16 @@ class Form_Artikul;
 namespace velmora::catalogue {
 
 // "Настройка артикула": the settings of the automatic article numbers,
-// read when the window is shown and written by "OK".
+// read when the window is shown and written by "OK", which refuses
+// settings whose longest article does not fit the article field.
 class Form_Artikul : public QDialog {
     Q_OBJECT
 public:
     explicit Form_Artikul(SettingsStore& settings, QWidget* parent = nullptr);
     ~Form_Artikul() override;
+
+    // Where the refusal of "OK" goes.
+    void setMessageSink(MessageSink sink) { messages_ = std::move(sink); }
 
     // The settings as the controls show them.
     ArticleSettings shownSettings() const;
@@ -35,6 +41,7 @@ protected:
 
 private:
     SettingsStore& settings_;
+    MessageSink messages_;
     std::unique_ptr<Ui::Form_Artikul> ui;
 };
 

@@ -157,6 +157,20 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 
 } // namespace
 
+QString likeContainingLiteral(const QString& text)
+{
+    QString pattern;
+    pattern.reserve(text.size() + 2);
+    pattern += u'%';
+    for (const QChar c : text) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    pattern += u'%';
+    return pattern;
+}
+
 int compareNoCase(std::string_view a, std::string_view b)
 {
     // Identical bytes are equal in any case: skip the common prefix (back to

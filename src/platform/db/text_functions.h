@@ -30,6 +30,11 @@ int compareNoCase(std::string_view a, std::string_view b);
 // optional escape character.
 bool likeNoCase(std::string_view pattern, std::string_view text, char32_t escape = 0);
 
+// The pattern for "LIKE ?n ESCAPE '\'" (kLikeEscapeClause) that finds the
+// texts holding `text` as typed: its "%", "_" and "\" stand for themselves.
+QString likeContainingLiteral(const QString& text);
+inline constexpr char kLikeEscapeClause[] = " ESCAPE '\\'";
+
 // The case-folded form of a text, as the collation and LIKE compare it.
 QString foldCase(const QString& text);
 
