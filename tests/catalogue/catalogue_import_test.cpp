@@ -71,10 +71,16 @@ const LayoutCase kLayoutCases[] = {
      {{"Комп", "Мыши", "m1", 10}, {"Сеть", "Мыши", "m2", 20}},
      {"1 Комп 0:1:1", "2 Мыши 1:1:0", "3 Сеть 0:2:1", "4 Мыши 3:1:0"},
      {"1 m1>2", "2 m2>4"}},
-    {"an empty level cell makes no group; the good stays with the levels above it",
-     {{"Комп", "Мыши", "m1", 10}, {"Комп", "", "k1", 5}, {"Комп", "Мыши", "m2", 3}, {"", "", "x", 1}},
-     {"1 Комп 0:1:1", "2 Мыши 1:1:0"},
-     {"1 m1>2", "2 k1>1", "3 m2>2", "4 x>0"}},
+    {"an empty level cell continues the row above's group at that level, but not after a level that changed",
+     {{"", "", "y", 1},
+      {"Комп", "Мыши", "m1", 10},
+      {"Комп", "", "k1", 5},
+      {"", "", "x", 1},
+      {"Сеть", "", "c1", 2},
+      {"", "Кабели", "c2", 3},
+      {"", "", "c3", 4}},
+     {"1 Комп 0:1:1", "2 Мыши 1:1:0", "3 Сеть 0:2:1", "4 Кабели 3:1:0"},
+     {"1 y>0", "2 m1>2", "3 k1>2", "4 x>2", "5 c1>3", "6 c2>4", "7 c3>4"}},
     {"a price written as text counts; other texts and 0 do not",
      {{"Комп", "Мыши", "m1", "123,45"}, {"Комп", "Мыши", "m2", "нет"}, {"Комп", "Мыши", "m3", -5}},
      {"1 Комп 0:1:1", "2 Мыши 1:1:0"},
@@ -232,6 +238,42 @@ TEST_F(CatalogueStoreTest, AFailureWhileStoringLeavesTheOldCatalogueAndItsMatchi
               before);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Tovar_tree_history")), 0);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Price_Tovar_Info")), 1);
+}
+
+TEST_F(CatalogueStoreTest, MergedAndBlankLevelCellsKeepEveryRowInTheGroupTheSheetShows)
+{
+    const QString path = dir.filePath(QStringLiteral("merged.xlsx"));
+    // A category merged over its rows, a subgroup merged over two, blank
+    // cells under a subgroup's first row, and a heading merged across the
+    // whole row.
+    velmora::testing::writeXlsx(path,
+                                {{"Прайс",
+                                  {{"Категория", "Группа", "Товар", "Цена"},
+                                   {"Компьютеры", "Мыши", "m1", 10},
+                                   {QVariant(), QVariant(), "m2", 20},
+                                   {QVariant(), "Клавиатуры", "k1", 30},
+                                   {QVariant(), QVariant(), "k2", 40},
+                                   {QVariant(), QVariant(), "k3", 50},
+                                   {"Сеть", "Кабели", "c1", 60},
+                                   {QVariant(), QVariant(), "c2", 70},
+                                   {"Периферия"},
+                                   {QVariant(), "Колонки", "s1", 80}}}},
+                                {{QStringLiteral("Прайс"), {"A2:A6", "B2:B3", "A9:D9"}}});
+    CatalogueImportSettings s = inColumns("A", "B");
+    s.path = path;
+    s.startRow = 2;
+    const CatalogueImportResult result = importCatalogue(priceDb, s, kToday);
+    EXPECT_EQ(catalogueImportedMessage(result), QStringLiteral("Добавлено: категорий - 7, товаров - 8"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT g.Tovar || ' > ' || ifnull(p.Comment || ' / ', '') || t.Comment"
+                                  " FROM price_main g JOIN Tovar_tree t ON t.Code = g.Kategor"
+                                  " LEFT JOIN Tovar_tree p ON p.Code = t.Parent ORDER BY g.Code")),
+              (QStringList{"m1 > Компьютеры / Мыши", "m2 > Компьютеры / Мыши", "k1 > Компьютеры / Клавиатуры",
+                           "k2 > Компьютеры / Клавиатуры", "k3 > Компьютеры / Клавиатуры", "c1 > Сеть / Кабели",
+                           "c2 > Сеть / Кабели", "s1 > Периферия / Колонки"}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Comment || ':' || Parent || ':' || Pos || ':' || HCh_T FROM Tovar_tree"
+                                  " ORDER BY Code")),
+              (QStringList{"Компьютеры:0:1:1", "Мыши:1:1:0", "Клавиатуры:1:2:0", "Сеть:0:2:1", "Кабели:4:1:0",
+                           "Периферия:0:3:1", "Колонки:6:1:0"}));
 }
 
 TEST_F(CatalogueStoreTest, AnXlsWorkbookIsImportedFromItsSheetByName)

@@ -8,12 +8,14 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QVariant>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -57,14 +59,19 @@ inline QJsonArray jsonSheets(const std::vector<std::pair<QString, SheetRows>>& s
     return out;
 }
 
-// Writes the sheets with a Python writer: `kind` "xls" or "xlsx".
+// Merged areas per sheet name, in A1 form ("A2:A6").
+using SheetMerges = std::map<QString, QStringList>;
+
+// Writes the sheets with a Python writer: `kind` "xls" or "xlsx". The
+// merged areas (xlsx only) keep the value of their top-left cell.
 inline void writeWorkbook(const QString& path, const std::vector<std::pair<QString, SheetRows>>& sheets,
-                          const char* kind)
+                          const char* kind, const SheetMerges& merges = {})
 {
     static const char* script = R"(
 import json, sys
 kind, path = sys.argv[1], sys.argv[2]
-sheets = json.loads(sys.stdin.read())
+data = json.loads(sys.stdin.read())
+sheets, merges = data["sheets"], data["merges"]
 if kind == "xls":
     import xlwt
     book = xlwt.Workbook(encoding="utf-8")
@@ -85,12 +92,18 @@ else:
             for c, value in enumerate(row):
                 if value is not None:
                     sheet.cell(row=r + 1, column=c + 1, value=value)
+        for area in merges.get(name, []):
+            sheet.merge_cells(area)
     book.save(path)
 )";
+    QJsonObject jsonMerges;
+    for (const auto& [sheet, areas] : merges)
+        jsonMerges.insert(sheet, QJsonArray::fromStringList(areas));
+    const QJsonObject data{{QStringLiteral("sheets"), jsonSheets(sheets)}, {QStringLiteral("merges"), jsonMerges}};
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"), QString::fromUtf8(script), QString::fromLatin1(kind), path});
-    python.write(QJsonDocument(jsonSheets(sheets)).toJson(QJsonDocument::Compact));
+    python.write(QJsonDocument(data).toJson(QJsonDocument::Compact));
     python.closeWriteChannel();
     python.waitForFinished(60000);
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
@@ -101,9 +114,10 @@ inline void writeXls(const QString& path, const std::vector<std::pair<QString, S
     writeWorkbook(path, sheets, "xls");
 }
 
-inline void writeXlsx(const QString& path, const std::vector<std::pair<QString, SheetRows>>& sheets)
+inline void writeXlsx(const QString& path, const std::vector<std::pair<QString, SheetRows>>& sheets,
+                      const SheetMerges& merges = {})
 {
-    writeWorkbook(path, sheets, "xlsx");
+    writeWorkbook(path, sheets, "xlsx", merges);
 }
 
 } // namespace velmora::testing

@@ -2,6 +2,8 @@
 
 #include "sheet_cells.h"
 
+#include "catalogue/article_code.h"
+
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/reader.h"
 
@@ -20,13 +22,53 @@ const QString kStoringCatalogueText = QStringLiteral("Сохранение зн�
 
 namespace {
 
-constexpr int kArtLength = 15;
 constexpr int kTovarLength = 200;
 constexpr int kGarantLength = 50;
 
 int columnOfLetters(const QString& letters)
 {
     return letters.trimmed().isEmpty() ? 0 : sheet::columnNumber(letters.trimmed());
+}
+
+// The merged areas that cover cells of the level columns, by cell.
+class LevelMerges {
+public:
+    LevelMerges(const std::vector<sheet::CellRange>& merges, const std::vector<int>& levelColumns)
+    {
+        for (const sheet::CellRange& area : merges) {
+            for (int column : levelColumns)
+                if (column >= area.first.column && column <= area.last.column)
+                    for (int row = area.first.row; row <= area.last.row; ++row)
+                        covering_.insert(key(row, column), &area);
+        }
+    }
+
+    const sheet::CellRange* at(int row, int column) const { return covering_.value(key(row, column), nullptr); }
+
+private:
+    static quint64 key(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+    QHash<quint64, const sheet::CellRange*> covering_;
+};
+
+// The texts of a row's level cells as the sheet shows them: a merged
+// cell shows its area's text, in the first level column the area covers.
+std::vector<QString> levelTexts(const sheet::ValueBlock& cells, const LevelMerges& merges,
+                                const std::vector<int>& levelColumns, int row)
+{
+    std::vector<QString> texts;
+    texts.reserve(levelColumns.size());
+    const sheet::CellRange* left = nullptr;
+    for (int column : levelColumns) {
+        const sheet::CellRange* area = merges.at(row, column);
+        if (!area)
+            texts.push_back(importCellText(cells, row, column));
+        else if (area == left)
+            texts.emplace_back();
+        else
+            texts.push_back(importCellText(cells, area->first.row, area->first.column));
+        left = area;
+    }
+    return texts;
 }
 
 void run(db::Connection& priceDb, const char* sql)
@@ -78,7 +120,7 @@ QString identicalLevelsQuestion(int pairs)
 }
 
 ImportedCatalogue buildImportedCatalogue(const sheet::ValueBlock& cells, const CatalogueImportSettings& settings,
-                                         Progress* progress)
+                                         Progress* progress, const std::vector<sheet::CellRange>& merges)
 {
     ImportedCatalogue result;
     const int first = std::clamp(settings.startRow, 1, kMaxStartRow);
@@ -97,6 +139,7 @@ ImportedCatalogue buildImportedCatalogue(const sheet::ValueBlock& cells, const C
     };
     std::vector<PathStep> path;         // the groups of the row before
     QHash<qint64, qint64> childCount;   // children made so far, by parent
+    const LevelMerges levelMerges(merges, levelColumns); // none without level columns
     std::vector<QString> names;
     names.reserve(levelColumns.size());
 
@@ -104,10 +147,16 @@ ImportedCatalogue buildImportedCatalogue(const sheet::ValueBlock& cells, const C
         qint64 group = 0;
         if (inColumns) {
             names.clear();
-            for (int column : levelColumns) {
-                QString name = importCellText(cells, row, column);
-                if (name.isEmpty())
-                    break;
+            bool continuing = true; // the levels so far are the row above's
+            for (QString& name : levelTexts(cells, levelMerges, levelColumns, row)) {
+                const size_t level = names.size();
+                if (name.isEmpty()) {
+                    if (!continuing || level >= path.size())
+                        break;
+                    name = path[level].name;
+                } else if (level >= path.size() || name != path[level].name) {
+                    continuing = false;
+                }
                 names.push_back(std::move(name));
             }
             size_t same = 0;
@@ -138,7 +187,7 @@ ImportedCatalogue buildImportedCatalogue(const sheet::ValueBlock& cells, const C
         if (isGood) {
             ImportedGood good;
             good.code = qint64(result.goods.size()) + 1;
-            good.art = importCellText(cells, row, settings.columnArt).left(kArtLength);
+            good.art = importCellText(cells, row, settings.columnArt).left(kArticleLength);
             good.group = group;
             good.tovar = tovar.left(kTovarLength);
             good.price = price;
@@ -220,7 +269,7 @@ CatalogueImportResult importCatalogue(db::Connection& priceDb, const CatalogueIm
     sheet::ReadOptions options;
     options.maxColumns = std::max(columns, 1);
     const sheet::SheetData data = reader.readSheet(index, options);
-    const ImportedCatalogue catalogue = buildImportedCatalogue(data.values, settings, progress);
+    const ImportedCatalogue catalogue = buildImportedCatalogue(data.values, settings, progress, data.info.merges);
     storeImportedCatalogue(priceDb, catalogue, today, progress);
     return CatalogueImportResult{int(catalogue.groups.size()), int(catalogue.goods.size())};
 }

@@ -2,6 +2,7 @@
 
 #include "platform/db/connection.h"
 #include "platform/files/progress.h"
+#include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/cell_style.h"
 #include "platform/spreadsheet/value_block.h"
 
@@ -93,23 +94,28 @@ struct ImportedCatalogue {
 };
 
 // Builds the catalogue from the rows startRow ... last of `cells` (the
-// sheet from A1).
+// sheet from A1) with the sheet's merged areas.
 //
 // Categories in columns: each row's groups are the texts of the level
-// columns 1 to 4 that have a column, in order, up to the first empty one.
-// Where a row's groups first differ from the previous row's, new groups
-// are made for that level and every level below it, each the last child of
-// the group above it (a level that changes starts its lower levels
-// afresh, so a repeated subgroup name under a new category is a new
-// group). A row whose price is above 0 is a good of its deepest group (of
-// none when it names no group).
+// columns 1 to 4 that have a column, in order. A level cell covered by a
+// merge reads the merge's text (once per row: a heading merged across
+// several level columns names the first of them). An empty level cell
+// continues the row above's group at that level while every level above it
+// continues too; after a level whose text changed, the first empty level
+// ends the row's groups. Where a row's groups first differ from the
+// previous row's, new groups are made for that level and every level below
+// it, each the last child of the group above it (a level that changes
+// starts its lower levels afresh, so a repeated subgroup name under a new
+// category is a new group). A row whose price is above 0 is a good of its
+// deepest group (of none when it names no group).
 //
 // Grouped by categories: no groups; every row with a price of 0 or more is
 // a good of no group, but a row with neither a name nor a price.
 //
 // A price is a number cell or a text holding a number; other cells read 0.
 ImportedCatalogue buildImportedCatalogue(const sheet::ValueBlock& cells, const CatalogueImportSettings& settings,
-                                         Progress* progress = nullptr);
+                                         Progress* progress = nullptr,
+                                         const std::vector<sheet::CellRange>& merges = {});
 
 // Stores the catalogue in one transaction: the previous groups and goods
 // into Tovar_tree_history and price_main_history; the new groups, goods
