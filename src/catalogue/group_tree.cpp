@@ -13,6 +13,7 @@ const QString kRestoreDoneMessage =
     QStringLiteral("Данные востановлены из резервной копии.\r\rТребуется перезагрузка программы.");
 const QString kRestoreEmptyMessage = QStringLiteral("Резервная копия каталога пуста. Восстановление невозможно.");
 const QString kUngroupedCaption = QStringLiteral("Без группы");
+const QString kEmptyGroupNameMessage = QStringLiteral("Укажите название группы !");
 
 namespace {
 
@@ -133,6 +134,16 @@ qint64 addGroup(db::Connection& priceDb, qint64 parent, const QString& caption, 
     insert.bindInt(1, code).bindInt(2, parent).bindInt(3, pos).bindInt(4, picture).bindText(5, caption).execute();
     tx.commit();
     return code;
+}
+
+GroupRename renameGroup(db::Connection& priceDb, qint64 code, const QString& name)
+{
+    const QString stored = name.trimmed().left(kGroupNameLength).trimmed();
+    if (stored.isEmpty())
+        return GroupRename::EmptyName;
+    db::Statement update = priceDb.prepare(QStringLiteral("UPDATE Tovar_tree SET Comment = ?1 WHERE Code = ?2"));
+    update.bindText(1, stored).bindInt(2, code).execute();
+    return priceDb.changes() > 0 ? GroupRename::Renamed : GroupRename::NoSuchGroup;
 }
 
 QString groupDeletionMessage(GroupDeletion result)

@@ -60,6 +60,18 @@ GroupDefaults groupDefaults(db::Connection& priceDb, qint64 code);
 // new code.
 qint64 addGroup(db::Connection& priceDb, qint64 parent, const QString& caption, int picture = kNewGroupPicture);
 
+// The longest group name Tovar_tree.Comment holds.
+constexpr int kGroupNameLength = 135;
+
+enum class GroupRename { Renamed, EmptyName, NoSuchGroup };
+// The refusal of an empty name.
+extern const QString kEmptyGroupNameMessage;
+
+// Gives a group a new name: the text without surrounding blanks, at most
+// kGroupNameLength characters. An empty name is refused and changes
+// nothing.
+GroupRename renameGroup(db::Connection& priceDb, qint64 code, const QString& name);
+
 enum class GroupDeletion { Deleted, HasSubgroups, HasGoods, NoSuchGroup };
 // The refusal texts of the two refusals.
 QString groupDeletionMessage(GroupDeletion result);

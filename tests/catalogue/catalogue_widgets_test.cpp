@@ -13,6 +13,7 @@
 #include "storage/settings_store.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTest>
 
 using namespace velmora;
 using namespace velmora::catalogue;
@@ -78,7 +80,8 @@ TEST_F(CataloguePageTest, TreeMenuHasItsItemsAndDisablesCommandsWithoutTheirWind
     for (QAction* action : menu->actions())
         items << action->objectName() + (action->isSeparator() ? QStringLiteral("-") : QString())
                      + (action->shortcut().isEmpty() ? QString() : u' ' + action->shortcut().toString());
-    EXPECT_EQ(items, (QStringList{"AddUpGroup Ctrl+Ins", "AddGroup Shift+Ins", "DelGroup Shift+Del", "N20-", "Sort",
+    EXPECT_EQ(items, (QStringList{"AddUpGroup Ctrl+Ins", "AddGroup Shift+Ins", "RenameGroup F2", "DelGroup Shift+Del",
+                                  "N20-", "Sort",
                                   "N4-", "NacenGroup", "GarantGroup", "N3-", "DopNacenGroup", "N7-", "KatMinPrice",
                                   "KatAutoKrit Ctrl+F7", "IconEdits"}));
     EXPECT_FALSE(treeItem("IconEdits")->isVisible());
@@ -152,6 +155,86 @@ TEST_F(CataloguePageTest, AddingAGroupAndAGoodShowsThemAndTheTotals)
     EXPECT_EQ(page().currentGood(), 1);
     EXPECT_EQ(goodsShown.last(), 1);
     EXPECT_EQ(totals, QStringLiteral("Всего товаров - 1   Активных - 1"));
+}
+
+TEST_F(CataloguePageTest, AGroupMadeByHandIsRenamedInPlaceAndKeepsItsNameAfterARestart)
+{
+    putGood(1, 0, QStringLiteral("без группы"));
+    page().start();
+    GroupTreeView* tree = page().tree();
+    page().groupsPanel()->resize(300, 400);
+    page().groupsPanel()->show();
+    // The open editor; a closed one is hidden until it is deleted.
+    const auto editor = [tree]() -> QLineEdit* {
+        for (QLineEdit* line : tree->viewport()->findChildren<QLineEdit*>())
+            if (line->isVisible())
+                return line;
+        return nullptr;
+    };
+    // Types a name into the open editor and closes it with Enter.
+    const auto typeName = [&](const QString& name) {
+        QLineEdit* line = editor();
+        ASSERT_NE(line, nullptr) << "no editor open";
+        line->setText(name);
+        QTest::keyClick(line, Qt::Key_Return);
+        // Enter commits through a queued call; a refusal is shown after it.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(editor(), nullptr);
+    };
+    const auto storedName = [this](qint64 code) {
+        return rows(QStringLiteral("SELECT Comment FROM Tovar_tree WHERE Code = ?1"), {code}).value(0);
+    };
+
+    treeItem("AddUpGroup")->trigger();
+    QTest::keyClick(tree, Qt::Key_F2);
+    typeName(QStringLiteral("  Компьютеры "));
+    EXPECT_EQ(storedName(1), QStringLiteral("Компьютеры"));
+    EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Компьютеры"));
+
+    treeItem("AddGroup")->trigger();
+    emit tree->popupMenu()->aboutToShow();
+    ASSERT_TRUE(treeItem("RenameGroup")->isEnabled());
+    treeItem("RenameGroup")->trigger();
+    typeName(QStringLiteral("Мыши и клавиатуры"));
+    EXPECT_EQ(storedName(2), QStringLiteral("Мыши и клавиатуры"));
+
+    // A second click on the selected node, slower than a double click.
+    QTreeWidgetItem* group = tree->currentItem();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(group).center());
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    typeName(QStringLiteral("Мыши"));
+    EXPECT_EQ(storedName(2), QStringLiteral("Мыши"));
+
+    // An empty name is refused once the editor has closed; the old one stays.
+    tree->selectGroup(1);
+    QTest::keyClick(tree, Qt::Key_F2);
+    typeName(QStringLiteral("   "));
+    EXPECT_EQ(messages, QStringList{kEmptyGroupNameMessage});
+    EXPECT_EQ(storedName(1), QStringLiteral("Компьютеры"));
+    EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Компьютеры"));
+
+    // The goods of no group are no group: their node takes no name.
+    QTreeWidgetItem* ungrouped = tree->topLevelItem(0);
+    ASSERT_EQ(ungrouped->text(0), kUngroupedCaption);
+    tree->setCurrentItem(ungrouped);
+    emit tree->popupMenu()->aboutToShow();
+    EXPECT_FALSE(treeItem("RenameGroup")->isEnabled());
+    QTest::keyClick(tree, Qt::Key_F2);
+    EXPECT_EQ(editor(), nullptr);
+
+    page_.reset();
+    db::Connection again;
+    again.open(path());
+    SettingsStore againSettings{again};
+    CataloguePage restarted(again, againSettings, CatalogueDialogs{});
+    restarted.start();
+    QTreeWidgetItem* category = restarted.tree()->topLevelItem(0);
+    ASSERT_NE(category, nullptr);
+    EXPECT_EQ(category->text(0), QStringLiteral("Компьютеры"));
+    category->setExpanded(true);
+    ASSERT_EQ(category->childCount(), 1);
+    EXPECT_EQ(category->child(0)->text(0), QStringLiteral("Мыши"));
 }
 
 TEST_F(CataloguePageTest, CardShowsDetailsOnDemandAndFixesTheMarkupForASuperPrice)
@@ -285,8 +368,21 @@ TEST_F(CataloguePageTest, ArticleSettingsWindowGreysWhatIsSwitchedOffAndStoresOn
     findControl<QCheckBox>(window, "CheckBox_Razd")->click();
     EXPECT_TRUE(findControl<QWidget>(window, "Panel_Razd")->isEnabled());
     EXPECT_FALSE(findControl<QWidget>(window, "Panel_PrefKat")->isEnabled());
+    // Eight digits and a two-character separator: 10 characters; with a
+    // five-digit prefix and its separator, 16 do not fit the field.
+    findControl<QComboBox>(window, "ComboBox_MaxArt")->setCurrentIndex(4);
+    findControl<QLineEdit>(window, "Edit_Razd")->setText(QStringLiteral("--"));
+    findControl<QCheckBox>(window, "CheckBox_PrefKat")->click();
+    findControl<QLineEdit>(window, "Edit_PrefRazd")->setText(QStringLiteral("/"));
+    findControl<QPushButton>(window, "Button_OK")->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("до 16 символов"))) << messages.first().toStdString();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(readArticleSettings(settings), ArticleSettings{}) << "nothing stored";
+    findControl<QCheckBox>(window, "CheckBox_PrefKat")->click();
     findControl<QLineEdit>(window, "Edit_Razd")->setText(QStringLiteral("-"));
     findControl<QPushButton>(window, "Button_OK")->click();
+    EXPECT_FALSE(window->isVisible());
     const ArticleSettings stored = readArticleSettings(settings);
     EXPECT_TRUE(stored.CheckBox_Auto);
     EXPECT_TRUE(stored.CheckBox_Razd);

@@ -6,6 +6,7 @@
 
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QSet>
@@ -45,12 +46,16 @@ struct MenuItem {
     const char* caption;
     const char* shortcut;
     void (GroupTreeView::*handler)();
+    // The view answers the key itself (F2 edits the current node), so the
+    // menu only shows it.
+    bool keyOfTheView = false;
 };
 
 // PopupMenu_Tree in its order; a null name is a separator.
 const MenuItem kMenu[] = {
     {"AddUpGroup", "Добавить категорию", "Ctrl+Insert", &GroupTreeView::AddUpGroupClick},
     {"AddGroup", "Добавить подгруппу", "Shift+Insert", &GroupTreeView::AddGroupClick},
+    {"RenameGroup", "Переименовать группу", "F2", &GroupTreeView::RenameGroupClick, true},
     {"DelGroup", "Удалить   группу", "Shift+Delete", &GroupTreeView::DelGroupClick},
     {"N20", nullptr, nullptr, nullptr},
     {"Sort", "Сортировать по названию", nullptr, &GroupTreeView::SortClick},
@@ -65,10 +70,27 @@ const MenuItem kMenu[] = {
     {"IconEdits", "Изменить иконку", nullptr, nullptr},
 };
 
-// The selected node is drawn on sky blue (#A6CAF0) in a black, underlined font.
-class SelectedNodeDelegate : public QStyledItemDelegate {
+// The selected node is drawn on sky blue (#A6CAF0) in a black, underlined
+// font. A node's edited name goes to `commit`, which stores it and shows
+// it on the node, or refuses it.
+class GroupNodeDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using Commit = std::function<void(const QModelIndex&, const QString&)>;
+    GroupNodeDelegate(QObject* parent, Commit commit) : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setMaxLength(kGroupNameLength);
+        return editor;
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            commit_(index, line->text());
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
@@ -80,6 +102,9 @@ protected:
         option->palette.setColor(QPalette::HighlightedText, Qt::black);
         option->font.setUnderline(true);
     }
+
+private:
+    Commit commit_;
 };
 
 } // namespace
@@ -94,7 +119,10 @@ GroupTreeView::GroupTreeView(db::Connection& priceDb, QWidget* parent) : QTreeWi
     setDropIndicatorShown(true);
     // The view scrolls itself at its edges while a group is dragged.
     setAutoScroll(false);
-    setItemDelegate(new SelectedNodeDelegate(this));
+    // F2 or a second, slow click on the selected node edits its name.
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setItemDelegate(new GroupNodeDelegate(
+        this, [this](const QModelIndex& index, const QString& text) { TreeView1Change(itemFromIndex(index), text); }));
     buildMenu();
     connect(this, &QTreeWidget::itemExpanded, this, &GroupTreeView::TreeView1Expanded);
     connect(this, &QTreeWidget::currentItemChanged, this,
@@ -110,8 +138,9 @@ void GroupTreeView::buildMenu()
         action->setObjectName(QLatin1String(item.name));
         if (item.shortcut) {
             action->setShortcut(QKeySequence(QLatin1String(item.shortcut)));
-            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            addAction(action);
+            action->setShortcutContext(item.keyOfTheView ? Qt::WidgetShortcut : Qt::WidgetWithChildrenShortcut);
+            if (!item.keyOfTheView)
+                addAction(action);
         }
         if (item.handler)
             connect(action, &QAction::triggered, this, item.handler);
@@ -131,6 +160,7 @@ void GroupTreeView::buildMenu()
             menu_->findChild<QAction*>(QLatin1String(name))->setEnabled(set && !ungrouped);
         for (const char* name : {"AddGroup", "DelGroup", "Sort"})
             menu_->findChild<QAction*>(QLatin1String(name))->setEnabled(!ungrouped);
+        menu_->findChild<QAction*>(QStringLiteral("RenameGroup"))->setEnabled(TreeView1Editing(currentItem()));
     });
 }
 
@@ -180,6 +210,8 @@ QTreeWidgetItem* GroupTreeView::makeNode(QTreeWidgetItem* parent, qint64 code, c
     node->setData(0, kCodeRole, code);
     node->setData(0, kPictureRole, picture);
     node->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    if (code > 0)
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
     if (hasChildren)
         new QTreeWidgetItem(node, QStringList{kPlaceholder});
     return node;
@@ -264,6 +296,48 @@ void GroupTreeView::AddGroupClick()
         return;
     // Without a selected node the new group is a category.
     AddNode(currentItem(), kNewGroupPicture, QStringLiteral("Новая группа"));
+}
+
+bool GroupTreeView::TreeView1Editing(const QTreeWidgetItem* node) const
+{
+    // Only a group's node has a name to edit: not the placeholder, not the
+    // goods of no group.
+    return codeOf(node) > 0;
+}
+
+bool GroupTreeView::TreeView1Change(QTreeWidgetItem* node, const QString& text)
+{
+    if (!TreeView1Editing(node))
+        return false;
+    GroupRename result = GroupRename::NoSuchGroup;
+    try {
+        result = renameGroup(priceDb_, codeOf(node), text);
+    } catch (const db::DbError& e) {
+        reportLater(e.message());
+        return false;
+    }
+    if (result == GroupRename::EmptyName)
+        reportLater(kEmptyGroupNameMessage);
+    if (result != GroupRename::Renamed)
+        return false;
+    node->setText(0, groupName(priceDb_, codeOf(node)));
+    return true;
+}
+
+void GroupTreeView::RenameGroupClick()
+{
+    QTreeWidgetItem* node = currentItem();
+    if (!TreeView1Editing(node))
+        return;
+    scrollToItem(node);
+    editItem(node);
+}
+
+bool GroupTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (!TreeView1Editing(itemFromIndex(index)))
+        return false;
+    return QTreeWidget::edit(index, trigger, event);
 }
 
 void GroupTreeView::DelGroupClick()
@@ -497,6 +571,14 @@ void GroupTreeView::report(const QString& text) const
 {
     if (messages_)
         messages_(text);
+}
+
+void GroupTreeView::reportLater(const QString& text)
+{
+    // The editor is closing when its name is refused: the message waits
+    // until it has gone, so that taking the focus from it does not commit it
+    // a second time.
+    QMetaObject::invokeMethod(this, [this, text] { report(text); }, Qt::QueuedConnection);
 }
 
 bool GroupTreeView::ask(const QString& question) const { return ask_ && ask_(question); }

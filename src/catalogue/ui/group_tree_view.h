@@ -28,7 +28,9 @@ struct GroupCommandHooks {
 // when a node is first expanded (until then it holds the placeholder
 // child " "). Its pop-up menu PopupMenu_Tree holds the group commands;
 // groups are moved by dragging them onto another group (before it; with
-// Shift held, as its first child).
+// Shift held, as its first child). A group's name is edited in place (F2,
+// a second slow click on the selected node, "Переименовать группу") and
+// stored as soon as the editor closes; an empty name is refused.
 class GroupTreeView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -65,6 +67,7 @@ public slots:
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, int picture, const QString& caption);
     void AddUpGroupClick();
     void AddGroupClick();
+    void RenameGroupClick();
     void DelGroupClick();
     void SortClick();
     void SpeedButton_TreeClick();
@@ -73,6 +76,14 @@ public slots:
     void DopNacenGroupClick();
     void KatMinPriceClick();
     void KatAutoKritClick();
+
+public:
+    // True when the node's name may be edited: it is a group's.
+    bool TreeView1Editing(const QTreeWidgetItem* node) const;
+    // Stores the edited name of the node's group and shows it on the node;
+    // an empty name is refused with kEmptyGroupNameMessage (shown once the
+    // editor has closed) and the node keeps its name. False when refused.
+    bool TreeView1Change(QTreeWidgetItem* node, const QString& text);
 
 signals:
     // The selected group changed (0: none).
@@ -90,6 +101,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    using QTreeWidget::edit;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     void buildMenu();
@@ -103,6 +116,7 @@ private:
     void reload(qint64 selectCode);
     void runGroupCommand(const std::function<void(const GroupCommandHooks&, qint64)>& command);
     void report(const QString& text) const;
+    void reportLater(const QString& text);
     bool ask(const QString& question) const;
 
     db::Connection& priceDb_;
