@@ -520,6 +520,39 @@ TEST(Reader, XlsCellsOutOfOrderAreSorted)
     EXPECT_EQ(rows, (std::vector<int>{1, 2}));
 }
 
+// An .xlsx row that gives a cell twice, out of order or in place: the
+// stream hands each cell over once with the later value, as the block
+// keeps it, whichever form its texts take.
+TEST(Reader, XlsxCellGivenTwiceCountsOnce)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("twice.xlsx"));
+    test::writeXlsxOfSheet(path, R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">
+<sheetData><row r="1"><c r="B1"><v>2</v></c><c r="A1"><v>1</v></c><c r="A1"><v>5</v></c></row>
+<row r="2"><c r="A2"><v>3</v></c><c r="A2" t="inlineStr"><is><t>последний</t></is></c></row>
+</sheetData></worksheet>)");
+    WorkbookReader reader(path);
+    const SheetData data = reader.readSheet(1);
+    EXPECT_EQ(data.values.text(1, 1), QStringLiteral("5"));
+    EXPECT_EQ(data.values.text(2, 1), QStringLiteral("последний"));
+    for (const RowTexts texts : {RowTexts::Values, RowTexts::Utf8}) {
+        std::vector<QStringList> rows;
+        reader.streamSheet(
+            1,
+            [&](const RowData& row) {
+                QStringList cells;
+                for (const RowCell& cell : row.cells)
+                    cells << QStringLiteral("%1=%2").arg(cell.column).arg(
+                        cell.utf8 ? QString::fromUtf8(cell.utf8, qsizetype(cell.utf8Size)) : cell.value.toText());
+                rows.push_back(cells);
+                return true;
+            },
+            texts);
+        EXPECT_EQ(rows, (std::vector<QStringList>{{QStringLiteral("1=5"), QStringLiteral("2=2")},
+                                                  {QStringLiteral("1=последний")}}));
+    }
+}
+
 } // namespace
 } // namespace velmora::sheet
 

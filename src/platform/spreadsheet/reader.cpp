@@ -156,7 +156,7 @@ public:
                 return false;
             current_.row = e.row;
         }
-        if (!current_.cells.empty() && e.column < current_.cells.back().column)
+        if (!current_.cells.empty() && e.column <= current_.cells.back().column)
             unsorted_ = true;
         RowCell& cell = current_.cells.emplace_back();
         cell.column = e.column;
@@ -192,9 +192,17 @@ public:
             return true;
         for (const auto& [cell, offset] : utf8Offsets_)
             current_.cells[cell].utf8 = bytes_.data() + offset;
-        if (unsorted_)
-            std::sort(current_.cells.begin(), current_.cells.end(),
-                      [](const RowCell& a, const RowCell& b) { return a.column < b.column; });
+        if (unsorted_) {
+            std::vector<RowCell>& cells = current_.cells;
+            std::stable_sort(cells.begin(), cells.end(),
+                             [](const RowCell& a, const RowCell& b) { return a.column < b.column; });
+            // A cell the file gives twice counts once, its last value, as a
+            // block read keeps it.
+            const auto firstKept = std::unique(cells.rbegin(), cells.rend(), [](const RowCell& a, const RowCell& b) {
+                return a.column == b.column;
+            });
+            cells.erase(cells.begin(), firstKept.base());
+        }
         unsorted_ = false;
         const bool goOn = onRow_(current_);
         current_.cells.clear();
@@ -210,7 +218,7 @@ private:
     const std::function<bool(const RowData&)>& onRow_;
     const bool utf8_;
     RowData current_;
-    bool unsorted_ = false; // a cell came before one already in the row
+    bool unsorted_ = false; // a cell came before one already in the row, or twice
     // With texts as bytes: the row's text bytes, and which cell starts where.
     std::string bytes_;
     std::vector<std::pair<std::size_t, std::size_t>> utf8Offsets_;
