@@ -96,6 +96,8 @@ TEST(RateFeed, BadRecordsAreSkippedAlone)
         "<Valute><CharCode>EUR</CharCode><Nominal>1</Nominal><Name>b</Name><Value></Value></Valute>"
         "<Valute><CharCode>UAH</CharCode><Name>c</Name><Value>2,5</Value></Valute>"
         "<Valute><CharCode>BYN</CharCode><Nominal>1</Nominal><Name>d</Name><Value>28,5</Value></Valute>"
+        "<Valute><CharCode>KZT</CharCode><Nominal>1e-300</Nominal><Name>e</Name><Value>1e300</Value></Valute>"
+        "<Valute><CharCode>CNY</CharCode><Nominal>1e300</Nominal><Name>f</Name><Value>1e-300</Value></Valute>"
         "</ValCurs>";
     const ParsedRateFeed feed = ParseRateFeedRecords(body, RateSourceRussia);
     ASSERT_TRUE(feed.ok);
@@ -103,6 +105,10 @@ TEST(RateFeed, BadRecordsAreSkippedAlone)
     EXPECT_EQ(feed.find(QStringLiteral("EUR")).rate, 0);
     EXPECT_EQ(feed.find(QStringLiteral("UAH")).rate, 0);
     EXPECT_DOUBLE_EQ(feed.find(QStringLiteral("BYN")).rate, 28.5);
+    // A rate that would overflow or vanish leaves its record out.
+    EXPECT_EQ(feed.find(QStringLiteral("KZT")).rate, 0);
+    EXPECT_EQ(feed.find(QStringLiteral("CNY")).rate, 0);
+    EXPECT_EQ(feed.quotes.size(), 1u);
 }
 
 TEST(RateFeed, RssItemsCountOnlyInsideTheChannel)

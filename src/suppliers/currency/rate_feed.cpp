@@ -204,10 +204,15 @@ ParsedRateFeed ParseRateFeedRecords(const QByteArray& feed, int source)
             const double value = feedNumber(*valueText);
             if (!(nominal > 0) || !(value > 0))
                 break;
+            // Extreme but finite texts ("1e300" per "1e-300") would give a
+            // rate that is infinite or 0 and reprice every offer with it.
+            const double rate = value / nominal;
+            if (!std::isfinite(rate) || !(rate > 0))
+                break;
             RateQuote quote;
             quote.code = *code;
             quote.nominal = nominal;
-            quote.rate = value / nominal;
+            quote.rate = rate;
             quote.name = nameTag.isEmpty() ? *code : frame.children.value(nameTag);
             result.quotes.push_back(std::move(quote));
             break;

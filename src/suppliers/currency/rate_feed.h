@@ -43,7 +43,8 @@ struct RateQuote {
 
 // Every usable currency record of a feed, in feed order. ok is false, with
 // error set, when the bytes are not one well-formed XML document in a known
-// encoding; a record without a positive nominal or value is left out.
+// encoding; a record without a positive nominal or value, or whose rate
+// would be no positive finite number, is left out.
 struct ParsedRateFeed {
     bool ok = false;
     QString error;
