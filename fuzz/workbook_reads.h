@@ -10,7 +10,8 @@ namespace velmora::fuzz {
 // whole file into the workbook model. A SheetError is the readers' one
 // way to refuse a file; anything else escapes (and is a finding). What
 // comes out is checked against what the reader promises: cells inside the
-// sheet, each row's in column order, blocks within the limits asked for.
+// sheet, each row's in column order, finite numbers, blocks within the
+// limits asked for, and the same values whichever way the sheet is read.
 void readWorkbookEveryWay(const QString& path);
 
 } // namespace velmora::fuzz
