@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -83,6 +84,8 @@ Form_Setup::Form_Setup(SetupEnvironment environment, QWidget* parent) : QDialog(
     setModal(true);
 
     PageControl_Setup = named(new QTabWidget(this), "PageControl_Setup");
+    // Every tab in sight: the window is as wide as its tabs.
+    PageControl_Setup->tabBar()->setUsesScrollButtons(false);
 
     // "Устаревшие товары".
     QWidget* old = page(PageControl_Setup, "TabSheet_OldTovar", QStringLiteral("Устаревшие товары"));

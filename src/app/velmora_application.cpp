@@ -1,8 +1,10 @@
 #include "velmora_application.h"
 
+#include "screen_fit.h"
 #include "user_dialogs.h"
 
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <new>
@@ -15,7 +17,21 @@ VelmoraApplication::VelmoraApplication(int& argc, char** argv) : QApplication(ar
 {
     // The application title: the product name followed by one blank.
     setApplicationName(QStringLiteral("Velmora "));
+    useRussianFormats();
     installRussianTranslations();
+    // Every window opens on the screen, whatever size it asked for.
+    installEventFilter(new ScreenFit(this));
+}
+
+void VelmoraApplication::useRussianFormats()
+{
+    // Dates, numbers and the file types of the file dialog as a Russian
+    // user writes them, whatever the system's locale: "11.12.2026",
+    // "92,5". Digits are not grouped: prices and rates are copied into
+    // other programs.
+    QLocale russian(QLocale::Russian, QLocale::Russia);
+    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(russian);
 }
 
 void VelmoraApplication::installRussianTranslations()

@@ -22,6 +22,7 @@ public:
     bool hasRussianTranslations() const { return translated_; }
 
 private:
+    void useRussianFormats();
     void installRussianTranslations();
     void reportError(const QString& text);
 

@@ -1,9 +1,12 @@
 #include "window_placement.h"
 
+#include "screen_fit.h"
+
 #include "storage/settings_store.h"
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSplitter>
 #include <QStringList>
 
@@ -63,10 +66,20 @@ bool showMainWindowAsLeft(QMainWindow& window, db::Connection& orderDb)
     } catch (const std::exception&) {
         restored = false; // an unreadable store: open as the first time
     }
-    if (restored)
+    if (restored) {
         window.show();
-    else
+    } else {
+        // Restoring from maximised gives back this size: the design size
+        // where the screen has room for it, the free area where it has not.
+        if (const QScreen* screen = window.screen()) {
+            const QRect free = screen->availableGeometry();
+            QRect centred(QPoint(), window.size());
+            centred.moveCenter(free.center());
+            window.setGeometry(fittedGeometry(centred, window.size(), window.minimumSizeHint(), window.maximumSize(),
+                                              free, kFrameGuess));
+        }
         window.showMaximized();
+    }
     return restored;
 }
 

@@ -16,8 +16,10 @@ namespace velmora {
 
 namespace {
 
-// Keeps the panel over the right edge of its parent, full height, above
-// the panels it covers, so that opening it squeezes nothing.
+// Keeps the panel at the right edge of its parent, full height, above the
+// panels beside it. Where the window has room the panels beside it make
+// way, so it covers none of their controls; in a window too narrow for
+// that it lies over their right end.
 class RightEdgeOverlay : public QObject {
 public:
     RightEdgeOverlay(QWidget* panel, QWidget* parent) : QObject(panel), panel_(panel), parent_(parent)
@@ -29,8 +31,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const bool parentResized = watched == parent_ && event->type() == QEvent::Resize;
-        const bool panelShown = watched == panel_ && event->type() == QEvent::Show;
-        if (parentResized || panelShown)
+        const bool panelToggled =
+            watched == panel_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide);
+        if (parentResized || panelToggled)
             place();
         return false;
     }
@@ -40,6 +43,17 @@ public:
         const int width = panel_->width();
         panel_->setGeometry(parent_->width() - width, 0, width, parent_->height());
         panel_->raise();
+        QLayout* layout = parent_->layout();
+        if (!layout)
+            return;
+        QMargins margins = layout->contentsMargins();
+        // What the other panels need at least, without the room made here.
+        const int need = layout->minimumSize().width() - margins.right();
+        const int room = panel_->isVisibleTo(parent_) && parent_->width() - width >= need ? width : 0;
+        if (margins.right() != room) {
+            margins.setRight(room);
+            layout->setContentsMargins(margins);
+        }
     }
 
 private:
@@ -47,7 +61,7 @@ private:
     QWidget* parent_;
 };
 
-// Panel_Setup leaves the frame's row of panels and floats over its right end.
+// Panel_Setup leaves the frame's row of panels and stands at its right end.
 void floatOverRightEdge(QWidget* panel)
 {
     QWidget* parent = panel->parentWidget();

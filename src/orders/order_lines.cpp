@@ -106,6 +106,15 @@ QString LineSumText(const OrderLine& line)
     return QString::number(RoundValue(2, line.priceOut * line.quantity), 'f', 2).replace(u'.', u',').left(10);
 }
 
+QString LinePriceText(const OrderLine& line)
+{
+    QString text = RoundedDecimalText(line.priceOut, 4, u',');
+    const qsizetype comma = text.indexOf(u',');
+    if (comma < 0)
+        return text + QStringLiteral(",00");
+    return text + QString(std::max<qsizetype>(0, 2 - (text.size() - comma - 1)), u'0');
+}
+
 QString OrderClientName(db::Connection& orderDb, int orderNumber)
 {
     db::Statement select = orderDb.prepare(QStringLiteral(

@@ -51,6 +51,9 @@ std::optional<double> OrderTotal(db::Connection& orderDb, int orderNumber);
 // A line's sum as the grid shows it: PriceOut * Quantity rounded to two
 // places, with a decimal comma ("1,00").
 QString LineSumText(const OrderLine& line);
+// A line's price beside it: rounded to four places, at least two of them
+// shown ("12490,50", "0,3512").
+QString LinePriceText(const OrderLine& line);
 
 // The client of an order: ClientName of its first line ("" without lines).
 QString OrderClientName(db::Connection& orderDb, int orderNumber);

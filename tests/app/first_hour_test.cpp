@@ -155,7 +155,7 @@ TEST(FirstHour, TheWindowOpensMaximisedAndThenAsItWasLeft)
         processEventsFor(100);
         EXPECT_TRUE(form.isMaximized());
         form.showNormal();
-        form.setGeometry(40, 50, 1250, 820);
+        form.setGeometry(40, 50, 1250, 700);
         processEventsFor(50);
         auto* splitter = control<QSplitter>(form, "Splitter_Main");
         splitter->setSizes({400, splitter->width() - 400 - splitter->handleWidth()});

@@ -203,6 +203,21 @@ TEST(OrderLines, TotalIsTheUnroundedSumWhileLineSumsAreRounded)
         EXPECT_EQ(LineSumText(line), QStringLiteral("1,00"));
 }
 
+// The price beside the sum reads like it: "12490,50", not "12490,5".
+TEST(OrderLines, ThePriceShowsAtLeastTwoDecimalsLikeTheSum)
+{
+    const struct {
+        double price;
+        const char* shown;
+    } cases[] = {{12490.5, "12490,50"}, {5, "5,00"}, {0.3512, "0,3512"}, {2.12345, "2,1235"}, {-1.5, "-1,50"}};
+    for (const auto& c : cases) {
+        OrderLine line;
+        line.priceOut = c.price;
+        line.quantity = 1;
+        EXPECT_EQ(LinePriceText(line), QString::fromUtf8(c.shown)) << c.price;
+    }
+}
+
 TEST(OrderLines, BlankLinesEditsDeletesAndTheClientName)
 {
     OrderFolder folder;

@@ -95,6 +95,46 @@ TEST(ColumnWidths, ResizingTheLastColumnScalesTheOthers)
     EXPECT_EQ(table, (WidthTable{{50, false}, {50, false}, {300, false}}));
 }
 
+// The columns that must show their cells whole get what they need from the
+// stretching column (the name), their whole titles while it can spare the
+// room; when it cannot keep its own need, the yielding columns give way.
+TEST(ColumnWidths, NeedsAreMetFromTheStretchingColumn)
+{
+    // Four columns: a price (needs 60, 80 with its whole title), the name
+    // (needs 100, stretches), a yielding one (title 40), a plain one.
+    const QVector<ColumnNeed> needs = {{60, 80, false}, {100, 100, false}, {40, 50, true}, {0, 0, false}};
+    const struct {
+        int width;
+        QVector<int> widths;
+    } cases[] = {
+        // Room to spare: whole titles, the name the rest.
+        {600, {80, 387, 53, 80}},
+        // The name gives what it has beyond its need to whole titles.
+        {260, {80, 100, 45, 35}},
+        // Too little for the name: the plain column gives back first, then
+        // the yielding one; the price keeps its own.
+        {220, {60, 100, 40, 20}},
+        {180, {60, 100, 15, 5}},
+        // Below every need: the grid scrolls, the needs are kept.
+        {150, {60, 100, 5, 5}},
+    };
+    for (const auto& c : cases) {
+        WidthTable table = {{50, false}, {300, false}, {40, false}, {60, false}};
+        fitColumns(table, c.width, 0, needs, 1);
+        QVector<int> widths;
+        for (const ColumnSlot& slot : table)
+            widths << slot.width;
+        EXPECT_EQ(widths, c.widths) << c.width;
+        if (c.width >= 170)
+            EXPECT_EQ(total(table, 0), c.width) << c.width;
+    }
+    // A fixed column keeps the user's width, below its need too.
+    WidthTable table = {{30, true}, {300, false}, {40, false}, {60, false}};
+    fitColumns(table, 600, 0, needs, 1);
+    EXPECT_EQ(table[0].width, 30);
+    EXPECT_EQ(total(table, 0), 600);
+}
+
 TEST(ColumnWidths, MenuCommands)
 {
     WidthTable table = designTable();

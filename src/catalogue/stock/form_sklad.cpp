@@ -156,7 +156,11 @@ void Form_Sklad::showMissingTexts(bool shown)
     ui->Button_OpenAll->setText(shown ? QStringLiteral("<<<") : QStringLiteral(">>>"));
     ui->Button_OpenAll->setToolTip(shown ? QStringLiteral("Скрыть отсутствующие значения поля \"Склад\"")
                                          : QStringLiteral("Показать отсутствующие значения поля \"Склад\""));
-    resize(shown ? kWidthWithMissingTexts : kWidthWithoutMissingTexts, height());
+    // The list opens beside the criteria and leaves their boxes the room
+    // they had.
+    layout()->activate();
+    const QSize wanted(shown ? kWidthWithMissingTexts : kWidthWithoutMissingTexts, height());
+    resize(wanted.expandedTo(layout()->sizeHint()));
 }
 
 void Form_Sklad::moveMissingTextTo(StockList list)

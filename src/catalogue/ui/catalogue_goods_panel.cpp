@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velmora::catalogue {
 
 namespace {
@@ -55,8 +57,11 @@ CatalogueGoodsPanel::CatalogueGoodsPanel(db::Connection& priceDb, QWidget* paren
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     grid_->verticalHeader()->hide();
-    // Prices are short; the name takes the room.
-    grid_->horizontalHeader()->setDefaultSectionSize(80);
+    // Prices are short; the name takes the room. Every column shows its
+    // whole title.
+    QHeaderView* header = grid_->horizontalHeader();
+    for (int column = 0; column < model_->columnCount(); ++column)
+        grid_->setColumnWidth(column, std::max(80, header->sectionSizeHint(column)));
     grid_->setColumnWidth(CatalogueGoodsModel::ColArt, 100);
     grid_->setColumnWidth(CatalogueGoodsModel::ColTovar, 320);
 

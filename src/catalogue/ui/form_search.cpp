@@ -23,7 +23,8 @@ Form_Search::Form_Search(db::Connection& priceDb, QWidget* parent)
     : QDialog(parent), priceDb_(priceDb), ui(std::make_unique<Ui::Form_Search>())
 {
     ui->setupUi(this);
-    // The window keeps the sizes of its modes, narrow as they are.
+    // The window takes the sizes of its modes, but never less than its
+    // controls need (sizeFor).
     ui->Layout_Search->setSizeConstraint(QLayout::SetNoConstraint);
     ui->DBGrid_Search->verticalHeader()->hide();
     ui->DBGrid_Search->horizontalHeader()->setStretchLastSection(true);
@@ -58,7 +59,12 @@ void Form_Search::showArticleMode(bool partial)
 {
     ui->SpeedButton_ArtParam->setText(partial ? QStringLiteral("<") : QStringLiteral(">"));
     ui->Label_Search->setText(partial ? QStringLiteral("Введите часть артикула") : QStringLiteral("  Введите артикул"));
-    resize(partial ? kWide : kNarrow, height());
+    resize(sizeFor(partial ? kWide : kNarrow, height()));
+}
+
+QSize Form_Search::sizeFor(int width, int height) const
+{
+    return QSize(width, height).expandedTo(ui->Layout_Search->minimumSize());
 }
 
 void Form_Search::FormShow()
@@ -70,11 +76,11 @@ void Form_Search::FormShow()
     ui->DBGrid_Search->hide();
     results_.clear();
     current_ = -1;
-    resize(width(), kHeight);
+    resize(sizeFor(width(), kHeight));
     if (SearchField == u"Tovar") {
         ui->Label_Search->setText(QStringLiteral("            Введите часть названия товара"));
         ui->SpeedButton_ArtParam->hide();
-        resize(kWide, kHeight);
+        resize(sizeFor(kWide, kHeight));
     } else {
         ui->SpeedButton_ArtParam->show();
         showArticleMode(false);
@@ -107,7 +113,7 @@ void Form_Search::Button_FindClick()
     grid->setVisible(found);
     ui->Button_Next->setVisible(found);
     ui->Button_Prior->setVisible(found);
-    resize(found ? std::max(width(), kWide) : width(), found ? kHeightWithResults : kHeight);
+    resize(sizeFor(found ? std::max(width(), kWide) : width(), found ? kHeightWithResults : kHeight));
     if (found)
         LocateFoundProduct(0);
 }

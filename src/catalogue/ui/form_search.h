@@ -56,6 +56,8 @@ protected:
 
 private:
     void showArticleMode(bool partial);
+    // A mode's size, grown to what the controls need.
+    QSize sizeFor(int width, int height) const;
 
     db::Connection& priceDb_;
     std::unique_ptr<Ui::Form_Search> ui;

@@ -70,7 +70,7 @@ QVariant OrderLinesModel::data(const QModelIndex& index, int role) const
     switch (index.column()) {
     case Art: return line.art;
     case Tovar: return line.tovar;
-    case PriceOut: return RoundedDecimalText(line.priceOut, 4, u',');
+    case PriceOut: return LinePriceText(line);
     case Quantity: return RoundedDecimalText(line.quantity, 4, u',');
     case Summa: return LineSumText(line);
     case Postavshik: return line.postavshik;

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QTabBar>
 #include <QSpinBox>
 
 namespace velmora::output {
@@ -37,6 +38,8 @@ Form_parametr::Form_parametr(db::Connection& priceDb, db::Connection& orderDb, Q
       folders_(new QFileSystemModel(this))
 {
     ui->setupUi(this);
+    // Every tab in sight: the window is as wide as its tabs.
+    ui->PageControl1->tabBar()->setUsesScrollButtons(false);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     folders_->setRootPath(QDir::rootPath());
     ui->TreeView_Path->setModel(folders_);

@@ -28,6 +28,9 @@ Form_MinPrice::Form_MinPrice(db::Connection& priceDb, SettingsStore& orderSettin
     grid->setHorizontalHeaderLabels({QStringLiteral("Поставщик"), QStringLiteral("Обрабатывать"),
                                      QStringLiteral("Дата прайс-листа")});
     grid->horizontalHeader()->setSectionResizeMode(SupplierColumn, QHeaderView::Stretch);
+    // The tick and the date as wide as their titles.
+    grid->horizontalHeader()->setSectionResizeMode(UsedColumn, QHeaderView::ResizeToContents);
+    grid->horizontalHeader()->setSectionResizeMode(DateColumn, QHeaderView::ResizeToContents);
     grid->verticalHeader()->hide();
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);

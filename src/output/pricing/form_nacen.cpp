@@ -11,6 +11,9 @@
 
 #include <QSpinBox>
 
+#include <algorithm>
+#include <utility>
+
 namespace velmora::output {
 
 using catalogue::kThresholdCount;
@@ -21,6 +24,13 @@ Form_Nacen::Form_Nacen(db::Connection& priceDb, SettingsStore& orderSettings, QW
     : QDialog(parent), ui(std::make_unique<Ui::Form_Nacen>()), priceDb_(priceDb), orderSettings_(orderSettings)
 {
     ui->setupUi(this);
+    // The column titles over their boxes, as wide as their texts.
+    for (auto [title, box] : {std::pair{ui->Label_Price, ui->SpinEdit_Porog1},
+                              std::pair{ui->Label_Nacen, ui->SpinEdit_NacenPor1}}) {
+        const int width = std::max(box->width(), title->sizeHint().width());
+        title->setGeometry(box->geometry().center().x() - width / 2, title->y(), width, title->height());
+        title->setAlignment(Qt::AlignCenter);
+    }
     connect(ui->Button_NacenAll, &QPushButton::clicked, this, &Form_Nacen::Button_NacenAllClick);
     connect(ui->Button_Save, &QPushButton::clicked, this, &Form_Nacen::Button_SaveClick);
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <curl/curl.h>
 
@@ -51,7 +52,8 @@ struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
-// What a user reads first; the library's own words follow it.
+// What a user reads first; empty where only the library's own words say
+// what went wrong.
 QString russianReason(CURLcode code)
 {
     switch (code) {
@@ -64,7 +66,7 @@ QString russianReason(CURLcode code)
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION: return QStringLiteral("Не удалось установить защищённое соединение");
     case CURLE_TOO_MANY_REDIRECTS: return QStringLiteral("Слишком много перенаправлений");
-    default: return QStringLiteral("Ошибка при получении данных с сервера");
+    default: return {};
     }
 }
 
@@ -83,13 +85,12 @@ HttpResult HttpGetText(const QString& url, const HttpOptions& options)
     initialiseCurlOnce();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl)
-        return failure(QStringLiteral("libcurl could not be initialised"));
+        return failure(QStringLiteral("Не удалось начать загрузку (libcurl could not be initialised)"));
 
     const QByteArray urlBytes = url.toUtf8();
     const QByteArray agent = (options.userAgent.isEmpty() ? defaultUserAgent() : options.userAgent).toUtf8();
     Sink sink;
     sink.limit = options.maxBodyBytes;
-    char errorBuffer[CURL_ERROR_SIZE] = {};
 
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, urlBytes.constData());
@@ -105,7 +106,6 @@ HttpResult HttpGetText(const QString& url, const HttpOptions& options)
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
 
     const CURLcode code = curl_easy_perform(h);
     long status = 0;
@@ -113,16 +113,23 @@ HttpResult HttpGetText(const QString& url, const HttpOptions& options)
 
     if (sink.overflow)
         return failure(QStringLiteral("Ответ сервера слишком велик (%1: the answer is larger than %2 bytes)")
-                           .arg(url)
+                           .arg(QUrl(url).host())
                            .arg(options.maxBodyBytes),
                        status);
     if (code != CURLE_OK) {
-        const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer)
-                                              : QString::fromUtf8(curl_easy_strerror(code));
-        return failure(QStringLiteral("%1 (%2: %3)").arg(russianReason(code), url, detail), status);
+        // The host, and the library's short words where no Russian sentence
+        // says it: the whole address and the library's long sentence would
+        // push the text out of the status bar.
+        const QString host = QUrl(url).host().isEmpty() ? url : QUrl(url).host();
+        const QString reason = russianReason(code);
+        if (!reason.isEmpty())
+            return failure(QStringLiteral("%1 (%2)").arg(reason, host), status);
+        return failure(QStringLiteral("Ошибка при получении данных с сервера (%1: %2)")
+                           .arg(host, QString::fromUtf8(curl_easy_strerror(code))),
+                       status);
     }
     if (status >= 400)
-        return failure(QStringLiteral("Сервер ответил ошибкой %1 (%2: HTTP %1)").arg(status).arg(url), status);
+        return failure(QStringLiteral("Сервер ответил ошибкой %1 (%2: HTTP %1)").arg(status).arg(QUrl(url).host()), status);
 
     HttpResult result;
     result.body = std::move(sink.body);

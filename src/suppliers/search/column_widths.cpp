@@ -2,6 +2,7 @@
 
 #include "storage/settings_store.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora::search {
@@ -19,9 +20,54 @@ int sumWidths(const WidthTable& table, int except = -1)
     return sum;
 }
 
+// The widest column's share after the needs of the others were met: see
+// fitColumns.
+void meetNeeds(WidthTable& table, int widest, int clientWidth, int lineWidth, const QVector<ColumnNeed>& needs)
+{
+    const int n = int(table.size());
+    auto remainder = [&] { return clientWidth - sumWidths(table, widest) - n * lineWidth; };
+    for (int i = 0; i < n; ++i) {
+        if (i != widest && !table.at(i).fixed)
+            table[i].width = std::max(table.at(i).width, needs.at(i).least);
+    }
+    const int own = std::max(5, needs.at(widest).least);
+    // Columns wider than they need (those without needs, mostly) give back
+    // in proportion to their room, then the columns that yield.
+    for (const bool yielding : {false, true}) {
+        const int deficit = own - remainder();
+        if (deficit <= 0)
+            break;
+        auto spareOf = [&](int i) {
+            if (i == widest || table.at(i).fixed || (yielding && !needs.at(i).yields))
+                return 0;
+            return std::max(0, table.at(i).width - (yielding ? 5 : std::max(5, needs.at(i).least)));
+        };
+        int room = 0;
+        for (int i = 0; i < n; ++i)
+            room += spareOf(i);
+        const int taken = std::min(deficit, room);
+        int left = taken;
+        for (int i = 0; i < n && left > 0; ++i) {
+            const int spare = spareOf(i);
+            const int part = std::min({spare, left, int(std::ceil(double(taken) * spare / room))});
+            table[i].width -= part;
+            left -= part;
+        }
+    }
+    // Whole titles where the widest column can spare the room.
+    for (int i = 0; i < n; ++i) {
+        if (i == widest || table.at(i).fixed)
+            continue;
+        const int more = std::min(needs.at(i).whole - table.at(i).width, remainder() - own);
+        if (more > 0)
+            table[i].width += more;
+    }
+    table[widest].width = std::max(own, remainder());
+}
+
 } // namespace
 
-void fitColumns(WidthTable& table, int clientWidth, int lineWidth)
+void fitColumns(WidthTable& table, int clientWidth, int lineWidth, const QVector<ColumnNeed>& needs, int stretch)
 {
     const int n = int(table.size());
     if (clientWidth <= 0 || n < 2)
@@ -46,6 +92,14 @@ void fitColumns(WidthTable& table, int clientWidth, int lineWidth)
         }
         if (c.width > table.at(widest).width)
             widest = i;
+    }
+    if (needs.size() == n) {
+        if (stretch >= 0 && stretch < n && !table.at(stretch).fixed)
+            widest = stretch;
+        if (!table.at(widest).fixed) {
+            meetNeeds(table, widest, clientWidth, lineWidth, needs);
+            return;
+        }
     }
     table[widest].width = std::max(0, clientWidth - sumWidths(table, widest) - n * lineWidth);
 }

@@ -20,12 +20,32 @@ struct ColumnSlot {
 };
 using WidthTable = QVector<ColumnSlot>;
 
+// What a column needs to show its cells whole: `least` its values and the
+// short form of its title, `whole` its values and its whole title (0: no
+// need beyond the 5 pixels every column gets). A column that `yields` goes
+// below its least (down to 5) before the widest column goes below its own.
+struct ColumnNeed {
+    int least = 0;
+    int whole = 0;
+    bool yields = false;
+};
+
 // Fits the columns to the client width W: fixed columns keep their width,
 // the others share the rest in proportion (never narrower than 5), and the
 // widest column takes the remainder so that the widths plus `lineWidth` per
 // column fill W exactly. The table takes the new widths. Nothing changes
 // for W <= 0 or fewer than two columns.
-void fitColumns(WidthTable& table, int clientWidth, int lineWidth);
+//
+// With `needs` (one per column), the column `stretch` (when it is not
+// fixed; else the widest) takes the remainder in place of the widest. A
+// column that is not fixed gets at least what it needs at least, taken from
+// the stretching column; while that one has more than it needs at least,
+// the columns that need more for their whole titles get it. When it would
+// fall below its own need, the columns with room beyond theirs give it back
+// in proportion, then the columns that yield; the columns then exceed W
+// only when their needs do.
+void fitColumns(WidthTable& table, int clientWidth, int lineWidth, const QVector<ColumnNeed>& needs = {},
+                int stretch = -1);
 
 // After the user resized a column: `current` holds the widths as the grid
 // shows them, the table those before. The resized column keeps its new

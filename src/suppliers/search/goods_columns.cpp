@@ -4,6 +4,8 @@
 
 #include "storage/settings_store.h"
 
+#include <QHash>
+
 namespace velmora::search {
 
 const QVector<GoodsColumn>& goodsColumns()
@@ -68,6 +70,25 @@ QVector<QString> gridTitles(const ColumnTitles& titles, const QString& currencyC
     }
     out[3] = QStringLiteral("Цена (") + currencyCode + u')';
     return out;
+}
+
+QString shortGoodsTitle(const QString& title)
+{
+    static const QHash<QString, QString> shortForms = {
+        {QStringLiteral("Артикул"), QStringLiteral("Арт.")},
+        {QStringLiteral("Поставщик"), QStringLiteral("Пост-к")},
+        {QStringLiteral("Цена (розн.)"), QStringLiteral("Розн.")},
+        {QStringLiteral("Цена (пост.)"), QStringLiteral("Пост.")},
+        {QStringLiteral("Валюта (пост.)"), QStringLiteral("Валюта")},
+        {QStringLiteral("Производель"), QStringLiteral("Произв.")},
+        {QStringLiteral("Производит."), QStringLiteral("Произв.")},
+    };
+    if (const auto found = shortForms.constFind(title); found != shortForms.constEnd())
+        return *found;
+    // The price column: "Цена (RUB)" and the like.
+    if (title.startsWith(QStringLiteral("Цена (")) && title.endsWith(u')'))
+        return QStringLiteral("Цена");
+    return title;
 }
 
 SortMark nextSortMark(const SortMark& current, int clickedColumn)

@@ -57,6 +57,11 @@ ColumnTitles LoadColumnTitles(SettingsStore& orderSettings);
 // price column "Цена (" + display currency code + ")", design titles else.
 QVector<QString> gridTitles(const ColumnTitles& titles, const QString& currencyCode);
 
+// The short form a narrow column shows of its title ("Цена (розн.)" gives
+// "Розн."); the title itself when it has none. The whole title is the
+// column's tool tip.
+QString shortGoodsTitle(const QString& title);
+
 // The sort mark: at most one column, ascending or descending.
 struct SortMark {
     int column = -1;

@@ -1,5 +1,6 @@
 #include "goods_grid.h"
 
+#include "goods_card_data.h"
 #include "goods_columns.h"
 #include "supplier_goods_model.h"
 
@@ -11,8 +12,44 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace velmora::search {
+
+// The grid's cells: prices as the goods card shows them, not in the
+// locale's six significant digits ("114990" for 114990.25).
+class GoodsCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        if (value.typeId() == QMetaType::Double)
+            return cardPriceText(value, places);
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+
+    int places = -1;
+};
+
+namespace {
+
+// The columns staff compare: shown whole whatever the grid's width.
+const QStringList& wholeFields()
+{
+    static const QStringList fields = {QStringLiteral("Art"),         QStringLiteral("Postavshik"),
+                                       QStringLiteral("PriceOut"),    QStringLiteral("Pricemax"),
+                                       QStringLiteral("PricePostav"), QStringLiteral("ValutaPostav"),
+                                       QStringLiteral("Sklad")};
+    return fields;
+}
+
+// The rows measured for the widths: what a user sees of a search at once,
+// and then some.
+constexpr int kMeasuredRows = 400;
+
+} // namespace
 
 GoodsGrid::GoodsGrid(QWidget* parent) : QTableView(parent)
 {
@@ -21,10 +58,14 @@ GoodsGrid::GoodsGrid(QWidget* parent) : QTableView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
+    cells_ = new GoodsCellDelegate(this);
+    setItemDelegate(cells_);
     verticalHeader()->setDefaultSectionSize(20);
     verticalHeader()->hide();
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
+    // A title squeezed by the user or a narrow window ends in "…".
+    horizontalHeader()->setTextElideMode(Qt::ElideRight);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &GoodsGrid::titleClicked);
     connect(this, &QTableView::doubleClicked, this, [this] { emit cardRequested(); });
 
@@ -50,6 +91,12 @@ GoodsGrid::GoodsGrid(QWidget* parent) : QTableView(parent)
     });
 }
 
+void GoodsGrid::setPricePlaces(int places)
+{
+    cells_->places = places;
+    viewport()->update();
+}
+
 void GoodsGrid::setWidthSettings(db::Connection* orderDb, SettingsStore* orderSettings)
 {
     orderDb_ = orderDb;
@@ -71,8 +118,61 @@ void GoodsGrid::LoadTovarColumns()
 
 void GoodsGrid::FitTovarColumns()
 {
-    fitColumns(widths_, viewport()->width(), kLineWidth);
+    fitColumns(widths_, viewport()->width(), kLineWidth, columnNeeds(), goodsColumnOf(QStringLiteral("Tovar")));
     applyWidths();
+    if (auto* goods = qobject_cast<SupplierGoodsModel*>(model())) {
+        QVector<bool> compact;
+        for (int i = 0; i < widths_.size(); ++i)
+            compact << (widths_.at(i).width < titleWidth(goods->shownTitle(i, false)));
+        goods->setCompactTitles(compact);
+    }
+}
+
+int GoodsGrid::titleWidth(const QString& title) const
+{
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    return horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * margin + 2;
+}
+
+QVector<ColumnNeed> GoodsGrid::columnNeeds() const
+{
+    auto* goods = qobject_cast<SupplierGoodsModel*>(model());
+    if (!goods || goods->columnCount() != widths_.size())
+        return {};
+    QVector<ColumnNeed> needs(widths_.size());
+    const QFontMetrics metrics = fontMetrics();
+    // The style's text margins, the grid line, and a pixel or two for the
+    // text's fractional width.
+    const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1 + 2;
+    const int rows = std::min(goods->rowCount(), kMeasuredRows);
+    for (const QString& field : wholeFields()) {
+        const int column = goodsColumnOf(field);
+        int values = 0;
+        for (int row = 0; row < rows; ++row) {
+            const QString text = cells_->displayText(goods->index(row, column).data(), locale());
+            values = std::max(values, metrics.horizontalAdvance(text) + cellMargin);
+        }
+        needs[column] = {std::max(values, titleWidth(goods->shownTitle(column, true))),
+                         std::max(values, titleWidth(goods->shownTitle(column, false)))};
+    }
+    // The others their short titles, the name room for a few words.
+    for (int column = 0; column < needs.size(); ++column) {
+        if (!wholeFields().contains(goodsColumns().at(column).field))
+            needs[column] = {titleWidth(goods->shownTitle(column, true)), titleWidth(goods->shownTitle(column, false)),
+                             true};
+    }
+    const int name = goodsColumnOf(QStringLiteral("Tovar"));
+    needs[name].least = needs[name].whole = 16 * metrics.averageCharWidth();
+    return needs;
+}
+
+int GoodsGrid::neededWidth() const
+{
+    const QVector<ColumnNeed> needs = columnNeeds();
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int i = 0; i < widths_.size(); ++i)
+        width += widths_.at(i).fixed ? widths_.at(i).width : std::max(5, needs.value(i).least);
+    return width;
 }
 
 void GoodsGrid::SaveTovarColumns()

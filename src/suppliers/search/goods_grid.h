@@ -10,6 +10,7 @@ class QMenu;
 
 namespace velmora::search {
 
+class GoodsCellDelegate;
 class SupplierGoodsModel;
 
 // DBGrid_Tovar: whole rows selected, read-only, titles clicked to sort.
@@ -21,6 +22,8 @@ public:
     using Reporter = std::function<void(const QString& message)>;
 
     void setGoodsModel(SupplierGoodsModel* model);
+    // Prices with this many decimals (negative: up to four), as the card.
+    void setPricePlaces(int places);
 
     // Where the widths are kept (order database); without it they live in
     // the window only.
@@ -34,6 +37,13 @@ public:
     void FitTovarColumns();
     void SaveTovarColumns();
     const WidthTable& widthTable() const { return widths_; }
+    // What each column needs to show its cells whole: the article, the
+    // supplier, the prices, the currency and the stock their loaded values
+    // and titles, the name a readable share; the others nothing.
+    QVector<ColumnNeed> columnNeeds() const;
+    // The width at which every column gets what it needs at least (the
+    // short titles of the others included), frame and scroll bar too.
+    int neededWidth() const;
     // The column under the mouse at the last mouse-up (-1: none), which
     // the pop-up menu's commands act on.
     int menuColumn() const { return menuColumn_; }
@@ -67,6 +77,7 @@ protected:
 
 private:
     void applyWidths();
+    int titleWidth(const QString& title) const;
     void storeWidths();
     void report(const QString& message) const
     {
@@ -79,6 +90,7 @@ private:
     SettingsStore* settings_ = nullptr;
     Reporter report_;
     QMenu* PopupMenu_Tovar;
+    GoodsCellDelegate* cells_;
     int menuColumn_ = -1;
 };
 

@@ -120,17 +120,31 @@ QVariant SupplierGoodsModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= titles_.size())
         return QAbstractTableModel::headerData(section, orientation, role);
-    const bool marked = section == sortMark_.column;
-    if (role == Qt::DisplayRole) {
-        // The mark is drawn, not kept in the title, so a title of the
-        // user's that starts with "^" or "v" stays a plain title.
-        if (!marked)
-            return titles_.at(section);
-        return (sortMark_.descending ? QStringLiteral("v") : QStringLiteral("^")) + titles_.at(section);
-    }
-    if (role == Qt::ForegroundRole && marked)
+    if (role == Qt::DisplayRole)
+        return shownTitle(section, compact_.value(section));
+    if (role == Qt::ToolTipRole)
+        return shownTitle(section, false);
+    if (role == Qt::ForegroundRole && section == sortMark_.column)
         return QColor(0, 0, 128);  // navy
     return {};
+}
+
+QString SupplierGoodsModel::shownTitle(int column, bool compact) const
+{
+    const QString title = compact ? shortGoodsTitle(titles_.value(column)) : titles_.value(column);
+    // The mark is drawn, not kept in the title, so a title of the user's
+    // that starts with "^" or "v" stays a plain title.
+    if (column != sortMark_.column)
+        return title;
+    return (sortMark_.descending ? QStringLiteral("v") : QStringLiteral("^")) + title;
+}
+
+void SupplierGoodsModel::setCompactTitles(const QVector<bool>& compact)
+{
+    if (compact == compact_)
+        return;
+    compact_ = compact;
+    emit headerDataChanged(Qt::Horizontal, 0, int(titles_.size()) - 1);
 }
 
 bool SupplierGoodsModel::canFetchMore(const QModelIndex& parent) const

@@ -31,6 +31,12 @@ public:
     const QVector<QString>& titles() const { return titles_; }
     void setSortMark(const SortMark& mark);
     SortMark sortMark() const { return sortMark_; }
+    // Columns too narrow for their whole titles show the short forms
+    // (shortGoodsTitle); every title is its column's tool tip.
+    void setCompactTitles(const QVector<bool>& compact);
+    // The title a column shows when it is wide (false) or narrow (true),
+    // its sort mark included.
+    QString shownTitle(int column, bool compact) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -60,6 +66,7 @@ private:
     QVector<int> fieldOfColumn_;  // result column of each grid column
     int brendColumn_ = -1;
     QVector<QString> titles_;
+    QVector<bool> compact_;
     SortMark sortMark_;
 };
 

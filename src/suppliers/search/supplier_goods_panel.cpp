@@ -34,7 +34,7 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     grid_->setReporter([this](const QString& message) { report(message); });
     card_ = new GoodsCard([this](const QString& supplier) { return readSupplierContacts(priceDb_, supplier); }, this);
     chart_ = new SupplierPriceChart(this);
-    chart_->setMinimumWidth(260);
+    chart_->setFixedWidth(260);
     history_ = new PriceHistoryPopup(this);
     Button_SortClear = new QToolButton(this);
     Button_SortClear->setObjectName(QStringLiteral("Button_SortClear"));
@@ -49,8 +49,8 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
     top->addWidget(searchBar_, 1);
     top->addWidget(Label_FindCount);
     auto* body = new QHBoxLayout;
-    body->addWidget(grid_, 3);
-    body->addWidget(chart_, 1);
+    body->addWidget(grid_, 1);
+    body->addWidget(chart_);
     // The card opens under the grid's rows, never over them.
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -59,6 +59,7 @@ SupplierGoodsPanel::SupplierGoodsPanel(const db::Connection& priceDb, QWidget* p
 
     connect(controller_, &GoodsSearchController::searched, this, [this](int row) {
         grid_->showRow(row);
+        placeChart();
         grid_->FitTovarColumns();
         showCurrentRow(row);
         Button_SortClear->show();
@@ -186,9 +187,28 @@ void SupplierGoodsPanel::showCurrentRow(int row)
         card_->showOffer(OfferCard{});
 }
 
+void SupplierGoodsPanel::setPricePlaces(int places)
+{
+    pricePlaces_ = places;
+    grid_->setPricePlaces(places);
+}
+
 void SupplierGoodsPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    placeChart();
+}
+
+void SupplierGoodsPanel::placeChart()
+{
+    // The prices come first: the chart shows only beside a grid that has
+    // room for its columns and a few more words of the names.
+    const int spacing = layout()->spacing();
+    const int margins = layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const int names = 14 * grid_->fontMetrics().averageCharWidth();
+    const bool room = width() - margins - chart_->width() - spacing >= grid_->neededWidth() + names;
+    if (room != chart_->isVisibleTo(this))
+        chart_->setVisible(room);
 }
 
 } // namespace velmora::search

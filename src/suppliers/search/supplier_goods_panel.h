@@ -52,9 +52,9 @@ public:
 
     // Searches again after the supplier selection or the prices changed.
     void searchAgain();
-    // The card's prices with this many decimals (the display currency's);
-    // negative: up to four.
-    void setPricePlaces(int places) { pricePlaces_ = places; }
+    // The card's and the grid's prices with this many decimals (the display
+    // currency's); negative: up to four.
+    void setPricePlaces(int places);
 
     // A price list was loaded: the grid lists its offers, the find box is
     // emptied for the next search.
@@ -78,6 +78,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeChart();
     void showCurrentRow(int row);
     void countFound();
     void showFoundCount(qint64 found);

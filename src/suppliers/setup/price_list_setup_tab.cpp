@@ -117,6 +117,8 @@ void PriceListSetupTab::buildUi()
     Edit_Path = named(new QLineEdit, "Edit_Path");
     SpeedButton_Path = toolButton("SpeedButton_Path", QStringLiteral("..."));
     Edit_PriceConversion = named(new QLineEdit, "Edit_PriceConversion");
+    // Room for a factor such as "1,0625" however narrow the page gets.
+    Edit_PriceConversion->setMinimumWidth(10 * Edit_PriceConversion->fontMetrics().averageCharWidth());
     Label_Dates = named(new QLabel, "Label_Dates");
     StaticText_InfoPrice = named(new QLabel, "StaticText_InfoPrice");
     CheckBox_PostavDisable = named(new QCheckBox(QStringLiteral("\"Отключить\" поставщика")), "CheckBox_PostavDisable");
