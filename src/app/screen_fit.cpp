@@ -1,6 +1,5 @@
 #include "screen_fit.h"
 
-#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -63,9 +62,10 @@ void fitWindowToScreen(QWidget* window)
     }
     const QRect fitted = fittedGeometry(window->geometry(), wanted, window->minimumSize(), window->maximumSize(),
                                         screen->availableGeometry(), frame);
-    // A window nobody placed is placed by the window manager; dialogs are
-    // placed over their parent before they show.
-    const bool placed = window->testAttribute(Qt::WA_Moved) || qobject_cast<QDialog*>(window);
+    // A window nobody placed is placed by the window manager, a dialog over
+    // its parent (and inside the screen) by its own show handler, which runs
+    // after this one and keeps away from a window that was moved.
+    const bool placed = window->testAttribute(Qt::WA_Moved);
     if (placed && fitted != window->geometry())
         window->setGeometry(fitted);
     else if (fitted.size() != window->size())

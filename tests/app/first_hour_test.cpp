@@ -381,7 +381,7 @@ TEST(FirstHour, TheCardsTitleLabelRenamesItsColumnAndTheTreeFindsTheQueueEntry)
 
 // Pictures of the program for docs/screens, taken only when
 // VELMORA_SCREENS_DIR names their folder, under a real display
-// (scripts/screens runs this under xvfb-run).
+// (scripts/screens runs this under xvfb-run with openbox).
 void saveScreen(const QString& folder, const QString& name)
 {
     processEventsFor(300);
@@ -400,9 +400,10 @@ TEST(FirstHourScreens, TheProgramAsANewUserSeesIt)
     Program program(inst.options());
     ASSERT_TRUE(program.start());
     Form_main& form = *program.Form_main();
-    // Without a window manager nothing maximises the window: it is given
-    // the screen.
-    form.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    // The window manager maximises the window; without one it is given the
+    // screen.
+    if (!waitFor([&form] { return form.isMaximized(); }, 3000))
+        form.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     processEventsFor(500);
     saveScreen(folder, QStringLiteral("first_start.png"));
 

@@ -17,6 +17,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -381,6 +386,54 @@ TEST(WindowsOnScreen, TheGoodsGridShowsPricesSuppliersAndStockWhole)
         EXPECT_EQ(sum, grid->viewport()->width());
         EXPECT_GE(grid->columnWidth(1), 15 * grid->fontMetrics().averageCharWidth());
     }
+    form.close();
+}
+
+// Pictures for docs/screens, taken only when VELMORA_SCREENS_DIR names
+// their folder, under a real display with a window manager (scripts/screens
+// runs this under xvfb-run with openbox, 1366x768): the main window after a
+// search and three of its windows.
+void saveScreen(const QString& name)
+{
+    processEventsFor(400);
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QImage image = screen.toImage().convertToFormat(QImage::Format_RGB888);
+    const QString path = QDir(qEnvironmentVariable("VELMORA_SCREENS_DIR")).filePath(name);
+    ASSERT_TRUE(image.save(path, "PNG", 9)) << path.toStdString();
+}
+
+// A step that takes the picture of the window (after `step`, when given).
+WindowStep picturing(const char* name, WindowStep step = {})
+{
+    return [name, step](QWidget* window) {
+        QStringList found = step ? step(window) : QStringList{};
+        window->raise();
+        window->activateWindow();
+        saveScreen(QLatin1String(name));
+        return found;
+    };
+}
+
+TEST(WindowsOnScreenPictures, TheMainWindowAfterASearchAndThreeWindows)
+{
+    if (qEnvironmentVariableIsEmpty("VELMORA_SCREENS_DIR"))
+        GTEST_SKIP() << "VELMORA_SCREENS_DIR not set";
+    const std::unique_ptr<Started> s = startOverLongOffers();
+    ASSERT_TRUE(s);
+    Form_main& form = *s->form;
+    ASSERT_TRUE(waitFor([&] { return form.isMaximized(); }, 5000));
+    searchFor(form, QStringLiteral("перфоратор"));
+    saveScreen(QStringLiteral("search.png"));
+    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>())
+        emit menu->aboutToShow();
+    EXPECT_EQ(checkWindowOf(form, QStringLiteral("SetupNacen"), QStringLiteral("Form_Nacen"), picturing("markups.png")),
+              QStringList{});
+    EXPECT_EQ(checkWindowOf(form, QStringLiteral("ProgSetup"), QStringLiteral("Form_Setup"),
+                            picturing("program_settings.png")),
+              QStringList{});
+    EXPECT_EQ(checkWindowOf(form, QStringLiteral("Sklad"), QStringLiteral("Form_Sklad"),
+                            picturing("stock_criteria.png", clicking("Button_OpenAll"))),
+              QStringList{});
     form.close();
 }
 

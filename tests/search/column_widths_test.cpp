@@ -96,43 +96,60 @@ TEST(ColumnWidths, ResizingTheLastColumnScalesTheOthers)
 }
 
 // The columns that must show their cells whole get what they need from the
-// stretching column (the name), their whole titles while it can spare the
-// room; when it cannot keep its own need, the yielding columns give way.
+// stretching column (the name), their whole titles from what it has beyond
+// its own whole need; when it cannot keep its least, the other columns give
+// way, the yielding ones last. The table keeps its proportions.
 TEST(ColumnWidths, NeedsAreMetFromTheStretchingColumn)
 {
     // Four columns: a price (needs 60, 80 with its whole title), the name
     // (needs 100, stretches), a yielding one (title 40), a plain one.
     const QVector<ColumnNeed> needs = {{60, 80, false}, {100, 100, false}, {40, 50, true}, {0, 0, false}};
+    QVector<ColumnNeed> roomyName = needs;
+    roomyName[1].whole = 150;
     const struct {
         int width;
+        const QVector<ColumnNeed>& needs;
         QVector<int> widths;
     } cases[] = {
         // Room to spare: whole titles, the name the rest.
-        {600, {80, 387, 53, 80}},
-        // The name gives what it has beyond its need to whole titles.
-        {260, {80, 100, 45, 35}},
+        {600, needs, {80, 387, 53, 80}},
+        // The name gives what it has beyond its need to whole titles ...
+        {260, needs, {80, 100, 45, 35}},
+        // ... unless it needs more itself for a whole name.
+        {260, roomyName, {60, 125, 40, 35}},
         // Too little for the name: the plain column gives back first, then
         // the yielding one; the price keeps its own.
-        {220, {60, 100, 40, 20}},
-        {180, {60, 100, 15, 5}},
+        {220, needs, {60, 100, 40, 20}},
+        {180, needs, {60, 100, 15, 5}},
         // Below every need: the grid scrolls, the needs are kept.
-        {150, {60, 100, 5, 5}},
+        {150, needs, {60, 100, 5, 5}},
     };
     for (const auto& c : cases) {
-        WidthTable table = {{50, false}, {300, false}, {40, false}, {60, false}};
-        fitColumns(table, c.width, 0, needs, 1);
-        QVector<int> widths;
-        for (const ColumnSlot& slot : table)
-            widths << slot.width;
+        const WidthTable design = {{50, false}, {300, false}, {40, false}, {60, false}};
+        WidthTable table = design;
+        fitColumns(table, c.width, 0);
+        const WidthTable fitted = table;
+        const QVector<int> widths = widthsMeetingNeeds(table, c.width, 0, c.needs, 1);
         EXPECT_EQ(widths, c.widths) << c.width;
+        EXPECT_EQ(table, fitted) << "the table keeps the proportions";
         if (c.width >= 170)
-            EXPECT_EQ(total(table, 0), c.width) << c.width;
+            EXPECT_EQ(std::accumulate(widths.begin(), widths.end(), 0), c.width) << c.width;
+        // Wide again after the narrow moment: as wide as from the start, but
+        // for the pixels of rounding.
+        WidthTable wide = design;
+        fitColumns(wide, 600, 0);
+        fitColumns(table, 600, 0);
+        const QVector<int> again = widthsMeetingNeeds(table, 600, 0, needs, 1);
+        const QVector<int> fresh = widthsMeetingNeeds(wide, 600, 0, needs, 1);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(again[i], fresh[i], 3) << c.width << " column " << i;
     }
     // A fixed column keeps the user's width, below its need too.
     WidthTable table = {{30, true}, {300, false}, {40, false}, {60, false}};
-    fitColumns(table, 600, 0, needs, 1);
-    EXPECT_EQ(table[0].width, 30);
-    EXPECT_EQ(total(table, 0), 600);
+    fitColumns(table, 600, 0);
+    const QVector<int> widths = widthsMeetingNeeds(table, 600, 0, needs, 1);
+    EXPECT_EQ(widths[0], 30);
+    EXPECT_EQ(std::accumulate(widths.begin(), widths.end(), 0), 600);
 }
 
 TEST(ColumnWidths, MenuCommands)

@@ -7,6 +7,8 @@
 #include "platform/db/db_error.h"
 #include "storage/settings_store.h"
 
+#include <algorithm>
+
 namespace velmora::catalogue {
 namespace {
 
@@ -159,8 +161,8 @@ void Form_Sklad::showMissingTexts(bool shown)
     // The list opens beside the criteria and leaves their boxes the room
     // they had.
     layout()->activate();
-    const QSize wanted(shown ? kWidthWithMissingTexts : kWidthWithoutMissingTexts, height());
-    resize(wanted.expandedTo(layout()->sizeHint()));
+    const int wanted = shown ? kWidthWithMissingTexts : kWidthWithoutMissingTexts;
+    resize(std::max(wanted, layout()->sizeHint().width()), height());
 }
 
 void Form_Sklad::moveMissingTextTo(StockList list)

@@ -20,54 +20,9 @@ int sumWidths(const WidthTable& table, int except = -1)
     return sum;
 }
 
-// The widest column's share after the needs of the others were met: see
-// fitColumns.
-void meetNeeds(WidthTable& table, int widest, int clientWidth, int lineWidth, const QVector<ColumnNeed>& needs)
-{
-    const int n = int(table.size());
-    auto remainder = [&] { return clientWidth - sumWidths(table, widest) - n * lineWidth; };
-    for (int i = 0; i < n; ++i) {
-        if (i != widest && !table.at(i).fixed)
-            table[i].width = std::max(table.at(i).width, needs.at(i).least);
-    }
-    const int own = std::max(5, needs.at(widest).least);
-    // Columns wider than they need (those without needs, mostly) give back
-    // in proportion to their room, then the columns that yield.
-    for (const bool yielding : {false, true}) {
-        const int deficit = own - remainder();
-        if (deficit <= 0)
-            break;
-        auto spareOf = [&](int i) {
-            if (i == widest || table.at(i).fixed || (yielding && !needs.at(i).yields))
-                return 0;
-            return std::max(0, table.at(i).width - (yielding ? 5 : std::max(5, needs.at(i).least)));
-        };
-        int room = 0;
-        for (int i = 0; i < n; ++i)
-            room += spareOf(i);
-        const int taken = std::min(deficit, room);
-        int left = taken;
-        for (int i = 0; i < n && left > 0; ++i) {
-            const int spare = spareOf(i);
-            const int part = std::min({spare, left, int(std::ceil(double(taken) * spare / room))});
-            table[i].width -= part;
-            left -= part;
-        }
-    }
-    // Whole titles where the widest column can spare the room.
-    for (int i = 0; i < n; ++i) {
-        if (i == widest || table.at(i).fixed)
-            continue;
-        const int more = std::min(needs.at(i).whole - table.at(i).width, remainder() - own);
-        if (more > 0)
-            table[i].width += more;
-    }
-    table[widest].width = std::max(own, remainder());
-}
-
 } // namespace
 
-void fitColumns(WidthTable& table, int clientWidth, int lineWidth, const QVector<ColumnNeed>& needs, int stretch)
+void fitColumns(WidthTable& table, int clientWidth, int lineWidth)
 {
     const int n = int(table.size());
     if (clientWidth <= 0 || n < 2)
@@ -93,15 +48,73 @@ void fitColumns(WidthTable& table, int clientWidth, int lineWidth, const QVector
         if (c.width > table.at(widest).width)
             widest = i;
     }
-    if (needs.size() == n) {
-        if (stretch >= 0 && stretch < n && !table.at(stretch).fixed)
-            widest = stretch;
-        if (!table.at(widest).fixed) {
-            meetNeeds(table, widest, clientWidth, lineWidth, needs);
-            return;
+    table[widest].width = std::max(0, clientWidth - sumWidths(table, widest) - n * lineWidth);
+}
+
+QVector<int> widthsMeetingNeeds(const WidthTable& table, int clientWidth, int lineWidth,
+                                const QVector<ColumnNeed>& needs, int stretch)
+{
+    const int n = int(table.size());
+    QVector<int> widths;
+    for (const ColumnSlot& c : table)
+        widths << c.width;
+    if (needs.size() != n || n < 2 || clientWidth <= 0)
+        return widths;
+    int widest = stretch;
+    if (widest < 0 || widest >= n || table.at(widest).fixed) {
+        widest = 0;
+        for (int i = 1; i < n; ++i)
+            if (widths.at(i) > widths.at(widest))
+                widest = i;
+    }
+    if (table.at(widest).fixed)
+        return widths;
+    auto movable = [&](int i) { return i != widest && !table.at(i).fixed; };
+    auto remainder = [&] {
+        int others = 0;
+        for (int i = 0; i < n; ++i)
+            others += i == widest ? 0 : widths.at(i);
+        return clientWidth - others - n * lineWidth;
+    };
+    for (int i = 0; i < n; ++i) {
+        if (movable(i))
+            widths[i] = std::max(widths.at(i), needs.at(i).least);
+    }
+    const int own = std::max(5, needs.at(widest).least);
+    // Columns wider than they need (those without needs, mostly) give back
+    // in proportion to their room, then the columns that yield.
+    for (const bool yielding : {false, true}) {
+        const int deficit = own - remainder();
+        if (deficit <= 0)
+            break;
+        auto spareOf = [&](int i) {
+            if (!movable(i) || (yielding && !needs.at(i).yields))
+                return 0;
+            return std::max(0, widths.at(i) - (yielding ? 5 : std::max(5, needs.at(i).least)));
+        };
+        int room = 0;
+        for (int i = 0; i < n; ++i)
+            room += spareOf(i);
+        const int taken = std::min(deficit, room);
+        int left = taken;
+        for (int i = 0; i < n && left > 0; ++i) {
+            const int spare = spareOf(i);
+            const int part = std::min({spare, left, int(std::ceil(double(taken) * spare / room))});
+            widths[i] -= part;
+            left -= part;
         }
     }
-    table[widest].width = std::max(0, clientWidth - sumWidths(table, widest) - n * lineWidth);
+    // Whole titles from what the stretching column has beyond its whole need.
+    const int comfortable = std::max(own, needs.at(widest).whole);
+    for (int i = 0; i < n; ++i) {
+        if (!movable(i))
+            continue;
+        const int more = std::min(needs.at(i).whole - widths.at(i), remainder() - comfortable);
+        if (more > 0)
+            widths[i] += more;
+    }
+    widths[widest] = std::max(own, remainder());
+    return widths;
 }
 
 void saveColumns(WidthTable& table, const QVector<int>& current, int clientWidth, int lineWidth)

@@ -35,20 +35,24 @@ struct ColumnNeed {
 // widest column takes the remainder so that the widths plus `lineWidth` per
 // column fill W exactly. The table takes the new widths. Nothing changes
 // for W <= 0 or fewer than two columns.
-//
-// With `needs` (one per column), the column `stretch` (when it is not
-// fixed; else the widest) takes the remainder in place of the widest. A
-// column that is not fixed gets at least what it needs at least, taken from
-// the stretching column; while that one has more than it needs at least,
-// the columns that need more for their whole titles get it. When it would
-// fall below its own need, the columns with room beyond theirs give it back
-// in proportion, then the columns that yield; the columns then exceed W
-// only when their needs do.
-void fitColumns(WidthTable& table, int clientWidth, int lineWidth, const QVector<ColumnNeed>& needs = {},
-                int stretch = -1);
+void fitColumns(WidthTable& table, int clientWidth, int lineWidth);
+
+// The widths to show for a fitted table, so that the cells show whole: the
+// column `stretch` (when it is not fixed; else the widest) takes what is
+// left. A column that is not fixed gets at least what it needs at least,
+// taken from the stretching column; the columns that need more for their
+// whole titles get it from what the stretching column has beyond its own
+// whole need. When it would fall below its least, the columns with room
+// beyond theirs give it back in proportion, then the columns that yield;
+// the widths then exceed W only when the needs do. The table itself keeps
+// its proportions, so a narrow moment does not shrink the stretching
+// column for good. Without needs (or a column each), the table's widths.
+QVector<int> widthsMeetingNeeds(const WidthTable& table, int clientWidth, int lineWidth,
+                                const QVector<ColumnNeed>& needs, int stretch);
 
 // After the user resized a column: `current` holds the widths as the grid
-// shows them, the table those before. The resized column keeps its new
+// shows them (the table's, but for the resized column), the table those
+// before. The resized column keeps its new
 // width where there is room, the columns after it share what is left, the
 // last column takes the remainder. The table takes the new widths.
 void saveColumns(WidthTable& table, const QVector<int>& current, int clientWidth, int lineWidth);

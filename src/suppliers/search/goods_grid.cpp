@@ -118,14 +118,8 @@ void GoodsGrid::LoadTovarColumns()
 
 void GoodsGrid::FitTovarColumns()
 {
-    fitColumns(widths_, viewport()->width(), kLineWidth, columnNeeds(), goodsColumnOf(QStringLiteral("Tovar")));
+    fitColumns(widths_, viewport()->width(), kLineWidth);
     applyWidths();
-    if (auto* goods = qobject_cast<SupplierGoodsModel*>(model())) {
-        QVector<bool> compact;
-        for (int i = 0; i < widths_.size(); ++i)
-            compact << (widths_.at(i).width < titleWidth(goods->shownTitle(i, false)));
-        goods->setCompactTitles(compact);
-    }
 }
 
 int GoodsGrid::titleWidth(const QString& title) const
@@ -145,13 +139,17 @@ QVector<ColumnNeed> GoodsGrid::columnNeeds() const
     // text's fractional width.
     const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1 + 2;
     const int rows = std::min(goods->rowCount(), kMeasuredRows);
-    for (const QString& field : wholeFields()) {
-        const int column = goodsColumnOf(field);
+    auto valuesWidth = [&](int column) {
         int values = 0;
         for (int row = 0; row < rows; ++row) {
             const QString text = cells_->displayText(goods->index(row, column).data(), locale());
             values = std::max(values, metrics.horizontalAdvance(text) + cellMargin);
         }
+        return values;
+    };
+    for (const QString& field : wholeFields()) {
+        const int column = goodsColumnOf(field);
+        const int values = valuesWidth(column);
         needs[column] = {std::max(values, titleWidth(goods->shownTitle(column, true))),
                          std::max(values, titleWidth(goods->shownTitle(column, false)))};
     }
@@ -161,8 +159,10 @@ QVector<ColumnNeed> GoodsGrid::columnNeeds() const
             needs[column] = {titleWidth(goods->shownTitle(column, true)), titleWidth(goods->shownTitle(column, false)),
                              true};
     }
+    // Whole titles come after the names, up to a few words of them.
     const int name = goodsColumnOf(QStringLiteral("Tovar"));
-    needs[name].least = needs[name].whole = 16 * metrics.averageCharWidth();
+    needs[name].least = 16 * metrics.averageCharWidth();
+    needs[name].whole = std::min(valuesWidth(name), 40 * metrics.averageCharWidth());
     return needs;
 }
 
@@ -177,20 +177,41 @@ int GoodsGrid::neededWidth() const
 
 void GoodsGrid::SaveTovarColumns()
 {
+    // The table's widths, but for a column the user resized: what the grid
+    // shows beyond them is the cells' needs, not the user's.
     QVector<int> current;
-    for (int i = 0; i < widths_.size(); ++i)
-        current << (isColumnHidden(i) ? 0 : columnWidth(i));
+    for (int i = 0; i < widths_.size(); ++i) {
+        const bool resized = !isColumnHidden(i) && columnWidth(i) != shown_.value(i, widths_.at(i).width);
+        current << (isColumnHidden(i) ? 0 : resized ? columnWidth(i) : widths_.at(i).width);
+    }
     saveColumns(widths_, current, viewport()->width(), kLineWidth);
     applyWidths();
     storeWidths();
 }
 
-void GoodsGrid::applyWidths()
+bool GoodsGrid::resizedByUser() const
 {
     for (int i = 0; i < widths_.size(); ++i) {
-        setColumnHidden(i, widths_.at(i).width == 0);
-        if (widths_.at(i).width > 0)
-            setColumnWidth(i, widths_.at(i).width);
+        if (!isColumnHidden(i) && columnWidth(i) != shown_.value(i, widths_.at(i).width))
+            return true;
+    }
+    return false;
+}
+
+void GoodsGrid::applyWidths()
+{
+    shown_ = widthsMeetingNeeds(widths_, viewport()->width(), kLineWidth, columnNeeds(),
+                                goodsColumnOf(QStringLiteral("Tovar")));
+    for (int i = 0; i < widths_.size(); ++i) {
+        setColumnHidden(i, shown_.at(i) == 0);
+        if (shown_.at(i) > 0)
+            setColumnWidth(i, shown_.at(i));
+    }
+    if (auto* goods = qobject_cast<SupplierGoodsModel*>(model())) {
+        QVector<bool> compact;
+        for (int i = 0; i < shown_.size(); ++i)
+            compact << (shown_.at(i) < titleWidth(goods->shownTitle(i, false)));
+        goods->setCompactTitles(compact);
     }
 }
 
@@ -204,10 +225,14 @@ void GoodsGrid::TovarColumnFixedClick()
 {
     if (menuColumn_ < 0 || menuColumn_ >= widths_.size())
         return;
+    // The width the user sees is the one fixed.
+    widths_[menuColumn_].width = shown_.value(menuColumn_, widths_.at(menuColumn_).width);
     fixColumn(widths_, menuColumn_);
     FitTovarColumns();
     SaveTovarColumns();
-    report(fixedColumnMessage(model() ? model()->headerData(menuColumn_, Qt::Horizontal).toString() : QString()));
+    // The whole title, also where the column shows its short form.
+    report(fixedColumnMessage(model() ? model()->headerData(menuColumn_, Qt::Horizontal, Qt::ToolTipRole).toString()
+                                      : QString()));
 }
 
 void GoodsGrid::TovarColumnNotVisibleClick()
@@ -238,13 +263,8 @@ bool GoodsGrid::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         menuColumn_ = columnAt(int(mouse->position().x()));
         // A release in the title row ends a resize: keep it.
-        if (header) {
-            bool changed = false;
-            for (int i = 0; i < widths_.size(); ++i)
-                changed |= !isColumnHidden(i) && columnWidth(i) != widths_.at(i).width;
-            if (changed)
-                SaveTovarColumns();
-        }
+        if (header && resizedByUser())
+            SaveTovarColumns();
     }
     if (watched == viewport() && event->type() == QEvent::MouseMove) {
         const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();

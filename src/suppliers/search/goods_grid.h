@@ -36,6 +36,8 @@ public:
     void LoadTovarColumns();
     void FitTovarColumns();
     void SaveTovarColumns();
+    // The width table, whose proportions fitting keeps; the grid shows it
+    // with the cells' needs met.
     const WidthTable& widthTable() const { return widths_; }
     // What each column needs to show its cells whole: the article, the
     // supplier, the prices, the currency and the stock their loaded values
@@ -76,7 +78,9 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    // Shows the table's widths with the cells' needs met (shown_).
     void applyWidths();
+    bool resizedByUser() const;
     int titleWidth(const QString& title) const;
     void storeWidths();
     void report(const QString& message) const
@@ -86,6 +90,7 @@ private:
     }
 
     WidthTable widths_;
+    QVector<int> shown_;
     db::Connection* orderDb_ = nullptr;
     SettingsStore* settings_ = nullptr;
     Reporter report_;
