@@ -22,6 +22,27 @@ QString supplierFileProblem(const QString& supplier, const SupplierFileSettings&
     return QString();
 }
 
+namespace {
+
+// The invoice number's cell, read on its own as the sheet streams by: a
+// cell far to the right or far down widens or lengthens no block of rows.
+QString readNumberCell(sheet::WorkbookReader& reader, int index, sheet::CellRef cell)
+{
+    QString text;
+    reader.streamSheet(index, [&](const sheet::RowData& row) {
+        if (row.row < cell.row)
+            return true;
+        if (row.row == cell.row)
+            for (const sheet::RowCell& c : row.cells)
+                if (c.column == cell.column)
+                    text = c.value.toText().trimmed();
+        return false;
+    });
+    return text;
+}
+
+} // namespace
+
 SupplierFileRead readSupplierFile(const SupplierFileSettings& s, Progress* progress)
 {
     sheet::WorkbookReader reader(s.path);
@@ -37,14 +58,15 @@ SupplierFileRead readSupplierFile(const SupplierFileSettings& s, Progress* progr
             // A cell that names no cell gives no number.
         }
     }
+    // The rows are read only as wide as the columns chosen.
     sheet::ReadOptions options;
-    options.maxColumns = std::max({s.columnArt, s.columnTovar, s.columnPrice, s.columnQuantity, numberCell.column, 1});
+    options.maxColumns = std::max({s.columnArt, s.columnTovar, s.columnPrice, s.columnQuantity, 1});
     const sheet::SheetData data = reader.readSheet(index, options);
     const sheet::ValueBlock& cells = data.values;
 
     SupplierFileRead read;
     if (numberCell.row > 0)
-        read.number = importCellText(cells, numberCell.row, numberCell.column);
+        read.number = readNumberCell(reader, index, numberCell);
     const int first = std::max(s.startRow(), 1);
     startProgress(progress, QString(), std::max(0, cells.rows() - s.startRowItem));
     for (int row = first; row <= cells.rows(); ++row) {
