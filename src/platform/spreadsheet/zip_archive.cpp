@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/sheet_error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <minizip/unzip.h>
 #include <algorithm>
 #include <atomic>
@@ -14,7 +15,7 @@
 
 namespace velmora::sheet {
 
-ZipArchive::ZipArchive(const QString& path) : path_(path)
+ZipArchive::ZipArchive(const QString& path) : path_(path), fileSize_(std::uint64_t(std::max<qint64>(QFileInfo(path).size(), 0)))
 {
     zip_ = unzOpen64(QFile::encodeName(path).constData());
     if (!zip_)
@@ -129,6 +130,12 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
     open(entry);
     unz_file_info64 info{};
     unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+    // The ratios are taken over the compressed bytes the file really holds,
+    // never over the size the archive states: a part that claims to be
+    // larger in the archive than it is would hide its ratio and be inflated
+    // up to the last bound.
+    const std::uint64_t dataStart = unzGetCurrentFileZStreamPos64(zip_);
+    const std::uint64_t compressed = std::min<std::uint64_t>(info.compressed_size, fileSize_ - std::min(fileSize_, dataStart));
     const QString part = QString::fromStdString(entry);
     auto damaged = [&] {
         return SheetError(QStringLiteral("Книга \"%1\" повреждена: часть %2 не распаковывается").arg(path_, part));
@@ -138,17 +145,19 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
         return SheetError(QStringLiteral("Книга \"%1\" не читается: часть %2 распаковывается из %3 МБ в %4 МБ и больше, "
                                          "так прайс-листы не сжимаются. Чтение остановлено.")
                               .arg(path_, part)
-                              .arg(double(info.compressed_size) / (1 << 20), 0, 'f', 1)
+                              .arg(double(compressed) / (1 << 20), 0, 'f', 1)
                               .arg(double(inflated) / (1 << 20), 0, 'f', 0));
     };
     // What the archive states first, then what really comes out: the
     // stated sizes may lie.
-    if (beyondSaneSize(info.uncompressed_size, info.compressed_size))
+    if (beyondSaneSize(info.uncompressed_size, compressed))
         throw bomb(info.uncompressed_size);
     std::uint64_t inflated = 0;
+    // Against the compressed bytes read so far (the reader's position in
+    // the file), which no header can misstate.
     auto tooMuch = [&](int got) {
         inflated += std::uint64_t(std::max(got, 0));
-        return beyondSaneSize(inflated, info.compressed_size);
+        return beyondSaneSize(inflated, unzGetCurrentFileZStreamPos64(zip_) - dataStart);
     };
     bool complete = true;
     if (info.uncompressed_size < kThreadedSize) {

@@ -29,6 +29,7 @@ public:
 private:
     void open(const std::string& entry);
     QString path_;
+    std::uint64_t fileSize_ = 0;
     void* zip_ = nullptr;
 };
 
