@@ -2,6 +2,7 @@
 
 #include "choose_database.h"
 #include "form_logo.h"
+#include "platform/files/error_text.h"
 #include "shutdown.h"
 #include "startup_messages.h"
 #include "window_placement.h"
@@ -151,7 +152,7 @@ bool Form_main::FormCreate()
         // A start-up that cannot finish ends the program: running on with
         // half the settings loaded would do more harm than good.
         if (dialogs_.message)
-            dialogs_.message(QString::fromUtf8(error.what()));
+            dialogs_.message(ErrorText(error));
         requestProgramEnd();
         return false;
     }

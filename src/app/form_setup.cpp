@@ -3,6 +3,7 @@
 #include "output/output_error.h"
 #include "output/reports/markup_threshold_report.h"
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 #include "platform/files/progress.h"
 #include "storage/settings_store.h"
 
@@ -258,7 +259,7 @@ void Form_Setup::FormShow()
         SettingsStore store(*env_.orderDb);
         showSettings(readProgramSettings(store));
     } catch (const std::exception& e) {
-        report(env_.error, QString::fromUtf8(e.what()));
+        report(env_.error, ErrorText(e));
     }
 }
 
@@ -395,7 +396,7 @@ void Form_Setup::Button1Click()
                                  [this] { stepProgress(env_.wait.get()); });
         } catch (const std::exception& e) {
             failed = true;
-            failure = QString::fromUtf8(e.what());
+            failure = ErrorText(e);
         }
     }
     if (failed) {
@@ -416,7 +417,7 @@ void Form_Setup::Button_SetupGroupClick()
         const ProgramSettings stored = readProgramSettings(store);
         switches = {stored.nacenDop, stored.katMinPrice, stored.katPost, stored.katNacen};
     } catch (const std::exception& e) {
-        report(env_.error, QString::fromUtf8(e.what()));
+        report(env_.error, ErrorText(e));
         return;
     }
     QString path;
@@ -426,7 +427,7 @@ void Form_Setup::Button_SetupGroupClick()
         report(env_.error, e.message());
         return;
     } catch (const std::exception& e) {
-        report(env_.error, QString::fromUtf8(e.what()));
+        report(env_.error, ErrorText(e));
         return;
     }
     if (!env_.openWorkbook || !env_.openWorkbook(path))

@@ -1,5 +1,6 @@
 #include "velmora_application.h"
 
+#include "platform/files/error_text.h"
 #include "screen_fit.h"
 #include "user_dialogs.h"
 
@@ -49,10 +50,8 @@ bool VelmoraApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::bad_alloc&) {
-        reportError(QStringLiteral("Недостаточно памяти для выполнения операции"));
     } catch (const std::exception& error) {
-        reportError(QString::fromUtf8(error.what()));
+        reportError(ErrorText(error));
     } catch (...) {
         reportError(QStringLiteral("Неизвестная ошибка"));
     }

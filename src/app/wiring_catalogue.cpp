@@ -17,6 +17,7 @@
 #include "main_wiring.h"
 
 #include "main_status_bar.h"
+#include "platform/files/error_text.h"
 #include "storage/settings_store.h"
 
 #include "catalogue/ui/catalogue_goods_panel.h"
@@ -111,7 +112,7 @@ void Button_AddZakazClick(MainWiring& wiring)
             orders::AddToZakazOutcome::AlreadyListed)
             runHook(dialogs.message, orders::kGoodAlreadyListedMessage);
     } catch (const std::exception& e) {
-        runHook(dialogs.error ? dialogs.error : dialogs.message, QString::fromUtf8(e.what()));
+        runHook(dialogs.error ? dialogs.error : dialogs.message, ErrorText(e));
         return;
     }
     if (!wiring.orderTab)

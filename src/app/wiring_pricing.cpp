@@ -6,6 +6,7 @@
 // hook ExportPriceExcel.
 #include "main_wiring.h"
 
+#include "platform/files/error_text.h"
 #include "wait_window_progress.h"
 
 #include "catalogue/ui/catalogue_page.h"
@@ -48,7 +49,7 @@ void writeManagersDbf(MainWiring& wiring, Progress& wait)
         runHook(form.dialogs().message, output::kManagersDbfDone + u'\r' + folder);
     } catch (const std::exception& e) {
         wait.finish();
-        runHook(form.dialogs().message, output::kManagersDbfFailed + u'\r' + QString::fromUtf8(e.what()));
+        runHook(form.dialogs().message, output::kManagersDbfFailed + u'\r' + ErrorText(e));
     }
 }
 
@@ -131,7 +132,7 @@ void wirePricing(MainWiring& wiring)
             showGoodsAgain(wiring);
             return true;
         } catch (const std::exception& e) {
-            runHook(wiring.form.dialogs().error, QString::fromUtf8(e.what()));
+            runHook(wiring.form.dialogs().error, ErrorText(e));
             return false;
         }
     };

@@ -4,6 +4,7 @@
 #include "main_wiring.h"
 #include "startup_settings.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/handover.h"
 #include "suppliers/currency/currency_panel.h"
 #include "suppliers/exports/search_export.h"
@@ -42,7 +43,7 @@ void ToolButton_FindExcelClick(MainWiring& wiring)
         path = quorvel ? exports::ExportSearchToExcelQuorvel(input) : exports::ExportSearchToExcel(input);
     } catch (const std::exception& e) {
         const MessageSink& error = form.dialogs().error ? form.dialogs().error : form.dialogs().message;
-        runHook(error, QString::fromUtf8(e.what()));
+        runHook(error, ErrorText(e));
         return;
     }
     if (!sheet::openInDesktop(path))

@@ -10,6 +10,7 @@
 #include "output/shop_upload/frm_connection_master.h"
 #include "output/shop_upload/shop_upload.h"
 #include "output/yml/yml_export.h"
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/handover.h"
 #include "storage/settings_store.h"
 
@@ -85,7 +86,7 @@ void ShopScriptClick(MainWiring& wiring, Progress& wait)
             form.ADOConnection, form.folders().programFolder, wiring.globals.RoundDigits, &wait);
         tell(form, QStringLiteral("Каталог для Shop-Script создан в:\r") + result.path);
     } catch (const std::exception& e) {
-        tellError(form, QString::fromUtf8(e.what()));
+        tellError(form, ErrorText(e));
     }
 }
 

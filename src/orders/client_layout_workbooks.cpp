@@ -5,6 +5,7 @@
 #include "orders/order_workbook_parts.h"
 #include "orders/supplier_contacts.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/worksheet.h"
 #include "storage/value_helpers.h"
 
@@ -108,7 +109,7 @@ SupplierRequests ExportZakazPostavClient(const OrderExportInput& input)
         } catch (const std::exception& error) {
             // One supplier's failure does not stop the others; the caller
             // names the ones left out.
-            result.failed << supplier + QStringLiteral(": ") + QString::fromStdString(error.what());
+            result.failed << supplier + QStringLiteral(": ") + ErrorText(error);
         }
     }
     return result;

@@ -3,6 +3,7 @@
 #include "orders/order_workbook_parts.h"
 #include "platform/db/db_error.h"
 #include "platform/db/text_functions.h"
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/workbook.h"
 #include "storage/price_text.h"
@@ -263,6 +264,8 @@ UserExportResult RunUserExport(db::Connection& priceDb, const UserExportRequest&
         result.errorText = QString::fromStdString(error.what());
     } catch (const std::bad_alloc&) {
         result.errorText = QStringLiteral("Недостаточно памяти для экспорта сводного прайс-листа");
+    } catch (const std::exception& error) {
+        result.errorText = ErrorText(error);
     }
     if (result.outcome == UserExportOutcome::Failed)
         status.show(result.errorText, kUserExportCaption);

@@ -1,6 +1,6 @@
 #include "orders/user_export_thread.h"
 
-#include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 
 namespace velmora::orders {
 
@@ -17,9 +17,10 @@ void TUserExport::run()
     try {
         db::Connection priceDb(pricePath_, db::OpenMode::ReadOnly);
         result_ = RunUserExport(priceDb, request_, report);
-    } catch (const db::DbError& error) {
+    } catch (const std::exception& error) {
+        // Nothing may leave the thread's run: it would end the program.
         result_ = UserExportResult{};
-        result_.errorText = error.message();
+        result_.errorText = ErrorText(error);
         emit SyncExportStatus(result_.errorText, kUserExportCaption);
     }
 }

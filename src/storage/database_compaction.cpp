@@ -2,6 +2,7 @@
 
 #include "platform/db/backup.h"
 #include "platform/db/connection.h"
+#include "platform/files/error_text.h"
 #include "platform/files/file_replace.h"
 
 #include <QDeadlineTimer>
@@ -99,7 +100,7 @@ bool CompactJetDatabase(const QString& source, const QString& destination, const
         return true;
     } catch (const std::exception& error) {
         if (messages)
-            messages(QString::fromUtf8(error.what()));
+            messages(ErrorText(error));
         return false;
     }
 }

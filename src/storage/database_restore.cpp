@@ -3,6 +3,7 @@
 #include "database_compaction.h"
 #include "platform/db/backup.h"
 #include "platform/db/connection.h"
+#include "platform/files/error_text.h"
 #include "platform/files/file_helpers.h"
 #include "platform/files/file_replace.h"
 
@@ -92,7 +93,7 @@ bool RestoreDatabaseFile(const QString& chosenPath, const QString& workingPath, 
     } catch (const DatabaseHeldError&) {
         report.say(QStringLiteral("Невозможно удалить базу: \r") + workingPath);
     } catch (const std::exception& error) {
-        report.say(QStringLiteral("Не удалось загрузить базу данных:\r") + chosenPath + u'\r' + QString::fromUtf8(error.what()));
+        report.say(QStringLiteral("Не удалось загрузить базу данных:\r") + chosenPath + u'\r' + ErrorText(error));
     }
     if (!temporary.isEmpty())
         removeDatabaseFiles(temporary);

@@ -2,6 +2,7 @@
 
 #include "database_compaction.h"
 #include "platform/db/connection.h"
+#include "platform/files/error_text.h"
 #include "platform/files/file_helpers.h"
 #include "platform/files/ini_file.h"
 #include "price_indexes.h"
@@ -145,7 +146,7 @@ bool SaveDatabaseFiles(const DatabaseSaveFiles& files, const MaintenanceReport& 
     } catch (const StepFailure& failure) {
         report.say(failure.message);
     } catch (const std::exception& error) {
-        report.showStatus(QString(kSaveFailed).replace(u'\r', u' ') + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+        report.showStatus(QString(kSaveFailed).replace(u'\r', u' ') + QStringLiteral(": ") + ErrorText(error));
         report.say(kSaveFailed);
     }
     return false;

@@ -2,17 +2,24 @@
 // by Python's configparser, the reader's defaults and report, failures.
 #include "tree_test_support.h"
 
+#include "../common/peak_memory.h"
 #include "../common/unprivileged.h"
 #include "platform/db/day_numbers.h"
 #include "platform/files/cp1251.h"
+#include "platform/files/error_text.h"
 #include "suppliers/setup/price_list_ini.h"
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace velmora;
 using namespace velmora::testing;
@@ -175,10 +182,13 @@ TEST(PriceListIni, CountZeroEmptiesTheTablesAndABadFileChangesNothing)
 {
     IniFixture f;
     f.addTwoLists();
-    writeFile(f.ini, QStringLiteral("[CountPriceList]\nCount=x\n"));
-    EXPECT_FALSE(LoadPriceListSettingsFromIni(f.priceDb, f.ini, f.sink()).imported);
-    EXPECT_EQ(f.messages, QStringList{QStringLiteral("  Выбран неверный ini-файл")});
-    EXPECT_EQ(listRows(f.priceDb).size(), 2);
+    for (const char* count : {"x", "-1", "99999999999999999999"}) {
+        f.messages.clear();
+        writeFile(f.ini, QStringLiteral("[CountPriceList]\nCount=%1\n[PriceList1]\nPostavshik=А\n").arg(count));
+        EXPECT_FALSE(LoadPriceListSettingsFromIni(f.priceDb, f.ini, f.sink()).imported) << count;
+        EXPECT_EQ(f.messages, QStringList{QStringLiteral("  Выбран неверный ini-файл")});
+        EXPECT_EQ(listRows(f.priceDb).size(), 2);
+    }
 
     writeFile(f.ini, QStringLiteral("[CountPriceList]\nCount=0\n"));
     EXPECT_TRUE(LoadPriceListSettingsFromIni(f.priceDb, f.ini, f.sink()).imported);
@@ -214,5 +224,122 @@ TEST(PriceListIni, AReadOnlyFolderGivesOneMessageAndKeepsTheFile)
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("[Zakaz]\r\nZakazNumber=5\r\n"));
 }
+
+// A file larger than the memory left: the import says so in Russian, not
+// in the library's words ("std::bad_alloc").
+TEST(PriceListIni, RunningOutOfMemoryIsSaidInRussian)
+{
+    IniFixture f;
+    {
+        QFile file(f.ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[CountPriceList]\r\nCount=1\r\n[PriceList1]\r\n");
+        const QByteArray line = QByteArray("Comment=") + QByteArray(1000, 'x') + "\r\n";
+        for (int i = 0; i < 96 * 1024; ++i)
+            file.write(line);
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // 64 MB more than the process maps now: the file's 96 MB do not fit.
+        QFile status(QStringLiteral("/proc/self/status"));
+        qint64 mappedKiB = 0;
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmSize:"))
+                    mappedKiB = line.mid(7).trimmed().split(' ').value(0).toLongLong();
+        const rlimit limit{rlim_t(mappedKiB + 64 * 1024) * 1024, rlim_t(mappedKiB + 64 * 1024) * 1024};
+        QStringList messages;
+        const bool limited = mappedKiB > 0 && ::setrlimit(RLIMIT_AS, &limit) == 0;
+        const bool imported =
+            LoadPriceListSettingsFromIni(f.priceDb, f.ini, [&](const QString& text) { messages << text; }).imported;
+        ::_exit(limited && !imported && messages == QStringList{kOutOfMemoryText} ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Hostile counts and values: each import reads only the sections the file
+// holds, in well under a second and a few MB, says in its report what was
+// out of bounds and what it took instead, and stores no value out of bounds.
+struct HostileIniCase {
+    const char* label;
+    QString file;
+    QStringList reportLines; // each a line of the report
+    QStringList lists;       // Id|Postavshik|Path|SheetCount|PriceConversion|Valuta|PostavVisible
+    int sheets = 0;          // AllPostavPage rows
+};
+
+void PrintTo(const HostileIniCase& c, std::ostream* os) { *os << c.label; }
+
+class HostileIni : public ::testing::TestWithParam<HostileIniCase> {};
+
+TEST_P(HostileIni, ReadsOnlyWhatTheFileHoldsAndReportsTheRest)
+{
+    const HostileIniCase& c = GetParam();
+    IniFixture f;
+    writeFile(f.ini, c.file);
+    resetPeakMemory();
+    const double before = peakMegabytes();
+    QElapsedTimer clock;
+    clock.start();
+    const PriceListIniImport imported = LoadPriceListSettingsFromIni(f.priceDb, f.ini, f.sink());
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(peakMegabytes() - before, 50);
+
+    ASSERT_TRUE(imported.imported) << f.messages.join(u'|').toStdString();
+    for (const QString& line : c.reportLines)
+        EXPECT_TRUE(imported.report.contains(line + u'\r')) << line.toStdString() << "\nin\n"
+                                                             << imported.report.toStdString();
+    EXPECT_EQ(listRows(f.priceDb), c.lists);
+    EXPECT_EQ(f.count(f.priceDb, QStringLiteral("SELECT count(*) FROM AllPostavPage")), c.sheets);
+    EXPECT_EQ(f.count(f.priceDb, QStringLiteral("SELECT count(*) FROM AllPostavPage WHERE Column_art <> 0 OR Nacen <> 0"
+                                                " OR Valuta <> 0 OR PriceSet <> 0")),
+              0)
+        << "every value out of bounds is stored as its default";
+}
+
+const QString kTwoSheets = QStringLiteral("[PriceList1Sheet1]\nSheetName=Один\n[PriceList1Sheet2]\nSheetName=Два\n");
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, HostileIni,
+    ::testing::Values(
+        HostileIniCase{"SheetCountBeyondAnyWorkbook",
+                       QStringLiteral("[CountPriceList]\nCount=1\n[PriceList1]\nPostavshik=А\nPath=/p\n"
+                                      "SheetCount=4000000000\n") + kTwoSheets,
+                       {QStringLiteral("для поставщика PriceList1 значение SheetCount=4000000000 вне допустимых пределов, "
+                                       "принято 2")},
+                       {QStringLiteral("1|А|/p|2|1|0|1")}, 2},
+        HostileIniCase{"NegativeSheetCount",
+                       QStringLiteral("[CountPriceList]\nCount=1\n[PriceList1]\nPostavshik=А\nPath=/p\n"
+                                      "SheetCount=-3\n") + kTwoSheets,
+                       {QStringLiteral("для поставщика PriceList1 значение SheetCount=-3 вне допустимых пределов, "
+                                       "принято 2")},
+                       {QStringLiteral("1|А|/p|2|1|0|1")}, 2},
+        HostileIniCase{"CountAtTheLargestInteger",
+                       QStringLiteral("[CountPriceList]\nCount=2147483647\n[PriceList1]\nPostavshik=А\nPath=/p\n"
+                                      "SheetCount=2\n[PriceList2]\nPostavshik=Б\nPath=/q\nSheetCount=1\n") + kTwoSheets,
+                       {QStringLiteral("в разделе CountPriceList значение Count=2147483647 вне допустимых пределов, "
+                                       "принято 2")},
+                       {QStringLiteral("1|А|/p|2|1|0|1"), QStringLiteral("2|Б|/q|1|1|0|1")}, 2},
+        HostileIniCase{"SectionsFarApart",
+                       QStringLiteral("[CountPriceList]\nCount=2000000000\n[PriceList1]\nPostavshik=А\nPath=/p\n"
+                                      "SheetCount=1\n[PriceList2000000000]\nPostavshik=Б\nPath=/q\nSheetCount=1\n"),
+                       {QStringLiteral("Отсутствуют разделы поставщиков с PriceList2 по PriceList1999999999")},
+                       {QStringLiteral("1|А|/p|1|1|0|1"), QStringLiteral("2|Б|/q|1|1|0|1")}, 0},
+        HostileIniCase{"SheetValuesOutOfBounds",
+                       QStringLiteral("[CountPriceList]\nCount=1\n[PriceList1]\nPostavshik=А\nPath=/p\nSheetCount=1\n"
+                                      "[PriceList1Sheet1]\nSheetName=Один\nColumn_art=2147483647\n"
+                                      "Nacen=99999999999\nValuta=-1\nPriceSet=x\n"),
+                       {QStringLiteral("для листа PriceList1Sheet1 значение Column_art=2147483647 вне допустимых "
+                                       "пределов, принято 0"),
+                        QStringLiteral("для листа PriceList1Sheet1 значение Nacen=99999999999 вне допустимых пределов, "
+                                       "принято 0"),
+                        QStringLiteral("для листа PriceList1Sheet1 значение Valuta=-1 вне допустимых пределов, принято 0"),
+                        QStringLiteral("для листа PriceList1Sheet1 значение PriceSet=x вне допустимых пределов, принято 0")},
+                       {QStringLiteral("1|А|/p|1|1|0|1")}, 1}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

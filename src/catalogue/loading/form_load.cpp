@@ -1,5 +1,6 @@
 #include "form_load.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/view/sheet_view.h"
 
@@ -169,7 +170,7 @@ void Form_load::BrowseClick()
     } catch (const sheet::SheetError& e) {
         closeWorkbook();
         if (tell_)
-            tell_(QString::fromUtf8(e.what()));
+            tell_(ErrorText(e));
         return;
     }
     sheets_->clear();

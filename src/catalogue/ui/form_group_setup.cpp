@@ -12,6 +12,7 @@
 
 #include "platform/db/day_numbers.h"
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 #include "storage/settings_store.h"
 
 #include <QChart>
@@ -325,7 +326,7 @@ void Form_GroupSetup::Button_PorogNacenSetClick()
             if (!store.readBoolean(kNacenDopSetting) && env_.confirm && env_.confirm(kUseThresholdsQuestion))
                 store.write(kNacenDopSetting, QStringLiteral("TypeBoolean"), QStringLiteral("-1"));
         } catch (const std::exception& e) {
-            reportError(QString::fromStdString(e.what()));
+            reportError(ErrorText(e));
         }
         showSwitches();
     }

@@ -2,6 +2,7 @@
 
 #include "catalogue/group_settings/pricing_switches.h"
 
+#include "platform/files/error_text.h"
 #include "storage/settings_store.h"
 
 #include <QEvent>
@@ -35,7 +36,7 @@ void GroupSwitchesBar::refresh(db::Connection& orderDb, const MessageSink& error
         suppliers_->setText(texts.suppliers);
     } catch (const std::exception& e) {
         if (error)
-            error(QString::fromStdString(e.what()));
+            error(ErrorText(e));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/db/day_numbers.h"
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "storage/settings_store.h"
 #include "storage/value_helpers.h"
@@ -238,7 +239,7 @@ void SupplierFileWindow::FormShow()
             SettingsStore store(*env_.orderDb);
             preselected = store.readText(preselectedSupplierSetting(kind_));
         } catch (const std::exception& e) {
-            reportError(QString::fromStdString(e.what()));
+            reportError(ErrorText(e));
         }
     }
     const int index = ComboBox_NamePostav->findText(preselected, Qt::MatchFixedString);
@@ -256,7 +257,7 @@ void SupplierFileWindow::chooseSupplier(int index)
         try {
             SettingsStore(*env_.orderDb).write(preselectedSupplierSetting(kind_), QStringLiteral("TypeText"), supplier());
         } catch (const std::exception& e) {
-            reportError(QString::fromStdString(e.what()));
+            reportError(ErrorText(e));
         }
     }
 }
@@ -269,7 +270,7 @@ void SupplierFileWindow::LoadPostavSettings(const QString& supplier)
         try {
             settings = readSupplierFileSettings(*env_.orderDb, kind_, supplier);
         } catch (const std::exception& e) {
-            reportError(QString::fromStdString(e.what()));
+            reportError(ErrorText(e));
         }
     }
     Edit_Path->setText(settings.path);
@@ -352,7 +353,7 @@ void SupplierFileWindow::Button_SaveZakazExcelClick()
     try {
         writeSupplierFileSettings(*env_.orderDb, kind_, supplier(), controlSettings());
     } catch (const std::exception& e) {
-        reportError(QString::fromStdString(e.what()));
+        reportError(ErrorText(e));
         return;
     }
     showResult(kSettingsSavedText, false);

@@ -10,6 +10,7 @@
 #include "orders/ui/order_field_filters.h"
 #include "orders/zakaz_list.h"
 #include "platform/db/text_functions.h"
+#include "platform/files/error_text.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -302,7 +303,7 @@ bool Form_PostavZakaz::guarded(const std::function<void()>& step)
         return true;
     } catch (const std::exception& e) {
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
         return false;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "orders/comparison_sheet.h"
 #include "orders/ui/named_widgets.h"
+#include "platform/files/error_text.h"
 #include "storage/value_helpers.h"
 
 #include <QCheckBox>
@@ -178,7 +179,7 @@ void Form_SetupSvod::LoadTemplate()
         suppliers = ComparisonSuppliers(*env_.priceDb);
     } catch (const std::exception& e) {
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
     }
     for (const QString& supplier : suppliers) {
         auto* item = new QListWidgetItem(supplier, CheckListBox_Postav);
@@ -263,7 +264,7 @@ void Form_SetupSvod::BitBtn_ExportExcelSvodPriceClick()
         path = WriteComparisonSheet(input);
     } catch (const std::exception& e) {
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
         return;
     }
     if (env_.handOver)

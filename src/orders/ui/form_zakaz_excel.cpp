@@ -4,6 +4,7 @@
 #include "orders/order_rate.h"
 #include "orders/supplier_order_exports.h"
 #include "orders/ui/named_widgets.h"
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/view/sheet_view.h"
 #include "storage/settings_store.h"
@@ -223,7 +224,7 @@ void Form_ZakazExcel::loadSettings()
         CheckBox_PriceZakaz->setChecked(store.readBoolean(QStringLiteral("CheckBox_PriceZakaz"), QStringLiteral("0")));
     } catch (const std::exception& e) {
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
     }
 }
 
@@ -323,7 +324,7 @@ void Form_ZakazExcel::Button_SaveZakazExcelClick()
         writeFlag("CheckBox_PriceZakaz", CheckBox_PriceZakaz->isChecked());
     } catch (const std::exception& e) {
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
         return;
     }
     ProgressBar_Load->hide();
@@ -387,7 +388,7 @@ void Form_ZakazExcel::Button1Click()
     } catch (const std::exception& e) {
         showResultPanel(QString(), true);
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
         return;
     }
 
@@ -414,7 +415,7 @@ void Form_ZakazExcel::BitBtn_ExportNoTovarClick()
         path = ExportNoTovar(notFound_, kNotImportedFileName, kNotImportedTemplate, env_.programFolder);
     } catch (const std::exception& e) {
         if (env_.error)
-            env_.error(QString::fromStdString(e.what()));
+            env_.error(ErrorText(e));
         return;
     }
     if (!path.isEmpty() && env_.handOver)

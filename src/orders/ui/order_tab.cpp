@@ -7,6 +7,7 @@
 #include "orders/ui/order_line_delegate.h"
 #include "orders/ui/order_lines_model.h"
 #include "orders/ui/named_widgets.h"
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/handover.h"
 #include "storage/value_helpers.h"
 
@@ -235,7 +236,7 @@ void OrderTab::guarded(const std::function<void()>& step)
         step();
     } catch (const std::exception& error) {
         if (env_.error)
-            env_.error(QString::fromStdString(error.what()));
+            env_.error(ErrorText(error));
     }
 }
 
@@ -317,7 +318,7 @@ bool OrderTab::writeLineField(qint64 lineId, LineField field, const QString& tex
         return true;
     } catch (const std::exception& error) {
         if (env_.error)
-            env_.error(QString::fromStdString(error.what()));
+            env_.error(ErrorText(error));
         return false;
     }
 }

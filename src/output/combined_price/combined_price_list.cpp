@@ -7,6 +7,7 @@
 #include "output/price_list/price_list_rows.h"
 
 #include "platform/db/text_functions.h"
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/spreadsheet.h"
 #include "storage/settings_store.h"
 
@@ -334,7 +335,7 @@ CombinedPriceResult ExportCombinedPriceList(db::Connection& priceDb, db::Connect
             QStringLiteral(".xlsx");
         saveListWorkbook(book, path, result);
     } catch (const std::exception& e) {
-        result.message = QString::fromUtf8(e.what());
+        result.message = ErrorText(e);
     }
     return result;
 }

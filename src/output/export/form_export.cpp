@@ -2,6 +2,7 @@
 
 #include "ui_form_export.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/handover.h"
 #include "storage/settings_store.h"
 
@@ -47,7 +48,7 @@ void Form_Export::connectSwitch(QCheckBox* box)
             orderSettings_.write(box->objectName(), QStringLiteral("TypeBoolean"),
                                  checked ? QStringLiteral("-1") : QStringLiteral("0"));
         } catch (const std::exception& e) {
-            dialogs_.tell(QString::fromUtf8(e.what()));
+            dialogs_.tell(ErrorText(e));
         }
     });
 }
@@ -109,7 +110,7 @@ void Form_Export::Button_ExportClick()
             input.minPrices = readMinPriceSettings(orderSettings_, globals.roundDigits, globals.saleSupplierName);
         result = RunExport(priceDb_, input, &bar);
     } catch (const std::exception& e) {
-        dialogs_.tell(QString::fromUtf8(e.what()));
+        dialogs_.tell(ErrorText(e));
     }
     if (!result.cataloguePath.isEmpty()) {
         if (handOver_)

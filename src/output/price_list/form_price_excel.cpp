@@ -2,6 +2,7 @@
 
 #include "output/price_list/price_list_date.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/sheet_error.h"
 #include "platform/spreadsheet/view/sheet_view.h"
@@ -311,7 +312,7 @@ void Form_PriceExcel::LoadPriceExcelSettings()
             readPriceExcelSettings(orderDb_, programFolder_, displayCode_ ? displayCode_() : QStringLiteral("RUB")));
     } catch (const std::exception& e) {
         finishProgress(wait_);
-        say(QString::fromUtf8(e.what()));
+        say(ErrorText(e));
         return;
     }
     finishProgress(wait_);
@@ -412,7 +413,7 @@ bool Form_PriceExcel::storeShown()
     } catch (const std::exception& e) {
         finishProgress(wait_);
         Panel_Save->hide();
-        say(QString::fromUtf8(e.what()));
+        say(ErrorText(e));
         return false;
     }
     finishProgress(wait_);

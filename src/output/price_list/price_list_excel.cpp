@@ -9,6 +9,7 @@
 #include "output/output_folders.h"
 #include "output/parameters/export_parameters.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/spreadsheet.h"
 #include "storage/settings_store.h"
 
@@ -276,7 +277,7 @@ PriceExcelResult ExportPriceExcel(db::Connection& priceDb, db::Connection& order
     } catch (const std::exception& e) {
         // OutputError, sheet::SheetError, db::DbError, SettingsError: each
         // carries the text the user reads.
-        result.message = QString::fromUtf8(e.what());
+        result.message = ErrorText(e);
     }
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/db/day_numbers.h"
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 #include "storage/settings_store.h"
 
 #include <QHeaderView>
@@ -128,7 +129,7 @@ void Form_MinPrice::Button_RecalcClick()
             readMinPriceSettings(orderSettings_, globals.roundDigits, globals.saleSupplierName);
         result = RecalcMinPrices(priceDb_, settings, request, wait_);
     } catch (const std::exception& e) {
-        failure = QString::fromUtf8(e.what());
+        failure = ErrorText(e);
     }
     finishProgress(wait_);
     if (!failure.isEmpty()) {

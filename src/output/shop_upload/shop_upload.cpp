@@ -2,6 +2,7 @@
 
 #include "output/parameters/export_parameters.h"
 
+#include "platform/files/error_text.h"
 #include "platform/odbc/odbc_connection.h"
 #include "platform/odbc/odbc_error.h"
 
@@ -315,7 +316,7 @@ ShopUploadResult UploadShopTables(db::Connection& priceDb, Progress* progress)
         result.done = true;
         result.message = shopUploadDoneMessage();
     } catch (const std::exception& e) {
-        result.message = shopUploadFailedMessage(QString::fromUtf8(e.what()));
+        result.message = shopUploadFailedMessage(ErrorText(e));
         if (madeTables && server.isOpen()) {
             try {
                 server.exec(QStringLiteral("drop table if exists ") + tableList("_tmp"));

@@ -7,6 +7,7 @@
 #include "output/parameters/export_parameters.h"
 #include "output/parameters/yml_settings.h"
 
+#include "platform/files/error_text.h"
 #include "platform/files/file_helpers.h"
 #include "storage/settings_store.h"
 
@@ -94,7 +95,7 @@ YmlExportResult ExportYmlCatalogFile(db::Connection& priceDb, SettingsStore& ord
         ExportYmlCatalog(result.path, catalog, input.clock ? input.clock() : QDateTime::currentDateTime());
         result.written = true;
     } catch (const std::exception& e) {
-        result.message = ymlFailedMessage(QString::fromUtf8(e.what()));
+        result.message = ymlFailedMessage(ErrorText(e));
         return result;
     }
 

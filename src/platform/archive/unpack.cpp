@@ -1,6 +1,7 @@
 #include "unpack.h"
 
 #include "platform/files/cp1251.h"
+#include "platform/files/error_text.h"
 #include "platform/files/file_replace.h"
 
 #include <QDir>
@@ -387,7 +388,7 @@ UnpackResult unpackArchive(const QString& archivePath, ArchiveKind kind, const Q
     } catch (const UnpackFailure& failure) {
         result.error = failure.reason;
     } catch (const std::exception& error) {
-        result.error = QString::fromUtf8(error.what());
+        result.error = ErrorText(error);
     }
     return result;
 }

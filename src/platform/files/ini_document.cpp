@@ -54,21 +54,46 @@ IniDocument IniDocument::load(const QString& path)
     return document;
 }
 
-std::optional<IniDocument::Range> IniDocument::findSection(const QString& section) const
+const QHash<QString, int>& IniDocument::headers() const
 {
+    if (!headers_) {
+        QHash<QString, int> headers;
+        for (int i = 0; i < lines_.size(); ++i) {
+            QString name;
+            if (!isSectionHeader(lines_[i], &name))
+                continue;
+            const QString key = name.toCaseFolded();
+            if (!headers.contains(key)) // the first section of a name is the one read
+                headers.insert(key, i);
+        }
+        headers_ = std::move(headers);
+    }
+    return *headers_;
+}
+
+QStringList IniDocument::sectionNames() const
+{
+    QStringList names;
     for (int i = 0; i < lines_.size(); ++i) {
         QString name;
-        if (isSectionHeader(lines_[i], &name) && sameName(name, section)) {
-            Range range{i, int(lines_.size())};
-            for (int j = i + 1; j < lines_.size(); ++j)
-                if (isSectionHeader(lines_[j])) {
-                    range.end = j;
-                    break;
-                }
-            return range;
-        }
+        if (isSectionHeader(lines_[i], &name) && headers().value(name.toCaseFolded(), -1) == i)
+            names << name;
     }
-    return std::nullopt;
+    return names;
+}
+
+std::optional<IniDocument::Range> IniDocument::findSection(const QString& section) const
+{
+    const auto header = headers().constFind(section.toCaseFolded());
+    if (header == headers().constEnd())
+        return std::nullopt;
+    Range range{*header, int(lines_.size())};
+    for (int j = range.header + 1; j < lines_.size(); ++j)
+        if (isSectionHeader(lines_[j])) {
+            range.end = j;
+            break;
+        }
+    return range;
 }
 
 int IniDocument::findKey(const Range& range, const QString& key) const
@@ -104,7 +129,8 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     const QString line = key + u'=' + value;
     const auto range = findSection(section);
     if (!range) {
-        lines_ << (u'[' + section + u']') << line;
+        headerAppended(section);
+        lines_ << line;
         return;
     }
     const int at = findKey(*range, key);
@@ -117,6 +143,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     while (insertAt - 1 > range->header && lines_[insertAt - 1].trimmed().isEmpty())
         --insertAt;
     lines_.insert(insertAt, line);
+    linesMoved();
 }
 
 void IniDocument::removeKey(const QString& section, const QString& key)
@@ -125,14 +152,18 @@ void IniDocument::removeKey(const QString& section, const QString& key)
     if (!range)
         return;
     const int at = findKey(*range, key);
-    if (at >= 0)
+    if (at >= 0) {
         lines_.removeAt(at);
+        linesMoved();
+    }
 }
 
 void IniDocument::removeSection(const QString& section)
 {
-    while (const auto range = findSection(section))
+    while (const auto range = findSection(section)) {
         lines_.remove(range->header, range->end - range->header);
+        linesMoved();
+    }
 }
 
 void IniDocument::removeSections(const std::function<bool(const QString& section)>& matches)
@@ -148,13 +179,21 @@ void IniDocument::removeSections(const std::function<bool(const QString& section
             kept << line;
     }
     lines_ = std::move(kept);
+    linesMoved();
 }
 
 void IniDocument::appendSection(const QString& section, const QList<std::pair<QString, QString>>& keys)
 {
-    lines_ << (u'[' + section + u']');
+    headerAppended(section);
     for (const auto& [key, value] : keys)
         lines_ << key + u'=' + value;
+}
+
+void IniDocument::headerAppended(const QString& section)
+{
+    if (headers_ && !headers_->contains(section.toCaseFolded()))
+        headers_->insert(section.toCaseFolded(), int(lines_.size()));
+    lines_ << (u'[' + section + u']');
 }
 
 void IniDocument::save(const QString& path) const

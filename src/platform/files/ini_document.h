@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,10 @@
 namespace velmora {
 
 // An INI file held as its lines, so that a change touches one line and
-// keeps every other line, comment and unknown section as it was.
+// keeps every other line, comment and unknown section as it was. Sections
+// are found through an index of their headers, so reading every key of a
+// file of many sections costs the file's size and not its square. Not for
+// use from two threads at once (a read may build the index).
 class IniDocument {
 public:
     // Loads the file; a missing file is an empty document. Throws
@@ -20,6 +24,9 @@ public:
     static IniDocument load(const QString& path);
 
     bool hasSection(const QString& section) const { return findSection(section).has_value(); }
+    // The sections' names in file order, once each (the first of a name
+    // repeated is the one read).
+    QStringList sectionNames() const;
     std::optional<QString> value(const QString& section, const QString& key) const;
     void setValue(const QString& section, const QString& key, const QString& value);
     void removeKey(const QString& section, const QString& key);
@@ -43,8 +50,14 @@ private:
     };
     std::optional<Range> findSection(const QString& section) const;
     int findKey(const Range& range, const QString& key) const;
+    // The header line of each section name (case-folded), built when first
+    // needed and dropped by every change that moves lines.
+    const QHash<QString, int>& headers() const;
+    void linesMoved() { headers_.reset(); }
+    void headerAppended(const QString& section); // a new "[section]" line at the end
 
     QStringList lines_;
+    mutable std::optional<QHash<QString, int>> headers_;
     TextEncoding encoding_ = TextEncoding::Cp1251;
 };
 

@@ -1,3 +1,4 @@
+#include "platform/files/error_text.h"
 #include "suppliers/brands/form_brend_priory.h"
 
 #include <QComboBox>
@@ -61,7 +62,7 @@ void Form_BrendPriory::FormShow()
         ComboBox_BrendPrioryNew->addItems(makers);
         ComboBox_BrendPrioryNew->setCurrentIndex(makers.isEmpty() ? -1 : 0);
     } catch (const std::exception& error) {
-        say(QString::fromUtf8(error.what()));
+        say(ErrorText(error));
     }
 }
 
@@ -91,7 +92,7 @@ void Form_BrendPriory::Button_BrendPrioryAddClick()
         openList(name);
         emit priorityBrandsChanged();
     } catch (const std::exception& error) {
-        say(QString::fromUtf8(error.what()));
+        say(ErrorText(error));
     }
 }
 
@@ -109,7 +110,7 @@ void Form_BrendPriory::DBGrid_BrendPrioryDblClick()
         openList(next);
         emit priorityBrandsChanged();
     } catch (const std::exception& error) {
-        say(QString::fromUtf8(error.what()));
+        say(ErrorText(error));
     }
 }
 

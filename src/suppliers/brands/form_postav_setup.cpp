@@ -1,6 +1,7 @@
 #include "suppliers/brands/form_postav_setup.h"
 
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 #include "storage/settings_store.h"
 #include "suppliers/brands/article_recalc.h"
 #include "suppliers/brands/markup_scales.h"
@@ -149,7 +150,7 @@ void Form_PostavSetup::showEvent(QShowEvent* event)
 void Form_PostavSetup::fail(const std::exception& error)
 {
     if (messages_)
-        messages_(QString::fromUtf8(error.what()));
+        messages_(ErrorText(error));
 }
 
 void Form_PostavSetup::FormShow()

@@ -6,6 +6,7 @@
 #include "reprice.h"
 
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -147,7 +148,7 @@ void CurrencyPanel::RefreshCurrencyRates()
         valutaSite_->setCurrentIndex(site >= 0 && site < valutaSite_->count() ? site : -1);
     } catch (const std::exception& error) {
         refreshRunning_ = false;
-        emit statusMessage(QStringLiteral("Курсы валют не обновлены: %1").arg(QString::fromUtf8(error.what())));
+        emit statusMessage(QStringLiteral("Курсы валют не обновлены: %1").arg(ErrorText(error)));
         return;
     }
 
@@ -236,7 +237,7 @@ void CurrencyPanel::RepriceForeignGoods()
         if (result->offersChanged > 0)
             emit goodsRepriced();
     } catch (const std::exception& error) {
-        emit statusMessage(QStringLiteral("Цены не пересчитаны: %1").arg(QString::fromUtf8(error.what())));
+        emit statusMessage(QStringLiteral("Цены не пересчитаны: %1").arg(ErrorText(error)));
     }
 }
 
@@ -264,7 +265,7 @@ void CurrencyPanel::CheckBox_ValutaKursClick(bool checked)
     try {
         rate_settings::setDownloadEnabled(priceDb_, checked);
     } catch (const std::exception& error) {
-        emit statusMessage(QString::fromUtf8(error.what()));
+        emit statusMessage(ErrorText(error));
         return;
     }
     if (checked)
@@ -276,7 +277,7 @@ void CurrencyPanel::ComboBox_ValutaSiteChange(int index)
     try {
         rate_settings::setSourceSetting(priceDb_, index);
     } catch (const std::exception& error) {
-        emit statusMessage(QString::fromUtf8(error.what()));
+        emit statusMessage(ErrorText(error));
         return;
     }
     // Also with downloading off: the table must hold the new source's
@@ -292,7 +293,7 @@ void CurrencyPanel::ComboBox_ValutaNameChange(int index)
     try {
         rate_settings::setDisplayIndex(priceDb_, index);
     } catch (const std::exception& error) {
-        emit statusMessage(QString::fromUtf8(error.what()));
+        emit statusMessage(ErrorText(error));
         return;
     }
     table_.displayIndex = index;
@@ -324,7 +325,7 @@ void CurrencyPanel::rateEditChanged(int row)
         // Stored at once when the lock is free, else with the re-pricing.
         storePendingRates();
     } catch (const std::exception& error) {
-        emit statusMessage(QString::fromUtf8(error.what()));
+        emit statusMessage(ErrorText(error));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "suppliers/exports/price_save_panel.h"
 
+#include "platform/files/error_text.h"
 #include "platform/spreadsheet/templates.h"
 #include "storage/settings_store.h"
 #include "suppliers/exports/panel_export.h"
@@ -185,7 +186,7 @@ void PriceSavePanel::BitBtn_ExcelSavePriceClick()
     } catch (const std::exception& error) {
         if (request.folder.isEmpty())
             folder_->hide();
-        showError(QString::fromUtf8(error.what()));
+        showError(ErrorText(error));
         return;
     }
 
@@ -206,7 +207,7 @@ void PriceSavePanel::BitBtn_ExcelSavePriceClick()
             files = result.files;
             omitted = result.rowsOmitted;
         } catch (const std::exception& error) {
-            errorText = QString::fromUtf8(error.what());
+            errorText = ErrorText(error);
         }
         QMetaObject::invokeMethod(this, [this, files, errorText, omitted] { finish(files, errorText, omitted); },
                                   Qt::QueuedConnection);

@@ -3,6 +3,7 @@
 #include "platform/db/background_checkpoint.h"
 #include "platform/db/connection.h"
 #include "platform/db/db_error.h"
+#include "platform/files/error_text.h"
 #include "platform/files/ini_file.h"
 #include "platform/spreadsheet/templates.h"
 #include "platform/spreadsheet/workbook.h"
@@ -92,7 +93,7 @@ public:
         try {
             templateFile = sheet::templatePath(settings_.programFolder, QStringLiteral("PriceExcel.xls"));
         } catch (const std::exception& error) {
-            throw exports::ExportError(QString::fromUtf8(error.what()));
+            throw exports::ExportError(ErrorText(error));
         }
         const QString output = exportFolder(name) + sheet::xlsxNameFor(exports::SafeFileName(name) + QStringLiteral(".xls"));
         const exports::ExportResult result = exports::ExportPriceListWorkbook(
@@ -205,7 +206,7 @@ void TPriceListLoadSave::run()
     } catch (const std::exception& error) {
         const QString text = dynamic_cast<const std::bad_alloc*>(&error)
                                  ? QStringLiteral("Недостаточно памяти для загрузки прайс-листов")
-                                 : QString::fromUtf8(error.what());
+                                 : ErrorText(error);
         outcome_.statusText = lastStatus + QStringLiteral("  #####  ") + text + QStringLiteral("  #####  ");
         if (firstError_.isEmpty())
             firstError_ = text;
