@@ -1,6 +1,8 @@
 #include "screen_fit.h"
 
 #include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -9,6 +11,15 @@
 #include <algorithm>
 
 namespace velmora {
+
+int titleBarWidth(const QString& title)
+{
+    QFont font = QGuiApplication::font();
+    font.setBold(true);
+    // The icon, four buttons and their gaps.
+    constexpr int extras = 140;
+    return QFontMetrics(font).horizontalAdvance(title) + extras;
+}
 
 QRect fittedGeometry(QRect at, QSize wanted, QSize minimum, QSize maximum, QRect free, QMargins frame)
 {
@@ -55,11 +66,8 @@ void fitWindowToScreen(QWidget* window)
     }
 
     QSize wanted = window->size();
-    if (framed && !window->windowTitle().isEmpty()) {
-        const int titleWidth =
-            QFontMetrics(QGuiApplication::font()).horizontalAdvance(window->windowTitle()) + kTitleBarExtras;
-        wanted.setWidth(std::max(wanted.width(), titleWidth));
-    }
+    if (framed && !window->windowTitle().isEmpty())
+        wanted.setWidth(std::max(wanted.width(), titleBarWidth(window->windowTitle())));
     const QRect fitted = fittedGeometry(window->geometry(), wanted, window->minimumSize(), window->maximumSize(),
                                         screen->availableGeometry(), frame);
     // A window nobody placed is placed by the window manager, a dialog over

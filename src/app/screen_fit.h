@@ -4,14 +4,16 @@
 #include <QObject>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 class QWidget;
 
 namespace velmora {
 
-// Room a window manager takes from the title bar beside the title: the
-// icon and the three buttons, with the gaps around them.
-constexpr int kTitleBarExtras = 110;
+// The width a window needs for its title in the window manager's title
+// bar: the title in bold, as window managers draw it, beside the icon and
+// the buttons with the gaps around them.
+int titleBarWidth(const QString& title);
 
 // The frame a window manager puts around a window that has not been shown
 // yet (its real frame is known only afterwards).

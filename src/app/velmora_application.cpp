@@ -1,5 +1,6 @@
 #include "velmora_application.h"
 
+#include "missing_qt_texts.h"
 #include "platform/files/error_text.h"
 #include "screen_fit.h"
 #include "user_dialogs.h"
@@ -44,6 +45,7 @@ void VelmoraApplication::installRussianTranslations()
         translated_ = installTranslator(translator);
     else
         delete translator;
+    installTranslator(new MissingQtTexts(this));
 }
 
 bool VelmoraApplication::notify(QObject* receiver, QEvent* event)

@@ -20,7 +20,13 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QFileSystemModel>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -141,6 +147,48 @@ TEST(FirstHour, QtsOwnButtonsSpeakRussianWhateverTheLocale)
     EXPECT_EQ(withoutAccelerator(box.button(QMessageBox::Yes)->text()), "Да");
     EXPECT_EQ(withoutAccelerator(box.button(QMessageBox::No)->text()), "Нет");
     EXPECT_EQ(withoutAccelerator(box.button(QMessageBox::Cancel)->text()), "Отмена");
+}
+
+// The tests run under LC_ALL=C.UTF-8, where Qt writes "11 Dec 2026" and
+// "92.5" and the file dialog calls a folder "Folder".
+TEST(FirstHour, DatesNumbersAndFileTypesAreRussianWhateverTheLocale)
+{
+    EXPECT_EQ(QLocale().toString(12490.5), "12490,5");
+    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 11), QLocale::ShortFormat), "11.12.2026");
+
+    // The file dialog's type column.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Прайсы")));
+    QFile(dir.filePath(QStringLiteral("alfa.xlsx"))).open(QIODevice::WriteOnly);
+    QFileSystemModel files;
+    const QModelIndex root = files.setRootPath(dir.path());
+    ASSERT_TRUE(waitFor([&] { return files.rowCount(root) == 2; }, 5000));
+    const QRegularExpression cyrillic(QStringLiteral("[А-Яа-яЁё]"));
+    EXPECT_EQ(files.type(files.index(dir.filePath(QStringLiteral("Прайсы")))), "Папка");
+    EXPECT_TRUE(files.type(files.index(dir.filePath(QStringLiteral("alfa.xlsx")))).contains(cyrillic))
+        << files.type(files.index(dir.filePath(QStringLiteral("alfa.xlsx")))).toStdString();
+
+    // A typed rate comes back as it was typed; "Загрузка данных" dates its
+    // prices the Russian way.
+    WiredInstallation inst;
+    const std::unique_ptr<Program> program = startOverPriceLists(inst);
+    ASSERT_TRUE(program);
+    Form_main& form = *program->Form_main();
+    auto* dollar = control<QLineEdit>(form, "Edit_Dollar");
+    dollar->clear();
+    QTest::keyClicks(dollar, QStringLiteral("92,50"));
+    form.hooks().RefreshCurrencyRates();
+    EXPECT_EQ(dollar->text(), "92,5");
+    QString shownDate;
+    QTimer::singleShot(0, &form, [&form, &shownDate] {
+        auto* window = form.findChild<QDialog*>("Form_DataLoad");
+        ASSERT_TRUE(window && window->isVisible());
+        shownDate = window->findChild<QDateEdit*>("DateTimePicker_Load")->text();
+        window->reject();
+    });
+    control<QAction>(form, "LoadPriceList")->trigger();
+    EXPECT_EQ(shownDate, QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    form.close();
 }
 
 TEST(FirstHour, TheWindowOpensMaximisedAndThenAsItWasLeft)

@@ -3,6 +3,8 @@
 // label, check box, radio button, button, tab or header section shows less
 // than its whole text. The goods grid shows its prices, suppliers and
 // stock whole at 1366 and at 1000 wide, with long names beside them.
+#include "app/form_logo.h"
+#include "app/form_progress.h"
 #include "app/program.h"
 #include "app/screen_fit.h"
 #include "app_environment.h"
@@ -22,6 +24,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -120,6 +123,11 @@ void runCommand(QWidget& owner, const QString& name)
         action->trigger();
         return;
     }
+    // A title label opens its rename window on a double click.
+    if (auto* label = owner.findChild<QLabel*>(name)) {
+        QTest::mouseDClick(label, Qt::LeftButton);
+        return;
+    }
     auto* button = owner.findChild<QAbstractButton*>(name);
     ASSERT_NE(button, nullptr) << name.toStdString();
     ASSERT_TRUE(button->isEnabled()) << name.toStdString();
@@ -205,7 +213,21 @@ struct WindowCommand {
     const char* command;
     const char* window;
     WindowStep step = {};
+    std::function<void(Form_main&)> before = {};
 };
+
+// The own catalogue in the centre, its first group chosen.
+void showCatalogue(Form_main& form)
+{
+    findControl<QTabWidget>(&form, "PageControl_AllTovar")->setCurrentIndex(1);
+    auto* tree = findControl<QTreeWidget>(&form, "TreeView_Groups");
+    ASSERT_GT(tree->topLevelItemCount(), 0);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    processEventsFor(50);
+}
+
+// The settings panel, where its buttons are.
+void showSettingsPanel(Form_main& form) { findControl<QAbstractButton>(&form, "ToolButton_Setup")->click(); }
 
 // The commands of the main window that open a window of their own, and the
 // windows those open.
@@ -237,8 +259,16 @@ const WindowCommand kWindowCommands[] = {
     {"N12", "Form_ShopsScript"},
     {"ProgSetup", "Form_Setup"},
     {"About", "Form_About"},
-    {"Button_PostavSetup", "Form_PostavSetup"},
-    {"Button_BrendPriory", "Form_BrendPriory"},
+    {"Button_PostavSetup", "Form_PostavSetup", {}, showSettingsPanel},
+    {"Button_BrendPriory", "Form_BrendPriory", {}, showSettingsPanel},
+    {"Label_art", "Form_Column_Name"},
+    {"Button_MainTovAdd", "Form_MainTovAdEd", {}, showCatalogue},
+    // The group tree's commands, on its first group.
+    {"NacenGroup", "Form_NacenSet", {}, showCatalogue},
+    {"GarantGroup", "Form_NacenSet", {}, showCatalogue},
+    {"DopNacenGroup", "Form_Nacen", {}, showCatalogue},
+    {"KatMinPrice", "Form_MinPrice", {}, showCatalogue},
+    {"KatAutoKrit", "Form_AutoKritPost", {}, showCatalogue},
 };
 
 TEST(WindowsOnScreen, EveryWindowFitsTheScreenAndShowsItsTextsWhole)
@@ -247,15 +277,25 @@ TEST(WindowsOnScreen, EveryWindowFitsTheScreenAndShowsItsTextsWhole)
     ASSERT_TRUE(s);
     Form_main& form = *s->form;
     ASSERT_EQ(form.screen()->availableGeometry().size(), kLaptopScreen);
-    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>())
+    for (QMenu* menu : form.findChildren<QMenu*>())
         emit menu->aboutToShow();
     for (const WindowCommand& c : kWindowCommands) {
-        // The settings panel's buttons are on the panel.
-        if (QLatin1String(c.command).startsWith(QLatin1String("Button_")))
-            findControl<QAbstractButton>(&form, "ToolButton_Setup")->click();
+        if (c.before)
+            c.before(form);
         EXPECT_EQ(checkWindowOf(form, QLatin1String(c.command), QLatin1String(c.window), c.step), QStringList{})
             << c.command;
     }
+    // The splash and the wait window, which the program shows itself.
+    Form_Logo* splash = s->program->Form_Logo();
+    splash->show();
+    processEventsFor(50);
+    EXPECT_EQ(textsCutIn(splash), QStringList{});
+    splash->hide();
+    Form_Progress* wait = s->program->Form_Progress();
+    wait->begin(QStringLiteral("                     Загрузка сохраненых значений"), 12);
+    processEventsFor(50);
+    EXPECT_EQ(textsCutIn(wait), QStringList{});
+    wait->finish();
     form.close();
 }
 
@@ -266,17 +306,16 @@ TEST(WindowsOnScreen, TheMainWindowAfterASearchShowsItsTextsWhole)
     Form_main& form = *s->form;
     searchFor(form, QStringLiteral("перфоратор"));
     EXPECT_EQ(textsCutIn(&form), QStringList{});
-    findControl<QAbstractButton>(&form, "ToolButton_Setup")->click();
+    findControl<QTabWidget>(&form, "PageControl_Sootv")->setCurrentIndex(6);
+    processEventsFor(50);
+    EXPECT_EQ(textsCutIn(&form), QStringList{}) << "on the order page";
+    showSettingsPanel(form);
     processEventsFor(100);
     EXPECT_EQ(textsCutIn(&form), QStringList{}) << "with the settings panel open";
     findControl<QAbstractButton>(&form, "Button_SetupClose")->click();
 
     // The own catalogue in the centre, a group chosen.
-    findControl<QTabWidget>(&form, "PageControl_AllTovar")->setCurrentIndex(1);
-    auto* tree = findControl<QTreeWidget>(&form, "TreeView_Groups");
-    ASSERT_GT(tree->topLevelItemCount(), 0);
-    tree->setCurrentItem(tree->topLevelItem(0));
-    processEventsFor(100);
+    showCatalogue(form);
     ASSERT_GT(findControl<QTableView>(&form, "DBGrid_PriceMain")->model()->rowCount(), 0);
     EXPECT_EQ(textsCutIn(&form), QStringList{}) << "with the catalogue";
     form.close();

@@ -7,6 +7,8 @@
 // a line naming the window, the control and what it shows against what it
 // needs, so a failing case says where to look.
 
+#include "app/screen_fit.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAbstractScrollArea>
@@ -33,10 +35,6 @@
 #include <QWindow>
 
 namespace velmora::testing {
-
-// Room a window manager takes from the title bar beside the title: the
-// icon and the three buttons, with the gaps around them.
-constexpr int kTitleBarExtras = 110;
 
 inline QString shownText(QString text)
 {
@@ -164,7 +162,7 @@ inline QStringList textsCutIn(QWidget* window)
     if (window->size().width() < window->minimumSize().width() || window->height() < window->minimumSize().height())
         found << QStringLiteral("%1: below its minimum size").arg(where);
     if (!window->windowTitle().isEmpty() && !(window->windowFlags() & Qt::FramelessWindowHint)) {
-        const int need = QFontMetrics(QGuiApplication::font()).horizontalAdvance(window->windowTitle()) + kTitleBarExtras;
+        const int need = titleBarWidth(window->windowTitle());
         if (window->width() < need && window->maximumWidth() >= need)
             found << QStringLiteral("%1: title needs %2, window %3").arg(where).arg(need).arg(window->width());
     }

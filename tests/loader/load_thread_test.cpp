@@ -132,7 +132,9 @@ TEST_F(ThreeLists, BrokenMiddleListIsReportedKeptAndNotExported)
     for (const QString& s : statuses)
         reported |= s.startsWith(QStringLiteral("Загрузка прайс-листов:  2 из 3     #####  Не удалось прочитать прайс-лист Второй"));
     EXPECT_TRUE(reported) << statuses.join(u'\n').toStdString();
-    EXPECT_EQ(statuses.last(), QStringLiteral("Загружено 2 из 3, с ошибками: Второй"));
+    // Where the exports of the others went follows.
+    EXPECT_EQ(statuses.last(), QStringLiteral("Загружено 2 из 3, с ошибками: Второй    Папка: ") +
+                                   dbs.dir.filePath(QStringLiteral("prices/Export")));
     EXPECT_EQ(Button(panel)->text(), kStartLoadCaption);
     EXPECT_TRUE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Третий.xlsx"))));
     EXPECT_FALSE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Второй.xlsx"))));
@@ -186,7 +188,8 @@ TEST_F(ThreeLists, CsvSwitchWritesWindows1251Files)
     panel.setQueueNames({first, second, third});
     QSignalSpy repricing(&panel, &LoadQueuePanel::repricingRequested);
     const QStringList statuses = RunToEnd(panel);
-    EXPECT_EQ(statuses.last(), QStringLiteral("Загружено 2 из 3, с ошибками: Второй"));
+    EXPECT_EQ(statuses.last(), QStringLiteral("Загружено 2 из 3, с ошибками: Второй    Папка: ") +
+                                   dbs.dir.filePath(QStringLiteral("prices/Export")));
     EXPECT_FALSE(QFile::exists(dbs.dir.filePath(QStringLiteral("prices/Export/Второй.csv"))));
     QCoreApplication::processEvents();
     EXPECT_EQ(repricing.count(), 1);

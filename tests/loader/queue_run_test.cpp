@@ -34,18 +34,20 @@ public:
         calls << QStringLiteral("load ") + name;
         return errors.value(name);
     }
-    void exportCsv(const QString& name) override { doExport(QStringLiteral("csv "), name); }
-    void exportWorkbook(const QString& name) override { doExport(QStringLiteral("xlsx "), name); }
+    QString exportCsv(const QString& name) override { return doExport(QStringLiteral("csv "), name); }
+    QString exportWorkbook(const QString& name) override { return doExport(QStringLiteral("xlsx "), name); }
     void startCombinedExport(const QString& ownStockName) override { calls << QStringLiteral("combined ") + ownStockName; }
     void armRepricing() override { calls << QStringLiteral("repricing"); }
 
 private:
-    void doExport(const QString& kind, const QString& name)
+    // Lists named "Z..." are kept in a folder of their own.
+    QString doExport(const QString& kind, const QString& name)
     {
         if (name == failExportOf)
             throw exports::ExportError(QStringLiteral("Файл: ") + name + QStringLiteral(" занят"));
         ++exports_;
         calls << kind + name;
+        return name.startsWith(u'Z') ? QStringLiteral("/prices/z/Export/") : QStringLiteral("/prices/Export/");
     }
     int loads_ = 0;
     int exports_ = 0;
@@ -95,17 +97,18 @@ TEST(QueueRun, AfterQueueBranches)
         QStringList calls; // after the loads
         QString lastReport;
     };
-    const QString excelDone = "Загрузка и экспорт в Excel успешно завершен!    Обработано: 2 файлов|" + kStart;
+    const QString excelDone = "Загрузка и экспорт в Excel успешно завершен!    Обработано: 2 файла    Папка: /prices/Export|" + kStart;
+    const QString nothingExported = "Загрузка и экспорт в Excel успешно завершен!    Обработано: 2 файла|" + kStart;
     const std::vector<Case> cases = {
         {"Brevik-Moto", {true, false, false, true}, {"combined _Бревик-мото"}, "Загрузка файлов ЗАВЕРШЕНА!|" + kStop},
         {"Brevik-Moto before Ormita", {true, true, true, true}, {"combined _Бревик-мото"},
          "Загрузка файлов ЗАВЕРШЕНА!|" + kStop},
         {"Ormita", {false, true, true, true}, {"combined _Наш склад"}, "Загрузка файлов ЗАВЕРШЕНА!|" + kStop},
         {"CSV", {false, false, true, true}, {"csv A", "csv B", "repricing"},
-         "Загрузка и экспорт в CSV успешно завершена!    Обработано: 2 файлов|" + kStart},
-        {"CSV switch without automatic export", {false, false, true, false}, {}, excelDone},
+         "Загрузка и экспорт в CSV успешно завершена!    Обработано: 2 файла    Папка: /prices/Export|" + kStart},
+        {"CSV switch without automatic export", {false, false, true, false}, {}, nothingExported},
         {"workbooks", {false, false, false, true}, {"xlsx A", "xlsx B"}, excelDone},
-        {"no export", {false, false, false, false}, {}, excelDone},
+        {"no export", {false, false, false, false}, {}, nothingExported},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -135,8 +138,31 @@ TEST(QueueRun, FailedListsAreNamedAndNotExported)
                 exported << call;
         EXPECT_EQ(exported, QStringList({kind + "A", kind + "C"}));
         EXPECT_TRUE(host.reports.contains("Экспорт прайс-листов в Excel:  2 из 2   |" + kStop));
-        EXPECT_EQ(host.reports.last(), "Загружено 2 из 4, с ошибками: B, D|" + kStart);
+        EXPECT_EQ(host.reports.last(), "Загружено 2 из 4, с ошибками: B, D    Папка: /prices/Export|" + kStart);
     }
+}
+
+// The success names where the files went: one folder, or each of them;
+// the count agrees with its noun.
+TEST(QueueRun, TheSuccessNamesTheFoldersTheExportsWentInto)
+{
+    const struct {
+        QStringList names;
+        QString last;
+    } cases[] = {
+        {{"A"}, "Загрузка и экспорт в Excel успешно завершен!    Обработано: 1 файл    Папка: /prices/Export"},
+        {{"A", "Z1", "B", "Z2", "C"},
+         "Загрузка и экспорт в Excel успешно завершен!    Обработано: 5 файлов    Папки: /prices/Export; /prices/z/Export"},
+    };
+    for (const auto& c : cases) {
+        StubHost host;
+        RunLoadQueue(c.names, host, QueueSwitches{});
+        EXPECT_EQ(host.reports.last(), c.last + u'|' + kStart);
+    }
+    StubHost one;
+    one.stopAfterLoads = 0;
+    RunLoadQueue({"A"}, one, QueueSwitches{});
+    EXPECT_EQ(one.reports.last(), "Загрузка файлов ОСТАНОВЛЕНА!      загружено 0 из 1 прайс-листа|" + kStart);
 }
 
 TEST(QueueRun, ExportProgressAndStop)

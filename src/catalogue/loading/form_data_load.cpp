@@ -66,6 +66,8 @@ Form_DataLoad::Form_DataLoad(db::Connection& priceDb, SettingsStore& settings, H
     date_->setObjectName(QStringLiteral("DateTimePicker_Load"));
     date_->setToolTip(QStringLiteral("Дата актуальности цен в прайс-листе"));
     date_->setCalendarPopup(true);
+    // A Russian date whatever the locale: "11.12.2026", not "11 Dec 2026".
+    date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     rate_ = new QComboBox(this);
     rate_->setObjectName(QStringLiteral("ComboBox_Kurs"));
     rate_->setToolTip(QStringLiteral("Курс доллара/Евро"));

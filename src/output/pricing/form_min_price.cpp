@@ -10,7 +10,10 @@
 #include "storage/settings_store.h"
 
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace velmora::output {
 namespace {
@@ -24,6 +27,9 @@ Form_MinPrice::Form_MinPrice(db::Connection& priceDb, SettingsStore& orderSettin
     : QDialog(parent), ui(std::make_unique<Ui::Form_MinPrice>()), priceDb_(priceDb), orderSettings_(orderSettings)
 {
     ui->setupUi(this);
+    // The buttons as wide as their captions.
+    for (QPushButton* button : {ui->Button_Save, ui->Button_Recalc})
+        button->resize(std::max(button->width(), button->sizeHint().width()), button->height());
     QTableWidget* grid = ui->DBGrid_Postav;
     grid->setColumnCount(3);
     grid->setHorizontalHeaderLabels({QStringLiteral("Поставщик"), QStringLiteral("Обрабатывать"),

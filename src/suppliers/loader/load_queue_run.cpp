@@ -2,10 +2,40 @@
 
 #include "suppliers/exports/price_list_export.h"
 
+#include "storage/value_helpers.h"
+
 namespace velmora::loader {
 namespace {
 
 QString count(int n) { return QString::number(n); }
+
+// "из 5 прайс-листов", "из 1 прайс-листа".
+QString ofPriceLists(int n)
+{
+    return QStringLiteral(" из ") +
+           RussianCount(n, QStringLiteral("прайс-листа"), QStringLiteral("прайс-листов"), QStringLiteral("прайс-листов"));
+}
+
+QString processedFiles(int n)
+{
+    return QStringLiteral("    Обработано: ") +
+           RussianCount(n, QStringLiteral("файл"), QStringLiteral("файла"), QStringLiteral("файлов"));
+}
+
+// Where the exports of the run went ("" when none was written).
+QString foldersText(const QStringList& folders)
+{
+    if (folders.isEmpty())
+        return {};
+    QStringList shown;
+    for (QString folder : folders) {
+        while (folder.size() > 1 && folder.endsWith(u'/'))
+            folder.chop(1);
+        shown << folder;
+    }
+    return (shown.size() == 1 ? QStringLiteral("    Папка: ") : QStringLiteral("    Папки: ")) +
+           shown.join(QStringLiteral("; "));
+}
 
 // The final status of a run in which some lists failed: it names them, so
 // their error texts, shown while the run went on, are not lost behind a
@@ -13,7 +43,8 @@ QString count(int n) { return QString::number(n); }
 QString failedListsText(const QueueRunOutcome& outcome, int total)
 {
     return QStringLiteral("Загружено ") + count(outcome.loaded) + QStringLiteral(" из ") + count(total) +
-           QStringLiteral(", с ошибками: ") + outcome.failedNames.join(QStringLiteral(", "));
+           QStringLiteral(", с ошибками: ") + outcome.failedNames.join(QStringLiteral(", ")) +
+           foldersText(outcome.exportFolders);
 }
 
 // One export pass over the lists; returns false when a stop ended it.
@@ -25,7 +56,7 @@ bool exportAll(const QStringList& names, QueueRunHost& host, const QueuePauses& 
         if (host.stopRequested()) {
             outcome.statusText = (csv ? QStringLiteral("Экспорт в ОСТАНОВЛЕН!      выгружено ")
                                       : QStringLiteral("Экспорт в Excel ОСТАНОВЛЕН!      выгружено ")) +
-                                 count(k) + QStringLiteral(" из ") + count(m) + QStringLiteral(" прайс-листов");
+                                 count(k) + ofPriceLists(m);
             outcome.stopped = true;
             host.report(outcome.statusText, kStartLoadCaption);
             return false;
@@ -33,10 +64,9 @@ bool exportAll(const QStringList& names, QueueRunHost& host, const QueuePauses& 
         outcome.statusText = QStringLiteral("Экспорт прайс-листов в Excel:  ") + count(k + 1) + QStringLiteral(" из ") +
                              count(m) + QStringLiteral("   ");
         host.report(outcome.statusText, kStopLoadCaption);
-        if (csv)
-            host.exportCsv(names[k]);
-        else
-            host.exportWorkbook(names[k]);
+        const QString folder = csv ? host.exportCsv(names[k]) : host.exportWorkbook(names[k]);
+        if (!folder.isEmpty() && !outcome.exportFolders.contains(folder))
+            outcome.exportFolders << folder;
         host.pause(pauses.afterExport);
     }
     return true;
@@ -53,7 +83,7 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
     for (int i = 0; i < m; ++i) {
         if (host.stopRequested()) {
             outcome.statusText = QStringLiteral("Загрузка файлов ОСТАНОВЛЕНА!      загружено ") + count(i) +
-                                 QStringLiteral(" из ") + count(m) + QStringLiteral(" прайс-листов");
+                                 ofPriceLists(m);
             outcome.stopped = true;
             host.report(outcome.statusText, kStartLoadCaption);
             return outcome;
@@ -99,8 +129,8 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
             if (finished) {
                 outcome.statusText = outcome.failed > 0
                                          ? failedListsText(outcome, m)
-                                         : QStringLiteral("Загрузка и экспорт в CSV успешно завершена!    Обработано: ") +
-                                               count(m) + QStringLiteral(" файлов");
+                                         : QStringLiteral("Загрузка и экспорт в CSV успешно завершена!") +
+                                               processedFiles(m) + foldersText(outcome.exportFolders);
                 host.report(outcome.statusText, kStartLoadCaption);
             }
             return outcome;
@@ -113,8 +143,8 @@ QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const
         return outcome;
     }
     outcome.statusText = outcome.failed > 0 ? failedListsText(outcome, m)
-                                            : QStringLiteral("Загрузка и экспорт в Excel успешно завершен!    Обработано: ") +
-                                                  count(m) + QStringLiteral(" файлов");
+                                            : QStringLiteral("Загрузка и экспорт в Excel успешно завершен!") +
+                                                  processedFiles(m) + foldersText(outcome.exportFolders);
     host.report(outcome.statusText, kStartLoadCaption);
     return outcome;
 }

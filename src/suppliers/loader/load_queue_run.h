@@ -20,9 +20,10 @@ public:
     // Loads one list; returns its error text ("" on success). `statusText`
     // is the current status, which the load's own progress extends.
     virtual QString loadPriceList(const QString& name, const QString& statusText) = 0;
-    // Exports one list; throw exports::ExportError with the user's text.
-    virtual void exportCsv(const QString& name) = 0;
-    virtual void exportWorkbook(const QString& name) = 0;
+    // Exports one list and returns the folder it went into; throw
+    // exports::ExportError with the user's text.
+    virtual QString exportCsv(const QString& name) = 0;
+    virtual QString exportWorkbook(const QString& name) = 0;
     // The combined export of the two client modes, and the re-pricing timer.
     virtual void startCombinedExport(const QString& ownStockName) = 0;
     virtual void armRepricing() = 0;
@@ -46,6 +47,7 @@ struct QueueRunOutcome {
     int loaded = 0;       // lists loaded without an error text
     int failed = 0;       // lists that returned an error text
     QStringList failedNames;
+    QStringList exportFolders; // where the exports went, each once
     bool stopped = false; // a stop request ended the run
     QString statusText;   // the last status reported
 };
@@ -56,7 +58,8 @@ struct QueueRunOutcome {
 // step: the combined export in the two client modes, else the CSV or the
 // workbook export of every list that loaded when automatic export is on.
 // When a list failed, the final status names the failed lists ("Загружено
-// N из M, с ошибками: ...") in place of the report of success. Export
+// N из M, с ошибками: ...") in place of the report of success; either names
+// the folders the exports went into. Counts agree with their nouns. Export
 // failures end the run with their text; any other exception reaches the
 // caller.
 QueueRunOutcome RunLoadQueue(const QStringList& names, QueueRunHost& host, const QueueSwitches& switches,

@@ -9,6 +9,7 @@
 #include "platform/spreadsheet/workbook.h"
 #include "storage/goods_search_index.h"
 #include "storage/settings_store.h"
+#include "storage/value_helpers.h"
 #include "suppliers/loader/price_list_loader.h"
 #include "suppliers/loader/price_list_setup.h"
 
@@ -82,12 +83,14 @@ public:
         return !thread_.abortRequested();
     }
 
-    void exportCsv(const QString& name) override
+    QString exportCsv(const QString& name) override
     {
-        exports::ExportPriceListCsv(priceDb_, name, exportFolder(name));
+        const QString folder = exportFolder(name);
+        exports::ExportPriceListCsv(priceDb_, name, folder);
+        return folder;
     }
 
-    void exportWorkbook(const QString& name) override
+    QString exportWorkbook(const QString& name) override
     {
         QString templateFile;
         try {
@@ -95,11 +98,13 @@ public:
         } catch (const std::exception& error) {
             throw exports::ExportError(ErrorText(error));
         }
-        const QString output = exportFolder(name) + sheet::xlsxNameFor(exports::SafeFileName(name) + QStringLiteral(".xls"));
+        const QString folder = exportFolder(name);
+        const QString output = folder + sheet::xlsxNameFor(exports::SafeFileName(name) + QStringLiteral(".xls"));
         const exports::ExportResult result = exports::ExportPriceListWorkbook(
             priceDb_, name, templateFile, output, settings_.titles, settings_.rates.displayCode());
         if (result.rowsOmitted > 0)
             omitted_ << name + QStringLiteral(": ") + exports::OmittedRowsText(result.rowsOmitted);
+        return folder;
     }
 
     // The lists whose workbooks could not take all their goods.
@@ -144,8 +149,9 @@ private:
 
     QString loadedText(int count) const
     {
-        return statusText_ + QStringLiteral("   ") + name_ + QStringLiteral(" загружено ") + QString::number(count) +
-               QStringLiteral(" товаров.");
+        return statusText_ + QStringLiteral("   ") + name_ + QStringLiteral(" загружено ") +
+               RussianCount(count, QStringLiteral("товар"), QStringLiteral("товара"), QStringLiteral("товаров")) +
+               QStringLiteral(".");
     }
 
     QString exportFolder(const QString& name)

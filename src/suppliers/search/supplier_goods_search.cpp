@@ -32,7 +32,7 @@ SearchOutcome SearchSupplierGoods(const db::Connection& priceDb, const SearchOpt
     const WordConditions words = buildWordConditions(separatorsToWildcards(text), options.field);
     try {
         if (!words.wellFormed)
-            throw db::DbError(QStringLiteral("unbalanced search expression"));
+            throw db::DbError(QStringLiteral("Поиск не выполнен: в тексте поиска непарные скобки"));
         auto query = std::make_shared<const GoodsQuery>(priceDb, words, visibleSuppliers(priceDb), options);
         outcome.firstChunk = query->fetch(std::nullopt, firstChunkRows);
         outcome.query = std::move(query);
