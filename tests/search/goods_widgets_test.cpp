@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -86,7 +88,23 @@ protected:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
     }
 
+    // The grid keeps its widths in the order database's settings, read
+    // back as at start-up.
+    GoodsGrid* gridKeepingWidths()
+    {
+        const QString path = fixture.folder() + QStringLiteral("/BaseZakaz.vdb");
+        createOrderDatabase(path);
+        orders = std::make_unique<db::Connection>(path);
+        settings = std::make_unique<SettingsStore>(*orders);
+        auto* goods = static_cast<GoodsGrid*>(grid);
+        goods->setWidthSettings(orders.get(), settings.get());
+        goods->LoadTovarColumns();
+        return goods;
+    }
+
     PriceDbFixture fixture;
+    std::unique_ptr<db::Connection> orders;
+    std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<SupplierGoodsPanel> panel;
     QTableView* grid = nullptr;
     QLineEdit* edit = nullptr;
@@ -299,12 +317,7 @@ TEST_F(GoodsWidgetsTest, PriceColumnShowsTheOffersEarlierPrices)
 
 TEST_F(GoodsWidgetsTest, ColumnCommandsKeepTheGridFilledAndAreStored)
 {
-    createOrderDatabase(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
-    db::Connection orders(fixture.folder() + QStringLiteral("/BaseZakaz.vdb"));
-    SettingsStore settings(orders);
-    auto* goods = static_cast<GoodsGrid*>(grid);
-    goods->setWidthSettings(&orders, &settings);
-    goods->LoadTovarColumns();
+    GoodsGrid* goods = gridKeepingWidths();
     goods->FitTovarColumns();
     auto visibleSum = [&] {
         int sum = 0;
@@ -321,7 +334,7 @@ TEST_F(GoodsWidgetsTest, ColumnCommandsKeepTheGridFilledAndAreStored)
     goods->TovarColumnNotVisibleClick();
     EXPECT_TRUE(goods->isColumnHidden(4));
     EXPECT_EQ(visibleSum(), client);
-    EXPECT_EQ(loadColumnWidths(settings, QStringLiteral("DBGrid_Tovar"), 11), goods->widthTable());
+    EXPECT_EQ(loadColumnWidths(*settings, QStringLiteral("DBGrid_Tovar"), 11), goods->widthTable());
 
     goods->TovarColumnVisibleAllClick();
     EXPECT_FALSE(goods->isColumnHidden(4));
@@ -338,9 +351,52 @@ TEST_F(GoodsWidgetsTest, ColumnCommandsKeepTheGridFilledAndAreStored)
     // Restored after a restart.
     SupplierGoodsPanel again(fixture.db());
     auto* restored = static_cast<GoodsGrid*>(find<QTableView>(again, "DBGrid_Tovar"));
-    restored->setWidthSettings(&orders, &settings);
+    restored->setWidthSettings(orders.get(), settings.get());
     restored->LoadTovarColumns();
     EXPECT_EQ(restored->widthTable(), goods->widthTable());
+}
+
+// A width the user drags stays through the next searches and is stored,
+// as long as the article, supplier, price, currency and stock cells stay
+// whole: a price column dragged narrower than its prices shows them whole
+// again, the name giving the room.
+TEST_F(GoodsWidgetsTest, AWidthTheUserDragsStays)
+{
+    gridKeepingWidths();
+    auto search = [this](const char* text) {
+        edit->setText(QString::fromUtf8(text));
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+    search("steel");
+    QHeaderView* header = grid->horizontalHeader();
+    // The mouse takes the column's right edge and moves it.
+    auto dragTo = [&](int column, int width) {
+        const int y = header->height() / 2;
+        const int edge = header->sectionViewportPosition(column) + header->sectionSize(column) - 1;
+        const int to = header->sectionViewportPosition(column) + width - 1;
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(header->viewport(), QPoint(edge + (to - edge) * step / 4, y));
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(to, y));
+    };
+
+    const int supplier = grid->columnWidth(2) + 40;
+    dragTo(2, supplier);
+    search("china");
+    EXPECT_NEAR(grid->columnWidth(2), supplier, 2);
+    EXPECT_NEAR(settings->readInteger(QStringLiteral("DBGrid_Tovar_Columns_2")), supplier, 2);
+    const int name = grid->columnWidth(1) - 30;
+    dragTo(1, name);
+    search("steel");
+    EXPECT_NEAR(grid->columnWidth(1), name, 2);
+
+    dragTo(3, 10);
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+    auto* cells = qobject_cast<QStyledItemDelegate*>(grid->itemDelegate());
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        const QString price = cells->displayText(grid->model()->index(row, 3).data(), grid->locale());
+        EXPECT_GE(grid->columnWidth(3), grid->fontMetrics().horizontalAdvance(price) + margins) << price.toStdString();
+    }
 }
 
 TEST_F(GoodsWidgetsTest, SearchSettingsAreStoredAndTheLastTrueOneWins)

@@ -51,10 +51,10 @@ QVector<int> widthsMeetingNeeds(const WidthTable& table, int clientWidth, int li
                                 const QVector<ColumnNeed>& needs, int stretch);
 
 // After the user resized a column: `current` holds the widths as the grid
-// shows them (the table's, but for the resized column), the table those
-// before. The resized column keeps its new
-// width where there is room, the columns after it share what is left, the
-// last column takes the remainder. The table takes the new widths.
+// shows them, the table those it showed before (they differ only in the
+// resized column). The resized column keeps its new width where there is
+// room, the columns after it share what is left, the last column takes the
+// remainder. The table takes the new widths.
 void saveColumns(WidthTable& table, const QVector<int>& current, int clientWidth, int lineWidth);
 
 // The column commands of the grid's pop-up menu.

@@ -177,12 +177,14 @@ int GoodsGrid::neededWidth() const
 
 void GoodsGrid::SaveTovarColumns()
 {
-    // The table's widths, but for a column the user resized: what the grid
-    // shows beyond them is the cells' needs, not the user's.
     QVector<int> current;
+    for (int i = 0; i < widths_.size(); ++i)
+        current << (isColumnHidden(i) ? 0 : columnWidth(i));
+    // The resize is measured against what the user saw: the table takes
+    // the widths shown before it, the cells' needs included.
     for (int i = 0; i < widths_.size(); ++i) {
-        const bool resized = !isColumnHidden(i) && columnWidth(i) != shown_.value(i, widths_.at(i).width);
-        current << (isColumnHidden(i) ? 0 : resized ? columnWidth(i) : widths_.at(i).width);
+        if (!isColumnHidden(i))
+            widths_[i].width = shown_.value(i, widths_.at(i).width);
     }
     saveColumns(widths_, current, viewport()->width(), kLineWidth);
     applyWidths();
