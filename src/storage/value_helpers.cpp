@@ -152,6 +152,13 @@ qint64 TextToColumnSpec(const QString& text)
     return digits.toLongLong();
 }
 
+QString NulsAsBlanks(QString text)
+{
+    if (text.contains(QChar(0)))
+        text.replace(QChar(0), u' ');
+    return text;
+}
+
 QString DateToDottedText(const QDateTime& dateTime) { return dateTime.date().toString(QStringLiteral("dd.MM.yyyy")); }
 
 QString ElapsedTimer::ElapsedTimeText(bool reset, const QDateTime& now)

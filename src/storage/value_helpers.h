@@ -36,6 +36,11 @@ int ColumnSpecGroup(qint64 spec, int index); // index 1 = lowest group
 QString ColumnSpecToText(qint64 spec);       // "C+E", "C (Hiper)", "Нет"
 qint64 TextToColumnSpec(const QString& text);
 
+// The text with each NUL made a blank: a NUL cuts a text short for many
+// readers (C strings, the search index, dBase and CSV importers), so the
+// program never stores or writes one.
+QString NulsAsBlanks(QString text);
+
 // "dd.MM.yyyy" of the date part.
 QString DateToDottedText(const QDateTime& dateTime);
 

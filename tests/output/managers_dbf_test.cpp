@@ -21,7 +21,8 @@ TEST_F(PricingTest, ManagersCatalogueHoldsTheSellingAndWholesalePrices)
 {
     QTemporaryDir program;
     exec(QStringLiteral("UPDATE parametr SET Nacen_out = 5 WHERE Id = 4"));
-    addGood(1, 12, QStringLiteral("Чайник электрический"), 100, 10);
+    // A NUL inside a name is stored as a blank.
+    addGood(1, 12, QStringLiteral("Чайник") + QChar(0) + QStringLiteral("электрический"), 100, 10);
     addGood(2, 12, QStringLiteral("Без базы"), 100, 10);
     addGood(3, 12, QStringLiteral("Без сведений"), 100, 10);
     exec(QStringLiteral("UPDATE price_main SET PriceBase = 80, Dates = ?1 WHERE Code = 1"), {today()});

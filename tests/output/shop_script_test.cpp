@@ -36,6 +36,8 @@ TEST(ShopScriptCatalog, OnlyFieldsThatWouldBreakTheLineAreQuoted)
         {QStringLiteral("две\r\nстроки"), QStringLiteral("\"две\r\nстроки\"")},
         {QStringLiteral("перевод\nстроки"), QStringLiteral("\"перевод\nстроки\"")},
         {QStringLiteral("1,5 м, 'белый'\tнабор"), QStringLiteral("1,5 м, 'белый'\tнабор")},
+        // A NUL would end the field for the importer: a blank.
+        {QStringLiteral("Кабель") + QChar(0) + QStringLiteral("USB;2"), QStringLiteral("\"Кабель USB;2\"")},
         {QString(), QString()},
     };
     for (const Case& c : cases)
@@ -46,11 +48,18 @@ TEST(ShopScriptCatalog, OnlyFieldsThatWouldBreakTheLineAreQuoted)
     ShopScriptCatalog file(path, 2);
     file.WriteGroup(2, QStringLiteral("Кабели; провода"));
     file.WriteGood({QStringLiteral("K;1"), QStringLiteral("Кабель \"USB\""), QStringLiteral("1,5 м"), 0});
+    file.WriteGroup(1, QStringLiteral("Сеть") + QChar(0));
+    file.WriteGood({QStringLiteral("N") + QChar(0) + u'1', QStringLiteral("Кабель") + QChar(0) + QStringLiteral("LAN"),
+                    QChar(0), 1});
     file.Commit();
-    EXPECT_EQ(decodeCp1251(readBytes(path)),
+    const QByteArray bytes = readBytes(path);
+    EXPECT_FALSE(bytes.contains('\0'));
+    EXPECT_EQ(decodeCp1251(bytes),
               QStringLiteral("Внутренний код (артикул);Наименование;Краткое описание;Цена\r\n"
                              ";\"!Кабели; провода\";;\r\n"
-                             "\"K;1\";\"Кабель \"\"USB\"\"\";1,5 м;0;\r\n"));
+                             "\"K;1\";\"Кабель \"\"USB\"\"\";1,5 м;0;\r\n"
+                             ";Сеть ;;\r\n"
+                             "N 1;Кабель LAN; ;1;\r\n"));
 }
 
 TEST(ShopScriptCatalog, PricesAreRoundedHalfUpWithADecimalComma)

@@ -132,6 +132,7 @@ TEST_F(DbfTest, SetFieldDataConvertsByFieldType)
         {4, QStringLiteral("0"), QByteArray(8, ' ')},
         {5, QStringLiteral("abc   "), "abc" + QByteArray(7, ' ')},
         {5, QStringLiteral("Ёлка"), encodeCp1251(QStringLiteral("Ёлка")) + QByteArray(6, ' ')},
+        {5, QStringLiteral("a") + QChar(0) + QStringLiteral("b"), "a b" + QByteArray(7, ' ')}, // no NUL in a file
         {5, QString(), QByteArray(10, ' ')},
         {6, QStringLiteral("abc   "), "abc"},
         {6, QStringLiteral("abcd"), {}, QStringLiteral("SetFieldData: Недопустимый размер данных\rРяд: 1, Поле: 6")},

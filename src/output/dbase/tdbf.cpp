@@ -476,7 +476,8 @@ QByteArray TDBF::formatValue(const Field& field, const QString& text, bool* ok) 
         return *ok ? fixedText(value, field.decimals).toLatin1() : QByteArray();
     }
     default:
-        return encodeText(text);
+        // A NUL would end the text for dBase readers.
+        return encodeText(NulsAsBlanks(text));
     }
 }
 

@@ -83,8 +83,8 @@ public:
     // "dd?mm?yy" (years 51-99 are 1951-1999, 00-50 2000-2050) or
     // "dd?mm?yyyy"; F and N take a number with "." or "," and are written in
     // fixed notation with the field's decimals and "."; C is written as it
-    // is. An empty text blanks the field. The formatted value must fit the
-    // field.
+    // is, but for a NUL, written as a blank. An empty text blanks the field.
+    // The formatted value must fit the field.
     void SetFieldData(int field, const QString& text);
 
     bool IsOpen() const;

@@ -11,8 +11,9 @@ constexpr qsizetype kChunkSize = 1 << 16;
 
 } // namespace
 
-QString ShopScriptField(const QString& text)
+QString ShopScriptField(const QString& raw)
 {
+    const QString text = NulsAsBlanks(raw);
     bool quote = false;
     for (const QChar c : text)
         if (c == u';' || c == u'"' || c == u'\r' || c == u'\n') {

@@ -16,9 +16,10 @@ struct ShopScriptGood {
 
 // The catalogue file of the Shop-Script web shop (CatalogUpdate.csv):
 // Windows-1251, CRLF after every line, ";" between fields. A header line,
-// then for each group its line followed by the lines of its goods. A field
-// holding ";", a double quote, CR or LF is quoted with its quotes doubled;
-// every other field is written as it is.
+// then for each group its line followed by the lines of its goods. A NUL
+// in a field is written as a blank; a field holding ";", a double quote, CR
+// or LF is quoted with its quotes doubled; every other field is written as
+// it is.
 //
 // Written through a temporary file that takes the path's place on Commit
 // only; destroyed without Commit, it leaves an old file as it was.

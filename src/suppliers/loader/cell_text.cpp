@@ -1,18 +1,16 @@
 #include "suppliers/loader/cell_text.h"
 
+#include "storage/value_helpers.h"
+
 #include <QChar>
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace velmora::loader {
 
-QString StoredCellText(QString text)
-{
-    if (text.contains(QChar(0)))
-        text.replace(QChar(0), u' ');
-    return text.trimmed();
-}
+QString StoredCellText(QString text) { return NulsAsBlanks(std::move(text)).trimmed(); }
 
 namespace {
 
