@@ -14,7 +14,10 @@ namespace {
 UserDialogs completeDialogs(UserDialogs dialogs, bool interactive)
 {
     const UserDialogs fallback = interactive ? messageBoxDialogs() : scriptedDialogs();
-    // Errors go where the caller's messages go, when it gave only those.
+    // Warnings and errors go where the caller's messages go, when it gave
+    // only those.
+    if (!dialogs.warning)
+        dialogs.warning = dialogs.error ? dialogs.error : dialogs.message ? dialogs.message : fallback.warning;
     if (!dialogs.error)
         dialogs.error = dialogs.message ? dialogs.message : fallback.error;
     if (!dialogs.message)

@@ -16,6 +16,13 @@ QString displayText(const QString& storedText)
     return text;
 }
 
+const MessageSink& warningSink(const UserDialogs& dialogs)
+{
+    if (dialogs.warning)
+        return dialogs.warning;
+    return dialogs.error ? dialogs.error : dialogs.message;
+}
+
 UserDialogs messageBoxDialogs()
 {
     UserDialogs dialogs;
@@ -24,6 +31,9 @@ UserDialogs messageBoxDialogs()
     };
     dialogs.error = [](const QString& text) {
         QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), displayText(text));
+    };
+    dialogs.warning = [](const QString& text) {
+        QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(), displayText(text));
     };
     dialogs.confirm = [](const QString& text) {
         return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(), displayText(text),
@@ -47,6 +57,7 @@ UserDialogs scriptedDialogs()
         std::fflush(stderr);
     };
     dialogs.error = dialogs.message;
+    dialogs.warning = dialogs.message;
     dialogs.confirm = [](const QString& text) {
         std::fprintf(stderr, "%s [No]\n", displayText(text).toLocal8Bit().constData());
         std::fflush(stderr);

@@ -17,6 +17,8 @@ struct UserDialogs {
     MessageSink message;
     // An error with one OK button.
     MessageSink error;
+    // A warning with one OK button: a command that failed or refused.
+    MessageSink warning;
     // A question with Yes and No; true for Yes.
     Question confirm;
     // An open-file dialog; an empty name when cancelled.
@@ -24,6 +26,10 @@ struct UserDialogs {
     // A folder dialog; an empty name when cancelled.
     std::function<QString(QWidget* parent, const QString& caption)> folderName;
 };
+
+// The sink of a warning: `warning`, else `error`, else `message` (a
+// scripted run or a test may set only some).
+const MessageSink& warningSink(const UserDialogs& dialogs);
 
 // Message boxes over the active window.
 UserDialogs messageBoxDialogs();

@@ -41,9 +41,7 @@ bool writePriceList(MainWiring& wiring, output::Form_PriceExcel* layout, Progres
 
     const UserDialogs& dialogs = form.dialogs();
     if (!result.saved) {
-        const MessageSink& sink =
-            result.message == output::kFileNotSaved || !dialogs.error ? dialogs.message : dialogs.error;
-        runHook(sink, result.message);
+        runHook(warningSink(dialogs), result.message);
         return false;
     }
     if (!result.message.isEmpty())

@@ -12,6 +12,7 @@
 #include "catalogue/ui/catalogue_page.h"
 #include "output/dbase/managers_dbf.h"
 #include "output/export/form_export.h"
+#include "output/output_error.h"
 #include "output/pricing/form_min_price.h"
 #include "output/pricing/form_nacen.h"
 #include "output/pricing/form_nacen_set.h"
@@ -47,9 +48,12 @@ void writeManagersDbf(MainWiring& wiring, Progress& wait)
         output::WriteManagersDbf(form.ADOConnection, folder, QDate::currentDate(), &wait);
         wait.finish();
         runHook(form.dialogs().message, output::kManagersDbfDone + u'\r' + folder);
+    } catch (const output::OutputError& refused) {
+        wait.finish();
+        runHook(warningSink(form.dialogs()), refused.message());
     } catch (const std::exception& e) {
         wait.finish();
-        runHook(form.dialogs().message, output::kManagersDbfFailed + u'\r' + ErrorText(e));
+        runHook(warningSink(form.dialogs()), output::kManagersDbfFailed + u'\r' + ErrorText(e));
     }
 }
 

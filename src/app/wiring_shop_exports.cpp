@@ -29,10 +29,8 @@ QAction* addExportItem(Form_main& form, const char* name, const char* caption)
 
 void tell(Form_main& form, const QString& text) { runHook(form.dialogs().message, text); }
 
-void tellError(Form_main& form, const QString& text)
-{
-    runHook(form.dialogs().error ? form.dialogs().error : form.dialogs().message, text);
-}
+// A command that failed or refused: a warning, never a notice.
+void tellError(Form_main& form, const QString& text) { runHook(warningSink(form.dialogs()), text); }
 
 void SvodExcelClick(MainWiring& wiring, Progress& wait)
 {

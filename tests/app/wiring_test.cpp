@@ -4,6 +4,7 @@
 #include "app/main_status_bar.h"
 #include "app/program.h"
 #include "app/velmora_application.h"
+#include "output/empty_catalogue.h"
 #include "output/shop_upload/frm_connection_master.h"
 #include "output/shop_upload/shop_data_source.h"
 #include "app_environment.h"
@@ -621,6 +622,42 @@ TEST(WiredMenus, CatalogueOutputsShowTheirMessagesAndTheWizardFillsTheConnection
     EXPECT_EQ(connection, output::shopConnectionString());
     form.close();
     qunsetenv("ODBCINI");
+}
+
+// With an empty catalogue each catalogue output refuses with its message,
+// shown as a warning, and makes no folder of its own.
+TEST(WiredMenus, CatalogueOutputsRefuseAnEmptyCatalogueWithAWarning)
+{
+    WiredInstallation inst;
+    for (const char* name : {"Svod_Price_Kat.xlsx", "shops.dtd"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_PROGRAM_DIR "/") + QLatin1String(name),
+                                inst.program + QLatin1String(name)));
+    QStringList warnings;
+    ProgramOptions options = inst.options();
+    options.dialogs.warning = [&warnings](const QString& text) { warnings << text; };
+    Program program(options);
+    ASSERT_TRUE(program.start());
+    Form_main& form = *program.Form_main();
+    processEventsFor(100);
+    const QStringList before = QDir(inst.program).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    const std::pair<const char*, const char*> items[] = {
+        {"SvodExcel", "сводный прайс-лист не создан"},
+        {"ShopScript", "каталог для Shop-Script не создан"},
+        {"DBF1", "база \"DBF_for_manager\" не создана"},
+        {"XML1", "файл XML не создан"},
+    };
+    for (const auto& [item, notMade] : items) {
+        inst.messages.clear();
+        warnings.clear();
+        auto* action = form.findChild<QAction*>(item);
+        ASSERT_TRUE(action) << item;
+        action->trigger();
+        EXPECT_EQ(warnings, QStringList{output::noGroupsMessage(QString::fromUtf8(notMade))}) << item;
+        EXPECT_TRUE(inst.messages.isEmpty()) << item << ": " << inst.messages.join(u'\n').toStdString();
+        EXPECT_EQ(QDir(inst.program).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before) << item;
+    }
+    form.close();
 }
 
 // The order templates beside the installation's program.

@@ -1,6 +1,7 @@
 #include "combined_price_list.h"
 
 #include "catalogue/group_tree_walk.h"
+#include "output/empty_catalogue.h"
 #include "output/output_error.h"
 #include "output/output_folders.h"
 #include "output/price_list/price_list_excel.h"
@@ -225,6 +226,12 @@ CombinedPriceResult ExportCombinedPriceList(db::Connection& priceDb, db::Connect
         ~Finish() { finishProgress(progress); }
     } finish{progress};
     try {
+        const std::vector<catalogue::GroupLevel> walk =
+            catalogue::wholeGroupTree(catalogue::loadGroupTree(priceDb));
+        if (walk.empty()) {
+            result.message = noGroupsMessage(QStringLiteral("сводный прайс-лист не создан"));
+            return result;
+        }
         SettingsStore orderSettings(orderDb);
         const SuperPriceMark mark = readSuperPriceMark(orderSettings);
         const QString templateFile =
@@ -240,8 +247,6 @@ CombinedPriceResult ExportCombinedPriceList(db::Connection& priceDb, db::Connect
 
         const Suppliers suppliers(priceDb);
         result.suppliers = suppliers.count();
-        const std::vector<catalogue::GroupLevel> walk =
-            catalogue::wholeGroupTree(catalogue::loadGroupTree(priceDb));
         QHash<qint64, QString> names;
         {
             db::Statement select = priceDb.prepare(QStringLiteral("SELECT Code, Comment FROM Tovar_tree"));

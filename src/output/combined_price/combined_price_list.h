@@ -47,7 +47,8 @@ struct CombinedPriceResult {
 // when Price_1 is 0. Every row takes the template's goods row format.
 // Saved through a temporary file as "Сводные прайс-листы/Svod_Price_" +
 // dd.mm.yyyy + ".xlsx"; every failure comes back as the message with
-// nothing saved. One progress step per group and per good.
+// nothing saved, an empty group tree too (noGroupsMessage) before any
+// folder is made. One progress step per group and per good.
 CombinedPriceResult ExportCombinedPriceList(db::Connection& priceDb, db::Connection& orderDb,
                                             const CombinedPriceInput& input, Progress* progress = nullptr);
 

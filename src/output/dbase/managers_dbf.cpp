@@ -2,6 +2,8 @@
 
 #include "tdbf.h"
 
+#include "output/empty_catalogue.h"
+#include "output/output_error.h"
 #include "output/parameters/export_parameters.h"
 
 #include "platform/db/day_numbers.h"
@@ -42,6 +44,13 @@ const char* const kGoods =
 qint64 WriteManagersDbf(db::Connection& priceDb, const QString& programFolder, const QDate& today, Progress* progress)
 {
     constexpr int kPriceNull = -1;
+    const qint64 count =
+        priceDb.scalar(QStringLiteral("SELECT count(*) ") + QLatin1String(kGoods), {kPriceNull}).toLongLong();
+    if (count == 0) {
+        const QString notMade = QStringLiteral("база \"DBF_for_manager\" не создана");
+        const bool groups = priceDb.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Tovar_tree)")).toBool();
+        throw OutputError(groups ? noGoodsMessage(notMade) : noGroupsMessage(notMade));
+    }
     const double m4 = readExportParameters(priceDb).priceColumnMarkup(4);
 
     TDBF dbf([today] { return today; });
@@ -51,9 +60,6 @@ qint64 WriteManagersDbf(db::Connection& priceDb, const QString& programFolder, c
         dbf.AddFieldDefs(QLatin1String(f.name), f.kind, f.decimals, f.size);
     dbf.CreateTable();
     dbf.SetCodePage(0);
-
-    const qint64 count =
-        priceDb.scalar(QStringLiteral("SELECT count(*) ") + QLatin1String(kGoods), {kPriceNull}).toLongLong();
     startProgress(progress, kManagersDbfProgressText, int(count));
 
     db::Statement select = priceDb.prepare(

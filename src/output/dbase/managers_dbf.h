@@ -26,7 +26,9 @@ inline const QString kManagersDbfProgressText = QStringLiteral("     Созда�
 // parametr row 4. Texts longer than their fields are cut to them. The file
 // replaces the old one only when whole (an old file another program holds
 // is left alone with ED's message); then row 2 of parametr is dated
-// `today`. Returns the number of records. Throws ED or db::DbError.
+// `today`. Returns the number of records. Without such goods nothing is
+// written: OutputError with noGroupsMessage when the group tree is empty,
+// noGoodsMessage otherwise. Throws OutputError, ED or db::DbError.
 qint64 WriteManagersDbf(db::Connection& priceDb, const QString& programFolder, const QDate& today,
                         Progress* progress = nullptr);
 

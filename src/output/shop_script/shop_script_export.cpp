@@ -3,6 +3,8 @@
 #include "shop_script_catalog.h"
 
 #include "catalogue/group_tree_walk.h"
+#include "output/empty_catalogue.h"
+#include "output/output_error.h"
 #include "output/output_folders.h"
 
 #include <QHash>
@@ -20,11 +22,13 @@ ShopScriptExportResult WriteShopScriptCatalog(db::Connection& priceDb, const QSt
         ~Finish() { finishProgress(progress); }
     } finish{progress};
 
+    const std::vector<catalogue::GroupLevel> walk = catalogue::wholeGroupTree(catalogue::loadGroupTree(priceDb));
+    if (walk.empty())
+        throw OutputError(noGroupsMessage(QStringLiteral("каталог для Shop-Script не создан")));
     const QString folder = ensureOutputFolder(programFolder, QString::fromUtf8(kShopScriptFolderName));
     ShopScriptExportResult result;
     result.path = folder + QString::fromUtf8(kShopScriptFileName);
 
-    const std::vector<catalogue::GroupLevel> walk = catalogue::wholeGroupTree(catalogue::loadGroupTree(priceDb));
     QHash<qint64, QString> names;
     db::Statement readNames = priceDb.prepare(QStringLiteral("SELECT Code, Comment FROM Tovar_tree"));
     while (readNames.step())

@@ -26,8 +26,9 @@ struct ShopScriptExportResult {
 // priced by the bare Price_1 rounded to `roundingDegree` places. Written
 // through a temporary file into "Каталог для Shop-Script/CatalogUpdate.csv"
 // under `programFolder`, which replaces the previous file only when whole.
-// One progress step per group and per good. Throws OutputError (the folder
-// "Невозможно создать директорию ...", the file) or db::DbError, and then
+// One progress step per group and per good. Throws OutputError (an empty
+// group tree, noGroupsMessage, before the folder is made; the folder
+// "Невозможно создать директорию ..."; the file) or db::DbError, and then
 // leaves the previous file as it was.
 ShopScriptExportResult WriteShopScriptCatalog(db::Connection& priceDb, const QString& programFolder,
                                               int roundingDegree, Progress* progress = nullptr);

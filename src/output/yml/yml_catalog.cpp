@@ -1,5 +1,6 @@
 #include "yml_catalog.h"
 
+#include "output/empty_catalogue.h"
 #include "output/output_error.h"
 #include "platform/files/code_page.h"
 #include "storage/value_helpers.h"
@@ -194,9 +195,9 @@ void WriteYmlCatalogClose(QIODevice& out) { write(out, QStringLiteral("</yml_cat
 void ExportYmlCatalog(const QString& path, const YmlCatalog& catalog, const QDateTime& date)
 {
     if (catalog.categories.isEmpty())
-        throw OutputError(QStringLiteral("В каталоге нет ни одной группы товаров: файл XML не создан."));
+        throw OutputError(noGroupsMessage(QStringLiteral("файл XML не создан")));
     if (catalog.offers.isEmpty())
-        throw OutputError(QStringLiteral("В каталоге нет ни одного товара: файл XML не создан."));
+        throw OutputError(noGoodsMessage(QStringLiteral("файл XML не создан")));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

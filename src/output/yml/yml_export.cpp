@@ -2,6 +2,7 @@
 
 #include "yml_catalog.h"
 
+#include "output/empty_catalogue.h"
 #include "output/output_error.h"
 #include "output/output_folders.h"
 #include "output/parameters/export_parameters.h"
@@ -82,16 +83,21 @@ YmlExportResult ExportYmlCatalogFile(db::Connection& priceDb, SettingsStore& ord
             result.message = ymlNoPathMessage();
             return result;
         }
-        const QString folder = ensureOutputFolder(input.programFolder, QString::fromUtf8(kYmlFolderName));
-        result.path = folder + QString::fromUtf8(kYmlFileName);
-
         YmlCatalog catalog;
+        catalog.categories = readCategories(priceDb);
+        catalog.offers = readOffers(priceDb, parameters.priceColumnMarkup(4), YmlCurrencyId(settings.currency));
+        // Nothing to offer: refused before the folder is made.
+        if (catalog.categories.isEmpty() || catalog.offers.isEmpty()) {
+            const QString notMade = QStringLiteral("файл XML не создан");
+            result.message = catalog.categories.isEmpty() ? noGroupsMessage(notMade) : noGoodsMessage(notMade);
+            return result;
+        }
         catalog.shop = {settings.shopName, settings.company, settings.url};
         catalog.usd = settings.usd;
         catalog.eur = settings.eur;
         catalog.deliveryIncluded = settings.delivery == 1;
-        catalog.categories = readCategories(priceDb);
-        catalog.offers = readOffers(priceDb, parameters.priceColumnMarkup(4), YmlCurrencyId(settings.currency));
+        const QString folder = ensureOutputFolder(input.programFolder, QString::fromUtf8(kYmlFolderName));
+        result.path = folder + QString::fromUtf8(kYmlFileName);
         ExportYmlCatalog(result.path, catalog, input.clock ? input.clock() : QDateTime::currentDateTime());
         result.written = true;
     } catch (const std::exception& e) {

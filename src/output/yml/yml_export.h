@@ -45,8 +45,10 @@ struct YmlExportResult {
 // Price_1 × (1 + Nacen / 100) × (1 + M4 / 100), M4 the markup of price
 // column 4 (parametr row 4). Written as "XML каталог/price.xml" under the
 // program folder, replacing the old file only when whole; shops.dtd of the
-// program folder is copied beside it. Every failure comes back as the
-// message; a failed catalogue leaves the previous file as it was.
+// program folder is copied beside it. A catalogue without groups or offers
+// is refused (noGroupsMessage, noGoodsMessage) before the folder is made.
+// Every failure comes back as the message; a failed catalogue leaves the
+// previous file as it was.
 YmlExportResult ExportYmlCatalogFile(db::Connection& priceDb, SettingsStore& orderSettings,
                                      const YmlExportInput& input);
 
