@@ -6,8 +6,10 @@
 #include "app_environment.h"
 #include "app_test_support.h"
 #include "wired_installation.h"
+#include "../output/xlsx_dump.h"
 
 #include "app/form_main.h"
+#include "output/price_list/price_list_excel.h"
 #include "platform/spreadsheet/handover.h"
 #include "platform/spreadsheet/view/sheet_view.h"
 #include "platform/spreadsheet/workbook.h"
@@ -134,7 +136,43 @@ TEST_F(WiredPriceList, TheLayoutWindowFromTheMenuTakesACellAndWritesTheWorkbook)
     sheet::Worksheet* sheet = book.findSheet(QStringLiteral("Прайс-лист"));
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->value(4, 3).toText(), QStringLiteral("Мыши"));
-    EXPECT_EQ(sheet->value(5, 1).toText(), QStringLiteral("Мышь оптическая"));
+    EXPECT_EQ(sheet->value(5, 3).toText(), QStringLiteral("Мышь оптическая"));
+    form.close();
+}
+
+// A fresh start with the shipped template: one "Выгрузить в Excel" and every
+// good stands with its article, name and prices under the template's titles.
+TEST_F(WiredPriceList, AFreshStartWritesEveryGoodUnderTheTemplatesTitles)
+{
+    {
+        db::Connection priceDb = inst.priceDefaults();
+        priceDb.exec(QStringLiteral("INSERT INTO Tovar_tree (Code, Parent, Pos, HCh_T, Picture, Comment, Nacen, Garant) "
+                                    "VALUES (2, 1, 1, 0, 5, 'Беспроводные', 0, '')"));
+        priceDb.exec(QStringLiteral("INSERT INTO price_main (Code, Art, Kategor, Tovar, PriceBase, Nacen, Price_1, Dates, "
+                                    "Garant, Sale, SuperPrice) VALUES (12, 'M-2', '2', 'Мышь радио', 20, 50, 20, 1, "
+                                    "'', 0, 0), (13, 'K-3', '1', 'Коврик', 5, 0, 5, 1, '', 0, 0)"));
+    }
+    sheet::setDesktopOpeningEnabled(false);
+    ASSERT_NO_FATAL_FAILURE(start());
+    Form_main& form = this->form();
+    form.findChild<QAction*>(QStringLiteral("Excel1"))->trigger();
+    auto* window = form.findChild<QDialog*>(QStringLiteral("Form_PriceExcel"));
+    ASSERT_NE(window, nullptr);
+    findControl<QPushButton>(window, "Button_ExportExcel")->click();
+    EXPECT_TRUE(inst.messages.isEmpty()) << inst.messages.join(u'\n').toStdString();
+    const QString path = inst.written();
+    ASSERT_FALSE(path.isEmpty());
+
+    const output::test::SheetDump sheet = output::test::sheetOf(path, QStringLiteral("Прайс-лист"));
+    // Titles in row 3 (the template's), then group Мыши with its goods by
+    // name, then its subgroup; article, name and Цена 1 ... 4 in C ... I.
+    EXPECT_EQ(sheet.row(3, u'I'), QStringLiteral("Ур.|Код|Наименование|Артикул|Наличие|Цена 1|Цена 2|Цена 3|Цена 4"));
+    QStringList rows;
+    for (int row = 4; row <= 8; ++row)
+        rows << sheet.row(row, u'I');
+    EXPECT_EQ(rows, (QStringList{"1|1|Мыши||||||", "||Коврик|K-3|Есть|5|5|5|5", "||Мышь оптическая|M-1|Есть|10|10|10|10",
+                                 "2|2|Беспроводные||||||", "||Мышь радио|M-2|Есть|30|30|30|30"}));
+    EXPECT_EQ(sheet.row(9, u'I'), QStringLiteral("||||||||"));
     form.close();
 }
 
@@ -146,13 +184,13 @@ TEST_F(WiredPriceList, TheExportRunsHookWritesTheSameWorkbook)
     ASSERT_NO_FATAL_FAILURE(start());
     Form_main& form = this->form();
     ASSERT_TRUE(form.hooks().ExportPriceExcel);
-    EXPECT_FALSE(form.hooks().ExportPriceExcel(nullptr)); // start row "нет"
-    ASSERT_EQ(inst.messages.size(), 1);
-    EXPECT_TRUE(inst.messages.at(0).contains(QStringLiteral("\"нет\""))) << inst.messages.at(0).toStdString();
+    SettingsStore settings(form.ADOConnection_Zakaz);
+    settings.write(QStringLiteral("ComboBox_Art"), QStringLiteral("TypeInteger"), QStringLiteral("0"));
+    EXPECT_FALSE(form.hooks().ExportPriceExcel(nullptr)); // the article ticked at "Нет"
+    EXPECT_EQ(inst.messages, QStringList{output::unplacedColumnsMessage({QStringLiteral("Артикул")})});
     EXPECT_TRUE(inst.written().isEmpty());
 
-    SettingsStore(form.ADOConnection_Zakaz)
-        .write(QStringLiteral("ComboBox_StartRowItemIndex"), QStringLiteral("TypeInteger"), QStringLiteral("4"));
+    settings.write(QStringLiteral("ComboBox_Art"), QStringLiteral("TypeInteger"), QStringLiteral("4"));
     EXPECT_TRUE(form.hooks().ExportPriceExcel(nullptr));
     EXPECT_FALSE(inst.written().isEmpty());
     form.close();
@@ -200,8 +238,6 @@ TEST_F(WiredPriceList, TheExportWindowsRunWritesTheWorkbookAndDatesItsRow)
     inst.priceDefaults().exec(QStringLiteral("UPDATE parametr SET Dates = 1 WHERE Id = 1"));
     ASSERT_NO_FATAL_FAILURE(start());
     Form_main& form = this->form();
-    SettingsStore(form.ADOConnection_Zakaz)
-        .write(QStringLiteral("ComboBox_StartRowItemIndex"), QStringLiteral("TypeInteger"), QStringLiteral("4"));
     QTimer::singleShot(0, &form, [&form] {
         auto* window = form.findChild<QDialog*>(QStringLiteral("Form_Export"));
         ASSERT_NE(window, nullptr);

@@ -51,7 +51,6 @@ protected:
         input.displayCurrency = QStringLiteral("USD");
         input.roubleRate = 30;
         input.roundDigits = 2;
-        set("ComboBox_StartRowItemIndex", 4);
         const int markups[] = {0, 5, 10, 20};
         for (int id = 1; id <= 4; ++id)
             exec(QStringLiteral("UPDATE parametr SET Nacen_out = ?1 WHERE Id = ?2"), {markups[id - 1], id});
@@ -102,8 +101,6 @@ TEST_F(PriceListTest, OneTableOfDefaultsServesTheWindowAndTheWriter)
     EXPECT_EQ(s.sheetIndex, 0);
     EXPECT_EQ(s.sheetName(), QStringLiteral("Прайс-лист"));
     EXPECT_EQ(s.dateCell, QStringLiteral("A1"));
-    EXPECT_EQ(s.column(GoodsColumn::Tovar).position, 1);
-    EXPECT_EQ(s.column(GoodsColumn::Art).position, 0);
     EXPECT_TRUE(s.column(GoodsColumn::Art).wanted);
     EXPECT_FALSE(s.column(GoodsColumn::Comment).wanted);
     EXPECT_EQ(s.column(GoodsColumn::Presence).width, 65);
@@ -111,8 +108,30 @@ TEST_F(PriceListTest, OneTableOfDefaultsServesTheWindowAndTheWriter)
     EXPECT_EQ(s.levels[3].column, QStringLiteral("A"));
     EXPECT_EQ(s.levels[3].fillColor, 0xFFFFFFu);
     // The rows were made with those defaults, in their types.
-    EXPECT_EQ(settings.readInteger(QStringLiteral("ComboBox_Tovar"), QStringLiteral("7")), 1);
+    EXPECT_EQ(settings.readInteger(QStringLiteral("ComboBox_Tovar"), QStringLiteral("7")), 3);
     EXPECT_EQ(settings.readText(QStringLiteral("Panel_Color2"), QStringLiteral("x")), QStringLiteral("$FFFFFF"));
+}
+
+// The first row and every goods column default to the places under the
+// shipped template's titles, as openpyxl reads them.
+TEST_F(PriceListTest, TheDefaultsPutEveryColumnUnderTheShippedTemplatesTitle)
+{
+    const SheetDump shipped = sheetOf(program.filePath(QStringLiteral("Price-List.xlsx")));
+    const PriceExcelSettings s = readPriceExcelSettings(orderDb, program.path(), QStringLiteral("USD"));
+    constexpr int kTitleRow = 3;
+    EXPECT_EQ(s.startRowIndex, kTitleRow + 1);
+    EXPECT_EQ(shipped.row(kTitleRow + 1, u'K'), QStringLiteral("||||||||||"));
+    const std::pair<GoodsColumn, const char*> titles[] = {
+        {GoodsColumn::Art, "Артикул"},       {GoodsColumn::Tovar, "Наименование"}, {GoodsColumn::Presence, "Наличие"},
+        {GoodsColumn::Price1, "Цена 1"},     {GoodsColumn::Price2, "Цена 2"},      {GoodsColumn::Price3, "Цена 3"},
+        {GoodsColumn::Price4, "Цена 4"},     {GoodsColumn::Garant, "Гарантия"},    {GoodsColumn::Comment, "Комментарий"},
+    };
+    for (const auto& [column, title] : titles) {
+        const int position = s.column(column).position;
+        ASSERT_GE(position, 1) << title;
+        EXPECT_EQ(shipped.value(sheet::columnLetters(position) + QString::number(kTitleRow)).toString(),
+                  QString::fromUtf8(title));
+    }
 }
 
 TEST_F(PriceListTest, PriceColumnsAreInTheShopsCurrencyUntilOneIsStored)
@@ -196,7 +215,7 @@ TEST(PriceListDate, FormatsAsTheWindowListsThemWhateverTheLocale)
 
 // ---- the writer -------------------------------------------------------
 
-TEST_F(PriceListTest, DefaultsFormatHeadersOverNineColumnsAndSkipColumnsAtNone)
+TEST_F(PriceListTest, DefaultsFormatHeadersToTheWarrantyAndFillEveryTitledColumn)
 {
     addGroup(1, 0, 1, QStringLiteral("Мыши"));
     addGood(11, 1, QStringLiteral("Мышь"), 100, 10);
@@ -209,10 +228,10 @@ TEST_F(PriceListTest, DefaultsFormatHeadersOverNineColumnsAndSkipColumnsAtNone)
 
     const SheetDump sheet = sheetOf(result.savedPath);
     EXPECT_EQ(sheet.row(4, u'C'), QStringLiteral("1|1|Мыши"));
-    EXPECT_EQ(sheet.font(QStringLiteral("I4")).value(QStringLiteral("name")).toString(), QStringLiteral("Verdana"));
-    EXPECT_NE(sheet.font(QStringLiteral("J4")).value(QStringLiteral("name")).toString(), QStringLiteral("Verdana"));
-    // Only the name has a column of a fresh install: A.
-    EXPECT_EQ(sheet.row(5, u'J'), QStringLiteral("Мышь|||||||||"));
+    EXPECT_EQ(sheet.font(QStringLiteral("J4")).value(QStringLiteral("name")).toString(), QStringLiteral("Verdana"));
+    EXPECT_NE(sheet.font(QStringLiteral("K4")).value(QStringLiteral("name")).toString(), QStringLiteral("Verdana"));
+    // Each column of a fresh install under its title: name C, article D ...
+    EXPECT_EQ(sheet.row(5, u'K'), QStringLiteral("||Мышь|A11|Есть|110|115.5|121|132|1 год|"));
     // The template's own cells stay.
     EXPECT_EQ(sheet.value(QStringLiteral("C3")).toString(), QStringLiteral("Наименование"));
     EXPECT_EQ(sheet.fill(QStringLiteral("C3")), QStringLiteral("D9E1F2"));
@@ -239,20 +258,19 @@ TEST_F(PriceListTest, ChosenColumnsLandWhereTheyArePlaced)
              set("ComboBox_Comment", 11);
          },
          u'K', "M-1|Мышь|Есть|110|115.5|121|132|1 год|||беспроводная", "K4"},
-        {"a ticked column at \"Нет\" is left out",
+        {"a column placed past the block widens it",
          [this] {
              set("CheckBox_Comment", false);
-             set("ComboBox_Art", 0);
              set("ComboBox_Garant", 12);
          },
-         u'L', "|Мышь|Есть|110|115.5|121|132|||||1 год", "L4"},
+         u'L', "M-1|Мышь|Есть|110|115.5|121|132|||||1 год", "L4"},
         {"switched-off columns are not written",
          [this] {
              set("CheckBox_Price3", false);
              set("CheckBox_Price4", false);
              set("CheckBox_Garant", false);
          },
-         u'H', "|Мышь|Есть|110|115.5|||", "F4"},
+         u'H', "M-1|Мышь|Есть|110|115.5|||", "F4"},
     };
     placeColumnsAtoH();
     set("Edit_FontName1", QStringLiteral("Verdana"));
@@ -298,11 +316,12 @@ TEST_F(PriceListTest, EveryGroupLevelIsOutlinedBelowItsHeader)
     set("Panel_ColorFont2", QStringLiteral("$0000FF"));
     set("SpeedButton_FontItalic2", true);
     const SheetDump sheet = sheetOf(write().savedPath);
-    // Header rows: the level in A, the name in C; goods rows: the name in A.
+    // Header rows: the level in A, the code in B and the name in C; goods
+    // rows: the name in C.
     QStringList rows;
     for (int row = 4; row <= 9; ++row)
         rows << sheet.row(row, u'C') + QStringLiteral(" @") + QString::number(sheet.level(row));
-    EXPECT_EQ(rows, (QStringList{"1|1|Cat1 @0", "g1|| @1", "2|2|Sub1 @1", "g2|| @2", "g3|| @2", "1|3|Cat2 @0"}));
+    EXPECT_EQ(rows, (QStringList{"1|1|Cat1 @0", "||g1 @1", "2|2|Sub1 @1", "||g2 @2", "||g3 @2", "1|3|Cat2 @0"}));
     EXPECT_FALSE(sheet.sheet.value(QStringLiteral("summaryBelow")).toBool());
 
     const QJsonObject cat = sheet.font(QStringLiteral("B4"));
@@ -352,12 +371,12 @@ TEST_F(PriceListTest, GoodsComeInRussianAlphabeticalOrderWithTheSuperPriceMark)
     SheetDump sheet = sheetOf(write().savedPath);
     QStringList names;
     for (int row = 5; row <= 10; ++row)
-        names << sheet.value(QStringLiteral("A%1").arg(row)).toString();
+        names << sheet.value(QStringLiteral("C%1").arg(row)).toString();
     EXPECT_EQ(names.join(u','), QStringLiteral("арбуз,Елка,ёлка,Ель,Мышь Хит,яблоко"));
 
     set("SuperPrice", false);
     sheet = sheetOf(write().savedPath);
-    EXPECT_EQ(sheet.value(QStringLiteral("A9")).toString(), QStringLiteral("Мышь"));
+    EXPECT_EQ(sheet.value(QStringLiteral("C9")).toString(), QStringLiteral("Мышь"));
 }
 
 TEST_F(PriceListTest, TheDateLineGoesIntoTheDateCellOfTheChosenSheet)
@@ -413,6 +432,19 @@ TEST_F(PriceListTest, BadInputIsAMessageWithNothingSavedAndTheSettingsUnchanged)
     const Case cases[] = {
         {"start row \"нет\"", [this] { set("ComboBox_StartRowItemIndex", 0); }, [] { return noStartRowMessage(); },
          [this] { set("ComboBox_StartRowItemIndex", 4); }},
+        {"ticked columns at \"Нет\"",
+         [this] {
+             set("ComboBox_Art", 0);
+             set("ComboBox_Price2", 0);
+             set("CheckBox_Comment", true);
+             set("ComboBox_Comment", 0);
+         },
+         [] { return unplacedColumnsMessage({"Артикул", "Цена 2", "Комментарии"}); },
+         [this] {
+             set("ComboBox_Art", 4);
+             set("ComboBox_Price2", 7);
+             set("CheckBox_Comment", false);
+         }},
         {"a missing template", [this] { QFile::rename(program.filePath(QStringLiteral("Price-List.xlsx")), program.filePath(QStringLiteral("x.xlsx"))); },
          [this] { return QStringLiteral("Не найден шаблон \"%1\"").arg(program.filePath(QStringLiteral("Price-List.xlsx"))); },
          [this] { QFile::rename(program.filePath(QStringLiteral("x.xlsx")), program.filePath(QStringLiteral("Price-List.xlsx"))); }},

@@ -92,17 +92,16 @@ int listItem(int number, int count) { return number >= 1 && number <= count ? nu
 
 const char* const kLevelCaptions[6] = {"Товары", "Категория", "Группа", "Подгруппа", "Раздел", "Подразделы"};
 
-struct ColumnCaption {
+// The "..." button of each goods column, Button_Sel<...>.
+struct ColumnButton {
     GoodsColumn column;
-    const char* button; // Button_Sel<...>
-    const char* caption;
+    const char* button;
 };
-constexpr ColumnCaption kColumnCaptions[kGoodsColumnCount] = {
-    {GoodsColumn::Kat, "Group", "Группы товаров"},  {GoodsColumn::Art, "Art", "Артикул"},
-    {GoodsColumn::Tovar, "Name", "Название товара"}, {GoodsColumn::Presence, "Presence", "Наличие"},
-    {GoodsColumn::Price1, "Price1", "Цена 1"},       {GoodsColumn::Price2, "Price2", "Цена 2"},
-    {GoodsColumn::Price3, "Price3", "Цена 3"},       {GoodsColumn::Price4, "Price4", "Цена 4"},
-    {GoodsColumn::Garant, "Garant", "Гарантия"},     {GoodsColumn::Comment, "Comment", "Комментарии"},
+constexpr ColumnButton kColumnButtons[kGoodsColumnCount] = {
+    {GoodsColumn::Kat, "Group"},       {GoodsColumn::Art, "Art"},         {GoodsColumn::Tovar, "Name"},
+    {GoodsColumn::Presence, "Presence"}, {GoodsColumn::Price1, "Price1"}, {GoodsColumn::Price2, "Price2"},
+    {GoodsColumn::Price3, "Price3"},   {GoodsColumn::Price4, "Price4"},   {GoodsColumn::Garant, "Garant"},
+    {GoodsColumn::Comment, "Comment"},
 };
 
 } // namespace
@@ -253,22 +252,22 @@ QWidget* Form_PriceExcel::buildColumnsPage()
     for (int c = 1; c <= kColumnItems; ++c)
         letters << sheet::columnLetters(c);
     int row = 1;
-    for (const ColumnCaption& caption : kColumnCaptions) {
-        const QString key = goodsColumnKey(caption.column);
-        ColumnControls& c = columns_[size_t(caption.column)];
-        c.wanted = named(new QCheckBox(QString::fromUtf8(caption.caption), page), QStringLiteral("CheckBox_") + key);
+    for (const ColumnButton& entry : kColumnButtons) {
+        const QString key = goodsColumnKey(entry.column);
+        ColumnControls& c = columns_[size_t(entry.column)];
+        c.wanted = named(new QCheckBox(goodsColumnCaption(entry.column), page), QStringLiteral("CheckBox_") + key);
         c.position = named(new QComboBox(page), QStringLiteral("ComboBox_") + key);
         c.position->addItems(letters);
         c.width = spinBox(QStringLiteral("Edit_") + key, 255, page);
-        auto* pick = dotsButton(QStringLiteral("Button_Sel") + QLatin1String(caption.button),
+        auto* pick = dotsButton(QStringLiteral("Button_Sel") + QLatin1String(entry.button),
                                 QStringLiteral("Установить колонку выбранной ячейки"), page);
-        const GoodsColumn column = caption.column;
+        const GoodsColumn column = entry.column;
         connect(pick, &QToolButton::clicked, this, [this, column] { Button_SelColumnClick(column); });
         grid->addWidget(c.wanted, row, 0);
         grid->addWidget(c.position, row, 1);
         grid->addWidget(c.width, row, 2);
         grid->addWidget(pick, row, 3);
-        const int price = int(caption.column) - int(GoodsColumn::Price1);
+        const int price = int(entry.column) - int(GoodsColumn::Price1);
         if (price >= 0 && price < 4) {
             QComboBox* currency = named(new QComboBox(page), QStringLiteral("CheckBox_Price%1Kurs").arg(price + 1));
             currency->addItems({QStringLiteral(" $"), QStringLiteral("руб.")});

@@ -36,18 +36,30 @@ struct CurrencyField {
 struct ColumnDefaults {
     GoodsColumn column;
     const char* key;
+    const char* caption; // the window's caption of the column
     const char* wanted;
     const char* position;
     const char* width;
 };
 
+// The positions are the shipped template's: its titles in row 3 stand over
+// C "Наименование", D "Артикул", E "Наличие", F ... I the four prices, J
+// "Гарантия" and K "Комментарий" (A and B take each group's level and code).
 constexpr ColumnDefaults kColumns[kGoodsColumnCount] = {
-    {GoodsColumn::Kat, "Kat", "1", "0", "15"},          {GoodsColumn::Art, "Art", "1", "0", "9"},
-    {GoodsColumn::Tovar, "Tovar", "1", "1", "65"},      {GoodsColumn::Presence, "Presence", "1", "0", "65"},
-    {GoodsColumn::Price1, "Price1", "1", "0", "10"},    {GoodsColumn::Price2, "Price2", "1", "0", "10"},
-    {GoodsColumn::Price3, "Price3", "1", "0", "10"},    {GoodsColumn::Price4, "Price4", "1", "0", "10"},
-    {GoodsColumn::Garant, "Garant", "1", "0", "10"},    {GoodsColumn::Comment, "Comment", "0", "0", "65"},
+    {GoodsColumn::Kat, "Kat", "Группы товаров", "1", "0", "15"},
+    {GoodsColumn::Art, "Art", "Артикул", "1", "4", "9"},
+    {GoodsColumn::Tovar, "Tovar", "Название товара", "1", "3", "65"},
+    {GoodsColumn::Presence, "Presence", "Наличие", "1", "5", "65"},
+    {GoodsColumn::Price1, "Price1", "Цена 1", "1", "6", "10"},
+    {GoodsColumn::Price2, "Price2", "Цена 2", "1", "7", "10"},
+    {GoodsColumn::Price3, "Price3", "Цена 3", "1", "8", "10"},
+    {GoodsColumn::Price4, "Price4", "Цена 4", "1", "9", "10"},
+    {GoodsColumn::Garant, "Garant", "Гарантия", "1", "10", "10"},
+    {GoodsColumn::Comment, "Comment", "Комментарии", "0", "11", "65"},
 };
+
+// The template's first row under its column titles.
+constexpr char kStartRowDefault[] = "4";
 
 // Every setting of the layout but the sheet names, with its one default:
 // visit(name, value, defaultText) for QString, int and bool values and
@@ -58,7 +70,7 @@ void forEachSetting(Settings& s, const QString& templateDefault, const QString& 
 {
     visit(QStringLiteral("Edit_Path"), s.templatePath, templateDefault);
     visit(QStringLiteral("ComboBox_SheetItemIndex"), s.sheetIndex, QStringLiteral("0"));
-    visit(QStringLiteral("ComboBox_StartRowItemIndex"), s.startRowIndex, QStringLiteral("0"));
+    visit(QStringLiteral("ComboBox_StartRowItemIndex"), s.startRowIndex, QLatin1String(kStartRowDefault));
     visit(QStringLiteral("ComboBox_TreeTypeItemIndex"), s.treeType, QStringLiteral("0"));
     visit(QStringLiteral("Edit_DateCell"), s.dateCell, QStringLiteral("A1"));
     visit(QStringLiteral("ComboBox_DateFormatItemIndex"), s.dateFormat, QStringLiteral("0"));
@@ -136,6 +148,8 @@ struct Writer {
 } // namespace
 
 QString goodsColumnKey(GoodsColumn column) { return QLatin1String(kColumns[size_t(column)].key); }
+
+QString goodsColumnCaption(GoodsColumn column) { return QString::fromUtf8(kColumns[size_t(column)].caption); }
 
 QString PriceExcelSettings::sheetName() const
 {

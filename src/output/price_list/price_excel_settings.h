@@ -42,6 +42,8 @@ enum class GoodsColumn { Kat, Art, Tovar, Presence, Price1, Price2, Price3, Pric
 inline constexpr int kGoodsColumnCount = 10;
 // The part of the control names after "CheckBox_", "ComboBox_", "Edit_".
 QString goodsColumnKey(GoodsColumn column);
+// The column's caption in the layout window ("Артикул", "Цена 1" ...).
+QString goodsColumnCaption(GoodsColumn column);
 
 struct GoodsColumnLayout {
     bool wanted = true;
@@ -75,7 +77,8 @@ struct PriceExcelSettings {
 
 // Reads every setting from the order database, a missing one stored with
 // its default first. The template defaults to Price-List.xlsx in the
-// program folder; a colour text that cannot be read gives the default
+// program folder, the first row and the goods columns to the places under
+// that template's titles; a colour text that cannot be read gives the default
 // colour; the price columns' currencies follow `displayCode`, the display
 // currency of the rates, while none is stored (priceColumnCurrencyFor).
 // Throws db::DbError.

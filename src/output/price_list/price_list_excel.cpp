@@ -30,19 +30,34 @@ struct Placed {
 };
 
 struct RowLayout {
-    std::vector<Placed> placed; // ticked columns with a position, in the order they are filled
+    std::vector<Placed> placed; // the ticked columns, in the order they are filled
     int headerWidth = 0;        // header rows are formatted over A ... this column
     int blockWidth = 0;         // goods blocks span A ... this column
 };
 
+// The goods columns the writer fills, in the order they are filled.
+constexpr GoodsColumn kFilled[] = {GoodsColumn::Art,    GoodsColumn::Tovar,  GoodsColumn::Presence,
+                                   GoodsColumn::Price1, GoodsColumn::Price2, GoodsColumn::Price3,
+                                   GoodsColumn::Price4, GoodsColumn::Garant, GoodsColumn::Comment};
+
+bool hasPlace(const GoodsColumnLayout& c) { return c.position >= 1 && c.position <= sheet::kMaxColumns; }
+
+// The captions of the ticked columns that have no sheet column.
+QStringList unplacedColumns(const PriceExcelSettings& s)
+{
+    QStringList captions;
+    for (GoodsColumn column : kFilled)
+        if (s.column(column).wanted && !hasPlace(s.column(column)))
+            captions << goodsColumnCaption(column);
+    return captions;
+}
+
 // W = 1 + the ticked switches among the article, the name, the four prices,
 // the warranty and the comment + 1; the goods block is one wider. A column
-// placed further than that widens both.
+// placed further than that widens both. Every ticked column has a place
+// (unplacedColumns is empty).
 RowLayout rowLayout(const PriceExcelSettings& s)
 {
-    static constexpr GoodsColumn kFilled[] = {GoodsColumn::Art,    GoodsColumn::Tovar,  GoodsColumn::Presence,
-                                              GoodsColumn::Price1, GoodsColumn::Price2, GoodsColumn::Price3,
-                                              GoodsColumn::Price4, GoodsColumn::Garant, GoodsColumn::Comment};
     RowLayout layout;
     int width = 2;
     int furthest = 0;
@@ -52,10 +67,8 @@ RowLayout rowLayout(const PriceExcelSettings& s)
             continue;
         if (column != GoodsColumn::Presence)
             ++width;
-        if (c.position >= 1 && c.position <= sheet::kMaxColumns) {
-            layout.placed.push_back(Placed{column, c.position});
-            furthest = std::max(furthest, c.position);
-        }
+        layout.placed.push_back(Placed{column, c.position});
+        furthest = std::max(furthest, c.position);
     }
     layout.headerWidth = std::max(width, furthest);
     layout.blockWidth = std::max(width + 1, furthest);
@@ -219,6 +232,14 @@ QString noStartRowMessage()
                           "(\"Экспорт\" -> \"Настройка прайс-листа в Excel\") выберите строку вместо \"нет\".");
 }
 
+QString unplacedColumnsMessage(const QStringList& captions)
+{
+    return QStringLiteral("Прайс-лист не создан: для отмеченных колонок не выбрана колонка листа: \"")
+           + captions.join(QStringLiteral("\", \"")) + QStringLiteral(
+               "\".\rВыберите им колонки или снимите отметки в настройке прайс-листа в Excel "
+               "(\"Экспорт\" -> \"Настройка прайс-листа в Excel\", страница \"Колонки\").");
+}
+
 QString unwrittenGroupsMessage(const QStringList& groups)
 {
     return QStringLiteral("Не удалось записать товары групп:\r") + groups.join(u'\r');
@@ -235,6 +256,10 @@ PriceExcelResult ExportPriceExcel(db::Connection& priceDb, db::Connection& order
         const ExportParameters parameters = readExportParameters(priceDb);
         if (settings.startRowIndex < 1 || settings.startRowIndex > sheet::kMaxRows) {
             result.message = noStartRowMessage();
+            return result;
+        }
+        if (const QStringList unplaced = unplacedColumns(settings); !unplaced.isEmpty()) {
+            result.message = unplacedColumnsMessage(unplaced);
             return result;
         }
 

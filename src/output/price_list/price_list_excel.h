@@ -23,6 +23,9 @@ inline constexpr char kPriceListDefaultStem[] = "Прайс-лист";
 inline const QString kPriceListProgressText = QStringLiteral("                    Выгрузка прайс-листа в Excel");
 // The start row "нет" is no row to write on.
 QString noStartRowMessage();
+// The message naming the ticked goods columns that have no sheet column
+// ("Нет"), by their captions in the layout window.
+QString unplacedColumnsMessage(const QStringList& captions);
 // The message naming the groups whose goods could not be written.
 QString unwrittenGroupsMessage(const QStringList& groups);
 
@@ -72,14 +75,15 @@ struct PriceExcelResult {
 // header row (its level, code and name, formatted over the row's width by
 // its level's look, levels past 5 by level 5's) followed by its goods with
 // Price_1 above 0 in Russian alphabetical order, one block per group;
-// every group's rows are outlined below its header. A ticked column at
-// "Нет" is left out and the row widens to the furthest chosen column.
+// every group's rows are outlined below its header; the row widens to the
+// furthest chosen column. A ticked column at "Нет" refuses the list before
+// anything is written (unplacedColumnsMessage).
 // Saved through a temporary file as "Прайс-лист Excel/" + row 1's FileName
 // (".xls"/".xlsx" dropped) + ".xlsx", "Прайс-лист.xlsx" when it is blank.
-// Every failure (no start row, a missing template or sheet, a folder that
-// cannot be made, a failed save, a database error) comes back as the
-// message with nothing saved and no file left behind; the settings are
-// only read. One progress step per group and per good.
+// Every failure (no start row, a ticked column without a place, a missing
+// template or sheet, a folder that cannot be made, a failed save, a
+// database error) comes back as the message with nothing saved and no file
+// left behind; the settings are only read. One progress step per group and per good.
 PriceExcelResult ExportPriceExcel(db::Connection& priceDb, db::Connection& orderDb, const PriceExcelInput& input,
                                   Progress* progress = nullptr);
 

@@ -3,8 +3,9 @@
 sheet "Прайс-лист" with the date line's cell A1 and the column titles in
 row 3. The writer puts each group's level and code into columns A and B
 and its name into C, so those columns are narrow, then the goods columns
-follow; the user picks the first data row (4) and the goods columns in the
-layout window. Run with /usr/bin/python3."""
+follow. The layout's defaults put the first row at 4 and each goods column
+under its title here; keep them in step (price_excel_settings.cpp) when the
+titles move. Run with /usr/bin/python3."""
 import os
 
 import openpyxl
