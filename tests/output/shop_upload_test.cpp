@@ -162,20 +162,59 @@ TEST_F(ShopUploadTest, ACodePage1251DatabaseKeepsCyrillic)
 
 TEST_F(ShopUploadTest, AValueTheServerCannotStoreKeepsTheShopsTables)
 {
-    useDatabase(QStringLiteral("strict"));
+    useDatabase(QStringLiteral("strict"), QStringLiteral("cp1251"));
     makeShop();
+    exec(QStringLiteral("UPDATE Price_Out SET Tovar = 'Тостер' WHERE Code = 12")); // "∞" has no place in cp1251
     ASSERT_TRUE(UploadShopTables(priceDb).done);
-    // Midway through the combined price, in the second array of rows.
+    // Midway through the combined price, in the second array of rows: a
+    // character the server's code page lacks.
     for (int i = 0; i < 1500; ++i)
         addOffer(11, QStringLiteral("Поставщик %1").arg(i), i);
-    exec(QStringLiteral("UPDATE svod SET Art = ?1 WHERE rowid = (SELECT rowid FROM svod LIMIT 1 OFFSET 1200)"),
-         {QString(31, u'я')});
+    exec(QStringLiteral("UPDATE svod SET Tovar = 'Кабель ∞' WHERE rowid = (SELECT rowid FROM svod LIMIT 1 OFFSET 1200)"));
     const ShopUploadResult result = UploadShopTables(priceDb);
     EXPECT_FALSE(result.done);
     EXPECT_TRUE(result.message.startsWith(shopUploadFailedMessage(QString()))) << result.message.toStdString();
-    EXPECT_TRUE(result.message.contains(QStringLiteral("Art"))) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains(QStringLiteral("Tovar"))) << result.message.toStdString();
     EXPECT_EQ(tables(), QStringLiteral("parametr\nprice_main\nsvod\ntovar_tree\n"));
     EXPECT_EQ(client(QStringLiteral("SELECT COUNT(*) FROM svod")), QStringLiteral("2\n"));
+}
+
+// A name longer than the server's column: the message names the good and
+// the column before anything is sent; the shop keeps its tables.
+TEST_F(ShopUploadTest, AValueTooLongForItsColumnIsNamedAndNothingIsSent)
+{
+    useDatabase(QStringLiteral("lengths"));
+    makeShop();
+    ASSERT_TRUE(UploadShopTables(priceDb).done);
+    const QString before = client(QStringLiteral("SELECT Code, Tovar FROM price_main ORDER BY Code"));
+    const QString longName = QStringLiteral("Чайник ") + QString(196, u'ё'); // 203 characters
+    exec(QStringLiteral("UPDATE Price_Out SET Tovar = ?1 WHERE Code = 12"), {longName});
+    exec(QStringLiteral("UPDATE Tovar_tree SET Comment = ?1 WHERE Code = 2"), {QString(136, u'я')});
+    const auto connections = [this] {
+        return client(QStringLiteral("SHOW GLOBAL STATUS LIKE 'Connections'")).section(u'\t', 1).trimmed().toLongLong();
+    };
+    const qint64 connectionsBefore = connections();
+
+    const ShopUploadResult result = UploadShopTables(priceDb);
+    EXPECT_FALSE(result.done);
+    EXPECT_EQ(connections(), connectionsBefore + 1) << "only the client's own connection";
+    const QStringList lines = result.message.split(u'\r');
+    EXPECT_TRUE(result.message.startsWith(shopUploadFailedMessage(QString()))) << result.message.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Товар с кодом 12 \"") + longName.left(60) +
+                               QStringLiteral("…\": поле Tovar таблицы price_main — 203 знака, на сервере не больше 200")))
+        << result.message.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Группа с кодом 2 \"") + QString(60, u'я') +
+                               QStringLiteral("…\": поле Comment таблицы tovar_tree — 136 знаков, на сервере не больше 135")))
+        << result.message.toStdString();
+    EXPECT_EQ(tables(), QStringLiteral("parametr\nprice_main\nsvod\ntovar_tree\n"));
+    EXPECT_EQ(client(QStringLiteral("SELECT Code, Tovar FROM price_main ORDER BY Code")), before);
+
+    // Exactly at the column's length it goes.
+    exec(QStringLiteral("UPDATE Price_Out SET Tovar = ?1 WHERE Code = 12"), {longName.left(200)});
+    exec(QStringLiteral("UPDATE Tovar_tree SET Comment = ?1 WHERE Code = 2"), {QString(135, u'я')});
+    const ShopUploadResult fits = UploadShopTables(priceDb);
+    EXPECT_TRUE(fits.done) << fits.message.toStdString();
+    EXPECT_EQ(client(QStringLiteral("SELECT CHAR_LENGTH(Tovar) FROM price_main WHERE Code = 12")), QStringLiteral("200\n"));
 }
 
 TEST_F(ShopUploadTest, WithoutAConnectionStringNothingIsSent)

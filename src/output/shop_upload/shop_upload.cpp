@@ -5,6 +5,7 @@
 #include "platform/files/error_text.h"
 #include "platform/odbc/odbc_connection.h"
 #include "platform/odbc/odbc_error.h"
+#include "storage/value_helpers.h"
 
 #include <QSet>
 #include <QStringList>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace velmora::output {
@@ -25,55 +27,163 @@ using odbc::ParameterType;
 
 constexpr int kBatchRows = 1000;
 
+struct ShopColumn {
+    const char* name;
+    const char* serverType; // as the "_tmp" table declares it: int(11), varchar(n), float, double
+};
+
 struct ShopTable {
-    const char* name;   // the live table on the server
-    const char* create; // its columns (the "_tmp" table's)
-    const char* source; // the rows in the price database, columns in the server's order
-    const char* columns;
-    std::vector<ParameterType> types;
+    const char* name;  // the live table on the server
+    const char* from;  // where its rows are in the price database, and their order
+    std::vector<ShopColumn> columns; // the server's columns; the price database's of the same names
     const char* progressText;
+    // Names a row in a message: "%k" stands for column k's value (from 1).
+    const char* rowName;
 };
 
 // The tables in the order they are copied.
 const std::vector<ShopTable>& shopTables()
 {
-    using enum ParameterType;
     static const std::vector<ShopTable> tables = {
-        {"price_main",
-         "Code int(11) default NULL,  Art varchar(15) default NULL,  Kategor varchar(50) default NULL,  "
-         "Tovar varchar(200) default NULL,  PriceBase float default NULL,  Nacen int(11) default NULL,  "
-         "Price_1 double default NULL,  Price_2 double default NULL,  Price_3 double default NULL,  "
-         "Price_4 double default NULL,  Dates int(11) default NULL,  Garant varchar(50) default NULL",
-         "SELECT Code, Art, Kategor, Tovar, PriceBase, Nacen, Price_1, Price_2, Price_3, Price_4, Dates, Garant "
-         "FROM Price_Out ORDER BY ID",
-         "Code, Art, Kategor, Tovar, PriceBase, Nacen, Price_1, Price_2, Price_3, Price_4, Dates, Garant",
-         {Integer, Text, Text, Text, Double, Integer, Double, Double, Double, Double, Integer, Text},
-         "                        Экспорт основного прайса"},
-        {"parametr",
-         "Id int(11) default NULL,  Name_out varchar(50) default NULL,  Nacen_out int(11) default NULL,  "
-         "Path varchar(250) default NULL,  FileName varchar(50) default NULL,  SheetName varchar(50) default NULL,  "
-         "Dates int(11) default NULL",
-         "SELECT Id, Name_out, Nacen_out, Path, FileName, SheetName, Dates FROM parametr ORDER BY rowid",
-         "Id, Name_out, Nacen_out, Path, FileName, SheetName, Dates",
-         {Integer, Text, Integer, Text, Text, Text, Integer},
-         "                           Экспорт параметров"},
-        {"svod",
-         "Art varchar(30) default NULL,  Tovar varchar(200) default NULL,  Price double default NULL,  "
-         "Pricemax double default NULL,  Postavshik varchar(50) default NULL,  Code_sootv int(11) default NULL,  "
-         "Obrab varchar(5) default NULL,  Dates int(11) default NULL,  Garant varchar(50) default NULL",
-         "SELECT Art, Tovar, Price, Pricemax, Postavshik, Code_sootv, Obrab, Dates, Garant FROM svod ORDER BY rowid",
-         "Art, Tovar, Price, Pricemax, Postavshik, Code_sootv, Obrab, Dates, Garant",
-         {Text, Text, Double, Double, Text, Integer, Text, Integer, Text},
-         "                         Экспорт сводного прайса"},
-        {"tovar_tree",
-         "Code int(11) default NULL,  Parent int(11) default NULL,  Pos int(11) default NULL,  "
-         "HCh_T int(11) default NULL,  Picture int(11) default NULL,  Comment varchar(135) default NULL",
-         "SELECT Code, Parent, Pos, HCh_T, Picture, Comment FROM Tovar_tree ORDER BY rowid",
-         "Code, Parent, Pos, HCh_T, Picture, Comment",
-         {Integer, Integer, Integer, Integer, Integer, Text},
-         "                             Экспорт структуры"},
+        {"price_main", "FROM Price_Out ORDER BY ID",
+         {{"Code", "int(11)"}, {"Art", "varchar(15)"}, {"Kategor", "varchar(50)"}, {"Tovar", "varchar(200)"},
+          {"PriceBase", "float"}, {"Nacen", "int(11)"}, {"Price_1", "double"}, {"Price_2", "double"},
+          {"Price_3", "double"}, {"Price_4", "double"}, {"Dates", "int(11)"}, {"Garant", "varchar(50)"}},
+         "                        Экспорт основного прайса", "Товар с кодом %1 \"%4\""},
+        {"parametr", "FROM parametr ORDER BY rowid",
+         {{"Id", "int(11)"}, {"Name_out", "varchar(50)"}, {"Nacen_out", "int(11)"}, {"Path", "varchar(250)"},
+          {"FileName", "varchar(50)"}, {"SheetName", "varchar(50)"}, {"Dates", "int(11)"}},
+         "                           Экспорт параметров", "Параметры экспорта, строка %1"},
+        {"svod", "FROM svod ORDER BY rowid",
+         {{"Art", "varchar(30)"}, {"Tovar", "varchar(200)"}, {"Price", "double"}, {"Pricemax", "double"},
+          {"Postavshik", "varchar(50)"}, {"Code_sootv", "int(11)"}, {"Obrab", "varchar(5)"}, {"Dates", "int(11)"},
+          {"Garant", "varchar(50)"}},
+         "                         Экспорт сводного прайса",
+         "Сводный прайс: товар с кодом %6, поставщик \"%5\", позиция \"%2\""},
+        {"tovar_tree", "FROM Tovar_tree ORDER BY rowid",
+         {{"Code", "int(11)"}, {"Parent", "int(11)"}, {"Pos", "int(11)"}, {"HCh_T", "int(11)"},
+          {"Picture", "int(11)"}, {"Comment", "varchar(135)"}},
+         "                             Экспорт структуры", "Группа с кодом %1 \"%6\""},
     };
     return tables;
+}
+
+ParameterType parameterType(const ShopColumn& column)
+{
+    const QLatin1String type(column.serverType);
+    if (type.startsWith(QLatin1String("varchar")))
+        return ParameterType::Text;
+    return type.startsWith(QLatin1String("int")) ? ParameterType::Integer : ParameterType::Double;
+}
+
+// The characters a varchar(n) column holds; 0 for the others.
+int textLength(const ShopColumn& column)
+{
+    const QLatin1String type(column.serverType);
+    if (!type.startsWith(QLatin1String("varchar(")))
+        return 0;
+    return QString(type.sliced(8).chopped(1)).toInt();
+}
+
+QString columnNames(const ShopTable& table)
+{
+    QStringList names;
+    for (const ShopColumn& c : table.columns)
+        names << QLatin1String(c.name);
+    return names.join(QStringLiteral(", "));
+}
+
+QString sourceQuery(const ShopTable& table)
+{
+    return QStringLiteral("SELECT ") + columnNames(table) + u' ' + QLatin1String(table.from);
+}
+
+QString createColumns(const ShopTable& table)
+{
+    QStringList columns;
+    for (const ShopColumn& c : table.columns)
+        columns << QLatin1String(c.name) + u' ' + QLatin1String(c.serverType) + QStringLiteral(" default NULL");
+    return columns.join(QStringLiteral(",  "));
+}
+
+// The longest text of a row's name in a message.
+constexpr int kShownLength = 60;
+// The most values a message lists.
+constexpr int kMostListed = 10;
+
+QString shown(const QString& text)
+{
+    return text.size() > kShownLength ? text.left(kShownLength) + QStringLiteral("…") : text;
+}
+
+// The table's rowName for the row `select` stands on: each "%k" the start of
+// column k's value.
+QString rowNamed(const ShopTable& table, const db::Statement& select)
+{
+    const QString pattern = QString::fromUtf8(table.rowName);
+    QString row;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != u'%' || i + 1 == pattern.size() || !pattern[i + 1].isDigit()) {
+            row += pattern[i];
+            continue;
+        }
+        int column = 0;
+        while (i + 1 < pattern.size() && pattern[i + 1].isDigit())
+            column = column * 10 + pattern[++i].digitValue();
+        row += shown(select.text(column - 1));
+    }
+    return row;
+}
+
+// The values of the price database longer than their server columns hold,
+// one line each naming its row (a good by its code and name) and its
+// column; empty when every value fits. The server would refuse such a value
+// only midway through the upload, so they are looked for before it starts.
+// Lengths are in characters on both sides.
+QString overLongValues(db::Connection& priceDb)
+{
+    QStringList lines;
+    qint64 found = 0;
+    for (const ShopTable& table : shopTables()) {
+        QStringList lengths;
+        QStringList tooLong;
+        std::vector<std::pair<int, int>> checked; // column, characters it holds
+        for (int c = 0; c < int(table.columns.size()); ++c) {
+            if (const int holds = textLength(table.columns[size_t(c)])) {
+                const QString length = QStringLiteral("length(%1)").arg(QLatin1String(table.columns[size_t(c)].name));
+                lengths << length;
+                tooLong << length + QStringLiteral(" > ") + QString::number(holds);
+                checked.emplace_back(c, holds);
+            }
+        }
+        db::Statement select = priceDb.prepare(QStringLiteral("SELECT *, %1 FROM (%2) WHERE %3")
+                                                   .arg(lengths.join(QStringLiteral(", ")), sourceQuery(table),
+                                                        tooLong.join(QStringLiteral(" OR "))));
+        const int columns = int(table.columns.size());
+        while (select.step()) {
+            const QString row = rowNamed(table, select);
+            for (size_t k = 0; k < checked.size(); ++k) {
+                const auto [c, holds] = checked[k];
+                const qint64 length = select.integer(columns + int(k));
+                if (length <= holds)
+                    continue;
+                if (++found > kMostListed)
+                    continue;
+                lines << QStringLiteral("%1: поле %2 таблицы %3 — %4, на сервере не больше %5")
+                             .arg(row, QLatin1String(table.columns[size_t(c)].name), QLatin1String(table.name),
+                                  RussianCount(length, QStringLiteral("знак"), QStringLiteral("знака"),
+                                               QStringLiteral("знаков")),
+                                  QString::number(holds));
+            }
+        }
+    }
+    if (lines.isEmpty())
+        return QString();
+    QString text = QStringLiteral("На сервер ничего не отправлено: эти значения длиннее колонок таблиц магазина.\r")
+                   + lines.join(u'\r');
+    if (found > kMostListed)
+        text += QStringLiteral("\rи ещё ") + QString::number(found - kMostListed);
+    return text;
 }
 
 // The order the temporary tables are made in.
@@ -165,19 +275,21 @@ private:
 // a thread of its own, one array at a time, and the progress moves on here.
 qint64 copyTable(db::Connection& priceDb, odbc::Connection& server, const ShopTable& table, Progress* progress)
 {
-    const qint64 total = priceDb.scalar(QStringLiteral("SELECT count(*) FROM (%1)").arg(QLatin1String(table.source)))
-                             .toLongLong();
+    const QString source = sourceQuery(table);
+    const qint64 total = priceDb.scalar(QStringLiteral("SELECT count(*) FROM (%1)").arg(source)).toLongLong();
     startProgress(progress, QString::fromUtf8(table.progressText), int(std::min<qint64>(total, INT_MAX)));
 
-    const int columns = int(table.types.size());
+    const int columns = int(table.columns.size());
+    std::vector<ParameterType> types;
     QStringList marks;
-    for (int c = 0; c < columns; ++c)
+    for (const ShopColumn& c : table.columns) {
+        types.push_back(parameterType(c));
         marks << QStringLiteral("?");
+    }
     odbc::Statement insert = server.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                .arg(named(table.name, "_tmp"), QLatin1String(table.columns),
-                                                     marks.join(u',')));
-    odbc::ParameterBatch batches[2] = {odbc::ParameterBatch(table.types, kBatchRows),
-                                       odbc::ParameterBatch(table.types, kBatchRows)};
+                                                .arg(named(table.name, "_tmp"), columnNames(table), marks.join(u',')));
+    odbc::ParameterBatch batches[2] = {odbc::ParameterBatch(types, kBatchRows),
+                                       odbc::ParameterBatch(types, kBatchRows)};
     int filling = 0;
     SerialWorker sender;
     int sent = 0; // rows of the array being sent
@@ -199,7 +311,7 @@ qint64 copyTable(db::Connection& priceDb, odbc::Connection& server, const ShopTa
 
     qint64 rows = 0;
     try {
-        db::Statement select = priceDb.prepare(QLatin1String(table.source));
+        db::Statement select = priceDb.prepare(source);
         while (select.step()) {
             odbc::ParameterBatch& batch = batches[filling];
             for (int c = 0; c < columns; ++c) {
@@ -207,7 +319,7 @@ qint64 copyTable(db::Connection& priceDb, odbc::Connection& server, const ShopTa
                     batch.setNull(c);
                     continue;
                 }
-                switch (table.types[size_t(c)]) {
+                switch (types[size_t(c)]) {
                 case ParameterType::Integer: batch.setInt(c, select.integer(c)); break;
                 case ParameterType::Double: batch.setDouble(c, select.number(c)); break;
                 case ParameterType::Text: batch.setText(c, select.text(c)); break;
@@ -287,6 +399,10 @@ ShopUploadResult UploadShopTables(db::Connection& priceDb, Progress* progress)
             result.message = shopUploadNoConnectionMessage();
             return result;
         }
+        if (const QString overLong = overLongValues(priceDb); !overLong.isEmpty()) {
+            result.message = shopUploadFailedMessage(overLong);
+            return result;
+        }
         server.open(connectionString);
         // A value a column cannot hold fails its statement on MyISAM too.
         server.exec(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', @@SESSION.sql_mode, 'STRICT_ALL_TABLES')"));
@@ -298,7 +414,7 @@ ShopUploadResult UploadShopTables(db::Connection& priceDb, Progress* progress)
         startProgress(progress, QStringLiteral("                 Создание временных страниц"), 4);
         for (const char* table : kCreateOrder) {
             server.exec(QStringLiteral("CREATE TABLE if not exists %1 (%2) ENGINE=MyISAM")
-                            .arg(named(table, "_tmp"), QLatin1String(tableNamed(table).create)));
+                            .arg(named(table, "_tmp"), createColumns(tableNamed(table))));
             stepProgress(progress);
         }
 

@@ -33,9 +33,13 @@ struct ShopUploadResult {
 // thousand, texts as Unicode, strict mode, so a value the server cannot
 // store fails the upload rather than being cut); one RENAME TABLE then puts
 // all four in place at once, the old ones under "_old", which are dropped
-// after. The shop sees either the old tables or the new ones. Any failure
-// leaves the live tables as they were, drops what the upload made, closes
-// the connection and the wait window, and comes back as the message.
+// after. The shop sees either the old tables or the new ones.
+//
+// Values longer than their server columns are looked for before anything
+// is sent: the message names each (a good by its Code and name) and its
+// column, and the server is not even connected. Any other failure leaves
+// the live tables as they were, drops what the upload made, closes the
+// connection and the wait window, and comes back as the message.
 ShopUploadResult UploadShopTables(db::Connection& priceDb, Progress* progress = nullptr);
 
 } // namespace velmora::output
