@@ -9,7 +9,7 @@
 #include "../common/program_databases.h"
 
 #include "catalogue/ui/form_excel_setup.h"
-#include "catalogue/ui/sheet_picker.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 #include "catalogue/ui/supplier_file_window.h"
 
 #include <QAction>
@@ -35,7 +35,7 @@ namespace {
 
 // Clicks the cell (row, column, both from 1) in the window's sheet view,
 // then the window's "..." button.
-void pick(QWidget* window, catalogue::SheetPicker* picker, int row, int column, const char* button)
+void pick(QWidget* window, sheet::SheetPicker* picker, int row, int column, const char* button)
 {
     ASSERT_TRUE(picker->isOpen());
     auto* grid = picker->view()->findChild<QTableView*>(QStringLiteral("TableView_Sheet"));

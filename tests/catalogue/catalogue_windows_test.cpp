@@ -16,7 +16,7 @@
 #include "catalogue/ui/form_shops_script.h"
 #include "catalogue/ui/form_view_tovar_sel.h"
 #include "catalogue/ui/settings_group_tree.h"
-#include "catalogue/ui/sheet_picker.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 #include "catalogue/ui/supplier_file_window.h"
 #include "storage/settings_store.h"
 

@@ -1,15 +1,12 @@
 #include "form_load.h"
 
-#include "platform/files/error_text.h"
-#include "platform/spreadsheet/sheet_error.h"
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
-#include <QFileInfo>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,14 +24,6 @@ const char* const kColumnLabels[Form_load::ColumnChoices] = {
     "Столбец с мин. ценой (для закупки)", "Столбец с ценой продажи (розница)",
     "Столбец с гарантией на товар",       "Столбец с наличием на складе"};
 
-QStringList columnEntries()
-{
-    QStringList entries{QStringLiteral("Нет")};
-    for (int c = 0; c < kMaxLoadColumn; ++c)
-        entries << QString(QChar('A' + c));
-    return entries;
-}
-
 } // namespace
 
 Form_load::Form_load(db::Connection& priceDb, MessageSink tell, std::function<QString(QWidget*)> openFileName,
@@ -44,40 +33,27 @@ Form_load::Form_load(db::Connection& priceDb, MessageSink tell, std::function<QS
     setObjectName(QStringLiteral("Form_load"));
     setWindowTitle(QStringLiteral("Настройка загрузки данных"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    auto* form = new QFormLayout;
+    picker_ = new sheet::SheetPicker(this, QStringLiteral("SheetView_Load"));
+    sheet::PickerRows rows(this, picker_);
     suppliers_ = new QComboBox(this);
     suppliers_->setObjectName(QStringLiteral("ComboBox_Postav"));
     suppliers_->setEditable(true);
-    form->addRow(QStringLiteral("Укажите поставщика"), suppliers_);
+    rows.add(QStringLiteral("Укажите поставщика"), suppliers_);
     path_ = new QLineEdit(this);
     path_->setObjectName(QStringLiteral("Edit_Path"));
     auto* browse = new QToolButton(this);
     browse->setObjectName(QStringLiteral("SpeedButton_Path"));
     browse->setText(QStringLiteral("..."));
-    auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(path_, 1);
-    pathRow->addWidget(browse);
-    form->addRow(QStringLiteral("Укажите путь к файлу"), pathRow);
+    rows.add(QStringLiteral("Укажите путь к файлу"), path_, browse);
     sheets_ = new QComboBox(this);
     sheets_->setObjectName(QStringLiteral("ComboBox_Sheet"));
-    form->addRow(QStringLiteral("Укажите лист"), sheets_);
-    for (int c = 0; c < ColumnChoices; ++c) {
-        columns_[c] = new QComboBox(this);
-        columns_[c]->setObjectName(QLatin1String(kColumnNames[c]));
-        columns_[c]->addItems(columnEntries());
-        auto* pick = new QToolButton(this);
-        pick->setObjectName(QLatin1String(kColumnNames[c]) + QStringLiteral("_Pick"));
-        pick->setText(QStringLiteral("..."));
-        pick->setToolTip(QStringLiteral("Установить колонку выбранной ячейки"));
-        auto* row = new QHBoxLayout;
-        row->addWidget(columns_[c], 1);
-        row->addWidget(pick);
-        form->addRow(QString::fromUtf8(kColumnLabels[c]), row);
-        connect(pick, &QToolButton::clicked, this, [this, c] { PickColumn(c); });
-    }
+    rows.add(QStringLiteral("Укажите лист"), sheets_);
+    for (int c = 0; c < ColumnChoices; ++c)
+        columns_[c] = rows.addColumn(QString::fromUtf8(kColumnLabels[c]), QLatin1String(kColumnNames[c]),
+                                     QLatin1String(kColumnNames[c]) + QStringLiteral("_Pick"));
     artObrab_ = new QCheckBox(QStringLiteral("Обрабатывать по артикулу"), this);
     artObrab_->setObjectName(QStringLiteral("CheckBox_ArtObrab"));
-    form->addRow(artObrab_);
+    rows.layout()->addWidget(artObrab_, rows.layout()->rowCount(), 0, 1, 3);
     auto* save = new QPushButton(QStringLiteral("Сохранить параметры"), this);
     save->setObjectName(QStringLiteral("Button_zagruz"));
     auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
@@ -87,7 +63,7 @@ Form_load::Form_load(db::Connection& priceDb, MessageSink tell, std::function<QS
     buttons->addWidget(save);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addLayout(rows.layout());
     layout->addLayout(buttons);
 
     connect(suppliers_, &QComboBox::activated, this, &Form_load::ComboBox_PostavChange);
@@ -111,13 +87,7 @@ void Form_load::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void Form_load::closeWorkbook()
-{
-    if (view_) {
-        view_->closeWorkbook();
-        view_->hide();
-    }
-}
+void Form_load::closeWorkbook() { picker_->close(); }
 
 void Form_load::prepare()
 {
@@ -154,51 +124,20 @@ void Form_load::ComboBox_PostavChange()
 
 void Form_load::BrowseClick()
 {
-    if (!QFileInfo(path_->text()).isFile() && openFileName_) {
-        const QString chosen = openFileName_(this);
-        if (!chosen.isEmpty())
-            path_->setText(chosen);
-    }
-    if (!QFileInfo(path_->text()).isFile())
+    const auto askForFile = [this] { return openFileName_ ? openFileName_(this) : QString(); };
+    if (!picker_->openFromField(path_, askForFile, tell_))
         return;
-    if (!view_) {
-        view_ = std::make_unique<sheet::SheetView>();
-        view_->setObjectName(QStringLiteral("SheetView_Load"));
-    }
-    try {
-        view_->openWorkbook(path_->text());
-    } catch (const sheet::SheetError& e) {
-        closeWorkbook();
-        if (tell_)
-            tell_(ErrorText(e));
-        return;
-    }
-    sheets_->clear();
     sheets_->setEnabled(true);
-    const QStringList names = view_->sheetNames();
-    sheets_->addItems(names.isEmpty() ? QStringList{QStringLiteral("Нет")} : names);
+    picker_->listSheets(sheets_);
     // The sheet stored for the supplier, else the first.
-    const int sheet = storedSheet_ >= 1 && storedSheet_ <= names.size() ? storedSheet_ : 1;
+    const int sheet = storedSheet_ >= 1 && storedSheet_ <= picker_->sheetNames().size() ? storedSheet_ : 1;
     sheets_->setCurrentIndex(sheet - 1);
-    view_->showSheet(sheet);
-    view_->show();
-    view_->raise();
+    picker_->showSheet(sheet);
 }
 
-void Form_load::ComboBox_SheetChange()
-{
-    if (view_ && view_->hasWorkbook())
-        view_->showSheet(sheets_->currentIndex() + 1);
-}
+void Form_load::ComboBox_SheetChange() { picker_->showSheet(sheets_->currentIndex() + 1); }
 
-void Form_load::PickColumn(int which)
-{
-    if (!view_ || !view_->hasWorkbook())
-        return;
-    const sheet::PickedCell cell = view_->currentCell();
-    if (cell.isValid() && cell.column <= kMaxLoadColumn)
-        columns_[which]->setCurrentIndex(cell.column);
-}
+void Form_load::PickColumn(int which) { picker_->pickColumn(columns_[which]); }
 
 void Form_load::Button_zagruzClick()
 {

@@ -3,7 +3,7 @@
 #include "supplier_setup.h"
 
 #include "platform/files/message_sink.h"
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 
 #include <QDialog>
 
@@ -34,7 +34,7 @@ public:
     // price, warranty, stock; each holds "Нет" and A .. Z.
     enum ColumnChoice { Art, Tovar, Price, Pricemax, Garant, Sklad, ColumnChoices };
     QComboBox* columnChoice(ColumnChoice which) const { return columns_[which]; }
-    sheet::SheetView* sheetView() const { return view_.get(); }
+    sheet::SheetView* sheetView() const { return picker_->view(); }
 
     // Shown: every field empty, the suppliers read.
     void prepare();
@@ -63,7 +63,7 @@ private:
     QComboBox* sheets_;
     std::array<QComboBox*, ColumnChoices> columns_{};
     QCheckBox* artObrab_;
-    std::unique_ptr<sheet::SheetView> view_;
+    sheet::SheetPicker* picker_;
 };
 
 } // namespace velmora::catalogue

@@ -1,11 +1,11 @@
 #include "form_excel_setup.h"
 
-#include "sheet_picker.h"
 #include "window_controls.h"
 
 #include "platform/db/day_numbers.h"
 #include "platform/db/db_error.h"
 #include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -69,7 +69,7 @@ Form_ExcelSetup::Form_ExcelSetup(CatalogueWindowEnvironment environment, std::fu
     setObjectName(QStringLiteral("Form_ExcelSetup"));
     setWindowTitle(QStringLiteral("Настройка прайс-листа для загрузки"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    picker_ = new SheetPicker(this, QStringLiteral("ExcelSetupApp"));
+    picker_ = new sheet::SheetPicker(this, QStringLiteral("ExcelSetupApp"));
 
     auto* heading = new QLabel(QStringLiteral("Настройка параметров загрузки собственного прайс-листа"), this);
     heading->setObjectName(QStringLiteral("Label_Heading"));
@@ -107,31 +107,21 @@ QWidget* Form_ExcelSetup::buildPathPage()
     auto* browse = named(new QToolButton(page), "SpeedButton_Path");
     browse->setText(QStringLiteral("..."));
     ComboBox_Sheet = named(new QComboBox(page), "ComboBox_Sheet");
-    ComboBox_StartRow = startRowList("ComboBox_StartRow", page);
-    auto* pickRow = pickButton("Button_StartRow", page);
-    pickRow->setToolTip(QStringLiteral("Установить строку выбранной ячейки"));
     ComboBox_TreeType = named(new QComboBox(page), "ComboBox_TreeType");
     ComboBox_TreeType->addItem(QStringLiteral("Товары в прайс-листе сгрупированы по категориям"));
     ComboBox_TreeType->addItem(QStringLiteral("Категории и товары - в одной строке (но в разных ячейках)"));
-    auto* treeLabel = named(new QLabel(QStringLiteral("Структура прайс-листа"), page), "Label_TreeType");
-    treeLabel->hide();
 
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("Укажите путь к файлу"), page), 0, 0);
-    grid->addWidget(Edit_Path, 0, 1);
-    grid->addWidget(browse, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Укажите лист"), page), 1, 0);
-    grid->addWidget(ComboBox_Sheet, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Загружать со строки:"), page), 2, 0);
-    grid->addWidget(ComboBox_StartRow, 2, 1);
-    grid->addWidget(pickRow, 2, 2);
-    grid->addWidget(treeLabel, 3, 0);
-    grid->addWidget(ComboBox_TreeType, 3, 1);
-    grid->setRowStretch(4, 1);
-    grid->setColumnStretch(1, 1);
+    sheet::PickerRows rows(page, picker_);
+    rows.add(QStringLiteral("Укажите путь к файлу"), Edit_Path, browse);
+    rows.add(QStringLiteral("Укажите лист"), ComboBox_Sheet);
+    ComboBox_StartRow = rows.addStartRow(QStringLiteral("Загружать со строки:"), QStringLiteral("ComboBox_StartRow"),
+                                         QStringLiteral("Button_StartRow"));
+    // The layout's caption is not shown.
+    named(rows.add(QStringLiteral("Структура прайс-листа"), ComboBox_TreeType), "Label_TreeType")->hide();
+    rows.layout()->setRowStretch(4, 1);
+    page->setLayout(rows.layout());
 
     connect(browse, &QToolButton::clicked, this, &Form_ExcelSetup::SpeedButton_PathClick);
-    connect(pickRow, &QToolButton::clicked, this, &Form_ExcelSetup::Button_StartRowClick);
     connect(ComboBox_Sheet, &QComboBox::activated, this, [this](int index) { picker_->showSheet(index + 1); });
     return page;
 }
@@ -139,33 +129,19 @@ QWidget* Form_ExcelSetup::buildPathPage()
 QWidget* Form_ExcelSetup::buildColumnsPage()
 {
     auto* page = named(new QWidget(this), "TabSheet_Column");
-    auto* grid = new QGridLayout(page);
-    struct Row {
-        QComboBox** list;
-        const char* listName;
-        const char* buttonName;
-        const char* caption;
-    };
-    const Row rows[] = {
-        {&ComboBox_Art, "ComboBox_Art", "Button_SelArt", "Столбец с кодом (артикулом)"},
-        {&ComboBox_Tov, "ComboBox_Tov", "Button_SelName", "Столбец с названием товаров"},
-        {&ComboBox_PriceMax, "ComboBox_PriceMax", "Button_SelMaxPrice", "Столбец с ценами на товары"},
-        {&ComboBox_garant, "ComboBox_garant", "Button_SelGarant", "Столбец с гарантией на товары"},
-        {&ComboBox_sklad, "ComboBox_sklad", "Button_SelSklad", "Столбец с наличием на складе"},
-    };
-    int r = 0;
-    for (const Row& row : rows) {
-        QComboBox* list = columnList(row.listName, page);
-        *row.list = list;
-        QToolButton* button = pickButton(row.buttonName, page);
-        grid->addWidget(new QLabel(QString::fromUtf8(row.caption), page), r, 0);
-        grid->addWidget(list, r, 1);
-        grid->addWidget(button, r, 2);
-        connect(button, &QToolButton::clicked, this, [this, list] { pickColumn(list); });
-        ++r;
-    }
-    grid->setRowStretch(r, 1);
-    grid->setColumnStretch(1, 1);
+    sheet::PickerRows rows(page, picker_);
+    page->setLayout(rows.layout());
+    ComboBox_Art = rows.addColumn(QStringLiteral("Столбец с кодом (артикулом)"), QStringLiteral("ComboBox_Art"),
+                                  QStringLiteral("Button_SelArt"));
+    ComboBox_Tov = rows.addColumn(QStringLiteral("Столбец с названием товаров"), QStringLiteral("ComboBox_Tov"),
+                                  QStringLiteral("Button_SelName"));
+    ComboBox_PriceMax = rows.addColumn(QStringLiteral("Столбец с ценами на товары"), QStringLiteral("ComboBox_PriceMax"),
+                                       QStringLiteral("Button_SelMaxPrice"));
+    ComboBox_garant = rows.addColumn(QStringLiteral("Столбец с гарантией на товары"), QStringLiteral("ComboBox_garant"),
+                                     QStringLiteral("Button_SelGarant"));
+    ComboBox_sklad = rows.addColumn(QStringLiteral("Столбец с наличием на складе"), QStringLiteral("ComboBox_sklad"),
+                                    QStringLiteral("Button_SelSklad"));
+    rows.layout()->setRowStretch(5, 1);
     return page;
 }
 
@@ -254,19 +230,6 @@ void Form_ExcelSetup::SpeedButton_PathClick()
     picker_->listSheets(ComboBox_Sheet);
     ComboBox_Sheet->setCurrentIndex(0);
     picker_->showSheet(1);
-}
-
-void Form_ExcelSetup::pickColumn(QComboBox* list)
-{
-    if (const auto cell = picker_->picked(); cell && cell->column <= kLastPickColumn)
-        list->setCurrentIndex(cell->column);
-}
-
-void Form_ExcelSetup::Button_StartRowClick()
-{
-    // A row beyond the list's last is not taken: the start row stays 1 ... 50.
-    if (const auto cell = picker_->picked(); cell && cell->row <= kMaxStartRow)
-        ComboBox_StartRow->setCurrentIndex(cell->row - 1);
 }
 
 void Form_ExcelSetup::Button_SetParamClick(int level)

@@ -17,9 +17,11 @@ class QProgressBar;
 class QTabWidget;
 class QToolButton;
 
-namespace velmora::catalogue {
-
+namespace velmora::sheet {
 class SheetPicker;
+}
+
+namespace velmora::catalogue {
 
 // "Настройка прайс-листа для загрузки": replaces the own catalogue with one
 // worksheet of a workbook. The workbook opens in the sheet view; the "..."
@@ -34,7 +36,7 @@ public:
                     QWidget* parent = nullptr);
     ~Form_ExcelSetup() override;
 
-    SheetPicker* picker() const { return picker_; }
+    sheet::SheetPicker* picker() const { return picker_; }
     // The level rows as the controls hold them (index 0: level 0).
     std::array<LevelLook, 6> levelLooks() const;
     CatalogueImportSettings importSettings() const;
@@ -42,7 +44,6 @@ public:
 public slots:
     void FormShow();
     void SpeedButton_PathClick();
-    void Button_StartRowClick();
     void Button_SetParamClick(int level);
     void Button_ClearSetGroupClick();
     void Button_StartClick();
@@ -67,13 +68,12 @@ private:
     QWidget* buildPathPage();
     QWidget* buildColumnsPage();
     QWidget* buildGroupsPage();
-    void pickColumn(QComboBox* list);
     void showLevel(LevelRow& row, const LevelLook& look);
     void reportError(const QString& text);
 
     CatalogueWindowEnvironment env_;
     std::function<void()> catalogueReplaced_;
-    SheetPicker* picker_ = nullptr;
+    sheet::SheetPicker* picker_ = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QLineEdit* Edit_Path = nullptr;
     QComboBox* ComboBox_Sheet = nullptr;

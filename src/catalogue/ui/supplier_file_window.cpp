@@ -1,6 +1,5 @@
 #include "supplier_file_window.h"
 
-#include "sheet_picker.h"
 #include "window_controls.h"
 
 #include "catalogue/supplier_files/price_update.h"
@@ -9,6 +8,7 @@
 #include "platform/db/db_error.h"
 #include "platform/files/error_text.h"
 #include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 #include "storage/settings_store.h"
 #include "storage/value_helpers.h"
 
@@ -33,8 +33,8 @@ SupplierFileWindow::SupplierFileWindow(SupplierFileKind kind, CatalogueWindowEnv
     : QDialog(parent), kind_(kind), env_(std::move(environment))
 {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    picker_ = new SheetPicker(this, kind == SupplierFileKind::Invoice ? QStringLiteral("PostavInvoiceApp")
-                                                                      : QStringLiteral("LoadPricePostavApp"));
+    picker_ = new sheet::SheetPicker(this, kind == SupplierFileKind::Invoice ? QStringLiteral("PostavInvoiceApp")
+                                                                             : QStringLiteral("LoadPricePostavApp"));
     buildControls();
     connect(this, &QDialog::finished, this, &SupplierFileWindow::FormClose);
 }
@@ -49,63 +49,33 @@ void SupplierFileWindow::buildControls()
     auto* browse = named(new QToolButton(this), "SpeedButton_Path");
     browse->setText(QStringLiteral("..."));
     ComboBox_Sheet = named(new QComboBox(this), "ComboBox_Sheet");
-    ComboBox_StartRow = startRowList("ComboBox_StartRow", this);
-    QToolButton* pickRow = pickButton("Button_StartRow", this);
-    pickRow->setToolTip(QStringLiteral("Установить строку выбранной ячейки"));
 
-    auto* grid = new QGridLayout;
-    int row = 0;
-    auto addRow = [&](const QString& caption, QWidget* field, QToolButton* button) {
-        grid->addWidget(new QLabel(caption, this), row, 0);
-        grid->addWidget(field, row, 1);
-        if (button)
-            grid->addWidget(button, row, 2);
-        ++row;
-    };
-    addRow(QStringLiteral("Название поставщика"), ComboBox_NamePostav, nullptr);
-    addRow(QStringLiteral("Укажите путь к файлу"), Edit_Path, browse);
-    addRow(QStringLiteral("Укажите лист"), ComboBox_Sheet, nullptr);
-    addRow(QStringLiteral("Загружать со строки:"), ComboBox_StartRow, pickRow);
+    sheet::PickerRows rows(this, picker_);
+    rows.add(QStringLiteral("Название поставщика"), ComboBox_NamePostav);
+    rows.add(QStringLiteral("Укажите путь к файлу"), Edit_Path, browse);
+    rows.add(QStringLiteral("Укажите лист"), ComboBox_Sheet);
+    ComboBox_StartRow = rows.addStartRow(QStringLiteral("Загружать со строки:"), QStringLiteral("ComboBox_StartRow"),
+                                         QStringLiteral("Button_StartRow"));
     QToolButton* pickNumber = nullptr;
     if (invoice) {
         Edit_Number = named(new QLineEdit(this), "Edit_Number");
-        pickNumber = pickButton("Button_Number", this);
-        pickNumber->setToolTip(QStringLiteral("Установить адрес выбранной ячейки"));
-        addRow(QStringLiteral("Ячейка в Excel с номером накладной"), Edit_Number, pickNumber);
+        pickNumber = sheet::makePickButton(QStringLiteral("Button_Number"), this,
+                                           QStringLiteral("Установить адрес выбранной ячейки"));
+        rows.add(QStringLiteral("Ячейка в Excel с номером накладной"), Edit_Number, pickNumber);
     }
 
     auto* columns = named(new QGroupBox(QStringLiteral("Настройка столбцов"), this), "GroupBox_Columns");
-    auto* columnGrid = new QGridLayout(columns);
-    ComboBox_Art = columnList("ComboBox_Art", columns);
-    ComboBox_Tov = columnList("ComboBox_Tov", columns);
-    ComboBox_PriceMax = columnList("ComboBox_PriceMax", columns);
-    ComboBox_Zakaz = columnList("ComboBox_Zakaz", columns);
-    struct ColumnRow {
-        QComboBox* list;
-        const char* button;
-        QString caption;
-    };
-    const ColumnRow columnRows[] = {
-        {ComboBox_Art, "Button_SelArt", QStringLiteral("Столбец с кодом (артикулом)")},
-        {ComboBox_Tov, "Button_SelName", QStringLiteral("Столбец с названием товаров")},
-        {ComboBox_PriceMax, "Button_SelMaxPrice", QStringLiteral("Столбец с ценами на товары")},
-        {ComboBox_Zakaz, "Button_SelSklad",
-         invoice ? QStringLiteral("Столбец с количеством товаров") : QStringLiteral("Столбец с количеством для заказа")},
-    };
-    int c = 0;
-    for (const ColumnRow& columnRow : columnRows) {
-        QToolButton* button = pickButton(columnRow.button, columns);
-        columnGrid->addWidget(new QLabel(columnRow.caption, columns), c, 0);
-        columnGrid->addWidget(columnRow.list, c, 1);
-        columnGrid->addWidget(button, c, 2);
-        QComboBox* list = columnRow.list;
-        connect(button, &QToolButton::clicked, this, [this, list] {
-            pickColumn(list);
-            if (list == ComboBox_Art)
-                afterArticlePick();
-        });
-        ++c;
-    }
+    sheet::PickerRows columnRows(columns, picker_);
+    columns->setLayout(columnRows.layout());
+    ComboBox_Art = columnRows.addColumn(QStringLiteral("Столбец с кодом (артикулом)"), QStringLiteral("ComboBox_Art"),
+                                        QStringLiteral("Button_SelArt"), [this] { afterArticlePick(); });
+    ComboBox_Tov = columnRows.addColumn(QStringLiteral("Столбец с названием товаров"), QStringLiteral("ComboBox_Tov"),
+                                        QStringLiteral("Button_SelName"));
+    ComboBox_PriceMax = columnRows.addColumn(QStringLiteral("Столбец с ценами на товары"),
+                                             QStringLiteral("ComboBox_PriceMax"), QStringLiteral("Button_SelMaxPrice"));
+    ComboBox_Zakaz = columnRows.addColumn(invoice ? QStringLiteral("Столбец с количеством товаров")
+                                                  : QStringLiteral("Столбец с количеством для заказа"),
+                                          QStringLiteral("ComboBox_Zakaz"), QStringLiteral("Button_SelSklad"));
 
     auto* key = named(new QGroupBox(QStringLiteral("Ключевое поле для соответствия"), this), "RadioGroup_Key");
     RadioButton_SelArtZakaz = named(new QRadioButton(QStringLiteral("Проставлять соответствия по Коду (Артикулу)"), key),
@@ -118,7 +88,7 @@ void SupplierFileWindow::buildControls()
     RadioButton_SelTovarZakaz->setChecked(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
+    layout->addLayout(rows.layout());
     layout->addWidget(columns);
     layout->addWidget(key);
     if (!invoice) {
@@ -161,10 +131,6 @@ void SupplierFileWindow::buildControls()
     connect(ComboBox_NamePostav, &QComboBox::activated, this, &SupplierFileWindow::chooseSupplier);
     connect(browse, &QToolButton::clicked, this, &SupplierFileWindow::SpeedButton_PathClick);
     connect(ComboBox_Sheet, &QComboBox::activated, this, [this](int index) { picker_->showSheet(index + 1); });
-    connect(pickRow, &QToolButton::clicked, this, [this] {
-        if (const auto cell = picker_->picked(); cell && cell->row <= kStartRowItems)
-            ComboBox_StartRow->setCurrentIndex(cell->row - 1);
-    });
     if (pickNumber)
         connect(pickNumber, &QToolButton::clicked, this, [this] {
             if (const auto cell = picker_->picked())
@@ -331,12 +297,6 @@ void SupplierFileWindow::SpeedButton_PathClick()
         index = storedIndex > 0 && storedIndex < ComboBox_Sheet->count() ? storedIndex : 0;
     ComboBox_Sheet->setCurrentIndex(index);
     picker_->showSheet(index + 1);
-}
-
-void SupplierFileWindow::pickColumn(QComboBox* list)
-{
-    if (const auto cell = picker_->picked(); cell && cell->column <= kLastPickColumn)
-        list->setCurrentIndex(cell->column);
 }
 
 void SupplierFileWindow::afterArticlePick()

@@ -18,9 +18,11 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 
-namespace velmora::catalogue {
-
+namespace velmora::sheet {
 class SheetPicker;
+}
+
+namespace velmora::catalogue {
 
 // The twin windows that read one supplier's workbook with settings kept
 // per supplier: the price update (Form_LoadPricePostav) and the invoices
@@ -33,7 +35,7 @@ class SupplierFileWindow : public QDialog {
 public:
     ~SupplierFileWindow() override;
 
-    SheetPicker* picker() const { return picker_; }
+    sheet::SheetPicker* picker() const { return picker_; }
     QString supplier() const;
     // The settings as the controls hold them.
     SupplierFileSettings controlSettings() const;
@@ -66,7 +68,7 @@ protected:
 
     SupplierFileKind kind_;
     CatalogueWindowEnvironment env_;
-    SheetPicker* picker_ = nullptr;
+    sheet::SheetPicker* picker_ = nullptr;
     QComboBox* ComboBox_NamePostav = nullptr;
     QLineEdit* Edit_Path = nullptr;
     QComboBox* ComboBox_Sheet = nullptr;
@@ -90,7 +92,6 @@ private:
     void buildControls();
     void fillSuppliers();
     void chooseSupplier(int index);
-    void pickColumn(QComboBox* list);
     void afterArticlePick();
 };
 

@@ -1,8 +1,9 @@
 #pragma once
 
-// Controls the catalogue's workbook windows make in code under their
-// names (objectName): column lists "Нет", A ... Z, the "..." pickers, the
-// start-row list, and the progress bar a logic call reports to.
+// Helpers of the catalogue's workbook windows, which make their controls in
+// code under their names (objectName): naming, list choice, and the
+// progress bar a logic call reports to. The column choices and their "..."
+// pickers are the sheet view's (platform/spreadsheet/view/sheet_picker.h).
 
 #include "platform/files/progress.h"
 
@@ -11,7 +12,6 @@
 class QComboBox;
 class QLabel;
 class QProgressBar;
-class QToolButton;
 class QWidget;
 
 namespace velmora::catalogue {
@@ -23,15 +23,6 @@ Widget* named(Widget* widget, const char* name)
     return widget;
 }
 
-inline constexpr int kLastPickColumn = 26; // Z
-inline constexpr int kStartRowItems = 50;
-
-// "Нет", A ... Z: the item's index is the column number.
-QComboBox* columnList(const char* name, QWidget* parent);
-// The rows 1 ... 50.
-QComboBox* startRowList(const char* name, QWidget* parent);
-// "..." with the hint "Установить колонку выбранной ячейки".
-QToolButton* pickButton(const char* name, QWidget* parent);
 // Selects the index when the list has it, else the first item.
 void selectItem(QComboBox* list, int index);
 

@@ -5,15 +5,13 @@
 #include "orders/supplier_order_exports.h"
 #include "orders/ui/named_widgets.h"
 #include "platform/files/error_text.h"
-#include "platform/spreadsheet/sheet_error.h"
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 #include "storage/settings_store.h"
 #include "storage/value_helpers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,28 +28,6 @@ namespace velmora::orders {
 
 namespace {
 
-const QString kPickHint = QStringLiteral("Установить колонку выбранной ячейки");
-constexpr int kStartRows = 50;
-constexpr int kLastColumn = 26; // Z
-
-// "Нет", A ... Z: the entry's index is the column.
-QComboBox* columnList(const char* name, QWidget* parent)
-{
-    auto* list = named(new QComboBox(parent), name);
-    list->addItem(QStringLiteral("Нет"));
-    for (int column = 1; column <= kLastColumn; ++column)
-        list->addItem(ColumnToLetters(column));
-    return list;
-}
-
-QToolButton* pickButton(const char* name, QWidget* parent)
-{
-    auto* button = named(new QToolButton(parent), name);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(kPickHint);
-    return button;
-}
-
 void selectIndex(QComboBox* list, qint64 index)
 {
     list->setCurrentIndex(index >= 0 && index < list->count() ? int(index) : 0);
@@ -66,6 +42,7 @@ Form_ZakazExcel::Form_ZakazExcel(ZakazExcelEnvironment environment, QWidget* par
     setWindowTitle(QStringLiteral("Импорт заказа из Excel"));
     setModal(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    picker_ = new sheet::SheetPicker(this, QStringLiteral("ZakazExcelApp"));
     buildControls();
     connect(this, &QDialog::finished, this, &Form_ZakazExcel::FormClose);
 }
@@ -79,38 +56,20 @@ void Form_ZakazExcel::buildControls()
     SpeedButton_Path->setText(QStringLiteral("..."));
     ComboBox_Sheet = named(new QComboBox(this), "ComboBox_Sheet");
     ComboBox_Sheet->setEnabled(false);
-    ComboBox_StartRow = named(new QComboBox(this), "ComboBox_StartRow");
-    for (int row = 1; row <= kStartRows; ++row)
-        ComboBox_StartRow->addItem(QString::number(row));
-    ComboBox_StartRow->setToolTip(QStringLiteral("Пропустить строки с \"шапкой\" прайс-листа"));
-    ComboBox_Art = columnList("ComboBox_Art", this);
-    ComboBox_Tov = columnList("ComboBox_Tov", this);
-    ComboBox_PriceMax = columnList("ComboBox_PriceMax", this);
-    ComboBox_Zakaz = columnList("ComboBox_Zakaz", this);
 
-    auto* grid = new QGridLayout;
-    int row = 0;
-    auto addRow = [&](const QString& caption, QWidget* field, QToolButton* button) {
-        grid->addWidget(new QLabel(caption, this), row, 0);
-        grid->addWidget(field, row, 1);
-        if (button)
-            grid->addWidget(button, row, 2);
-        ++row;
-    };
-    addRow(QStringLiteral("Укажите путь к файлу"), Edit_Path, SpeedButton_Path);
-    addRow(QStringLiteral("Укажите лист"), ComboBox_Sheet, nullptr);
-    QToolButton* pickStartRow = pickButton("SpeedButton_StartRow", this);
-    pickStartRow->setToolTip(QStringLiteral("Установить строку выбранной ячейки"));
-    QToolButton* pickArt = pickButton("SpeedButton_Art", this);
-    QToolButton* pickTov = pickButton("SpeedButton_Tov", this);
-    QToolButton* pickPrice = pickButton("SpeedButton_PriceMax", this);
-    QToolButton* pickZakaz = pickButton("SpeedButton_Zakaz", this);
-    addRow(QStringLiteral("Загружать со строки:"), ComboBox_StartRow, pickStartRow);
-    addRow(QStringLiteral("Столбец с кодом (артикулом)"), ComboBox_Art, pickArt);
-    addRow(QStringLiteral("Столбец с названием товаров"), ComboBox_Tov, pickTov);
-    addRow(QStringLiteral("Столбец с ценами на товары"), ComboBox_PriceMax, pickPrice);
-    addRow(QStringLiteral("Столбец с количеством для заказа"), ComboBox_Zakaz, pickZakaz);
-    grid->setColumnStretch(1, 1);
+    sheet::PickerRows rows(this, picker_);
+    rows.add(QStringLiteral("Укажите путь к файлу"), Edit_Path, SpeedButton_Path);
+    rows.add(QStringLiteral("Укажите лист"), ComboBox_Sheet);
+    ComboBox_StartRow = rows.addStartRow(QStringLiteral("Загружать со строки:"), QStringLiteral("ComboBox_StartRow"),
+                                         QStringLiteral("SpeedButton_StartRow"));
+    ComboBox_Art = rows.addColumn(QStringLiteral("Столбец с кодом (артикулом)"), QStringLiteral("ComboBox_Art"),
+                                  QStringLiteral("SpeedButton_Art"), [this] { ComboBox_ArtChange(); });
+    ComboBox_Tov = rows.addColumn(QStringLiteral("Столбец с названием товаров"), QStringLiteral("ComboBox_Tov"),
+                                  QStringLiteral("SpeedButton_Tov"));
+    ComboBox_PriceMax = rows.addColumn(QStringLiteral("Столбец с ценами на товары"), QStringLiteral("ComboBox_PriceMax"),
+                                       QStringLiteral("SpeedButton_PriceMax"));
+    ComboBox_Zakaz = rows.addColumn(QStringLiteral("Столбец с количеством для заказа"), QStringLiteral("ComboBox_Zakaz"),
+                                    QStringLiteral("SpeedButton_Zakaz"));
 
     auto* key = named(new QGroupBox(QStringLiteral("Ключевое поле для соответствия"), this), "RadioGroup_Key");
     RadioButton_SelArtZakaz = named(new QRadioButton(QStringLiteral("Проставлять соответствия по Коду (Артикулу)"), key),
@@ -153,7 +112,7 @@ void Form_ZakazExcel::buildControls()
     panelLayout->addLayout(panelButtons);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
+    layout->addLayout(rows.layout());
     layout->addWidget(key);
     layout->addWidget(CheckBox_PriceZakaz);
     layout->addWidget(CheckBox_AddZakaz);
@@ -166,24 +125,8 @@ void Form_ZakazExcel::buildControls()
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button_Close, &QPushButton::clicked, this, &Form_ZakazExcel::Button_CloseClick);
     connect(BitBtn_ExportNoTovar, &QPushButton::clicked, this, &Form_ZakazExcel::BitBtn_ExportNoTovarClick);
-    connect(ComboBox_Sheet, &QComboBox::activated, this, [this](int index) {
-        if (view_ && view_->hasWorkbook())
-            view_->showSheet(index + 1);
-    });
+    connect(ComboBox_Sheet, &QComboBox::activated, this, [this](int index) { picker_->showSheet(index + 1); });
     connect(ComboBox_Art, &QComboBox::activated, this, &Form_ZakazExcel::ComboBox_ArtChange);
-    connect(pickArt, &QToolButton::clicked, this, [this] {
-        pickColumn(ComboBox_Art);
-        ComboBox_ArtChange();
-    });
-    connect(pickTov, &QToolButton::clicked, this, [this] { pickColumn(ComboBox_Tov); });
-    connect(pickPrice, &QToolButton::clicked, this, [this] { pickColumn(ComboBox_PriceMax); });
-    connect(pickZakaz, &QToolButton::clicked, this, [this] { pickColumn(ComboBox_Zakaz); });
-    connect(pickStartRow, &QToolButton::clicked, this, [this] {
-        int row = 0;
-        int column = 0;
-        if (pickedCell(&row, &column) && row <= kStartRows)
-            ComboBox_StartRow->setCurrentIndex(row - 1);
-    });
 }
 
 void Form_ZakazExcel::showEvent(QShowEvent* event)
@@ -230,66 +173,20 @@ void Form_ZakazExcel::loadSettings()
 
 void Form_ZakazExcel::SpeedButton_PathClick()
 {
-    QString path = Edit_Path->text().trimmed();
-    if (!QFileInfo(path).isFile()) {
-        if (!env_.openFileName)
-            return;
-        path = env_.openFileName(this, kExcelFileFilter);
-        if (path.isEmpty())
-            return;
-        Edit_Path->setText(path);
-    }
-    if (!view_) {
-        view_ = new sheet::SheetView(this);
-        view_->setWindowFlag(Qt::Window, true);
-        view_->setObjectName(QStringLiteral("ZakazExcelApp"));
-    }
-    try {
-        view_->openWorkbook(path);
-    } catch (const sheet::SheetError& e) {
-        view_->closeWorkbook();
-        view_->hide();
-        if (env_.error)
-            env_.error(e.message());
+    const auto askForFile = [this] { return env_.openFileName ? env_.openFileName(this, kExcelFileFilter) : QString(); };
+    if (!picker_->openFromField(Edit_Path, askForFile, env_.error))
         return;
-    }
     if (env_.setMainWindowHidden)
         env_.setMainWindowHidden(true);
     const int stored = ComboBox_Sheet->currentIndex();
-    ComboBox_Sheet->clear();
     ComboBox_Sheet->setEnabled(true);
-    const QStringList names = view_->sheetNames();
-    if (names.isEmpty())
-        ComboBox_Sheet->addItem(QStringLiteral("Нет"));
-    else
-        ComboBox_Sheet->addItems(names);
+    picker_->listSheets(ComboBox_Sheet);
     const int index = stored > 0 && stored < ComboBox_Sheet->count() ? stored : 0;
     ComboBox_Sheet->setCurrentIndex(index);
-    view_->showSheet(index + 1);
-    view_->setWindowTitle(QFileInfo(path).fileName());
-    view_->show();
-    view_->raise();
+    picker_->showSheet(index + 1);
 }
 
-bool Form_ZakazExcel::pickedCell(int* row, int* column) const
-{
-    if (!view_ || !view_->hasWorkbook())
-        return false;
-    const sheet::PickedCell cell = view_->currentCell();
-    if (!cell.isValid())
-        return false;
-    *row = cell.row;
-    *column = cell.column;
-    return true;
-}
-
-void Form_ZakazExcel::pickColumn(QComboBox* list)
-{
-    int row = 0;
-    int column = 0;
-    if (pickedCell(&row, &column) && column <= kLastColumn)
-        list->setCurrentIndex(column);
-}
+sheet::SheetView* Form_ZakazExcel::sheetView() const { return picker_->view(); }
 
 void Form_ZakazExcel::ComboBox_ArtChange()
 {
@@ -425,10 +322,7 @@ void Form_ZakazExcel::BitBtn_ExportNoTovarClick()
 
 void Form_ZakazExcel::FormClose()
 {
-    if (view_) {
-        view_->closeWorkbook();
-        view_->hide();
-    }
+    picker_->close();
     notFound_.clear();
     if (env_.setMainWindowHidden)
         env_.setMainWindowHidden(false);

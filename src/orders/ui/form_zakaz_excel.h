@@ -4,10 +4,9 @@
 #include "orders/order_import.h"
 #include "platform/db/connection.h"
 #include "platform/files/message_sink.h"
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 
 #include <QDialog>
-#include <QPointer>
 
 #include <functional>
 
@@ -56,7 +55,7 @@ public:
     ~Form_ZakazExcel() override;
 
     // The sheet view of the chosen workbook (null before one is chosen).
-    sheet::SheetView* sheetView() const { return view_; }
+    sheet::SheetView* sheetView() const;
     // The goods the last import could not load.
     const NotFoundRows& notFoundRows() const { return notFound_; }
 
@@ -76,15 +75,12 @@ private:
     void buildControls();
     void loadSettings();
     OrderImportSettings importSettings() const;
-    // The current cell of the sheet view; invalid when there is none.
-    bool pickedCell(int* row, int* column) const;
-    void pickColumn(QComboBox* list);
     void ComboBox_ArtChange();
     void showResultPanel(const QString& text, bool closeEnabled);
 
     ZakazExcelEnvironment env_;
     NotFoundRows notFound_;
-    QPointer<sheet::SheetView> view_;
+    sheet::SheetPicker* picker_ = nullptr;
 
     QLineEdit* Edit_Path = nullptr;
     QToolButton* SpeedButton_Path = nullptr;

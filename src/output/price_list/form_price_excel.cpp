@@ -5,7 +5,7 @@
 #include "platform/files/error_text.h"
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/sheet_error.h"
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -113,6 +113,11 @@ Form_PriceExcel::Form_PriceExcel(db::Connection& orderDb, QString programFolder,
     setWindowTitle(QStringLiteral("Настройка прайс-листа в Excel"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setModal(false);
+    // The first data row and the goods columns are usually empty in a
+    // template: the view shows empty cells past the used ones to pick them.
+    picker_ = new sheet::SheetPicker(this, QStringLiteral("PriceExcelView"), [](sheet::SheetView* view) {
+        view->setSpareCells(kStartRowItems, kColumnItems);
+    });
 
     auto* layout = new QVBoxLayout(this);
     PageControl1 = named(new QTabWidget(this), QStringLiteral("PageControl1"));
@@ -173,8 +178,7 @@ QWidget* Form_PriceExcel::buildGeneralPage()
     form->addRow(QStringLiteral("Лист:"), ComboBox_Sheet);
     // The view follows the chosen sheet, so the cells picked are that sheet's.
     connect(ComboBox_Sheet, &QComboBox::textActivated, this, [this](const QString& name) {
-        if (view_ && view_->hasWorkbook())
-            view_->showSheet(name);
+        picker_->showSheet(name);
     });
 
     ComboBox_StartRow = named(new QComboBox(page), QStringLiteral("ComboBox_StartRow"));
@@ -435,33 +439,19 @@ void Form_PriceExcel::SpeedButton_PathClick()
         path = chosen;
         Edit_Path->setText(chosen);
     }
-    if (!view_) {
-        view_ = new sheet::SheetView(this);
-        view_->setWindowFlag(Qt::Window, true);
-        view_->setObjectName(QStringLiteral("PriceExcelView"));
-        // The first data row and the goods columns are usually empty in a template.
-        view_->setSpareCells(kStartRowItems, kColumnItems);
-    }
     try {
-        view_->openWorkbook(path);
+        picker_->load(path);
     } catch (const sheet::SheetError& e) {
-        closeTemplate();
         say(QStringLiteral("Не удалось открыть шаблон прайс-листа:\r%1\r\r%2").arg(path, e.message()));
         return;
     }
     if (otherWindows_)
         otherWindows_(false);
     ComboBox_Sheet->setEnabled(true);
-    ComboBox_Sheet->clear();
-    const QStringList names = view_->sheetNames();
-    if (names.isEmpty())
-        ComboBox_Sheet->addItem(QStringLiteral("Нет"));
-    else
-        ComboBox_Sheet->addItems(names);
+    picker_->listSheets(ComboBox_Sheet);
     ComboBox_Sheet->setCurrentIndex(0);
 
     // Beside this window, as far as the screen allows.
-    view_->setWindowTitle(QFileInfo(path).fileName());
     const QRect frame = frameGeometry();
     QRect place(frame.right() + 1, frame.top(), 800, qMax(frame.height(), 500));
     if (const QScreen* s = screen()) {
@@ -470,22 +460,22 @@ void Form_PriceExcel::SpeedButton_PathClick()
             place.moveRight(free.right());
         place = place.intersected(free);
     }
-    view_->setGeometry(place);
-    view_->show();
-    view_->raise();
+    picker_->view()->setGeometry(place);
+    picker_->show();
 }
 
 bool Form_PriceExcel::pickedCell(sheet::PickedCell& cell)
 {
-    if (!view_ || !view_->hasWorkbook()) {
+    if (!picker_->isOpen()) {
         say(QStringLiteral("Откройте шаблон прайс-листа (кнопка \"...\" рядом с путем) и выберите в нем ячейку."));
         return false;
     }
-    cell = view_->currentCell();
-    if (!cell.isValid()) {
+    const std::optional<sheet::PickedCell> picked = picker_->picked();
+    if (!picked) {
         say(QStringLiteral("Выберите ячейку в окне шаблона."));
         return false;
     }
+    cell = *picked;
     return true;
 }
 
@@ -567,12 +557,8 @@ void Form_PriceExcel::FormClose()
         otherWindows_(true);
 }
 
-void Form_PriceExcel::closeTemplate()
-{
-    if (!view_)
-        return;
-    view_->closeWorkbook();
-    view_->hide();
-}
+void Form_PriceExcel::closeTemplate() { picker_->close(); }
+
+sheet::SheetView* Form_PriceExcel::templateView() const { return picker_->view(); }
 
 } // namespace velmora::output

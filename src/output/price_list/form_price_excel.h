@@ -22,6 +22,7 @@ class Connection;
 }
 
 namespace velmora::sheet {
+class SheetPicker;
 class SheetView;
 struct PickedCell;
 }
@@ -56,7 +57,7 @@ public:
     // show while none is stored ("RUB" while not set).
     void setDisplayCurrency(std::function<QString()> displayCode) { displayCode_ = std::move(displayCode); }
 
-    sheet::SheetView* templateView() const { return view_; }
+    sheet::SheetView* templateView() const;
 
     void FormShow();
     void LoadPriceExcelSettings();
@@ -116,7 +117,7 @@ private:
     Progress* wait_ = nullptr;
     std::function<void()> writer_;
     std::function<void(bool)> otherWindows_;
-    sheet::SheetView* view_ = nullptr;
+    sheet::SheetPicker* picker_ = nullptr;
     bool closing_ = false;
     PriceExcelSettings shown_; // as last read or stored
 

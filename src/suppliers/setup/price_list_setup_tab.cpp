@@ -17,7 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 
 #include <QEvent>
 #include <QProgressBar>
@@ -78,12 +78,20 @@ PriceListSetupTab::PriceListSetupTab(db::Connection& priceDb, db::Connection& or
         }
     };
     ratesRefreshRunning_ = [] { return false; };
+    // The supplier's workbook opens in a window of the main window's own,
+    // where the user left it last time.
+    picker_ = new sheet::SheetPicker(this, QStringLiteral("PriceExcelApp"), [this](sheet::SheetView* view) {
+        restoreSheetViewPlacement(view);
+        view->installEventFilter(this);
+    });
     buildUi();
     connectUi();
     clearPriceList();
 }
 
 PriceListSetupTab::~PriceListSetupTab() = default;
+
+sheet::SheetView* PriceListSetupTab::sheetView() const { return picker_->view(); }
 
 PriceListSetupTab::ColumnSelector PriceListSetupTab::makeSelector(SheetField field, const char* combo, const char* pick,
                                                                   const char* join, bool link)
@@ -334,7 +342,7 @@ bool PriceListSetupTab::eventFilter(QObject* watched, QEvent* event)
         Edit_SheetDblClick();
     if (watched == Panel4 && event->type() == QEvent::MouseButtonRelease)
         Panel4Click();
-    if (watched == view_ && event->type() == QEvent::Hide && orderDb_.isOpen())
+    if (watched == picker_->view() && event->type() == QEvent::Hide && orderDb_.isOpen())
         storeSheetViewPlacement();
     return QWidget::eventFilter(watched, event);
 }

@@ -23,6 +23,7 @@ class QSpinBox;
 class QToolButton;
 
 namespace velmora::sheet {
+class SheetPicker;
 class SheetView;
 }
 
@@ -70,7 +71,7 @@ public:
     qint64 currentId() const { return currentId_; }
     QString currentSheet() const { return currentSheet_; }
     // The sheet view window, once a workbook was opened (else null).
-    sheet::SheetView* sheetView() const { return view_; }
+    sheet::SheetView* sheetView() const;
 
 public slots:
     // TreeView1Click's part on this tab: shows the chosen list, or the
@@ -147,7 +148,7 @@ private:
     void reloadSheets(const QString& select = QString());
     void refreshInfoText();
     void activateSheetInView();
-    void restoreSheetViewPlacement();
+    void restoreSheetViewPlacement(sheet::SheetView* view);
     void storeSheetViewPlacement();
     void clearPriceList();
     void setNameColor(bool known);
@@ -169,7 +170,7 @@ private:
     qint64 currentId_ = 0;
     QString currentSheet_;
     bool filling_ = false;
-    sheet::SheetView* view_ = nullptr;
+    sheet::SheetPicker* picker_ = nullptr;
 
     QLineEdit* Edit_PriceList = nullptr;
     QLineEdit* Edit_idPostav = nullptr;

@@ -5,7 +5,7 @@
 
 #include "platform/files/file_helpers.h"
 #include "platform/spreadsheet/sheet_error.h"
-#include "platform/spreadsheet/view/sheet_view.h"
+#include "platform/spreadsheet/view/sheet_picker.h"
 #include "storage/settings_store.h"
 #include "storage/value_helpers.h"
 #include "suppliers/loader/sheet_columns.h"
@@ -35,13 +35,13 @@ QString PriceListSetupTab::newestMatchingFile() const
 
 void PriceListSetupTab::activateSheetInView()
 {
-    if (!view_ || !view_->hasWorkbook() || currentSheet_.isEmpty())
+    if (!picker_->isOpen() || currentSheet_.isEmpty())
         return;
-    const int index = loader::ChooseWorksheet(view_->sheetNames(), currentSheet_);
+    const int index = loader::ChooseWorksheet(picker_->sheetNames(), currentSheet_);
     if (index > 0)
-        view_->showSheet(index);
+        picker_->showSheet(index);
     else
-        say(MissingSheetText(currentSheet_, view_->path()));
+        say(MissingSheetText(currentSheet_, picker_->path()));
 }
 
 bool PriceListSetupTab::OpenPriceFileInExcel(const QString& path)
@@ -50,36 +50,24 @@ bool PriceListSetupTab::OpenPriceFileInExcel(const QString& path)
         say(MissingPriceFileText(path));
         return false;
     }
-    if (!view_) {
-        // A window of the main window's own: above it, below the dialogs
-        // the program opens over it.
-        view_ = new sheet::SheetView(this);
-        view_->setObjectName(QStringLiteral("PriceExcelApp"));
-        view_->setWindowTitle(QStringLiteral("Прайс-лист"));
-        restoreSheetViewPlacement();
-        view_->installEventFilter(this);
-    }
     try {
-        view_->openWorkbook(path);
+        picker_->open(path);
     } catch (const sheet::SheetError& e) {
         say(QStringLiteral("Не удалось открыть файл прайс-листа:\r%1\r\r%2").arg(path, e.message()));
         return false;
     }
-    view_->setWindowTitle(QFileInfo(path).fileName());
-    view_->show();
-    view_->raise();
     activateSheetInView();
     return true;
 }
 
 // The view reopens where the user left it, also in a later run.
-void PriceListSetupTab::restoreSheetViewPlacement()
+void PriceListSetupTab::restoreSheetViewPlacement(sheet::SheetView* view)
 {
     try {
         SettingsStore settings(orderDb_);
         if (!settings.contains(kSheetViewGeometry))
             return;
-        view_->restoreGeometry(QByteArray::fromBase64(settings.readText(kSheetViewGeometry).toLatin1()));
+        view->restoreGeometry(QByteArray::fromBase64(settings.readText(kSheetViewGeometry).toLatin1()));
     } catch (const std::exception&) {
         // The view opens at its default place.
     }
@@ -89,7 +77,7 @@ void PriceListSetupTab::storeSheetViewPlacement()
 {
     try {
         SettingsStore(orderDb_).write(kSheetViewGeometry, QStringLiteral("TypeText"),
-                                      QString::fromLatin1(view_->saveGeometry().toBase64()));
+                                      QString::fromLatin1(picker_->view()->saveGeometry().toBase64()));
     } catch (const std::exception&) {
         // Next time it opens where it opened before.
     }
@@ -100,37 +88,31 @@ void PriceListSetupTab::BitBtn2Click()
     OpenPriceFileInExcel(newestMatchingFile());
 }
 
-void PriceListSetupTab::Button3Click()
-{
-    if (!view_)
-        return;
-    view_->closeWorkbook();
-    view_->hide();
-}
+void PriceListSetupTab::Button3Click() { picker_->close(); }
 
 // ---- Picking columns -------------------------------------------------------
 
 std::optional<int> PriceListSetupTab::pickedColumn(QString* link)
 {
-    if (!view_ || !view_->hasWorkbook()) {
+    if (!picker_->isOpen()) {
         if (ask(NoWorkbookOpenQuestion()))
             OpenPriceFileInExcel(newestMatchingFile());
         return std::nullopt;
     }
     if (currentSheet_.isEmpty())
         return std::nullopt;
-    const sheet::PickedCell cell = view_->currentCell();
-    if (!cell.isValid()) {
+    const std::optional<sheet::PickedCell> cell = picker_->picked();
+    if (!cell) {
         say(QStringLiteral("Выберите ячейку в окне прайс-листа."));
         return std::nullopt;
     }
-    if (cell.column > kMaxSpecColumn) {
-        say(ColumnTooFarText(cell.column));
+    if (cell->column > kMaxSpecColumn) {
+        say(ColumnTooFarText(cell->column));
         return std::nullopt;
     }
     if (link)
-        *link = PickedCellLink(cell.hyperlink, cell.formula);
-    return cell.column;
+        *link = PickedCellLink(cell->hyperlink, cell->formula);
+    return cell->column;
 }
 
 void PriceListSetupTab::storeSelector(const ColumnSelector& s)

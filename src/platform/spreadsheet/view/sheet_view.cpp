@@ -20,8 +20,11 @@ struct SheetView::State {
     bool switching = false;
 };
 
+// No minimise button: minimising a window that belongs to another one
+// minimises that one with it.
 SheetView::SheetView(QWidget* parent)
-    : QWidget(parent, Qt::Window),
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       state_(std::make_unique<State>()),
       grid_(new QTableView(this)),
       tabs_(new QTabBar(this)),

@@ -34,12 +34,15 @@ struct PickedCell {
 
 // A window that shows one workbook read through WorkbookReader: the first
 // rows of a sheet in a grid with column letters and row numbers, and the
-// sheet tabs below. It is a window of its parent's window: above that
-// window, never above the dialogs the program opens (no always-on-top). The
-// column-picking settings windows open the supplier's file here and take
-// the current cell's column (or hyperlink, or look) when their "..."
-// button is pressed; clicking a cell also reports it by cellClicked. Merged blocks
-// show as one cell; the whole sheet is read when maxRows is 0.
+// sheet tabs below. It is a tool window of its parent's window: the window
+// manager keeps it above that window (a plain top-level window would drop
+// behind it at the first click there), it takes clicks while that window
+// waits modally, and it never stands above the dialogs the program opens
+// (no always-on-top). The column-picking settings windows open the
+// supplier's file here (through SheetPicker) and take the current cell's
+// column (or hyperlink, or look) when their "..." button is pressed;
+// clicking a cell also reports it by cellClicked. Merged blocks show as one
+// cell; the whole sheet is read when maxRows is 0.
 class SheetView : public QWidget {
     Q_OBJECT
 public:
