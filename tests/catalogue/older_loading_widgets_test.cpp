@@ -7,6 +7,7 @@
 #include "catalogue/loading/form_load.h"
 #include "catalogue/matching/combined_price_page.h"
 #include "catalogue/matching/form_auto_krit.h"
+#include "catalogue/matching/form_auto_krit_post.h"
 #include "catalogue/matching/item_list_model.h"
 #include "catalogue/matching/item_list_page.h"
 #include "matching_test_support.h"
@@ -190,6 +191,38 @@ TEST_F(OlderLoadingWidgetsTest, AQueueWithAMissingWorkbookLoadsNothingAndKeepsIt
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("Курс должен быть больше нуля!")));
     EXPECT_EQ(rows("SELECT count(*) FROM price_all"), QStringList{QStringLiteral("0")});
+}
+
+// "Определения соответствий" lists the suppliers whose items wait in the
+// remainder; with none it says how they get there, naming the commands.
+TEST_F(OlderLoadingWidgetsTest, TheMatchingRunWindowSaysWhereItsSuppliersComeFrom)
+{
+    Form_AutoKritPost run(priceDb, yes(), MatchingWait{});
+    auto* note = findControl<QLabel>(&run, "Label_NoSuppliers");
+    auto* start = findControl<QPushButton>(&run, "Button_AutoKritRun");
+    const struct {
+        const char* what;
+        std::function<void()> fill;
+        QString mentioned; // "" = the list has rows and no note shows
+    } cases[] = {
+        {"nothing set up", [] {}, QStringLiteral("\"Настройка загрузки данных\"")},
+        {"set up, not loaded",
+         [this] {
+             priceDb.exec(QStringLiteral("INSERT INTO postavshik (Postavshik, Obrab, Dates, Obrab_Def) "
+                                         "VALUES ('ООО Поставка', 'False', 45000, 'True')"));
+         },
+         QStringLiteral("\"Загрузка данных\"")},
+        {"loaded", [this] { addItem(QStringLiteral("Мышь"), kSupplier); }, QString()},
+    };
+    for (const auto& c : cases) {
+        c.fill();
+        run.prepare();
+        EXPECT_EQ(note->isVisibleTo(&run), !c.mentioned.isEmpty()) << c.what;
+        EXPECT_EQ(start->isEnabled(), c.mentioned.isEmpty()) << c.what;
+        if (!c.mentioned.isEmpty())
+            EXPECT_TRUE(note->text().contains(c.mentioned)) << c.what << ": " << note->text().toStdString();
+    }
+    EXPECT_EQ(run.suppliers()->rowCount(), 1);
 }
 
 } // namespace

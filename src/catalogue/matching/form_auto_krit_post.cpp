@@ -2,6 +2,8 @@
 
 #include "item_lists.h"
 
+#include "catalogue/loading/supplier_setup.h"
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -9,6 +11,22 @@
 #include <QVBoxLayout>
 
 namespace velmora::catalogue {
+
+namespace {
+
+// The list holds the suppliers whose items wait in the remainder: they get
+// there through the older loading windows, which the text names.
+QString noSuppliersText(bool anySupplierSetUp)
+{
+    if (!anySupplierSetUp)
+        return QStringLiteral("Нет поставщиков для определения соответствий.\n"
+                              "Поставщиков настраивают командой \"Настройка загрузки данных\" (меню \"Соответствия\"), "
+                              "а их прайс-листы загружают командой \"Загрузка данных\".");
+    return QStringLiteral("В таблице остатка нет товаров поставщиков.\n"
+                          "Загрузите прайс-листы поставщиков командой \"Загрузка данных\" (меню \"Соответствия\").");
+}
+
+} // namespace
 
 Form_AutoKritPost::Form_AutoKritPost(db::Connection& priceDb, Question ask, MatchingWait wait, QWidget* parent)
     : QDialog(parent), priceDb_(priceDb), ask_(std::move(ask)), wait_(std::move(wait))
@@ -23,14 +41,19 @@ Form_AutoKritPost::Form_AutoKritPost(db::Connection& priceDb, Question ask, Matc
     suppliers_->verticalHeader()->hide();
     suppliers_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     suppliers_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    auto* run = new QPushButton(QStringLiteral("Запустить обработку по критериям"), this);
-    run->setObjectName(QStringLiteral("Button_AutoKritRun"));
+    noSuppliers_ = new QLabel(this);
+    noSuppliers_->setObjectName(QStringLiteral("Label_NoSuppliers"));
+    noSuppliers_->setWordWrap(true);
+    noSuppliers_->hide();
+    run_ = new QPushButton(QStringLiteral("Запустить обработку по критериям"), this);
+    run_->setObjectName(QStringLiteral("Button_AutoKritRun"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addWidget(suppliers_, 1);
-    layout->addWidget(run);
+    layout->addWidget(noSuppliers_);
+    layout->addWidget(run_);
     resize(420, 420);
-    connect(run, &QPushButton::clicked, this, &Form_AutoKritPost::Button_AutoKritRunClick);
+    connect(run_, &QPushButton::clicked, this, &Form_AutoKritPost::Button_AutoKritRunClick);
 }
 
 void Form_AutoKritPost::showEvent(QShowEvent* event)
@@ -52,6 +75,12 @@ void Form_AutoKritPost::prepare()
         suppliers_->setItem(r, 1, new QTableWidgetItem(rows.at(r).name));
         suppliers_->setItem(r, 2, new QTableWidgetItem(QString::number(rows.at(r).items)));
     }
+    // With nothing to match, the window says where suppliers come from and
+    // the run, which would find nothing, waits.
+    if (rows.isEmpty())
+        noSuppliers_->setText(noSuppliersText(!loadingSupplierNames(priceDb_, false).isEmpty()));
+    noSuppliers_->setVisible(rows.isEmpty());
+    run_->setEnabled(!rows.isEmpty());
 }
 
 void Form_AutoKritPost::Button_AutoKritRunClick()

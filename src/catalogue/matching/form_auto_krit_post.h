@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QLabel;
+class QPushButton;
 class QTableWidget;
 
 namespace velmora::catalogue {
@@ -14,7 +16,8 @@ namespace velmora::catalogue {
 // or not (the ticks are kept in the window until the run), and the button
 // that runs the automatic matching over the ticked suppliers' items for
 // the group the window was opened for (0: all groups). It ends accepted
-// once a run is over, when the review is to be shown.
+// once a run is over, when the review is to be shown. With no supplier
+// items in the remainder it says how they get there.
 class Form_AutoKritPost : public QDialog {
     Q_OBJECT
 public:
@@ -42,6 +45,8 @@ private:
     qint64 group_ = 0;
     MatchingRunResult lastRun_;
     QTableWidget* suppliers_;
+    QLabel* noSuppliers_;
+    QPushButton* run_;
 };
 
 } // namespace velmora::catalogue
