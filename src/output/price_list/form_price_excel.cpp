@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
@@ -451,16 +450,6 @@ void Form_PriceExcel::SpeedButton_PathClick()
     picker_->listSheets(ComboBox_Sheet);
     ComboBox_Sheet->setCurrentIndex(0);
 
-    // Beside this window, as far as the screen allows.
-    const QRect frame = frameGeometry();
-    QRect place(frame.right() + 1, frame.top(), 800, qMax(frame.height(), 500));
-    if (const QScreen* s = screen()) {
-        const QRect free = s->availableGeometry();
-        if (place.right() > free.right())
-            place.moveRight(free.right());
-        place = place.intersected(free);
-    }
-    picker_->view()->setGeometry(place);
     picker_->show();
 }
 

@@ -2,12 +2,14 @@
 
 #include "platform/spreadsheet/cell_ref.h"
 #include "platform/spreadsheet/sheet_error.h"
+#include "platform/spreadsheet/view/view_placement.h"
 
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QToolButton>
 
 namespace velmora::sheet {
@@ -51,9 +53,39 @@ void SheetPicker::show()
 {
     if (!view_)
         return;
+    // Once placed (here, by the user or by a kept placement) the view
+    // stays where it is.
+    if (!view_->isVisible() && !view_->testAttribute(Qt::WA_Moved))
+        placeBesideOwner();
     view_->show();
     view_->raise();
     view_->activateWindow();
+}
+
+// The view stays above the owner's window, so it goes beside what the user
+// works with there: beside a dialog, or beside the part of the main window
+// that the owner shows.
+void SheetPicker::placeBesideOwner()
+{
+    QWidget* window = owner_ ? owner_->window() : nullptr;
+    const QScreen* screen = window ? window->screen() : view_->screen();
+    if (!window || !screen)
+        return;
+    QRect keepClear = window->frameGeometry();
+    if (owner_ != window) {
+        const QRect shown = owner_->visibleRegion().boundingRect();
+        if (!shown.isEmpty())
+            keepClear = QRect(owner_->mapToGlobal(shown.topLeft()), shown.size());
+    }
+    // The view gets the decorations its owner's window has.
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    const QMargins decoration(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                              frame.bottom() - inner.bottom());
+    const QSize extra(decoration.left() + decoration.right(), decoration.top() + decoration.bottom());
+    const QRect place = PlaceBeside(keepClear, screen->availableGeometry(), view_->size() + extra,
+                                    QSize(kMinimumViewWidth, kMinimumViewHeight) + extra);
+    view_->setGeometry(place.marginsRemoved(decoration));
 }
 
 void SheetPicker::open(const QString& path)

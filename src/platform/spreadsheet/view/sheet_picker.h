@@ -42,7 +42,8 @@ public:
     // SheetError; the view is then closed and hidden.
     void load(const QString& path);
     // Shows the view above its owner's window and gives it the focus, so
-    // that the next click picks a cell.
+    // that the next click picks a cell. Shown the first time, it goes
+    // beside the owner (PlaceBeside), unless it was placed before.
     void show();
     // load, then show.
     void open(const QString& path);
@@ -74,6 +75,11 @@ public:
 
 private:
     SheetView* ensureView();
+    void placeBesideOwner();
+
+    // Smaller than this, a place beside the owner shows too few cells.
+    static constexpr int kMinimumViewWidth = 360;
+    static constexpr int kMinimumViewHeight = 240;
 
     QPointer<QWidget> owner_;
     QString viewName_;
