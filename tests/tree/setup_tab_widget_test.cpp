@@ -9,6 +9,9 @@
 #include "suppliers/tree/price_lists.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QFileInfo>
+#include <QWheelEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -38,6 +41,7 @@ struct SetupTabTest : ::testing::Test {
     QStringList questions;
     bool answer = true;
     QString chosenFile;
+    QStringList dialogFolders; // where the file dialog was asked to open
     QString workbook;
 
     void SetUp() override
@@ -50,7 +54,10 @@ struct SetupTabTest : ::testing::Test {
         tab = std::make_unique<PriceListSetupTab>(d.priceDb, d.orderDb);
         tab->setMessageSink([this](const QString& t) { messages << t; });
         tab->setQuestionHandler([this](const QString& t) { questions << t; return answer; });
-        tab->setFileChooser([this](const QString&) { return chosenFile; });
+        tab->setFileChooser([this](const QString& folder) {
+            dialogFolders << folder;
+            return chosenFile;
+        });
         tab->setDisplayCurrencyIndexProvider([] { return 2; });
         tab->ShowSelectedPriceList(kName, 1);
     }
@@ -317,6 +324,102 @@ TEST_F(SetupTabTest, SaveStoresSelectorTextsAndAnEmptyFactorAsOne)
     const PriceListRow row = *FindPriceList(d.priceDb, QStringLiteral("Новое имя"));
     EXPECT_EQ(row.PriceConversion, 1.0);
     EXPECT_EQ(ReadSheet(d.priceDb, QStringLiteral("Новое имя"), QStringLiteral("Старый"))->spec(SheetField::Art), 4);
+}
+
+// Typing the path and pressing Enter, or "Открыть файл", makes the rows of
+// the workbook's sheets as "..." does; the row of a sheet the file no
+// longer has keeps its settings (it is reported when shown).
+TEST_F(SetupTabTest, APathTypedWithEnterOrOpenedAgainMakesTheSheetRows)
+{
+    const std::function<void(PriceListSetupTab&)> ways[] = {
+        [](PriceListSetupTab& t) {
+            QLineEdit* path = t.findChild<QLineEdit*>(QStringLiteral("Edit_Path"));
+            path->setFocus();
+            QTest::keyClick(path, Qt::Key_Return);
+        },
+        [](PriceListSetupTab& t) { t.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click(); },
+    };
+    for (const auto& way : ways) {
+        d.exec(d.priceDb, QStringLiteral("DELETE FROM AllPostavPage WHERE SheetName <> 'Старый'"));
+        tab->ShowSelectedPriceList(kName, 1);
+        child<QLineEdit>("Edit_Path")->setText(workbook);
+        messages.clear();
+        way(*tab);
+        QStringList names;
+        for (const SheetSettings& row : ReadSheets(d.priceDb, kName))
+            names << row.SheetName;
+        EXPECT_EQ(names, QStringList({"Прайс", "Склад", "Старый"}));
+        EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
+        EXPECT_EQ(FindPriceList(d.priceDb, kName)->Path, workbook);
+        EXPECT_EQ(child<QListWidget>("DBGrid_PostavPage")->count(), 3);
+        ASSERT_NE(tab->sheetView(), nullptr);
+        EXPECT_TRUE(tab->sheetView()->hasWorkbook());
+        // The row shown before stays current, and its sheet is missed once.
+        EXPECT_EQ(tab->currentSheet(), "Старый");
+        EXPECT_EQ(messages.size(), 1) << messages.join("|").toStdString();
+    }
+}
+
+// With the first list's workbook still in the view, choosing the second
+// list's file neither looks for the second list's sheet in the first file
+// nor leaves that file for picking.
+TEST_F(SetupTabTest, AnotherListsFileLeavesTheViewAndIsNotSearchedForTheSheet)
+{
+    ASSERT_NO_FATAL_FAILURE(chooseWorkbook());
+    const QString other = QStringLiteral("Бета");
+    d.addList(2, other);
+    d.addSheet(other, QStringLiteral("Лист1"));
+    const QString alfa = d.dir.filePath(QStringLiteral("alfa.xlsx"));
+    {
+        sheet::Workbook book;
+        book.sheet(1).setName(QStringLiteral("Лист1"));
+        book.sheet(1).setText(1, 1, QStringLiteral("B-1"));
+        book.saveAs(alfa);
+    }
+    messages.clear();
+    tab->ShowSelectedPriceList(other, 2);
+    EXPECT_FALSE(tab->sheetView()->hasWorkbook()) << "the first list's file left the view";
+    EXPECT_FALSE(tab->sheetView()->isVisible());
+    chosenFile = alfa;
+    tab->SpeedButton_PathClick();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    EXPECT_EQ(tab->sheetView()->path(), alfa);
+    EXPECT_EQ(ReadSheets(d.priceDb, other).size(), 1u);
+}
+
+// The dialog opens in the folder of the list's file, else in the folder a
+// file was last taken from, also after a restart.
+TEST_F(SetupTabTest, TheFileDialogOpensInTheFolderLastUsed)
+{
+    chosenFile.clear();
+    tab->SpeedButton_PathClick(); // "/p/x.xlsx": no such folder, nothing used yet
+    ASSERT_NO_FATAL_FAILURE(chooseWorkbook());
+    d.addList(2, QStringLiteral("Бета"));
+    d.exec(d.priceDb, QStringLiteral("UPDATE AllPostavSetup SET Path = '' WHERE Id = 2"));
+    auto later = std::make_unique<PriceListSetupTab>(d.priceDb, d.orderDb);
+    later->setFileChooser([this](const QString& folder) {
+        dialogFolders << folder;
+        return QString();
+    });
+    later->ShowSelectedPriceList(QStringLiteral("Бета"), 2);
+    later->SpeedButton_PathClick();
+    later->ShowSelectedPriceList(kName, 1);
+    later->SpeedButton_PathClick();
+    const QString folder = QFileInfo(workbook).absolutePath();
+    EXPECT_EQ(dialogFolders, QStringList({QString(), QString(), folder, folder}));
+}
+
+// A wheel turned over a column box that was not clicked scrolls the page and
+// changes no setting.
+TEST_F(SetupTabTest, AWheelOverAnUnfocusedColumnBoxChangesNothing)
+{
+    QComboBox* art = child<QComboBox>("ComboBox_Art");
+    const QString before = art->currentText();
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(art, &wheel);
+    EXPECT_EQ(art->currentText(), before);
+    EXPECT_EQ(sheetRow("Старый").spec(SheetField::Art), 305);
 }
 
 } // namespace

@@ -84,7 +84,6 @@ PriceHistoryPanel::PriceHistoryPanel(db::Connection& priceDb, db::Connection& or
     find->addWidget(CheckBox_FindHistoryABC, 1, 0, 1, 2);
     find->addWidget(DBGrid_FindHistory, 2, 0, 1, 2);
     row->addWidget(Panel_PriceHistory, 3);
-    setMinimumHeight(220);
 
     connect(Button_FindHistory, &QPushButton::clicked, this, &PriceHistoryPanel::Button_FindHistoryClick);
     connect(Edit_FindHistory, &QLineEdit::returnPressed, this, &PriceHistoryPanel::SearchPriceHistory);
@@ -115,10 +114,13 @@ bool PriceHistoryPanel::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+// Hidden, the panels take no room: the sheet settings under them follow
+// the price list's box without a gap.
 void PriceHistoryPanel::setPanelsVisible(bool visible)
 {
     Panel_PriceHistory->setVisible(visible);
     Panel_PriceHistory2->setVisible(visible);
+    setMinimumHeight(visible ? kShownHeight : 0);
 }
 
 bool PriceHistoryPanel::historyOn(const QString& name)

@@ -63,6 +63,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The panels' height while the history is shown.
+    static constexpr int kShownHeight = 220;
+
     QString supplier() const { return supplier_ ? supplier_() : QString(); }
     bool ask(const QString& text) const { return ask_ && ask_(text); }
     void setPanelsVisible(bool visible);

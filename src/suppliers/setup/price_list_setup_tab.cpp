@@ -19,7 +19,10 @@
 #include <QDate>
 #include "platform/spreadsheet/view/sheet_picker.h"
 
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QScrollBar>
 #include <QProgressBar>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -33,6 +36,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -67,8 +71,8 @@ PriceListSetupTab::PriceListSetupTab(db::Connection& priceDb, db::Connection& or
     : QWidget(parent), priceDb_(priceDb), orderDb_(orderDb)
 {
     setObjectName(QStringLiteral("TabSheet_PostavSetup"));
-    chooseFile_ = [this](const QString& current) {
-        return QFileDialog::getOpenFileName(this, QString(), QFileInfo(current).absolutePath(), PriceFileFilter());
+    chooseFile_ = [this](const QString& folder) {
+        return QFileDialog::getOpenFileName(this, QString(), folder, PriceFileFilter());
     };
     displayCurrency_ = [this] {
         try {
@@ -109,14 +113,15 @@ PriceListSetupTab::ColumnSelector PriceListSetupTab::makeSelector(SheetField fie
 
 void PriceListSetupTab::buildUi()
 {
-    // The page that holds the tab lets it scroll; the layout is kept low.
+    // The page that holds the tab lets it scroll; the layout is kept low:
+    // the list's fields, its contact card and its information side by
+    // side, the sheets right under them, the free space below all.
     auto* top = new QVBoxLayout(this);
     auto* upper = new QHBoxLayout;
-    auto* right = new QVBoxLayout;
     top->addLayout(upper);
 
     // The price list: name, number, file, factor, date and information.
-    auto* listBox = new QGroupBox(QStringLiteral("Прайс-лист"));
+    auto* listBox = named(new QGroupBox(QStringLiteral("Прайс-лист")), "GroupBox_PriceList");
     auto* listForm = new QGridLayout(listBox);
     Edit_PriceList = named(new QLineEdit, "Edit_PriceList");
     Edit_idPostav = named(new QLineEdit, "Edit_idPostav");
@@ -160,9 +165,10 @@ void PriceListSetupTab::buildUi()
     fileButtons->addWidget(BitBtn_SaveSheet);
     listForm->addLayout(fileButtons, 4, 0, 1, 4);
     upper->addWidget(listBox, 3);
-    upper->addLayout(right, 2);
 
-    // The contact card, or in its place the naming panel of a new list.
+    // The contact card, or in its place the naming panel of a new list:
+    // one stack, so that the form keeps its height when they change places.
+    auto* cardOrNaming = named(new QStackedWidget, "Stack_PostavInfo");
     Panel_PostavInfo = named(new QFrame, "Panel_PostavInfo");
     auto* card = new QFormLayout(Panel_PostavInfo);
     Edit_info = named(new QLineEdit, "Edit_info");
@@ -175,20 +181,23 @@ void PriceListSetupTab::buildUi()
     card->addRow(QStringLiteral("Web:"), Edit_web);
     card->addRow(QStringLiteral("Тел.:"), Edit_tel);
     card->addRow(QStringLiteral("e-mail:"), Edit_mail);
-    right->addWidget(Panel_PostavInfo);
+    cardOrNaming->addWidget(Panel_PostavInfo);
     Panel4 = named(new QFrame, "Panel4");
     auto* naming = new QHBoxLayout(Panel4);
-    naming->addWidget(new QLabel(QStringLiteral("Введите название нового прайс-листа в поле \"Название\"")), 1);
+    auto* namingText = new QLabel(QStringLiteral("Введите название нового прайс-листа в поле \"Название\""));
+    namingText->setWordWrap(true);
+    naming->addWidget(namingText, 1, Qt::AlignTop);
     Button2 = named(new QToolButton, "Button2");
     Button2->setText(QStringLiteral("X"));
-    naming->addWidget(Button2);
+    naming->addWidget(Button2, 0, Qt::AlignTop);
     Panel4->installEventFilter(this);
-    right->addWidget(Panel4);
-    right->addWidget(StaticText_InfoPrice);
-    right->addStretch();
+    cardOrNaming->addWidget(Panel4);
+    upper->addWidget(cardOrNaming, 2, Qt::AlignTop);
+    StaticText_InfoPrice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    upper->addWidget(StaticText_InfoPrice, 0, Qt::AlignTop);
 
     // Sheets and their settings.
-    auto* sheetBox = new QGroupBox(QStringLiteral("Листы"));
+    auto* sheetBox = named(new QGroupBox(QStringLiteral("Листы")), "GroupBox_Sheets");
     auto* sheetGrid = new QGridLayout(sheetBox);
     DBGrid_PostavPage = named(new QListWidget, "DBGrid_PostavPage");
     DBGrid_PostavPage->setMaximumWidth(180);
@@ -261,7 +270,22 @@ void PriceListSetupTab::buildUi()
     hidden->setVisible(false);
     sheetGrid->addWidget(hidden, row, 1, 1, 8);
     top->addWidget(sheetBox);
-    top->addStretch();
+    top->addStretch(1);
+    guardAgainstWheel();
+}
+
+// The tab scrolls in its page: a wheel turned over a column box or the
+// markup on the way down would change a stored setting. They take the
+// wheel only once clicked or tabbed into.
+void PriceListSetupTab::guardAgainstWheel()
+{
+    const QList<QWidget*> boxes = findChildren<QWidget*>();
+    for (QWidget* box : boxes) {
+        if (!qobject_cast<QComboBox*>(box) && !qobject_cast<QSpinBox*>(box))
+            continue;
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(this);
+    }
 }
 
 void PriceListSetupTab::connectUi()
@@ -273,6 +297,7 @@ void PriceListSetupTab::connectUi()
         SetPriceListPath(priceDb_, currentName_, Edit_Path->text());
         changed();
     });
+    connect(Edit_Path, &QLineEdit::returnPressed, this, &PriceListSetupTab::Edit_PathEnter);
     connect(Edit_PriceConversion, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (!currentName_.isEmpty() && SetPriceConversion(priceDb_, currentName_, text))
             changed();
@@ -338,6 +363,17 @@ void PriceListSetupTab::changed() { emit priceListSettingsChanged(); }
 
 bool PriceListSetupTab::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel && watched->isWidgetType() && watched != picker_->view() &&
+        !static_cast<QWidget*>(watched)->hasFocus() &&
+        (qobject_cast<QComboBox*>(watched) || qobject_cast<QSpinBox*>(watched))) {
+        // To the page instead, which scrolls.
+        for (QWidget* w = static_cast<QWidget*>(watched)->parentWidget(); w; w = w->parentWidget())
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+                QCoreApplication::sendEvent(area->verticalScrollBar(), event);
+                break;
+            }
+        return true;
+    }
     if (watched == Edit_Sheet && event->type() == QEvent::MouseButtonDblClick)
         Edit_SheetDblClick();
     if (watched == Panel4 && event->type() == QEvent::MouseButtonRelease)
@@ -368,8 +404,10 @@ void PriceListSetupTab::setNameColor(bool known)
 
 void PriceListSetupTab::showNamingPanel(bool naming)
 {
-    Panel4->setVisible(naming);
-    Panel_PostavInfo->setVisible(!naming);
+    // The order page hides both panels; the one chosen shows again.
+    QWidget* shown = naming ? Panel4 : Panel_PostavInfo;
+    qobject_cast<QStackedWidget*>(Panel4->parentWidget())->setCurrentWidget(shown);
+    shown->show();
 }
 
 void PriceListSetupTab::clearPriceList()
@@ -460,6 +498,10 @@ void PriceListSetupTab::ShowPriceListSettings(const QString& name)
     CheckBox_PostavDisable->setChecked(disabled);
     filling_ = false;
 
+    // Columns picked for this list come from its own workbook: another
+    // list's file leaves the view.
+    if (picker_->isOpen() && !viewHoldsOwnWorkbook())
+        picker_->close();
     reloadSheets();
     refreshInfoText();
     emit priceHistorySwitched(currentName_, history);

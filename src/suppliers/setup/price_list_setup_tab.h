@@ -59,8 +59,9 @@ public:
     // by default); tests pass their own.
     void setMessageSink(MessageSink sink) { messages_ = std::move(sink); }
     void setQuestionHandler(Question ask) { ask_ = std::move(ask); }
-    // Returns the chosen file, "" when the user cancelled.
-    void setFileChooser(std::function<QString(const QString& currentPath)> choose) { chooseFile_ = std::move(choose); }
+    // Given the folder to open in, returns the chosen file, "" when the
+    // user cancelled.
+    void setFileChooser(std::function<QString(const QString& startFolder)> choose) { chooseFile_ = std::move(choose); }
     // DisplayCurrencyIndex (read from the price database by default).
     void setDisplayCurrencyIndexProvider(std::function<int()> provider) { displayCurrency_ = std::move(provider); }
     // RatesRefreshRunning: the currency box stores nothing while it is set.
@@ -83,6 +84,8 @@ public slots:
     void followRenumbering();
     void ShowSheetSettings();
     void SpeedButton_PathClick();
+    // Enter in Edit_Path.
+    void Edit_PathEnter();
     // Opens a workbook in the sheet view; false (with the message) when it
     // cannot be read.
     bool OpenPriceFileInExcel(const QString& path);
@@ -134,6 +137,7 @@ private:
     };
 
     void buildUi();
+    void guardAgainstWheel();
     void connectUi();
     ColumnSelector makeSelector(SheetField field, const char* combo, const char* pick, const char* join, bool link);
     void setSelectorSpec(QComboBox* combo, qint64 spec);
@@ -148,6 +152,12 @@ private:
     void reloadSheets(const QString& select = QString());
     void refreshInfoText();
     void activateSheetInView();
+    bool viewHoldsOwnWorkbook() const;
+    // Points the list at `path` and makes the rows of the sheets of `file`
+    // (the file the path names now), then shows the workbook.
+    void takeWorkbook(const QString& path, const QString& file, StaleRows stale);
+    QString fileDialogFolder() const;
+    void rememberFileDialogFolder(const QString& chosenFile);
     void restoreSheetViewPlacement(sheet::SheetView* view);
     void storeSheetViewPlacement();
     void clearPriceList();
@@ -170,6 +180,7 @@ private:
     qint64 currentId_ = 0;
     QString currentSheet_;
     bool filling_ = false;
+    bool viewShownLater_ = false;
     sheet::SheetPicker* picker_ = nullptr;
 
     QLineEdit* Edit_PriceList = nullptr;

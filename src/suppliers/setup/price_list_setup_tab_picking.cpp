@@ -13,6 +13,7 @@
 #include "suppliers/setup/workbook_sheets.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QToolButton>
@@ -21,6 +22,7 @@ namespace velmora {
 
 namespace {
 const QString kSheetViewGeometry = QStringLiteral("PriceExcelApp_Geometry");
+const QString kFileDialogFolder = QStringLiteral("SpeedButton_Path_Folder");
 }
 
 // ---- The workbook ----------------------------------------------------------
@@ -33,9 +35,19 @@ QString PriceListSetupTab::newestMatchingFile() const
     return NewestFileInFolder(info.absolutePath(), info.fileName());
 }
 
+bool PriceListSetupTab::viewHoldsOwnWorkbook() const
+{
+    if (!picker_->isOpen())
+        return false;
+    const QString own = newestMatchingFile();
+    return !own.isEmpty() && QFileInfo(own) == QFileInfo(picker_->path());
+}
+
+// The sheet is looked for in this list's workbook only: the view may still
+// hold the file of the list shown before.
 void PriceListSetupTab::activateSheetInView()
 {
-    if (!picker_->isOpen() || currentSheet_.isEmpty())
+    if (viewShownLater_ || !viewHoldsOwnWorkbook() || currentSheet_.isEmpty())
         return;
     const int index = loader::ChooseWorksheet(picker_->sheetNames(), currentSheet_);
     if (index > 0)
@@ -73,6 +85,29 @@ void PriceListSetupTab::restoreSheetViewPlacement(sheet::SheetView* view)
     }
 }
 
+// The file dialog opens in the folder of the list's file, or else in the
+// folder a file was last chosen from (kept for the next run too).
+QString PriceListSetupTab::fileDialogFolder() const
+{
+    const QFileInfo own(Edit_Path->text().trimmed());
+    if (!Edit_Path->text().trimmed().isEmpty() && own.absoluteDir().exists() && own.isAbsolute())
+        return own.absolutePath();
+    try {
+        return SettingsStore(orderDb_).readText(kFileDialogFolder);
+    } catch (const std::exception&) {
+        return QString();
+    }
+}
+
+void PriceListSetupTab::rememberFileDialogFolder(const QString& chosenFile)
+{
+    try {
+        SettingsStore(orderDb_).write(kFileDialogFolder, QStringLiteral("TypeText"), QFileInfo(chosenFile).absolutePath());
+    } catch (const std::exception&) {
+        // The dialog opens where the list's file is, or in the default folder.
+    }
+}
+
 void PriceListSetupTab::storeSheetViewPlacement()
 {
     try {
@@ -81,11 +116,6 @@ void PriceListSetupTab::storeSheetViewPlacement()
     } catch (const std::exception&) {
         // Next time it opens where it opened before.
     }
-}
-
-void PriceListSetupTab::BitBtn2Click()
-{
-    OpenPriceFileInExcel(newestMatchingFile());
 }
 
 void PriceListSetupTab::Button3Click() { picker_->close(); }

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 
 namespace velmora {
@@ -136,27 +137,57 @@ void PriceListSetupTab::Button_SheetDeleteClick()
 
 void PriceListSetupTab::SpeedButton_PathClick()
 {
-    const QString stored = Edit_Path->text();
-    const QString chosen = chooseFile_ ? chooseFile_(stored) : QString();
+    const QString chosen = chooseFile_ ? chooseFile_(fileDialogFolder()) : QString();
     if (chosen.isEmpty())
         return;
+    takeWorkbook(chosen, chosen, StaleRows::Delete);
+}
+
+// Enter in the path field and "Открыть файл" open the file the field names
+// (the newest match) as "..." does, making the rows of its new sheets; a
+// row whose sheet is gone stays, reported when it is shown.
+void PriceListSetupTab::Edit_PathEnter()
+{
+    if (filling_ || currentName_.isEmpty())
+        return;
+    takeWorkbook(Edit_Path->text().trimmed(), newestMatchingFile(), StaleRows::Keep);
+}
+
+void PriceListSetupTab::BitBtn2Click()
+{
+    if (currentName_.isEmpty()) {
+        OpenPriceFileInExcel(newestMatchingFile());
+        return;
+    }
+    takeWorkbook(Edit_Path->text().trimmed(), newestMatchingFile(), StaleRows::Keep);
+}
+
+void PriceListSetupTab::takeWorkbook(const QString& path, const QString& file, StaleRows stale)
+{
     if (currentName_.isEmpty() || Edit_PriceList->text().trimmed().isEmpty()) {
         say(EmptyPriceListNameText());
         return;
     }
-    const WorkbookSheets sheets = ReadWorkbookSheets(chosen);
+    const WorkbookSheets sheets = ReadWorkbookSheets(file.isEmpty() ? path : file);
     if (!sheets.ok) {
         // The list keeps its file and sheet rows.
         say(sheets.message);
         return;
     }
+    rememberFileDialogFolder(file.isEmpty() ? path : file);
     const int display = displayCurrency_ ? displayCurrency_() : 0;
     ComboBox_ValutaPostav->setCurrentIndex(display);
-    SyncSheetsWithWorkbook(priceDb_, currentName_, chosen, sheets.names, display);
+    SyncSheetsWithWorkbook(priceDb_, currentName_, path, sheets.names, display, stale);
     filling_ = true;
-    Edit_Path->setText(chosen);
+    Edit_Path->setText(path);
     filling_ = false;
-    reloadSheets();
+    // A file chosen anew starts on its first sheet; opened again, the
+    // sheet the user was on stays current.
+    {
+        // The view shows the sheet once the workbook is opened below.
+        const QScopedValueRollback<bool> later(viewShownLater_, true);
+        reloadSheets(stale == StaleRows::Keep ? currentSheet_ : QString());
+    }
     refreshInfoText();
     changed();
     OpenPriceFileInExcel(newestMatchingFile());

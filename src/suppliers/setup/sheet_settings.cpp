@@ -152,7 +152,7 @@ SheetRenameResult RenameSheet(db::Connection& priceDb, const QString& name, cons
 }
 
 SheetSyncResult SyncSheetsWithWorkbook(db::Connection& priceDb, const QString& name, const QString& path,
-                                       const QStringList& worksheetNames, int valutaForNewRows)
+                                       const QStringList& worksheetNames, int valutaForNewRows, StaleRows stale)
 {
     SheetSyncResult result;
     db::Transaction tx(priceDb);
@@ -198,10 +198,12 @@ SheetSyncResult SyncSheetsWithWorkbook(db::Connection& priceDb, const QString& n
             result.kept << rows[r].SheetName;
             continue;
         }
+        result.removed << rows[r].SheetName;
+        if (stale == StaleRows::Keep)
+            continue;
         drop.reset();
         drop.bind(1, name).bind(2, rows[r].SheetName);
         drop.execute();
-        result.removed << rows[r].SheetName;
     }
     for (int k = 0; k < worksheetNames.size(); ++k) {
         if (known[size_t(k)])

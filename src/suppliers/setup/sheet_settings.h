@@ -80,7 +80,13 @@ struct SheetSyncResult {
 // of a CSV file (its sheet is named after the file) are all kept. Every
 // worksheet no row reads gets a new row with all specs 0, Nacen 0,
 // PriceSet 0, empty texts and the currency `valutaForNewRows`.
+//
+// With StaleRows::Keep (the workbook opened again rather than chosen) no
+// row is deleted: a row whose worksheet is gone keeps its settings and is
+// listed under `removed` only as reported.
+enum class StaleRows { Delete, Keep };
 SheetSyncResult SyncSheetsWithWorkbook(db::Connection& priceDb, const QString& name, const QString& path,
-                                       const QStringList& worksheetNames, int valutaForNewRows);
+                                       const QStringList& worksheetNames, int valutaForNewRows,
+                                       StaleRows stale = StaleRows::Delete);
 
 } // namespace velmora
