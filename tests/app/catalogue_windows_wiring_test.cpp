@@ -56,24 +56,6 @@ Widget* control(QWidget* window, const char* name)
     return widget;
 }
 
-// Runs `drive` on the modal window once it is shown by `open`.
-template <typename Window>
-void driveModal(Form_main& form, const char* name, const std::function<void()>& open,
-                const std::function<void(Window*)>& drive)
-{
-    bool driven = false;
-    QTimer::singleShot(0, &form, [&] {
-        auto* window = form.findChild<Window*>(QLatin1String(name));
-        ASSERT_NE(window, nullptr) << name;
-        ASSERT_TRUE(window->isVisible());
-        drive(window);
-        driven = true;
-        window->close();
-    });
-    open();
-    EXPECT_TRUE(driven) << name;
-}
-
 TEST(WiredCatalogueWindows, AnImportWithPickedColumnsFillsTheTreeAndAPriceUpdateFillsTheCombinedPrice)
 {
     WiredInstallation inst;

@@ -5,7 +5,12 @@
 #include "suppliers/loader/load_queue_panel.h"
 
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
 
 namespace velmora::testing {
 
@@ -41,6 +46,29 @@ inline bool waitForLoadRunEnd(QWidget& form, int ms = 60000)
 {
     const auto* panel = form.findChild<loader::LoadQueuePanel*>();
     return panel && waitFor([panel] { return !panel->isLoadRunning(); }, ms);
+}
+
+// Runs `drive` on the modal window `name` (a child of the main window)
+// once `open` has shown it, then closes it.
+template <typename Window>
+void driveModal(QWidget& form, const char* name, const std::function<void()>& open,
+                const std::function<void(Window*)>& drive)
+{
+    bool driven = false;
+    QTimer::singleShot(0, &form, [&] {
+        // A failed check inside `drive` returns from it; the window closes
+        // all the same, so the test goes on.
+        auto* window = form.findChild<Window*>(QLatin1String(name));
+        EXPECT_NE(window, nullptr) << name;
+        if (!window)
+            return;
+        EXPECT_TRUE(window->isVisible()) << name;
+        drive(window);
+        driven = true;
+        window->close();
+    });
+    open();
+    EXPECT_TRUE(driven) << name;
 }
 
 } // namespace velmora::testing
