@@ -187,7 +187,8 @@ TEST_F(ShopUploadTest, AValueTooLongForItsColumnIsNamedAndNothingIsSent)
     makeShop();
     ASSERT_TRUE(UploadShopTables(priceDb).done);
     const QString before = client(QStringLiteral("SELECT Code, Tovar FROM price_main ORDER BY Code"));
-    const QString longName = QStringLiteral("Чайник ") + QString(196, u'ё'); // 203 characters
+    // 203 characters; SQLite's length() alone would stop at the NUL.
+    const QString longName = QStringLiteral("Чайник") + QChar(0) + QString(196, u'ё');
     exec(QStringLiteral("UPDATE Price_Out SET Tovar = ?1 WHERE Code = 12"), {longName});
     exec(QStringLiteral("UPDATE Tovar_tree SET Comment = ?1 WHERE Code = 2"), {QString(136, u'я')});
     const auto connections = [this] {
@@ -200,7 +201,7 @@ TEST_F(ShopUploadTest, AValueTooLongForItsColumnIsNamedAndNothingIsSent)
     EXPECT_EQ(connections(), connectionsBefore + 1) << "only the client's own connection";
     const QStringList lines = result.message.split(u'\r');
     EXPECT_TRUE(result.message.startsWith(shopUploadFailedMessage(QString()))) << result.message.toStdString();
-    EXPECT_TRUE(lines.contains(QStringLiteral("Товар с кодом 12 \"") + longName.left(60) +
+    EXPECT_TRUE(lines.contains(QStringLiteral("Товар с кодом 12 \"Чайник ") + QString(53, u'ё') +
                                QStringLiteral("…\": поле Tovar таблицы price_main — 203 знака, на сервере не больше 200")))
         << result.message.toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("Группа с кодом 2 \"") + QString(60, u'я') +

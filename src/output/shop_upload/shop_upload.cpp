@@ -111,9 +111,11 @@ constexpr int kShownLength = 60;
 // The most values a message lists.
 constexpr int kMostListed = 10;
 
+// A value as a message shows it: NULs as blanks, cut to kShownLength.
 QString shown(const QString& text)
 {
-    return text.size() > kShownLength ? text.left(kShownLength) + QStringLiteral("…") : text;
+    const QString blanked = NulsAsBlanks(text);
+    return blanked.size() > kShownLength ? blanked.left(kShownLength) + QStringLiteral("…") : blanked;
 }
 
 // The table's rowName for the row `select` stands on: each "%k" the start of
@@ -135,36 +137,41 @@ QString rowNamed(const ShopTable& table, const db::Statement& select)
     return row;
 }
 
+// The characters of a text as the server counts them: code points.
+qint64 characters(const QString& text)
+{
+    qint64 surrogates = 0;
+    for (const QChar c : text)
+        surrogates += c.isLowSurrogate() ? 1 : 0;
+    return text.size() - surrogates;
+}
+
 // The values of the price database longer than their server columns hold,
 // one line each naming its row (a good by its code and name) and its
 // column; empty when every value fits. The server would refuse such a value
 // only midway through the upload, so they are looked for before it starts.
-// Lengths are in characters on both sides.
+// Lengths are in characters on both sides. SQLite's length() stops at a NUL
+// the server counts, so a text holding one is counted here.
 QString overLongValues(db::Connection& priceDb)
 {
     QStringList lines;
     qint64 found = 0;
     for (const ShopTable& table : shopTables()) {
-        QStringList lengths;
-        QStringList tooLong;
+        QStringList mayBeTooLong;
         std::vector<std::pair<int, int>> checked; // column, characters it holds
         for (int c = 0; c < int(table.columns.size()); ++c) {
             if (const int holds = textLength(table.columns[size_t(c)])) {
-                const QString length = QStringLiteral("length(%1)").arg(QLatin1String(table.columns[size_t(c)].name));
-                lengths << length;
-                tooLong << length + QStringLiteral(" > ") + QString::number(holds);
+                mayBeTooLong << QStringLiteral("length(%1) > %2 OR instr(CAST(%1 AS BLOB), x'00') > 0")
+                                    .arg(QLatin1String(table.columns[size_t(c)].name), QString::number(holds));
                 checked.emplace_back(c, holds);
             }
         }
-        db::Statement select = priceDb.prepare(QStringLiteral("SELECT *, %1 FROM (%2) WHERE %3")
-                                                   .arg(lengths.join(QStringLiteral(", ")), sourceQuery(table),
-                                                        tooLong.join(QStringLiteral(" OR "))));
-        const int columns = int(table.columns.size());
+        db::Statement select = priceDb.prepare(QStringLiteral("SELECT * FROM (%1) WHERE %2")
+                                                   .arg(sourceQuery(table), mayBeTooLong.join(QStringLiteral(" OR "))));
         while (select.step()) {
             const QString row = rowNamed(table, select);
-            for (size_t k = 0; k < checked.size(); ++k) {
-                const auto [c, holds] = checked[k];
-                const qint64 length = select.integer(columns + int(k));
+            for (const auto& [c, holds] : checked) {
+                const qint64 length = select.isNull(c) ? 0 : characters(select.text(c));
                 if (length <= holds)
                     continue;
                 if (++found > kMostListed)
