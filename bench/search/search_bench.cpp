@@ -70,7 +70,12 @@ struct Timing {
     int rows = 0;
     bool indexed = false;
     GoodsQuery::FetchCounts counts;
+    QVector<qint64> numbers;  // the first chunk's offers, in their order
 };
+
+// Each search is timed this many times and its fastest run kept: on a
+// shared machine one run may be held up by others.
+constexpr int kRuns = 3;
 
 // One search as the main window runs it: build and open, hand the first
 // chunk to the grid model, draw the first screen's cells.
@@ -87,6 +92,8 @@ Timing timeSearch(const db::Connection& db, const QString& text, SearchField fie
     Timing t;
     if (outcome.status == SearchStatus::Opened) {
         t.indexed = outcome.query->usesIndex();
+        for (const GoodsRow& row : outcome.firstChunk.rows)
+            t.numbers << outcome.query->keyOf(row).number;
         model.setResult(outcome.query, std::move(outcome.firstChunk));
         const int rows = std::min(kFirstScreenRows, model.rowCount());
         for (int r = 0; r < rows; ++r) {
@@ -105,8 +112,12 @@ Timing timeSearch(const db::Connection& db, const QString& text, SearchField fie
 std::vector<Timing> runSet(const db::Connection& db, IndexUse index, SupplierGoodsModel& model)
 {
     std::vector<Timing> out;
-    for (const BenchSearch& s : kSearches)
-        out.push_back(timeSearch(db, QString::fromUtf8(s.text), s.field, index, model));
+    for (const BenchSearch& s : kSearches) {
+        Timing best = timeSearch(db, QString::fromUtf8(s.text), s.field, index, model);
+        for (int run = 1; run < kRuns; ++run)
+            best.ms = std::min(best.ms, timeSearch(db, QString::fromUtf8(s.text), s.field, index, model).ms);
+        out.push_back(best);
+    }
     return out;
 }
 
@@ -171,6 +182,7 @@ int main(int argc, char** argv)
     const QString path = dir.filePath(QStringLiteral("PRICE.vdb"));
     createPriceDatabase(path);
     db::Connection db(path);
+    db.setMappedReads(kSearchMappedReadBytes);  // as the main window's connection
     // The plain statement is measured first, on the schema's own indexes
     // only; the search index is built afresh after it.
     dropSupplierGoodsIndex(db);
@@ -194,18 +206,24 @@ int main(int argc, char** argv)
     const std::vector<Timing> indexed = runSet(db, IndexUse::Auto, model);
 
     std::printf("\n%-28s %-5s %8s %12s %12s %8s\n", "search", "field", "rows", "plain ms", "indexed ms", "ratio");
+    int differing = 0;
     for (size_t i = 0; i < indexed.size(); ++i) {
+        const bool same = indexed[i].numbers == plain[i].numbers;
+        differing += same ? 0 : 1;
         const char* field = kSearches[i].field == SearchField::Name ? "name"
             : kSearches[i].field == SearchField::Article              ? "art"
                                                                       : "all";
         const QByteArray text = QString::fromUtf8(kSearches[i].text).leftJustified(28).toUtf8();
-        std::printf("%s %-5s %8d %12.1f %12.1f %7.1fx%s\n", text.constData(), field, indexed[i].rows,
+        std::printf("%s %-5s %8d %12.1f %12.1f %7.1fx%s%s\n", text.constData(), field, indexed[i].rows,
                     plain[i].ms, indexed[i].ms, plain[i].ms / std::max(indexed[i].ms, 0.001),
-                    !indexed[i].indexed          ? "  plain (words too short for the index)"
-                        : indexed[i].counts.window ? "  window of the price order"
-                                                   : "  trigram candidates");
+                    !indexed[i].indexed              ? "  plain (words too short for the index)"
+                        : indexed[i].counts.window     ? "  window of the price order"
+                        : indexed[i].counts.candidates ? "  rarest trigram's candidates in the price order"
+                                                       : "  trigram candidates",
+                    same ? "" : "  FIRST CHUNK DIFFERS FROM THE PLAIN STATEMENT'S");
     }
-    std::printf("\n");
+    std::printf("\nfirst chunks equal to the plain statement's: %d of %zu (best of %d runs each)\n",
+                int(indexed.size()) - differing, indexed.size(), kRuns);
     printSummary("plain statement, no extra index:", plain);
     printSummary("search as built (index where it serves):", indexed);
 

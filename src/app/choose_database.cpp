@@ -17,7 +17,11 @@ ChooseResult connectChosenDatabase(db::Connection& priceDb, const QString& chose
     if (result.path.isEmpty() || !QFileInfo(result.path).isFile())
         return result;
     try {
-        db::Connection chosen(result.path);
+        db::Connection chosen;
+        // The new file's connection works as the one it replaces.
+        chosen.setBusyTimeout(priceDb.busyTimeout());
+        chosen.setMappedReads(priceDb.mappedReads());
+        chosen.open(result.path);
         if (!QDir().mkpath(dataFolder))
             throw std::runtime_error("data folder cannot be created");
         WritePathDat(QDir(dataFolder).filePath(QStringLiteral("Path.dat")), result.path);

@@ -6,6 +6,7 @@
 #include "shutdown.h"
 #include "startup_messages.h"
 #include "window_placement.h"
+#include "suppliers/search/goods_query.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -29,6 +30,8 @@ Form_main::Form_main(AppGlobals& globals, StartupFolders folders, UserDialogs di
       options_(options)
 {
     setObjectName(QStringLiteral("Form_main"));
+    // The price database's connection serves the supplier goods search.
+    ADOConnection.setMappedReads(search::kSearchMappedReadBytes);
     buildFrame();
     Timer_PostavNew = new QTimer(this);
     Timer_PostavNew->setObjectName(QStringLiteral("Timer_PostavNew"));

@@ -430,12 +430,8 @@ void dropSupplierGoodsIndex(db::Connection& priceDb)
     transaction.commit();
 }
 
-QString supplierGoodsIndexTerm(const QString& text, const QString& field)
+QStringList supplierGoodsIndexTrigrams(const QString& text)
 {
-    // Without positions the index answers for single trigrams only: a row
-    // holding every trigram of the text is a candidate. The field is not
-    // kept either; the test on the row checks it.
-    Q_UNUSED(field);
     QStringList trigrams;
     for (qsizetype i = 0; i + 3 <= text.size(); ++i) {
         QString trigram = text.mid(i, 3);
@@ -447,7 +443,16 @@ QString supplierGoodsIndexTerm(const QString& text, const QString& field)
         if (!trigrams.contains(quoted))
             trigrams << quoted;
     }
-    return trigrams.join(QStringLiteral(" AND "));
+    return trigrams;
+}
+
+QString supplierGoodsIndexTerm(const QString& text, const QString& field)
+{
+    // Without positions the index answers for single trigrams only: a row
+    // holding every trigram of the text is a candidate. The field is not
+    // kept either; the test on the row checks it.
+    Q_UNUSED(field);
+    return supplierGoodsIndexTrigrams(text).join(QStringLiteral(" AND "));
 }
 
 qint64 deleteSupplierOffers(db::Connection& priceDb, const QString& supplier)

@@ -3,6 +3,7 @@
 #include "platform/db/connection.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -71,6 +72,10 @@ void dropSupplierGoodsIndex(db::Connection& priceDb);
 // as the search does. Only the trigrams of characters the index holds
 // (db::searchIndexHolds) are asked; empty when the text has none.
 QString supplierGoodsIndexTerm(const QString& text, const QString& field);
+
+// The trigrams of that query, each a full-text query of its own (quoted),
+// in the order of the text, each once.
+QStringList supplierGoodsIndexTrigrams(const QString& text);
 
 // Deletes one supplier's offers inside the caller's transaction and returns
 // how many there were. The delete trigger takes each offer's trigrams out

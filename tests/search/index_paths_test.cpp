@@ -1,5 +1,6 @@
 // On a set large enough for every plan of the indexed search (trigram
-// candidates, a window of the sort order, a wider window, the fall-back),
+// candidates, a window of the sort order, the rarest trigram's candidates
+// in the sort order and a wider window of them, the fall-back),
 // the rows equal those of the plain statement, chunk after chunk, and so
 // does the whole result read by one statement.
 #include "search_fixture.h"
@@ -40,12 +41,15 @@ protected:
         db::Statement v = fixture->db().prepare(QStringLiteral(
             "INSERT INTO AllTovarValuta (ID_Tovar, Price, Valuta) VALUES (?, ?, 'RUB')"));
         for (int n = first; n <= last; ++n) {
-            // Half the names hold "стальной" (dense); one in 60 "латунный"
+            // Half the names hold "стальной" (dense); one in 20 "медный"
+            // (more than a chunk, far from most); one in 60 "латунный"
             // (sparse); a description on every third row, with item numbers
             // so that "item%77" is rare among them.
             QString tovar = kinds.at(n % 4) + (n % 2 ? QStringLiteral(" стальной") : QStringLiteral(" черный"));
             if (n % 60 == 0)
                 tovar += QStringLiteral(" латунный");
+            else if (n % 20 == 0)
+                tovar += QStringLiteral(" медный");
             s.bindInt(1, n).bindText(2, QStringLiteral("A-%1").arg(n)).bindText(3, tovar);
             s.bindText(4, n % 7 == 0 ? QStringLiteral("Скрытый") : n % 2 ? QStringLiteral("Альфа") : QStringLiteral("Бета"));
             if (n % 3 == 0)
@@ -119,17 +123,29 @@ PriceDbFixture* IndexPathsTest::fixture = nullptr;
 // the plans they are meant to.
 void IndexPathsTest::expectPlainRows(bool windowsAsPlanned)
 {
+    // Where the first chunk comes from on an indexed sort order.
+    enum class Plan {
+        Window,      // the top of the sort order, every row tested: the rarest trigram is in most rows
+        Candidates,  // the sort order walked for the rarest trigram's candidates: many, but far from most
+        Walked,      // one of those two, as the sort order falls
+        Any,         // as the data fall
+    };
     struct Case {
         const char* text;
         SearchField field;
-        int windowed;  // some chunk came from a window of the sort order: 1 yes, 0 no, -1 as the data fall
+        Plan plan;
     };
     const std::vector<std::optional<SortOrder>> sorts = {
         std::nullopt, SortOrder{"PriceOut", true}, SortOrder{"Tovar", false}, SortOrder{"PricePostav", false}};
-    for (const Case& c : {Case{"стальной", SearchField::Name, 1}, Case{"латунный", SearchField::Name, 0},
-                          Case{"гайка стальной", SearchField::Name, 1},
-                          Case{"www.example.com/item/77", SearchField::All, -1},
-                          Case{"[стальной]&![гайка]", SearchField::Name, 1}, Case{"example", SearchField::All, 1}}) {
+    for (const Case& c : {Case{"стальной", SearchField::Name, Plan::Window},
+                          Case{"медный", SearchField::Name, Plan::Candidates},
+                          Case{"латунный", SearchField::Name, Plan::Any},
+                          // On the name's order its rows come after half the table.
+                          Case{"гайка стальной", SearchField::Name, Plan::Walked},
+                          // Its trigrams "www", "exa", ... are in every third row, "/77" in few.
+                          Case{"www.example.com/item/77", SearchField::All, Plan::Any},
+                          Case{"[стальной]&![гайка]", SearchField::Name, Plan::Window},
+                          Case{"example", SearchField::All, Plan::Window}}) {
         for (const auto& sort : sorts) {
             SCOPED_TRACE(testing::Message() << c.text << " / " << (sort ? sort->field.toStdString() : "default")
                                             << (sort && sort->descending ? " desc" : ""));
@@ -143,9 +159,12 @@ void IndexPathsTest::expectPlainRows(bool windowsAsPlanned)
             EXPECT_EQ(indexed.counts.table, 0);
             // Only an indexed sort order can be walked in windows.
             if (sort && sort->field == "PricePostav") {
-                EXPECT_EQ(indexed.counts.window, 0);
-            } else if (c.windowed >= 0 && windowsAsPlanned) {
-                EXPECT_EQ(indexed.counts.window > 0, c.windowed == 1);
+                EXPECT_EQ(indexed.counts.window + indexed.counts.candidates, 0);
+            } else if (c.plan == Plan::Walked && windowsAsPlanned) {
+                EXPECT_GT(indexed.counts.window + indexed.counts.candidates, 0);
+            } else if (c.plan != Plan::Any && windowsAsPlanned) {
+                EXPECT_EQ(indexed.counts.window > 0, c.plan == Plan::Window);
+                EXPECT_EQ(indexed.counts.candidates > 0, c.plan == Plan::Candidates);
             }
         }
     }

@@ -4,6 +4,8 @@
 #include "sql_functions.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace velmora::db {
@@ -31,7 +33,8 @@ constexpr int kNewDatabasePageSize = 8192;
 Connection::Connection(const QString& path, OpenMode mode) { open(path, mode); }
 
 Connection::Connection(Connection&& other) noexcept
-    : db_(other.db_), path_(std::move(other.path_)), busyTimeoutMs_(other.busyTimeoutMs_)
+    : db_(other.db_), path_(std::move(other.path_)), busyTimeoutMs_(other.busyTimeoutMs_),
+      mappedReadBytes_(other.mappedReadBytes_)
 {
     other.db_ = nullptr;
 }
@@ -43,6 +46,7 @@ Connection& Connection::operator=(Connection&& other) noexcept
         db_ = other.db_;
         path_ = std::move(other.path_);
         busyTimeoutMs_ = other.busyTimeoutMs_;
+        mappedReadBytes_ = other.mappedReadBytes_;
         other.db_ = nullptr;
     }
     return *this;
@@ -91,6 +95,8 @@ void Connection::open(const QString& path, OpenMode mode)
             // default cache holds; spilling them costs more than the memory.
             exec(QStringLiteral("PRAGMA cache_size=-65536"));
         }
+        if (mappedReadBytes_ > 0)
+            setMappedReads(mappedReadBytes_);
     } catch (...) {
         close();
         throw;
@@ -142,6 +148,13 @@ void Connection::setBusyTimeout(int milliseconds)
     busyTimeoutMs_ = milliseconds;
     if (db_)
         sqlite3_busy_timeout(db_, milliseconds);
+}
+
+void Connection::setMappedReads(qint64 bytes)
+{
+    mappedReadBytes_ = std::max<qint64>(bytes, 0);
+    if (db_)
+        scalar(QStringLiteral("PRAGMA mmap_size=%1").arg(mappedReadBytes_));
 }
 
 void Connection::checkpoint()

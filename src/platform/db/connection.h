@@ -59,6 +59,15 @@ public:
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return busyTimeoutMs_; }
 
+    // Reads the database file through a memory map of up to `bytes` (0:
+    // through the page cache's reads, the engine's default), now and at
+    // every later open. For the connection that serves the search: it reads
+    // rows all over a large table, and each read of a page not in the cache
+    // otherwise copies the whole page from the system. Mapped pages count
+    // in the process's resident memory while the system keeps them.
+    void setMappedReads(qint64 bytes);
+    qint64 mappedReads() const { return mappedReadBytes_; }
+
     // Copies the committed pages of the write-ahead log into the database
     // file, as far as no reader of an older state still needs them, and
     // makes them durable (a passive checkpoint: it never waits for a lock).
@@ -72,6 +81,7 @@ private:
     sqlite3* db_ = nullptr;
     QString path_;
     int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
+    qint64 mappedReadBytes_ = 0;
 
 public:
     static constexpr int kDefaultBusyTimeoutMs = 10000;

@@ -38,6 +38,36 @@ int candidateCount(const db::Connection& db, const QString& indexQuery, qint64 c
         .toInt();
 }
 
+struct RareTrigram {
+    QString query;
+    qint64 candidates = 0;
+};
+
+// The trigram the fewest offers hold, by the index: each is counted up to
+// `cap`, and one that reaches it is estimated from how far into the offers'
+// numbers (`first`..`last`) its cap-th holder lies.
+RareTrigram rarestTrigram(const db::Connection& db, const QStringList& trigrams, qint64 cap, qint64 first, qint64 last)
+{
+    db::Statement count = db.prepare(
+        QStringLiteral("SELECT count(*), max(Candidate) FROM (SELECT rowid AS Candidate FROM %1 WHERE %1 MATCH ?1 LIMIT ?2)")
+            .arg(QString::fromLatin1(kGoodsTextIndex)));
+    RareTrigram rarest;
+    for (const QString& trigram : trigrams) {
+        count.reset();
+        count.bindText(1, trigram).bindInt(2, cap);
+        if (!count.step())
+            continue;
+        qint64 candidates = count.integer(0);
+        if (candidates >= cap) {
+            const qint64 reached = std::max<qint64>(count.integer(1) - first + 1, 1);
+            candidates = cap * (last - first + 1) / reached;
+        }
+        if (rarest.query.isEmpty() || candidates < rarest.candidates)
+            rarest = {trigram, candidates};
+    }
+    return rarest;
+}
+
 } // namespace
 
 QString sortExpression(const QString& gridField)
@@ -76,15 +106,30 @@ GoodsQuery::GoodsQuery(const db::Connection& priceDb, const WordConditions& word
     if (options.index == IndexUse::Auto && !words.indexQuery.isEmpty() && supplierGoodsIndexExists(priceDb)) {
         indexQuery_ = words.indexQuery;
         pendingAbove_ = supplierGoodsIndexPendingAbove(priceDb);
+        // The span of the offers' numbers stands for their count: the ends
+        // of the table's b-tree, each read at once (a count would walk it,
+        // and so would min and max in one select).
+        db::Statement ends = priceDb.prepare(QStringLiteral(
+            "SELECT (SELECT min(Number) FROM AllTovarPostav), (SELECT max(Number) FROM AllTovarPostav)"));
+        const qint64 first = ends.step() ? ends.integer(0) : 0;
+        const qint64 last = ends.integer(1);
+        rows_ = last > 0 ? last - first + 1 : 0;
         // Sorting the candidates costs about what walking a hundred times as
-        // many rows of the sort order does, so the window pays once the
+        // many rows of the sort order does, so walking pays once the
         // candidates pass about one row in a hundred.
-        const qint64 rows = priceDb.scalar(QStringLiteral("SELECT max(Number) FROM AllTovarPostav")).toLongLong();
-        const qint64 dense = rows / kDenseShare;
+        const qint64 dense = rows_ / kDenseShare;
         // Every offer waiting for the index is a candidate.
-        const qint64 waiting = pendingAbove_ ? std::max<qint64>(rows - *pendingAbove_, 0) : 0;
-        windowed_ = dense >= 200 && sortOrderIndexed(priceDb, sortExpr_)
-            && (waiting >= dense || candidateCount(priceDb, indexQuery_, dense) >= dense);
+        const qint64 waiting = pendingAbove_ ? std::max<qint64>(last - *pendingAbove_, 0) : 0;
+        // Few candidates are read and sorted; with many, the sort order is
+        // walked for the rarest trigram's.
+        if (dense >= 200 && sortOrderIndexed(priceDb, sortExpr_)
+            && (waiting >= dense || candidateCount(priceDb, indexQuery_, dense) >= dense)) {
+            const RareTrigram rare = rarestTrigram(priceDb, words.indexTrigrams, dense, first, last);
+            rareTrigram_ = rare.query;
+            rareIndexed_ = rare.candidates;
+            rareCandidates_ = rare.candidates + waiting;
+            windowed_ = !rareTrigram_.isEmpty();
+        }
     }
 
     head_ = QStringLiteral("SELECT AllTovarPostav.*, AllTovarValuta.Price AS PricePostav, "
@@ -170,11 +215,22 @@ QString GoodsQuery::sql(const std::optional<RowKey>& after, bool limited, Source
         where += QStringLiteral(" AND %1 MATCH :fts").arg(fts) + keysetCondition(after);
         break;
     case Source::Window:
-        // The next rows of the sort order, read from its index alone.
-        from = QStringLiteral("(SELECT AllTovarPostav.Number AS WindowNumber FROM AllTovarPostav WHERE 1%1%2 LIMIT :window) "
+    case Source::CandidateWindow: {
+        // The next rows of the sort order, read from its index alone; with
+        // candidates, only the rows the rarest trigram's list holds (or that
+        // wait for the index) are taken. The engine tests the list before
+        // it reads a row, and "+" keeps it from looking the list's rows up
+        // and sorting them in place of the walk.
+        QString candidates = QStringLiteral("1");
+        if (source == Source::CandidateWindow) {
+            candidates = QStringLiteral("(+AllTovarPostav.Number IN (SELECT rowid FROM %1 WHERE %1 MATCH :rare)%2)")
+                             .arg(fts, pendingAbove_ ? QStringLiteral(" OR AllTovarPostav.Number > :pending") : QString());
+        }
+        from = QStringLiteral("(SELECT AllTovarPostav.Number AS WindowNumber FROM AllTovarPostav WHERE %1%2%3 LIMIT :window) "
                               "AS SortWindow CROSS JOIN AllTovarPostav ON (AllTovarPostav.Number=SortWindow.WindowNumber)")
-                   .arg(keysetCondition(after), sortOrder);
+                   .arg(candidates, keysetCondition(after), sortOrder);
         break;
+    }
     }
     const QString limit = limited ? QStringLiteral(" LIMIT :limit") : QString();
     if (source == Source::Table)
@@ -202,6 +258,8 @@ void GoodsQuery::bindCommon(db::Statement& statement) const
         statement.bind(QStringLiteral(":s%1").arg(i + 1), suppliers_.at(i));
     if (!indexQuery_.isEmpty() && statement.hasParameter(QStringLiteral(":fts")))
         statement.bind(QStringLiteral(":fts"), indexQuery_);
+    if (!rareTrigram_.isEmpty() && statement.hasParameter(QStringLiteral(":rare")))
+        statement.bind(QStringLiteral(":rare"), rareTrigram_);
     if (pendingAbove_ && statement.hasParameter(QStringLiteral(":pending")))
         statement.bind(QStringLiteral(":pending"), *pendingAbove_);
 }
@@ -213,24 +271,36 @@ GoodsChunk GoodsQuery::fetch(const std::optional<RowKey>& after, int limit) cons
         return run(after, limit, Source::Table);
     }
     if (windowed_) {
-        // Every match in the window sorts before every match beyond it, so a
-        // full chunk from the window is the chunk. When the first window
-        // holds some matches, a wider one sized by their share usually
-        // holds the chunk.
-        const qint64 first = qint64(limit) * kWindowRowsPerRow;
-        GoodsChunk chunk = run(after, limit, Source::Window, first);
+        // Every match in a window sorts before every match beyond it, so a
+        // full chunk from a window is the chunk.
+        if (rareCandidates_ * kPlainWindowShare >= rows_) {
+            GoodsChunk chunk = run(after, limit, Source::Window, qint64(limit) * kWindowRowsPerRow);
+            if (chunk.rows.size() >= limit) {
+                ++counts_.window;
+                return chunk;
+            }
+        }
+        // The list of the index's candidates costs about as much to build as
+        // reading one in fifty of them, so the first window takes twice
+        // that many, and at least enough to fill the chunk when most
+        // candidates match.
+        const qint64 first = std::max<qint64>(qint64(limit) * 3 / 2, rareIndexed_ / 25);
+        GoodsChunk chunk = run(after, limit, Source::CandidateWindow, first);
         if (chunk.rows.size() >= limit) {
-            ++counts_.window;
+            ++counts_.candidates;
             return chunk;
         }
-        if (!chunk.rows.isEmpty()) {
-            const qint64 wider = first * limit * 3 / (2 * chunk.rows.size());
-            if (wider <= first * kWidestWindowFactor) {
-                chunk = run(after, limit, Source::Window, wider);
-                if (chunk.rows.size() >= limit) {
-                    ++counts_.window;
-                    return chunk;
-                }
+        // A wider window sized by the share that matched, when reading its
+        // candidates and stepping over the index rows between them costs
+        // well below reading every candidate.
+        const qint64 matched = std::max<qint64>(chunk.rows.size(), 1);
+        const qint64 wider = first * limit * 3 / (2 * matched);
+        const qint64 cost = wider + wider * rows_ / std::max<qint64>(rareCandidates_, 1) / kRowReadsPerIndexStep;
+        if (cost * 2 < rareCandidates_) {
+            chunk = run(after, limit, Source::CandidateWindow, wider);
+            if (chunk.rows.size() >= limit) {
+                ++counts_.candidates;
+                return chunk;
             }
         }
     }
@@ -288,7 +358,7 @@ GoodsChunk GoodsQuery::run(const std::optional<RowKey>& after, int limit, Source
             statement.bind(QStringLiteral(":kv"), after->sortValue);
         statement.bind(QStringLiteral(":kn"), after->number);
     }
-    if (source == Source::Window)
+    if (source == Source::Window || source == Source::CandidateWindow)
         statement.bind(QStringLiteral(":window"), window);
     statement.bind(QStringLiteral(":limit"), limit);
     GoodsChunk chunk;

@@ -18,6 +18,11 @@ struct SortOrder {
     bool descending = false;
 };
 
+// The memory map through which the search's connection reads the price
+// database (db::Connection::setMappedReads): a search reads its candidate
+// rows all over the offers' table. The engine caps it near 2 GiB.
+inline constexpr qint64 kSearchMappedReadBytes = qint64(1) << 31;
+
 enum class IndexUse {
     Auto,   // the trigram index serves the words it can, when it exists
     Never,  // the plain statement, every row tested
@@ -80,26 +85,32 @@ public:
     // True when the trigram index gives the candidate rows.
     bool usesIndex() const { return !indexQuery_.isEmpty(); }
 
-    // With the index, a chunk is first looked for among this many rows per
-    // chunk row at the top of the sort order: a word that most rows hold is
-    // found there at once, where sorting all its candidates would cost more.
-    static constexpr int kWindowRowsPerRow = 20;
-    // Candidates (one row in this many) from which the window is tried.
+    // Candidates (one row in this many) from which the sort order is walked
+    // rather than all candidates sorted.
     static constexpr int kDenseShare = 100;
-    // The widest second window, in first windows.
-    static constexpr int kWidestWindowFactor = 25;
+    // When the text's rarest trigram is in one row of this many or more, a
+    // chunk is first looked for among this many rows per chunk row at the
+    // top of the sort order, every row tested: a word that most rows hold
+    // is found there at once.
+    static constexpr int kWindowRowsPerRow = 20;
+    static constexpr int kPlainWindowShare = 4;
+    // Otherwise the sort order's index is walked and only the rarest
+    // trigram's candidates among its rows are read and tested. Stepping
+    // over a row of the index costs about this fraction of reading a row.
+    static constexpr int kRowReadsPerIndexStep = 15;
     QString statementText() const;
 
     // Chunks read so far, by where their rows came from.
     struct FetchCounts {
         int table = 0;
         int trigram = 0;
-        int window = 0;  // served by a window of the sort order
+        int window = 0;     // served by a window of the sort order, every row tested
+        int candidates = 0; // served by the rarest trigram's candidates in the sort order
     };
     FetchCounts fetchCounts() const { return counts_; }
 
 private:
-    enum class Source { Table, Trigram, Window };
+    enum class Source { Table, Trigram, Window, CandidateWindow };
     // What a statement reads: its select list, the joins after the offers
     // and its condition; the grid's unless given.
     struct Shape {
@@ -123,7 +134,14 @@ private:
     QStringList suppliers_;
     QString sortExpr_;
     bool descending_ = false;
-    bool windowed_ = false;  // the sort order has an index to walk
+    bool windowed_ = false;  // the sort order has an index to walk, and the candidates are many
+    // The text's rarest trigram as a full-text query, and how many offers
+    // hold it by the index's estimate (those waiting for the index counted
+    // in).
+    QString rareTrigram_;
+    qint64 rareCandidates_ = 0;
+    qint64 rareIndexed_ = 0; // of those, the ones in the index
+    qint64 rows_ = 0;
     // The index's watermark when set: the offers above it are candidates
     // all, tested on the rows.
     std::optional<qint64> pendingAbove_;

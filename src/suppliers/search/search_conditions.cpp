@@ -75,6 +75,9 @@ public:
             const QString q = indexQueryForPattern(pattern, field_);
             if (!q.isEmpty())
                 indexTerms_ << q;
+            for (const QString& trigram : indexTrigramsForPattern(pattern))
+                if (!indexTrigrams_.contains(trigram))
+                    indexTrigrams_ << trigram;
         }
         ++terms_;
         lastWasOpen_ = false;
@@ -89,6 +92,7 @@ public:
         // Every term is joined by AND (the only connector the text can
         // carry), so the rows must hold each positive term's runs.
         out.indexQuery = indexTerms_.join(QStringLiteral(" AND "));
+        out.indexTrigrams = indexTrigrams_;
         return out;
     }
 
@@ -97,6 +101,7 @@ private:
     QStringList pieces_;
     QStringList patterns_;
     QStringList indexTerms_;
+    QStringList indexTrigrams_;
     int depth_ = 0;
     int terms_ = 0;
     bool broken_ = false;
@@ -207,14 +212,17 @@ WordConditions buildWordConditions(const QString& preparedText, SearchField fiel
                                        : simpleConditions(preparedText, field);
 }
 
-QString indexQueryForPattern(const QString& pattern, SearchField field)
+namespace {
+
+// The runs of three or more characters the index holds, in the pattern's
+// order: what the index can be asked for.
+QStringList indexedRuns(const QString& pattern)
 {
-    const QString indexField = field == SearchField::All ? QString() : fieldName(field);
-    QStringList terms;
+    QStringList runs;
     QString run;
     auto flush = [&] {
         if (run.size() >= 3)
-            terms << supplierGoodsIndexTerm(run, indexField);
+            runs << run;
         run.clear();
     };
     for (const QChar c : pattern) {
@@ -224,9 +232,30 @@ QString indexQueryForPattern(const QString& pattern, SearchField field)
             run += c;
     }
     flush();
+    return runs;
+}
+
+} // namespace
+
+QString indexQueryForPattern(const QString& pattern, SearchField field)
+{
+    const QString indexField = field == SearchField::All ? QString() : fieldName(field);
+    QStringList terms;
+    for (const QString& run : indexedRuns(pattern))
+        terms << supplierGoodsIndexTerm(run, indexField);
     if (terms.isEmpty())
         return QString();
     return u'(' + terms.join(QStringLiteral(" AND ")) + u')';
+}
+
+QStringList indexTrigramsForPattern(const QString& pattern)
+{
+    QStringList trigrams;
+    for (const QString& run : indexedRuns(pattern))
+        for (const QString& trigram : supplierGoodsIndexTrigrams(run))
+            if (!trigrams.contains(trigram))
+                trigrams << trigram;
+    return trigrams;
 }
 
 } // namespace velmora::search

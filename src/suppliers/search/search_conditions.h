@@ -21,6 +21,9 @@ struct WordConditions {
     // FTS5 query over the index whose rows include every match, or empty
     // when no word can be served by the index (too short, negated only).
     QString indexQuery;
+    // Every trigram of that query, each a full-text query of its own: a
+    // matching row holds each of them.
+    QStringList indexTrigrams;
     // False when the brackets give a statement that cannot run (a group
     // that is opened and never closed): the search takes its failure path.
     bool wellFormed = true;
@@ -48,5 +51,8 @@ WordConditions buildWordConditions(const QString& preparedText, SearchField fiel
 // of three or more characters the index serves, joined with AND; empty
 // when it has none.
 QString indexQueryForPattern(const QString& pattern, SearchField field);
+
+// The trigrams of that query, each a full-text query of its own.
+QStringList indexTrigramsForPattern(const QString& pattern);
 
 } // namespace velmora::search
