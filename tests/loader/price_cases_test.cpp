@@ -144,8 +144,15 @@ const std::vector<PriceCase>& Cases()
           {"S-3", "Запятая", 12.5, 0, 12.5, "RUB", 12.5}}},
         {"numbers as articles stay whole, texts keep leading zeros", "arts", Columns(1, 2, 3),
          {{"4601234567890", "Штрихкод числом", 1, 0, 1, "RUB", 1},
-          {"007", "Ведущие нули", 2, 0, 2, "RUB", 2}},
-         1, "2", false, CurrencyRUB, Workbooks},
+          {"007", "Ведущие нули", 2, 0, 2, "RUB", 2}}},
+        // Every error value and a date in the price column: no offer, as a
+        // row without a price (not the 0 or 15.03 their digits would give).
+        // The articles that follow look like numbers and are stored as written.
+        {"error and date cells are no price; articles stay as written", "noprice", Columns(1, 2, 3),
+         {{"1.10", "Ноль в конце", 1, 0, 1, "RUB", 1},
+          {"007", "Ведущие нули", 2, 0, 2, "RUB", 2},
+          {"123456789012345678", "Длинный номер", 3, 0, 3, "RUB", 3},
+          {"1E5", "Похож на степень", 4, 0, 4, "RUB", 4}}},
         {"hyperlink columns give their links", "links", WithTexts(Columns(1, 2, 3), 0, 100000004, 100000005),
          {{"H-1", "Со ссылкой", 3, 0, 3, "RUB", 3}},
          1, "2", false, CurrencyRUB, Workbooks, "", "http://example.com/a", "http://example.com/f"},

@@ -4,6 +4,11 @@
 // mark, a binary file) is refused. The separator is the one of ";", tab and
 // "," that splits the first lines most evenly. A file that changes while it
 // is read (cut short, rewritten) is refused, never read in part.
+//
+// Every field is a text, kept as written ("1.10", "007" and
+// "123456789012345678" are articles as much as numbers): a column that
+// wants a number reads it from the text, as it does from a text cell of a
+// workbook.
 #include "platform/files/code_page.h"
 #include "platform/spreadsheet/chunk_pipe.h"
 #include "platform/spreadsheet/reader_backend.h"
@@ -15,7 +20,6 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -111,105 +115,11 @@ char detectSeparator(const QByteArray& sample)
     return bestScore > 0 ? candidates[std::size_t(best)] : ';';
 }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// A plain number: optional sign, digits without a leading zero (article
-// codes such as 0123 stay text), optionally "," or "." and more digits.
-bool parseNumber(const char* p, std::size_t n, double& value)
-{
-    std::size_t i = 0;
-    if (i < n && (p[i] == '-' || p[i] == '+'))
-        ++i;
-    const std::size_t intStart = i;
-    while (i < n && isDigit(p[i]))
-        ++i;
-    const std::size_t intDigits = i - intStart;
-    if (intDigits == 0 || (intDigits > 1 && p[intStart] == '0'))
-        return false;
-    std::size_t fracDigits = 0;
-    if (i < n && (p[i] == ',' || p[i] == '.')) {
-        ++i;
-        const std::size_t fracStart = i;
-        while (i < n && isDigit(p[i]))
-            ++i;
-        fracDigits = i - fracStart;
-        if (fracDigits == 0)
-            return false;
-    }
-    if (i != n || n > 30)
-        return false;
-    char buffer[32];
-    std::memcpy(buffer, p, n);
-    for (std::size_t k = 0; k < n; ++k)
-        if (buffer[k] == ',')
-            buffer[k] = '.';
-    const char* start = buffer[0] == '+' ? buffer + 1 : buffer;
-    return std::from_chars(start, buffer + n, value).ec == std::errc();
-}
-
-// dd.mm.yyyy with an optional " hh:mm" or " hh:mm:ss".
-bool parseDate(const char* p, std::size_t n, double& day)
-{
-    int parts[6] = {0, 0, 0, 0, 0, 0};
-    int digits[6] = {0, 0, 0, 0, 0, 0};
-    const char separators[6] = {'.', '.', ' ', ':', ':', 0};
-    int part = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = p[i];
-        if (isDigit(c)) {
-            parts[part] = parts[part] * 10 + (c - '0');
-            if (++digits[part] > 4)
-                return false;
-        } else if (part < 5 && c == separators[part]) {
-            ++part;
-        } else {
-            return false;
-        }
-    }
-    const bool timeGiven = part >= 3;
-    if (part < 2 || part == 3 || digits[0] < 1 || digits[0] > 2 || digits[1] < 1 || digits[1] > 2 || digits[2] != 4)
-        return false;
-    if (timeGiven && (digits[3] < 1 || digits[3] > 2 || digits[4] != 2 || (part == 5 && digits[5] != 2)))
-        return false;
-    const QDate date(parts[2], parts[1], parts[0]);
-    const QTime time = timeGiven ? QTime(parts[3], parts[4], parts[5]) : QTime(0, 0);
-    if (!date.isValid() || !time.isValid())
-        return false;
-    day = toDayNumber(date, time);
-    return true;
-}
-
-// A field as the spreadsheet would take it: plain numbers and dd.mm.yyyy
-// dates are typed, everything else stays text.
-bool typeField(const char* p, std::size_t n, CellEvent& e)
-{
-    while (n > 0 && (*p == ' ' || *p == '\t')) {
-        ++p;
-        --n;
-    }
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\t'))
-        --n;
-    if (n == 0 || !(isDigit(p[0]) || p[0] == '-' || p[0] == '+'))
-        return false;
-    if (parseNumber(p, n, e.number)) {
-        e.type = CellType::Number;
-        return true;
-    }
-    if (parseDate(p, n, e.number)) {
-        e.type = CellType::Date;
-        return true;
-    }
-    return false;
-}
-
 // Splits CSV text into fields: separators, line ends of every kind (a CR
 // LF pair is one), quoted fields with doubled quotes, separators and line
 // breaks inside. The state runs on from call to call, so the text may come
 // in any pieces. Each non-empty field goes to onField(row, column, bytes,
-// size, quoted), valid during the call; onField returns false to stop.
+// size), valid during the call; onField returns false to stop.
 class CsvFields {
 public:
     CsvFields(const QString& path, char separator, int firstRow) : path_(path), separator_(separator), row_(firstRow) {}
@@ -294,7 +204,7 @@ private:
                                      .arg(path_)
                                      .arg(kMaxColumns)
                                      .arg(row_));
-            goOn_ = onField(row_, column_, field_.data(), field_.size(), wasQuoted_);
+            goOn_ = onField(row_, column_, field_.data(), field_.size());
         }
         field_.clear();
         wasQuoted_ = false;
@@ -595,16 +505,13 @@ private:
         return utf8_ ? QString::fromUtf8(p, qsizetype(n)) : SingleByteCodePage::windows1251().decode(p, qsizetype(n));
     }
 
-    // Fills `e` with the cell of a field: a number or a date when it reads
-    // as one and was not quoted, else text (as the bytes, valid while `e`
-    // is used, when the file is UTF-8).
-    void makeCell(CellEvent& e, int row, int column, const char* p, std::size_t n, bool quoted) const
+    // Fills `e` with the text cell of a field (as the bytes, valid while
+    // `e` is used, when the file is UTF-8).
+    void makeCell(CellEvent& e, int row, int column, const char* p, std::size_t n) const
     {
         e.row = row;
         e.column = column;
         e.utf8 = nullptr;
-        if (!quoted && typeField(p, n, e))
-            return;
         e.type = CellType::Text;
         if (utf8_) {
             e.utf8 = p;
@@ -614,14 +521,7 @@ private:
         }
     }
 
-    // The value of a field, as makeCell types it.
-    CellValue fieldValue(const char* p, std::size_t n, bool quoted) const
-    {
-        CellEvent e;
-        if (!quoted && typeField(p, n, e))
-            return e.type == CellType::Date ? CellValue::date(e.number) : CellValue::number(e.number);
-        return CellValue::text(fieldText(p, n));
-    }
+    CellValue fieldValue(const char* p, std::size_t n) const { return CellValue::text(fieldText(p, n)); }
 
     // The file read in order, its cells (or rows, for a sink that takes
     // them) going to the sink as they are parsed; false when the sink
@@ -631,18 +531,18 @@ private:
         CsvFields fields(path_, separator_, 1);
         CellEvent e;
         RowData current;
-        auto toSink = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
-            makeCell(e, row, column, p, n, quoted);
+        auto toSink = [&](int row, int column, const char* p, std::size_t n) {
+            makeCell(e, row, column, p, n);
             return sink.cell(e);
         };
-        auto toRows = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+        auto toRows = [&](int row, int column, const char* p, std::size_t n) {
             if (row != current.row && !current.cells.empty()) {
                 if (!sink.takeRow(current))
                     return false;
                 current.cells.clear();
             }
             current.row = row;
-            current.cells.push_back(RowCell{column, fieldValue(p, n, quoted), QString()});
+            current.cells.push_back(RowCell{column, fieldValue(p, n), QString()});
             return true;
         };
         const bool rows = sink.takesRows();
@@ -671,7 +571,7 @@ private:
                 CsvFields fields(path_, separator_, piece.firstRow);
                 // The rows an earlier piece left are overwritten one by one.
                 std::size_t used = 0;
-                auto toRows = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+                auto toRows = [&](int row, int column, const char* p, std::size_t n) {
                     if (used == 0 || piece.rows[used - 1].row != row) {
                         if (used == piece.rows.size()) {
                             const std::size_t width = used > 0 ? piece.rows[used - 1].cells.size() : 8;
@@ -681,18 +581,16 @@ private:
                         piece.rows[used].cells.clear();
                         ++used;
                     }
-                    piece.rows[used - 1].cells.push_back(RowCell{column, fieldValue(p, n, quoted), QString()});
+                    piece.rows[used - 1].cells.push_back(RowCell{column, fieldValue(p, n), QString()});
                     return true;
                 };
-                auto toItems = [&](int row, int column, const char* p, std::size_t n, bool quoted) {
+                auto toItems = [&](int row, int column, const char* p, std::size_t n) {
                     CellEvent& cell = piece.items.emplace_back().cell;
-                    makeCell(cell, row, column, p, n, quoted);
-                    if (cell.type == CellType::Text) {
-                        cell.span = cell.utf8 ? piece.texts.addUtf8(p, n) : piece.texts.add(cell.text);
-                        cell.pool = &piece.texts;
-                        cell.utf8 = nullptr;
-                        cell.text = QString();
-                    }
+                    makeCell(cell, row, column, p, n);
+                    cell.span = cell.utf8 ? piece.texts.addUtf8(p, n) : piece.texts.add(cell.text);
+                    cell.pool = &piece.texts;
+                    cell.utf8 = nullptr;
+                    cell.text = QString();
                     return true;
                 };
                 if (rows) {

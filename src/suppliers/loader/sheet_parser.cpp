@@ -4,6 +4,10 @@
 #include "suppliers/loader/cell_text.h"
 #include "suppliers/loader/sheet_columns.h"
 
+#include <QDate>
+#include <QStringList>
+#include <QTime>
+
 #include <algorithm>
 
 namespace velmora::loader {
@@ -19,6 +23,49 @@ constexpr int kTextNoNameLength = 255;
 QString rawCellText(const sheet::RowCell& cell)
 {
     return cell.utf8 ? QString::fromUtf8(cell.utf8, qsizetype(cell.utf8Size)) : cell.value.toText();
+}
+
+// dd.mm.yyyy, with an optional " hh:mm" or " hh:mm:ss": a date as a CSV
+// file writes one.
+bool readsAsDate(QStringView text)
+{
+    if (text.size() < 8 || text.size() > 19)
+        return false;
+    int parts[6] = {0, 0, 0, 0, 0, 0};
+    int digits[6] = {0, 0, 0, 0, 0, 0};
+    const char16_t separators[5] = {u'.', u'.', u' ', u':', u':'};
+    int part = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            parts[part] = parts[part] * 10 + (c.unicode() - u'0');
+            if (++digits[part] > 4)
+                return false;
+        } else if (part < 5 && c == separators[part]) {
+            ++part;
+        } else {
+            return false;
+        }
+    }
+    if (part < 2 || part == 3 || digits[0] < 1 || digits[0] > 2 || digits[1] < 1 || digits[1] > 2 || digits[2] != 4)
+        return false;
+    if (part >= 3 && (digits[3] < 1 || digits[3] > 2 || digits[4] != 2 || (part == 5 && digits[5] != 2)))
+        return false;
+    return QDate(parts[2], parts[1], parts[0]).isValid() && (part < 3 || QTime(parts[3], parts[4], parts[5]).isValid());
+}
+
+// A price cell that holds no price, whatever digits it shows: an error
+// value (a cell of that type, or its text in a CSV file) or a date.
+bool holdsNoPrice(const sheet::RowCell& cell, const QString& text)
+{
+    static const QStringList errors = {QStringLiteral("#DIV/0!"), QStringLiteral("#N/A"),   QStringLiteral("#VALUE!"),
+                                       QStringLiteral("#REF!"),   QStringLiteral("#NAME?"), QStringLiteral("#NUM!"),
+                                       QStringLiteral("#NULL!")};
+    const sheet::CellType type = cell.value.type();
+    if (type == sheet::CellType::Error || type == sheet::CellType::Date)
+        return true;
+    if (text.startsWith(u'#'))
+        return errors.contains(text, Qt::CaseInsensitive);
+    return readsAsDate(text);
 }
 
 } // namespace
@@ -120,7 +167,10 @@ bool SheetRowParser::parseRow(int row, const std::vector<const sheet::RowCell*>&
             price.hasNumber = true;
             return price;
         }
-        return ParsePriceText(rawCellText(*cell).trimmed(), currencyWord);
+        const QString text = rawCellText(*cell).trimmed();
+        if (holdsNoPrice(*cell, text))
+            return price;
+        return ParsePriceText(text, currencyWord);
     };
     ParsedPrice price = readPrice(priceColumn_, currencyColumn_ > 0 ? &rowCurrencyText : nullptr);
     const ParsedPrice pricemax = readPrice(pricemaxColumn_, nullptr);

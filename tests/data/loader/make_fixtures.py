@@ -6,6 +6,7 @@ Windows-1251 CSV file with ";" separators.
 Run with /usr/bin/python3 (Debian's openpyxl and xlwt) from this folder.
 """
 import csv
+import datetime
 import io
 import os
 
@@ -24,6 +25,19 @@ class Link:
 class Formula:
     def __init__(self, text):
         self.text = text  # without the leading "="
+
+
+class Error:
+    """An error cell; its text in a CSV file."""
+    def __init__(self, text):
+        self.text = text
+
+
+ERRORS = ["#DIV/0!", "#N/A", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#NULL!"]
+# The codes an .xls file stores them by (xlwt's own table of texts has some
+# wrong and lacks #N/A).
+BIFF_ERROR_CODES = {"#NULL!": 0x00, "#DIV/0!": 0x07, "#VALUE!": 0x0F, "#REF!": 0x17, "#NAME?": 0x1D,
+                    "#NUM!": 0x24, "#N/A": 0x2A}
 
 
 # Sheet name -> (first row, rows). A row is a list of cell values for A, B...
@@ -64,11 +78,20 @@ SHEETS = {
          Formula('HYPERLINK("http://example.com/f","ф")')],
     ]),
     "low": (3, [["L-%d" % r, "Строка %d" % r, r, None, None, "6"] for r in range(3, 101)]),
+    # Cells in the price column that hold no price, and articles that look
+    # like numbers but are texts.
+    "noprice": (1, [["E-%d" % i, "Ошибка " + e, Error(e)] for i, e in enumerate(ERRORS, start=1)] + [
+        ["T-1", "Дата прайса:", datetime.date(2024, 3, 15)],
+        ["1.10", "Ноль в конце", 1],
+        ["007", "Ведущие нули", 2],
+        ["123456789012345678", "Длинный номер", 3],
+        ["1E5", "Похож на степень", 4],
+    ]),
     "Лист1": (1, [["W-1", "С первого листа", 4]]),
     "Прайс-лист 2012": (1, [["P-1", "Из прайса", 3]]),
 }
 
-CSV_SHEETS = ["usd", "eur", "rowcur", "null", "round", "comp", "sep", "low"]
+CSV_SHEETS = ["usd", "eur", "rowcur", "null", "round", "comp", "sep", "arts", "low", "noprice"]
 
 
 def write_xlsx(path):
@@ -86,6 +109,12 @@ def write_xlsx(path):
                     cell.hyperlink = value.address
                 elif isinstance(value, Formula):
                     cell.value = "=" + value.text
+                elif isinstance(value, Error):
+                    cell.value = value.text
+                    cell.data_type = "e"
+                elif isinstance(value, datetime.date):
+                    cell.value = value
+                    cell.number_format = "DD.MM.YYYY"
                 elif isinstance(value, str):
                     cell.value = value
                     cell.data_type = "s"
@@ -96,6 +125,7 @@ def write_xlsx(path):
 
 def write_xls(path):
     book = xlwt.Workbook(encoding="utf-8")
+    date_style = xlwt.easyxf(num_format_str="DD.MM.YYYY")
     for name, (first, rows) in SHEETS.items():
         sheet = book.add_sheet(name)
         for r, row in enumerate(rows, start=first):
@@ -106,6 +136,12 @@ def write_xls(path):
                     value = xlwt.Formula('HYPERLINK("%s";"%s")' % (value.address, value.text))
                 elif isinstance(value, Formula):
                     value = xlwt.Formula(value.text.replace(",", ";"))
+                elif isinstance(value, Error):
+                    sheet.row(r - 1).set_cell_error(c - 1, BIFF_ERROR_CODES[value.text])
+                    continue
+                elif isinstance(value, datetime.date):
+                    sheet.write(r - 1, c - 1, value, date_style)
+                    continue
                 sheet.write(r - 1, c - 1, value)
     book.save(path)
 
@@ -113,6 +149,10 @@ def write_xls(path):
 def csv_text(value):
     if value is None:
         return ""
+    if isinstance(value, Error):
+        return value.text
+    if isinstance(value, datetime.date):
+        return value.strftime("%d.%m.%Y")
     if isinstance(value, float) and value.is_integer():
         return str(int(value))
     return str(value)
