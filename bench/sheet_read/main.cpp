@@ -1,11 +1,13 @@
-// sheet_read [--block] [--no-peer] [--runs N] FILE: reads every sheet of a
+// sheet_read [--block | --values] [--no-peer] [--runs N] FILE: reads every sheet of a
 // workbook and prints the time and the peak memory (VmHWM), then the same
 // for the peer a shop could use instead (bench/peer_read.py: xlrd for .xls,
 // openpyxl read-only for .xlsx, Python's csv module for .csv), run after
 // ours in a process of its own, and the ratios.
 //
-// By default each sheet is streamed row by row, as the loader reads it;
-// --block reads each sheet into one value block, as the sheet view does.
+// By default each sheet is streamed row by row, as the loader reads it (text
+// cells as the file's UTF-8 bytes where the reader has them so); --values
+// streams the texts as values, --block reads each sheet into one value
+// block, as the sheet view does.
 // With --runs N each side reads N times and the fastest run counts (on a
 // busy machine the others mostly measure the neighbours).
 #include "bench_peer.h"
@@ -28,7 +30,7 @@ struct Counts {
 };
 
 // One read of every sheet; the first run prints each sheet's size.
-velmora::bench::Measure readOnce(const QString& file, bool block, bool print, Counts& counts)
+velmora::bench::Measure readOnce(const QString& file, bool block, RowTexts texts, bool print, Counts& counts)
 {
     velmora::bench::Measure measure;
     counts = {};
@@ -43,11 +45,14 @@ velmora::bench::Measure readOnce(const QString& file, bool block, bool print, Co
             sheet.rows = data.values.rows();
             sheet.cells = sheet.rows * data.values.columns();
         } else {
-            info = reader.streamSheet(i, [&](const RowData& row) {
-                ++sheet.rows;
-                sheet.cells += long(row.cells.size());
-                return true;
-            });
+            info = reader.streamSheet(
+                i,
+                [&](const RowData& row) {
+                    ++sheet.rows;
+                    sheet.cells += long(row.cells.size());
+                    return true;
+                },
+                texts);
         }
         counts.rows += sheet.rows;
         counts.cells += sheet.cells;
@@ -66,6 +71,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool block = args.removeAll(QStringLiteral("--block")) > 0;
+    const RowTexts texts = args.removeAll(QStringLiteral("--values")) > 0 ? RowTexts::Values : RowTexts::Utf8;
     const bool peer = args.removeAll(QStringLiteral("--no-peer")) == 0;
     int runs = 1;
     if (const qsizetype at = args.indexOf(QStringLiteral("--runs")); at >= 0 && at + 1 < args.size()) {
@@ -73,7 +79,7 @@ int main(int argc, char** argv)
         args.remove(at, 2);
     }
     if (args.size() != 1 || args[0].startsWith(u'-')) {
-        std::fprintf(stderr, "usage: sheet_read [--block] [--no-peer] [--runs N] FILE\n");
+        std::fprintf(stderr, "usage: sheet_read [--block | --values] [--no-peer] [--runs N] FILE\n");
         return 2;
     }
     const QString file = args[0];
@@ -81,7 +87,7 @@ int main(int argc, char** argv)
     Counts counts;
     try {
         for (int run = 0; run < runs; ++run) {
-            const velmora::bench::Measure measure = readOnce(file, block, run == 0, counts);
+            const velmora::bench::Measure measure = readOnce(file, block, texts, run == 0, counts);
             if (run == 0 || measure.seconds < ours.seconds)
                 ours = measure;
         }
@@ -91,7 +97,9 @@ int main(int argc, char** argv)
     }
     std::printf("file   %s (%.1f MB)\n", qPrintable(file), double(QFileInfo(file).size()) / 1e6);
     std::printf("read   %lld rows, %lld cells (%s)\n", counts.rows, counts.cells,
-                block ? "each sheet into one value block" : "streamed row by row");
+                block ? "each sheet into one value block"
+                      : texts == RowTexts::Utf8 ? "streamed row by row, texts as bytes"
+                                                : "streamed row by row, texts as values");
     std::printf("ours   %s; %.0f rows/s%s\n", qPrintable(ours.text()), ours.seconds > 0 ? counts.rows / ours.seconds : 0.0,
                 runs > 1 ? qPrintable(QStringLiteral(" (fastest of %1)").arg(runs)) : "");
     if (peer)

@@ -587,7 +587,7 @@ TEST(Reader, LargeCsvReadsTheSameInParallelPieces)
                 text += QStringLiteral("\r\n"); // an empty line is a row without cells
                 ++row;
             }
-            Row expected{++row, QStringLiteral("Товар %1").arg(r), QStringLiteral("%1,5").arg(r), QString(), r % 5 != 0};
+            Row expected{++row, QStringLiteral("Товар № %1").arg(r), QStringLiteral("%1,5").arg(r), QString(), r % 5 != 0};
             QString quoted;
             if (r % 7 == 0) {
                 expected.c = QStringLiteral("две\r\nстроки; %1").arg(r);
@@ -627,21 +627,33 @@ TEST(Reader, LargeCsvReadsTheSameInParallelPieces)
                               << data.values.text(r.row, 3).toStdString();
             }
         }
-        std::size_t next = 0;
-        reader.streamSheet(1, [&](const RowData& got) {
-            if (next >= rows.size() || bad > 5)
-                return false;
-            const Row& r = rows[next++];
-            const bool ok = got.row == r.row && got.cells.size() == (r.hasD ? 4u : 3u) &&
-                            got.cells[0].value.toText() == r.a && got.cells[1].value.toText() == r.b &&
-                            got.cells[2].column == 3 && got.cells[2].value.toText() == r.c;
-            if (!ok) {
-                ++bad;
-                ADD_FAILURE() << "streamed row " << got.row << ", expected " << r.row;
-            }
-            return true;
-        });
-        EXPECT_EQ(next, rows.size());
+        // Streamed with the texts as values and as UTF-8 bytes (which the
+        // pieces hand over where they stand, converted from Windows-1251).
+        for (const RowTexts texts : {RowTexts::Values, RowTexts::Utf8}) {
+            SCOPED_TRACE(texts == RowTexts::Utf8 ? "texts as bytes" : "texts as values");
+            auto text = [](const RowCell& cell) {
+                return cell.utf8 ? QString::fromUtf8(cell.utf8, qsizetype(cell.utf8Size)) : cell.value.toText();
+            };
+            std::size_t next = 0;
+            reader.streamSheet(
+                1,
+                [&](const RowData& got) {
+                    if (next >= rows.size() || bad > 5)
+                        return false;
+                    const Row& r = rows[next++];
+                    const bool ok = got.row == r.row && got.cells.size() == (r.hasD ? 4u : 3u) &&
+                                    text(got.cells[0]) == r.a && text(got.cells[1]) == r.b &&
+                                    got.cells[2].column == 3 && text(got.cells[2]) == r.c &&
+                                    (texts == RowTexts::Utf8) == (got.cells[0].utf8 != nullptr);
+                    if (!ok) {
+                        ++bad;
+                        ADD_FAILURE() << "streamed row " << got.row << ", expected " << r.row;
+                    }
+                    return true;
+                },
+                texts);
+            EXPECT_EQ(next, rows.size());
+        }
         // A stream stops where it is asked to, in the middle of a piece.
         int seen = 0;
         reader.streamSheet(1, [&](const RowData&) { return ++seen < 30001; });

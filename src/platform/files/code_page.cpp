@@ -1,5 +1,8 @@
 #include "code_page.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace velmora {
 namespace {
 
@@ -51,7 +54,45 @@ SingleByteCodePage::SingleByteCodePage(const char16_t (&highHalf)[128])
         forward_[std::size_t(i)] = char16_t(i);
         forward_[std::size_t(0x80 + i)] = highHalf[i];
         reverse_[highHalf[i]] = quint16(0x80 + i + 1);
+        // No unit of a page is a surrogate: two or three bytes each.
+        const char16_t u = highHalf[i];
+        std::array<char, 4>& utf8 = upperUtf8_[std::size_t(i)];
+        if (u < 0x800) {
+            utf8 = {2, char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F)), 0};
+        } else {
+            utf8 = {3, char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F))};
+        }
     }
+}
+
+char* SingleByteCodePage::toUtf8(const char* bytes, std::size_t size, char* out) const
+{
+    std::size_t i = 0;
+    while (i < size) {
+        // Eight ASCII bytes at a time stand as they are.
+        if (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                std::memcpy(out, &word, 8);
+                out += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(bytes[i++]);
+        if (b < 0x80) {
+            *out++ = char(b);
+            continue;
+        }
+        const std::array<char, 4>& utf8 = upperUtf8_[b - 0x80];
+        // Three bytes written, the length kept: the room is there.
+        out[0] = utf8[1];
+        out[1] = utf8[2];
+        out[2] = utf8[3];
+        out += utf8[0];
+    }
+    return out;
 }
 
 int SingleByteCodePage::byteOf(char16_t unit) const

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <functional>
 
 namespace velmora {
@@ -16,6 +17,9 @@ public:
 
     QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), bytes.size()); }
     QString decode(const char* bytes, qsizetype size) const;
+    // The same text as UTF-8, written at `out`, which has room for three
+    // bytes per byte (no byte takes more); returns the end of what it wrote.
+    char* toUtf8(const char* bytes, std::size_t size, char* out) const;
     // Each UTF-16 unit the page lacks becomes "?".
     QByteArray encode(const QString& text) const;
     // Each character the page lacks (a surrogate pair being one character)
@@ -29,6 +33,8 @@ public:
 
 private:
     std::array<char16_t, 256> forward_{}; // every byte's UTF-16 unit
+    // The UTF-8 of each byte of the upper half: its length, then its bytes.
+    std::array<std::array<char, 4>, 128> upperUtf8_{};
     // Byte + 1 for every UTF-16 unit of the upper half; 0 where the page has none.
     std::array<quint16, 0x10000> reverse_{};
 };

@@ -51,6 +51,16 @@ bool ChunkPipe::dispatch(std::string bytes, int firstRow)
     return drain(false);
 }
 
+std::string ChunkPipe::spareBytes()
+{
+    std::lock_guard lock(mutex_);
+    if (spareBytes_.empty())
+        return {};
+    std::string bytes = std::move(spareBytes_.back());
+    spareBytes_.pop_back();
+    return bytes;
+}
+
 void ChunkPipe::work()
 {
     for (;;) {
@@ -72,8 +82,11 @@ void ChunkPipe::work()
         }
         {
             std::lock_guard lock(mutex_);
-            job->chunk.bytes.clear();
-            job->chunk.bytes.shrink_to_fit();
+            if (spareBytes_.size() < maxInFlight_) {
+                job->chunk.bytes.clear();
+                spareBytes_.push_back(std::move(job->chunk.bytes));
+            }
+            job->chunk.bytes = std::string();
             job->done = true;
         }
         done_.notify_all();

@@ -45,7 +45,14 @@ struct SheetChunk {
     int firstRow = 1;
     std::vector<RawItem> items;
     StringPool texts; // the items' texts, for a parser that keeps them so
+    // rows[0, rowCount) are the chunk's; those beyond are an earlier
+    // chunk's, kept for their capacity.
     std::vector<RowData> rows;
+    std::size_t rowCount = 0;
+    // The rows' texts as UTF-8, for rows whose cells point into it; kept
+    // from chunk to chunk and grown when a chunk needs more.
+    std::unique_ptr<char[]> utf8;
+    std::size_t utf8Capacity = 0;
 };
 
 class ChunkPipe {
@@ -67,6 +74,10 @@ public:
     bool dispatch(std::string bytes, int firstRow = 1);
     // Waits for every chunk and hands it on.
     bool finish() { return drain(true); }
+    // An empty string with the capacity of a parsed chunk's bytes when one
+    // is spare, to fill with the next chunk: a fresh buffer for each chunk
+    // would have its pages faulted in anew.
+    std::string spareBytes();
     bool stopped() const { return stopped_; }
 
     // Worker threads for a large sheet: none on a machine of two cores or
@@ -94,6 +105,9 @@ private:
     // Delivered jobs, reused with their capacity (emptied on a worker), so a
     // long sheet does not allocate and free a chunk's items over and over.
     std::vector<std::unique_ptr<Job>> free_;
+    // Bytes of parsed chunks, kept for the next ones (no more than can be
+    // in flight).
+    std::vector<std::string> spareBytes_;
     std::size_t maxInFlight_ = 6;
     bool quit_ = false;
     bool stopped_ = false;

@@ -22,6 +22,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace velmora::sheet {
@@ -122,7 +123,11 @@ char detectSeparator(const QByteArray& sample)
 // size), valid during the call; onField returns false to stop.
 class CsvFields {
 public:
-    CsvFields(const QString& path, char separator, int firstRow) : path_(path), separator_(separator), row_(firstRow) {}
+    CsvFields(const QString& path, char separator, int firstRow) : path_(path), separator_(separator), row_(firstRow)
+    {
+        for (const char c : {separator, '\n', '\r', '"'})
+            special_[static_cast<unsigned char>(c)] = true;
+    }
 
     // false once onField asked to stop.
     template <class OnField>
@@ -136,10 +141,15 @@ public:
                     while (j < n && p[j] != '"')
                         ++j;
                 } else {
-                    while (j < n && p[j] != separator_ && p[j] != '\n' && p[j] != '\r' && p[j] != '"')
+                    while (j < n && !special_[static_cast<unsigned char>(p[j])])
                         ++j;
                 }
-                if (j > i) {
+                if (j > i && !quoted_ && field_.empty() && !wasQuoted_ && j < n && p[j] != '"') {
+                    // A whole field before its separator or line end goes
+                    // as it stands in the text; its end is handled below.
+                    hand(onField, p + i, j - i);
+                    i = j;
+                } else if (j > i) {
                     field_.append(p + i, j - i);
                     i = j;
                     if (i >= n)
@@ -196,16 +206,20 @@ public:
 
 private:
     template <class OnField>
+    void hand(OnField&& onField, const char* p, std::size_t n)
+    {
+        if (column_ > kMaxColumns)
+            throw SheetError(QStringLiteral("В файле \"%1\" больше %2 колонок (строка %3)")
+                                 .arg(path_)
+                                 .arg(kMaxColumns)
+                                 .arg(row_));
+        goOn_ = onField(row_, column_, p, n);
+    }
+    template <class OnField>
     void endField(OnField&& onField)
     {
-        if (!field_.empty()) {
-            if (column_ > kMaxColumns)
-                throw SheetError(QStringLiteral("В файле \"%1\" больше %2 колонок (строка %3)")
-                                     .arg(path_)
-                                     .arg(kMaxColumns)
-                                     .arg(row_));
-            goOn_ = onField(row_, column_, field_.data(), field_.size());
-        }
+        if (!field_.empty())
+            hand(onField, field_.data(), field_.size());
         field_.clear();
         wasQuoted_ = false;
         afterQuote_ = false;
@@ -220,6 +234,7 @@ private:
 
     const QString& path_;
     const char separator_;
+    std::array<bool, 256> special_{}; // the bytes that end a run of a field outside quotes
     int row_;
     int column_ = 1;
     std::string field_;
@@ -497,7 +512,7 @@ private:
     // Files this large are parsed on worker threads, cut at record ends
     // into pieces of about kPieceSize.
     static constexpr qint64 kParallelSize = 4 << 20;
-    static constexpr std::size_t kPieceSize = 256 << 10;
+    static constexpr std::size_t kPieceSize = 64 << 10;
 
     // A field's text in the file's encoding.
     QString fieldText(const char* p, std::size_t n) const
@@ -566,12 +581,13 @@ private:
     bool readInChunks(CsvText& text, CellSink& sink, int workers) const
     {
         const bool rows = sink.takesRows();
+        const bool rowBytes = rows && sink.takesUtf8Texts();
         ChunkPipe pipe(
-            [this, rows](SheetChunk& piece) {
+            [this, rows, rowBytes](SheetChunk& piece) {
                 CsvFields fields(path_, separator_, piece.firstRow);
                 // The rows an earlier piece left are overwritten one by one.
                 std::size_t used = 0;
-                auto toRows = [&](int row, int column, const char* p, std::size_t n) {
+                auto cellsOf = [&](int row) -> std::vector<RowCell>& {
                     if (used == 0 || piece.rows[used - 1].row != row) {
                         if (used == piece.rows.size()) {
                             const std::size_t width = used > 0 ? piece.rows[used - 1].cells.size() : 8;
@@ -581,7 +597,35 @@ private:
                         piece.rows[used].cells.clear();
                         ++used;
                     }
-                    piece.rows[used - 1].cells.push_back(RowCell{column, fieldValue(p, n), QString()});
+                    return piece.rows[used - 1].cells;
+                };
+                auto toRows = [&](int row, int column, const char* p, std::size_t n) {
+                    cellsOf(row).push_back(RowCell{column, fieldValue(p, n), QString()});
+                    return true;
+                };
+                // The texts go into the piece's UTF-8, made large enough for
+                // all of them (a field takes at most three bytes per byte of
+                // the file), so the cells may point into it at once.
+                const std::size_t room = piece.bytes.size() * (utf8_ ? 1 : 3);
+                if (rowBytes && piece.utf8Capacity < room) {
+                    piece.utf8 = std::make_unique_for_overwrite<char[]>(room);
+                    piece.utf8Capacity = room;
+                }
+                char* utf8End = piece.utf8.get();
+                const SingleByteCodePage& page = SingleByteCodePage::windows1251();
+                const CellValue emptyText = CellValue::text(QString());
+                auto toRowBytes = [&](int row, int column, const char* p, std::size_t n) {
+                    RowCell& cell = cellsOf(row).emplace_back();
+                    cell.column = column;
+                    cell.value = emptyText;
+                    cell.utf8 = utf8End;
+                    if (utf8_) {
+                        std::memcpy(utf8End, p, n);
+                        utf8End += n;
+                    } else {
+                        utf8End = page.toUtf8(p, n, utf8End);
+                    }
+                    cell.utf8Size = std::size_t(utf8End - cell.utf8);
                     return true;
                 };
                 auto toItems = [&](int row, int column, const char* p, std::size_t n) {
@@ -593,10 +637,14 @@ private:
                     cell.text = QString();
                     return true;
                 };
-                if (rows) {
+                if (rowBytes) {
+                    fields.feed(piece.bytes.data(), piece.bytes.size(), toRowBytes);
+                    fields.finish(toRowBytes);
+                    piece.rowCount = used;
+                } else if (rows) {
                     fields.feed(piece.bytes.data(), piece.bytes.size(), toRows);
                     fields.finish(toRows);
-                    piece.rows.resize(used);
+                    piece.rowCount = used;
                 } else {
                     piece.items.reserve(piece.bytes.size() / 12);
                     fields.feed(piece.bytes.data(), piece.bytes.size(), toItems);
@@ -605,8 +653,8 @@ private:
             },
             [&sink, rows](SheetChunk& piece) {
                 if (rows) {
-                    for (const RowData& row : piece.rows)
-                        if (!sink.takeRow(row))
+                    for (std::size_t r = 0; r < piece.rowCount; ++r)
+                        if (!sink.takeRow(piece.rows[r]))
                             return false;
                     return true;
                 }
@@ -624,7 +672,9 @@ private:
             if (ends.lastEnd() < kPieceSize)
                 continue;
             const int records = ends.records();
-            std::string rest(pending, ends.lastEnd());
+            // The rest goes into the bytes of a piece already parsed.
+            std::string rest = pipe.spareBytes();
+            rest.assign(pending, ends.lastEnd());
             pending.resize(ends.lastEnd());
             ends.cut();
             if (!pipe.dispatch(std::exchange(pending, std::move(rest)), nextRow))

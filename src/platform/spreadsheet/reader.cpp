@@ -176,6 +176,7 @@ public:
         return true;
     }
     bool takesRows() const override { return true; }
+    bool takesUtf8Texts() const override { return utf8_; }
     bool takeRow(const RowData& row) override
     {
         if (!flush())

@@ -79,6 +79,10 @@ public:
     // with a value, in column order, each row once) in place of their
     // cells, from a backend that assembles rows on worker threads.
     virtual bool takesRows() const { return false; }
+    // A sink that takes rows and answers true may get their text cells as
+    // UTF-8 bytes (RowCell::utf8, its value an empty text), valid during
+    // takeRow.
+    virtual bool takesUtf8Texts() const { return false; }
     virtual bool takeRow(const RowData& row) { return true; }
     virtual void resolveShared(std::shared_ptr<const StringPool> pool, const std::vector<StringPool::Span>& spans) {}
 };
