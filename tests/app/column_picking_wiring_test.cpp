@@ -151,7 +151,8 @@ TEST(WiredColumnPicking, EveryModalPickingWindowTakesTheColumnOfACellClickedInIt
 
 // The settings tab's view belongs to the main window; the user clicks a
 // cell there and a "..." on the tab, three times in a row, and each pick
-// lands while the view stays shown above the main window.
+// lands while the view stays shown above the main window. A window that
+// hides the main window for a while takes the view along.
 TEST(WiredColumnPicking, TheSettingsTabTakesThreePicksInARowFromItsSheetView)
 {
     WiredInstallation inst;
@@ -205,6 +206,21 @@ TEST(WiredColumnPicking, TheSettingsTabTakesThreePicksInARowFromItsSheetView)
                   p.column);
     }
     EXPECT_TRUE(tab->sheetView()->isVisible());
+
+    // The price updates hide the main window while their workbook is open;
+    // the tab's view goes with it and comes back above it, its cell kept.
+    QAction* updates = form.findChild<QAction*>(QStringLiteral("LoadPricePostav"));
+    ASSERT_NE(updates, nullptr);
+    driveModal<QDialog>(form, "Form_LoadPricePostav", [&] { updates->trigger(); }, [&](QDialog* window) {
+        control<QLineEdit>(window, QStringLiteral("Edit_Path"))->setText(book);
+        control<QToolButton>(window, QStringLiteral("SpeedButton_Path"))->click();
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_FALSE(tab->sheetView()->isVisible());
+    });
+    processEventsFor(50);
+    ASSERT_TRUE(form.isVisible());
+    ASSERT_NO_FATAL_FAILURE(expectAboveItsOwner(tab->sheetView(), &form));
+    EXPECT_EQ(tab->sheetView()->currentCell().row, 7);
 }
 
 // On the settings page the sheets follow the list's fields with no gap

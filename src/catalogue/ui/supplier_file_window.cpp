@@ -286,8 +286,11 @@ void SupplierFileWindow::SpeedButton_PathClick()
     };
     if (!picker_->openFromField(Edit_Path, askForFile, [this](const QString& t) { reportError(t); }))
         return;
-    if (env_.setMainWindowHidden)
+    if (env_.setMainWindowHidden) {
         env_.setMainWindowHidden(true);
+        // Hiding our parent drops the repaint of the path just set.
+        update();
+    }
     // The stored sheet is chosen again when the workbook still has it.
     const QString stored = ComboBox_Sheet->currentText();
     const int storedIndex = ComboBox_Sheet->currentIndex();

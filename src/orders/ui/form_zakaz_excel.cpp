@@ -176,8 +176,11 @@ void Form_ZakazExcel::SpeedButton_PathClick()
     const auto askForFile = [this] { return env_.openFileName ? env_.openFileName(this, kExcelFileFilter) : QString(); };
     if (!picker_->openFromField(Edit_Path, askForFile, env_.error))
         return;
-    if (env_.setMainWindowHidden)
+    if (env_.setMainWindowHidden) {
         env_.setMainWindowHidden(true);
+        // Hiding our parent drops the repaint of the path just set.
+        update();
+    }
     const int stored = ComboBox_Sheet->currentIndex();
     ComboBox_Sheet->setEnabled(true);
     picker_->listSheets(ComboBox_Sheet);

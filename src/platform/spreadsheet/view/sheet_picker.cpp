@@ -5,6 +5,7 @@
 #include "platform/spreadsheet/view/view_placement.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -33,8 +34,38 @@ SheetView* SheetPicker::ensureView()
         view_->setObjectName(viewName_);
         if (prepare_)
             prepare_(view_);
+        if (QWidget* window = owner_->window())
+            window->installEventFilter(this);
     }
     return view_;
+}
+
+// The view goes and comes with the window it belongs to (some windows hide
+// the main window while they work). Shown again, it is mapped anew, so the
+// window manager learns again that it stays above that window: a view left
+// on the screen loses that to the hidden window and is then buried.
+bool SheetPicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (view_ && owner_ && watched == owner_->window() && !event->spontaneous()) {
+        if (event->type() == QEvent::Hide && view_->isVisible()) {
+            hiddenWithOwner_ = true;
+            view_->hide();
+        } else if (event->type() == QEvent::Show && hiddenWithOwner_) {
+            hiddenWithOwner_ = false;
+            // After the window itself is mapped: a view mapped first is
+            // taken by the window manager for one of no window.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (isOpen() && owner_ && owner_->window()->isVisible()) {
+                        view_->show();
+                        view_->raise();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void SheetPicker::load(const QString& path)
@@ -123,6 +154,7 @@ void SheetPicker::listSheets(QComboBox* list) const
 
 void SheetPicker::close()
 {
+    hiddenWithOwner_ = false;
     if (!view_)
         return;
     view_->closeWorkbook();

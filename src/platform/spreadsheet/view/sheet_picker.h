@@ -27,7 +27,8 @@ inline constexpr int kPickStartRows = 50;
 // opens in a sheet view that is a window of the owner's window: the window
 // manager keeps it above that window, and it takes clicks while that
 // window waits modally. The user clicks a cell there and presses the
-// owner's "..." button, which takes the cell (picked()). Opening the view
+// owner's "..." button, which takes the cell (picked()). The view hides
+// and shows again with the owner's window. Opening the view
 // stands for attaching to the spreadsheet program, closing it for quitting
 // it.
 class SheetPicker : public QObject {
@@ -73,6 +74,9 @@ public:
     // The view; null before the first workbook.
     SheetView* view() const { return view_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     SheetView* ensureView();
     void placeBesideOwner();
@@ -85,6 +89,7 @@ private:
     QString viewName_;
     std::function<void(SheetView*)> prepare_;
     QPointer<SheetView> view_;
+    bool hiddenWithOwner_ = false;
 };
 
 // "Нет", A ... Z: the item's index is the column number.
