@@ -2,7 +2,7 @@
 // of the same run on the same file:
 //   save     SaveDatabaseFiles (compaction, indexes, checked publish)
 //            against VACUUM INTO plus a plain file copy;
-//   restore  ResolveArchiveFile and RestoreDatabaseFile from a zip of it
+//   restore  RestoreDatabase from a zip of it
 //            against unzip plus a plain file copy;
 //   settings SavePriceListSettingsToIni of 200 price lists.
 // The save's one-second pause for the user to read its index count is left
@@ -10,7 +10,6 @@
 //
 //   db_save [offers] [history rows]   (defaults 1000000 2000000)
 #include "offer_generator.h"
-#include "platform/archive/resolve_archive_file.h"
 #include "platform/db/backup.h"
 #include "platform/db/connection.h"
 #include "storage/database_compaction.h"
@@ -178,13 +177,9 @@ int main(int argc, char** argv)
                                                 });
     QDir(unzipped).removeRecursively();
     QFile::remove(plain + QStringLiteral("/restored.vdb"));
-    ResolveArchiveOptions options;
-    options.fallbackFolder = data;
-    const QString unpackedFolder = root.filePath(QStringLiteral("archive/PRICE"));
-    const double restore = fastestOfTwo([&] { QDir(unpackedFolder).removeRecursively(); },
+    const double restore = fastestOfTwo([] {},
                                         [&] {
-                                            const QString chosen = ResolveArchiveFile(zip, options);
-                                            if (!RestoreDatabaseFile(chosen, working, {}))
+                                            if (!RestoreDatabase(zip, working, {}))
                                                 fail("restore failed");
                                         });
     std::printf("restore:  %.2f s   baseline unzip + copy %.2f s   ratio %.2f (target <= 2)\n", restore, restoreBaseline,

@@ -4,7 +4,6 @@
 #include "form_main.h"
 #include "form_progress.h"
 #include "main_status_bar.h"
-#include "platform/archive/archive_kind.h"
 #include "startup_messages.h"
 #include "storage/database_restore.h"
 #include "storage/database_save.h"
@@ -121,17 +120,11 @@ void DatabaseCommands::ToolButton_BaseLoadClick()
     MaintenanceReport report;
     report.status = [this](const QString& text) { showStatus(text); };
     report.message = [this](const QString& text) { say(text); };
-    const auto resolve = form_.hooks().ResolveArchiveFile;
     const QString working = workingPath();
     const bool restored = runBehindWaitWindow(
-        &form_, form_.findChild<Form_Progress*>(), report, [chosen, resolve, working](const MaintenanceReport& onWorker) {
+        &form_, form_.findChild<Form_Progress*>(), report, [chosen, working](const MaintenanceReport& onWorker) {
             onWorker.showStatus(QStringLiteral("Загрузка базы данных..."));
-            const QString resolved = resolve ? resolve(chosen) : chosen;
-            if (archive::archiveKindOf(resolved) != archive::ArchiveKind::None && QFileInfo(resolved).isFile()) {
-                onWorker.say(QStringLiteral("Не удалось распаковать архив:\r") + resolved);
-                return false;
-            }
-            return RestoreDatabaseFile(resolved, working, onWorker);
+            return RestoreDatabase(chosen, working, onWorker);
         });
     showStatus(QString());
     if (!restored) {

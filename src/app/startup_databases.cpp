@@ -3,7 +3,9 @@
 #include "platform/db/backup.h"
 #include "platform/files/file_helpers.h"
 #include "platform/files/ini_file.h"
+#include "platform/files/leftovers.h"
 #include "startup_messages.h"
+#include "storage/database_leftovers.h"
 #include "storage/settings_store.h"
 
 #include <QDir>
@@ -172,6 +174,10 @@ DatabaseStartup openStartupDatabases(const StartupFolders& folders, db::Connecti
                                      const DatabaseChooser& chooseDatabaseFile)
 {
     DatabaseStartup result;
+    // What killed runs left in the data folder goes before anything is
+    // copied or opened there.
+    removeDatabaseLeftovers(folders.dataFolder + PriceFileName);
+    removeLeftoversBeside(folders.dataFolder + OrderFileName);
     orderDb.close();
     if (!openOrderDatabase(folders, orderDb, messages))
         return result;

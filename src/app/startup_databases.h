@@ -35,7 +35,8 @@ struct DatabaseStartup {
     bool autoExportPrice = true;
 };
 
-// Opens the two databases the way every start does: the data folder and
+// Opens the two databases the way every start does: what killed runs left
+// in the data folder removed (database_leftovers.h), the data folder and
 // the working copy of the order database, the administrator role, the
 // refresh of a non-administrator's price database from the shared copy,
 // the working copy of the price database, or for the administrator the

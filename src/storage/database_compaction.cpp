@@ -4,6 +4,7 @@
 #include "platform/db/connection.h"
 #include "platform/files/error_text.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/leftovers.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -18,15 +19,18 @@ namespace {
 
 QString walOf(const QString& path) { return path + QStringLiteral("-wal"); }
 
-// A free name in the folder, from a pattern of QTemporaryFile; the engine
-// creates the file itself.
-QString freeNameIn(const QString& folder, const QString& pattern)
+// A new empty file in the folder, named from a pattern of QTemporaryFile;
+// the engine writes the compacted copy into it.
+QString newEmptyFileIn(const QString& folder, const QString& pattern)
 {
-    QTemporaryFile probe(QDir(folder).filePath(pattern));
-    if (!probe.open())
+    QTemporaryFile file(QDir(folder).filePath(pattern));
+    file.setAutoRemove(false);
+    if (!file.open())
         throw std::runtime_error(("cannot write in " + folder).toStdString());
-    return probe.fileName(); // removed with the probe
+    return file.fileName();
 }
+
+const QString kCompactionPrefix = QStringLiteral("mdb");
 
 } // namespace
 
@@ -51,6 +55,11 @@ void foldDatabaseLog(const QString& path, std::chrono::milliseconds patience)
             throw DatabaseHeldError(path);
         QThread::msleep(50);
     }
+}
+
+void removeCompactionLeftovers(const QString& folder)
+{
+    removeLeftoversIn(folder, QRegularExpression(QStringLiteral("^%1%2$").arg(kCompactionPrefix, temporaryNamePattern())));
 }
 
 void removeDatabaseFiles(const QString& path)
@@ -88,9 +97,16 @@ bool CompactJetDatabase(const QString& source, const QString& destination, const
     try {
         const QString target = destination.isEmpty() ? source : destination;
         const QString folder = QFileInfo(target).absolutePath();
-        const QString temporary =
-            freeNameIn(folder, destination.isEmpty() ? QStringLiteral("mdbXXXXXX") : QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
+        // What a killed compaction left here goes first.
+        if (destination.isEmpty())
+            removeCompactionLeftovers(folder);
+        else
+            removeLeftoversBeside(target);
+        const QString temporary = newEmptyFileIn(
+            folder, destination.isEmpty() ? kCompactionPrefix + QStringLiteral("XXXXXX") : QFileInfo(target).fileName() + QStringLiteral(".XXXXXX.part"));
+        TemporaryClaim claim(temporary);
         writeCompactedCopy(source, temporary);
+        claim.release();
         try {
             replaceDatabaseFile(target, temporary);
         } catch (...) {

@@ -27,9 +27,13 @@ void foldDatabaseLog(const QString& path, std::chrono::milliseconds patience = s
 // Removes a database file with its journal and logs, if any.
 void removeDatabaseFiles(const QString& path);
 
+// Removes the compaction's temporaries ("mdbXXXXXX" with their journals)
+// that killed runs left in the folder and no running program claims.
+void removeCompactionLeftovers(const QString& folder);
+
 // Writes a compacted copy of the source (VACUUM INTO) as the new file
-// `destination`, which must not exist; the copy is synced to the disk.
-// Throws; on failure nothing is left at `destination`.
+// `destination`, which must not exist or be empty; the copy is synced to
+// the disk. Throws; on failure nothing is left at `destination`.
 void writeCompactedCopy(const QString& source, const QString& destination);
 
 // Puts a complete database file in the place of the working one in one
@@ -40,7 +44,8 @@ void writeCompactedCopy(const QString& source, const QString& destination);
 void replaceDatabaseFile(const QString& workingPath, const QString& successorPath);
 
 // Compacts the source into the destination, or, with no destination, into
-// a new file "mdb..." in the source's folder that then replaces the source.
+// a new file "mdbXXXXXX" in the source's folder that then replaces the
+// source; what a killed compaction left there is removed first.
 // The password has no meaning for these files and is ignored. An existing
 // destination is replaced only by the complete copy. False on failure,
 // after the error's own text went to `messages`.

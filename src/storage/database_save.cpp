@@ -1,13 +1,16 @@
 #include "database_save.h"
 
 #include "database_compaction.h"
+#include "database_leftovers.h"
 #include "platform/db/connection.h"
 #include "platform/files/error_text.h"
 #include "platform/files/file_helpers.h"
 #include "platform/files/ini_file.h"
+#include "platform/files/leftovers.h"
 #include "price_indexes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace velmora {
@@ -72,6 +75,16 @@ void compactAndSettleIndexes(const QString& workingPath, const QString& temporar
     }
 }
 
+// A new empty file under the name, claimed; not held when the name is taken.
+TemporaryClaim claimNewFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return TemporaryClaim();
+    file.close();
+    return TemporaryClaim(path);
+}
+
 void putInPlace(const QString& workingPath, const QString& temporary)
 {
     try {
@@ -129,12 +142,19 @@ bool SaveDatabaseFiles(const DatabaseSaveFiles& files, const MaintenanceReport& 
     const QString temporary = QFileInfo(files.workingPath).absoluteDir().filePath(QStringLiteral("BaseTemp.vdb"));
     try {
         report.showStatus(kCompacting);
-        // Whatever an earlier run left under the temporary name is no one's.
-        removeDatabaseFiles(temporary);
+        // What killed runs left beside both files goes first.
+        removeDatabaseLeftovers(files.workingPath);
+        removeLeftoversBeside(files.savePath);
+        // A name still taken is another save's, which is still at work.
+        TemporaryClaim claim = claimNewFile(temporary);
+        if (!claim.isHeld())
+            throw StepFailure{QStringLiteral("Не удалось сжать базу данных...\r") + files.workingPath};
         try {
             compactAndSettleIndexes(files.workingPath, temporary, report);
+            claim.release();
             putInPlace(files.workingPath, temporary);
         } catch (...) {
+            claim.release();
             removeDatabaseFiles(temporary);
             throw;
         }

@@ -26,7 +26,8 @@ struct DatabaseSaveFiles {
 // to `report` in order, ending with the success message. A failure leaves
 // the working file as it was (or the complete compacted copy in its
 // place) and the published file old or new, reports its message and
-// returns false.
+// returns false. What killed runs left beside the working file and the
+// save path goes first (database_leftovers.h).
 bool SaveDatabaseFiles(const DatabaseSaveFiles& files, const MaintenanceReport& report);
 
 // Compacts the working file in place (the compaction command): into a new

@@ -141,7 +141,7 @@ TEST(DatabaseCommands, RestoreOfNoPriceDatabaseKeepsTheWorkingFileAndTheRun)
         QString message;
     } cases[] = {
         {QString(), QStringLiteral("База данных не выбрана, загрузка отменена.")},
-        {readmeZip, notFound + p.root.filePath(QStringLiteral("readme/readme.txt"))},
+        {readmeZip, notFound + readmeZip + QStringLiteral("/readme.txt")},
         {garbage, notFound + garbage},
     };
     for (const auto& c : cases) {
@@ -154,6 +154,9 @@ TEST(DatabaseCommands, RestoreOfNoPriceDatabaseKeepsTheWorkingFileAndTheRun)
     EXPECT_EQ(p.restarts, 0);
     EXPECT_FALSE(p.form().endRequested());
     EXPECT_EQ(priceMarker(p.working()), QStringLiteral("working"));
+    EXPECT_FALSE(QFileInfo::exists(p.root.filePath(QStringLiteral("readme")))) << "nothing unpacked beside the zip";
+    EXPECT_EQ(QDir(p.data).entryList({QStringLiteral("*.unpack"), QStringLiteral("*.part")}, QDir::AllEntries),
+              QStringList());
     p.form().close();
 }
 

@@ -4,6 +4,7 @@
 #include "app/shutdown.h"
 #include "app/startup_databases.h"
 #include "app/startup_settings.h"
+#include "../common/leftovers.h"
 #include "app_test_support.h"
 #include "platform/files/ini_file.h"
 
@@ -373,6 +374,39 @@ TEST(SecondStart, ChangesNothingInTheDatabases)
         EXPECT_EQ(first.first, second.first);
         EXPECT_EQ(first.second, second.second);
     }
+}
+
+TEST(StartupLeftovers, WhatKilledRunsLeftInTheDataFolderGoesAndNothingElse)
+{
+    Installation inst;
+    QDir().mkpath(inst.data);
+    auto touch = [&](const QString& name) {
+        QDir().mkpath(QFileInfo(inst.data + name).path());
+        QFile file(inst.data + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        file.write("left");
+    };
+    const QStringList leftovers = {
+        "PRICE.vdb.AbCdEf.part", "PRICE.vdb.AbCdEf.part-journal", // a restore or a copy
+        "BaseZakaz.vdb.GhIjKl.part",                              // a copy
+        "mdbMnOpQr", "mdbMnOpQr-journal",                         // a compaction
+        "BaseTemp.vdb", "BaseTemp.vdb-journal",                   // a save
+        "base.StUvWx.unpack/base/PRICE.vdb",                      // an unpack
+    };
+    const QStringList others = {"PRICE.vdb.bak", "mdb", "mdbnotes.txt", "notes.part", "base/PRICE.vdb"};
+    for (const QString& name : leftovers + others)
+        touch(name);
+
+    StartupRun run;
+    run.run(inst, QStringLiteral("anna"));
+    EXPECT_TRUE(run.completed);
+    run.priceDb.close();
+    run.orderDb.close();
+
+    QStringList expected = others;
+    expected << "BaseZakaz.vdb" << "PRICE.vdb" << "base";
+    expected.sort();
+    EXPECT_EQ(everythingBelow(inst.data), expected);
 }
 
 TEST(CloseDecision, PriceListFileOnlyForAnAdministratorsEditWithAutoSave)

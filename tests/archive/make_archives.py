@@ -122,6 +122,10 @@ def main(folder):
         with gzip.GzipFile("", "wb", fileobj=raw, mtime=0) as g:
             g.write(DATABASE)
     write(p("fake.gz"), DATABASE)  # no gzip stream at all
+    # Content that begins with a zero block, as a tar ends: still one file.
+    zeros_first = bytes(1024) + DATABASE
+    with gzip.GzipFile(p("zeros_first.vdb.gz"), "wb", mtime=0) as g:
+        g.write(zeros_first)
     rar4_stored(p("price.rar"), [("base/", b""), ("base/price.vdb", DATABASE)])
     write(p("old.arj"), b"\x60\xea" + bytes(64))
 
@@ -148,13 +152,15 @@ def main(folder):
     tar_of(p("link_out.tar"), [("price.vdb", DATABASE), link("out", "../../"), ("out/evil.txt", b"evil")])
     tar_of(p("link_in.tar"), [("base/price.vdb", DATABASE), link("same", "base/price.vdb")])
 
-    # Over the limits the tests set: 64 KiB unpacked, 10 entries.
+    # Over the limits the tests set: 64 KiB unpacked, 10 entries, an
+    # inflation of 100 to 1 past 16 KiB.
     zip_of(p("big.zip"), [("small.txt", b"x"), ("big.bin", bytes(256 * 1024))])
     zip_of(p("many.zip"), [("f%02d.txt" % i, b"x") for i in range(11)])
 
     # The packed files' bytes, to compare with what is unpacked.
     write(p("database.bin"), DATABASE)
     write(p("readme.bin"), README)
+    write(p("zeros_first.bin"), zeros_first)
 
 
 if __name__ == "__main__":

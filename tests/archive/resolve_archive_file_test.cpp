@@ -2,6 +2,8 @@
 // file a choice resolves to, and archives that must write nothing.
 #include "platform/archive/resolve_archive_file.h"
 
+#include "../common/archive_fixtures.h"
+#include "../common/leftovers.h"
 #include "../common/unprivileged.h"
 
 #include <QDateTime>
@@ -22,20 +24,7 @@ using namespace velmora::testing;
 
 namespace {
 
-// The fixture archives, written once per test program by the script.
-const QString& fixtures()
-{
-    static std::unique_ptr<QTemporaryDir> folder = [] {
-        auto dir = std::make_unique<QTemporaryDir>();
-        QProcess script;
-        script.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(ARCHIVE_FIXTURE_SCRIPT), dir->path()});
-        if (!script.waitForFinished(60000) || script.exitCode() != 0)
-            ADD_FAILURE() << "fixture script: " << script.readAllStandardError().toStdString();
-        return dir;
-    }();
-    static const QString path = folder->path() + u'/';
-    return path;
-}
+const QString& fixtures() { return archiveFixtures(); }
 
 QByteArray bytesOf(const QString& path)
 {
@@ -44,18 +33,6 @@ QByteArray bytesOf(const QString& path)
 }
 
 QByteArray databaseBytes() { return bytesOf(fixtures() + QStringLiteral("database.bin")); }
-
-// Every file and folder below `root`, relative to it, sorted.
-QStringList everythingBelow(const QString& root)
-{
-    QStringList found;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << QDir(root).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
 
 // A case's own folders: root/inner/d holds the archive, so that an entry
 // climbing two levels out of d/<name>/ still lands inside root.
@@ -76,7 +53,7 @@ struct Place {
 struct Unpacked {
     const char* archive;
     const char* resolved; // relative to the archive's folder
-    bool readme;          // the text file rather than the database
+    const char* content = "database.bin"; // the fixture with the resolved file's bytes
 };
 
 class ResolveUnpacked : public ::testing::TestWithParam<Unpacked> {};
@@ -91,40 +68,41 @@ TEST_P(ResolveUnpacked, GivesTheNewestFileOfTheUnpack)
     const QString resolved = ResolveArchiveFile(archive);
 
     EXPECT_EQ(resolved, place.d + QString::fromUtf8(c.resolved));
-    EXPECT_EQ(bytesOf(resolved), bytesOf(fixtures() + QLatin1String(c.readme ? "readme.bin" : "database.bin")));
+    EXPECT_EQ(bytesOf(resolved), bytesOf(fixtures() + QLatin1String(c.content)));
     // The time of the unpack, not the one stored in the archive.
     EXPECT_GE(QFileInfo(resolved).lastModified(), before);
-    for (const QString& entry : everythingBelow(place.d))
-        EXPECT_FALSE(entry.endsWith(QLatin1String(".part"))) << entry.toStdString();
+    expectNoTemporariesBelow(place.d);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, ResolveUnpacked,
-    ::testing::Values(Unpacked{"price.zip", "price/price.vdb", false},
-                      Unpacked{"nested.zip", "nested/base/deep/price.vdb", false},
-                      Unpacked{"folders_last.zip", "folders_last/price.vdb", false},
-                      Unpacked{"cp866.zip", "cp866/прайс.vdb", false},
-                      Unpacked{"readme_only.zip", "readme_only/readme.txt", true},
-                      Unpacked{"price.tgz", "price/price/price.vdb", false},
-                      Unpacked{"price.tar", "price/price.vdb", false},
-                      Unpacked{"price.vdb.gz", "price.vdb/price.vdb", false},
-                      Unpacked{"renamed.gz", "renamed/база.vdb", false},
-                      Unpacked{"noname.vdb.gz", "noname.vdb/noname.vdb", false},
-                      Unpacked{"price.rar", "price/base/price.vdb", false},
-                      Unpacked{"price.7z", "price/base/price.vdb", false},
-                      Unpacked{"link_in.tar", "link_in/base/price.vdb", false}));
+    ::testing::Values(Unpacked{"price.zip", "price/price.vdb"},
+                      Unpacked{"nested.zip", "nested/base/deep/price.vdb"},
+                      Unpacked{"folders_last.zip", "folders_last/price.vdb"},
+                      Unpacked{"cp866.zip", "cp866/прайс.vdb"},
+                      Unpacked{"readme_only.zip", "readme_only/readme.txt", "readme.bin"},
+                      Unpacked{"price.tgz", "price/price/price.vdb"},
+                      Unpacked{"price.tar", "price/price.vdb"},
+                      Unpacked{"price.vdb.gz", "price.vdb/price.vdb"},
+                      Unpacked{"renamed.gz", "renamed/база.vdb"},
+                      Unpacked{"noname.vdb.gz", "noname.vdb/noname.vdb"},
+                      Unpacked{"zeros_first.vdb.gz", "zeros_first.vdb/zeros_first.vdb", "zeros_first.bin"},
+                      Unpacked{"price.rar", "price/base/price.vdb"},
+                      Unpacked{"price.7z", "price/base/price.vdb"},
+                      Unpacked{"link_in.tar", "link_in/base/price.vdb"}));
 
 struct Refused {
     const char* archive;
     UnpackLimits limits;
 };
 
-UnpackLimits limitsWith(qint64 maxBytes, qint64 keepFree, int maxEntries)
+UnpackLimits limitsWith(qint64 maxBytes, qint64 keepFree, int maxEntries, qint64 ratioGrace = qint64(16) << 20)
 {
     UnpackLimits limits;
     limits.maxBytes = maxBytes;
     limits.keepFreeBytes = keepFree;
     limits.maxEntries = maxEntries;
+    limits.ratioGraceBytes = ratioGrace;
     return limits;
 }
 
@@ -156,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"old.arj", kDefaultLimits},
                       Refused{"big.zip", limitsWith(64 * 1024, 0, 10000)},
                       Refused{"many.zip", limitsWith(qint64(1) << 30, 0, 10)},
+                      Refused{"big.zip", limitsWith(qint64(1) << 30, 0, 10000, 16 * 1024)},
                       Refused{"price.zip", limitsWith(qint64(1) << 30, qint64(1) << 60, 10000)}));
 
 TEST(ResolveArchiveFile, NamesThatAreNoArchive)

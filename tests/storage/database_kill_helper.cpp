@@ -2,7 +2,7 @@
 // way:
 //   database_kill_helper save WORKING SAVE_PATH
 //   database_kill_helper compact WORKING
-//   database_kill_helper restore CHOSEN WORKING
+//   database_kill_helper restore CHOSEN WORKING   (a database or an archive)
 // Exits 0 when the command succeeded; its messages go to standard error.
 #include "storage/database_restore.h"
 #include "storage/database_save.h"
@@ -24,6 +24,6 @@ int main(int argc, char** argv)
     if (args.size() == 3 && args[1] == QLatin1String("compact"))
         return CompactWorkingDatabase(args[2], report) ? 0 : 1;
     if (args.size() == 4 && args[1] == QLatin1String("restore"))
-        return RestoreDatabaseFile(args[2], args[3], report) ? 0 : 1;
+        return RestoreDatabase(args[2], args[3], report) ? 0 : 1;
     return 2;
 }

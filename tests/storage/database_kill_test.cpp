@@ -1,8 +1,11 @@
-// Save, compaction and restore killed with SIGKILL at staggered moments:
-// the working file stays whole with the old rows or the new ones, the
-// published copy is the old one or the new one, whole, and the next run
-// succeeds.
+// Save, compaction and restore (from a file and from an archive) killed
+// with SIGKILL at staggered moments: the working file stays whole with the
+// old rows or the new ones, the published copy is the old one or the new
+// one, whole, and the next run succeeds and leaves no temporary file of the
+// program's behind.
 #include "database_files_support.h"
+
+#include "../common/leftovers.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -35,11 +38,23 @@ struct Templates {
     QTemporaryDir folder;
     QString large = folder.filePath(QStringLiteral("large.vdb"));
     QString small = folder.filePath(QStringLiteral("small.vdb"));
+    // The large one packed by Python's zipfile, with a readme beside it.
+    QString largeZip = folder.filePath(QStringLiteral("large.zip"));
 
     Templates()
     {
         makeFilledPriceDatabase(large, kOffers, QStringLiteral("large"), FillExtras::OffersOnly);
         makeFilledPriceDatabase(small, kSmallOffers, QStringLiteral("small"), FillExtras::OffersOnly);
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, zipfile\n"
+                                     "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                                     "    z.writestr('readme.txt', 'about the copy')\n"
+                                     "    z.write(sys.argv[2], 'base/PRICE.vdb')\n"),
+                      largeZip, large});
+        if (!python.waitForFinished(60000) || python.exitCode() != 0)
+            ADD_FAILURE() << "zip: " << python.readAllStandardError().toStdString();
     }
 };
 
@@ -88,12 +103,20 @@ Run runHelper(const QStringList& arguments, qint64 killAfterMs = -1)
 
 // One command on fresh files in a folder: `prepare` makes them, `arguments`
 // names the command; `check` looks at the files after a kill (each old or
-// new, whole) or, with `done`, after a run that ended (new).
+// new, whole) or, with `done`, after a run that ended (new). After a run
+// that ended the folder holds `files` and nothing else.
 struct KillCase {
     std::function<void(const QString& folder)> prepare;
     std::function<QStringList(const QString& folder)> arguments;
     std::function<void(const QString& folder, bool done)> check;
+    QStringList files;
 };
+
+void expectOnlyTheFiles(const KillCase& c, const QString& folder)
+{
+    expectNoTemporariesBelow(folder);
+    EXPECT_EQ(everythingBelow(folder), c.files);
+}
 
 void runKillCase(const KillCase& c)
 {
@@ -111,6 +134,7 @@ void runKillCase(const KillCase& c)
         fullRunMs = clock.elapsed();
         ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
         c.check(folder.path(), true);
+        expectOnlyTheFiles(c, folder.path());
     }
     std::mutex lock;
     std::deque<int> moments;
@@ -144,6 +168,7 @@ void runKillCase(const KillCase& c)
             const Run again = runHelper(c.arguments(folder.path()));
             EXPECT_EQ(again.exitCode, 0) << again.errors.toStdString();
             c.check(folder.path(), true);
+            expectOnlyTheFiles(c, folder.path());
         }
     };
     std::vector<std::thread> workers;
@@ -172,6 +197,9 @@ TEST(DatabaseKill, Save)
     c.prepare = [](const QString& folder) {
         copyFile(templates().large, folder + QStringLiteral("/data/PRICE.vdb"));
         copyFile(templates().small, folder + QStringLiteral("/share/PRICE.vdb"));
+        // As the save publishes it: one self-contained file, which readers
+        // open without a log beside it.
+        db::Connection(folder + QStringLiteral("/share/PRICE.vdb")).scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
     };
     c.arguments = [](const QString& folder) {
         return QStringList{QStringLiteral("save"), folder + QStringLiteral("/data/PRICE.vdb"),
@@ -183,6 +211,7 @@ TEST(DatabaseKill, Save)
                     done ? QStringList{QStringLiteral("large")}
                          : QStringList{QStringLiteral("small"), QStringLiteral("large")});
     };
+    c.files = QStringList{"data", "data/PRICE.vdb", "share", "share/PRICE.vdb"};
     runKillCase(c);
 }
 
@@ -196,6 +225,7 @@ TEST(DatabaseKill, Compaction)
     c.check = [](const QString& folder, bool done) {
         expectOneOf(folder + QStringLiteral("/PRICE.vdb"), done, {QStringLiteral("large")});
     };
+    c.files = QStringList{"PRICE.vdb"};
     runKillCase(c);
 }
 
@@ -215,6 +245,28 @@ TEST(DatabaseKill, Restore)
                     done ? QStringList{QStringLiteral("large")}
                          : QStringList{QStringLiteral("small"), QStringLiteral("large")});
     };
+    c.files = QStringList{"chosen.vdb", "data", "data/PRICE.vdb", "data/PRICE.vdb.bak"};
+    runKillCase(c);
+}
+
+TEST(DatabaseKill, RestoreFromAnArchive)
+{
+    KillCase c;
+    c.prepare = [](const QString& folder) {
+        copyFile(templates().small, folder + QStringLiteral("/data/PRICE.vdb"));
+        copyFile(templates().largeZip, folder + QStringLiteral("/chosen.zip"));
+    };
+    c.arguments = [](const QString& folder) {
+        return QStringList{QStringLiteral("restore"), folder + QStringLiteral("/chosen.zip"),
+                           folder + QStringLiteral("/data/PRICE.vdb")};
+    };
+    c.check = [](const QString& folder, bool done) {
+        expectOneOf(folder + QStringLiteral("/data/PRICE.vdb"), done,
+                    done ? QStringList{QStringLiteral("large")}
+                         : QStringList{QStringLiteral("small"), QStringLiteral("large")});
+    };
+    // Nothing is unpacked beside the archive, and nothing stays unpacked.
+    c.files = QStringList{"chosen.zip", "data", "data/PRICE.vdb", "data/PRICE.vdb.bak"};
     runKillCase(c);
 }
 

@@ -11,7 +11,7 @@ enum class ArchiveKind {
     Zip,      // ZIP, JAR, XPI
     Rar,      // RAR, R00 (RAR 4 and RAR 5)
     SevenZip, // 7Z
-    Arj,      // ARJ: recognised, but there is no reader for it
+    Arj,      // ARJ, unpacked by 7-Zip's program (libarchive has no reader)
     Tar,      // TAR
     GZip,     // GZIP, GZ, TGZ, TPZ: a packed tar, or one packed file
 };

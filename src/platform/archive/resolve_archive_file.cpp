@@ -1,8 +1,8 @@
 #include "resolve_archive_file.h"
 
 #include "platform/files/file_helpers.h"
+#include "seven_zip_unpack.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -17,34 +17,11 @@ QString newestMatch(const QString& name)
     return NewestFileInFolder(info.path(), info.fileName());
 }
 
-// The folder (or, when it is not there yet, the nearest folder above it)
-// takes a new file.
-bool canWriteBelow(const QString& folder)
+// The folder takes a new file (the unpack's own folder beside the target).
+bool canWriteIn(const QString& folder)
 {
-    QString existing = QDir::cleanPath(folder);
-    while (!QFileInfo(existing).isDir()) {
-        const QString parent = QFileInfo(existing).path();
-        if (parent == existing)
-            return false;
-        existing = parent;
-    }
-    QTemporaryFile probe(existing + QStringLiteral("/.velmora-write-XXXXXX"));
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".velmora-write-XXXXXX")));
     return probe.open();
-}
-
-QString newestOf(const QStringList& files)
-{
-    QString newest;
-    QDateTime newestTime;
-    for (const QString& file : files) {
-        const QDateTime modified = QFileInfo(file).lastModified();
-        // Written in the archive's order: of equal times the later one.
-        if (newest.isEmpty() || modified >= newestTime) {
-            newest = file;
-            newestTime = modified;
-        }
-    }
-    return newest;
 }
 
 } // namespace
@@ -58,20 +35,31 @@ QString ResolveArchiveFile(const QString& name, const ResolveArchiveOptions& opt
     if (!archiveFile.isFile())
         return chosen;
     const archive::ArchiveKind kind = archive::archiveKindOf(chosen);
-    if (kind == archive::ArchiveKind::None || kind == archive::ArchiveKind::Arj)
+    if (kind == archive::ArchiveKind::None)
         return chosen;
 
     const QString folderName = archiveFile.completeBaseName();
     QString target = archiveFile.absolutePath() + u'/' + folderName;
-    if (!canWriteBelow(target)) {
+    if (!canWriteIn(archiveFile.absolutePath())) {
         if (options.fallbackFolder.isEmpty())
             return chosen;
         target = QDir(options.fallbackFolder).filePath(folderName);
     }
-    const archive::UnpackResult unpacked = archive::unpackArchive(chosen, kind, target, options.limits);
-    if (!unpacked.ok || unpacked.files.isEmpty())
+    archive::UnpackedArchive unpacked = archive::unpackArchive(chosen, kind, target, options.limits);
+    const QString newest = unpacked.newestEntry();
+    if (unpacked.placeInto(target).isEmpty())
         return chosen;
-    return newestMatch(newestOf(unpacked.files));
+    return newestMatch(QDir(target).filePath(newest));
+}
+
+QString archiveReaderMissing(const QString& path, const archive::UnpackLimits& limits)
+{
+    if (archive::archiveKindOf(path) != archive::ArchiveKind::Arj || !QFileInfo(path).isFile()
+        || archive::sevenZipProgramFound(limits.sevenZipProgram))
+        return QString();
+    return QStringLiteral("Архив ARJ не распакован: для него нужна программа 7zz из пакета 7zip, "
+                          "а её на этом компьютере нет.\r")
+        + path;
 }
 
 } // namespace velmora

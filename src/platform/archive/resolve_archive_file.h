@@ -20,8 +20,14 @@ struct ResolveArchiveOptions {
 // as the archive without its extension ("d/price.zip" into "d/price/"), and
 // the newest file written by that unpack, at any depth, is returned. Any
 // failure (no such file, a damaged, encrypted or unsafe archive, a limit, a
-// disk error, an ARJ archive, which has no reader) returns the name reached
-// so far, with no message; an empty name comes back empty.
+// disk error, an ARJ archive with no 7-Zip program on the machine) returns
+// the name reached so far, with no message, and leaves nothing of the
+// unpack behind; an empty name comes back empty.
 QString ResolveArchiveFile(const QString& name, const ResolveArchiveOptions& options = {});
+
+// Why an existing archive comes back as it is from ResolveArchiveFile on
+// this machine, for the user: an ARJ archive needs 7-Zip's program, which is
+// not there. Empty when nothing is missing.
+QString archiveReaderMissing(const QString& path, const archive::UnpackLimits& limits = {});
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "db_error.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +77,8 @@ QString copyBeside(Connection& from, const QString& source, const QString& desti
     const QString temporary = reserveTemporaryBeside(destination);
     if (temporary.isEmpty())
         throw DbError(QStringLiteral("Не удалось записать файл ") + destination);
+    // Ends after the connection below has closed.
+    const TemporaryClaim claim(temporary);
     try {
         Connection to(temporary, OpenMode::Create);
         // Pages go straight into the file: through a log they would be
@@ -140,7 +143,8 @@ QString copyDatabaseBeside(const QString& source, const QString& destination)
 
 void compactDatabase(const QString& source, const QString& destination)
 {
-    if (QFileInfo::exists(destination))
+    // An empty file is one the caller made (and claimed) for the copy.
+    if (QFileInfo(destination).size() > 0)
         throw DbError(QStringLiteral("Файл уже существует: ") + destination);
     Connection from(source, OpenMode::ReadWrite);
     Statement statement = from.prepare(QStringLiteral("VACUUM INTO ?1"));

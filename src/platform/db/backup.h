@@ -17,7 +17,7 @@ void copyDatabase(const QString& source, const QString& destination);
 QString copyDatabaseBeside(const QString& source, const QString& destination);
 
 // Writes a compacted copy of the source into a new file (which must not
-// exist). Throws DbError.
+// exist, or be empty). Throws DbError.
 void compactDatabase(const QString& source, const QString& destination);
 
 } // namespace velmora::db

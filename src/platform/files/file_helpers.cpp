@@ -1,6 +1,7 @@
 #include "file_helpers.h"
 
 #include "file_replace.h"
+#include "leftovers.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +18,7 @@ bool CopyFileShell(const QString& source, const QString& destination)
     const QString temporary = reserveTemporaryBeside(destination);
     if (temporary.isEmpty())
         return false;
+    TemporaryClaim claim(temporary);
     bool copied = false;
     {
         QFile out(temporary);
@@ -39,8 +41,9 @@ bool CopyFileShell(const QString& source, const QString& destination)
     }
     // The whole copy is on the disk before its name replaces the old file,
     // which stays in place until then; readers see one or the other.
-    copied = copied && QFile::setPermissions(temporary, in.permissions()) && syncFile(temporary)
-        && renameOver(temporary, destination);
+    copied = copied && QFile::setPermissions(temporary, in.permissions()) && syncFile(temporary);
+    claim.release();
+    copied = copied && renameOver(temporary, destination);
     if (!copied)
         QFile::remove(temporary);
     return copied;
