@@ -7,6 +7,9 @@
 #include "output/export/export_run.h"
 #include "output/output_error.h"
 #include "output/dbase/tdbf.h"
+#include "platform/files/leftovers.h"
+
+#include "../common/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -354,10 +357,40 @@ TEST_F(ExportRunTest, AFailureInTheMiddleOfTheCopyKeepsTheOldManagersDatabase)
     FailingBar bar(2); // after the offers were copied
     EXPECT_THROW(RunExport(priceDb, input, &bar), std::runtime_error);
     EXPECT_EQ(readBytes(path), before);
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".part")));
+    EXPECT_EQ(everythingBelow(QFileInfo(path).path()), QStringList{QFileInfo(path).fileName()}) << "no temporary left";
     EXPECT_EQ(dates(), QStringLiteral("0,0,1,0,0,0"));
     EXPECT_EQ(priceDb.scalar(QStringLiteral("SELECT count(*) FROM pragma_database_list WHERE name = 'managers'")).toInt(),
               0);
+}
+
+// What a killed run left beside its outputs (a temporary of the program's
+// name that nobody claims, with the journal of a database) goes with the
+// next run; a temporary another run still writes and every file of another
+// name stay.
+TEST_F(ExportRunTest, ARunRemovesTheLeftoversOfKilledRunsAndNothingElse)
+{
+    makeCatalogue();
+    input.switches.dbf = true;
+    input.switches.managersDatabase = true;
+    input.switches.catalogue = true;
+    const ExportRunResult first = run();
+    const QStringList outputs{first.dbfPath, first.managersPath, first.cataloguePath};
+    QStringList left, kept;
+    std::vector<std::unique_ptr<TemporaryClaim>> writing;
+    for (const QString& output : outputs) {
+        left << output + QStringLiteral(".AbC123.part") << output + QStringLiteral(".AbC123.part-wal");
+        kept << output + QStringLiteral(".Held12.part") << output + QStringLiteral(".bak")
+             << output + QStringLiteral(".AbC123.part.old");
+        for (const QString& path : left + kept)
+            QFile(path).open(QIODevice::WriteOnly);
+        writing.push_back(std::make_unique<TemporaryClaim>(output + QStringLiteral(".Held12.part")));
+        ASSERT_TRUE(writing.back()->isHeld());
+    }
+    run();
+    for (const QString& path : left)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    for (const QString& path : kept)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
 }
 
 } // namespace

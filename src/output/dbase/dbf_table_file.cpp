@@ -1,13 +1,12 @@
 #include "dbf_table_file.h"
 
+#include "platform/files/file_replace.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <sys/file.h>
-#include <unistd.h>
 
-#include <cstdio>
 
 namespace velmora::output {
 namespace {
@@ -43,30 +42,23 @@ std::unique_ptr<DbfTableFile> DbfTableFile::createReplacement(const QString& pat
             return nullptr;
         }
     }
-    // A name of our own in the target's folder, so the rename stays on one
-    // file system and never meets another writer's temporary file.
-    const QFileInfo info(path);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = QStringLiteral(".%1.%2.tmp")
-                                 .arg(info.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        table->file_.setFileName(info.dir().filePath(name));
-        if (table->file_.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
-            return table;
-        if (table->file_.error() != QFileDevice::OpenError || !info.dir().exists())
-            break;
-    }
-    return nullptr;
+    // Beside the target, so the rename stays on one file system, under a
+    // name the next run knows should this one be killed.
+    table->replacement_ = std::make_unique<ReplacementFile>(path);
+    if (!table->replacement_->isValid())
+        return nullptr;
+    table->file_.setFileName(table->replacement_->path());
+    if (!table->file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return nullptr;
+    return table;
 }
 
 DbfTableFile::~DbfTableFile()
 {
-    if (isReplacement() && !committed_) {
-        file_.close();
-        QFile::remove(file_.fileName());
-    } else {
+    if (isReplacement() && !committed_)
+        file_.close(); // the replacement file removes itself
+    else
         flush();
-    }
 }
 
 bool DbfTableFile::write(qint64 offset, const QByteArray& bytes)
@@ -109,12 +101,10 @@ bool DbfTableFile::commit()
         return false;
     if (!isReplacement())
         return true;
-    if (::fsync(file_.handle()) != 0)
-        return false;
     file_.close();
-    // rename() replaces the old file in one step: readers see the old table
-    // or the whole new one.
-    if (std::rename(QFile::encodeName(file_.fileName()).constData(), QFile::encodeName(target_).constData()) != 0)
+    // The rename replaces the old file in one step: readers see the old
+    // table or the whole new one.
+    if (!replacement_->replaceTarget())
         return false;
     committed_ = true;
     targetLock_.reset();

@@ -6,6 +6,10 @@
 
 #include <memory>
 
+namespace velmora {
+class ReplacementFile;
+}
+
 namespace velmora::output {
 
 // The file under a TDBF: positioned reads and writes, the advisory lock,
@@ -42,6 +46,7 @@ private:
 
     QFile file_;
     QString target_;                  // a new table: the path it replaces
+    std::unique_ptr<ReplacementFile> replacement_; // a new table: its file until put in place
     std::unique_ptr<QFile> targetLock_; // a new table: the old file, locked
     QByteArray pending_;
     qint64 pendingOffset_ = 0;

@@ -5,10 +5,7 @@
 
 #include "platform/db/day_numbers.h"
 #include "platform/db/jet_dialect.h"
-
-#include <QFile>
-
-#include <cstdio>
+#include "platform/files/file_replace.h"
 
 namespace velmora::output {
 namespace {
@@ -68,25 +65,6 @@ private:
     db::Connection& connection_;
 };
 
-// The temporary file, removed unless it was put in place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(QString path) : path_(std::move(path)) { QFile::remove(path_); }
-    ~TemporaryFile()
-    {
-        if (!kept_)
-            QFile::remove(path_);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const QString& path() const { return path_; }
-    void keep() { kept_ = true; }
-
-private:
-    QString path_;
-    bool kept_ = false;
-};
-
 qint64 rowsOf(db::Connection& priceDb, const Copy& copy)
 {
     return priceDb.scalar(QString::fromLatin1(copy.count)).toLongLong();
@@ -103,7 +81,9 @@ void copyTable(db::Connection& priceDb, const Copy& copy, qint64 rows, Progress*
 ManagersDatabaseResult WriteManagersDatabase(db::Connection& priceDb, const QString& path, const QDate& today,
                                              Progress* progress)
 {
-    TemporaryFile temporary(path + QStringLiteral(".part"));
+    ReplacementFile temporary(path);
+    if (!temporary.isValid())
+        throw OutputError(QStringLiteral("Файл не был сохранен: ") + path);
     {
         db::Connection created(temporary.path(), db::OpenMode::Create);
         for (const char* ddl : kTables)
@@ -134,9 +114,8 @@ ManagersDatabaseResult WriteManagersDatabase(db::Connection& priceDb, const QStr
         transaction.commit();
     }
 
-    if (std::rename(QFile::encodeName(temporary.path()).constData(), QFile::encodeName(path).constData()) != 0)
+    if (!temporary.replaceTarget())
         throw OutputError(QStringLiteral("Файл не был сохранен: ") + path);
-    temporary.keep();
     stampParameterDate(priceDb, 3, today);
     return result;
 }

@@ -51,4 +51,37 @@ QString reserveTemporaryBeside(const QString& path)
     return file.fileName();
 }
 
+ReplacementFile::ReplacementFile(const QString& target) : target_(target)
+{
+    removeLeftoversBeside(target);
+    path_ = reserveTemporaryBeside(target);
+    if (!path_.isEmpty())
+        claim_ = TemporaryClaim(path_);
+}
+
+ReplacementFile::~ReplacementFile()
+{
+    if (path_.isEmpty() || replaced_)
+        return;
+    claim_.release();
+    removeLeftover(path_);
+}
+
+bool ReplacementFile::replaceTarget(QString* error)
+{
+    if (path_.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("нет временного файла");
+        return false;
+    }
+    if (!syncFile(path_)) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    claim_.release();
+    replaced_ = renameOver(path_, target_, error);
+    return replaced_;
+}
+
 } // namespace velmora

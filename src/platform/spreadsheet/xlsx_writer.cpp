@@ -1,4 +1,5 @@
 // Workbook::saveAs: the model written through libxlsxwriter.
+#include "platform/files/file_replace.h"
 #include "platform/spreadsheet/number_formats.h"
 #include "platform/spreadsheet/page_setup.h"
 #include "platform/spreadsheet/sheet_error.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <cstdio>
 #include <dlfcn.h>
 #include <minizip/zip.h>
@@ -525,26 +525,20 @@ void Workbook::saveAs(const QString& path) const
         throw SheetError(QStringLiteral("Нельзя сохранить книгу поверх шаблона \"%1\"").arg(path));
 
     // Write beside the target, then rename over it: a failed save leaves the
-    // old file as it was and no partial file.
-    QTemporaryFile temp(folder.filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
-    temp.setAutoRemove(true);
-    if (!temp.open())
-        throw SheetError(QStringLiteral("Нет доступа на запись в папку \"%1\": %2")
-                             .arg(folder.absolutePath(), temp.errorString()));
-    const QString tempName = temp.fileName();
-    temp.close();
+    // old file as it was and no partial file, a killed one a temporary that
+    // the next save of the same name removes.
+    ReplacementFile temp(target.absoluteFilePath());
+    if (!temp.isValid())
+        throw SheetError(QStringLiteral("Нет доступа на запись в папку \"%1\"").arg(folder.absolutePath()));
     {
-        Writer writer(*this, tempName);
+        Writer writer(*this, temp.path());
         writer.write();
     }
-    QFile::setPermissions(tempName, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                        QFileDevice::WriteGroup | QFileDevice::ReadOther);
-    const QByteArray from = QFile::encodeName(tempName);
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0)
+    QFile::setPermissions(temp.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::WriteGroup | QFileDevice::ReadOther);
+    if (!temp.replaceTarget())
         throw SheetError(QStringLiteral("Не удалось сохранить книгу \"%1\": файл занят или нет прав на запись")
                              .arg(path));
-    temp.setAutoRemove(false);
 }
 
 } // namespace velmora::sheet
