@@ -1,9 +1,10 @@
 #pragma once
 
+#include "../tests/common/peak_memory.h"
+
 #include <QByteArray>
 #include <QFile>
 
-#include <malloc.h>
 
 namespace velmora::timing {
 
@@ -22,12 +23,6 @@ inline qint64 memoryKiB(const char* key)
 
 // The peak resident size counts from here on (Linux resets it on request),
 // after the memory freed so far went back to the system.
-inline void resetPeak()
-{
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
+inline void resetPeak() { velmora::testing::resetPeakMemory(); }
 
 } // namespace velmora::timing

@@ -3,6 +3,8 @@
 // What the reading benchmarks share: measuring a run (wall time, CPU time of
 // all threads, peak memory) and running the peer of peer_read.py beside it.
 
+#include "../tests/common/peak_memory.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -11,22 +13,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <string>
 
 namespace velmora::bench {
 
 // The process's peak resident memory so far (VmHWM), in MB.
-inline double peakMemoryMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return -1;
-}
+inline double peakMemoryMb() { return velmora::testing::peakMegabytes(); }
 
 inline double cpuSeconds()
 {
