@@ -1,6 +1,7 @@
 // An archive unpacked as a restore unpacks a chosen file: the kind its
 // first bytes show. Checks that nothing is written outside the target
-// folder, and that a refused archive leaves nothing behind.
+// folder, and that neither a refused nor a used unpack leaves anything
+// behind.
 #include "fuzz_input.h"
 
 #include "platform/archive/unpack.h"
@@ -45,19 +46,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     archive::UnpackLimits limits;
     limits.maxBytes = 8 << 20;
     limits.maxEntries = 200;
-    const archive::UnpackResult result = archive::unpackArchive(archive, kind.kind, target, limits);
-
-    const QStringList inBox = box.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    if (!result.ok && !inBox.isEmpty())
-        fuzz::broken("a refused archive left", inBox.join(u' '));
-    if (result.ok && inBox != QStringList{QStringLiteral("target")})
-        fuzz::broken("written beside the target folder", inBox.join(u' '));
-    const QString inside = QFileInfo(target).canonicalFilePath() + u'/';
-    for (const QString& file : result.files) {
-        const QFileInfo info(file);
-        if (!info.canonicalFilePath().startsWith(inside) || !info.isFile() || info.isSymLink())
-            fuzz::broken("an unpacked file outside the target folder", file);
+    const auto inBox = [&box] {
+        return box.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    };
+    {
+        archive::UnpackedArchive unpacked = archive::unpackArchive(archive, kind.kind, target, limits);
+        const QStringList written = inBox();
+        if (!unpacked.ok() && !written.isEmpty())
+            fuzz::broken("a refused archive left", written.join(u' '));
+        if (unpacked.ok() && (written.size() != 1 || !written.first().endsWith(QLatin1String(".unpack"))))
+            fuzz::broken("written beside the unpack folder", written.join(u' '));
+        const QStringList placed = unpacked.ok() ? unpacked.placeInto(target) : QStringList();
+        const QString inside = QFileInfo(target).canonicalFilePath() + u'/';
+        for (const QString& file : placed) {
+            const QFileInfo info(file);
+            if (!info.canonicalFilePath().startsWith(inside) || !info.isFile() || info.isSymLink())
+                fuzz::broken("an unpacked file outside the target folder", file);
+        }
     }
+    // The unpack's own folder goes with it, used or not.
+    const QStringList left = inBox();
+    if (!left.isEmpty() && left != QStringList{QStringLiteral("target")})
+        fuzz::broken("the unpack left", left.join(u' '));
     QDir(target).removeRecursively();
     return 0;
 }
