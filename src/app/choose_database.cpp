@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-QString databaseFileFilter() { return QStringLiteral("Базы данных VDB (*.vdb *.zip *.rar);;Все файлы (*)"); }
+QString databaseFileFilter() { return QStringLiteral("Базы данных VDB (*.vdb *.zip *.rar *.arj);;Все файлы (*)"); }
 
 ChooseResult connectChosenDatabase(db::Connection& priceDb, const QString& chosenName, const QString& dataFolder,
                                    const ArchiveResolver& resolveArchiveFile)

@@ -2,6 +2,7 @@
 
 #include "choose_database.h"
 #include "form_logo.h"
+#include "platform/archive/resolve_archive_file.h"
 #include "platform/files/error_text.h"
 #include "shutdown.h"
 #include "startup_messages.h"
@@ -232,8 +233,11 @@ bool Form_main::ChooseDatabaseFile()
             dialogs_.message(msg::chosenDatabaseNotFound());
         return false;
     case ChooseOutcome::Failed:
-        if (dialogs_.message)
-            dialogs_.message(msg::chosenDatabaseError());
+        if (dialogs_.message) {
+            // An archive the machine cannot unpack comes back as it is: say why.
+            const QString missing = archiveReaderMissing(result.path);
+            dialogs_.message(missing.isEmpty() ? msg::chosenDatabaseError() : missing);
+        }
         return false;
     case ChooseOutcome::Connected:
         break;

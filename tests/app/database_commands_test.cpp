@@ -1,6 +1,7 @@
 // The database commands in the running program: save from ToolButton_Base,
-// restore from ToolButton_BaseLoad (a chosen zip, cancel, files that are no
-// price database), compaction from the menu, refusal while a load runs.
+// restore from ToolButton_BaseLoad (a chosen zip or ARJ archive, cancel,
+// files that are no price database), compaction from the menu, refusal
+// while a load runs.
 #include "app/database_commands.h"
 #include "app/form_progress.h"
 #include "app/program.h"
@@ -8,11 +9,15 @@
 #include "app_environment.h"
 #include "app_test_support.h"
 #include "wired_installation.h"
+#include "../common/empty_search_path.h"
+#include "../common/packed_files.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QToolButton>
+
+#include <optional>
 
 using namespace velmora;
 using namespace velmora::testing;
@@ -22,27 +27,13 @@ namespace {
 const auto* const applicationEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 
-// A zip written by Python's zipfile holding the named files.
-void writeZip(const QString& zip, const QStringList& files)
-{
-    QStringList arguments{QStringLiteral("-c"),
-                          QStringLiteral("import sys, zipfile, os\n"
-                                         "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
-                                         "    for f in sys.argv[2:]: z.write(f, os.path.basename(f))\n"),
-                          zip};
-    arguments << files;
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), arguments);
-    ASSERT_TRUE(python.waitForFinished(30000));
-    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-}
-
 // The administrator's program on a fresh installation, recording what it
 // says and whether it starts itself again.
 struct AdminProgram : WiredInstallation {
     QStringList statuses;
     QStringList errors;
     QString chosenFile;
+    QString dialogFilter;
     int restarts = 0;
     bool connectionsClosedAtRestart = false;
     std::unique_ptr<Program> program;
@@ -55,7 +46,10 @@ struct AdminProgram : WiredInstallation {
     {
         ApplicationEnvironment::instance->setErrorSink([this](const QString& text) { errors << text; });
         ProgramOptions o = options();
-        o.dialogs.openFileName = [this](QWidget*, const QString&) { return chosenFile; };
+        o.dialogs.openFileName = [this](QWidget*, const QString& filter) {
+            dialogFilter = filter;
+            return chosenFile;
+        };
         o.mainWindow.startProgramAgain = [this] {
             ++restarts;
             connectionsClosedAtRestart = !form().ADOConnection.isOpen() && !form().ADOConnection_Zakaz.isOpen();
@@ -97,24 +91,38 @@ TEST(DatabaseCommands, SaveShowsItsTextsInOrderAndReconnects)
     p.form().close();
 }
 
-TEST(DatabaseCommands, RestoreOfAChosenZipRestartsWithBothConnectionsClosed)
+// The database packed in a zip or an ARJ archive: restored, and the next
+// run works on it.
+class DatabaseCommandsRestore : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DatabaseCommandsRestore, OfAChosenArchiveRestartsWithBothConnectionsClosedOnTheDatabaseInIt)
 {
     AdminProgram p;
     p.start();
-    const QString packed = p.root.filePath(QStringLiteral("PRICE.vdb"));
-    p.makePriceDatabase(packed, QStringLiteral("from the zip"));
-    p.chosenFile = p.root.filePath(QStringLiteral("base.zip"));
-    writeZip(p.chosenFile, {packed});
+    p.makePriceDatabase(p.root.filePath(QStringLiteral("PRICE.vdb")), QStringLiteral("from the archive"));
+    p.chosenFile = p.root.filePath(QLatin1String(GetParam()));
+    packFiles(p.chosenFile, p.root.path(), {QStringLiteral("PRICE.vdb")});
 
     p.click("ToolButton_BaseLoad");
 
+    EXPECT_EQ(p.dialogFilter, QStringLiteral("Базы данных VDB (*.vdb *.zip *.rar *.arj);;Все файлы (*)"));
     EXPECT_EQ(p.messages, QStringList{"База данных обновлена!\r\rТребуется перезапуск программы"});
     EXPECT_EQ(p.restarts, 1);
     EXPECT_TRUE(p.connectionsClosedAtRestart);
     EXPECT_TRUE(p.form().endRequested());
-    EXPECT_EQ(priceMarker(p.working()), QStringLiteral("from the zip"));
+    EXPECT_EQ(priceMarker(p.working()), QStringLiteral("from the archive"));
     EXPECT_TRUE(QFileInfo::exists(p.working() + QStringLiteral(".bak")));
+
+    p.form().close();
+    p.program.reset();
+    p.start();
+    EXPECT_EQ(p.form().ADOConnection.path(), p.working());
+    EXPECT_EQ(p.form().ADOConnection.scalar(QStringLiteral("SELECT TypeText FROM settings WHERE ParName = 'Marker'")),
+              QStringLiteral("from the archive"));
+    p.form().close();
 }
+
+INSTANTIATE_TEST_SUITE_P(ZipAndArj, DatabaseCommandsRestore, ::testing::Values("base.zip", "base.arj"));
 
 TEST(DatabaseCommands, RestoreOfNoPriceDatabaseKeepsTheWorkingFileAndTheRun)
 {
@@ -128,7 +136,9 @@ TEST(DatabaseCommands, RestoreOfNoPriceDatabaseKeepsTheWorkingFileAndTheRun)
         text.write("no database here\r\n");
     }
     const QString readmeZip = p.root.filePath(QStringLiteral("readme.zip"));
-    writeZip(readmeZip, {readme});
+    packFiles(readmeZip, p.root.path(), {QStringLiteral("readme.txt")});
+    const QString readmeArj = p.root.filePath(QStringLiteral("readme.arj"));
+    packFiles(readmeArj, p.root.path(), {QStringLiteral("readme.txt")});
     const QString garbage = p.root.filePath(QStringLiteral("garbage.vdb"));
     {
         QFile file(garbage);
@@ -139,14 +149,24 @@ TEST(DatabaseCommands, RestoreOfNoPriceDatabaseKeepsTheWorkingFileAndTheRun)
     const struct {
         QString chosen;
         QString message;
+        bool without7zz = false;
     } cases[] = {
         {QString(), QStringLiteral("База данных не выбрана, загрузка отменена.")},
         {readmeZip, notFound + readmeZip + QStringLiteral("/readme.txt")},
+        {readmeArj, notFound + readmeArj + QStringLiteral("/readme.txt")},
+        {readmeArj,
+         QStringLiteral("Архив ARJ не распакован: для него нужна программа 7zz из пакета 7zip, "
+                        "а её на этом компьютере нет.\r")
+             + readmeArj,
+         true},
         {garbage, notFound + garbage},
     };
     for (const auto& c : cases) {
         p.messages.clear();
         p.chosenFile = c.chosen;
+        std::optional<EmptySearchPath> searchPath;
+        if (c.without7zz)
+            searchPath.emplace();
         p.click("ToolButton_BaseLoad");
         EXPECT_EQ(p.messages, QStringList{c.message});
         EXPECT_TRUE(p.form().ADOConnection.isOpen());

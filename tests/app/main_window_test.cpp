@@ -7,6 +7,7 @@
 #include "app/velmora_application.h"
 #include "app_environment.h"
 #include "app_test_support.h"
+#include "../common/empty_search_path.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -231,6 +232,22 @@ TEST(MainWindowStart, ChooseDatabaseFileReportsAndAsksForTheRestart)
     chosen = inst.shared + "gone.vdb";
     EXPECT_FALSE(form.ChooseDatabaseFile());
     EXPECT_EQ(recorder.messages, QStringList{"  Путь к базе данных не найден"});
+    EXPECT_EQ(form.ADOConnection.path(), inst.data + "PRICE.vdb");
+
+    recorder.messages.clear();
+    chosen = inst.shared + "PRICE.arj";
+    {
+        QFile arj(chosen);
+        ASSERT_TRUE(arj.open(QIODevice::WriteOnly));
+        arj.write(QByteArray("\x60\xea", 2) + QByteArray(64, '\0'));
+    }
+    {
+        EmptySearchPath no7zz;
+        EXPECT_FALSE(form.ChooseDatabaseFile());
+    }
+    EXPECT_EQ(recorder.messages, QStringList{"Архив ARJ не распакован: для него нужна программа 7zz из пакета 7zip, "
+                                             "а её на этом компьютере нет.\r"
+                                             + chosen});
     EXPECT_EQ(form.ADOConnection.path(), inst.data + "PRICE.vdb");
 
     recorder.messages.clear();

@@ -3,7 +3,7 @@
 
 Every archive comes from a writer that is not the program's reader: Python's
 zipfile, tarfile and gzip, the 7-Zip program, Info-ZIP's zip with a password,
-and a stored RAR 4 file written below byte by byte.
+Debian's arj, and a stored RAR 4 file written below byte by byte.
 
     make_archives.py FOLDER
 """
@@ -91,6 +91,55 @@ def rar4_stored(path, members):
     write(path, bytes(out))
 
 
+def arj_of(path, scratch, members):
+    """An ARJ archive written by Debian's arj from files in a scratch folder,
+    in the members' order. Their files are dated 2000: an archive time,
+    never the unpacked file's."""
+    os.makedirs(scratch)
+    for name, data in members:
+        os.makedirs(os.path.join(scratch, os.path.dirname(name)), exist_ok=True)
+        write(os.path.join(scratch, name), data)
+        os.utime(os.path.join(scratch, name), (946684800, 946684800))
+    subprocess.run(["arj", "a", "-y", "-i", os.path.abspath(path)] + [name for name, _ in members],
+                   cwd=scratch, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+
+
+def arj_renamed(path, old, new):
+    """Renames an entry of an ARJ archive in place, for the names Debian's
+    arj never writes ("../", absolute): the name in its local header, and
+    that header's CRC. Headers: 60 EA, the basic header's size, the basic
+    header (its first byte the size before the name; the packed size at 12),
+    its CRC-32, extended headers up to a zero size; a file's packed bytes
+    follow its headers; a zero size ends the archive."""
+    assert len(old) == len(new)
+    data = bytearray(open(path, "rb").read())
+    pos, main_header, renamed = 0, True, False
+    while True:
+        assert data[pos:pos + 2] == b"\x60\xea", pos
+        size = struct.unpack_from("<H", data, pos + 2)[0]
+        if size == 0:
+            break
+        header = pos + 4
+        name_at = header + data[header]
+        name_end = data.index(b"\0", name_at)
+        if not main_header and bytes(data[name_at:name_end]) == old:
+            data[name_at:name_end] = new
+            struct.pack_into("<I", data, header + size, zlib.crc32(bytes(data[header:header + size])))
+            renamed = True
+        pos = header + size + 4
+        while True:
+            extended = struct.unpack_from("<H", data, pos)[0]
+            pos += 2
+            if extended == 0:
+                break
+            pos += extended + 4
+        if not main_header:
+            pos += struct.unpack_from("<I", data, header + 12)[0]
+        main_header = False
+    assert renamed
+    write(path, bytes(data))
+
+
 def cp866_zip(path, name, data):
     """A zip as Windows tools write it: the name in the DOS code page and
     no UTF-8 flag (zipfile would flag a non-ASCII name as UTF-8)."""
@@ -128,6 +177,19 @@ def main(folder):
         g.write(zeros_first)
     rar4_stored(p("price.rar"), [("base/", b""), ("base/price.vdb", DATABASE)])
     write(p("old.arj"), b"\x60\xea" + bytes(64))
+
+    # Debian's arj. A readme packed before the database, both dated 2000.
+    arj_of(p("price.arj"), p("arj-price"), [("base/readme.txt", README), ("base/price.vdb", DATABASE)])
+    arj_of(p("readme_only.arj"), p("arj-readme"), [("readme.txt", README)])
+    whole = open(p("price.arj"), "rb").read()
+    write(p("truncated.arj"), whole[: len(whole) // 2])
+    subprocess.run(["arj", "a", "-y", "-i", "-gsecret", os.path.abspath(p("encrypted.arj")), "base/price.vdb"],
+                   cwd=p("arj-price"), check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    arj_of(p("dotdot.arj"), p("arj-dotdot"), [("price.vdb", DATABASE), ("xx/evil.txt", b"evil")])
+    arj_renamed(p("dotdot.arj"), b"xx/evil.txt", b"../evil.txt")
+    arj_of(p("absolute.arj"), p("arj-absolute"),
+           [("price.vdb", DATABASE), ("xtmp/velmora-evil-absolute.txt", b"evil")])
+    arj_renamed(p("absolute.arj"), b"xtmp/velmora-evil-absolute.txt", b"/tmp/velmora-evil-absolute.txt")
 
     # 7-Zip's own program; the file list is read relative to a scratch folder.
     scratch = p("7z-source")

@@ -3,12 +3,14 @@
 #include "platform/archive/resolve_archive_file.h"
 
 #include "../common/archive_fixtures.h"
+#include "../common/empty_search_path.h"
 #include "../common/leftovers.h"
 #include "../common/unprivileged.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -89,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Unpacked{"zeros_first.vdb.gz", "zeros_first.vdb/zeros_first.vdb", "zeros_first.bin"},
                       Unpacked{"price.rar", "price/base/price.vdb"},
                       Unpacked{"price.7z", "price/base/price.vdb"},
+                      Unpacked{"price.arj", "price/base/price.vdb"},
                       Unpacked{"link_in.tar", "link_in/base/price.vdb"}));
 
 struct Refused {
@@ -131,11 +134,64 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"absolute.tar", kDefaultLimits}, Refused{"link_out.tar", kDefaultLimits},
                       Refused{"truncated.zip", kDefaultLimits}, Refused{"encrypted.zip", kDefaultLimits},
                       Refused{"garbage.zip", kDefaultLimits}, Refused{"fake.gz", kDefaultLimits},
-                      Refused{"old.arj", kDefaultLimits},
+                      Refused{"old.arj", kDefaultLimits}, Refused{"dotdot.arj", kDefaultLimits},
+                      Refused{"absolute.arj", kDefaultLimits}, Refused{"truncated.arj", kDefaultLimits},
+                      Refused{"encrypted.arj", kDefaultLimits},
                       Refused{"big.zip", limitsWith(64 * 1024, 0, 10000)},
                       Refused{"many.zip", limitsWith(qint64(1) << 30, 0, 10)},
                       Refused{"big.zip", limitsWith(qint64(1) << 30, 0, 10000, 16 * 1024)},
                       Refused{"price.zip", limitsWith(qint64(1) << 30, qint64(1) << 60, 10000)}));
+
+TEST(ResolveArchiveFile, AnArjWithoutSevenZipComesBackAsItIsWithTheReason)
+{
+    Place place;
+    const QString arj = place.copy(QStringLiteral("price.arj"));
+    const QString zip = place.copy(QStringLiteral("price.zip"));
+    EXPECT_EQ(archiveReaderMissing(arj), QString()) << "7zz is installed";
+    {
+        EmptySearchPath no7zz;
+        EXPECT_EQ(ResolveArchiveFile(arj), arj);
+        EXPECT_EQ(archiveReaderMissing(arj),
+                  QStringLiteral("Архив ARJ не распакован: для него нужна программа 7zz из пакета 7zip, "
+                                 "а её на этом компьютере нет.\r")
+                      + arj);
+        EXPECT_EQ(archiveReaderMissing(zip), QString()) << "libarchive reads it";
+        EXPECT_EQ(archiveReaderMissing(place.d + QStringLiteral("missing.arj")), QString());
+        EXPECT_EQ(ResolveArchiveFile(zip), place.d + QStringLiteral("price/price.vdb"));
+    }
+    EXPECT_EQ(everythingBelow(place.d), QStringList({"price", "price.arj", "price.zip", "price/price.vdb"}));
+}
+
+// 7-Zip's program stopped at the time bound: one that never ends, writing
+// its process id first.
+TEST(ResolveArchiveFile, AnArjUnpackThatOverrunsItsTimeIsStopped)
+{
+    Place place;
+    const QString arj = place.copy(QStringLiteral("price.arj"));
+    QTemporaryDir bin;
+    const QString program = bin.filePath(QStringLiteral("7zz"));
+    const QString pidFile = bin.filePath(QStringLiteral("pid"));
+    {
+        QFile script(program);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 60\n").arg(pidFile).toUtf8());
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    ResolveArchiveOptions options;
+    options.limits.sevenZipProgram = program;
+    options.limits.programTimeoutMs = 300;
+    QElapsedTimer clock;
+    clock.start();
+
+    EXPECT_EQ(ResolveArchiveFile(arj, options), arj);
+
+    EXPECT_LT(clock.elapsed(), 5000);
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(QString::fromLatin1(pid.readAll().trimmed()))))
+        << "the program is stopped";
+    EXPECT_EQ(everythingBelow(place.d), QStringList{"price.arj"});
+}
 
 TEST(ResolveArchiveFile, NamesThatAreNoArchive)
 {

@@ -5,7 +5,9 @@
 
 #include "../common/gzip_bomb.h"
 #include "../common/archive_fixtures.h"
+#include "../common/empty_search_path.h"
 #include "../common/leftovers.h"
+#include "../common/packed_files.h"
 #include "../common/unprivileged.h"
 #include "storage/database_compaction.h"
 #include "storage/database_restore.h"
@@ -52,41 +54,53 @@ qint64 bytesWritten()
     return -1;
 }
 
-void zipOf(const QString& zip, const QStringList& namesAndFiles)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 QStringList{QStringLiteral("-c"),
-                             QStringLiteral("import sys, zipfile\n"
-                                            "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
-                                            "    for n, f in zip(sys.argv[2::2], sys.argv[3::2]): z.write(f, n)\n"),
-                             zip}
-                     + namesAndFiles);
-    ASSERT_TRUE(python.waitForFinished(30000));
-    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-}
+// The database of a zip or an ARJ archive, packed after a readme.
+class DatabaseRestoreUnpacks : public ::testing::TestWithParam<const char*> {};
 
-TEST(DatabaseRestoreArchive, TheNewestDatabaseOfAZipIsRestoredAndNothingStaysUnpacked)
+TEST_P(DatabaseRestoreUnpacks, TheNewestDatabaseOfTheArchiveIsRestoredAndNothingStaysUnpacked)
 {
     Folders f;
-    const QString chosen = f.root.filePath(QStringLiteral("chosen.vdb"));
-    makeFilledPriceDatabase(chosen, 40, QStringLiteral("zipped"), FillExtras::NoSearchIndex);
-    const QString readme = f.root.filePath(QStringLiteral("readme.txt"));
+    const QString pack = f.root.filePath(QStringLiteral("pack")) + u'/';
+    QDir().mkpath(pack + QStringLiteral("base"));
+    makeFilledPriceDatabase(pack + QStringLiteral("base/PRICE.vdb"), 40, QStringLiteral("packed"), FillExtras::NoSearchIndex);
     {
-        QFile text(readme);
+        QFile text(pack + QStringLiteral("readme.txt"));
         ASSERT_TRUE(text.open(QIODevice::WriteOnly));
         text.write("about the copy");
     }
-    const QString zip = f.share + QStringLiteral("copy.zip");
-    zipOf(zip, {QStringLiteral("readme.txt"), readme, QStringLiteral("base/PRICE.vdb"), chosen});
+    const QString archive = f.share + QLatin1String(GetParam());
+    packFiles(archive, pack, {QStringLiteral("readme.txt"), QStringLiteral("base/PRICE.vdb")});
     RecordedReport recorded;
 
-    EXPECT_TRUE(RestoreDatabase(zip, f.working, recorded.report()));
+    EXPECT_TRUE(RestoreDatabase(archive, f.working, recorded.report()));
 
     EXPECT_TRUE(recorded.messages().isEmpty()) << recorded.events.join(u'|').toStdString();
-    EXPECT_EQ(priceFileState(f.working).marker, QStringLiteral("zipped"));
+    EXPECT_EQ(priceFileState(f.working).marker, QStringLiteral("packed"));
+    EXPECT_EQ(priceFileState(f.working).offers, 40);
     EXPECT_EQ(everythingBelow(f.data), QStringList({"PRICE.vdb", "PRICE.vdb.bak"}));
-    EXPECT_EQ(everythingBelow(f.share), QStringList{"copy.zip"});
+    EXPECT_EQ(everythingBelow(f.share), QStringList{QLatin1String(GetParam())});
+}
+
+INSTANTIATE_TEST_SUITE_P(ZipAndArj, DatabaseRestoreUnpacks, ::testing::Values("copy.zip", "copy.arj"));
+
+// With no 7-Zip program on the machine an ARJ archive is not unpacked, and
+// the user learns why.
+TEST(DatabaseRestoreArchive, AnArjWithoutSevenZipIsRefusedWithTheReason)
+{
+    Folders f;
+    const QString archive = f.share + QStringLiteral("price.arj");
+    ASSERT_TRUE(QFile::copy(fixtures() + QStringLiteral("price.arj"), archive));
+    RecordedReport recorded;
+    EmptySearchPath no7zz;
+
+    EXPECT_FALSE(RestoreDatabase(archive, f.working, recorded.report()));
+
+    EXPECT_EQ(recorded.messages(),
+              QStringList{QStringLiteral("message: Архив ARJ не распакован: для него нужна программа 7zz из пакета 7zip, "
+                                         "а её на этом компьютере нет.\r")
+                          + archive});
+    EXPECT_EQ(everythingBelow(f.root.path()), QStringList({"data", "data/PRICE.vdb", "share", "share/price.arj"}));
+    EXPECT_EQ(priceFileState(f.working).marker, QStringLiteral("working"));
 }
 
 struct RefusedArchive {
@@ -126,7 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedArchive{"absolute.tar", kNotUnpacked, nullptr},
                       RefusedArchive{"link_out.tar", kNotUnpacked, nullptr},
                       RefusedArchive{"truncated.zip", kNotUnpacked, nullptr},
-                      RefusedArchive{"encrypted.zip", kNotUnpacked, nullptr}));
+                      RefusedArchive{"encrypted.zip", kNotUnpacked, nullptr},
+                      RefusedArchive{"readme_only.arj", kNoPriceDatabase, "readme.txt"},
+                      RefusedArchive{"price.arj", "База данных повреждена:", "base/price.vdb"},
+                      RefusedArchive{"dotdot.arj", kNotUnpacked, nullptr},
+                      RefusedArchive{"absolute.arj", kNotUnpacked, nullptr},
+                      RefusedArchive{"truncated.arj", kNotUnpacked, nullptr},
+                      RefusedArchive{"encrypted.arj", kNotUnpacked, nullptr}));
 
 struct Bomb {
     const char* name;

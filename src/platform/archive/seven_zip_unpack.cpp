@@ -3,11 +3,13 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <functional>
@@ -165,8 +167,12 @@ QStringList unpackWithSevenZip(const QString& archivePath, UnpackFolder& folder,
     const qint64 archiveSize = QFileInfo(archive).size();
     const QDeadlineTimer deadline(limits.programTimeoutMs);
 
+    // The kind is the extension's, as for every other archive: a file named
+    // .arj is read as ARJ or not at all.
+    const QString type = QStringLiteral("-tarj");
+
     const QList<ListedEntry> listed = parseListing(
-        run(program, {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
+        run(program, {QStringLiteral("l"), type, QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
                       QStringLiteral("--"), archive},
             deadline));
     if (listed.size() > limits.maxEntries)
@@ -195,16 +201,23 @@ QStringList unpackWithSevenZip(const QString& archivePath, UnpackFolder& folder,
     bounds.check(declared, archiveSize);
 
     run(program,
-        {QStringLiteral("x"), QStringLiteral("-y"), QStringLiteral("-bd"), QStringLiteral("-bso0"), QStringLiteral("-bsp0"),
+        {QStringLiteral("x"), type, QStringLiteral("-y"), QStringLiteral("-bd"), QStringLiteral("-bso0"), QStringLiteral("-bsp0"),
          QStringLiteral("-sccUTF-8"), QStringLiteral("-o") + folder.root(), QStringLiteral("--"), archive},
         deadline,
         // Sizes the listing gave may be lies: what is written counts.
         [&] { bounds.check(bytesBelow(folder.root()), archiveSize); });
     bounds.check(bytesBelow(folder.root()), archiveSize);
     checkWritten(folder.root(), listedFiles);
-    for (const QString& file : std::as_const(files))
-        if (!QFileInfo(folder.root() + u'/' + file).isFile())
+    // The program gives files the archive's times; an unpack's files get
+    // the time they were written, one after the other in the archive's
+    // order, as the other kinds' do: the newest of them is the last packed.
+    for (const QString& file : std::as_const(files)) {
+        const QString path = folder.root() + u'/' + file;
+        if (!QFileInfo(path).isFile())
             fail(QStringLiteral("not unpacked: ") + file);
+        if (::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), nullptr, AT_SYMLINK_NOFOLLOW) != 0)
+            fail(QStringLiteral("cannot set the time of ") + path);
+    }
     return files;
 }
 
