@@ -140,6 +140,42 @@ def arj_renamed(path, old, new):
     write(path, bytes(data))
 
 
+def arj_as_dos(path):
+    """Makes the entries of an ARJ archive look as arj on DOS writes them:
+    the host DOS, the names in its Cyrillic code page with "/" between
+    folders (flagged as such), the archive bit as the only attribute."""
+    data = bytes(open(path, "rb").read())
+    out = bytearray()
+    pos, main_header = 0, True
+    while True:
+        size = struct.unpack_from("<H", data, pos + 2)[0]
+        if size == 0:
+            out += data[pos:pos + 4]
+            break
+        header = bytearray(data[pos + 4:pos + 4 + size])
+        name_at = header[0]
+        name_end = header.index(b"\0", name_at)
+        after = pos + 4 + size + 4
+        while True:
+            extended = struct.unpack_from("<H", data, after)[0]
+            after += 2
+            if extended == 0:
+                break
+            after += extended + 4
+        if not main_header:
+            header[3] = 0  # MS-DOS
+            header[4] |= 0x10  # "/" between folders
+            header[26:28] = struct.pack("<H", 0x20)
+            name = header[name_at:name_end].decode("utf-8").encode("cp866")
+            header[name_at:name_end] = name
+            header[24:26] = struct.pack("<H", name.rfind(b"/") + 1)  # where the file's own name begins
+            after += struct.unpack_from("<I", header, 12)[0]
+        out += struct.pack("<HH", 0xEA60, len(header)) + header + struct.pack("<I", zlib.crc32(bytes(header)))
+        out += data[pos + 4 + size + 4:after]
+        pos, main_header = after, False
+    write(path, bytes(out))
+
+
 def cp866_zip(path, name, data):
     """A zip as Windows tools write it: the name in the DOS code page and
     no UTF-8 flag (zipfile would flag a non-ASCII name as UTF-8)."""
@@ -185,6 +221,11 @@ def main(folder):
     write(p("truncated.arj"), whole[: len(whole) // 2])
     subprocess.run(["arj", "a", "-y", "-i", "-gsecret", os.path.abspath(p("encrypted.arj")), "base/price.vdb"],
                    cwd=p("arj-price"), check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    # As arj on DOS writes them: Cyrillic names in the DOS code page.
+    arj_of(p("dos.arj"), p("arj-dos"), [("ЧИТАЙ.txt", README), ("БАЗА/прайс.vdb", DATABASE)])
+    arj_as_dos(p("dos.arj"))
+    whole = open(p("dos.arj"), "rb").read()
+    write(p("dos_truncated.arj"), whole[: len(whole) - 100])  # within the database
     arj_of(p("dotdot.arj"), p("arj-dotdot"), [("price.vdb", DATABASE), ("xx/evil.txt", b"evil")])
     arj_renamed(p("dotdot.arj"), b"xx/evil.txt", b"../evil.txt")
     arj_of(p("absolute.arj"), p("arj-absolute"),

@@ -92,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Unpacked{"price.rar", "price/base/price.vdb"},
                       Unpacked{"price.7z", "price/base/price.vdb"},
                       Unpacked{"price.arj", "price/base/price.vdb"},
+                      Unpacked{"dos.arj", "dos/БАЗА/прайс.vdb"},
                       Unpacked{"link_in.tar", "link_in/base/price.vdb"}));
 
 struct Refused {
@@ -136,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"garbage.zip", kDefaultLimits}, Refused{"fake.gz", kDefaultLimits},
                       Refused{"old.arj", kDefaultLimits}, Refused{"dotdot.arj", kDefaultLimits},
                       Refused{"absolute.arj", kDefaultLimits}, Refused{"truncated.arj", kDefaultLimits},
-                      Refused{"encrypted.arj", kDefaultLimits},
+                      Refused{"encrypted.arj", kDefaultLimits}, Refused{"dos_truncated.arj", kDefaultLimits},
                       Refused{"big.zip", limitsWith(64 * 1024, 0, 10000)},
                       Refused{"many.zip", limitsWith(qint64(1) << 30, 0, 10)},
                       Refused{"big.zip", limitsWith(qint64(1) << 30, 0, 10000, 16 * 1024)},

@@ -146,6 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedArchive{"dotdot.arj", kNotUnpacked, nullptr},
                       RefusedArchive{"absolute.arj", kNotUnpacked, nullptr},
                       RefusedArchive{"truncated.arj", kNotUnpacked, nullptr},
+                      RefusedArchive{"dos_truncated.arj", kNotUnpacked, nullptr},
                       RefusedArchive{"encrypted.arj", kNotUnpacked, nullptr}));
 
 struct Bomb {

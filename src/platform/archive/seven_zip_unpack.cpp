@@ -1,8 +1,9 @@
 #include "seven_zip_unpack.h"
 
+#include "seven_zip_listing.h"
+#include "written_tree.h"
+
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,19 +13,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <functional>
+#include <utility>
 
 namespace velmora::archive {
 
 namespace {
-
-struct ListedEntry {
-    QString path;
-    bool folder = false;
-    bool encrypted = false;
-    bool link = false;
-    qint64 size = 0;
-};
 
 QString programPath(const QString& program)
 {
@@ -73,82 +68,18 @@ QByteArray run(const QString& program, const QStringList& arguments, const QDead
     return output;
 }
 
-// Unix mode bits as 7-Zip shows them ("-rw-r--r--"), beginning with "l"
-// for a link.
-bool attributesSayLink(const QString& attributes)
+// Where the program's files go: an entry named in the DOS code page is
+// moved from the bytes it was written by to its name in UTF-8.
+void renameToDecoded(UnpackFolder& folder, const ListedEntry& entry, const QString& relative)
 {
-    for (const QString& word : attributes.split(u' ', Qt::SkipEmptyParts))
-        if (word.size() == 10 && word.startsWith(u'l'))
-            return true;
-    return false;
-}
-
-// The technical listing ("-slt"): one "Key = value" line per property, an
-// entry beginning at each "Path".
-QList<ListedEntry> parseListing(const QByteArray& output)
-{
-    QList<ListedEntry> entries;
-    for (const QByteArray& rawLine : output.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).remove(u'\r');
-        const qsizetype equals = line.indexOf(QLatin1String(" = "));
-        if (equals < 0) {
-            if (line.endsWith(QLatin1String(" =")) && line.startsWith(QLatin1String("Path")))
-                entries.append(ListedEntry{}); // an entry without a name
-            continue;
-        }
-        const QString key = line.left(equals);
-        const QString value = line.mid(equals + 3);
-        if (key == QLatin1String("Path")) {
-            entries.append(ListedEntry{value});
-            continue;
-        }
-        if (entries.isEmpty())
-            continue;
-        ListedEntry& entry = entries.last();
-        if (key == QLatin1String("Folder"))
-            entry.folder = value == QLatin1String("+");
-        else if (key == QLatin1String("Size"))
-            entry.size = value.toLongLong();
-        else if (key == QLatin1String("Encrypted"))
-            entry.encrypted = value == QLatin1String("+");
-        else if (key == QLatin1String("Attributes"))
-            entry.link = entry.link || attributesSayLink(value);
-        else if (key == QLatin1String("Symbolic Link") || key == QLatin1String("Hard Link"))
-            entry.link = entry.link || !value.isEmpty();
-    }
-    return entries;
-}
-
-// The bytes below the folder, and whether anything but folders and regular
-// files is there.
-qint64 bytesBelow(const QString& folder)
-{
-    qint64 total = 0;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        total += it.fileInfo().size();
-    }
-    return total;
-}
-
-// What the program wrote: regular files named in the listing and their
-// folders, nothing else.
-void checkWritten(const QString& root, const QSet<QString>& listedFiles)
-{
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        struct stat status;
-        if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-            fail(QStringLiteral("cannot read ") + path);
-        if (S_ISDIR(status.st_mode))
-            continue;
-        const QString relative = path.mid(root.size() + 1);
-        if (!S_ISREG(status.st_mode) || !listedFiles.contains(relative))
-            fail(QStringLiteral("unpacked something the listing did not show: ") + relative);
-    }
+    const QByteArray from = QFile::encodeName(folder.root()) + '/' + entry.rawPath;
+    QStringList parts = relative.split(u'/');
+    const QString name = parts.takeLast();
+    if (from == QFile::encodeName(folder.root() + u'/' + relative))
+        return;
+    const QString to = folder.folder(parts) + u'/' + name;
+    if (::rename(from.constData(), QFile::encodeName(to).constData()) != 0)
+        fail(QStringLiteral("not unpacked: ") + relative);
 }
 
 } // namespace
@@ -171,14 +102,15 @@ QStringList unpackWithSevenZip(const QString& archivePath, UnpackFolder& folder,
     // .arj is read as ARJ or not at all.
     const QString type = QStringLiteral("-tarj");
 
-    const QList<ListedEntry> listed = parseListing(
+    const QList<ListedEntry> listed = parseSevenZipListing(
         run(program, {QStringLiteral("l"), type, QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
                       QStringLiteral("--"), archive},
             deadline));
     if (listed.size() > limits.maxEntries)
         fail(QStringLiteral("more than %1 entries").arg(limits.maxEntries));
     QStringList files;
-    QSet<QString> listedFiles;
+    QList<std::pair<const ListedEntry*, QString>> fileEntries; // with their paths inside
+    QSet<QByteArray> listedFiles;
     qint64 declared = 0;
     for (const ListedEntry& entry : listed) {
         if (entry.encrypted)
@@ -195,19 +127,32 @@ QStringList unpackWithSevenZip(const QString& archivePath, UnpackFolder& folder,
         const QString relative = parts->join(u'/');
         files.removeAll(relative);
         files << relative;
-        listedFiles.insert(relative);
+        // A name packed twice is written once, by its last entry.
+        fileEntries.removeIf([&](const auto& earlier) { return earlier.first->rawPath == entry.rawPath; });
+        fileEntries.append({&entry, relative});
+        listedFiles.insert(entry.rawPath);
     }
     // What the listing promises must not be a bomb either.
     bounds.check(declared, archiveSize);
 
     run(program,
-        {QStringLiteral("x"), type, QStringLiteral("-y"), QStringLiteral("-bd"), QStringLiteral("-bso0"), QStringLiteral("-bsp0"),
-         QStringLiteral("-sccUTF-8"), QStringLiteral("-o") + folder.root(), QStringLiteral("--"), archive},
+        {QStringLiteral("x"), type, QStringLiteral("-y"), QStringLiteral("-bd"), QStringLiteral("-bso0"),
+         QStringLiteral("-bsp0"), QStringLiteral("-sccUTF-8"), QStringLiteral("-o") + folder.root(),
+         QStringLiteral("--"), archive},
         deadline,
         // Sizes the listing gave may be lies: what is written counts.
-        [&] { bounds.check(bytesBelow(folder.root()), archiveSize); });
-    bounds.check(bytesBelow(folder.root()), archiveSize);
-    checkWritten(folder.root(), listedFiles);
+        [&] { bounds.check(walkWritten(folder.root()).bytes, archiveSize); });
+    // Regular files the listing named and their folders, nothing else.
+    const WrittenTree written = walkWritten(folder.root());
+    bounds.check(written.bytes, archiveSize);
+    for (const QByteArray& file : written.files)
+        if (!listedFiles.contains(file))
+            fail(QStringLiteral("unpacked something the listing did not show: ") + QFile::decodeName(file));
+    for (const auto& [entry, relative] : std::as_const(fileEntries))
+        renameToDecoded(folder, *entry, relative);
+    // The folders of DOS names are empty now; the others hold files.
+    for (auto name = written.folders.crbegin(); name != written.folders.crend(); ++name)
+        ::rmdir((QFile::encodeName(folder.root()) + '/' + *name).constData());
     // The program gives files the archive's times; an unpack's files get
     // the time they were written, one after the other in the archive's
     // order, as the other kinds' do: the newest of them is the last packed.
