@@ -104,57 +104,24 @@ def arj_of(path, scratch, members):
                    cwd=scratch, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
 
 
-def arj_renamed(path, old, new):
-    """Renames an entry of an ARJ archive in place, for the names Debian's
-    arj never writes ("../", absolute): the name in its local header, and
-    that header's CRC. Headers: 60 EA, the basic header's size, the basic
-    header (its first byte the size before the name; the packed size at 12),
-    its CRC-32, extended headers up to a zero size; a file's packed bytes
-    follow its headers; a zero size ends the archive."""
-    assert len(old) == len(new)
-    data = bytearray(open(path, "rb").read())
-    pos, main_header, renamed = 0, True, False
-    while True:
-        assert data[pos:pos + 2] == b"\x60\xea", pos
-        size = struct.unpack_from("<H", data, pos + 2)[0]
-        if size == 0:
-            break
-        header = pos + 4
-        name_at = header + data[header]
-        name_end = data.index(b"\0", name_at)
-        if not main_header and bytes(data[name_at:name_end]) == old:
-            data[name_at:name_end] = new
-            struct.pack_into("<I", data, header + size, zlib.crc32(bytes(data[header:header + size])))
-            renamed = True
-        pos = header + size + 4
-        while True:
-            extended = struct.unpack_from("<H", data, pos)[0]
-            pos += 2
-            if extended == 0:
-                break
-            pos += extended + 4
-        if not main_header:
-            pos += struct.unpack_from("<I", data, header + 12)[0]
-        main_header = False
-    assert renamed
-    write(path, bytes(data))
-
-
-def arj_as_dos(path):
-    """Makes the entries of an ARJ archive look as arj on DOS writes them:
-    the host DOS, the names in its Cyrillic code page with "/" between
-    folders (flagged as such), the archive bit as the only attribute."""
-    data = bytes(open(path, "rb").read())
+def arj_rewritten(path, change):
+    """Rewrites every file header of an ARJ archive through change(header),
+    which edits the basic header (a bytearray) in place; its size and CRC
+    follow. The layout: 60 EA, the basic header's size, the basic header
+    (its first byte the size before the name; the packed size at 12, where
+    the file's own name begins at 24, the attributes at 26), its CRC-32,
+    extended headers up to a zero size, then a file's packed bytes; the
+    first header is the archive's own; a zero size ends the archive."""
+    data = open(path, "rb").read()
     out = bytearray()
     pos, main_header = 0, True
     while True:
+        assert data[pos:pos + 2] == b"\x60\xea", pos
         size = struct.unpack_from("<H", data, pos + 2)[0]
         if size == 0:
             out += data[pos:pos + 4]
             break
         header = bytearray(data[pos + 4:pos + 4 + size])
-        name_at = header[0]
-        name_end = header.index(b"\0", name_at)
         after = pos + 4 + size + 4
         while True:
             extended = struct.unpack_from("<H", data, after)[0]
@@ -163,17 +130,41 @@ def arj_as_dos(path):
                 break
             after += extended + 4
         if not main_header:
-            header[3] = 0  # MS-DOS
-            header[4] |= 0x10  # "/" between folders
-            header[26:28] = struct.pack("<H", 0x20)
-            name = header[name_at:name_end].decode("utf-8").encode("cp866")
-            header[name_at:name_end] = name
-            header[24:26] = struct.pack("<H", name.rfind(b"/") + 1)  # where the file's own name begins
             after += struct.unpack_from("<I", header, 12)[0]
+            change(header)
         out += struct.pack("<HH", 0xEA60, len(header)) + header + struct.pack("<I", zlib.crc32(bytes(header)))
         out += data[pos + 4 + size + 4:after]
         pos, main_header = after, False
     write(path, bytes(out))
+
+
+def arj_name_span(header):
+    name_at = header[0]
+    return name_at, header.index(b"\0", name_at)
+
+
+def arj_renamed(path, old, new):
+    """Renames an entry, for the names Debian's arj never writes ("../",
+    absolute)."""
+    def rename(header):
+        name_at, name_end = arj_name_span(header)
+        if header[name_at:name_end] == old:
+            header[name_at:name_end] = new
+    arj_rewritten(path, rename)
+
+
+def arj_as_dos(path):
+    """Makes the entries look as arj on DOS writes them: the host DOS, the
+    names in its Cyrillic code page with "/" between folders (flagged as
+    such), the archive bit as the only attribute."""
+    def as_dos(header):
+        name_at, name_end = arj_name_span(header)
+        name = header[name_at:name_end].decode("utf-8").encode("cp866")
+        header[name_at:name_end] = name
+        header[3] = 0  # MS-DOS
+        header[4] |= 0x10  # "/" between folders
+        header[24:28] = struct.pack("<HH", name.rfind(b"/") + 1, 0x20)
+    arj_rewritten(path, as_dos)
 
 
 def cp866_zip(path, name, data):
