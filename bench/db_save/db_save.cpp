@@ -2,8 +2,8 @@
 // of the same run on the same file:
 //   save     SaveDatabaseFiles (compaction, indexes, checked publish)
 //            against VACUUM INTO plus a plain file copy;
-//   restore  RestoreDatabase from a zip of it
-//            against unzip plus a plain file copy;
+//   restore  RestoreDatabase from a zip and from an ARJ archive of it
+//            against unzip (7zz for the ARJ) plus a plain file copy;
 //   settings SavePriceListSettingsToIni of 200 price lists.
 // The save's one-second pause for the user to read its index count is left
 // out. Each side runs twice; the faster run counts.
@@ -91,6 +91,33 @@ void generateDatabase(const QString& path, int offers, int historyRows)
     transaction.commit();
 }
 
+// RestoreDatabase from an archive of the working file made by `packer`
+// (whose extension it bears), against the unpacker plus a plain copy.
+void restoreFromArchive(const QString& packer, const QStringList& packArguments, const QString& unpacker,
+                        const std::function<QStringList(const QString& archive, const QString& folder)>& unpackArguments,
+                        const QString& root, const QString& working)
+{
+    const QString archive = root + QStringLiteral("/archive/PRICE.") + packer;
+    QDir().mkpath(QFileInfo(archive).path());
+    run(packer, packArguments + QStringList{archive, working});
+    const QString plain = root + QStringLiteral("/plain");
+    const QString unpacked = plain + QStringLiteral("/unpacked");
+    const double baseline = fastestOfTwo([&] { QDir(unpacked).removeRecursively(); },
+                                         [&] {
+                                             run(unpacker, unpackArguments(archive, unpacked));
+                                             plainCopy(unpacked + QStringLiteral("/PRICE.vdb"), plain + QStringLiteral("/restored.vdb"));
+                                         });
+    QDir(unpacked).removeRecursively();
+    QFile::remove(plain + QStringLiteral("/restored.vdb"));
+    const double restore = fastestOfTwo([] {},
+                                        [&] {
+                                            if (!RestoreDatabase(archive, working, {}))
+                                                fail("restore failed");
+                                        });
+    std::printf("restore %s: %.2f s   baseline %s + copy %.2f s   ratio %.2f (target <= 2)\n", qPrintable(packer), restore,
+                qPrintable(unpacker), baseline, restore / baseline);
+}
+
 double settingsWrite(const QString& folder)
 {
     const QString path = folder + QStringLiteral("/settings.vdb");
@@ -164,26 +191,18 @@ int main(int argc, char** argv)
     std::printf("save:     %.2f s   baseline VACUUM INTO + copy %.2f s   ratio %.2f (target <= 2)\n", save, saveBaseline,
                 save / saveBaseline);
 
-    const QString zip = root.filePath(QStringLiteral("archive/PRICE.zip"));
-    QDir().mkpath(QFileInfo(zip).path());
-    run(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-j"), zip, working});
-    const QString unzipped = plain + QStringLiteral("/unzipped");
-    const double restoreBaseline = fastestOfTwo([&] { QDir(unzipped).removeRecursively(); },
-                                                [&] {
-                                                    run(QStringLiteral("unzip"), {QStringLiteral("-q"), QStringLiteral("-o"),
-                                                                                 zip, QStringLiteral("-d"), unzipped});
-                                                    plainCopy(unzipped + QStringLiteral("/PRICE.vdb"),
-                                                              plain + QStringLiteral("/restored.vdb"));
-                                                });
-    QDir(unzipped).removeRecursively();
-    QFile::remove(plain + QStringLiteral("/restored.vdb"));
-    const double restore = fastestOfTwo([] {},
-                                        [&] {
-                                            if (!RestoreDatabase(zip, working, {}))
-                                                fail("restore failed");
-                                        });
-    std::printf("restore:  %.2f s   baseline unzip + copy %.2f s   ratio %.2f (target <= 2)\n", restore, restoreBaseline,
-                restore / restoreBaseline);
+    restoreFromArchive(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-j")}, QStringLiteral("unzip"),
+                       [](const QString& archive, const QString& folder) {
+                           return QStringList{QStringLiteral("-q"), QStringLiteral("-o"), archive, QStringLiteral("-d"), folder};
+                       },
+                       root.path(), working);
+    restoreFromArchive(QStringLiteral("arj"), {QStringLiteral("a"), QStringLiteral("-e"), QStringLiteral("-y")},
+                       QStringLiteral("7zz"),
+                       [](const QString& archive, const QString& folder) {
+                           return QStringList{QStringLiteral("x"), QStringLiteral("-y"), QStringLiteral("-bso0"),
+                                              QStringLiteral("-o") + folder, archive};
+                       },
+                       root.path(), working);
 
     const double settings = settingsWrite(root.path());
     std::printf("settings: 200 price lists written in %.3f s (target <= 0.5 s)\n", settings);

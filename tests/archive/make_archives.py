@@ -250,11 +250,16 @@ def main(folder):
     # inflation of 100 to 1 past 16 KiB.
     zip_of(p("big.zip"), [("small.txt", b"x"), ("big.bin", bytes(256 * 1024))])
     zip_of(p("many.zip"), [("f%02d.txt" % i, b"x") for i in range(11)])
+    # The same through 7zz, unpacked whole within the default limits.
+    arj_of(p("big.arj"), p("arj-big"), [("small.txt", b"x"), ("big.bin", bytes(256 * 1024))])
+    arj_of(p("many.arj"), p("arj-many"), [("f%02d.txt" % i, b"x") for i in range(11)])
 
     # The packed files' bytes, to compare with what is unpacked.
     write(p("database.bin"), DATABASE)
     write(p("readme.bin"), README)
     write(p("zeros_first.bin"), zeros_first)
+    write(p("zeros.bin"), bytes(256 * 1024))
+    write(p("x.bin"), b"x")
 
 
 if __name__ == "__main__":

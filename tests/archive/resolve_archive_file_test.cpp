@@ -93,6 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Unpacked{"price.7z", "price/base/price.vdb"},
                       Unpacked{"price.arj", "price/base/price.vdb"},
                       Unpacked{"dos.arj", "dos/БАЗА/прайс.vdb"},
+                      Unpacked{"big.arj", "big/big.bin", "zeros.bin"},
+                      Unpacked{"many.arj", "many/f10.txt", "x.bin"},
                       Unpacked{"link_in.tar", "link_in/base/price.vdb"}));
 
 struct Refused {
@@ -141,6 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"big.zip", limitsWith(64 * 1024, 0, 10000)},
                       Refused{"many.zip", limitsWith(qint64(1) << 30, 0, 10)},
                       Refused{"big.zip", limitsWith(qint64(1) << 30, 0, 10000, 16 * 1024)},
+                      Refused{"big.arj", limitsWith(64 * 1024, 0, 10000)},
+                      Refused{"many.arj", limitsWith(qint64(1) << 30, 0, 10)},
+                      Refused{"big.arj", limitsWith(qint64(1) << 30, 0, 10000, 16 * 1024)},
+                      Refused{"price.arj", limitsWith(qint64(1) << 30, qint64(1) << 60, 10000)},
                       Refused{"price.zip", limitsWith(qint64(1) << 30, qint64(1) << 60, 10000)}));
 
 TEST(ResolveArchiveFile, AnArjWithoutSevenZipComesBackAsItIsWithTheReason)
