@@ -339,7 +339,16 @@ INSTANTIATE_TEST_SUITE_P(
                                        "принято 0"),
                         QStringLiteral("для листа PriceList1Sheet1 значение Valuta=-1 вне допустимых пределов, принято 0"),
                         QStringLiteral("для листа PriceList1Sheet1 значение PriceSet=x вне допустимых пределов, принято 0")},
-                       {QStringLiteral("1|А|/p|1|1|0|1")}, 1}),
+                       {QStringLiteral("1|А|/p|1|1|0|1")}, 1},
+        HostileIniCase{"ConversionFactorsThatAreNoNumbers",
+                       QStringLiteral("[CountPriceList]\nCount=2\n[PriceList1]\nPostavshik=А\nPath=/p\nSheetCount=1\n"
+                                      "PriceConversion=abc\n[PriceList2]\nPostavshik=Б\nPath=/q\nSheetCount=1\n"
+                                      "PriceConversion=1e400\n"),
+                       {QStringLiteral("для поставщика PriceList1 значение PriceConversion=abc вне допустимых пределов, "
+                                       "принято 1"),
+                        QStringLiteral("для поставщика PriceList2 значение PriceConversion=1e400 вне допустимых "
+                                       "пределов, принято 1")},
+                       {QStringLiteral("1|А|/p|1|1|0|1"), QStringLiteral("2|Б|/q|1|1|0|1")}, 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <limits>
+#include <optional>
 #include <map>
 #include <set>
 
@@ -144,8 +145,11 @@ private:
             keyReport_ += outOfRange(where, QStringLiteral("SheetCount"), stated, list.sheetCount);
         }
         list.queued = file_.value(section, QStringLiteral("SetPriceLoad")).value_or(QString()) == u"1";
-        list.priceConversion =
-            ParseConversionFactor(file_.value(section, QStringLiteral("PriceConversion")).value_or(QString())).value_or(1.0);
+        const QString conversion = file_.value(section, QStringLiteral("PriceConversion")).value_or(QString());
+        const std::optional<double> factor = ParseConversionFactor(conversion);
+        list.priceConversion = factor.value_or(1.0);
+        if (!factor)
+            keyReport_ += outOfRange(where, QStringLiteral("PriceConversion"), conversion, 1);
         for (const qint64 k : sheets) {
             if (k > lastSheet)
                 break;
