@@ -4,14 +4,11 @@
 //   matching_kill_helper make PRICE.vdb ITEMS
 //   matching_kill_helper run PRICE.vdb
 // Exits 0 when the run ended; its failure goes to standard error.
+#include "../common/kill_helper_main.h"
 #include "catalogue/matching/auto_match.h"
 
 #include "platform/db/connection.h"
 #include "storage/schema.h"
-
-#include <QCoreApplication>
-
-#include <cstdio>
 
 using namespace velmora;
 
@@ -68,23 +65,12 @@ void makeData(const QString& path, int items)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    try {
-        if (args.size() == 4 && args[1] == QLatin1String("make")) {
-            makeData(args[2], args[3].toInt());
-            return 0;
-        }
-        if (args.size() == 3 && args[1] == QLatin1String("run")) {
-            db::Connection priceDb(args[2]);
-            catalogue::MatchingRun run;
-            run.withWait = true; // all groups, the whole proposal table replaced
-            catalogue::RunCriteriaMatching(priceDb, run);
-            return 0;
-        }
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 1;
-    }
-    return 2;
+    return testing::killHelperMain(argc, argv,
+                                   {{"make", 2, [](const QStringList& a) { makeData(a[0], a[1].toInt()); }},
+                                    {"run", 1, [](const QStringList& a) {
+                                         db::Connection priceDb(a[0]);
+                                         catalogue::MatchingRun run;
+                                         run.withWait = true; // all groups, the whole proposal table replaced
+                                         catalogue::RunCriteriaMatching(priceDb, run);
+                                     }}});
 }

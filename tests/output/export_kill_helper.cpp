@@ -5,14 +5,11 @@
 // The run writes price.dbf, the managers' database "managers.sqlite" and the
 // catalogue workbook "catalogue.xlsx" under the program folder. Exits 0 when
 // the run ended; its failure goes to standard error.
+#include "../common/kill_helper_main.h"
 #include "output/export/export_run.h"
 
 #include "platform/db/connection.h"
 #include "storage/schema.h"
-
-#include <QCoreApplication>
-
-#include <cstdio>
 
 using namespace velmora;
 
@@ -59,7 +56,7 @@ void makeCatalogue(const QString& path, int goods)
     transaction.commit();
 }
 
-bool runExport(const QString& programFolder, const QString& path)
+void runExport(const QString& programFolder, const QString& path)
 {
     db::Connection priceDb(path);
     output::ExportRunInput input;
@@ -70,25 +67,14 @@ bool runExport(const QString& programFolder, const QString& path)
     input.switches.managersDatabase = true;
     input.switches.catalogue = true;
     output::RunExport(priceDb, input);
-    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    try {
-        if (args.size() == 4 && args[1] == QLatin1String("make")) {
-            makeCatalogue(args[2], args[3].toInt());
-            return 0;
-        }
-        if (args.size() == 4 && args[1] == QLatin1String("run"))
-            return runExport(args[2], args[3]) ? 0 : 1;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 1;
-    }
-    return 2;
+    return testing::killHelperMain(
+        argc, argv,
+        {{"make", 2, [](const QStringList& a) { makeCatalogue(a[0], a[1].toInt()); }},
+         {"run", 2, [](const QStringList& a) { runExport(a[0], a[1]); }}});
 }
