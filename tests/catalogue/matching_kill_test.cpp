@@ -17,21 +17,11 @@ constexpr int kItems = 300000;
 
 const QString kHelper = QStringLiteral(MATCHING_KILL_HELPER);
 
-// The database the cases start from and the proposals a whole run stores
-// on it, made once per test program.
-struct Template {
-    QTemporaryDir folder;
-    QString path = folder.filePath(QStringLiteral("PRICE.vdb"));
-    Template()
-    {
-        const HelperRun made = runHelper(kHelper, {QStringLiteral("make"), path, QString::number(kItems)});
-        EXPECT_EQ(made.exitCode, 0) << made.errors.toStdString();
-    }
-};
-
-const Template& matchingTemplate()
+// The database the cases start from, made once per test program.
+const HelperTemplate& matchingTemplate()
 {
-    static const std::unique_ptr<Template> made = std::make_unique<Template>();
+    static const auto made =
+        std::make_unique<HelperTemplate>(kHelper, QStringList{QStringLiteral("PRICE.vdb")}, QStringList{QString::number(kItems)});
     return *made;
 }
 
@@ -42,7 +32,9 @@ TEST(MatchingKill, RunOverAllGroups)
     KillCase c;
     c.program = kHelper;
     c.kills = 8;
-    c.prepare = [](const QString& folder) { copyTestFile(matchingTemplate().path, folder + QStringLiteral("/PRICE.vdb")); };
+    c.prepare = [](const QString& folder) {
+        copyTestFile(matchingTemplate().path(QStringLiteral("PRICE.vdb")), folder + QStringLiteral("/PRICE.vdb"));
+    };
     c.arguments = [](const QString& folder) { return QStringList{QStringLiteral("run"), folder + QStringLiteral("/PRICE.vdb")}; };
     // Every item names one good through its criteria row.
     c.check = [](const QString& folder, bool done) {

@@ -65,6 +65,25 @@ inline HelperRun runHelper(const QString& program, const QStringList& arguments,
     return run;
 }
 
+// Files the helper makes once per test program for every case to copy: its
+// command "make" runs on their paths in a folder of their own, then on
+// `extra`.
+class HelperTemplate {
+public:
+    HelperTemplate(const QString& program, const QStringList& files, const QStringList& extra)
+    {
+        QStringList arguments{QStringLiteral("make")};
+        for (const QString& file : files)
+            arguments << path(file);
+        const HelperRun made = runHelper(program, arguments + extra);
+        EXPECT_EQ(made.exitCode, 0) << made.errors.toStdString();
+    }
+    QString path(const QString& file) const { return folder_.filePath(file); }
+
+private:
+    QTemporaryDir folder_;
+};
+
 // One command of `program` on fresh files in a folder: `prepare` makes
 // them, `arguments` names the command; `check` looks at the files after a
 // kill (each old or new, whole) or, with `done`, after a run that ended
