@@ -305,5 +305,23 @@ TEST(Model, CopyingARowOverABlockRepeatsIt)
     EXPECT_EQ(ws.formula(21, 4), QStringLiteral("=B21*C21"));
 }
 
+// A pool's first chunks are small and grow to a megabyte: texts that fill
+// them, overflow them and exceed a whole chunk all read back as added.
+TEST(Model, TextPoolKeepsEveryTextAcrossItsChunks)
+{
+    StringPool pool;
+    std::vector<std::pair<QString, StringPool::Span>> added;
+    const int lengths[] = {1, 100, 4000, 4097, 9000, 70000, 300000, 1 << 20, (1 << 20) + 5, 1500000, 17};
+    int n = 0;
+    for (int round = 0; round < 2; ++round)
+        for (const int length : lengths) {
+            const QString text = QString(length, QChar(u'а' + (n++ % 32)));
+            added.emplace_back(text, round == 1 ? pool.addUtf8(text.toUtf8().constData(), std::size_t(text.toUtf8().size()))
+                                                : pool.add(text));
+        }
+    for (const auto& [text, span] : added)
+        ASSERT_EQ(pool.text(span), text) << text.size();
+}
+
 } // namespace
 } // namespace velmora::sheet

@@ -421,16 +421,19 @@ public:
     bool readInto(std::string& out, qint64 bytes)
     {
         const std::size_t had = out.size();
+        // No more than the file holds, and a byte to see whether it grew:
+        // Qt and the string below size a read by what is asked.
+        const qint64 want = std::min(bytes, std::max<qint64>(file_.size() - file_.pos(), 0) + 1);
         if (decoder_) {
-            const QByteArray piece = file_.read(bytes);
+            const QByteArray piece = file_.read(want);
             if (piece.isEmpty())
                 return false;
             read_ += piece.size();
             const QByteArray utf8 = QString(decoder_->decode(piece)).toUtf8();
             out.append(utf8.constData(), std::size_t(utf8.size()));
         } else {
-            out.resize(had + std::size_t(bytes));
-            const qint64 got = file_.read(out.data() + had, bytes);
+            out.resize(had + std::size_t(want));
+            const qint64 got = file_.read(out.data() + had, want);
             out.resize(had + std::size_t(std::max<qint64>(got, 0)));
             if (got <= 0)
                 return false;
@@ -470,7 +473,8 @@ public:
             Utf8Checker checker;
             bool valid = true;
             while (valid && !file.atEnd()) {
-                const QByteArray chunk = file.read(kChunk);
+                // Qt sizes a read by what is asked, not by what is left.
+                const QByteArray chunk = file.read(std::min(kChunk, file.bytesAvailable()));
                 valid = checker.feed(reinterpret_cast<const unsigned char*>(chunk.constData()), std::size_t(chunk.size()));
             }
             utf8_ = valid && checker.complete();

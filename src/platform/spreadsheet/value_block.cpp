@@ -16,7 +16,10 @@ char* StringPool::reserve(std::size_t length, Span& span)
         (used_.back() > 0 && used_.back() + length > kChunkBytes)) {
         if (chunks_.size() >= (std::size_t(1) << (32 - kChunkBits)))
             throw SheetError(QStringLiteral("Слишком много текста в одном листе"));
-        const std::size_t capacity = std::max(kChunkBytes, length);
+        // The first chunks grow from a page to a whole chunk: most pools
+        // hold a few short texts.
+        const std::size_t grown = std::min(kChunkBytes, std::size_t(4096) << std::min<std::size_t>(chunks_.size(), 8));
+        const std::size_t capacity = std::max(grown, length);
         chunks_.push_back(std::make_unique_for_overwrite<char[]>(capacity));
         used_.push_back(0);
         capacity_.push_back(capacity);

@@ -161,7 +161,9 @@ void ZipArchive::stream(const std::string& entry, const std::function<bool(const
     };
     bool complete = true;
     if (info.uncompressed_size < kThreadedSize) {
-        std::vector<char> buffer(256 * 1024);
+        // About the part's stated size: relationships and styles are a few
+        // kilobytes, and a part that states too little is read on in pieces.
+        std::vector<char> buffer(std::clamp<std::uint64_t>(info.uncompressed_size + 1, 4096, 256 * 1024));
         for (;;) {
             const int got = unzReadCurrentFile(zip_, buffer.data(), unsigned(buffer.size()));
             if (got < 0) {
