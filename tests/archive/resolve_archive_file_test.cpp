@@ -264,6 +264,32 @@ TEST(ResolveArchiveFile, FilesAlreadyInTheTargetFolder)
     EXPECT_EQ(everythingBelow(place.d + QStringLiteral("dotdot")), QStringList{QStringLiteral("price.vdb")});
 }
 
+// An unpack that cannot place every entry puts back the files it replaced:
+// "small.txt" is placed over an older copy, then "big.bin" meets a folder of
+// that name and cannot be placed.
+TEST(ResolveArchiveFile, AFailedPlacementPutsBackTheFilesItReplaced)
+{
+    Place place;
+    const QString archive = place.copy(QStringLiteral("big.zip"));
+    const QString target = place.d + QStringLiteral("big/");
+    QDir().mkpath(target + QStringLiteral("big.bin"));
+    QFile inFolder(target + QStringLiteral("big.bin/mine.txt"));
+    ASSERT_TRUE(inFolder.open(QIODevice::WriteOnly));
+    inFolder.write("mine");
+    inFolder.close();
+    QFile older(target + QStringLiteral("small.txt"));
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+    older.write("older copy");
+    older.close();
+
+    EXPECT_EQ(ResolveArchiveFile(archive), archive);
+    EXPECT_EQ(bytesOf(target + QStringLiteral("small.txt")), QByteArray("older copy"));
+    EXPECT_EQ(bytesOf(target + QStringLiteral("big.bin/mine.txt")), QByteArray("mine"));
+    EXPECT_EQ(everythingBelow(place.d),
+              (QStringList{QStringLiteral("big"), QStringLiteral("big.zip"), QStringLiteral("big/big.bin"),
+                           QStringLiteral("big/big.bin/mine.txt"), QStringLiteral("big/small.txt")}));
+}
+
 TEST(ResolveArchiveFile, AnArchiveInAReadOnlyFolderUnpacksInTheDataFolder)
 {
     Place place;

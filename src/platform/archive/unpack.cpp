@@ -10,10 +10,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 
 namespace velmora::archive {
 
@@ -39,6 +44,19 @@ QString makeWorkFolder(const QString& target)
             break;
     }
     fail(QStringLiteral("cannot make a folder beside ") + target);
+}
+
+// Swaps `from` with the regular file at `to` in one step; false (nothing
+// done) when `to` is no regular file or the file system cannot swap.
+bool exchangeWithFile(const QString& from, const QString& to)
+{
+    struct stat there {};
+    const QByteArray toName = QFile::encodeName(to);
+    if (::lstat(toName.constData(), &there) != 0 || !S_ISREG(there.st_mode))
+        return false;
+    return ::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD, toName.constData(),
+                       RENAME_EXCHANGE)
+        == 0;
 }
 
 } // namespace
@@ -97,6 +115,7 @@ QStringList UnpackedArchive::placeInto(const QString& targetFolder)
     const QString root = QDir::cleanPath(targetFolder);
     const bool rootMade = !QFileInfo(root).isDir();
     QStringList placed;
+    QHash<QString, QString> replaced; // placed file -> the entry that holds its old one
     UnpackFolder target(root);
     try {
         if (rootMade && !QDir().mkpath(root))
@@ -105,15 +124,24 @@ QStringList UnpackedArchive::placeInto(const QString& targetFolder)
             QStringList parts = entry.split(u'/');
             const QString name = parts.takeLast();
             const QString to = target.folder(parts) + u'/' + name;
+            // A file already there trades places with the new one, so that
+            // it waits in the work folder until every entry is placed and
+            // can go back if one fails.
+            const bool traded = exchangeWithFile(pathOf(entry), to);
             QString reason;
-            if (!renameOver(pathOf(entry), to, &reason))
+            if (!traded && !renameOver(pathOf(entry), to, &reason))
                 fail(QStringLiteral("cannot write %1: %2").arg(to, reason));
             placed << to;
+            if (traded)
+                replaced.insert(to, entry);
         }
         return placed;
     } catch (const UnpackError& error) {
-        for (const QString& file : std::as_const(placed))
-            QFile::remove(file);
+        for (const QString& file : std::as_const(placed)) {
+            const auto old = replaced.constFind(file);
+            if (old == replaced.cend() || !exchangeWithFile(pathOf(*old), file))
+                QFile::remove(file);
+        }
         QStringList made = target.made();
         if (rootMade)
             made.prepend(root);

@@ -76,8 +76,8 @@ public:
     // Moves every file into the target folder (made when missing), keeping
     // the entries' paths below it and replacing files that are there;
     // returns the files' new paths in the archive's order. On failure
-    // nothing of this unpack stays in the target folder and the result is
-    // empty.
+    // nothing of this unpack stays in the target folder, the files it
+    // replaced are back, and the result is empty.
     QStringList placeInto(const QString& targetFolder);
 
 private:
