@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string_view>
 
@@ -555,6 +556,49 @@ TEST(Reader, XlsxCellGivenTwiceCountsOnce)
             texts);
         EXPECT_EQ(rows, (std::vector<QStringList>{{QStringLiteral("1=5"), QStringLiteral("2=2")},
                                                   {QStringLiteral("1=последний")}}));
+    }
+}
+
+// A number that is no finite number, from a damaged xls record or an xlsx
+// value past any double, reads as the error a spreadsheet shows for it, in
+// the block and in the stream, beside the cells of the same row.
+TEST(Reader, NumbersThatAreNoFiniteNumbersAreErrors)
+{
+    QTemporaryDir dir;
+    std::string stream;
+    record(stream, 0x0809, bytes({0x0600, 0x0005, 0, 0, 0, 0, 0, 0}));
+    const std::size_t sheetOffset = stream.size() + 4;
+    record(stream, 0x0085, std::string(4, '\0') + std::string("\x00\x00\x02\x00L1", 6));
+    record(stream, 0x000A, {});
+    put32(stream, sheetOffset, std::uint32_t(stream.size()));
+    record(stream, 0x0809, bytes({0x0600, 0x0010, 0, 0, 0, 0, 0, 0}));
+    record(stream, 0x0203, numberRecord(1, 1, std::numeric_limits<double>::infinity()));
+    record(stream, 0x0203, numberRecord(1, 2, std::numeric_limits<double>::quiet_NaN()));
+    record(stream, 0x0203, numberRecord(1, 3, 5));
+    record(stream, 0x000A, {});
+    const QString xls = dir.filePath(QStringLiteral("damaged.xls"));
+    writeSingleStreamOleFile(xls, QStringLiteral("Workbook"), stream);
+
+    const QString xlsx = dir.filePath(QStringLiteral("huge.xlsx"));
+    test::writeXlsxOfSheet(xlsx, R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">
+<sheetData><row r="1"><c r="A1"><v>1e400</v></c><c r="B1"><v>nan</v></c><c r="C1"><v>5</v></c></row>
+</sheetData></worksheet>)");
+
+    for (const QString& path : {xls, xlsx}) {
+        SCOPED_TRACE(path.toStdString());
+        WorkbookReader reader(path);
+        const SheetData data = reader.readSheet(1);
+        EXPECT_EQ(data.values.text(1, 1), QStringLiteral("#NUM!"));
+        EXPECT_EQ(data.values.text(1, 2), QStringLiteral("#NUM!"));
+        EXPECT_EQ(data.values.text(1, 3), QStringLiteral("5"));
+        QStringList cells;
+        reader.streamSheet(1, [&](const RowData& row) {
+            for (const RowCell& cell : row.cells)
+                cells << QStringLiteral("%1:%2%3").arg(cell.column).arg(cell.value.toText(),
+                                                                      cell.value.type() == CellType::Error ? QStringLiteral(" error") : QString());
+            return true;
+        });
+        EXPECT_EQ(cells, (QStringList{QStringLiteral("1:#NUM! error"), QStringLiteral("2:#NUM! error"), QStringLiteral("3:5")}));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/spreadsheet/reader.h"
 #include "platform/spreadsheet/sheet_store.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -35,6 +36,20 @@ struct CellEvent {
             return QString::fromUtf8(utf8, qsizetype(utf8Size));
         return pool ? pool->text(span) : text;
     }
+    // A number or date the file gives as an infinity or NaN (a damaged
+    // record, "1e400", "nan") is no number: the cell is the error a
+    // spreadsheet shows for it, so no reader hands such a value on.
+    void settleNumber()
+    {
+        if ((type == CellType::Number || type == CellType::Date) && !std::isfinite(number)) {
+            type = CellType::Error;
+            number = 0;
+            pool = nullptr;
+            utf8 = nullptr;
+            text = QStringLiteral("#NUM!");
+        }
+    }
+
     CellValue value() const
     {
         switch (type) {

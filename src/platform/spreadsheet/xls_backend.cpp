@@ -885,6 +885,7 @@ private:
                 return true;
             e.xf = xf;
             e.number = value + (e.type == CellType::Date && date1904_ ? 1462 : 0);
+            e.settleNumber();
             return deliver(static_cast<const CellEvent&>(e));
         };
         while (reader.next(r)) {
@@ -1000,6 +1001,7 @@ private:
                     formula.type = isDateXf(u16(d + 4)) ? CellType::Date : CellType::Number;
                     if (formula.type == CellType::Date && date1904_)
                         formula.number += 1462;
+                    formula.settleNumber();
                 }
                 const std::uint16_t cce = u16(d + 20);
                 if (22u + cce <= n) {

@@ -259,6 +259,7 @@ void SheetParser::endCell()
             if (date && date1904_)
                 e.number += 1462;
             e.type = date ? CellType::Date : CellType::Number;
+            e.settleNumber();
         }
         break;
     case Type::Shared:
