@@ -4,6 +4,7 @@
 #include "database_leftovers.h"
 #include "platform/archive/resolve_archive_file.h"
 #include "platform/db/connection.h"
+#include "platform/files/error_text.h"
 #include "platform/files/file_helpers.h"
 #include "platform/files/file_replace.h"
 #include "platform/files/leftovers.h"
@@ -185,8 +186,7 @@ bool restoreFrom(const RestoreSource& source, const QString& workingPath, const 
     } catch (const DatabaseHeldError&) {
         report.say(QStringLiteral("Невозможно удалить базу: \r") + workingPath);
     } catch (const std::exception& error) {
-        report.say(QStringLiteral("Не удалось загрузить базу данных:\r") + source.shownPath + u'\r'
-                   + QString::fromUtf8(error.what()));
+        report.say(QStringLiteral("Не удалось загрузить базу данных:\r") + source.shownPath + u'\r' + ErrorText(error));
     }
     return false;
 }
