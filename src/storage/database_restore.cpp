@@ -61,23 +61,10 @@ PriceFileKind kindByHeader(const QString& path)
 void copyBytes(const QString& from, const QString& to)
 {
     QFile in(from);
-    QFile out(to);
     if (!in.open(QIODevice::ReadOnly))
         throw std::runtime_error(("cannot read " + from).toStdString());
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(("cannot write " + to).toStdString());
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(chunk.data(), chunk.size());
-        if (got < 0)
-            throw std::runtime_error(("cannot read " + from).toStdString());
-        if (got == 0)
-            break;
-        if (out.write(chunk.constData(), got) != got)
-            throw std::runtime_error(("cannot write " + to).toStdString());
-    }
-    if (!out.flush())
-        throw std::runtime_error(("cannot write " + to).toStdString());
+    if (!copyFileContent(in, to))
+        throw std::runtime_error(("cannot copy " + from + " to " + to).toStdString());
 }
 
 // The chosen database's copy in the making beside the working file,

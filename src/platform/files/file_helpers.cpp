@@ -19,26 +19,7 @@ bool CopyFileShell(const QString& source, const QString& destination)
     if (temporary.isEmpty())
         return false;
     TemporaryClaim claim(temporary);
-    bool copied = false;
-    {
-        QFile out(temporary);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            QByteArray chunk(1 << 20, Qt::Uninitialized);
-            copied = true;
-            for (;;) {
-                const qint64 got = in.read(chunk.data(), chunk.size());
-                if (got < 0 || (got > 0 && out.write(chunk.constData(), got) != got)) {
-                    copied = false;
-                    break;
-                }
-                if (got == 0)
-                    break;
-            }
-            copied = copied && out.flush();
-            out.close();
-            copied = copied && out.error() == QFileDevice::NoError;
-        }
-    }
+    bool copied = copyFileContent(in, temporary);
     // The whole copy is on the disk before its name replaces the old file,
     // which stays in place until then; readers see one or the other.
     copied = copied && QFile::setPermissions(temporary, in.permissions()) && syncFile(temporary);
@@ -47,6 +28,25 @@ bool CopyFileShell(const QString& source, const QString& destination)
     if (!copied)
         QFile::remove(temporary);
     return copied;
+}
+
+bool copyFileContent(QFile& source, const QString& destination)
+{
+    QFile out(destination);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = source.read(chunk.data(), chunk.size());
+        if (got < 0 || (got > 0 && out.write(chunk.constData(), got) != got))
+            return false;
+        if (got == 0)
+            break;
+    }
+    if (!out.flush())
+        return false;
+    out.close();
+    return out.error() == QFileDevice::NoError;
 }
 
 QString NewestFileInFolder(const QString& folder, const QString& mask)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFile;
+
 namespace velmora {
 
 // Copies a file over the destination: the copy is written and synced under a
@@ -10,6 +12,11 @@ namespace velmora {
 // copy takes the source's permissions. Not for a database that may be open:
 // use db::copyDatabase for those.
 bool CopyFileShell(const QString& source, const QString& destination);
+
+// Writes the rest of the open `source` into `destination` (made, or emptied
+// first) a megabyte at a time; false when a read or a write fails. Neither
+// synced nor renamed: for a file in the making.
+bool copyFileContent(QFile& source, const QString& destination);
 
 // The newest file of the folder whose name matches the mask (wildcards, no
 // case); equal times are decided by name. Returns folder + "/" + that name,
